@@ -1,0 +1,5 @@
+# The same sources for 64-bit Windows: tests run in this build on machines
+# whose kernel cannot execute 32-bit user code, where 32-bit Wine cannot start.
+set(HM_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

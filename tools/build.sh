@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures and builds the project:
+#   build.sh            the program itself, 32-bit, into build/
+#   build.sh x86_64     the same sources, 64-bit, into build/x64/
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+arch=${1:-i686}
+case "$arch" in
+    i686)   build=$repo/build;     wine_arch=win32 ;;
+    x86_64) build=$repo/build/x64; wine_arch=win64 ;;
+    *) echo "build.sh: unknown architecture '$arch' (i686 or x86_64)" >&2; exit 2 ;;
+esac
+
+bash "$repo/tools/setup.sh"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$repo" -B "$build" -G Ninja \
+          -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" \
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+echo "$wine_arch" > "$build/wine-arch"
+cmake --build "$build"

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine, as root.
+# Idempotent: every step is skipped when its result is already there.
+set -euo pipefail
+
+# Dependency sources live outside the repository, shared by every checkout.
+deps=${HOLLOWMERE_DEPS:-/var/cache/hollowmere/deps}
+
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 mingw-w64-tools cmake ninja-build make dpkg-dev
+          wine wine32:i386 xvfb xauth imagemagick googletest xdotool)
+
+apt_updated=no
+apt_update() {
+    if [ "$apt_updated" = no ]; then
+        apt-get update -qq
+        apt_updated=yes
+    fi
+}
+
+ensure_i386() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        apt_updated=no
+    fi
+}
+
+ensure_deb_src() {
+    local list=/etc/apt/sources.list.d/hollowmere-src.sources
+    if [ ! -f "$list" ]; then
+        cat > "$list" <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+        apt_updated=no
+    fi
+}
+
+ensure_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        apt_update
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# Lua and TinyXML come as Debian source packages, unpacked into the dependency folder.
+ensure_source() {
+    local package=$1 link=$2
+    if [ ! -d "$deps/$link" ]; then
+        apt_update
+        mkdir -p "$deps"
+        (cd "$deps" && apt-get source -qq "$package" >/dev/null)
+        local dir
+        dir=$(find "$deps" -maxdepth 1 -type d -name "$package-*" | head -n 1)
+        ln -sfn "$(basename "$dir")" "$deps/$link"
+    fi
+}
+
+ensure_i386
+ensure_deb_src
+ensure_packages
+ensure_source lua5.1 lua
+ensure_source tinyxml tinyxml
