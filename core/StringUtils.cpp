@@ -1,0 +1,143 @@
+#include "core/StringUtils.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace {
+
+bool IsDigitChar(char character)
+{
+    return character >= '0' && character <= '9';
+}
+
+template <class Predicate>
+bool AllCharsAre(const std::string& text, Predicate predicate)
+{
+    return std::all_of(text.begin(), text.end(), predicate);
+}
+
+// The C runtime's case functions take an unsigned char value: a negative
+// char (a byte above 127) is outside their domain.
+template <class Convert>
+std::string& ConvertEachByte(std::string& text, Convert convert)
+{
+    for (char& character : text) {
+        character = static_cast<char>(convert(static_cast<unsigned char>(character)));
+    }
+    return text;
+}
+
+float ClampUnit(float x)
+{
+    if (x > 1.0f) return 1.0f;
+    if (!(x >= -1.0f)) return -1.0f; // below -1, or NaN
+    return x;
+}
+
+float Dot(const float a[3], const float b[3])
+{
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// Whether the edge E-F lies at or beyond the point in the w direction within
+// the edge's u range (both ends included).
+bool EdgeCounts(float pu, float pw, float eu, float ew, float fu, float fw)
+{
+    if (pu < std::min(eu, fu) || pu > std::max(eu, fu)) return false;
+    return pw <= ew + (fw - ew) / (fu - eu) * (pu - eu);
+}
+
+} // namespace
+
+bool IsWhiteSpaceChar(int character)
+{
+    switch (character & 0xFF) {
+    case 9:
+    case 10:
+    case 13:
+    case 32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string& TrimString(std::string& text)
+{
+    size_t first = 0;
+    while (first < text.size() && IsWhiteSpaceChar(text[first])) ++first;
+    text.erase(0, first);
+    size_t end = text.size();
+    while (end > 0 && IsWhiteSpaceChar(text[end - 1])) --end;
+    text.erase(end);
+    return text;
+}
+
+bool IsNumberString(const std::string& text)
+{
+    return AllCharsAre(text, [](char c) { return IsDigitChar(c) || c == '-' || c == '.'; });
+}
+
+bool IsIntegerString(const std::string& text)
+{
+    return AllCharsAre(text, [](char c) { return IsDigitChar(c) || c == '-'; });
+}
+
+std::string& StringToLower(std::string& text)
+{
+    return ConvertEachByte(text, [](int c) { return std::tolower(c); });
+}
+
+std::string& StringToUpper(std::string& text)
+{
+    return ConvertEachByte(text, [](int c) { return std::toupper(c); });
+}
+
+float IntersectRayPlane(const float origin[3], const float direction[3], const float plane[4])
+{
+    float denominator = Dot(plane, direction);
+    if (!(denominator < 0.0f)) return -1.0f;
+    return -(Dot(plane, origin) + plane[3]) / denominator;
+}
+
+bool PointInTriangle(const float point[3], const float a[3], const float b[3], const float c[3])
+{
+    float ab[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+    float cb[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
+    float nx = std::fabs(ab[1] * cb[2] - ab[2] * cb[1]);
+    float ny = std::fabs(ab[2] * cb[0] - ab[0] * cb[2]);
+    float nz = std::fabs(ab[0] * cb[1] - ab[1] * cb[0]);
+
+    // Project onto the plane that drops the normal's largest component;
+    // ties drop z first, then y.
+    int u = 0;
+    int w = 1;
+    if (!(nz >= nx && nz >= ny)) {
+        if (ny >= nz && ny >= nx) {
+            w = 2;
+        } else {
+            u = 1;
+            w = 2;
+        }
+    }
+
+    const float* corners[3] = {a, b, c};
+    int counted = 0;
+    for (int edge = 0; edge < 3; ++edge) {
+        const float* e = corners[edge];
+        const float* f = corners[(edge + 1) % 3];
+        if (EdgeCounts(point[u], point[w], e[u], e[w], f[u], f[w])) ++counted;
+    }
+    return counted == 1;
+}
+
+float ClampedAcos(float x)
+{
+    return static_cast<float>(std::acos(static_cast<double>(ClampUnit(x))));
+}
+
+float ClampedAsin(float x)
+{
+    return static_cast<float>(std::asin(static_cast<double>(ClampUnit(x))));
+}

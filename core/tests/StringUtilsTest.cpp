@@ -1,0 +1,87 @@
+#include "core/StringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+TEST(StringUtils, TrimRemovesOnlyOuterWhiteSpace)
+{
+    std::string blank = " \t\r\n ";
+    EXPECT_EQ(TrimString(blank), "");
+    std::string padded = "\t a b \r\n";
+    EXPECT_EQ(TrimString(padded), "a b");
+    std::string formFeed = "\fa\v";
+    EXPECT_EQ(TrimString(formFeed), "\fa\v");
+}
+
+TEST(StringUtils, NumberShapeTestsCheckCharactersOnly)
+{
+    struct Row {
+        const char* text;
+        bool number;
+        bool integer;
+    };
+    const Row rows[] = {
+        {"", true, true},     {"12", true, true},    {"-3", true, true},  {"1.5", true, false},
+        {"1-2", true, true},  {"1.2.3", true, false}, {"+1", false, false}, {"1e5", false, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsNumberString(row.text), row.number) << row.text;
+        EXPECT_EQ(IsIntegerString(row.text), row.integer) << row.text;
+    }
+}
+
+TEST(StringUtils, CaseConversionLeavesBytesAbove127Alone)
+{
+    std::string text = "Data\\Mixed\xE9.TGA";
+    EXPECT_EQ(StringToLower(text), "data\\mixed\xE9.tga");
+    EXPECT_EQ(StringToUpper(text), "DATA\\MIXED\xE9.TGA");
+}
+
+TEST(StringUtils, RayPlaneIntersection)
+{
+    const float plane[4] = {0, 0, 1, 0};
+    const float origin[3] = {0, 0, 5};
+    const float down[3] = {0, 0, -1};
+    const float up[3] = {0, 0, 1};
+    const float sideways[3] = {1, 0, 0};
+    const float below[3] = {0, 0, -5};
+    EXPECT_FLOAT_EQ(IntersectRayPlane(origin, down, plane), 5.0f);
+    EXPECT_FLOAT_EQ(IntersectRayPlane(origin, up, plane), -1.0f);
+    EXPECT_FLOAT_EQ(IntersectRayPlane(origin, sideways, plane), -1.0f);
+    EXPECT_FLOAT_EQ(IntersectRayPlane(below, down, plane), -5.0f);
+}
+
+TEST(StringUtils, PointInTriangleInEachProjection)
+{
+    const float a[3] = {0, 0, 0};
+    const float b[3] = {1, 0, 0};
+    const float c[3] = {0, 1, 0};
+    const float inside[3] = {0.25f, 0.25f, 0};
+    const float outside[3] = {1, 1, 0};
+    EXPECT_TRUE(PointInTriangle(inside, a, b, c));
+    EXPECT_FALSE(PointInTriangle(outside, a, b, c));
+
+    const float wallA[3] = {0, 0, 0};
+    const float wallB[3] = {0, 2, 0};
+    const float wallC[3] = {0, 0, 2};
+    const float onWall[3] = {0, 0.5f, 0.5f};
+    const float offWall[3] = {0, 1.5f, 1.5f};
+    EXPECT_TRUE(PointInTriangle(onWall, wallA, wallB, wallC));
+    EXPECT_FALSE(PointInTriangle(offWall, wallA, wallB, wallC));
+}
+
+TEST(StringUtils, ClampedArcFunctions)
+{
+    const float pi = 3.14159265f;
+    EXPECT_FLOAT_EQ(ClampedAcos(1.0000001f), 0.0f);
+    EXPECT_FLOAT_EQ(ClampedAcos(-2.0f), pi);
+    EXPECT_FLOAT_EQ(ClampedAcos(std::numeric_limits<float>::quiet_NaN()), pi);
+    EXPECT_FLOAT_EQ(ClampedAsin(std::numeric_limits<float>::quiet_NaN()), -pi / 2);
+    EXPECT_FLOAT_EQ(ClampedAsin(3.0f), pi / 2);
+}
+
+} // namespace
