@@ -52,33 +52,6 @@ TEST(CPDataFileWriter, AnEmptyWriterReplacesAFileWithAnEmptyOne)
     EXPECT_EQ(ReadFileBytes(kSavedPath), "");
 }
 
-enum class FailingCall { Write, Close, Replace };
-
-// The runtime's file calls, except that one of them fails; a failing write
-// still writes half of its bytes, as a full disk would.
-class FailingFileSystem : public FileSystem {
-public:
-    explicit FailingFileSystem(FailingCall failing) : m_failing(failing) {}
-
-    size_t Write(const void* source, size_t size, FILE* file) override
-    {
-        if (m_failing != FailingCall::Write) return FileSystem::Write(source, size, file);
-        return FileSystem::Write(source, size / 2, file);
-    }
-    int Close(FILE* file) override
-    {
-        const int result = FileSystem::Close(file);
-        return m_failing == FailingCall::Close ? EOF : result;
-    }
-    bool Replace(const char* from, const char* to) override
-    {
-        return m_failing != FailingCall::Replace && FileSystem::Replace(from, to);
-    }
-
-private:
-    FailingCall m_failing;
-};
-
 class CPDataFileWriterFailure : public testing::TestWithParam<FailingCall> {};
 
 TEST_P(CPDataFileWriterFailure, ReportsFailureAndKeepsTheOldFile)
