@@ -1,0 +1,3 @@
+#include "Render/PParticleManager.h"
+
+CPParticleManager* g_pParticleManager = nullptr;

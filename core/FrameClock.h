@@ -1,0 +1,14 @@
+#pragma once
+
+// The frame clocks. The host sets them before each frame; everything else
+// only reads them, except that starting a level and the script timer
+// functions reset the delta time to zero.
+
+// Seconds taken by the current frame.
+extern float FrameDeltaTime;
+
+// Advanced by one each frame, so per-frame work can tell a new frame apart.
+extern int FrameNumber;
+
+// Seconds since the host's clock began; animation start times are taken from it.
+extern double FullTime;

@@ -1,0 +1,29 @@
+#include "core/PTaskManager.h"
+
+CPTaskManager* g_pTaskManager = nullptr;
+
+CPTaskManager::CPTaskManager() : m_mainWindow(nullptr) {}
+
+bool CPTaskManager::AddTask(const RefPtr<IPProcess>& task)
+{
+    if (!task) return false;
+    if (!task->Start()) return false;
+    m_tasks.insert(FindInsertPosition(task->GetPriority()), task);
+    return true;
+}
+
+CPTaskManager::TaskList::iterator CPTaskManager::FindInsertPosition(int priority)
+{
+    TaskList::iterator position = m_tasks.begin();
+    while (position != m_tasks.end() && (*position)->GetPriority() <= priority) {
+        ++position;
+    }
+    return position;
+}
+
+void CPTaskManager::KillAllTasks()
+{
+    for (RefPtr<IPProcess>& task : m_tasks) {
+        task->MarkStopped();
+    }
+}

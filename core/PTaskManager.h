@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/PProcess.h"
+
+#include <windows.h>
+
+#include <list>
+
+// The engine's one list of per-frame tasks, ordered by ascending priority
+// value and, among equal values, by order of addition. The engine only adds
+// and marks tasks; the host walks the list each frame, runs the running
+// tasks and decides when to drop entries. It also holds the game's main
+// window for the parts that need one.
+class CPTaskManager {
+public:
+    typedef std::list<RefPtr<IPProcess>> TaskList;
+
+    CPTaskManager();
+
+    // Starts the task and lists it after every task of equal or smaller
+    // priority value. A null task or one that is already running is not
+    // added, so a running task is never listed twice.
+    bool AddTask(const RefPtr<IPProcess>& task);
+
+    // Marks every listed task stopped; calls no Stop, leaves the running
+    // flags alone and removes nothing.
+    void KillAllTasks();
+
+    TaskList& GetTasks() { return m_tasks; }
+
+    HWND GetMainWindow() const { return m_mainWindow; }
+    void SetMainWindow(HWND window) { m_mainWindow = window; }
+
+private:
+    TaskList::iterator FindInsertPosition(int priority);
+
+    HWND m_mainWindow;
+    TaskList m_tasks;
+};
+
+// The task manager that the host created and published.
+extern CPTaskManager* g_pTaskManager;

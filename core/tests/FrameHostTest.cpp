@@ -1,0 +1,81 @@
+#include "core/FrameClock.h"
+#include "core/PObjUpdater.h"
+#include "core/PTaskManager.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// What a host does each frame: advance the clocks, then run every running
+// task in list order. Stopped entries stay listed and are skipped.
+class FrameHost {
+public:
+    explicit FrameHost(CPTaskManager& manager) : m_manager(manager) {}
+
+    void RunFrame(float deltaTime)
+    {
+        FrameDeltaTime = deltaTime;
+        FullTime += deltaTime;
+        ++FrameNumber;
+        for (RefPtr<IPProcess>& task : m_manager.GetTasks()) {
+            if (task->IsRunning()) task->Execute();
+        }
+    }
+
+private:
+    CPTaskManager& m_manager;
+};
+
+class LoggingTask : public IPProcess {
+public:
+    LoggingTask(const char* name, int priority, std::vector<std::string>& log) : m_name(name), m_log(log)
+    {
+        SetPriority(priority);
+    }
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "LoggingTask"; }
+    void Execute() override { m_log.push_back(m_name + "@" + std::to_string(FrameNumber)); }
+    int GetTaskValue() override { return 0; }
+
+private:
+    std::string m_name;
+    std::vector<std::string>& m_log;
+};
+
+// Stands for an object that is updated per frame through a bound updater.
+class Race {
+public:
+    void Update() { elapsed += FrameDeltaTime; }
+    float elapsed = 0.0f;
+};
+
+TEST(FrameHost, RunsRunningTasksInPriorityOrderEachFrame)
+{
+    CPTaskManager manager;
+    std::vector<std::string> log;
+    LoggingTask late("late", 500, log), early("early", 100, log), middle("middle", 400, log);
+    Race race;
+    CPObjUpdater<Race> raceUpdate(&race, &Race::Update);
+    raceUpdate.SetPriority(450);
+    for (IPProcess* task : std::initializer_list<IPProcess*>{&late, &early, &middle, &raceUpdate}) {
+        manager.AddTask(task);
+    }
+    FrameNumber = 0;
+    FullTime = 0.0;
+
+    FrameHost host(manager);
+    host.RunFrame(0.25f);
+    middle.Stop();
+    host.RunFrame(0.5f);
+
+    std::vector<std::string> expected = {"early@1", "middle@1", "late@1", "early@2", "late@2"};
+    EXPECT_EQ(log, expected);
+    EXPECT_FLOAT_EQ(race.elapsed, 0.75f);
+    EXPECT_DOUBLE_EQ(FullTime, 0.75);
+    EXPECT_EQ(manager.GetTasks().size(), 4u);
+}
+
+}  // namespace
