@@ -1,0 +1,127 @@
+#include "core/PBoundingBox.h"
+
+#include "core/StringUtils.h"
+
+namespace {
+
+// Half extents are never smaller than this, so a flat or empty part still
+// has a box with distinct corners and well-defined planes.
+const float kMinimumHalfExtent = 0.001f;
+
+const float kCornerSigns[CPBoundingBox::kCornerCount][3] = {
+    {-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1},
+};
+
+// Each plane passes through corners p, q, r with normal (r - p) x (q - p).
+// The top face lists its corners so that this rule turns its normal outward.
+const int kPlaneCorners[CPBoundingBox::kPlaneCount][3] = {
+    {0, 1, 2}, {1, 5, 6}, {2, 6, 7}, {3, 7, 4}, {0, 4, 5}, {5, 4, 7},
+};
+
+// The two triangles that cover each face, by corner number.
+const int kFaceTriangles[CPBoundingBox::kPlaneCount][2][3] = {
+    {{0, 1, 2}, {3, 2, 0}}, {{1, 5, 6}, {6, 2, 1}}, {{2, 6, 7}, {3, 7, 2}},
+    {{3, 7, 4}, {0, 4, 3}}, {{0, 4, 5}, {1, 5, 0}}, {{4, 5, 6}, {4, 6, 7}},
+};
+
+float RaisedHalfExtent(float value)
+{
+    // Written so that NaN is raised as well.
+    return value >= kMinimumHalfExtent ? value : kMinimumHalfExtent;
+}
+
+} // namespace
+
+CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents)
+    : m_centre(centre),
+      m_halfExtents(halfExtents),
+      m_corners(),
+      m_planes(),
+      m_minimum(centre - halfExtents),
+      m_maximum(centre + halfExtents)
+{
+    D3DXMatrixIdentity(&m_worldMatrix);
+    D3DXMatrixIdentity(&m_ownMatrix);
+}
+
+CPBoundingBox::~CPBoundingBox() = default;
+
+void CPBoundingBox::PlaceInWorld(const D3DXMATRIX& objectWorld)
+{
+    D3DXMatrixMultiply(&m_worldMatrix, &m_ownMatrix, &objectWorld);
+}
+
+void CPBoundingBox::Update()
+{
+    m_halfExtents.x = RaisedHalfExtent(m_halfExtents.x);
+    m_halfExtents.y = RaisedHalfExtent(m_halfExtents.y);
+    m_halfExtents.z = RaisedHalfExtent(m_halfExtents.z);
+    ComputeCorners();
+    ComputePlanes();
+    ComputeExtent();
+}
+
+void CPBoundingBox::ComputeCorners()
+{
+    for (int i = 0; i < kCornerCount; ++i) {
+        D3DXVECTOR3 local(m_centre.x + kCornerSigns[i][0] * m_halfExtents.x,
+                          m_centre.y + kCornerSigns[i][1] * m_halfExtents.y,
+                          m_centre.z + kCornerSigns[i][2] * m_halfExtents.z);
+        D3DXVec3TransformCoord(&m_corners[i], &local, &m_worldMatrix);
+    }
+}
+
+void CPBoundingBox::ComputePlanes()
+{
+    for (int i = 0; i < kPlaneCount; ++i) {
+        const D3DXVECTOR3& p = m_corners[kPlaneCorners[i][0]];
+        const D3DXVECTOR3& q = m_corners[kPlaneCorners[i][1]];
+        const D3DXVECTOR3& r = m_corners[kPlaneCorners[i][2]];
+        D3DXVECTOR3 toR = r - p;
+        D3DXVECTOR3 toQ = q - p;
+        D3DXVECTOR3 normal;
+        D3DXVec3Cross(&normal, &toR, &toQ);
+        m_planes[i] = D3DXPLANE(normal.x, normal.y, normal.z, -D3DXVec3Dot(&normal, &p));
+    }
+}
+
+void CPBoundingBox::ComputeExtent()
+{
+    m_minimum = m_corners[0];
+    m_maximum = m_corners[0];
+    for (int i = 1; i < kCornerCount; ++i) {
+        D3DXVec3Minimize(&m_minimum, &m_minimum, &m_corners[i]);
+        D3DXVec3Maximize(&m_maximum, &m_maximum, &m_corners[i]);
+    }
+}
+
+bool CPBoundingBox::FaceContains(int plane, const D3DXVECTOR3& point) const
+{
+    for (const int* triangle : kFaceTriangles[plane]) {
+        if (PointInTriangle(point, m_corners[triangle[0]], m_corners[triangle[1]],
+                            m_corners[triangle[2]])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction,
+                                 float& distance, D3DXPLANE& hitPlane) const
+{
+    // IntersectRayPlane answers only for planes the ray runs against, so a
+    // ray meets a face from outside; a ray starting inside the box meets none.
+    bool hit = false;
+    for (int i = 0; i < kPlaneCount; ++i) {
+        float s = IntersectRayPlane(origin, direction, m_planes[i]);
+        if (!(s < distance && s >= 0.0f)) continue;
+        D3DXVECTOR3 point = origin + s * direction;
+        if (FaceContains(i, point)) {
+            hitPlane = m_planes[i];
+            distance = s;
+            hit = true;
+        }
+    }
+    return hit;
+}

@@ -1,0 +1,274 @@
+#include "core/AxisAlignedBox.h"
+#include "core/PBoundingBox.h"
+#include "core/ShadowMatrix.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+void ExpectVector(const D3DXVECTOR3& actual, float x, float y, float z)
+{
+    EXPECT_NEAR(actual.x, x, 1e-4f);
+    EXPECT_NEAR(actual.y, y, 1e-4f);
+    EXPECT_NEAR(actual.z, z, 1e-4f);
+}
+
+CPBoundingBox UpdatedBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents,
+                         const D3DXMATRIX* world = nullptr)
+{
+    CPBoundingBox box(centre, halfExtents);
+    if (world) box.PlaceInWorld(*world);
+    box.Update();
+    return box;
+}
+
+TEST(BoundingBox, ConstructionGivesCornersOfTheExtentBeforeAnyUpdate)
+{
+    CPBoundingBox box(D3DXVECTOR3(1, 2, 3), D3DXVECTOR3(0.5f, 1, 2));
+    ExpectVector(box.GetMinimum(), 0.5f, 1, 1);
+    ExpectVector(box.GetMaximum(), 1.5f, 3, 5);
+}
+
+TEST(BoundingBox, CornersFollowTheirNumberingAndTheWorldMatrix)
+{
+    D3DXMATRIX world;
+    D3DXMatrixTranslation(&world, 10, 20, 30);
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 2, 3), &world);
+    const float signs[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                               {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        ExpectVector(box.GetCorner(i), 10 + signs[i][0], 20 + 2 * signs[i][1], 30 + 3 * signs[i][2]);
+    }
+    ExpectVector(box.GetMinimum(), 9, 18, 27);
+    ExpectVector(box.GetMaximum(), 11, 22, 33);
+}
+
+TEST(BoundingBox, PlanesFollowTheirNumberingAndFaceOutward)
+{
+    // Half extents (1, 2, 3): each normal is the product of the other two
+    // edge lengths, (2 * 2) * (2 * 3) = 24 for x and so on; the top face gets
+    // an outward normal only because its corners are taken as 5, 7, 4.
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 2, 3));
+    const float expected[6][4] = {
+        {0, 0, -8, -24}, {24, 0, 0, -24}, {0, 12, 0, -24},
+        {-24, 0, 0, -24}, {0, -12, 0, -24}, {0, 0, 8, -24},
+    };
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        const D3DXPLANE& plane = box.GetPlane(i);
+        EXPECT_NEAR(plane.a, expected[i][0], 1e-4f);
+        EXPECT_NEAR(plane.b, expected[i][1], 1e-4f);
+        EXPECT_NEAR(plane.c, expected[i][2], 1e-4f);
+        EXPECT_NEAR(plane.d, expected[i][3], 1e-4f);
+    }
+}
+
+TEST(BoundingBox, UpdateRaisesDegenerateHalfExtents)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(5, 5, 5), D3DXVECTOR3(0, nan, -1));
+    ExpectVector(box.GetHalfExtents(), 0.001f, 0.001f, 0.001f);
+    EXPECT_LT(box.GetMinimum().x, box.GetMaximum().x);
+    EXPECT_LT(box.GetMinimum().y, box.GetMaximum().y);
+    EXPECT_LT(box.GetMinimum().z, box.GetMaximum().z);
+}
+
+TEST(BoundingBox, UpdateUsesOwnMatrixBeforeTheObjectMatrix)
+{
+    // Own placement: a quarter turn about z, then 5 along x. The object then
+    // moves everything 100 along y.
+    D3DXMATRIX turn, shift, own, object;
+    D3DXMatrixRotationZ(&turn, D3DX_PI / 2);
+    D3DXMatrixTranslation(&shift, 5, 0, 0);
+    D3DXMatrixMultiply(&own, &turn, &shift);
+    D3DXMatrixTranslation(&object, 0, 100, 0);
+    CPBoundingBox box(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 2, 3));
+    box.SetOwnMatrix(own);
+    box.PlaceInWorld(object);
+    box.Update();
+    ExpectVector(box.GetMinimum(), 3, 99, -3);
+    ExpectVector(box.GetMaximum(), 7, 101, 3);
+}
+
+TEST(BoundingBox, RayFindsTheNearestFaceMetFromOutside)
+{
+    struct Row {
+        const char* name;
+        D3DXVECTOR3 origin;
+        D3DXVECTOR3 direction;
+        float length;
+        bool hit;
+        float distance;
+        int plane;
+    };
+    const Row rows[] = {
+        {"from -x", {-10, 0, 0}, {1, 0, 0}, 100, true, 9, 3},
+        {"from +z", {0.5f, 0.5f, 10}, {0, 0, -1}, 100, true, 9, 5},
+        {"from below", {0, 0, -4}, {0, 0, 1}, 100, true, 3, 0},
+        {"too short", {-10, 0, 0}, {1, 0, 0}, 9, false, 9, -1},
+        {"beside the box", {-10, 1.5f, 0}, {1, 0, 0}, 100, false, 100, -1},
+        {"from inside", {0, 0, 0}, {1, 0, 0}, 100, false, 100, -1},
+        {"above, pointing away", {0, 0, 5}, {0, 0, 1}, 100, false, 100, -1},
+    };
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        float distance = row.length;
+        D3DXPLANE plane(7, 7, 7, 7);
+        EXPECT_EQ(box.IntersectRay(row.origin, row.direction, distance, plane), row.hit);
+        EXPECT_NEAR(distance, row.distance, 1e-4f);
+        if (row.hit) {
+            const D3DXPLANE& face = box.GetPlane(row.plane);
+            EXPECT_EQ(plane, face);
+        } else {
+            EXPECT_EQ(plane, D3DXPLANE(7, 7, 7, 7));
+        }
+    }
+}
+
+TEST(BoundingBox, RayMeetsATurnedBoxOnItsWorldFaces)
+{
+    // Turned an eighth about z, the box's +x/+y edge points along +x at
+    // distance sqrt(2).
+    D3DXMATRIX world;
+    D3DXMatrixRotationZ(&world, D3DX_PI / 4);
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1), &world);
+    float distance = 100;
+    D3DXPLANE plane;
+    EXPECT_TRUE(box.IntersectRay(D3DXVECTOR3(10, 0.1f, 0), D3DXVECTOR3(-1, 0, 0), distance, plane));
+    EXPECT_NEAR(distance, 10 - (1.41421356f - 0.1f), 1e-3f);
+}
+
+AxisAlignedBox MakeBox(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum)
+{
+    AxisAlignedBox box;
+    box.minimum = minimum;
+    box.maximum = maximum;
+    box.Recompute();
+    return box;
+}
+
+TEST(AxisAlignedBox, BoxFromNoPartsIsEmptyAndMergesAsNothing)
+{
+    AxisAlignedBox empty;
+    empty.FromParts(std::vector<CPBoundingBox>());
+    ExpectVector(empty.minimum, 1000000, 1000000, 1000000);
+    ExpectVector(empty.maximum, -1000000, -1000000, -1000000);
+
+    AxisAlignedBox real = MakeBox(D3DXVECTOR3(-1, 2, 3), D3DXVECTOR3(4, 5, 6));
+    AxisAlignedBox grown = real;
+    grown.Merge(empty);
+    ExpectVector(grown.minimum, -1, 2, 3);
+    ExpectVector(grown.maximum, 4, 5, 6);
+    ExpectVector(grown.centre, 1.5f, 3.5f, 4.5f);
+
+    empty.Merge(real);
+    ExpectVector(empty.minimum, -1, 2, 3);
+    ExpectVector(empty.maximum, 4, 5, 6);
+    ExpectVector(empty.halfExtents, 2.5f, 1.5f, 1.5f);
+}
+
+TEST(AxisAlignedBox, NewBoxHoldsNothing)
+{
+    AxisAlignedBox box;
+    const D3DXVECTOR3 origin(0, 0, 0);
+    EXPECT_FALSE(box.ContainsPoint(origin));
+    EXPECT_FALSE(box.IntersectSegment(D3DXVECTOR3(-5, 0, 0), D3DXVECTOR3(1, 0, 0), 10));
+    EXPECT_FALSE(box.OverlapsSphere(origin, 10));
+}
+
+TEST(AxisAlignedBox, BoxFromPartsEnclosesEveryPart)
+{
+    std::vector<CPBoundingBox> parts;
+    parts.push_back(UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1)));
+    parts.push_back(UpdatedBox(D3DXVECTOR3(5, -3, 0), D3DXVECTOR3(1, 1, 2)));
+    AxisAlignedBox box;
+    box.FromParts(parts);
+    ExpectVector(box.minimum, -1, -4, -2);
+    ExpectVector(box.maximum, 6, 1, 2);
+    ExpectVector(box.centre, 2.5f, -1.5f, 0);
+    ExpectVector(box.halfExtents, 3.5f, 2.5f, 2);
+
+    AxisAlignedBox single;
+    single.FromBox(parts[1]);
+    ExpectVector(single.centre, 5, -3, 0);
+    ExpectVector(single.halfExtents, 1, 1, 2);
+}
+
+TEST(AxisAlignedBox, PointOnAFaceIsOutside)
+{
+    AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 2, 2));
+    EXPECT_TRUE(box.ContainsPoint(D3DXVECTOR3(1, 1, 1)));
+    EXPECT_TRUE(box.ContainsPoint(D3DXVECTOR3(1.999f, 0.001f, 1)));
+    EXPECT_FALSE(box.ContainsPoint(D3DXVECTOR3(2, 1, 1)));
+    EXPECT_FALSE(box.ContainsPoint(D3DXVECTOR3(1, 0, 1)));
+}
+
+TEST(AxisAlignedBox, SegmentThatTouchesAFaceHits)
+{
+    struct Row {
+        const char* name;
+        D3DXVECTOR3 start;
+        D3DXVECTOR3 direction;
+        float length;
+        bool hit;
+    };
+    const float diagonal = 0.70710678f;
+    const Row rows[] = {
+        {"through the middle", {-5, 1, 1}, {1, 0, 0}, 10, true},
+        {"ending on the face", {-5, 1, 1}, {1, 0, 0}, 5, true},
+        {"ending short", {-5, 1, 1}, {1, 0, 0}, 4.9f, false},
+        {"along the top face", {-5, 1, 2}, {1, 0, 0}, 10, true},
+        {"above the top face", {-5, 1, 2.01f}, {1, 0, 0}, 10, false},
+        // Only the cross axes tell these two apart.
+        {"past a corner", {-3, -0.8f, 1}, {diagonal, diagonal, 0}, 10, false},
+        {"across a corner", {-3, -1.1f, 1}, {diagonal, diagonal, 0}, 10, true},
+    };
+    AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 2, 2));
+    for (const Row& row : rows) {
+        EXPECT_EQ(box.IntersectSegment(row.start, row.direction, row.length), row.hit) << row.name;
+    }
+}
+
+TEST(AxisAlignedBox, SphereOverlap)
+{
+    AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 2, 2));
+    EXPECT_TRUE(box.OverlapsSphere(D3DXVECTOR3(1, 1, 1), 0));
+    EXPECT_TRUE(box.OverlapsSphere(D3DXVECTOR3(5, 1, 1), 3));
+    EXPECT_FALSE(box.OverlapsSphere(D3DXVECTOR3(5, 1, 1), 2.99f));
+    // Beyond an edge the distance runs to the edge, not to either face.
+    EXPECT_TRUE(box.OverlapsSphere(D3DXVECTOR3(5, 6, 1), 5));
+    EXPECT_FALSE(box.OverlapsSphere(D3DXVECTOR3(5, 6, 1), 4.99f));
+}
+
+TEST(AxisAlignedBox, ShadowWideningGrowsOnlyTheCorners)
+{
+    // Light from (1, 0, -1) onto the ground plane z = 0.
+    const D3DXMATRIX saved = g_shadowMatrix;
+    D3DXVECTOR4 light(1, 0, -1, 0);
+    D3DXPLANE ground(0, 0, 1, 0);
+    D3DXMatrixShadow(&g_shadowMatrix, &light, &ground);
+
+    AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 1, 3));
+    box.WidenForShadow();
+    g_shadowMatrix = saved;
+
+    // The top corners (z = 3) fall 3 further along +x onto the ground.
+    ExpectVector(box.minimum, 0, 0, 0);
+    ExpectVector(box.maximum, 4, 1, 3);
+    ExpectVector(box.centre, 0.5f, 0.5f, 2);
+}
+
+TEST(AxisAlignedBox, ShadowWideningBeforeAnyLevelChangesNothing)
+{
+    AxisAlignedBox box = MakeBox(D3DXVECTOR3(-1, -2, -3), D3DXVECTOR3(1, 2, 3));
+    box.WidenForShadow();
+    ExpectVector(box.minimum, -1, -2, -3);
+    ExpectVector(box.maximum, 1, 2, 3);
+}
+
+} // namespace
