@@ -64,6 +64,7 @@ WAVEFORMATEX* CNWaveFile::GetFormat()
 HRESULT CNWaveFile::Open(const char* name, const WAVEFORMATEX* format, DWORD mode)
 {
     Close();
+    CloseFileHandle();
     m_mode = mode;
     if (mode == kRead) {
         if (!name) {

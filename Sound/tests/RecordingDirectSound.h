@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <dsound.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -125,11 +126,7 @@ public:
 
     int CountCalls(const std::string& call) const
     {
-        int count = 0;
-        for (const std::string& made : calls) {
-            count += made == call ? 1 : 0;
-        }
-        return count;
+        return int(std::count(calls.begin(), calls.end(), call));
     }
 
     STDMETHOD(QueryInterface)(REFIID iid, void** object) override

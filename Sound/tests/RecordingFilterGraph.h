@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -31,11 +32,7 @@ public:
 
     int CountCalls(const std::string& call) const
     {
-        int count = 0;
-        for (const std::string& made : calls) {
-            count += made == call ? 1 : 0;
-        }
-        return count;
+        return int(std::count(calls.begin(), calls.end(), call));
     }
 
     // IUnknown, shared by every interface.
