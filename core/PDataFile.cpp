@@ -1,0 +1,128 @@
+#include "core/PDataFile.h"
+
+#include "core/DataScrambling.h"
+#include "core/FileSystem.h"
+#include "core/PackArchiveIndex.h"
+#include "core/StringUtils.h"
+
+#include <algorithm>
+#include <cstring>
+
+CPDataFile::CPDataFile(const std::string& path, bool scrambled)
+    : m_path(path), m_scrambled(scrambled), m_cursor(0), m_readError(false)
+{
+    // Windows matches file names without regard to case; archive indexes
+    // hold lower-case names.
+    StringToLower(m_path);
+}
+
+CPDataFile::~CPDataFile()
+{
+}
+
+HRESULT CPDataFile::Load()
+{
+    m_buffer.clear();
+    FILE* file = GetFileSystem().Open(m_path.c_str(), "rb");
+    if (file) return LoadFromDisk(file);
+    return LoadFromPackArchives();
+}
+
+HRESULT CPDataFile::LoadFromDisk(FILE* file)
+{
+    const long size = MeasureOpenFile(file);
+    HRESULT result = size < 0 ? E_FAIL : ReadIntoBuffer(file, static_cast<size_t>(size));
+    if (SUCCEEDED(result) && m_scrambled) UnscrambleBytes(m_buffer.data(), m_buffer.size());
+    GetFileSystem().Close(file);
+    return result;
+}
+
+HRESULT CPDataFile::LoadFromPackArchives()
+{
+    for (const PackArchiveIndex& archive : GetPackArchiveList()) {
+        const auto entry = archive.entries.find(m_path);
+        if (entry == archive.entries.end()) continue;
+        // An archive that cannot be opened leaves the name to the next one.
+        FILE* file = GetFileSystem().Open(archive.path.c_str(), "rb");
+        if (!file) continue;
+        const HRESULT result = LoadPackEntry(file, entry->second.offset, entry->second.length);
+        GetFileSystem().Close(file);
+        return result;
+    }
+    return E_FAIL;
+}
+
+// An entry that does not lie wholly inside its archive fails before any
+// buffer is made for it: the length comes from the index, not from the bytes.
+HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t length)
+{
+    const long archiveSize = MeasureOpenFile(archive);
+    if (archiveSize < 0) return E_FAIL;
+    const uint64_t entryEnd = static_cast<uint64_t>(offset) + length;
+    if (entryEnd > static_cast<uint64_t>(archiveSize)) return E_FAIL;
+    if (GetFileSystem().Seek(archive, static_cast<long>(offset), SEEK_SET) != 0) return E_FAIL;
+    const HRESULT result = ReadIntoBuffer(archive, length);
+    if (SUCCEEDED(result)) UnscrambleBytes(m_buffer.data(), m_buffer.size());
+    return result;
+}
+
+// One read of the whole length. After a short read the buffer keeps its
+// full length and the result is E_FAIL.
+HRESULT CPDataFile::ReadIntoBuffer(FILE* file, size_t size)
+{
+    m_buffer.assign(size, 0);
+    if (size == 0) return S_OK;
+    return GetFileSystem().Read(m_buffer.data(), size, file) == size ? S_OK : E_FAIL;
+}
+
+size_t CPDataFile::GetBytesLeft() const
+{
+    return m_cursor < m_buffer.size() ? m_buffer.size() - m_cursor : 0;
+}
+
+void CPDataFile::FailRead()
+{
+    m_readError = true;
+    m_cursor = m_buffer.size();
+}
+
+HRESULT CPDataFile::Read(void* destination, size_t size)
+{
+    if (size > GetBytesLeft()) {
+        std::memset(destination, 0, size);
+        FailRead();
+        return E_FAIL;
+    }
+    if (size > 0) std::memcpy(destination, m_buffer.data() + m_cursor, size);
+    m_cursor += size;
+    return S_OK;
+}
+
+int32_t CPDataFile::ReadInt()
+{
+    unsigned char bytes[4];
+    Read(bytes, sizeof(bytes));
+    const uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    return static_cast<int32_t>(bits);
+}
+
+float CPDataFile::ReadFloat()
+{
+    const int32_t bits = ReadInt();
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+void CPDataFile::ReadString(std::string& text)
+{
+    text.clear();
+    const int32_t length = ReadInt();
+    if (length < 0 || static_cast<size_t>(length) > GetBytesLeft()) {
+        FailRead();
+        return;
+    }
+    const char* bytes = reinterpret_cast<const char*>(m_buffer.data()) + m_cursor;
+    text.assign(bytes, std::find(bytes, bytes + length, '\0'));
+    m_cursor += static_cast<size_t>(length);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A whole data file read into memory, from disk or, when it is not on disk,
+// from the first registered pack archive that holds it, and handed out as
+// typed values from a read cursor. Files opened as scrambled, and every pack
+// entry, are unscrambled on loading.
+//
+// Reads never leave the loaded bytes: one that asks for more than is left
+// yields zeros (an empty string), moves the cursor to the end and sets an
+// error flag that stays set, so a loader can read a whole record and test
+// once whether the file was long enough.
+class CPDataFile {
+public:
+    CPDataFile(const std::string& path, bool scrambled);
+    virtual ~CPDataFile();
+
+    // S_OK, or E_FAIL when the file is in no place or cannot be read whole.
+    HRESULT Load();
+
+    const unsigned char* GetData() const { return m_buffer.data(); }
+    size_t GetDataSize() const { return m_buffer.size(); }
+
+    // Copies size bytes from the cursor: S_OK, or E_FAIL (and zeros) when
+    // fewer are left.
+    HRESULT Read(void* destination, size_t size);
+    // The next 4 bytes as a little-endian integer, and as an IEEE float.
+    int32_t ReadInt();
+    float ReadFloat();
+    // A 32-bit length n and n bytes; the string ends at the first zero byte
+    // among them. A negative n, or one beyond the bytes left, is a failed read.
+    void ReadString(std::string& text);
+
+    // What a count read from the file can be checked against before it is
+    // used to size anything.
+    size_t GetBytesLeft() const;
+    bool HasReadError() const { return m_readError; }
+
+private:
+    HRESULT LoadFromDisk(FILE* file);
+    HRESULT LoadFromPackArchives();
+    HRESULT LoadPackEntry(FILE* archive, uint32_t offset, uint32_t length);
+    HRESULT ReadIntoBuffer(FILE* file, size_t size);
+    void FailRead();
+
+    std::string m_path;
+    std::vector<unsigned char> m_buffer;
+    bool m_scrambled;
+    size_t m_cursor;
+    bool m_readError;
+};

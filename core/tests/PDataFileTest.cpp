@@ -1,0 +1,222 @@
+#include "core/PDataFile.h"
+
+#include "core/DataScrambling.h"
+#include "core/PDataFileWriter.h"
+#include "core/PackArchiveIndex.h"
+#include "core/tests/FileTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+const char* const kFilePath = "datafile.dat";
+
+std::string Scrambled(std::string bytes)
+{
+    ScrambleBytes(reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size());
+    return bytes;
+}
+
+std::string LoadedBytes(const CPDataFile& file)
+{
+    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetDataSize());
+}
+
+class CPDataFileTest : public testing::Test {
+protected:
+    void SetUp() override { GetPackArchiveList().clear(); }
+    void TearDown() override { GetPackArchiveList().clear(); }
+};
+
+TEST_F(CPDataFileTest, ScrambledRoundTripThroughTheWriter)
+{
+    const std::string plain(3 * kScrambleKeyLength, 'x');
+    CPDataFileWriter writer(kFilePath, true);
+    writer.Write(plain.data(), plain.size());
+    ASSERT_EQ(writer.Save(), S_OK);
+
+    CPDataFile unscrambled(kFilePath, true);
+    ASSERT_EQ(unscrambled.Load(), S_OK);
+    EXPECT_EQ(LoadedBytes(unscrambled), plain);
+
+    CPDataFile raw(kFilePath, false);
+    ASSERT_EQ(raw.Load(), S_OK);
+    EXPECT_EQ(LoadedBytes(raw), Scrambled(plain));
+}
+
+TEST_F(CPDataFileTest, AnEmptyFileLoadsAndAMissingOneFails)
+{
+    WriteFileBytes(kFilePath, "");
+    CPDataFile empty(kFilePath, true);
+    EXPECT_EQ(empty.Load(), S_OK);
+    EXPECT_EQ(empty.GetDataSize(), 0u);
+
+    CPDataFile missing("missing.dat", false);
+    EXPECT_EQ(missing.Load(), E_FAIL);
+    EXPECT_EQ(missing.GetDataSize(), 0u);
+}
+
+TEST_F(CPDataFileTest, MixedCasePathsOpenFilesOnDisk)
+{
+    ASSERT_TRUE(CreateDirectoryA("MixedCase", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    WriteFileBytes("MixedCase\\Town.Lvl", "town");
+    CPDataFile file("MIXEDCASE\\town.LVL", false);
+    ASSERT_EQ(file.Load(), S_OK);
+    EXPECT_EQ(LoadedBytes(file), "town");
+}
+
+TEST_F(CPDataFileTest, TypedReadsFollowTheCursor)
+{
+    CPDataFileWriter writer(kFilePath, false);
+    writer.WriteInt(-7);
+    const float half = 0.5f;
+    writer.Write(&half, sizeof(half));
+    writer.WriteInt(5);
+    writer.Write("ab\0cd", 5);
+    writer.WriteInt(42);
+    ASSERT_EQ(writer.Save(), S_OK);
+
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    EXPECT_EQ(file.ReadInt(), -7);
+    EXPECT_EQ(file.ReadFloat(), 0.5f);
+    std::string text;
+    file.ReadString(text);
+    EXPECT_EQ(text, "ab");
+    EXPECT_EQ(file.ReadInt(), 42);
+    EXPECT_EQ(file.GetBytesLeft(), 0u);
+    EXPECT_FALSE(file.HasReadError());
+}
+
+struct HostileString {
+    const char* name;
+    std::string bytes;
+};
+
+class CPDataFileHostileString : public testing::TestWithParam<HostileString> {};
+
+// Each file ends in a string that does not fit: the read yields nothing, the
+// error stays set and every later read yields zero.
+TEST_P(CPDataFileHostileString, YieldsAnEmptyStringAndAStickyError)
+{
+    WriteFileBytes(kFilePath, GetParam().bytes);
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    std::string text = "stale";
+    file.ReadString(text);
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(file.HasReadError());
+    EXPECT_EQ(file.ReadInt(), 0);
+    EXPECT_EQ(file.GetBytesLeft(), 0u);
+    EXPECT_TRUE(file.HasReadError());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, CPDataFileHostileString,
+    testing::Values(HostileString{"Negative", std::string("\xFF\xFF\xFF\xFF" "abcdabcd", 12)},
+                    HostileString{"MostNegative", std::string("\0\0\0\x80" "abcdabcd", 12)},
+                    HostileString{"OneTooLong", std::string("\x09\0\0\0" "abcdabcd", 12)},
+                    HostileString{"Largest", std::string("\xFF\xFF\xFF\x7F" "abcdabcd", 12)},
+                    HostileString{"TruncatedLength", std::string("\x01\0", 2)}),
+    [](const testing::TestParamInfo<HostileString>& info) { return std::string(info.param.name); });
+
+TEST_F(CPDataFileTest, AReadPastTheEndYieldsZeros)
+{
+    WriteFileBytes(kFilePath, "abc");
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    char bytes[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(file.Read(bytes, sizeof(bytes)), E_FAIL);
+    EXPECT_EQ(std::string(bytes, 4), std::string(4, '\0'));
+    EXPECT_TRUE(file.HasReadError());
+    EXPECT_EQ(file.Read(bytes, 1), E_FAIL);
+    EXPECT_EQ(file.ReadFloat(), 0.0f);
+}
+
+class CPDataFileLoadFailure : public testing::TestWithParam<FailingCall> {};
+
+TEST_P(CPDataFileLoadFailure, FailsTheLoad)
+{
+    WriteFileBytes(kFilePath, "some bytes on disk");
+    FailingFileSystem failing(GetParam());
+    ScopedFileSystem substitute(failing);
+    CPDataFile file(kFilePath, false);
+    EXPECT_EQ(file.Load(), E_FAIL);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFileCall, CPDataFileLoadFailure,
+                         testing::Values(FailingCall::Seek, FailingCall::Tell, FailingCall::Read));
+
+// Archives built in the test: a few bytes of something else first, then each
+// entry scrambled from its own first byte.
+class PackArchiveTest : public CPDataFileTest {
+protected:
+    void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries,
+                      bool registered = true)
+    {
+        std::string bytes = "PACK HEADER";
+        std::unordered_map<std::string, PackArchiveEntry> index;
+        for (const auto& entry : entries) {
+            index[entry.first] = {static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(entry.second.size())};
+            bytes += Scrambled(entry.second);
+        }
+        WriteFileBytes(path, bytes);
+        if (registered) RegisterPackArchive(path, index);
+    }
+
+    static std::string Load(const std::string& path, HRESULT expected = S_OK)
+    {
+        CPDataFile file(path, false);
+        EXPECT_EQ(file.Load(), expected) << path;
+        return LoadedBytes(file);
+    }
+};
+
+TEST_F(PackArchiveTest, ReadsEntriesAtTheirOffsetsUnscrambled)
+{
+    WriteArchive("first.pak", {{"a.txt", "alpha"}, {"data\\b.txt", std::string(kScrambleKeyLength + 9, 'b')}});
+    EXPECT_EQ(Load("a.txt"), "alpha");
+    EXPECT_EQ(Load("data\\b.txt"), std::string(kScrambleKeyLength + 9, 'b'));
+    EXPECT_EQ(Load("c.txt", E_FAIL), "");
+}
+
+TEST_F(PackArchiveTest, NamesMatchWithoutRegardToCase)
+{
+    WriteArchive("first.pak", {{"Data\\Levels\\Town.lvl", "town"}});
+    EXPECT_EQ(Load("DATA\\levels\\town.LVL"), "town");
+}
+
+TEST_F(PackArchiveTest, TheFirstArchiveHoldingTheNameWins)
+{
+    WriteArchive("first.pak", {{"only-first.txt", "1"}, {"both.txt", "from first"}});
+    WriteArchive("second.pak", {{"both.txt", "from second"}, {"only-second.txt", "2"}});
+    EXPECT_EQ(Load("both.txt"), "from first");
+    EXPECT_EQ(Load("only-second.txt"), "2");
+}
+
+TEST_F(PackArchiveTest, AFileOnDiskWinsOverTheArchive)
+{
+    WriteArchive("first.pak", {{"disk.txt", "archived"}});
+    WriteFileBytes("disk.txt", "on disk");
+    EXPECT_EQ(Load("disk.txt"), "on disk");
+}
+
+TEST_F(PackArchiveTest, AnArchiveThatCannotBeOpenedIsPassedOver)
+{
+    RegisterPackArchive("gone.pak", {{"both.txt", {0, 4}}});
+    WriteArchive("second.pak", {{"both.txt", "from second"}});
+    EXPECT_EQ(Load("both.txt"), "from second");
+}
+
+TEST_F(PackArchiveTest, AnEntryBeyondTheArchiveEndFails)
+{
+    WriteArchive("short.pak", {{"entry.txt", "0123456789"}}, false);
+    RegisterPackArchive("short.pak", {{"past-end.txt", {5, 20}},
+                                      {"huge.txt", {0, UINT32_MAX}},
+                                      {"far.txt", {UINT32_MAX, 1}}});
+    for (const char* name : {"past-end.txt", "huge.txt", "far.txt"}) EXPECT_EQ(Load(name, E_FAIL), "") << name;
+}
+
+} // namespace
