@@ -1,0 +1,327 @@
+#include "Render/tests/RecordingDevice.h"
+
+#include <cstring>
+
+DeviceCall::DeviceCall() : matrix(), light(), material(), z(0.0f), texture(nullptr) {}
+
+std::string Call(const char* name, std::initializer_list<unsigned long> arguments)
+{
+    std::string text = name;
+    if (arguments.size() == 0) return text;
+    const char* separator = "(";
+    for (unsigned long argument : arguments) {
+        text += separator + std::to_string(argument);
+        separator = ", ";
+    }
+    return text + ")";
+}
+
+namespace {
+
+// How many vertices a draw of that many primitives reads.
+UINT VerticesDrawn(D3DPRIMITIVETYPE type, UINT primitives)
+{
+    switch (type) {
+    case D3DPT_POINTLIST: return primitives;
+    case D3DPT_LINELIST: return primitives * 2;
+    case D3DPT_LINESTRIP: return primitives + 1;
+    case D3DPT_TRIANGLELIST: return primitives * 3;
+    default: return primitives + 2;
+    }
+}
+
+template <class T>
+T FailedAnswer()
+{
+    return T();
+}
+
+template <>
+HRESULT FailedAnswer<HRESULT>()
+{
+    return D3DERR_INVALIDCALL;
+}
+
+template <>
+void FailedAnswer<void>()
+{
+}
+
+} // namespace
+
+// Calls the renderer never makes are recorded by name only, so that a stray
+// one still shows in a recorded sequence, and fail.
+#define UNRECORDED(type, name, parameters)                                                         \
+    type STDMETHODCALLTYPE name parameters override                                                \
+    {                                                                                              \
+        Record(Call(#name));                                                                       \
+        return FailedAnswer<type>();                                                               \
+    }
+
+class RecordingDeviceCalls : public IDirect3DDevice9 {
+public:
+    std::vector<DeviceCall> calls;
+    HRESULT createResult = D3DERR_INVALIDCALL;
+
+    DeviceCall& Record(const std::string& text)
+    {
+        calls.emplace_back();
+        calls.back().text = text;
+        return calls.back();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state,
+                                           const D3DMATRIX* matrix) override
+    {
+        Record(Call("SetTransform", {static_cast<unsigned long>(state)})).matrix = *matrix;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
+    {
+        Record(Call("SetRenderState", {static_cast<unsigned long>(state), value}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                                   DWORD value) override
+    {
+        Record(Call("SetTextureStageState", {stage, static_cast<unsigned long>(type), value}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
+                                              DWORD value) override
+    {
+        Record(Call("SetSamplerState", {sampler, static_cast<unsigned long>(type), value}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetFVF(DWORD format) override
+    {
+        Record(Call("SetFVF", {format}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* material) override
+    {
+        Record(Call("SetMaterial")).material = *material;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetLight(DWORD index, const D3DLIGHT9* light) override
+    {
+        Record(Call("SetLight", {index})).light = *light;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE LightEnable(DWORD index, WINBOOL enable) override
+    {
+        Record(Call("LightEnable", {index, static_cast<unsigned long>(enable)}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clear(DWORD rectCount, const D3DRECT*, DWORD flags, D3DCOLOR colour,
+                                    float z, DWORD stencil) override
+    {
+        Record(Call("Clear", {rectCount, flags, colour, stencil})).z = z;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE BeginScene() override
+    {
+        Record(Call("BeginScene"));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EndScene() override
+    {
+        Record(Call("EndScene"));
+        return D3D_OK;
+    }
+    // Each argument is recorded as 1 when given and 0 when null.
+    HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* destination, HWND window,
+                                      const RGNDATA* dirty) override
+    {
+        Record(Call("Present", {source != nullptr, destination != nullptr, window != nullptr,
+                                dirty != nullptr}));
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override
+    {
+        Record(Call("SetTexture", {stage})).texture = texture;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives,
+                                              const void* data, UINT stride) override
+    {
+        DeviceCall& call =
+            Record(Call("DrawPrimitiveUP", {static_cast<unsigned long>(type), primitives, stride}));
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        call.vertices.assign(bytes, bytes + VerticesDrawn(type, primitives) * stride);
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD format,
+                                                 D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
+                                                 HANDLE*) override
+    {
+        Record(Call("CreateVertexBuffer",
+                    {length, usage, format, static_cast<unsigned long>(pool)}));
+        *buffer = nullptr;
+        return createResult;
+    }
+    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
+                                                D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
+                                                HANDLE*) override
+    {
+        Record(Call("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
+                                          static_cast<unsigned long>(pool)}));
+        *buffer = nullptr;
+        return createResult;
+    }
+
+    UNRECORDED(HRESULT, TestCooperativeLevel, ())
+    UNRECORDED(UINT, GetAvailableTextureMem, ())
+    UNRECORDED(HRESULT, EvictManagedResources, ())
+    UNRECORDED(HRESULT, GetDirect3D, (IDirect3D9**))
+    UNRECORDED(HRESULT, GetDeviceCaps, (D3DCAPS9*))
+    UNRECORDED(HRESULT, GetDisplayMode, (UINT, D3DDISPLAYMODE*))
+    UNRECORDED(HRESULT, GetCreationParameters, (D3DDEVICE_CREATION_PARAMETERS*))
+    UNRECORDED(HRESULT, SetCursorProperties, (UINT, UINT, IDirect3DSurface9*))
+    UNRECORDED(void, SetCursorPosition, (int, int, DWORD))
+    UNRECORDED(WINBOOL, ShowCursor, (WINBOOL))
+    UNRECORDED(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9**))
+    UNRECORDED(HRESULT, GetSwapChain, (UINT, IDirect3DSwapChain9**))
+    UNRECORDED(UINT, GetNumberOfSwapChains, ())
+    UNRECORDED(HRESULT, Reset, (D3DPRESENT_PARAMETERS*))
+    UNRECORDED(HRESULT, GetBackBuffer, (UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9**))
+    UNRECORDED(HRESULT, GetRasterStatus, (UINT, D3DRASTER_STATUS*))
+    UNRECORDED(HRESULT, SetDialogBoxMode, (WINBOOL))
+    UNRECORDED(void, SetGammaRamp, (UINT, DWORD, const D3DGAMMARAMP*))
+    UNRECORDED(void, GetGammaRamp, (UINT, D3DGAMMARAMP*))
+    UNRECORDED(HRESULT, CreateTexture,
+               (UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture9**, HANDLE*))
+    UNRECORDED(HRESULT, CreateVolumeTexture,
+               (UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DVolumeTexture9**,
+                HANDLE*))
+    UNRECORDED(HRESULT, CreateCubeTexture,
+               (UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9**, HANDLE*))
+    UNRECORDED(HRESULT, CreateRenderTarget,
+               (UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD, WINBOOL, IDirect3DSurface9**,
+                HANDLE*))
+    UNRECORDED(HRESULT, CreateDepthStencilSurface,
+               (UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD, WINBOOL, IDirect3DSurface9**,
+                HANDLE*))
+    UNRECORDED(HRESULT, UpdateSurface,
+               (IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const POINT*))
+    UNRECORDED(HRESULT, UpdateTexture, (IDirect3DBaseTexture9*, IDirect3DBaseTexture9*))
+    UNRECORDED(HRESULT, GetRenderTargetData, (IDirect3DSurface9*, IDirect3DSurface9*))
+    UNRECORDED(HRESULT, GetFrontBufferData, (UINT, IDirect3DSurface9*))
+    UNRECORDED(HRESULT, StretchRect,
+               (IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const RECT*,
+                D3DTEXTUREFILTERTYPE))
+    UNRECORDED(HRESULT, ColorFill, (IDirect3DSurface9*, const RECT*, D3DCOLOR))
+    UNRECORDED(HRESULT, CreateOffscreenPlainSurface,
+               (UINT, UINT, D3DFORMAT, D3DPOOL, IDirect3DSurface9**, HANDLE*))
+    UNRECORDED(HRESULT, SetRenderTarget, (DWORD, IDirect3DSurface9*))
+    UNRECORDED(HRESULT, GetRenderTarget, (DWORD, IDirect3DSurface9**))
+    UNRECORDED(HRESULT, SetDepthStencilSurface, (IDirect3DSurface9*))
+    UNRECORDED(HRESULT, GetDepthStencilSurface, (IDirect3DSurface9**))
+    UNRECORDED(HRESULT, GetTransform, (D3DTRANSFORMSTATETYPE, D3DMATRIX*))
+    UNRECORDED(HRESULT, MultiplyTransform, (D3DTRANSFORMSTATETYPE, const D3DMATRIX*))
+    UNRECORDED(HRESULT, SetViewport, (const D3DVIEWPORT9*))
+    UNRECORDED(HRESULT, GetViewport, (D3DVIEWPORT9*))
+    UNRECORDED(HRESULT, GetMaterial, (D3DMATERIAL9*))
+    UNRECORDED(HRESULT, GetLight, (DWORD, D3DLIGHT9*))
+    UNRECORDED(HRESULT, GetLightEnable, (DWORD, WINBOOL*))
+    UNRECORDED(HRESULT, SetClipPlane, (DWORD, const float*))
+    UNRECORDED(HRESULT, GetClipPlane, (DWORD, float*))
+    UNRECORDED(HRESULT, GetRenderState, (D3DRENDERSTATETYPE, DWORD*))
+    UNRECORDED(HRESULT, CreateStateBlock, (D3DSTATEBLOCKTYPE, IDirect3DStateBlock9**))
+    UNRECORDED(HRESULT, BeginStateBlock, ())
+    UNRECORDED(HRESULT, EndStateBlock, (IDirect3DStateBlock9**))
+    UNRECORDED(HRESULT, SetClipStatus, (const D3DCLIPSTATUS9*))
+    UNRECORDED(HRESULT, GetClipStatus, (D3DCLIPSTATUS9*))
+    UNRECORDED(HRESULT, GetTexture, (DWORD, IDirect3DBaseTexture9**))
+    UNRECORDED(HRESULT, GetTextureStageState, (DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*))
+    UNRECORDED(HRESULT, GetSamplerState, (DWORD, D3DSAMPLERSTATETYPE, DWORD*))
+    UNRECORDED(HRESULT, ValidateDevice, (DWORD*))
+    UNRECORDED(HRESULT, SetPaletteEntries, (UINT, const PALETTEENTRY*))
+    UNRECORDED(HRESULT, GetPaletteEntries, (UINT, PALETTEENTRY*))
+    UNRECORDED(HRESULT, SetCurrentTexturePalette, (UINT))
+    UNRECORDED(HRESULT, GetCurrentTexturePalette, (UINT*))
+    UNRECORDED(HRESULT, SetScissorRect, (const RECT*))
+    UNRECORDED(HRESULT, GetScissorRect, (RECT*))
+    UNRECORDED(HRESULT, SetSoftwareVertexProcessing, (WINBOOL))
+    UNRECORDED(WINBOOL, GetSoftwareVertexProcessing, ())
+    UNRECORDED(HRESULT, SetNPatchMode, (float))
+    UNRECORDED(float, GetNPatchMode, ())
+    UNRECORDED(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE, UINT, UINT))
+    UNRECORDED(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT))
+    UNRECORDED(HRESULT, DrawIndexedPrimitiveUP,
+               (D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*, UINT))
+    UNRECORDED(HRESULT, ProcessVertices,
+               (UINT, UINT, UINT, IDirect3DVertexBuffer9*, IDirect3DVertexDeclaration9*, DWORD))
+    UNRECORDED(HRESULT, CreateVertexDeclaration,
+               (const D3DVERTEXELEMENT9*, IDirect3DVertexDeclaration9**))
+    UNRECORDED(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9*))
+    UNRECORDED(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9**))
+    UNRECORDED(HRESULT, GetFVF, (DWORD*))
+    UNRECORDED(HRESULT, CreateVertexShader, (const DWORD*, IDirect3DVertexShader9**))
+    UNRECORDED(HRESULT, SetVertexShader, (IDirect3DVertexShader9*))
+    UNRECORDED(HRESULT, GetVertexShader, (IDirect3DVertexShader9**))
+    UNRECORDED(HRESULT, SetVertexShaderConstantF, (UINT, const float*, UINT))
+    UNRECORDED(HRESULT, GetVertexShaderConstantF, (UINT, float*, UINT))
+    UNRECORDED(HRESULT, SetVertexShaderConstantI, (UINT, const int*, UINT))
+    UNRECORDED(HRESULT, GetVertexShaderConstantI, (UINT, int*, UINT))
+    UNRECORDED(HRESULT, SetVertexShaderConstantB, (UINT, const WINBOOL*, UINT))
+    UNRECORDED(HRESULT, GetVertexShaderConstantB, (UINT, WINBOOL*, UINT))
+    UNRECORDED(HRESULT, SetStreamSource, (UINT, IDirect3DVertexBuffer9*, UINT, UINT))
+    UNRECORDED(HRESULT, GetStreamSource, (UINT, IDirect3DVertexBuffer9**, UINT*, UINT*))
+    UNRECORDED(HRESULT, SetStreamSourceFreq, (UINT, UINT))
+    UNRECORDED(HRESULT, GetStreamSourceFreq, (UINT, UINT*))
+    UNRECORDED(HRESULT, SetIndices, (IDirect3DIndexBuffer9*))
+    UNRECORDED(HRESULT, GetIndices, (IDirect3DIndexBuffer9**))
+    UNRECORDED(HRESULT, CreatePixelShader, (const DWORD*, IDirect3DPixelShader9**))
+    UNRECORDED(HRESULT, SetPixelShader, (IDirect3DPixelShader9*))
+    UNRECORDED(HRESULT, GetPixelShader, (IDirect3DPixelShader9**))
+    UNRECORDED(HRESULT, SetPixelShaderConstantF, (UINT, const float*, UINT))
+    UNRECORDED(HRESULT, GetPixelShaderConstantF, (UINT, float*, UINT))
+    UNRECORDED(HRESULT, SetPixelShaderConstantI, (UINT, const int*, UINT))
+    UNRECORDED(HRESULT, GetPixelShaderConstantI, (UINT, int*, UINT))
+    UNRECORDED(HRESULT, SetPixelShaderConstantB, (UINT, const WINBOOL*, UINT))
+    UNRECORDED(HRESULT, GetPixelShaderConstantB, (UINT, WINBOOL*, UINT))
+    UNRECORDED(HRESULT, DrawRectPatch, (UINT, const float*, const D3DRECTPATCH_INFO*))
+    UNRECORDED(HRESULT, DrawTriPatch, (UINT, const float*, const D3DTRIPATCH_INFO*))
+    UNRECORDED(HRESULT, DeletePatch, (UINT))
+    UNRECORDED(HRESULT, CreateQuery, (D3DQUERYTYPE, IDirect3DQuery9**))
+};
+
+RecordingDevice::RecordingDevice() : m_device(new RecordingDeviceCalls()) {}
+
+RecordingDevice::~RecordingDevice() = default;
+
+IDirect3DDevice9* RecordingDevice::Get()
+{
+    return m_device.get();
+}
+
+const std::vector<DeviceCall>& RecordingDevice::Calls() const
+{
+    return m_device->calls;
+}
+
+std::vector<std::string> RecordingDevice::CallTexts() const
+{
+    std::vector<std::string> texts;
+    for (const DeviceCall& call : m_device->calls) texts.push_back(call.text);
+    return texts;
+}
+
+void RecordingDevice::ForgetCalls()
+{
+    m_device->calls.clear();
+}
+
+void RecordingDevice::SetCreateResult(HRESULT result)
+{
+    m_device->createResult = result;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <d3d9.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One call made on a RecordingDevice: its name with its integer arguments,
+// as Call() writes it, and the data that does not fit on that line.
+struct DeviceCall {
+    DeviceCall();
+
+    std::string text;
+    D3DMATRIX matrix;                    // SetTransform
+    D3DLIGHT9 light;                     // SetLight
+    D3DMATERIAL9 material;               // SetMaterial
+    float z;                             // Clear
+    IDirect3DBaseTexture9* texture;      // SetTexture
+    std::vector<unsigned char> vertices; // DrawPrimitiveUP, every vertex drawn
+};
+
+// "name(1, 2, 3)", or "name" without arguments: how a recorded call reads.
+std::string Call(const char* name, std::initializer_list<unsigned long> arguments = {});
+
+class RecordingDeviceCalls;
+
+// A Direct3D 9 device that does nothing but record every call made on it,
+// in order. Buffer creation fails with the configured result and makes no
+// buffer; every call that the renderer does not make is recorded by name
+// and fails.
+class RecordingDevice {
+public:
+    RecordingDevice();
+    ~RecordingDevice();
+
+    IDirect3DDevice9* Get();
+    const std::vector<DeviceCall>& Calls() const;
+    std::vector<std::string> CallTexts() const;
+    void ForgetCalls();
+    void SetCreateResult(HRESULT result);
+
+private:
+    std::unique_ptr<RecordingDeviceCalls> m_device;
+};
