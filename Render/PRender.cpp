@@ -451,8 +451,12 @@ void CPRender::SetFade(float factor)
 void CPRender::AddLine(D3DCOLOR colour, const D3DXVECTOR3& from, const D3DXVECTOR3& to)
 {
     m_hasLines = true;
-    Vertex48 vertex = {};
+    Vertex48 vertex;
+    vertex.normal = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     vertex.diffuse = colour;
+    vertex.specular = 0;
+    vertex.tex0 = D3DXVECTOR2(0.0f, 0.0f);
+    vertex.tex1 = D3DXVECTOR2(0.0f, 0.0f);
     vertex.position = from;
     m_lines.push_back(vertex);
     vertex.position = to;
