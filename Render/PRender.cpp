@@ -214,7 +214,9 @@ CPRender::~CPRender()
 
 void CPRender::SetRenderStates(const D3DRENDERSTATETYPE* states, const DWORD* values, int count)
 {
-    for (int index = 0; index < count; ++index) m_device->SetRenderState(states[index], values[index]);
+    for (int index = 0; index < count; ++index) {
+        m_device->SetRenderState(states[index], values[index]);
+    }
 }
 
 void CPRender::SetDefaultStates()
@@ -290,8 +292,9 @@ void CPRender::StoreScreenCamera()
 void CPRender::SetSamplerStates()
 {
     if (m_anisotropyFactor > 0.0f) {
-        float degree = std::ceil(static_cast<float>(m_maxAnisotropy) * m_anisotropyFactor);
-        DWORD maxAnisotropy = static_cast<DWORD>(std::min(static_cast<float>(m_maxAnisotropy), degree));
+        float largest = static_cast<float>(m_maxAnisotropy);
+        DWORD maxAnisotropy =
+            static_cast<DWORD>(std::min(largest, std::ceil(largest * m_anisotropyFactor)));
         SetSamplerFilters(m_device, 0, D3DTEXF_ANISOTROPIC, D3DTEXF_LINEAR);
         m_device->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, maxAnisotropy);
     } else {

@@ -55,7 +55,9 @@ TEST_F(RenderFrame, ApplyLightsEnablesTheCollectedLightsAndDisablesTheRest)
         expected.push_back(Call("SetLight", {index}));
         expected.push_back(Call("LightEnable", {index, 1}));
     }
-    for (unsigned long index = 3; index < 30; ++index) expected.push_back(Call("LightEnable", {index, 0}));
+    for (unsigned long index = 3; index < 30; ++index) {
+        expected.push_back(Call("LightEnable", {index, 0}));
+    }
     EXPECT_EQ(device.CallTexts(), expected);
     EXPECT_EQ(device.Calls()[2].light.Range, 2.0f);
     EXPECT_EQ(render.GetLightCount(), 0);
@@ -64,7 +66,9 @@ TEST_F(RenderFrame, ApplyLightsEnablesTheCollectedLightsAndDisablesTheRest)
     device.ForgetCalls();
     render.ApplyLights();
     expected.clear();
-    for (unsigned long index = 0; index < 30; ++index) expected.push_back(Call("LightEnable", {index, 0}));
+    for (unsigned long index = 0; index < 30; ++index) {
+        expected.push_back(Call("LightEnable", {index, 0}));
+    }
     EXPECT_EQ(device.CallTexts(), expected);
     EXPECT_EQ(render.GetDirectionalLight().Range, 3.0f);
 }
@@ -158,7 +162,8 @@ TEST_F(RenderFrame, WorldToScreenMapsClipSpaceOntoPixelsWithYDown)
 std::vector<LoadingScreenVertex> DrawnQuad(const DeviceCall& call)
 {
     std::vector<LoadingScreenVertex> vertices(call.vertices.size() / sizeof(LoadingScreenVertex));
-    std::memcpy(vertices.data(), call.vertices.data(), vertices.size() * sizeof(LoadingScreenVertex));
+    std::memcpy(vertices.data(), call.vertices.data(),
+                vertices.size() * sizeof(LoadingScreenVertex));
     return vertices;
 }
 
