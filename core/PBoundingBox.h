@@ -14,8 +14,8 @@
 // Planes: 0 -z, 1 +x, 2 +y, 3 -x, 4 -y, 5 +z.
 class CPBoundingBox {
 public:
-    static const int kCornerCount = 8;
-    static const int kPlaneCount = 6;
+    static constexpr int kCornerCount = 8;
+    static constexpr int kPlaneCount = 6;
 
     CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents);
     virtual ~CPBoundingBox();

@@ -1,0 +1,28 @@
+#include "core/CommandReceiver.h"
+
+CommandReceiver::CommandReceiver() : m_hasCurrent(false) {}
+
+bool CommandReceiver::ReceiveCommand(const CommandRecord& record)
+{
+    if (!IsRunning()) return false;
+    m_queue.push_front(record);
+    return true;
+}
+
+bool CommandReceiver::SetNextCommand()
+{
+    if (m_queue.empty()) return false;
+    if (m_hasCurrent) m_queue.pop_back();
+    m_hasCurrent = !m_queue.empty();
+    return m_hasCurrent;
+}
+
+const std::string* CommandReceiver::GetCurrentCommand() const
+{
+    return m_hasCurrent ? &m_queue.back().command : nullptr;
+}
+
+const std::vector<std::string>* CommandReceiver::GetCurrentParams() const
+{
+    return m_hasCurrent ? &m_queue.back().params : nullptr;
+}

@@ -1,0 +1,478 @@
+#include "core/PGameObject.h"
+
+#include "core/AnimationRequest.h"
+#include "core/PCommandManager.h"
+#include "core/PEnemyComponent.h"
+#include "core/PTaskManager.h"
+#include "core/RayQuery.h"
+#include "physics/PCar.h"
+#include "physics/PPhysicData.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PMaterial.h"
+#include "Render/PParticleManager.h"
+#include "Render/PParticleSystem.h"
+#include "Render/PPartAnimation.h"
+#include "Render/PRenderObject.h"
+
+#include <cstdint>
+#include <cstdio>
+
+float g_damageFactor = 1.0f;
+
+namespace {
+
+const size_t kNameMapSizeHint = 100;
+const D3DCOLOR kDefaultLineColour = 0xff4e4e4e;
+const char kIdleAnimationName[] = "idle";
+const char kFlameObjectName[] = "flame";
+const char kDescriptionFolder[] = "Data\\Descriptions\\";
+const int kFlamePriority = 200;
+const int kNoFlame = -1;
+
+} // namespace
+
+CPGameObject::CPGameObject(std::string name)
+    : m_flameType(kNoFlame),
+      m_started(false),
+      m_hasAnimations(false),
+      m_animations(kNameMapSizeHint),
+      m_ownBox(D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)),
+      m_position(0.0f, 0.0f, 0.0f),
+      m_rotation(0.0f, 0.0f, 0.0f, 1.0f),
+      m_dirty(true),
+      m_childrenByName(kNameMapSizeHint),
+      m_parent(nullptr),
+      m_name(std::move(name)),
+      m_visible(true),
+      m_treeFlag(true),
+      m_sharedGeometry(true),
+      m_scriptHandler(nullptr),
+      m_collision(true),
+      m_enemy(nullptr),
+      m_lineColour(kDefaultLineColour),
+      m_transformChanged(true),
+      m_shadowFlag(true),
+      m_kind(kKindMesh)
+{
+    D3DXMatrixIdentity(&m_parentMatrix);
+    D3DXMatrixIdentity(&m_localMatrix);
+    D3DXMatrixIdentity(&m_worldMatrix);
+}
+
+CPGameObject::~CPGameObject()
+{
+    Stop();
+    RemoveFromParent();
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->m_parent = nullptr;
+    }
+    if (CPParticleSystem* particleSystem = GetParticleSystem()) particleSystem->Stop();
+    m_shadowMaterial = nullptr;
+    m_car = nullptr;
+    m_physicData = nullptr;
+    m_component = nullptr;
+}
+
+void CPGameObject::RemoveFromParent()
+{
+    if (!m_parent) return;
+    ObjectList& siblings = m_parent->m_children;
+    for (ObjectList::iterator it = siblings.begin(); it != siblings.end(); ++it) {
+        if (it->Get() == this) {
+            siblings.erase(it);
+            break;
+        }
+    }
+    // The name entry may belong to a later child of the same name; only an
+    // entry that is this object goes, so the map never names a dead child.
+    auto named = m_parent->m_childrenByName.find(m_name);
+    if (named != m_parent->m_childrenByName.end() && named->second.Get() == this) {
+        m_parent->m_childrenByName.erase(named);
+    }
+    m_parent = nullptr;
+}
+
+int CPGameObject::GetObjectSize()
+{
+    return sizeof(*this);
+}
+
+const char* CPGameObject::GetTypeName()
+{
+    m_typeName = "CPGameObject - " + m_name;
+    return m_typeName.c_str();
+}
+
+std::string CPGameObject::GetIdentityText() const
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d", static_cast<int>(reinterpret_cast<intptr_t>(this)));
+    return text;
+}
+
+void CPGameObject::SendToScriptHandler(const char* command, const std::string& params)
+{
+    if (!m_scriptHandler) return;
+    GetCommandManager()->SendCommandByObject(RefPtr<CommandReceiver>(m_scriptHandler), command, params);
+}
+
+void CPGameObject::AddTaskWithPriority(IPProcess* task, int priority)
+{
+    task->SetPriority(priority);
+    g_pTaskManager->AddTask(RefPtr<IPProcess>(task));
+}
+
+template <class Visit>
+void CPGameObject::VisitOtherLevelsOfDetail(Visit visit)
+{
+    for (size_t i = 1; i < m_levelsOfDetail.size(); ++i) {
+        if (m_levelsOfDetail[i].object) visit(*m_levelsOfDetail[i].object);
+    }
+}
+
+CPRenderObject* CPGameObject::GetRenderObject() const
+{
+    if (m_kind != kKindMesh) return nullptr;
+    return dynamic_cast<CPRenderObject*>(m_component.Get());
+}
+
+CPAnimatedObject* CPGameObject::GetAnimatedObject() const
+{
+    if (m_kind != kKindAnimated) return nullptr;
+    return dynamic_cast<CPAnimatedObject*>(m_component.Get());
+}
+
+CPParticleSystem* CPGameObject::GetParticleSystem() const
+{
+    if (m_kind != kKindParticleSystem) return nullptr;
+    return dynamic_cast<CPParticleSystem*>(m_component.Get());
+}
+
+void CPGameObject::CollectTree(ObjectList& objects)
+{
+    objects.push_back(RefPtr<CPGameObject>(this));
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->CollectTree(objects);
+    }
+}
+
+void CPGameObject::Start(int priority)
+{
+    if (m_started) return;
+    m_started = true;
+    if (m_idleAnimation) AddTaskWithPriority(m_idleAnimation.Get(), priority);
+    CPParticleSystem* particleSystem = GetParticleSystem();
+    if (particleSystem && m_visible && !particleSystem->IsRunning()) {
+        AddTaskWithPriority(particleSystem, priority);
+    }
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->Start(priority);
+    }
+    if (m_scriptHandler) {
+        AddTaskWithPriority(m_scriptHandler, priority);
+        // The script keeps a handle to the object from now on.
+        AddRef();
+        SendToScriptHandler("add_object", GetIdentityText());
+    }
+}
+
+void CPGameObject::Stop()
+{
+    if (!m_started) return;
+    if (CPParticleSystem* particleSystem = GetParticleSystem()) particleSystem->Stop();
+    m_started = false;
+    if (m_idleAnimation) m_idleAnimation->Stop();
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->Stop();
+    }
+    SendToScriptHandler("delete_object", GetIdentityText());
+}
+
+void CPGameObject::OnAnimationEnd()
+{
+    SendToScriptHandler("animation_end", GetIdentityText());
+}
+
+void CPGameObject::AddChild(RefPtr<CPGameObject> child)
+{
+    child->m_parent = this;
+    m_children.push_back(child);
+    m_childrenByName[child->m_name] = child;
+}
+
+RefPtr<CPGameObject> CPGameObject::FindChild(const std::string& name)
+{
+    RefPtr<CPGameObject> found = GetChildByName(name);
+    for (size_t i = 0; !found && i < m_children.size(); ++i) {
+        found = m_children[i]->FindChild(name);
+    }
+    return found;
+}
+
+RefPtr<CPGameObject> CPGameObject::GetChildByName(const std::string& name)
+{
+    auto named = m_childrenByName.find(name);
+    if (named == m_childrenByName.end()) return RefPtr<CPGameObject>();
+    return named->second;
+}
+
+RefPtr<CPGameObject> CPGameObject::GetParent()
+{
+    return RefPtr<CPGameObject>(m_parent);
+}
+
+RefPtr<CPGameObject> CPGameObject::FindScriptedAncestor()
+{
+    CPGameObject* object = this;
+    while (!object->m_scriptHandler && object->m_parent) {
+        object = object->m_parent;
+    }
+    return RefPtr<CPGameObject>(object);
+}
+
+void CPGameObject::AddLevelOfDetail(RefPtr<CPGameObject> object, int level)
+{
+    m_levelsOfDetail.push_back(LevelOfDetail{object, level});
+}
+
+void CPGameObject::MarkMoved()
+{
+    m_transformChanged = false;
+    m_dirty = true;
+}
+
+void CPGameObject::SetPosition(float x, float y, float z)
+{
+    VisitOtherLevelsOfDetail([=](CPGameObject& object) { object.SetPosition(x, y, z); });
+    m_position = D3DXVECTOR3(x, y, z);
+    MarkMoved();
+    if (m_physicData) m_physicData->SetPosition(x, y, z);
+}
+
+void CPGameObject::SetRotation(float x, float y, float z, float w)
+{
+    VisitOtherLevelsOfDetail([=](CPGameObject& object) { object.SetRotation(x, y, z, w); });
+    m_rotation = D3DXQUATERNION(x, y, z, w);
+    MarkMoved();
+    if (m_physicData) m_physicData->SetRotation(x, y, z, w);
+}
+
+void CPGameObject::UpdateTransform()
+{
+    if (!m_dirty) return;
+    VisitOtherLevelsOfDetail([](CPGameObject& object) { object.UpdateTransform(); });
+
+    D3DXMATRIX rotation, translation;
+    D3DXMatrixRotationQuaternion(&rotation, &m_rotation);
+    D3DXMatrixTranslation(&translation, m_position.x, m_position.y, m_position.z);
+    D3DXMatrixMultiply(&m_localMatrix, &rotation, &translation);
+    D3DXMatrixMultiply(&m_worldMatrix, &m_localMatrix, &m_parentMatrix);
+
+    RebuildOwnBoxes();
+    for (RefPtr<CPGameObject>& child : m_children) {
+        RebuildChild(*child);
+    }
+    if (m_shadowFlag) m_bounds.WidenForShadow();
+    m_bounds.Recompute();
+
+    m_transformChanged = true;
+    m_dirty = false;
+    if (CPRenderObject* mesh = GetRenderObject()) mesh->SetWorldMatrix(m_worldMatrix);
+}
+
+void CPGameObject::RebuildOwnBoxes()
+{
+    for (CPBoundingBox& part : m_parts) {
+        part.PlaceInWorld(m_worldMatrix);
+        part.Update();
+    }
+    m_ownBox.PlaceInWorld(m_worldMatrix);
+    m_ownBox.Update();
+    m_bounds.FromBox(m_ownBox);
+    m_partBounds.FromParts(m_parts);
+}
+
+void CPGameObject::RebuildChild(CPGameObject& child)
+{
+    child.m_transformChanged = false;
+    child.m_parentMatrix = m_worldMatrix;
+    child.m_dirty = true;
+    child.UpdateTransform();
+    m_partBounds.Merge(child.m_partBounds);
+    m_bounds.Merge(child.m_bounds);
+}
+
+void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
+{
+    m_ownBox = box;
+    m_bounds.FromBox(m_ownBox);
+}
+
+bool CPGameObject::IntersectRay(RayQuery& query)
+{
+    if (!m_collision || this == query.excluded) return false;
+    if (!m_partBounds.IntersectSegment(query.origin, query.direction, query.distance)) return false;
+    bool hit = IntersectParts(query);
+    for (RefPtr<CPGameObject>& child : m_children) {
+        if (child->IntersectRay(query)) hit = true;
+    }
+    return hit;
+}
+
+bool CPGameObject::IntersectParts(RayQuery& query)
+{
+    bool hit = false;
+    for (const CPBoundingBox& part : m_parts) {
+        if (part.IntersectRay(query.origin, query.direction, query.distance, query.hitPlane)) hit = true;
+    }
+    if (hit) {
+        query.hitObject = this;
+        query.scriptedAncestor = FindScriptedAncestor();
+    }
+    return hit;
+}
+
+void CPGameObject::SetComponent(int kind, RefPtr<IPObject> component)
+{
+    m_kind = kind;
+    m_component = component;
+}
+
+void CPGameObject::SetPhysicData(RefPtr<CPPhysicData> physicData)
+{
+    m_physicData = physicData;
+}
+
+void CPGameObject::SetCar(RefPtr<CPCar> car)
+{
+    m_car = car;
+}
+
+RefPtr<CPCar> CPGameObject::GetCar()
+{
+    return m_car;
+}
+
+RefPtr<CommandReceiver> CPGameObject::GetScriptHandler()
+{
+    return RefPtr<CommandReceiver>(m_scriptHandler);
+}
+
+void CPGameObject::SetNamedAnimation(const std::string& name, RefPtr<CPPartAnimation> animation)
+{
+    m_hasAnimations = true;
+    m_sharedGeometry = false;
+    m_animations[name] = animation;
+    if (name == kIdleAnimationName) {
+        m_idleAnimation = animation;
+        if (animation) animation->SetLooping(true);
+    }
+}
+
+CPPartAnimation* CPGameObject::GetNamedAnimation(const std::string& name) const
+{
+    auto named = m_animations.find(name);
+    return named == m_animations.end() ? nullptr : named->second.Get();
+}
+
+void CPGameObject::PlayAnimation(const AnimationRequest& request, bool restart)
+{
+    if (CPAnimatedObject* animated = GetAnimatedObject()) animated->PlayAnimation(request, restart);
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->PlayAnimation(request, restart);
+    }
+}
+
+void CPGameObject::Damage(const D3DXVECTOR3* point, const D3DXVECTOR3* direction, float amount,
+                          IPObject* source, bool quiet)
+{
+    if (!quiet) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "%.2f", amount);
+        SendToScriptHandler("damage", text);
+    }
+    if (m_enemy) m_enemy->OnDamage(point, direction, amount * g_damageFactor, source, quiet);
+}
+
+void CPGameObject::AttachFlame(float flag)
+{
+    if (m_flameType >= 0) {
+        StartFlame();
+        m_flameType = kNoFlame;
+    }
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->AttachFlame(flag);
+    }
+}
+
+void CPGameObject::StartFlame()
+{
+    CPParticleSystem* definition =
+        g_pParticleManager ? g_pParticleManager->GetSystemDefinition(m_flameType) : nullptr;
+    if (!definition) return;
+    RefPtr<IPProcess> copy;
+    definition->Clone(copy);
+    CPParticleSystem* flame = dynamic_cast<CPParticleSystem*>(copy.Get());
+    if (!flame) return;
+    AddTaskWithPriority(flame, kFlamePriority);
+
+    // The burning object is a new child that carries the running flame;
+    // moving the object onto its own position rebuilds the tree with it.
+    CPGameObject* burning = new CPGameObject(kFlameObjectName);
+    burning->SetComponent(kKindParticleSystem, RefPtr<IPObject>(flame));
+    flame->SetOwner(burning);
+    AddChild(RefPtr<CPGameObject>(burning));
+    SetPosition(m_position.x, m_position.y, m_position.z);
+    UpdateTransform();
+}
+
+void CPGameObject::ApplyAlternateMaterial()
+{
+    if (m_fireMaterial) {
+        if (CPRenderObject* mesh = GetRenderObject()) mesh->SetMaterial(m_fireMaterial);
+        if (CPAnimatedObject* animated = GetAnimatedObject()) animated->SetMaterial(m_fireMaterial);
+    }
+    for (RefPtr<CPGameObject>& child : m_children) {
+        child->ApplyAlternateMaterial();
+    }
+}
+
+void CPGameObject::SetShadowMaterial(RefPtr<CPMaterial> material)
+{
+    m_shadowMaterial = material;
+}
+
+void CPGameObject::SetFireMaterial(RefPtr<CPMaterial> material)
+{
+    m_fireMaterial = material;
+}
+
+void CPGameObject::OnEnemyAnimationEnd()
+{
+    if (m_enemy) m_enemy->OnAnimationEnd();
+}
+
+void CPGameObject::OnEnemyAnimationEvent()
+{
+    if (m_enemy) m_enemy->OnAnimationEvent();
+}
+
+bool CPGameObject::LoadDescription()
+{
+    return m_description.LoadFile(kDescriptionFolder + m_descriptionName, TIXML_DEFAULT_ENCODING);
+}
+
+void SetObjectShadowFlag(CPGameObject* object, bool flag)
+{
+    object->m_shadowFlag = flag;
+    for (RefPtr<CPGameObject>& child : object->m_children) {
+        SetObjectShadowFlag(child.Get(), flag);
+    }
+    object->VisitOtherLevelsOfDetail([=](CPGameObject& other) { SetObjectShadowFlag(&other, flag); });
+}
+
+void SetObjectTreeFlag(CPGameObject* object, bool flag)
+{
+    object->m_treeFlag = flag;
+    object->VisitOtherLevelsOfDetail([=](CPGameObject& other) { SetObjectTreeFlag(&other, flag); });
+}

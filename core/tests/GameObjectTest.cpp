@@ -1,0 +1,720 @@
+#include "core/AnimationRequest.h"
+#include "core/FrameClock.h"
+#include "core/PCommandManager.h"
+#include "core/PEnemyComponent.h"
+#include "core/PGameObject.h"
+#include "core/PTaskManager.h"
+#include "core/RayQuery.h"
+#include "core/ShadowMatrix.h"
+#include "physics/PPhysicData.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PMaterial.h"
+#include "Render/PParticleManager.h"
+#include "Render/PParticleSystem.h"
+#include "Render/PPartAnimation.h"
+#include "Render/PRenderObject.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Test doubles: the components' per-frame work is not what these tests are about.
+class Receiver : public CommandReceiver {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "Receiver"; }
+    void Execute() override {}
+    int GetTaskValue() override { return 0; }
+
+    // Every queued command as "name:params", oldest first.
+    std::vector<std::string> TakeCommands()
+    {
+        std::vector<std::string> commands;
+        while (SetNextCommand()) {
+            std::string text = *GetCurrentCommand() + ":";
+            for (const std::string& param : *GetCurrentParams()) text += param;
+            commands.push_back(text);
+        }
+        return commands;
+    }
+};
+
+class PartAnimation : public CPPartAnimation {
+public:
+    void Execute() override {}
+};
+
+class ParticleSystem : public CPParticleSystem {
+public:
+    void Execute() override {}
+    void Clone(RefPtr<IPProcess>& copy) override
+    {
+        clones.push_back(std::make_unique<ParticleSystem>());
+        copy = clones.back().get();
+    }
+    std::vector<std::unique_ptr<ParticleSystem>> clones;
+};
+
+class RenderObject : public CPRenderObject {
+public:
+    explicit RenderObject(CPGameObject* owner) : CPRenderObject(owner) {}
+    int GetVertexCount() override { return 0; }
+    int GetIndexCount() override { return 0; }
+    void WriteGeometry(Vertex48*, uint16_t*, uint16_t, bool) override {}
+};
+
+class AnimatedObject : public CPAnimatedObject {
+public:
+    int GetVertexCount() override { return 0; }
+    int GetIndexCount() override { return 0; }
+    void WriteGeometry(Vertex48*, uint16_t*, uint16_t, bool) override {}
+};
+
+class Enemy : public IPEnemyComponent {
+public:
+    void OnAnimationEnd() override { calls.push_back("end"); }
+    void OnAnimationEvent() override { calls.push_back("event"); }
+    void OnDamage(const D3DXVECTOR3*, const D3DXVECTOR3*, float amount, IPObject*, bool quiet) override
+    {
+        calls.push_back("damage");
+        damage = amount;
+        wasQuiet = quiet;
+    }
+    std::vector<std::string> calls;
+    float damage = 0.0f;
+    bool wasQuiet = false;
+};
+
+std::string Identity(const CPGameObject& object)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d", static_cast<int>(reinterpret_cast<intptr_t>(&object)));
+    return text;
+}
+
+void ExpectVector(const D3DXVECTOR3& actual, float x, float y, float z)
+{
+    EXPECT_NEAR(actual.x, x, 1e-4f);
+    EXPECT_NEAR(actual.y, y, 1e-4f);
+    EXPECT_NEAR(actual.z, z, 1e-4f);
+}
+
+D3DXVECTOR3 WorldPosition(const CPGameObject& object)
+{
+    const D3DXMATRIX& world = object.GetWorldMatrix();
+    return D3DXVECTOR3(world._41, world._42, world._43);
+}
+
+void AddUnitPart(CPGameObject& object)
+{
+    object.GetParts().push_back(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1)));
+}
+
+// Objects that a test makes and that outlive its game objects and the task
+// list that may hold them. Later objects may hold references to earlier
+// ones, so the last made goes first.
+class OwnedObjects {
+public:
+    ~OwnedObjects()
+    {
+        while (!m_objects.empty()) m_objects.pop_back();
+    }
+
+    template <class T, class... Args>
+    T* Make(Args&&... args)
+    {
+        m_objects.push_back(std::make_unique<T>(std::forward<Args>(args)...));
+        return static_cast<T*>(m_objects.back().get());
+    }
+
+private:
+    std::vector<std::unique_ptr<IPObject>> m_objects;
+};
+
+// A parent with one child, and the engine's single objects that game
+// objects reach through globals.
+class GameObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_pTaskManager = &m_tasks;
+        g_pCommandManager = &m_bus;
+        parent.AddChild(&child);
+    }
+    void TearDown() override
+    {
+        g_pTaskManager = nullptr;
+        g_pCommandManager = nullptr;
+    }
+
+    std::vector<IPProcess*> ListedTasks()
+    {
+        std::vector<IPProcess*> tasks;
+        for (const RefPtr<IPProcess>& task : m_tasks.GetTasks()) tasks.push_back(task.Get());
+        return tasks;
+    }
+
+    // Components and receivers, made before whatever holds them.
+    template <class T, class... Args>
+    T* Own(Args&&... args)
+    {
+        return m_owned.Make<T>(std::forward<Args>(args)...);
+    }
+
+    OwnedObjects m_owned;
+    Receiver& receiver = *Own<Receiver>();
+    CPTaskManager m_tasks;
+    CPCommandManager m_bus;
+    CPGameObject parent{"parent"};
+    CPGameObject child{"child"};
+};
+
+TEST_F(GameObjectTest, NewObjectStartsWithItsInitialValues)
+{
+    CPGameObject object("crate");
+    EXPECT_STREQ(object.GetTypeName(), "CPGameObject - crate");
+    EXPECT_EQ(object.GetKind(), CPGameObject::kKindMesh);
+    EXPECT_EQ(object.GetComponent(), nullptr);
+    EXPECT_EQ(object.GetFlameType(), -1);
+    EXPECT_TRUE(object.IsDirty());
+    EXPECT_TRUE(object.IsTransformChanged());
+    EXPECT_TRUE(object.IsVisible());
+    EXPECT_TRUE(object.GetCollision());
+    EXPECT_TRUE(object.GetShadowFlag());
+    EXPECT_TRUE(object.GetTreeFlag());
+    EXPECT_TRUE(object.GetSharedGeometry());
+    EXPECT_EQ(object.GetLineColour(), 0xff4e4e4eu);
+    EXPECT_EQ(*object.GetRotationRef(), D3DXQUATERNION(0, 0, 0, 1));
+}
+
+TEST_F(GameObjectTest, ChildWorldIsLocalTimesParentWithRowVectors)
+{
+    // A quarter turn about z at (10, 0, 0): the parent's translation is not
+    // turned, the child's offset is.
+    const D3DXVECTOR3 up(0, 0, 1);
+    D3DXQUATERNION quarter;
+    D3DXQuaternionRotationAxis(&quarter, &up, D3DX_PI / 2);
+    parent.SetRotation(quarter.x, quarter.y, quarter.z, quarter.w);
+    parent.SetPosition(10, 0, 0);
+    child.SetPosition(1, 0, 0);
+    parent.UpdateTransform();
+
+    ExpectVector(WorldPosition(parent), 10, 0, 0);
+    ExpectVector(WorldPosition(child), 10, 1, 0);
+    EXPECT_EQ(child.GetParent().Get(), &parent);
+}
+
+TEST_F(GameObjectTest, MovingMarksOnlyTheObjectAndTheRebuildPushesDownToEveryChild)
+{
+    CPGameObject& left = child;
+    CPGameObject right("right");
+    parent.AddChild(&right);
+    left.SetPosition(-1, 0, 0);
+    right.SetPosition(1, 0, 0);
+    parent.UpdateTransform();
+    EXPECT_FALSE(left.IsDirty());
+
+    parent.SetPosition(0, 0, 5);
+    EXPECT_TRUE(parent.IsDirty());
+    EXPECT_FALSE(parent.IsTransformChanged());
+    EXPECT_FALSE(left.IsDirty());
+    EXPECT_FALSE(right.IsDirty());
+    left.ClearTransformChanged();
+
+    parent.UpdateTransform();
+    EXPECT_FALSE(parent.IsDirty());
+    EXPECT_TRUE(parent.IsTransformChanged());
+    EXPECT_TRUE(left.IsTransformChanged());
+    ExpectVector(WorldPosition(left), -1, 0, 5);
+    ExpectVector(WorldPosition(right), 1, 0, 5);
+
+    // A clean object does not rebuild, even when a child moved.
+    left.SetPosition(-2, 0, 0);
+    parent.UpdateTransform();
+    ExpectVector(WorldPosition(left), -1, 0, 5);
+}
+
+TEST_F(GameObjectTest, BoundsEncloseTheSubtreeAndOnlyTheBoundsTakeTheShadow)
+{
+    AddUnitPart(child);
+    child.SetBoundingBox(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1)));
+    child.SetPosition(5, 0, 2);
+    SetObjectShadowFlag(&child, false);
+
+    // Light along the x axis onto the plane x = -10.
+    const D3DXMATRIX saved = g_shadowMatrix;
+    const D3DXVECTOR4 light(1, 0, 0, 0);
+    const D3DXPLANE wall(1, 0, 0, 10);
+    D3DXMatrixShadow(&g_shadowMatrix, &light, &wall);
+    parent.UpdateTransform();
+    g_shadowMatrix = saved;
+
+    ExpectVector(parent.GetPartBounds().minimum, 4, -1, 1);
+    ExpectVector(parent.GetPartBounds().maximum, 6, 1, 3);
+    ExpectVector(child.GetBounds().minimum, 4, -1, 1);
+    // The parent's own box is a speck at the origin; merged with the child's
+    // bounds and widened, the bounds reach the shadow on the wall.
+    ExpectVector(parent.GetBounds().minimum, -10, -1, -0.001f);
+    ExpectVector(parent.GetBounds().maximum, 6, 1, 3);
+    ExpectVector(parent.GetBounds().centre, -2, 0, 1.4995f);
+}
+
+TEST_F(GameObjectTest, RebuildHandsTheWorldMatrixToTheMesh)
+{
+    CPGameObject object("mesh");
+    RenderObject* mesh = Own<RenderObject>(&object);
+    object.SetComponent(CPGameObject::kKindMesh, mesh);
+    object.SetPosition(3, 4, 5);
+    object.UpdateTransform();
+    EXPECT_EQ(mesh->GetWorldMatrix(), object.GetWorldMatrix());
+}
+
+TEST_F(GameObjectTest, StartAddsTasksInOrderWithThePriorityAndAnnouncesTheObject)
+{
+    PartAnimation* parentIdle = Own<PartAnimation>();
+    PartAnimation* childIdle = Own<PartAnimation>();
+    parent.SetNamedAnimation("idle", parentIdle);
+    child.SetNamedAnimation("idle", childIdle);
+    ParticleSystem* particles = Own<ParticleSystem>();
+    parent.SetComponent(CPGameObject::kKindParticleSystem, particles);
+    Receiver* childHandler = Own<Receiver>();
+    child.SetScriptHandler(childHandler);
+    parent.SetScriptHandler(&receiver);
+
+    parent.Start(200);
+    const std::vector<IPProcess*> expected = {parentIdle, particles, childIdle, childHandler, &receiver};
+    EXPECT_EQ(ListedTasks(), expected);
+    for (IPProcess* task : expected) EXPECT_EQ(task->GetPriority(), 200);
+    EXPECT_TRUE(parent.IsStarted());
+    EXPECT_TRUE(child.IsStarted());
+    EXPECT_EQ(childHandler->TakeCommands(), std::vector<std::string>{"add_object:" + Identity(child)});
+    EXPECT_EQ(receiver.TakeCommands(), std::vector<std::string>{"add_object:" + Identity(parent)});
+
+    parent.Start(100);
+    EXPECT_EQ(ListedTasks().size(), expected.size());
+    EXPECT_TRUE(receiver.TakeCommands().empty());
+}
+
+TEST_F(GameObjectTest, StartSkipsAHiddenOrRunningParticleSystem)
+{
+    ParticleSystem* hiddenParticles = Own<ParticleSystem>();
+    ParticleSystem* runningParticles = Own<ParticleSystem>();
+    CPGameObject hidden("hidden");
+    hidden.SetComponent(CPGameObject::kKindParticleSystem, hiddenParticles);
+    hidden.SetVisible(false);
+    CPGameObject running("running");
+    running.SetComponent(CPGameObject::kKindParticleSystem, runningParticles);
+    runningParticles->Start();
+
+    hidden.Start(200);
+    running.Start(200);
+    EXPECT_TRUE(ListedTasks().empty());
+    EXPECT_FALSE(hiddenParticles->IsRunning());
+}
+
+TEST_F(GameObjectTest, StopStopsWhatStartStartedButKeepsTheHandlerAndTheTaskList)
+{
+    PartAnimation* idle = Own<PartAnimation>();
+    child.SetNamedAnimation("idle", idle);
+    ParticleSystem* particles = Own<ParticleSystem>();
+    parent.SetComponent(CPGameObject::kKindParticleSystem, particles);
+    parent.SetScriptHandler(&receiver);
+    receiver.Start();
+
+    parent.Stop();
+    EXPECT_TRUE(receiver.TakeCommands().empty());
+
+    parent.Start(300);
+    receiver.TakeCommands();
+    parent.Stop();
+    EXPECT_FALSE(parent.IsStarted());
+    EXPECT_FALSE(child.IsStarted());
+    EXPECT_TRUE(idle->IsStopped());
+    EXPECT_TRUE(particles->IsStopped());
+    EXPECT_TRUE(receiver.IsRunning());
+    EXPECT_EQ(ListedTasks().size(), 2u);
+    EXPECT_EQ(receiver.TakeCommands(), std::vector<std::string>{"delete_object:" + Identity(parent)});
+
+    parent.Stop();
+    EXPECT_TRUE(receiver.TakeCommands().empty());
+}
+
+TEST_F(GameObjectTest, ObjectWithoutHandlerStartsItsAnimationAndChildrenSilently)
+{
+    PartAnimation* idle = Own<PartAnimation>();
+    parent.SetNamedAnimation("idle", idle);
+    receiver.Start();
+    parent.Start(5);
+    parent.OnAnimationEnd();
+    parent.Damage(nullptr, nullptr, 1.0f, nullptr, false);
+    EXPECT_TRUE(idle->IsRunning());
+    EXPECT_TRUE(child.IsStarted());
+    EXPECT_TRUE(receiver.TakeCommands().empty());
+}
+
+TEST_F(GameObjectTest, AnimationEndAndDamageReachTheHandlerAndTheEnemy)
+{
+    CPGameObject object("enemy");
+    object.SetScriptHandler(&receiver);
+    receiver.Start();
+    Enemy enemy;
+    object.SetEnemy(&enemy);
+    const D3DXVECTOR3 point(1, 2, 3), direction(0, 0, 1);
+
+    object.OnAnimationEnd();
+    object.Damage(&point, &direction, 2.5f, nullptr, false);
+    object.Damage(&point, &direction, 1.0f, nullptr, true);
+    g_damageFactor = 3.0f;
+    object.Damage(&point, &direction, 0.126f, nullptr, false);
+    g_damageFactor = 1.0f;
+    object.OnEnemyAnimationEnd();
+    object.OnEnemyAnimationEvent();
+
+    const std::vector<std::string> commands = {"animation_end:" + Identity(object), "damage:2.50",
+                                               "damage:0.13"};
+    EXPECT_EQ(receiver.TakeCommands(), commands);
+    const std::vector<std::string> calls = {"damage", "damage", "damage", "end", "event"};
+    EXPECT_EQ(enemy.calls, calls);
+    EXPECT_FLOAT_EQ(enemy.damage, 0.378f);
+}
+
+TEST_F(GameObjectTest, OnlyTheExactNameIdleMakesTheIdleAnimation)
+{
+    CPGameObject object("door");
+    PartAnimation* capitalised = Own<PartAnimation>();
+    PartAnimation* idle = Own<PartAnimation>();
+    object.SetNamedAnimation("Idle", capitalised);
+    EXPECT_TRUE(object.HasAnimations());
+    EXPECT_FALSE(object.GetSharedGeometry());
+    EXPECT_EQ(object.GetNamedAnimation("Idle"), capitalised);
+    EXPECT_EQ(object.GetIdleAnimation(), nullptr);
+    EXPECT_FALSE(capitalised->IsLooping());
+
+    object.SetNamedAnimation("idle", idle);
+    EXPECT_EQ(object.GetIdleAnimation(), idle);
+    EXPECT_TRUE(idle->IsLooping());
+}
+
+// A tree of unit boxes along the x axis: the root at 0 with the handler, a
+// middle object at 5 and its child at 10.
+class RayQueryTest : public GameObjectTest {
+protected:
+    void SetUp() override
+    {
+        GameObjectTest::SetUp();
+        root.SetScriptHandler(&receiver);
+        middle.AddChild(&leaf);
+        for (CPGameObject* object : {&root, &middle, &leaf}) AddUnitPart(*object);
+        middle.SetPosition(5, 0, 0);
+        leaf.SetPosition(5, 0, 0);
+        root.UpdateTransform();
+    }
+
+    RayQuery RayFrom(float x, float dx)
+    {
+        RayQuery query;
+        query.origin = D3DXVECTOR3(x, 0, 0);
+        query.direction = D3DXVECTOR3(dx, 0, 0);
+        query.distance = 100;
+        return query;
+    }
+
+    CPGameObject& root = parent;
+    CPGameObject& middle = child;
+    CPGameObject leaf{"leaf"};
+};
+
+TEST_F(RayQueryTest, FindsTheNearestPartAndItsScriptedAncestor)
+{
+    RayQuery query = RayFrom(20, -1);
+    EXPECT_TRUE(root.IntersectRay(query));
+    EXPECT_EQ(query.hitObject.Get(), &leaf);
+    EXPECT_EQ(query.scriptedAncestor.Get(), &root);
+    EXPECT_FLOAT_EQ(query.distance, 9);
+    EXPECT_EQ(query.hitPlane, leaf.GetParts()[0].GetPlane(1));
+
+    // The nearest hit wins whatever order the tree is searched in.
+    query = RayFrom(-20, 1);
+    EXPECT_TRUE(root.IntersectRay(query));
+    EXPECT_EQ(query.hitObject.Get(), &root);
+    EXPECT_FLOAT_EQ(query.distance, 19);
+}
+
+TEST_F(RayQueryTest, ScriptedAncestorIsTheNearestWithAHandler)
+{
+    middle.SetScriptHandler(Own<Receiver>());
+    RayQuery query = RayFrom(20, -1);
+    root.IntersectRay(query);
+    EXPECT_EQ(query.scriptedAncestor.Get(), &middle);
+
+    CPGameObject orphan("orphan");
+    EXPECT_EQ(orphan.FindScriptedAncestor().Get(), &orphan);
+}
+
+TEST_F(RayQueryTest, SkipsExcludedAndNonCollidingSubtrees)
+{
+    RayQuery query = RayFrom(20, -1);
+    query.excluded = &root;
+    EXPECT_FALSE(root.IntersectRay(query));
+    EXPECT_FALSE(query.hitObject);
+
+    // Only the root is left to hit, from the far side.
+    query = RayFrom(20, -1);
+    query.excluded = &middle;
+    EXPECT_TRUE(root.IntersectRay(query));
+    EXPECT_EQ(query.hitObject.Get(), &root);
+    EXPECT_FLOAT_EQ(query.distance, 19);
+
+    middle.SetCollision(false);
+    query = RayFrom(20, -1);
+    EXPECT_TRUE(root.IntersectRay(query));
+    EXPECT_EQ(query.hitObject.Get(), &root);
+    EXPECT_FLOAT_EQ(query.distance, 19);
+}
+
+TEST_F(RayQueryTest, SegmentThatMissesTheBoundsEndsTheSearch)
+{
+    RayQuery query = RayFrom(20, -1);
+    query.distance = 8.5f;
+    EXPECT_FALSE(root.IntersectRay(query));
+    EXPECT_FLOAT_EQ(query.distance, 8.5f);
+
+    query = RayFrom(20, 1);
+    EXPECT_FALSE(root.IntersectRay(query));
+}
+
+TEST_F(GameObjectTest, ChildrenAreFoundByNameThroughTheTree)
+{
+    CPGameObject root("root"), body("body"), wheel("wheel"), spare("wheel");
+    root.AddChild(&body);
+    body.AddChild(&wheel);
+    EXPECT_EQ(root.FindChild("wheel").Get(), &wheel);
+    EXPECT_FALSE(root.GetChildByName("wheel"));
+    EXPECT_FALSE(root.FindChild("door"));
+
+    // A later child of the same name takes the name.
+    body.AddChild(&spare);
+    EXPECT_EQ(body.GetChildByName("wheel").Get(), &spare);
+    EXPECT_EQ(body.GetChildren().size(), 2u);
+
+    CPGameObject::ObjectList tree;
+    root.CollectTree(tree);
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[0].Get(), &root);
+    EXPECT_EQ(tree[3].Get(), &spare);
+}
+
+TEST_F(GameObjectTest, DestroyedChildLeavesItsParentsListAndNameMap)
+{
+    CPGameObject holder("holder");
+    CPGameObject* first = new CPGameObject("door");
+    CPGameObject* second = new CPGameObject("door");
+    CPGameObject* grandchild = new CPGameObject("handle");
+    holder.AddChild(first);
+    holder.AddChild(second);
+    second->AddChild(grandchild);
+
+    // The name now belongs to the second door: destroying the first keeps it.
+    delete first;
+    EXPECT_EQ(holder.GetChildren().size(), 1u);
+    EXPECT_EQ(holder.GetChildByName("door").Get(), second);
+
+    delete second;
+    EXPECT_TRUE(holder.GetChildren().empty());
+    EXPECT_FALSE(holder.GetChildByName("door"));
+    EXPECT_FALSE(holder.FindChild("handle"));
+    EXPECT_FALSE(grandchild->GetParent());
+    delete grandchild;
+}
+
+TEST_F(GameObjectTest, KindWithoutItsComponentIsHandledEverywhere)
+{
+    for (int kind : {CPGameObject::kKindMesh, CPGameObject::kKindAnimated, CPGameObject::kKindLight,
+                     CPGameObject::kKindSprite, CPGameObject::kKindParticleSystem,
+                     CPGameObject::kKindGroup}) {
+        SCOPED_TRACE(kind);
+        CPGameObject* object = new CPGameObject("empty");
+        object->SetComponent(kind, nullptr);
+        object->UpdateTransform();
+        object->Start(1);
+        object->PlayAnimation(AnimationRequest(), true);
+        object->ApplyAlternateMaterial();
+        object->Stop();
+        object->Start(1);
+        delete object;
+    }
+}
+
+TEST_F(GameObjectTest, PlayAnimationStartsTheNamedAnimationOnEveryAnimatedObject)
+{
+    CPAnimation* walk = Own<CPAnimation>("walk&man.p3d");
+    CPAnimation* run = Own<CPAnimation>("run&man.p3d");
+    AnimatedObject& parentMesh = *Own<AnimatedObject>();
+    AnimatedObject& childMesh = *Own<AnimatedObject>();
+    parent.SetComponent(CPGameObject::kKindAnimated, &parentMesh);
+    child.SetComponent(CPGameObject::kKindAnimated, &childMesh);
+    parentMesh.AddAnimation("walk", walk);
+    childMesh.AddAnimation("walk", walk);
+    childMesh.AddAnimation("run", run);
+
+    AnimationRequest request;
+    request.name = "walk";
+    request.speed = 2.0f;
+    request.passLimit = 3;
+    request.notify = &receiver;
+    request.reportFrame = 4;
+    request.timeOffset = 0.5f;
+    FullTime = 10.0;
+    parent.PlayAnimation(request, false);
+    for (AnimatedObject* mesh : {&parentMesh, &childMesh}) {
+        EXPECT_EQ(mesh->GetCurrentName(), "walk");
+        EXPECT_EQ(mesh->GetCurrentAnimation(), walk);
+        EXPECT_FLOAT_EQ(mesh->GetStartTime(), 10.5f);
+        EXPECT_FLOAT_EQ(mesh->GetSpeed(), 2.0f);
+        EXPECT_EQ(mesh->GetPassLimit(), 3);
+        EXPECT_EQ(mesh->GetReportFrame(), 4);
+        EXPECT_EQ(mesh->GetNotify(), &receiver);
+    }
+
+    // The current name again needs a restart; an unknown name changes nothing.
+    FullTime = 20.0;
+    parent.PlayAnimation(request, false);
+    EXPECT_FLOAT_EQ(parentMesh.GetStartTime(), 10.5f);
+    parent.PlayAnimation(request, true);
+    EXPECT_FLOAT_EQ(parentMesh.GetStartTime(), 20.5f);
+    request.name = "run";
+    parent.PlayAnimation(request, false);
+    EXPECT_EQ(parentMesh.GetCurrentName(), "walk");
+    EXPECT_EQ(childMesh.GetCurrentName(), "run");
+    FullTime = 0.0;
+}
+
+TEST_F(GameObjectTest, FireMaterialGoesOnEveryMeshAndAnimatedMeshOfTheTree)
+{
+    CPMaterial* plain = Own<CPMaterial>(1, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>());
+    CPMaterial* fire = Own<CPMaterial>(20, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>());
+    RenderObject* mesh = Own<RenderObject>(&parent);
+    AnimatedObject* animated = Own<AnimatedObject>();
+    parent.SetComponent(CPGameObject::kKindMesh, mesh);
+    child.SetComponent(CPGameObject::kKindAnimated, animated);
+    mesh->SetMaterial(plain);
+    parent.SetFireMaterial(fire);
+    child.SetFireMaterial(fire);
+
+    parent.ApplyAlternateMaterial();
+    RefPtr<CPMaterial> material;
+    mesh->GetMaterial(material);
+    EXPECT_EQ(material.Get(), fire);
+    animated->GetMaterial(material);
+    EXPECT_EQ(material.Get(), fire);
+}
+
+TEST_F(GameObjectTest, AttachFlameBurnsOnceAndPassesTheCallOn)
+{
+    ParticleSystem& fire = *Own<ParticleSystem>();
+    CPParticleManager particles;
+    particles.AddSystemDefinition(&fire);
+    g_pParticleManager = &particles;
+
+    parent.SetPosition(1, 2, 3);
+    parent.SetFlameType(0);
+    child.SetFlameType(7);
+
+    parent.AttachFlame(1.0f);
+    g_pParticleManager = nullptr;
+    EXPECT_EQ(parent.GetFlameType(), -1);
+    EXPECT_EQ(child.GetFlameType(), -1);
+    ASSERT_EQ(fire.clones.size(), 1u);
+    ParticleSystem* flame = fire.clones[0].get();
+    EXPECT_EQ(ListedTasks(), std::vector<IPProcess*>{flame});
+    EXPECT_EQ(flame->GetPriority(), 200);
+
+    RefPtr<CPGameObject> burning = parent.GetChildByName("flame");
+    ASSERT_TRUE(burning);
+    EXPECT_EQ(burning->GetKind(), CPGameObject::kKindParticleSystem);
+    EXPECT_EQ(burning->GetComponent(), flame);
+    EXPECT_EQ(flame->GetOwner(), burning.Get());
+    ExpectVector(WorldPosition(*burning), 1, 2, 3);
+
+    parent.AttachFlame(1.0f);
+    EXPECT_EQ(fire.clones.size(), 1u);
+    CPGameObject* flameObject = burning.Get();
+    burning = nullptr;
+    delete flameObject;
+    EXPECT_TRUE(parent.GetChildren().size() == 1);
+}
+
+TEST_F(GameObjectTest, MovingHandsThePlaceToLevelsOfDetailAndThePhysicsBody)
+{
+    CPGameObject object("car");
+    CPGameObject farAway("car_far");
+    object.AddLevelOfDetail(&object, 0);
+    object.AddLevelOfDetail(nullptr, 50);
+    object.AddLevelOfDetail(&farAway, 100);
+    CPKinematicBody kinematic;
+    CPRigidBody rigid;
+    CPPhysicData* physics = Own<CPPhysicData>(&object);
+    physics->SetKinematicBody(&kinematic);
+    physics->SetRigidBody(&rigid);
+    object.SetPhysicData(physics);
+
+    object.SetPosition(1, 2, 3);
+    object.SetRotation(0, 0, 1, 0);
+    EXPECT_EQ(*farAway.GetPositionRef(), D3DXVECTOR3(1, 2, 3));
+    EXPECT_EQ(*farAway.GetRotationRef(), D3DXQUATERNION(0, 0, 1, 0));
+    EXPECT_EQ(kinematic.GetPosition(), D3DXVECTOR3(1, 2, 3));
+    EXPECT_TRUE(kinematic.IsMoved());
+    EXPECT_EQ(rigid.GetPosition(), D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(rigid.GetOrientation(), D3DXQUATERNION(0, 0, 1, 0));
+
+    physics->SetKinematicBody(nullptr);
+    object.SetPosition(4, 5, 6);
+    EXPECT_EQ(rigid.GetPosition(), D3DXVECTOR3(4, 5, 6));
+
+    object.UpdateTransform();
+    EXPECT_FALSE(farAway.IsDirty());
+}
+
+TEST_F(GameObjectTest, ShadowFlagReachesChildrenAndLevelsOfDetailButTreeFlagNotChildren)
+{
+    CPGameObject object("tree"), child("branch"), farAway("tree_far");
+    object.AddChild(&child);
+    object.AddLevelOfDetail(&object, 0);
+    object.AddLevelOfDetail(&farAway, 100);
+    SetObjectShadowFlag(&object, false);
+    EXPECT_FALSE(object.GetShadowFlag());
+    EXPECT_FALSE(child.GetShadowFlag());
+    EXPECT_FALSE(farAway.GetShadowFlag());
+    SetObjectTreeFlag(&object, false);
+    EXPECT_FALSE(farAway.GetTreeFlag());
+    EXPECT_TRUE(child.GetTreeFlag());
+}
+
+TEST_F(GameObjectTest, DescriptionLoadsFromTheDescriptionsFolder)
+{
+    CreateDirectoryA("Data", nullptr);
+    CreateDirectoryA("Data\\Descriptions", nullptr);
+    FILE* file = std::fopen("Data\\Descriptions\\car.xml", "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<car><engine power=\"120\"/></car>", file);
+    std::fclose(file);
+
+    CPGameObject object("car");
+    object.SetDescriptionName("car.xml");
+    ASSERT_TRUE(object.LoadDescription());
+    TiXmlElement* root = object.GetDescriptionDocument().RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->FirstChildElement("engine")->Attribute("power"), "120");
+
+    object.SetDescriptionName("missing.xml");
+    EXPECT_FALSE(object.LoadDescription());
+}
+
+} // namespace
