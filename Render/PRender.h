@@ -2,6 +2,7 @@
 
 #include "Render/PBaseCamera.h"
 #include "Render/PDrawable.h"
+#include "Render/PMaterial.h"
 #include "Render/PStaticBatch.h"
 #include "core/PObject.h"
 
@@ -196,6 +197,11 @@ public:
     int GetObjectCount() const { return m_objectCount; }
     void ResetObjectCount() { m_objectCount = 0; }
 
+    // The material that objects' shadows are drawn with; none until the
+    // host sets one.
+    void SetShadowMaterial(CPMaterial* material) { m_shadowMaterial = material; }
+    RefPtr<CPMaterial> GetShadowMaterial() const { return m_shadowMaterial; }
+
     // The static-geometry batch, with a reference added.
     RefPtr<CPStaticBatch> GetStaticBatch() const { return m_staticBatch.get(); }
 
@@ -261,6 +267,7 @@ private:
     // destroys them; the render list only holds references.
     std::unique_ptr<CPBaseCamera> m_screenCamera;
     std::unique_ptr<CPStaticBatch> m_staticBatch;
+    RefPtr<CPMaterial> m_shadowMaterial;
 };
 
 // The renderer that the host created and published.

@@ -1,5 +1,7 @@
 #include "game/PLevel.h"
 
+#include "physics/PCar.h"
+
 CPLevel* CurrentLevel = nullptr;
 
 CPLevel* GetLevel()
@@ -8,6 +10,8 @@ CPLevel* GetLevel()
 }
 
 CPLevel::CPLevel()
+    : m_playerDirection(0.0f, 0.0f, 0.0f), m_headingForced(false), m_forcedHeading(0.0f),
+      m_extraYaw(0.0f)
 {
     CurrentLevel = this;
 }
@@ -22,4 +26,28 @@ CPLevel::~CPLevel()
 const char* CPLevel::GetTypeName()
 {
     return "CPLevel";
+}
+
+CPCar* CPLevel::GetCarPtr() const
+{
+    if (!m_player) return nullptr;
+    return m_player->GetCar().Get();
+}
+
+void CPLevel::SetForcedHeading(bool forced, float heading)
+{
+    m_headingForced = forced;
+    m_forcedHeading = heading;
+}
+
+void CPLevel::GetFollowInputs(FollowInputs& inputs)
+{
+    inputs.playerDirection = m_playerDirection;
+    inputs.headingForced = m_headingForced;
+    inputs.forcedHeading = m_forcedHeading;
+    inputs.extraYaw = m_extraYaw;
+    const CPCar* car = GetCarPtr();
+    inputs.carSteering = car ? car->GetSteering() : 0.0f;
+    inputs.carMotion = car ? car->GetMotion() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    inputs.carVelocity = car ? car->GetVelocity() : D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
 }
