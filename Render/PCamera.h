@@ -9,7 +9,7 @@
 struct FollowInputs {
     FollowInputs();
 
-    // The player's direction: x and y give the heading, y and x the pitch.
+    // The player's direction: its x and y give the heading and the pitch.
     D3DXVECTOR3 playerDirection;
     // While set, the heading is the forced heading (radians) turned by pi/2.
     bool headingForced;

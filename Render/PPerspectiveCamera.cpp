@@ -155,11 +155,11 @@ bool CPPerspectiveCamera::UpdateView()
     D3DXMATRIX inverseView;
     D3DXMATRIX rotationView;
     D3DXMATRIX inverseRotationView;
+    if (!LookAt(m_eye, m_target, m_up, view, inverseView)) return false;
     const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
     D3DXVECTOR3 direction;
     D3DXVECTOR3 offset = m_target - m_eye;
     D3DXVec3Normalize(&direction, &offset);
-    if (!LookAt(m_eye, m_target, m_up, view, inverseView)) return false;
     if (!LookAt(origin, direction, m_up, rotationView, inverseRotationView)) return false;
 
     m_view = view;

@@ -35,18 +35,34 @@ const float kDefaultFarPlane = 1000.0f;
 
 const int kScreenCameraKey = 195;
 
-const D3DRENDERSTATETYPE kBaseStates[] = {
-    D3DRS_SPECULARENABLE, D3DRS_LIGHTING, D3DRS_ALPHABLENDENABLE, D3DRS_ZENABLE,
-    D3DRS_ZWRITEENABLE,   D3DRS_SRCBLEND, D3DRS_DESTBLEND,
-};
-const DWORD kBaseValues[] = {
-    FALSE, TRUE, FALSE, D3DZB_TRUE, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA,
+struct RenderStateValue {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
 };
 
-const D3DRENDERSTATETYPE kMaterialSourceStates[] = {
-    D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_SPECULARMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
+const RenderStateValue kBaseStates[] = {
+    {D3DRS_SPECULARENABLE, FALSE},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_ALPHABLENDENABLE, FALSE},
+    {D3DRS_ZENABLE, D3DZB_TRUE},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
 };
-const DWORD kMaterialSourceValues[] = {D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL};
+
+// The ambient colour follows these; it is the renderer's own.
+const RenderStateValue kDepthAndCullStates[] = {
+    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+    {D3DRS_DITHERENABLE, TRUE},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+};
+
+const RenderStateValue kMaterialSourceStates[] = {
+    {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL},
+    {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL},
+    {D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL},
+};
 
 const float kFogStart = 50.0f;
 // The fog ends a tenth short of the draw distance.
@@ -95,10 +111,16 @@ DWORD FloatBits(float value)
     return bits;
 }
 
-void SetStageStates(IDirect3DDevice9* device, const StageState* states, int count)
+template <size_t count>
+void SetRenderStates(IDirect3DDevice9* device, const RenderStateValue (&states)[count])
 {
-    for (int index = 0; index < count; ++index) {
-        const StageState& state = states[index];
+    for (const RenderStateValue& state : states) device->SetRenderState(state.state, state.value);
+}
+
+template <size_t count>
+void SetStageStates(IDirect3DDevice9* device, const StageState (&states)[count])
+{
+    for (const StageState& state : states) {
         if (state.sampler) {
             device->SetSamplerState(state.stage, static_cast<D3DSAMPLERSTATETYPE>(state.type),
                                     state.value);
@@ -212,13 +234,6 @@ CPRender::~CPRender()
     ReleaseAndClear(m_loadingBar);
 }
 
-void CPRender::SetRenderStates(const D3DRENDERSTATETYPE* states, const DWORD* values, int count)
-{
-    for (int index = 0; index < count; ++index) {
-        m_device->SetRenderState(states[index], values[index]);
-    }
-}
-
 void CPRender::SetDefaultStates()
 {
     D3DXMATRIX view;
@@ -229,25 +244,16 @@ void CPRender::SetDefaultStates()
                                kDefaultNearPlane, kDefaultFarPlane);
     m_device->SetTransform(D3DTS_PROJECTION, &projection);
 
-    SetRenderStates(kBaseStates, kBaseValues, sizeof(kBaseValues) / sizeof(kBaseValues[0]));
+    SetRenderStates(m_device, kBaseStates);
     SetSamplerStates();
-    SetDefaultTextureStages();
+    SetStageStates(m_device, kStage0States);
+    SetRenderStates(m_device, kDepthAndCullStates);
+    m_device->SetRenderState(D3DRS_AMBIENT, m_ambient);
+    m_device->SetFVF(kVertex48FVF);
+    SetStageStates(m_device, kLaterStageStates);
     SetDefaultMaterial();
     SetDefaultFog();
     StoreScreenCamera();
-}
-
-void CPRender::SetDefaultTextureStages()
-{
-    SetStageStates(m_device, kStage0States, sizeof(kStage0States) / sizeof(kStage0States[0]));
-    m_device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    m_device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    m_device->SetRenderState(D3DRS_CLIPPING, TRUE);
-    m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    m_device->SetRenderState(D3DRS_AMBIENT, m_ambient);
-    m_device->SetFVF(kVertex48FVF);
-    SetStageStates(m_device, kLaterStageStates,
-                   sizeof(kLaterStageStates) / sizeof(kLaterStageStates[0]));
 }
 
 void CPRender::SetDefaultMaterial()
@@ -259,8 +265,7 @@ void CPRender::SetDefaultMaterial()
     material.Emissive = D3DXCOLOR(0.0f, 0.0f, 0.0f, 0.0f);
     material.Power = kMaterialPower;
     m_device->SetMaterial(&material);
-    SetRenderStates(kMaterialSourceStates, kMaterialSourceValues,
-                    sizeof(kMaterialSourceValues) / sizeof(kMaterialSourceValues[0]));
+    SetRenderStates(m_device, kMaterialSourceStates);
 }
 
 // Linear fog set up but left off; it ends a tenth short of the draw distance.

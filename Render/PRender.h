@@ -3,6 +3,7 @@
 #include "Render/PBaseCamera.h"
 #include "Render/PDrawable.h"
 #include "Render/PMaterial.h"
+#include "Render/PSkyMaker.h"
 #include "Render/PStaticBatch.h"
 #include "core/PObject.h"
 
@@ -15,8 +16,6 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-class CPDynamicSky;
 
 // One point of the screen grid over which the host draws the blurred frame:
 // a pre-transformed, textured vertex whose x and y are its screen position.
@@ -69,17 +68,6 @@ struct RenderListEntry {
     RefPtr<CPBaseCamera> view;
     bool hasMatrix;
     D3DXMATRIX matrix;
-};
-
-// Makes and ends the renderer's sky. The sky is built after the renderer,
-// so the host installs a maker; without one the renderer holds no sky.
-class IPSkyMaker {
-public:
-    virtual ~IPSkyMaker() {}
-    // A new sky loaded from the named skyscape file; a sky whose file did
-    // not load is answered all the same.
-    virtual CPDynamicSky* MakeSky(const std::string& fileName) = 0;
-    virtual void DestroySky(CPDynamicSky* sky) = 0;
 };
 
 // The engine's one renderer. It holds the Direct3D 9 device that the host
@@ -220,8 +208,6 @@ public:
     void UpdateBlurDirections(float offset);
 
 private:
-    void SetRenderStates(const D3DRENDERSTATETYPE* states, const DWORD* values, int count);
-    void SetDefaultTextureStages();
     void SetDefaultMaterial();
     void SetDefaultFog();
     void StoreScreenCamera();
