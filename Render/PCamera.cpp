@@ -234,10 +234,16 @@ void CPCamera::Update()
 void CPCamera::UpdateFixed()
 {
     if (!m_update) return;
+    LookFromBothViews(m_fixedEye, m_fixedTarget, m_fixedUp);
+}
+
+void CPCamera::LookFromBothViews(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
+                                 const D3DXVECTOR3& up)
+{
     for (CPPerspectiveCamera* view : {m_firstView.Get(), m_secondView.Get()}) {
-        view->SetEye(m_fixedEye);
-        view->SetUp(m_fixedUp);
-        view->SetTarget(m_fixedTarget);
+        view->SetEye(eye);
+        view->SetTarget(target);
+        view->SetUp(up);
         view->UpdateMatrices();
     }
 }
@@ -349,12 +355,5 @@ void CPCamera::PlaceViews(const D3DXMATRIX& rotation, const D3DXVECTOR3& offset)
         D3DXVec3TransformNormal(&direction, &direction, &tilt);
         D3DXVec3TransformNormal(&up, &up, &tilt);
     }
-    target = eye + direction;
-
-    for (CPPerspectiveCamera* view : {m_firstView.Get(), m_secondView.Get()}) {
-        view->SetEye(eye);
-        view->SetTarget(target);
-        view->SetUp(up);
-        view->UpdateMatrices();
-    }
+    LookFromBothViews(eye, eye + direction, up);
 }

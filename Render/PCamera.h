@@ -119,6 +119,8 @@ private:
     void FollowHeading(const FollowInputs& inputs, float step);
     void FollowPitchAndDrift(const FollowInputs& inputs, float step);
     void PlaceViews(const D3DXMATRIX& rotation, const D3DXVECTOR3& offset);
+    void LookFromBothViews(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
+                           const D3DXVECTOR3& up);
     void SetViewFieldOfView(float degrees);
     D3DXMATRIX OffsetRotation(const FollowInputs& inputs) const;
     D3DXVECTOR3 OffsetFrom(const D3DXMATRIX& rotation) const;
