@@ -1,5 +1,110 @@
 #!/usr/bin/env bash
-# Builds the program and starts its launcher under Wine.
+# Builds the program and starts its launcher under Wine, in the build tree's
+# root: the launcher reads and writes "config.cfg" there and starts the game
+# "_Hollowmere.exe" from there.
+#
+# Without a display the launcher runs on a virtual one: the start dialog is
+# saved as build/launcher.png, ended with a click on "Exit", and the script
+# says what the launcher opened (web addresses are caught instead of going to
+# a browser).
+#
+# A machine whose kernel cannot execute 32-bit user code cannot start 32-bit
+# Wine; there the 64-bit build of the same sources is started instead.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+screenshot=$repo/build/launcher.png
+timeout_seconds=60
+
+# The start dialog's size and its "Exit" button's centre, in dialog units.
+dialog_units_x=443
+dialog_units_y=331
+exit_centre_x=404.5
+exit_centre_y=317
+
+say() { echo "run.sh: $*"; }
+
+wait_for_dialog() {
+    local window=""
+    for _ in $(seq $((timeout_seconds * 2))); do
+        window=$(xdotool search --onlyvisible --name '^Hollowmere$' 2>/dev/null | head -n 1 || true)
+        [ -n "$window" ] && break
+        sleep 0.5
+    done
+    echo "$window"
+}
+
+# Clicks "Exit", scaling its place in dialog units to the window's size; the
+# window's outermost pixel on each side is its border.
+click_exit() {
+    local window=$1 X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    local point
+    point=$(awk -v x="$X" -v y="$Y" -v w="$WIDTH" -v h="$HEIGHT" \
+                -v ux="$dialog_units_x" -v uy="$dialog_units_y" -v cx="$exit_centre_x" -v cy="$exit_centre_y" \
+                'BEGIN { printf "%d %d", x + 1 + cx * (w - 2) / ux, y + 1 + cy * (h - 2) / uy }')
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+}
+
+run_on_virtual_display() {
+    local tree=$1
+    caught=$(mktemp -d)
+    trap 'rm -rf "$caught"' EXIT
+    # Wine hands web addresses to xdg-open; this one only notes them.
+    printf '#!/bin/sh\necho "$*" >> "%s/opened"\n' "$caught" > "$caught/xdg-open"
+    chmod +x "$caught/xdg-open"
+
+    (cd "$tree" && PATH="$caught:$PATH" exec "$repo/tools/wine-run.sh" "$tree" "$tree/Hollowmere.exe") &
+    local launcher=$!
+    local window
+    window=$(wait_for_dialog)
+    if [ -z "$window" ]; then
+        say "the start dialog did not open"
+        kill "$launcher" 2>/dev/null || true
+        exit 1
+    fi
+    sleep 1
+    import -window root "$screenshot"
+    say "saved the start dialog to ${screenshot#"$repo"/}"
+
+    click_exit "$window"
+    say "pressed \"Exit\""
+    if ! timeout "$timeout_seconds" tail --pid="$launcher" -f /dev/null; then
+        say "the launcher did not end"
+        kill "$launcher" 2>/dev/null || true
+        exit 1
+    fi
+    source "$repo/tools/wine-env.sh" "$tree"
+    timeout "$timeout_seconds" wineserver -w || true
+
+    if [ -s "$caught/opened" ]; then
+        while read -r address; do say "the launcher opened $address"; done < "$caught/opened"
+    elif [ -f "$tree/_Hollowmere.exe" ]; then
+        say "the launcher opened no web page (it may have started _Hollowmere.exe)"
+    else
+        say "the launcher opened nothing"
+    fi
+}
+
+if [ "${1:-}" = --on-virtual-display ]; then
+    run_on_virtual_display "$2"
+    exit 0
+fi
+
 bash "$repo/tools/build.sh" i686
+if timeout 20 /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    tree=$repo/build
+    say "starting the 32-bit program build/Hollowmere.exe"
+else
+    say "this machine cannot execute 32-bit programs; starting the 64-bit build build/x64/Hollowmere.exe"
+    bash "$repo/tools/build.sh" x86_64
+    tree=$repo/build/x64
+fi
+bash "$repo/tools/wine-prefix.sh" "$tree"
+
+if [ -n "${DISPLAY:-}" ]; then
+    cd "$tree"
+    exec "$repo/tools/wine-run.sh" "$tree" "$tree/Hollowmere.exe"
+fi
+say "no display: running on a virtual one"
+exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-virtual-display "$tree"

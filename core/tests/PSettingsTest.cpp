@@ -1,12 +1,11 @@
 #include "core/PSettings.h"
 
 #include "core/Settings.h"
+#include "core/tests/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -47,18 +46,6 @@ const char* const kDefaultFile =
     "wheel = 1\r\n"
     "screenHeight = 480\r\n";
 
-void WriteFile(const char* path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadFile(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::string> SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -95,7 +82,7 @@ protected:
     std::string SavedFile(const char* path)
     {
         m_store.Save(path);
-        return ReadFile(path);
+        return ReadFileBytes(path);
     }
 
     CPSettings m_store;
@@ -121,7 +108,7 @@ TEST_F(SettingsStore, MissingOrEmptyFileLeavesTheDefaults)
 {
     std::remove("absent.cfg");
     m_store.Load("absent.cfg");
-    WriteFile("empty.cfg", "");
+    WriteFileBytes("empty.cfg", "");
     m_store.Load("empty.cfg");
     EXPECT_EQ(SavedFile("after-missing.cfg"), kDefaultFile);
 }
@@ -136,7 +123,7 @@ TEST_F(SettingsStore, ReadsBackWhatItSavedInAnyLineOrder)
     std::vector<std::string> lines = SplitLines(saved);
     std::string reversed;
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) reversed += *line;
-    WriteFile("reversed.cfg", reversed);
+    WriteFileBytes("reversed.cfg", reversed);
     for (const auto& entry : m_saved) m_store.FindDator(entry.first)->SetFromText(entry.second);
     ASSERT_EQ(SavedFile("reset.cfg"), kDefaultFile);
 
@@ -195,7 +182,7 @@ TEST_F(SettingsStore, SkipsLinesOf1024CharactersOrMoreAndReadsOn)
     for (const Row& row : rows) {
         std::string longLine = "screenHeight = 600";
         longLine.resize(row.length, ' ');
-        WriteFile("long.cfg", "screenWidth = 800\n" + longLine + "\nscreenBPP = 32\n");
+        WriteFileBytes("long.cfg", "screenWidth = 800\n" + longLine + "\nscreenBPP = 32\n");
         m_store.ParseLine("screenWidth = 640");
         m_store.ParseLine("screenHeight = 480");
         m_store.ParseLine("screenBPP = 16");
@@ -208,7 +195,7 @@ TEST_F(SettingsStore, SkipsLinesOf1024CharactersOrMoreAndReadsOn)
 
 TEST_F(SettingsStore, ReadsCarriageReturnLineEndsAndALastLineWithoutLineFeed)
 {
-    WriteFile("crlf.cfg", "+fullScreen\r\n\r\nscreenWidth = 800\r\nscreenHeight = 600");
+    WriteFileBytes("crlf.cfg", "+fullScreen\r\n\r\nscreenWidth = 800\r\nscreenHeight = 600");
     m_store.Load("crlf.cfg");
     EXPECT_EQ(g_fullScreen, 1);
     EXPECT_EQ(g_screenWidth, 800);
