@@ -37,6 +37,30 @@ void CPAnimatedObject::AddVertexEffect(std::unique_ptr<IPVertexEffect> effect)
     m_vertexEffectsOn = true;
 }
 
+void CPAnimatedObject::CopyFrom(RefPtr<CPAnimatedObject> source)
+{
+    for (const auto& named : source->m_animations) {
+        m_animations[named.first] = named.second;
+    }
+    m_currentAnimation = source->m_currentAnimation;
+    m_notify = source->m_notify;
+    m_material = source->m_material;
+    m_startTime = source->m_startTime;
+    m_passLimit = source->m_passLimit;
+    m_passCount = source->m_passCount;
+    m_reportedFrame = source->m_reportedFrame;
+    m_reportFrame = source->m_reportFrame;
+    m_speed = source->m_speed;
+    m_shownFrame = source->m_shownFrame;
+    m_stopped = source->m_stopped;
+    m_currentName = source->m_currentName;
+    m_vertexEffectsOn = source->m_vertexEffectsOn;
+    m_vertexEffects.clear();
+    for (const std::unique_ptr<IPVertexEffect>& effect : source->m_vertexEffects) {
+        m_vertexEffects.push_back(effect->Clone());
+    }
+}
+
 void CPAnimatedObject::PlayAnimation(const AnimationRequest& request, bool restart)
 {
     if (!restart && m_currentName == request.name) return;

@@ -28,6 +28,16 @@ public:
 
     void SetMaterial(RefPtr<CPMaterial> material) { m_material = material; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
+    CPGameObject* GetOwner() const { return m_owner; }
+
+    // Shares the source's animations, current animation, notify object and
+    // material, takes over its playing state and clones its vertex effects;
+    // the owner stays.
+    virtual void CopyFrom(RefPtr<CPAnimatedObject> source);
+    // Hands back a new animated object of this object's own class that has
+    // copied this one (CopyFrom); a game object's copy then makes itself its
+    // owner.
+    virtual void Clone(RefPtr<CPAnimatedObject>& copy) = 0;
 
     // Stores the animation under the name, replacing one of that name.
     void AddAnimation(const std::string& name, RefPtr<CPAnimation> animation);
@@ -49,6 +59,8 @@ public:
     int GetReportedFrame() const { return m_reportedFrame; }
     CommandReceiver* GetNotify() const { return m_notify.Get(); }
     bool IsStopped() const { return m_stopped; }
+    bool AreVertexEffectsOn() const { return m_vertexEffectsOn; }
+    const std::vector<std::unique_ptr<IPVertexEffect>>& GetVertexEffects() const { return m_vertexEffects; }
 
 private:
     CPGameObject* m_owner;

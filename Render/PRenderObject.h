@@ -24,6 +24,18 @@ public:
     void SetWorldMatrix(const D3DXMATRIX& world) { m_worldMatrix = world; }
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     CPGameObject* GetOwner() const { return m_owner; }
+    void SetOwner(CPGameObject* owner) { m_owner = owner; }
+
+    // Takes over the source's owner and shares its material.
+    virtual void CopyFrom(RefPtr<CPRenderObject> source)
+    {
+        m_owner = source->m_owner;
+        m_material = source->m_material;
+    }
+    // Hands back a new render object of this object's own class that has
+    // copied this one (CopyFrom); a game object's copy then makes itself its
+    // owner.
+    virtual void Clone(RefPtr<CPRenderObject>& copy) = 0;
 
 private:
     CPGameObject* m_owner;

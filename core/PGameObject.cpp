@@ -8,6 +8,7 @@
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 #include "Render/PAnimatedObject.h"
+#include "Render/PLight.h"
 #include "Render/PMaterial.h"
 #include "Render/PParticleManager.h"
 #include "Render/PParticleSystem.h"
@@ -28,6 +29,15 @@ const char kFlameObjectName[] = "flame";
 const char kDescriptionFolder[] = "Data\\Descriptions\\";
 const int kFlamePriority = 200;
 const int kNoFlame = -1;
+
+// A running copy of the particle system, or none when the system hands back
+// no copy or something that is not a particle system.
+CPParticleSystem* CloneParticleSystem(CPParticleSystem& source)
+{
+    RefPtr<IPProcess> copy;
+    source.Clone(copy);
+    return dynamic_cast<CPParticleSystem*>(copy.Get());
+}
 
 } // namespace
 
@@ -142,6 +152,12 @@ CPAnimatedObject* CPGameObject::GetAnimatedObject() const
     return dynamic_cast<CPAnimatedObject*>(m_component.Get());
 }
 
+CPLight* CPGameObject::GetLight() const
+{
+    if (m_kind != kKindLight) return nullptr;
+    return dynamic_cast<CPLight*>(m_component.Get());
+}
+
 CPParticleSystem* CPGameObject::GetParticleSystem() const
 {
     if (m_kind != kKindParticleSystem) return nullptr;
@@ -186,6 +202,119 @@ void CPGameObject::Stop()
         child->Stop();
     }
     SendToScriptHandler("delete_object", GetIdentityText());
+}
+
+void CPGameObject::CopyFrom(RefPtr<CPGameObject> source)
+{
+    // Copying onto itself would walk the parts, animations and children
+    // while appending to them.
+    if (source.Get() == this) return;
+    CopyBoxesFrom(*source);
+    m_kind = source->m_kind;
+    m_description = source->m_description;
+    CopyComponentFrom(*source);
+    CopyPartsFrom(*source);
+    CopyAnimationsFrom(*source);
+    CopyChildrenFrom(*source);
+    m_shadowMaterial = source->m_shadowMaterial;
+    m_fireMaterial = source->m_fireMaterial;
+    CopyPlacementFrom(*source);
+    m_name = source->m_name;
+    CopyFlagsFrom(*source);
+    CopyPhysicDataFrom(*source);
+    UpdateTransform();
+}
+
+void CPGameObject::CopyBoxesFrom(const CPGameObject& source)
+{
+    m_ownBox = source.m_ownBox;
+    m_bounds = source.m_bounds;
+}
+
+// The copy gets a component of its own only where the source's kind names a
+// component that is there; otherwise it has none, like the source.
+void CPGameObject::CopyComponentFrom(const CPGameObject& source)
+{
+    RefPtr<IPObject> component;
+    if (CPRenderObject* mesh = source.GetRenderObject()) {
+        RefPtr<CPRenderObject> copy;
+        mesh->Clone(copy);
+        if (copy) copy->SetOwner(this);
+        component = copy.Get();
+    } else if (CPAnimatedObject* animated = source.GetAnimatedObject()) {
+        RefPtr<CPAnimatedObject> copy;
+        animated->Clone(copy);
+        if (copy) copy->SetOwner(this);
+        component = copy.Get();
+    } else if (CPLight* light = source.GetLight()) {
+        CPLight* copy = new CPLight();
+        copy->SetOwner(this);
+        *copy->GetLight() = *light->GetLight();
+        component = copy;
+    } else if (CPParticleSystem* particleSystem = source.GetParticleSystem()) {
+        CPParticleSystem* copy = CloneParticleSystem(*particleSystem);
+        if (copy) copy->SetOwner(this);
+        component = copy;
+    }
+    m_component = component;
+}
+
+// New part boxes of the same size; the rebuild places them.
+void CPGameObject::CopyPartsFrom(const CPGameObject& source)
+{
+    for (const CPBoundingBox& part : source.m_parts) {
+        m_parts.push_back(CPBoundingBox(part.GetCentre(), part.GetHalfExtents()));
+    }
+}
+
+void CPGameObject::CopyAnimationsFrom(const CPGameObject& source)
+{
+    for (const auto& named : source.m_animations) {
+        RefPtr<CPPartAnimation> copy;
+        if (named.second) {
+            copy = new CPPartAnimation();
+            copy->CopyFrom(named.second);
+            copy->SetTarget(this);
+        }
+        SetNamedAnimation(named.first, copy);
+    }
+}
+
+void CPGameObject::CopyChildrenFrom(const CPGameObject& source)
+{
+    for (const RefPtr<CPGameObject>& sourceChild : source.m_children) {
+        CPGameObject* child = new CPGameObject(sourceChild->m_name);
+        child->CopyFrom(sourceChild);
+        AddChild(child);
+    }
+}
+
+void CPGameObject::CopyPlacementFrom(const CPGameObject& source)
+{
+    m_flameType = source.m_flameType;
+    m_position = source.m_position;
+    m_rotation = source.m_rotation;
+    m_parentMatrix = source.m_parentMatrix;
+    m_localMatrix = source.m_localMatrix;
+    m_worldMatrix = source.m_worldMatrix;
+    MarkMoved();
+}
+
+void CPGameObject::CopyFlagsFrom(const CPGameObject& source)
+{
+    m_visible = source.m_visible;
+    m_sharedGeometry = source.m_sharedGeometry;
+    m_shadowFlag = source.m_shadowFlag;
+    m_scriptHandler = source.m_scriptHandler;
+}
+
+void CPGameObject::CopyPhysicDataFrom(const CPGameObject& source)
+{
+    if (!source.m_physicData) return;
+    CPPhysicData* physicData = new CPPhysicData(this);
+    physicData->GetBodyParams() = source.m_physicData->GetBodyParams();
+    physicData->GetShapes() = source.m_physicData->GetShapes();
+    m_physicData = physicData;
 }
 
 void CPGameObject::OnAnimationEnd()
@@ -410,9 +539,7 @@ void CPGameObject::StartFlame()
     CPParticleSystem* definition =
         g_pParticleManager ? g_pParticleManager->GetSystemDefinition(m_flameType) : nullptr;
     if (!definition) return;
-    RefPtr<IPProcess> copy;
-    definition->Clone(copy);
-    CPParticleSystem* flame = dynamic_cast<CPParticleSystem*>(copy.Get());
+    CPParticleSystem* flame = CloneParticleSystem(*definition);
     if (!flame) return;
     AddTaskWithPriority(flame, kFlamePriority);
 

@@ -15,6 +15,7 @@
 class CommandReceiver;
 class CPAnimatedObject;
 class CPCar;
+class CPLight;
 class CPMaterial;
 class CPParticleSystem;
 class CPPartAnimation;
@@ -69,6 +70,13 @@ public:
     // tells the script handler "delete_object"; the handler keeps running
     // and no task leaves the task list.
     virtual void Stop();
+    // Turns a newly made object into a deep copy of the source: its own
+    // component of the same kind, part boxes, part animations, children and
+    // physics data, with the materials and the script handler shared. What
+    // the target already has of parts, animations and children stays, and
+    // the copy is appended to it. Copying an object onto itself changes
+    // nothing.
+    virtual void CopyFrom(RefPtr<CPGameObject> source);
     // A part animation's track ran out.
     virtual void OnAnimationEnd();
 
@@ -193,7 +201,18 @@ private:
     // The component when the kind names it and it is there; null otherwise.
     CPRenderObject* GetRenderObject() const;
     CPAnimatedObject* GetAnimatedObject() const;
+    CPLight* GetLight() const;
     CPParticleSystem* GetParticleSystem() const;
+
+    // The steps of CopyFrom, in the order it takes them.
+    void CopyBoxesFrom(const CPGameObject& source);
+    void CopyComponentFrom(const CPGameObject& source);
+    void CopyPartsFrom(const CPGameObject& source);
+    void CopyAnimationsFrom(const CPGameObject& source);
+    void CopyChildrenFrom(const CPGameObject& source);
+    void CopyPlacementFrom(const CPGameObject& source);
+    void CopyFlagsFrom(const CPGameObject& source);
+    void CopyPhysicDataFrom(const CPGameObject& source);
 
     void StartFlame();
     void RebuildOwnBoxes();

@@ -4,14 +4,33 @@
 #include "physics/PKinematicBody.h"
 #include "physics/PRigidBody.h"
 
+#include <cstdint>
+#include <vector>
+
 class CPGameObject;
+
+// The body's parameters as the physics world reads them; copied whole.
+struct PhysicBodyParams {
+    static constexpr int kSize = 56;
+    uint8_t bytes[kSize];
+};
+
+// One collision shape of the body (its type, place, orientation, sizes and
+// mass); copied whole.
+struct PhysicShapeRecord {
+    static constexpr int kSize = 56;
+    uint8_t bytes[kSize];
+};
+
+static_assert(sizeof(PhysicBodyParams) == PhysicBodyParams::kSize, "body parameters are 56 bytes");
+static_assert(sizeof(PhysicShapeRecord) == PhysicShapeRecord::kSize, "shape records are 56 bytes");
 
 // What a game object carries when it takes part in physics: its body once
 // the physics world has made one. Moving the object moves the body.
 class CPPhysicData : public IPObject {
 public:
     explicit CPPhysicData(CPGameObject* owner)
-        : m_owner(owner), m_kinematicBody(nullptr), m_rigidBody(nullptr)
+        : m_owner(owner), m_kinematicBody(nullptr), m_rigidBody(nullptr), m_bodyParams()
     {
     }
 
@@ -36,9 +55,13 @@ public:
     CPGameObject* GetOwner() const { return m_owner; }
     void SetKinematicBody(CPKinematicBody* body) { m_kinematicBody = body; }
     void SetRigidBody(CPRigidBody* body) { m_rigidBody = body; }
+    PhysicBodyParams& GetBodyParams() { return m_bodyParams; }
+    std::vector<PhysicShapeRecord>& GetShapes() { return m_shapes; }
 
 private:
     CPGameObject* m_owner;
     CPKinematicBody* m_kinematicBody;
     CPRigidBody* m_rigidBody;
+    PhysicBodyParams m_bodyParams;
+    std::vector<PhysicShapeRecord> m_shapes;
 };

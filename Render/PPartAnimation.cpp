@@ -1,0 +1,74 @@
+#include "Render/PPartAnimation.h"
+
+#include "core/FrameClock.h"
+#include "core/PGameObject.h"
+
+namespace {
+
+// The last two keys only close the final passage: a track of N keys runs out
+// when it leaves passage N - 3.
+const size_t kClosingKeys = 2;
+const size_t kMinimumKeys = kClosingKeys + 1;
+
+} // namespace
+
+CPPartAnimation::CPPartAnimation() : m_target(nullptr), m_elapsed(0.0f), m_keyIndex(0), m_looping(false) {}
+
+void CPPartAnimation::SetKeys(const std::vector<D3DXMATRIX>& matrices, const std::vector<float>& times)
+{
+    m_keyMatrices = matrices;
+    m_keyTimes = times;
+}
+
+void CPPartAnimation::CopyFrom(RefPtr<CPPartAnimation> source)
+{
+    m_keyMatrices = source->m_keyMatrices;
+    m_keyTimes = source->m_keyTimes;
+    m_looping = source->m_looping;
+}
+
+void CPPartAnimation::Execute()
+{
+    if (!IsPlayable()) return;
+    m_elapsed += FrameDeltaTime;
+    StepThroughKeys();
+    if (m_target) m_target->UpdateTransform();
+}
+
+// Tracks that would step past their keys are not played: too few keys, a
+// matrix missing for a time, a track that already ran out (it stands on its
+// closing keys), and a looping track whose passages take no time at all,
+// which would go round without end.
+bool CPPartAnimation::IsPlayable() const
+{
+    size_t keyCount = m_keyTimes.size();
+    if (keyCount < kMinimumKeys || m_keyMatrices.size() != keyCount) return false;
+    size_t endIndex = keyCount - kClosingKeys;
+    if (static_cast<size_t>(m_keyIndex) >= endIndex) return false;
+    if (!m_looping) return true;
+    float passTime = 0.0f;
+    for (size_t i = 0; i < endIndex; ++i) passTime += m_keyTimes[i];
+    return passTime > 0.0f;
+}
+
+void CPPartAnimation::StepThroughKeys()
+{
+    const int endIndex = static_cast<int>(m_keyTimes.size() - kClosingKeys);
+    while (m_elapsed > m_keyTimes[m_keyIndex]) {
+        m_elapsed -= m_keyTimes[m_keyIndex];
+        ++m_keyIndex;
+        if (m_keyIndex != endIndex) continue;
+        if (!m_looping) {
+            ReportEnd();
+            Stop();
+            return;
+        }
+        m_keyIndex = 0;
+        ReportEnd();
+    }
+}
+
+void CPPartAnimation::ReportEnd()
+{
+    if (m_target) m_target->OnAnimationEnd();
+}
