@@ -199,7 +199,11 @@ public:
     void SetScreenGrid(int columns, int rows);
     int GetGridColumns() const { return m_gridColumns; }
     int GetGridRows() const { return m_gridRows; }
-    std::vector<ScreenGridVertex>& GetGridVertices() { return m_gridVertices; }
+    // The grid's points, row after row, for the host to place. Only their
+    // values can change here: a resized array would no longer match the
+    // directions written beside it.
+    ScreenGridVertex* GetGridVertices() { return m_gridVertices.data(); }
+    size_t GetGridVertexCount() const { return m_gridVertices.size(); }
     const std::vector<D3DXVECTOR2>& GetGridDirections() const { return m_gridDirections; }
 
     // Points every grid direction away from the blur centre, which sits in

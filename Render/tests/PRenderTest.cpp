@@ -18,7 +18,7 @@ protected:
         g_screenHeight = 480;
         g_blur = 1;
         render.SetScreenGrid(2, 2);
-        std::vector<ScreenGridVertex>& points = render.GetGridVertices();
+        ScreenGridVertex* points = render.GetGridVertices();
         for (int row = 0; row <= 2; ++row) {
             for (int column = 0; column <= 2; ++column) {
                 points[column + row * 3].x = 320.0f * column;
@@ -44,11 +44,11 @@ protected:
 
 TEST_F(BlurGrid, SizesPointsAndDirectionsFromTheCellCounts)
 {
-    EXPECT_EQ(render.GetGridVertices().size(), 9u);
+    EXPECT_EQ(render.GetGridVertexCount(), 9u);
     EXPECT_EQ(render.GetGridDirections().size(), 9u);
     render.SetScreenGrid(-1, 3);
     EXPECT_EQ(render.GetGridColumns(), 0);
-    EXPECT_EQ(render.GetGridVertices().size(), 4u);
+    EXPECT_EQ(render.GetGridVertexCount(), 4u);
     EXPECT_EQ(render.GetGridDirections().size(), 4u);
 }
 
