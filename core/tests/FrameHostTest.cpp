@@ -76,6 +76,11 @@ TEST(FrameHost, RunsRunningTasksInPriorityOrderEachFrame)
     EXPECT_FLOAT_EQ(race.elapsed, 0.75f);
     EXPECT_DOUBLE_EQ(FullTime, 0.75);
     EXPECT_EQ(manager.GetTasks().size(), 4u);
+
+    // Later tests read the clocks; leave them as a fresh run has them.
+    FrameDeltaTime = 0.0f;
+    FrameNumber = 0;
+    FullTime = 0.0;
 }
 
 }  // namespace
