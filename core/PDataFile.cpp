@@ -54,6 +54,8 @@ HRESULT CPDataFile::LoadFromPackArchives()
 
 // An entry that does not lie wholly inside its archive fails before any
 // buffer is made for it: the length comes from the index, not from the bytes.
+// Entries are always stored scrambled, so the buffer is unscrambled even
+// after a short read: whatever arrived is handed out as plain bytes.
 HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t length)
 {
     const long archiveSize = MeasureOpenFile(archive);
@@ -62,7 +64,7 @@ HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t lengt
     if (entryEnd > static_cast<uint64_t>(archiveSize)) return E_FAIL;
     if (GetFileSystem().Seek(archive, static_cast<long>(offset), SEEK_SET) != 0) return E_FAIL;
     const HRESULT result = ReadIntoBuffer(archive, length);
-    if (SUCCEEDED(result)) UnscrambleBytes(m_buffer.data(), m_buffer.size());
+    UnscrambleBytes(m_buffer.data(), m_buffer.size());
     return result;
 }
 

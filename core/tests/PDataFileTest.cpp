@@ -219,4 +219,12 @@ TEST_F(PackArchiveTest, AnEntryBeyondTheArchiveEndFails)
     for (const char* name : {"past-end.txt", "huge.txt", "far.txt"}) EXPECT_EQ(Load(name, E_FAIL), "") << name;
 }
 
+TEST_F(PackArchiveTest, AShortReadFailsWithTheBytesThatArrivedUnscrambled)
+{
+    WriteArchive("first.pak", {{"entry.txt", "0123456789"}});
+    FailingFileSystem failing(FailingCall::Read);
+    ScopedFileSystem substitute(failing);
+    EXPECT_EQ(Load("entry.txt", E_FAIL).substr(0, 5), "01234");
+}
+
 } // namespace
