@@ -198,10 +198,13 @@ TEST_F(RenderStates, EveryLevelLoadStoresANewScreenCameraUnderTheSameKey)
     EXPECT_EQ(entry.view->GetRefCount(), 1);
 }
 
-TEST_F(RenderStates, RenderListKeepsOneEntryPerKeyInKeyOrder)
+TEST(RenderList, KeepsOneEntryPerKeyInKeyOrder)
 {
     CPBaseCamera first;
     CPBaseCamera second;
+    // Declared after the views so that its entries let go of them while
+    // they still exist.
+    CPRender render;
     D3DXMATRIX matrix;
     D3DXMatrixScaling(&matrix, 2.0f, 3.0f, 4.0f);
 
