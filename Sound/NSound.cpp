@@ -3,7 +3,6 @@
 #include "core/PDXErrorLog.h"
 #include "core/Settings.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -63,7 +62,12 @@ LONG VolumeToAttenuation(float volume)
 {
     double quiet = 1.0 - static_cast<double>(volume);
     double attenuation = quiet * quiet * quiet * quiet * kSilentAttenuation;
-    return static_cast<LONG>(std::max(attenuation, static_cast<double>(LONG_MIN)));
+    // Tested this way round so that a volume that is no number ends at the
+    // bottom too, instead of in an undefined conversion.
+    if (!(attenuation > static_cast<double>(LONG_MIN))) {
+        return LONG_MIN;
+    }
+    return static_cast<LONG>(attenuation);
 }
 
 std::list<CNSound*>& GetSoundList()
@@ -203,7 +207,7 @@ HRESULT CNSound::RestoreBuffer(IDirectSoundBuffer* buffer, bool* restored)
         *restored = false;
     }
     if (!buffer) {
-        return S_FALSE;
+        return S_OK;
     }
     DWORD status = 0;
     HRESULT result = buffer->GetStatus(&status);

@@ -46,7 +46,8 @@ public:
     // with repeat the wave again and again.
     void FillBuffer(IDirectSoundBuffer* buffer, bool repeat);
     // S_FALSE when the buffer was not lost, S_OK once restored (restored is
-    // then set), the failure when it could not be restored.
+    // then set) and without a buffer, the failure when it could not be
+    // restored.
     HRESULT RestoreBuffer(IDirectSoundBuffer* buffer, bool* restored);
 
     // Stores the master sound volume and applies it to every listed sound.

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -164,6 +166,9 @@ TEST_F(SoundOnDevice, AWaveThatCannotBeOpenedMakesNoSound)
     sound.Rewind();
     sound.SetPitch(2.0f);
     sound.SetVolume(1.0f);
+    bool restored = true;
+    EXPECT_EQ(sound.RestoreBuffer(sound.GetBuffer(), &restored), S_OK);
+    EXPECT_FALSE(restored);
 }
 
 struct CurveCase {
@@ -178,11 +183,14 @@ TEST_P(VolumeCurve, MapsVolumeToHundredthsOfADecibel)
     EXPECT_EQ(VolumeToAttenuation(GetParam().volume), GetParam().attenuation);
 }
 
-// Outside 0..1 the curve is not clamped: it is even in 1 - v.
+// Outside 0..1 the curve is not clamped: it is even in 1 - v. Only what
+// no LONG can hold, or no number, ends at the lowest value.
 INSTANTIATE_TEST_SUITE_P(Points, VolumeCurve,
                          testing::Values(CurveCase{1.0f, 0}, CurveCase{0.5f, -437}, CurveCase{0.0f, -7000},
                                          CurveCase{0.25f, -2214}, CurveCase{0.9f, 0}, CurveCase{1.5f, -437},
-                                         CurveCase{2.0f, -7000}, CurveCase{-1.0f, -112000}));
+                                         CurveCase{2.0f, -7000}, CurveCase{-1.0f, -112000},
+                                         CurveCase{1.0e6f, LONG_MIN},
+                                         CurveCase{std::numeric_limits<float>::quiet_NaN(), LONG_MIN}));
 
 // The recording device shows the calls whose arguments matter.
 class SoundOnRecorder : public testing::Test {
