@@ -54,8 +54,8 @@ const size_t kKeyCount = sizeof(kKeyTable) / sizeof(kKeyTable[0]);
 const size_t kBucketCount = 193;
 static_assert(kKeyCount <= kBucketCount, "the key map would have to grow");
 
-// The original file reader used a 1024-byte line buffer; a longer line is
-// not a setting anyone wrote, so it is skipped whole.
+// Lines are read into a 1024-byte buffer, so a line keeps at most 1023
+// characters; a longer one is no setting anyone wrote and is skipped whole.
 const size_t kMaxLineLength = 1023;
 
 const char kSeparator[] = " = ";

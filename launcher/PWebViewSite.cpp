@@ -66,7 +66,11 @@ CPWebViewSite::CPWebViewSite()
 {
 }
 
-CPWebViewSite::~CPWebViewSite() = default;
+// The control would go on calling a site that no longer exists.
+CPWebViewSite::~CPWebViewSite()
+{
+    CloseBrowser();
+}
 
 bool CPWebViewSite::CreateBrowser(HWND host)
 {

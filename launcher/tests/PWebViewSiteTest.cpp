@@ -125,13 +125,14 @@ void PumpMessagesFor(DWORD milliseconds)
     }
 }
 
+// A site whose memory is spoilt and kept when it is released, so that a
+// later call into it crashes instead of going unnoticed.
+struct SpoiltWhenDeleted : CPWebViewSite {
+    static void operator delete(void* memory, size_t size) { std::memset(memory, 0xCC, size); }
+};
+
 TEST(CPWebViewSite, TheClosedBrowserNoLongerCallsTheReleasedSite)
 {
-    // A released site's memory is spoilt and kept, so that a later call
-    // into it crashes instead of going unnoticed.
-    struct SpoiltWhenDeleted : CPWebViewSite {
-        static void operator delete(void* memory, size_t size) { std::memset(memory, 0xCC, size); }
-    };
     HostWindow host;
     OleScope ole;
     CPWebViewSite* site = new SpoiltWhenDeleted;
@@ -139,6 +140,17 @@ TEST(CPWebViewSite, TheClosedBrowserNoLongerCallsTheReleasedSite)
     site->CloseBrowser();
     EXPECT_EQ(site->Release(), 0);
     PumpMessagesFor(300);
+}
+
+TEST(CPWebViewSite, ReleasingTheSiteClosesABrowserStillInPlace)
+{
+    HostWindow host;
+    OleScope ole;
+    CPWebViewSite* site = new SpoiltWhenDeleted;
+    ASSERT_TRUE(site->CreateBrowser(host.Get()));
+    EXPECT_EQ(site->Release(), 0);
+    PumpMessagesFor(300);
+    EXPECT_EQ(GetWindow(host.Get(), GW_CHILD), nullptr) << "the page is still in the host";
 }
 
 TEST(CPWebViewSite, AFailedBrowserLeavesNothingToClose)
