@@ -86,11 +86,11 @@ bool CPEffect::Compile(const CPDataFile& file, bool shared)
 
     ReleaseEffect();
     m_effect = effect;
+    if (pool) cache->OnSharedEffectCompiled(m_effect);
     if (!SelectValidTechnique()) {
         ReleaseEffect();
         return false;
     }
-    if (pool) cache->OnSharedEffectCompiled(m_effect);
     FindParameterHandles();
     return true;
 }

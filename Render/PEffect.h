@@ -88,8 +88,9 @@ public:
     D3DXHANDLE GetCommonHandle(CommonParameter parameter) const { return m_commonHandles[parameter]; }
 
     // Told of every effect compiled into the pool; the first one becomes the
-    // effect through which the common parameters are set. The cache keeps a
-    // reference to it, so that it stays usable after its CPEffect is gone.
+    // effect through which the common parameters are set, whether or not the
+    // device can draw with it. The cache keeps a reference to it, so that it
+    // stays usable after its CPEffect is gone.
     void OnSharedEffectCompiled(ID3DXEffect* effect);
 
 private:

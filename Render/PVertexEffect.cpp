@@ -36,9 +36,11 @@ void ChangeEach(Vertex48* dest, const Vertex48* source, int n, Change change)
 
 // The value that taking 1 away while it is above 1, or adding 1 while it is
 // below 0, would leave, reached in one step: a speed too large for a float
-// to change by 1 would otherwise never leave the loop.
+// to change by 1 would otherwise never leave the loop. An offset that has
+// overflowed has no fraction left to keep and starts again at 0.
 float WrapOffset(float offset)
 {
+    if (!std::isfinite(offset)) return 0.0f;
     double value = offset;
     if (value > 1.0) {
         value -= std::ceil(value - 1.0);

@@ -59,6 +59,27 @@ TEST_F(EffectCache, TheFirstSharedEffectAnswersTheCommonHandles)
     }
 }
 
+// The common handles are looked up as soon as the first shared effect has
+// compiled, before its technique is chosen: an effect the device cannot draw
+// with still holds the pool's parameters.
+TEST_F(EffectCache, TheFirstSharedCompileAnswersTheCommonHandlesWhateverItsTechniques)
+{
+    WriteEffect("future.fx", "technique -shader5 param g_vLight");
+    WriteEffect("error.fx", "technique main");
+    WriteEffect("sun.fx", "technique main param g_vAmbient");
+    RefPtr<CPEffect> future = Get("future.fx,shared");
+    Get("sun.fx,shared");
+
+    EXPECT_EQ(future->GetName(), "error.fx");
+    RecordingEffect* first = effects.creations[0].effect;
+    EXPECT_EQ(effectCache->GetFirstSharedEffect(), first);
+    EXPECT_STREQ(effectCache->GetCommonHandle(kLightDirection), "g_vLight");
+    EXPECT_EQ(effectCache->GetCommonHandle(kAmbient), nullptr);
+    ASSERT_FALSE(first->journal.empty());
+    EXPECT_EQ(first->journal.front(), "GetParameterByName g_mViewInv");
+    EXPECT_EQ(first->journal.back(), "FindNextValidTechnique");
+}
+
 struct HandleCase {
     const char* parameters;
     size_t textureHandles;

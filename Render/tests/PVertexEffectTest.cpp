@@ -97,15 +97,24 @@ TEST_F(VertexEffectFrames, MovingTextureWrapsOnlyOffsetsOutsideZeroToOne)
     }
 }
 
+// Speeds past a float's range make the offsets infinite, and a frame time of
+// 0 times an infinite speed is not a number.
 TEST_F(VertexEffectFrames, MovingTextureFarTooFastStillWrapsIntoZeroToOne)
 {
-    std::unique_ptr<IPVertexEffect> moving = CreateVertexEffect("movingtex", {"100000000000000000000", "-100000000000000000000"});
-    FrameDeltaTime = 0.37f;
-    const Vertex48 written = ApplyOnce(*moving, MakeVertex(0, 0.0f, 0.0f));
-    EXPECT_GE(written.tex0.x, 0.0f);
-    EXPECT_LE(written.tex0.x, 1.0f);
-    EXPECT_GE(written.tex0.y, 0.0f);
-    EXPECT_LE(written.tex0.y, 1.0f);
+    const std::string huge = "100000000000000000000";
+    const std::string overflowing = "1" + std::string(40, '0');
+    for (const std::string& speed : {huge, overflowing}) {
+        for (float dt : {0.37f, 0.0f}) {
+            std::unique_ptr<IPVertexEffect> moving =
+                CreateVertexEffect("movingtex", {speed, "-" + speed});
+            FrameDeltaTime = dt;
+            const Vertex48 written = ApplyOnce(*moving, MakeVertex(0, 0.0f, 0.0f));
+            EXPECT_GE(written.tex0.x, 0.0f) << speed << " dt " << dt;
+            EXPECT_LE(written.tex0.x, 1.0f) << speed << " dt " << dt;
+            EXPECT_GE(written.tex0.y, 0.0f) << speed << " dt " << dt;
+            EXPECT_LE(written.tex0.y, 1.0f) << speed << " dt " << dt;
+        }
+    }
 }
 
 TEST_F(VertexEffectFrames, AnimStepsThroughTheGridRowByRow)
