@@ -54,7 +54,6 @@ CPGameObject::CPGameObject(std::string name)
       m_parent(nullptr),
       m_name(std::move(name)),
       m_visible(true),
-      m_treeFlag(true),
       m_sharedGeometry(true),
       m_scriptHandler(nullptr),
       m_collision(true),
@@ -600,6 +599,6 @@ void SetObjectShadowFlag(CPGameObject* object, bool flag)
 
 void SetObjectTreeFlag(CPGameObject* object, bool flag)
 {
-    object->m_treeFlag = flag;
+    object->m_sharedGeometry = flag;
     object->VisitOtherLevelsOfDetail([=](CPGameObject& other) { SetObjectTreeFlag(&other, flag); });
 }
