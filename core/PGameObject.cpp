@@ -14,6 +14,7 @@
 #include "Render/PParticleSystem.h"
 #include "Render/PPartAnimation.h"
 #include "Render/PRenderObject.h"
+#include "Render/PSprite.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -157,6 +158,12 @@ CPLight* CPGameObject::GetLight() const
     return dynamic_cast<CPLight*>(m_component.Get());
 }
 
+CPSprite* CPGameObject::GetSprite() const
+{
+    if (m_kind != kKindSprite) return nullptr;
+    return dynamic_cast<CPSprite*>(m_component.Get());
+}
+
 CPParticleSystem* CPGameObject::GetParticleSystem() const
 {
     if (m_kind != kKindParticleSystem) return nullptr;
@@ -249,6 +256,11 @@ void CPGameObject::CopyComponentFrom(const CPGameObject& source)
         CPLight* copy = new CPLight();
         copy->SetOwner(this);
         *copy->GetLight() = *light->GetLight();
+        component = copy;
+    } else if (CPSprite* sprite = source.GetSprite()) {
+        CPSprite* copy = new CPSprite(sprite->GetSize());
+        copy->CopyFrom(*sprite);
+        copy->SetOwner(this);
         component = copy;
     } else if (CPParticleSystem* particleSystem = source.GetParticleSystem()) {
         CPParticleSystem* copy = CloneParticleSystem(*particleSystem);

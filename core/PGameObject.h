@@ -21,6 +21,7 @@ class CPParticleSystem;
 class CPPartAnimation;
 class CPPhysicData;
 class CPRenderObject;
+class CPSprite;
 class IPEnemyComponent;
 struct AnimationRequest;
 struct RayQuery;
@@ -204,6 +205,7 @@ private:
     CPRenderObject* GetRenderObject() const;
     CPAnimatedObject* GetAnimatedObject() const;
     CPLight* GetLight() const;
+    CPSprite* GetSprite() const;
     CPParticleSystem* GetParticleSystem() const;
 
     // The steps of CopyFrom, in the order it takes them.
