@@ -14,6 +14,7 @@
 #include "Render/PParticleSystem.h"
 #include "Render/PPartAnimation.h"
 #include "Render/PRenderObject.h"
+#include "Render/PSprite.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -54,7 +55,6 @@ CPGameObject::CPGameObject(std::string name)
       m_parent(nullptr),
       m_name(std::move(name)),
       m_visible(true),
-      m_treeFlag(true),
       m_sharedGeometry(true),
       m_scriptHandler(nullptr),
       m_collision(true),
@@ -158,6 +158,12 @@ CPLight* CPGameObject::GetLight() const
     return dynamic_cast<CPLight*>(m_component.Get());
 }
 
+CPSprite* CPGameObject::GetSprite() const
+{
+    if (m_kind != kKindSprite) return nullptr;
+    return dynamic_cast<CPSprite*>(m_component.Get());
+}
+
 CPParticleSystem* CPGameObject::GetParticleSystem() const
 {
     if (m_kind != kKindParticleSystem) return nullptr;
@@ -250,6 +256,11 @@ void CPGameObject::CopyComponentFrom(const CPGameObject& source)
         CPLight* copy = new CPLight();
         copy->SetOwner(this);
         *copy->GetLight() = *light->GetLight();
+        component = copy;
+    } else if (CPSprite* sprite = source.GetSprite()) {
+        CPSprite* copy = new CPSprite(sprite->GetSize());
+        copy->CopyFrom(*sprite);
+        copy->SetOwner(this);
         component = copy;
     } else if (CPParticleSystem* particleSystem = source.GetParticleSystem()) {
         CPParticleSystem* copy = CloneParticleSystem(*particleSystem);
@@ -600,6 +611,6 @@ void SetObjectShadowFlag(CPGameObject* object, bool flag)
 
 void SetObjectTreeFlag(CPGameObject* object, bool flag)
 {
-    object->m_treeFlag = flag;
+    object->m_sharedGeometry = flag;
     object->VisitOtherLevelsOfDetail([=](CPGameObject& other) { SetObjectTreeFlag(&other, flag); });
 }

@@ -21,6 +21,7 @@ class CPParticleSystem;
 class CPPartAnimation;
 class CPPhysicData;
 class CPRenderObject;
+class CPSprite;
 class IPEnemyComponent;
 struct AnimationRequest;
 struct RayQuery;
@@ -172,10 +173,12 @@ public:
     bool IsStarted() const { return m_started; }
     bool IsVisible() const { return m_visible; }
     void SetVisible(bool visible) { m_visible = visible; }
-    bool GetTreeFlag() const { return m_treeFlag; }
     bool GetShadowFlag() const { return m_shadowFlag; }
     bool GetCollision() const { return m_collision; }
     void SetCollision(bool collision) { m_collision = collision; }
+    // Set while the object's mesh may be merged into shared static geometry;
+    // the level's tree sorts objects by it, so the game rules call it the
+    // tree flag.
     bool GetSharedGeometry() const { return m_sharedGeometry; }
     void ClearSharedGeometry() { m_sharedGeometry = false; }
 
@@ -202,6 +205,7 @@ private:
     CPRenderObject* GetRenderObject() const;
     CPAnimatedObject* GetAnimatedObject() const;
     CPLight* GetLight() const;
+    CPSprite* GetSprite() const;
     CPParticleSystem* GetParticleSystem() const;
 
     // The steps of CopyFrom, in the order it takes them.
@@ -243,7 +247,6 @@ private:
     CPGameObject* m_parent;
     std::string m_name;
     bool m_visible;
-    bool m_treeFlag;
     bool m_sharedGeometry;
     CommandReceiver* m_scriptHandler;
     bool m_collision;
@@ -267,8 +270,8 @@ private:
 // Sets the shadow flag of the object, its children and its levels of detail
 // after the first, through their whole trees.
 void SetObjectShadowFlag(CPGameObject* object, bool flag);
-// Sets the tree flag of the object and, through their own levels of detail,
-// of its levels of detail after the first.
+// Sets the tree (shared-geometry) flag of the object and, through their own
+// levels of detail, of its levels of detail after the first.
 void SetObjectTreeFlag(CPGameObject* object, bool flag);
 
 // Multiplies every amount handed to an enemy's damage handler; 1 unless the

@@ -1,6 +1,7 @@
 #include "core/tests/GameObjectTestSupport.h"
 
 #include "Render/PLight.h"
+#include "Render/PSprite.h"
 
 #include <cstring>
 
@@ -136,6 +137,36 @@ TEST_F(GameObjectCopyTest, ParticleCopyHasItsOwnSystemAndLeavesTheSourceAlone)
     copy.Start(200);
     EXPECT_EQ(ListedTasks(), std::vector<IPProcess*>{copied});
     EXPECT_FALSE(particles->IsRunning());
+}
+
+TEST_F(GameObjectCopyTest, SpriteCopyHasItsOwnSpriteWithClonedEffectsAndTheSharedMaterial)
+{
+    CPMaterial* material = MakeMaterial(4);
+    CPSprite* sprite = Own<CPSprite>(2.5f);
+    sprite->SetOwner(&parent);
+    sprite->SetMaterial(material);
+    sprite->SetRoll(0.75f);
+    sprite->SetFacing(D3DXVECTOR3(0, 1, 0), 0.5f);
+    sprite->AddVertexEffect(std::make_unique<CPFadeEffect>(1.0f));
+    parent.SetComponent(CPGameObject::kKindSprite, sprite);
+
+    copy.CopyFrom(&parent);
+    CPSprite* copied = dynamic_cast<CPSprite*>(copy.GetComponent());
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied, sprite);
+    EXPECT_EQ(copied->GetOwner(), &copy);
+    EXPECT_EQ(sprite->GetOwner(), &parent);
+    EXPECT_FLOAT_EQ(copied->GetSize(), 2.5f);
+    EXPECT_FLOAT_EQ(copied->GetRoll(), 0.75f);
+    EXPECT_EQ(copied->GetFacing(), D3DXVECTOR3(0, 1, 0));
+    EXPECT_FLOAT_EQ(copied->GetAngleLimit(), 0.5f);
+    RefPtr<CPMaterial> shared;
+    copied->GetMaterial(shared);
+    EXPECT_EQ(shared.Get(), material);
+    EXPECT_TRUE(copied->HasVertexEffects());
+    ASSERT_EQ(copied->GetVertexEffects().size(), 1u);
+    EXPECT_NE(copied->GetVertexEffects()[0].get(), sprite->GetVertexEffects()[0].get());
+    EXPECT_NE(dynamic_cast<CPFadeEffect*>(copied->GetVertexEffects()[0].get()), nullptr);
 }
 
 TEST_F(GameObjectCopyTest, KindWithoutItsComponentGivesACopyWithThatKindAndNoComponent)

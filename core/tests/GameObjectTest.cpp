@@ -20,7 +20,6 @@ TEST_F(GameObjectTest, NewObjectStartsWithItsInitialValues)
     EXPECT_TRUE(object.IsVisible());
     EXPECT_TRUE(object.GetCollision());
     EXPECT_TRUE(object.GetShadowFlag());
-    EXPECT_TRUE(object.GetTreeFlag());
     EXPECT_TRUE(object.GetSharedGeometry());
     EXPECT_EQ(object.GetLineColour(), 0xff4e4e4eu);
     EXPECT_EQ(*object.GetRotationRef(), D3DXQUATERNION(0, 0, 0, 1));
@@ -525,8 +524,19 @@ TEST_F(GameObjectTest, ShadowFlagReachesChildrenAndLevelsOfDetailButTreeFlagNotC
     EXPECT_FALSE(child.GetShadowFlag());
     EXPECT_FALSE(farAway.GetShadowFlag());
     SetObjectTreeFlag(&object, false);
-    EXPECT_FALSE(farAway.GetTreeFlag());
-    EXPECT_TRUE(child.GetTreeFlag());
+    EXPECT_FALSE(farAway.GetSharedGeometry());
+    EXPECT_TRUE(child.GetSharedGeometry());
+}
+
+TEST_F(GameObjectTest, TreeFlagIsTheSharedGeometryFlag)
+{
+    // What takes an object out of shared geometry takes it out of the level's
+    // tree of merged meshes too, and the level can put it back.
+    CPGameObject object("door");
+    object.SetNamedAnimation("open", Own<PartAnimation>());
+    EXPECT_FALSE(object.GetSharedGeometry());
+    SetObjectTreeFlag(&object, true);
+    EXPECT_TRUE(object.GetSharedGeometry());
 }
 
 TEST_F(GameObjectTest, DescriptionLoadsFromTheDescriptionsFolder)
