@@ -55,10 +55,7 @@ void CPAnimatedObject::CopyFrom(RefPtr<CPAnimatedObject> source)
     m_stopped = source->m_stopped;
     m_currentName = source->m_currentName;
     m_vertexEffectsOn = source->m_vertexEffectsOn;
-    m_vertexEffects.clear();
-    for (const std::unique_ptr<IPVertexEffect>& effect : source->m_vertexEffects) {
-        m_vertexEffects.push_back(effect->Clone());
-    }
+    m_vertexEffects = CloneVertexEffects(source->m_vertexEffects);
 }
 
 void CPAnimatedObject::PlayAnimation(const AnimationRequest& request, bool restart)

@@ -40,8 +40,5 @@ void CPSprite::CopyFrom(const CPSprite& source)
     m_facing = source.m_facing;
     m_angleLimit = source.m_angleLimit;
     m_hasVertexEffects = source.m_hasVertexEffects;
-    m_vertexEffects.clear();
-    for (const std::unique_ptr<IPVertexEffect>& effect : source.m_vertexEffects) {
-        m_vertexEffects.push_back(effect->Clone());
-    }
+    m_vertexEffects = CloneVertexEffects(source.m_vertexEffects);
 }

@@ -284,3 +284,13 @@ std::unique_ptr<IPVertexEffect> CreateVertexEffect(const std::string& kind,
     }
     return nullptr;
 }
+
+VertexEffectList CloneVertexEffects(const VertexEffectList& effects)
+{
+    VertexEffectList copies;
+    copies.reserve(effects.size());
+    for (const std::unique_ptr<IPVertexEffect>& effect : effects) {
+        copies.push_back(effect->Clone());
+    }
+    return copies;
+}

@@ -111,3 +111,8 @@ private:
 // or too many to tabulate, an "environment" scale of 0).
 std::unique_ptr<IPVertexEffect> CreateVertexEffect(const std::string& kind,
                                                    const std::vector<std::string>& values);
+
+using VertexEffectList = std::vector<std::unique_ptr<IPVertexEffect>>;
+
+// A copy of every effect of the list, in order, each with its own state.
+VertexEffectList CloneVertexEffects(const VertexEffectList& effects);
