@@ -140,34 +140,36 @@ void CPGameObject::VisitOtherLevelsOfDetail(Visit visit)
     }
 }
 
+template <class Component>
+Component* CPGameObject::GetComponentOfKind(int kind) const
+{
+    if (m_kind != kind) return nullptr;
+    return dynamic_cast<Component*>(m_component.Get());
+}
+
 CPRenderObject* CPGameObject::GetRenderObject() const
 {
-    if (m_kind != kKindMesh) return nullptr;
-    return dynamic_cast<CPRenderObject*>(m_component.Get());
+    return GetComponentOfKind<CPRenderObject>(kKindMesh);
 }
 
 CPAnimatedObject* CPGameObject::GetAnimatedObject() const
 {
-    if (m_kind != kKindAnimated) return nullptr;
-    return dynamic_cast<CPAnimatedObject*>(m_component.Get());
+    return GetComponentOfKind<CPAnimatedObject>(kKindAnimated);
 }
 
 CPLight* CPGameObject::GetLight() const
 {
-    if (m_kind != kKindLight) return nullptr;
-    return dynamic_cast<CPLight*>(m_component.Get());
+    return GetComponentOfKind<CPLight>(kKindLight);
 }
 
 CPSprite* CPGameObject::GetSprite() const
 {
-    if (m_kind != kKindSprite) return nullptr;
-    return dynamic_cast<CPSprite*>(m_component.Get());
+    return GetComponentOfKind<CPSprite>(kKindSprite);
 }
 
 CPParticleSystem* CPGameObject::GetParticleSystem() const
 {
-    if (m_kind != kKindParticleSystem) return nullptr;
-    return dynamic_cast<CPParticleSystem*>(m_component.Get());
+    return GetComponentOfKind<CPParticleSystem>(kKindParticleSystem);
 }
 
 void CPGameObject::CollectTree(ObjectList& objects)

@@ -207,6 +207,8 @@ private:
     CPLight* GetLight() const;
     CPSprite* GetSprite() const;
     CPParticleSystem* GetParticleSystem() const;
+    template <class Component>
+    Component* GetComponentOfKind(int kind) const;
 
     // The steps of CopyFrom, in the order it takes them.
     void CopyBoxesFrom(const CPGameObject& source);
