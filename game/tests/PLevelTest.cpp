@@ -31,9 +31,10 @@ TEST(CPLevel, DestroyingAReplacedLevelKeepsTheNewerOneCurrent)
 TEST(CPLevel, HandsTheFollowCameraThePlayersDirectionAndCar)
 {
     CPLevel level;
-    level.SetPlayerDirection(D3DXVECTOR3(0.0f, 1.0f, 0.0f));
-    level.SetForcedHeading(true, 0.5f);
-    level.SetExtraYaw(0.25f);
+    level.forward = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+    level.headingForced = true;
+    level.forcedHeading = 0.5f;
+    level.extraYaw = 0.25f;
     FollowInputs inputs;
     inputs.carSteering = 9.0f;
     level.GetFollowInputs(inputs);
@@ -49,13 +50,13 @@ TEST(CPLevel, HandsTheFollowCameraThePlayersDirectionAndCar)
     car.SetMotion(D3DXVECTOR3(1.0f, 0.0f, 0.0f));
     car.SetVelocity(D3DXVECTOR4(3.0f, 4.0f, 0.0f, 5.0f));
     player.SetCar(&car);
-    level.SetPlayer(&player);
+    level.player = &player;
     level.GetFollowInputs(inputs);
     EXPECT_EQ(level.GetCarPtr(), &car);
     EXPECT_EQ(inputs.carSteering, -0.7f);
     EXPECT_EQ(inputs.carMotion, D3DXVECTOR3(1.0f, 0.0f, 0.0f));
     EXPECT_EQ(inputs.carVelocity, D3DXVECTOR4(3.0f, 4.0f, 0.0f, 5.0f));
-    level.SetPlayer(nullptr);
+    level.player = nullptr;
     player.SetCar(nullptr);
 }
 
