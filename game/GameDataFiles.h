@@ -16,16 +16,6 @@ class CPTextReader;
 // reader takes what a file holds and fills what it lacks with empty keys,
 // empty lists and zeros, so a short or damaged file never stops the game.
 
-// The fields of a line split at the separator, exactly count of them:
-// fields the line lacks are empty, fields beyond the count are dropped.
-std::vector<std::string> SplitFields(const std::string& line, const char* separator, size_t count,
-                                     bool quotes);
-
-// The leading decimal number of a text; 0 when it starts with none.
-// Integers beyond 32 bits saturate.
-int ParseDecimalInt(const std::string& text);
-float ParseDecimalFloat(const std::string& text);
-
 // A list of "name,weight" items separated by ";", as ranges of the rolls
 // 0 to 99 in list order. A negative weight counts as 0.
 std::vector<WeightedName> ParseWeightedList(const std::string& text);

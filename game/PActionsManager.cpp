@@ -3,8 +3,8 @@
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
 #include "core/PTextReader.h"
-#include "game/GameDataFiles.h"
 #include "game/KeyNames.h"
+#include "game/TextFields.h"
 
 #include <windows.h>
 

@@ -46,7 +46,8 @@ struct CameraPreset {
 // and write its fields directly. It is what its follow camera follows.
 //
 // Objects of kinds that are built on the engine's base classes elsewhere
-// (players, splines, branches, the lens flare) are held through those bases.
+// (players, splines, the lens flare, the branch tree) are held through
+// those bases.
 class CPLevel : public IPCameraSubject {
 public:
     static const int kCameraModes = 3;
@@ -93,7 +94,7 @@ public:
     std::vector<RefPtr<CPGameObject>> dynamicObjects;
     int trafficCount;
     int cameraMode;
-    RefPtr<IPObject> lensFlare;
+    RefPtr<CPGameObject> lensFlare;
     float camera2Angle;
     float camera1Angle;
     float cameraAngle;
