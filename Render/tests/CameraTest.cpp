@@ -136,6 +136,9 @@ TEST_F(PerspectiveView, ChangingTheFieldOfViewLeavesTheViewAsItWas)
 struct DegenerateCase {
     const char* name;
     void (*spoil)(CPPerspectiveCamera& view);
+    // The part that was spoiled stays dirty until it is set right.
+    bool viewDirty;
+    bool projectionDirty;
 };
 
 class DegenerateView : public PerspectiveView,
@@ -143,6 +146,9 @@ class DegenerateView : public PerspectiveView,
 
 TEST_P(DegenerateView, KeepsThePreviousMatricesAndPlanes)
 {
+    const D3DXMATRIX viewMatrix = view.GetViewMatrix();
+    const D3DXMATRIX projection = view.GetProjectionMatrix();
+    const D3DXMATRIX farLimited = view.GetFarLimitedProjection();
     const D3DXMATRIX viewProjection = view.GetViewProjection();
     const D3DXMATRIX inverse = view.GetInverseViewProjection();
     const D3DXPLANE plane = view.GetFrustumPlane(2);
@@ -156,27 +162,40 @@ TEST_P(DegenerateView, KeepsThePreviousMatricesAndPlanes)
           &view.GetInverseViewProjection(), &view.GetRotationViewFarProjection()}) {
         EXPECT_TRUE(IsFiniteMatrix(*matrix));
     }
+    EXPECT_EQ(view.GetViewMatrix(), viewMatrix);
+    EXPECT_EQ(view.GetProjectionMatrix(), projection);
+    EXPECT_EQ(view.GetFarLimitedProjection(), farLimited);
     EXPECT_EQ(view.GetViewProjection(), viewProjection);
     EXPECT_EQ(view.GetInverseViewProjection(), inverse);
     EXPECT_EQ(view.GetFrustumPlane(2), plane);
+    EXPECT_EQ(view.IsViewDirty(), GetParam().viewDirty);
+    EXPECT_EQ(view.IsProjectionDirty(), GetParam().projectionDirty);
     g_screenHeight = 480;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Spoilers, DegenerateView,
     testing::Values(
-        DegenerateCase{"ZeroFieldOfView", [](CPPerspectiveCamera& v) { v.SetFieldOfView(0.0f); }},
+        DegenerateCase{"ZeroFieldOfView", [](CPPerspectiveCamera& v) { v.SetFieldOfView(0.0f); },
+                       false, true},
         DegenerateCase{"EyeOnTheTarget",
-                       [](CPPerspectiveCamera& v) { v.SetEye(D3DXVECTOR3(1.0f, 0.0f, 0.0f)); }},
+                       [](CPPerspectiveCamera& v) { v.SetEye(D3DXVECTOR3(1.0f, 0.0f, 0.0f)); },
+                       true, false},
         DegenerateCase{"UpAlongTheView",
-                       [](CPPerspectiveCamera& v) { v.SetUp(D3DXVECTOR3(-2.0f, 0.0f, 0.0f)); }},
-        DegenerateCase{"NearPlaneAtTheEye", [](CPPerspectiveCamera& v) { v.SetNearPlane(0.0f); }},
-        DegenerateCase{"NearOnFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(100.0f); }},
+                       [](CPPerspectiveCamera& v) { v.SetUp(D3DXVECTOR3(-2.0f, 0.0f, 0.0f)); },
+                       true, false},
+        DegenerateCase{"NearPlaneAtTheEye", [](CPPerspectiveCamera& v) { v.SetNearPlane(0.0f); },
+                       false, true},
+        DegenerateCase{"NearOnFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(100.0f); },
+                       false, true},
+        DegenerateCase{"NearBeyondFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(150.0f); },
+                       false, true},
         DegenerateCase{"NoScreenHeight",
                        [](CPPerspectiveCamera& v) {
                            g_screenHeight = 0;
                            v.SetFieldOfView(1.0f);
-                       }}),
+                       },
+                       false, true}),
     [](const testing::TestParamInfo<DegenerateCase>& info) {
         return std::string(info.param.name);
     });
