@@ -325,6 +325,19 @@ void CPRender::SetRenderListMatrix(const D3DXMATRIX& matrix, int key)
     entry.matrix = matrix;
 }
 
+void CPRender::RemoveFromRenderList(const CPBaseCamera* view)
+{
+    for (auto entry = m_renderList.begin(); entry != m_renderList.end();) {
+        bool held = view && entry->second.view.Get() == view;
+        if (held) entry->second.view = nullptr;
+        if (held && !entry->second.hasMatrix) {
+            entry = m_renderList.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+}
+
 StaticMeshBuffers* CPRender::GetStaticMeshBuffers(const std::string& name,
                                                   const Vertex48* vertices,
                                                   const uint16_t* indices, int vertexCount,

@@ -104,6 +104,9 @@ public:
     // on first use of the key and count the store.
     void AddToRenderList(int key, CPBaseCamera* view);
     void SetRenderListMatrix(const D3DXMATRIX& matrix, int key);
+    // Lets go of the view in every entry that holds it, before the view is
+    // destroyed; an entry left holding nothing leaves the list.
+    void RemoveFromRenderList(const CPBaseCamera* view);
     const std::map<int, RenderListEntry>& GetRenderList() const { return m_renderList; }
 
     // The buffers of a mesh shared by its name, whatever its letter case:
