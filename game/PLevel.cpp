@@ -113,6 +113,7 @@ void CPLevel::SetCameraMode(int mode)
 void CPLevel::FollowPlayer(const CameraPreset& preset, bool fixedView)
 {
     cameraCar = player.Get();
+    camera->SetThirdViewFlag(fixedView);
     if (CPRender* render = GetRender()) render->UpdateBlurDirections(preset.blur);
     if (!fixedView) camera->SetHeading(HeadingOf(*player));
 }

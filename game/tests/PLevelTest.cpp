@@ -159,16 +159,18 @@ TEST_F(CameraModes, EachModePlacesTheCameraWithItsPreset)
         float angle;
         D3DXVECTOR2 blurDirection;
         float heading;
+        bool thirdView;
     };
     const float kUnturned = -kHalfPi;
     const float kCarHeading = -0.5235988f;
     const Case cases[] = {
-        {0, 10.0f, 3.0f, 4.0f, 5.0f, 15.0f, D3DXVECTOR2(-0.8f, -0.6f), kCarHeading},
-        {1, 20.0f, 6.0f, 8.0f, 9.0f, 25.0f, D3DXVECTOR2(-1.0f, 0.0f), kCarHeading},
-        {2, 10.0f, 3.0f, 4.0f, 5.0f, 15.0f, D3DXVECTOR2(-0.7071068f, -0.7071068f), kUnturned},
+        {0, 10.0f, 3.0f, 4.0f, 5.0f, 15.0f, D3DXVECTOR2(-0.8f, -0.6f), kCarHeading, false},
+        {1, 20.0f, 6.0f, 8.0f, 9.0f, 25.0f, D3DXVECTOR2(-1.0f, 0.0f), kCarHeading, false},
+        {2, 10.0f, 3.0f, 4.0f, 5.0f, 15.0f, D3DXVECTOR2(-0.7071068f, -0.7071068f), kUnturned, true},
     };
     for (const Case& c : cases) {
         camera->SetHeading(kUnturned);
+        camera->SetThirdViewFlag(!c.thirdView);
         level.cameraCar = &other;
         level.player = &player;
         level.SetCameraMode(c.mode);
@@ -182,12 +184,14 @@ TEST_F(CameraModes, EachModePlacesTheCameraWithItsPreset)
         EXPECT_NEAR(render.GetGridDirections()[0].x, c.blurDirection.x, 1e-5f) << c.mode;
         EXPECT_NEAR(render.GetGridDirections()[0].y, c.blurDirection.y, 1e-5f) << c.mode;
         EXPECT_NEAR(camera->GetHeading(), c.heading, 1e-5f) << c.mode;
+        EXPECT_EQ(camera->GetThirdViewFlag(), c.thirdView) << c.mode;
         level.player = nullptr;
     }
 }
 
 TEST_F(CameraModes, OtherModesOnlyStoreTheMode)
 {
+    camera->SetThirdViewFlag(true);
     for (int mode : {5, -1, 3}) {
         level.player = &player;
         level.SetCameraMode(mode);
@@ -199,18 +203,21 @@ TEST_F(CameraModes, OtherModesOnlyStoreTheMode)
         EXPECT_EQ(level.cameraCar, &other);
         EXPECT_EQ(render.GetGridDirections()[0], D3DXVECTOR2(0.0f, 0.0f));
         EXPECT_FLOAT_EQ(camera->GetHeading(), -kHalfPi);
+        EXPECT_TRUE(camera->GetThirdViewFlag());
         level.player = nullptr;
     }
 }
 
 TEST_F(CameraModes, WithoutAPlayerOnlyTheModeAndPresetAreStored)
 {
+    camera->SetThirdViewFlag(true);
     level.SetCameraMode(1);
     EXPECT_EQ(level.cameraDistance, 20.0f);
     EXPECT_EQ(level.cameraAngle, 25.0f);
     EXPECT_EQ(level.cameraCar, &other);
     EXPECT_EQ(render.GetGridDirections()[0], D3DXVECTOR2(0.0f, 0.0f));
     EXPECT_FLOAT_EQ(camera->GetHeading(), -kHalfPi);
+    EXPECT_TRUE(camera->GetThirdViewFlag());
 }
 
 TEST(CPLevel, SubmitLightDropsTheLightOnceTheTableIsFull)
