@@ -83,6 +83,8 @@ public:
 
     const std::string& GetName() const { return m_name; }
 
+    // Appends the child, taking it from the parent it had. The object
+    // itself, or one of its ancestors, is refused: the tree would loop.
     void AddChild(RefPtr<CPGameObject> child);
     // A descendant of that name: the direct children first, then each
     // child's subtree in order.
@@ -97,6 +99,7 @@ public:
     void AddLevelOfDetail(RefPtr<CPGameObject> object, int level);
 
     // Moving an object moves its levels of detail and its physics body too.
+    // A value that is NaN or infinite is refused and nothing moves.
     void SetPosition(float x, float y, float z);
     void SetRotation(float x, float y, float z, float w);
     D3DXVECTOR3* GetPositionRef() { return &m_position; }
@@ -138,6 +141,8 @@ public:
 
     // Stores the animation under the name; "idle" (exactly) also makes it
     // the idle animation, which loops and runs while the object is started.
+    // An animation it replaces, like every animation when the object is
+    // destroyed, no longer drives or reports to the object.
     void SetNamedAnimation(const std::string& name, RefPtr<CPPartAnimation> animation);
     CPPartAnimation* GetNamedAnimation(const std::string& name) const;
     CPPartAnimation* GetIdleAnimation() const { return m_idleAnimation.Get(); }
@@ -225,6 +230,8 @@ private:
     void RebuildChild(CPGameObject& child);
     bool IntersectParts(RayQuery& query);
     void RemoveFromParent();
+    bool IsSelfOrAncestor(const CPGameObject* object) const;
+    void ReleaseAnimation(CPPartAnimation* animation);
     void MarkMoved();
 
     std::vector<LevelOfDetail> m_levelsOfDetail;
