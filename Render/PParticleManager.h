@@ -5,9 +5,10 @@
 
 #include <vector>
 
-// The engine's one particle manager: it owns the emitter definitions by name
-// and the particle batches that simulate and draw particles. The host
-// creates it and publishes it in g_pParticleManager.
+// The engine's one particle manager. So far it holds only the particle-system
+// definitions that burning objects copy, by index; particle batches, named
+// emitters and spawning are not built yet. The host creates it and
+// publishes it in g_pParticleManager.
 class CPParticleManager {
 public:
     // The particle-system definitions that objects set burning copy, by the

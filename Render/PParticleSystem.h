@@ -4,9 +4,10 @@
 
 class CPGameObject;
 
-// A particle effect attached to a game object (smoke, flames, sparks). It
-// runs as a task that turns its emitters into particles at a fixed interval
-// and hands them to the particle manager.
+// A particle effect attached to a game object (smoke, flames, sparks), run as
+// a task. So far it holds only its owner and its place in the task list:
+// it has no emitters yet and makes no particles; a copy of it hands back
+// none.
 class CPParticleSystem : public IPProcess {
 public:
     CPParticleSystem() : m_owner(nullptr) {}
