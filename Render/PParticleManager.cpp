@@ -1,12 +1,20 @@
 #include "Render/PParticleManager.h"
 
 #include <cstdlib>
+#include <utility>
 
 CPParticleManager* g_pParticleManager = nullptr;
 
 namespace {
 
 const int kFullTurnDegrees = 360;
+
+// The start angle is drawn before the batch is looked for, so that a
+// missing batch leaves the random sequence as a present one would.
+float RandomStartAngle()
+{
+    return static_cast<float>(std::rand() % kFullTurnDegrees) * kRadiansPerDegree;
+}
 
 } // namespace
 
@@ -26,15 +34,25 @@ void CPParticleManager::AddBatch(const std::string& name, RefPtr<IPParticleBatch
     m_batches[name] = batch;
 }
 
-// The start angle is drawn before the batch is looked for, so that a
-// missing batch leaves the random sequence as a present one would.
 void CPParticleManager::SpawnParticle(const ParticleSpawnRecord& record)
 {
     Particle particle;
     particle.record = record;
-    particle.startAngle = static_cast<float>(std::rand() % kFullTurnDegrees) * kRadiansPerDegree;
+    particle.startAngle = RandomStartAngle();
+    HandToBatch(particle);
+}
 
-    auto named = m_batches.find(record.name);
+void CPParticleManager::SpawnParticle(ParticleSpawnRecord&& record)
+{
+    Particle particle;
+    particle.record = std::move(record);
+    particle.startAngle = RandomStartAngle();
+    HandToBatch(particle);
+}
+
+void CPParticleManager::HandToBatch(const Particle& particle)
+{
+    auto named = m_batches.find(particle.record.name);
     if (named == m_batches.end() || !named->second) return;
     IPParticleBatch* batch = named->second.Get();
     if (!batch->IsActive()) {

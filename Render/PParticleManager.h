@@ -31,6 +31,9 @@ public:
     // the batch as active first when it is not. A particle for a name
     // without a batch is dropped.
     void SpawnParticle(const ParticleSpawnRecord& record);
+    // The same for a record its caller has done with: the chain moves into
+    // the particle instead of being copied.
+    void SpawnParticle(ParticleSpawnRecord&& record);
     // Clears every batch and empties the list of active batches.
     void Clear();
 
@@ -41,6 +44,8 @@ public:
     CPParticleSystem* GetSystemDefinition(int index) const;
 
 private:
+    void HandToBatch(const Particle& particle);
+
     std::unordered_map<std::string, RefPtr<IPParticleBatch>> m_batches;
     std::vector<RefPtr<IPParticleBatch>> m_activeBatches;
     std::unordered_map<std::string, EmitterDefinition> m_emitterDefinitions;

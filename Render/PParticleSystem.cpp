@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -47,20 +48,21 @@ D3DXVECTOR3 RandomConeVelocity(float speed, int coneAngle)
     return D3DXVECTOR3(std::cos(azimuth) * sinTilt, std::sin(azimuth) * sinTilt, std::cos(tilt)) * speed;
 }
 
-// Turns v by the rotation that takes +z onto the direction. A direction
-// along the z axis has no rotation axis: along +z nothing turns, along -z
-// v turns half a turn about the x axis.
-D3DXVECTOR3 TurnTowards(const D3DXVECTOR3& v, const D3DXVECTOR3& direction)
+// The rotation that takes +z onto the direction. A direction along the z
+// axis has no rotation axis: along +z nothing turns, along -z everything
+// turns half a turn about the x axis.
+D3DXMATRIX TurnTowards(const D3DXVECTOR3& direction)
 {
+    D3DXMATRIX turn;
     const D3DXVECTOR3 axis(-direction.y, direction.x, 0.0f);
-    if (D3DXVec3LengthSq(&axis) < kAxisEpsilon) {
-        return direction.z < 0.0f ? D3DXVECTOR3(v.x, -v.y, -v.z) : v;
+    if (D3DXVec3LengthSq(&axis) >= kAxisEpsilon) {
+        D3DXMatrixRotationAxis(&turn, &axis, ClampedAcos(direction.z));
+    } else if (direction.z < 0.0f) {
+        D3DXMatrixScaling(&turn, 1.0f, -1.0f, -1.0f);
+    } else {
+        D3DXMatrixIdentity(&turn);
     }
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationAxis(&rotation, &axis, ClampedAcos(direction.z));
-    D3DXVECTOR3 turned;
-    D3DXVec3TransformNormal(&turned, &v, &rotation);
-    return turned;
+    return turn;
 }
 
 } // namespace
@@ -87,6 +89,15 @@ CPParticleSystem::CPParticleSystem(CPGameObject* owner, const std::vector<std::s
         D3DXVec3Normalize(&definition->direction, &definition->direction);
         m_emitters.push_back(*definition);
     }
+    TurnEmitters();
+}
+
+// The emitters' directions never change, so each emitter's turn is worked
+// out once rather than for every particle.
+void CPParticleSystem::TurnEmitters()
+{
+    m_turns.clear();
+    for (const EmitterDefinition& emitter : m_emitters) m_turns.push_back(TurnTowards(emitter.direction));
 }
 
 bool CPParticleSystem::Start()
@@ -104,6 +115,7 @@ void CPParticleSystem::Clone(RefPtr<IPProcess>& copy)
     clone->m_damage = m_damage;
     clone->m_target = m_target;
     clone->m_emitters = m_emitters;
+    clone->TurnEmitters();
     copy = clone;
 }
 
@@ -168,24 +180,25 @@ void CPParticleSystem::Emit()
     D3DXMatrixIdentity(&world);
     if (m_owner) world = m_owner->GetWorldMatrix();
 
-    ParticleSpawnRecord head = MakeRecord(m_emitters[0], world, true);
+    ParticleSpawnRecord head = MakeRecord(0, world);
     ParticleSpawnRecord* tail = &head;
     for (size_t i = 1; i < m_emitters.size(); ++i) {
-        tail->next = std::make_unique<ParticleSpawnRecord>(MakeRecord(m_emitters[i], world, false));
+        tail->next = std::make_unique<ParticleSpawnRecord>(MakeRecord(i, world));
         tail = tail->next.get();
     }
-    if (g_pParticleManager) g_pParticleManager->SpawnParticle(head);
+    if (g_pParticleManager) g_pParticleManager->SpawnParticle(std::move(head));
 }
 
-ParticleSpawnRecord CPParticleSystem::MakeRecord(const EmitterDefinition& emitter, const D3DXMATRIX& world,
-                                                 bool inWorldSpace) const
+ParticleSpawnRecord CPParticleSystem::MakeRecord(size_t index, const D3DXMATRIX& world) const
 {
+    const EmitterDefinition& emitter = m_emitters[index];
     ParticleSpawnRecord record;
     record.position = RandomOffset(emitter.spread);
-    if (inWorldSpace) record.position += D3DXVECTOR3(world._41, world._42, world._43);
-    const D3DXVECTOR3 velocity =
-        TurnTowards(RandomConeVelocity(emitter.speed, emitter.coneAngle), emitter.direction);
-    D3DXVec3TransformNormal(&record.velocity, &velocity, &world);
+    if (index == 0) record.position += D3DXVECTOR3(world._41, world._42, world._43);
+    const D3DXVECTOR3 cone = RandomConeVelocity(emitter.speed, emitter.coneAngle);
+    D3DXVECTOR3 turned;
+    D3DXVec3TransformNormal(&turned, &cone, &m_turns[index]);
+    D3DXVec3TransformNormal(&record.velocity, &turned, &world);
     record.name = emitter.particleName;
     record.acceleration = emitter.acceleration;
     record.size = emitter.thirdScalar;

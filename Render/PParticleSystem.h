@@ -60,11 +60,15 @@ private:
     bool IsBeforeHalfLife() const;
     void DamageTarget();
     void DamageScriptedOwner();
+    void TurnEmitters();
     void Emit();
-    ParticleSpawnRecord MakeRecord(const EmitterDefinition& emitter, const D3DXMATRIX& world,
-                                   bool inWorldSpace) const;
+    // The record of the emitter at the index; the first is placed in the
+    // world, the others are offsets from it.
+    ParticleSpawnRecord MakeRecord(size_t index, const D3DXMATRIX& world) const;
 
     std::vector<EmitterDefinition> m_emitters;
+    // Per emitter, the rotation that takes +z onto its direction.
+    std::vector<D3DXMATRIX> m_turns;
     std::vector<std::string> m_emitterNames;
     float m_accumulated;
     float m_interval;
