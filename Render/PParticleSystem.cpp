@@ -48,6 +48,14 @@ D3DXVECTOR3 RandomConeVelocity(float speed, int coneAngle)
     return D3DXVECTOR3(std::cos(azimuth) * sinTilt, std::sin(azimuth) * sinTilt, std::cos(tilt)) * speed;
 }
 
+// The direction through the matrix's rotation and scale, without its
+// translation; written out because it runs for every particle.
+D3DXVECTOR3 TurnDirection(const D3DXVECTOR3& v, const D3DXMATRIX& m)
+{
+    return D3DXVECTOR3(v.x * m._11 + v.y * m._21 + v.z * m._31, v.x * m._12 + v.y * m._22 + v.z * m._32,
+                       v.x * m._13 + v.y * m._23 + v.z * m._33);
+}
+
 // The rotation that takes +z onto the direction. A direction along the z
 // axis has no rotation axis: along +z nothing turns, along -z everything
 // turns half a turn about the x axis.
@@ -196,9 +204,7 @@ ParticleSpawnRecord CPParticleSystem::MakeRecord(size_t index, const D3DXMATRIX&
     record.position = RandomOffset(emitter.spread);
     if (index == 0) record.position += D3DXVECTOR3(world._41, world._42, world._43);
     const D3DXVECTOR3 cone = RandomConeVelocity(emitter.speed, emitter.coneAngle);
-    D3DXVECTOR3 turned;
-    D3DXVec3TransformNormal(&turned, &cone, &m_turns[index]);
-    D3DXVec3TransformNormal(&record.velocity, &turned, &world);
+    record.velocity = TurnDirection(TurnDirection(cone, m_turns[index]), world);
     record.name = emitter.particleName;
     record.acceleration = emitter.acceleration;
     record.size = emitter.thirdScalar;

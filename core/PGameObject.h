@@ -108,7 +108,6 @@ public:
     // The matrix a part animation drives the object with, applied before
     // its rotation and position; marks the object for a rebuild.
     void SetAnimationMatrix(const D3DXMATRIX& matrix);
-    const D3DXMATRIX& GetAnimationMatrix() const { return m_animationMatrix; }
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     bool IsDirty() const { return m_dirty; }
     // Set by each rebuild; whoever mirrors the transform (the mesh's world

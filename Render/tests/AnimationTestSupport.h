@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/PDataFile.h"
+#include "core/PGameObject.h"
 #include "Render/PAnimation.h"
 #include "Render/tests/AnimationFixtures.h"
 
@@ -56,6 +57,18 @@ inline std::string IdentityOf(const void* object)
     char text[16];
     std::snprintf(text, sizeof(text), "%d", static_cast<int>(reinterpret_cast<intptr_t>(object)));
     return text;
+}
+
+// Places the object at the position, turned a quarter turn about +z, and
+// rebuilds its matrices.
+inline void PlaceQuarterTurned(CPGameObject& object, float x, float y, float z)
+{
+    object.SetPosition(x, y, z);
+    D3DXQUATERNION quarterTurn;
+    const D3DXVECTOR3 up(0, 0, 1);
+    D3DXQuaternionRotationAxis(&quarterTurn, &up, D3DX_PI / 2);
+    object.SetRotation(quarterTurn.x, quarterTurn.y, quarterTurn.z, quarterTurn.w);
+    object.UpdateTransform();
 }
 
 } // namespace animation_test

@@ -2,6 +2,7 @@
 
 #include "core/FrameClock.h"
 #include "core/PGameObject.h"
+#include "Render/tests/AnimationTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -163,12 +164,7 @@ TEST_F(PartAnimationTest, PartIsDrivenByTheKeysBlendedThroughThePassage)
 TEST_F(PartAnimationTest, KeysActInThePartsOwnFrameBeforeItsPlacement)
 {
     CPGameObject placed("placed");
-    placed.SetPosition(10.0f, 0.0f, 0.0f);
-    D3DXQUATERNION quarterTurn;
-    const D3DXVECTOR3 up(0, 0, 1);
-    D3DXQuaternionRotationAxis(&quarterTurn, &up, D3DX_PI / 2);
-    placed.SetRotation(quarterTurn.x, quarterTurn.y, quarterTurn.z, quarterTurn.w);
-    placed.UpdateTransform();
+    animation_test::PlaceQuarterTurned(placed, 10.0f, 0.0f, 0.0f);
     const D3DXMATRIX asPlaced = placed.GetWorldMatrix();
 
     D3DXMATRIX identity;

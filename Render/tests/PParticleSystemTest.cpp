@@ -5,6 +5,7 @@
 #include "core/tests/GameObjectTestSupport.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PParticleManager.h"
+#include "Render/tests/AnimationTestSupport.h"
 #include "Render/tests/ParticleTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -142,12 +143,7 @@ TEST_F(ParticleSystemTest, EmissionChainsOneRecordPerKnownEmitterPlacedByTheOwne
     manager.AddEmitterDefinition("spark", spark);
 
     CPGameObject owner("chimney");
-    owner.SetPosition(10, 20, 30);
-    D3DXQUATERNION quarterTurn;
-    const D3DXVECTOR3 up(0, 0, 1);
-    D3DXQuaternionRotationAxis(&quarterTurn, &up, D3DX_PI / 2);
-    owner.SetRotation(quarterTurn.x, quarterTurn.y, quarterTurn.z, quarterTurn.w);
-    owner.UpdateTransform();
+    animation_test::PlaceQuarterTurned(owner, 10, 20, 30);
 
     CPParticleSystem system(&owner, {"smoke", "ghost", "spark"});
     EXPECT_EQ(system.GetEmitterNames(), (std::vector<std::string>{"smoke", "ghost", "spark"}));
