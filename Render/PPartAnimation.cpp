@@ -83,6 +83,7 @@ bool CPPartAnimation::HasRunOut() const
 void CPPartAnimation::StepThroughKeys()
 {
     const int endIndex = static_cast<int>(m_keyTimes.size() - kClosingKeys);
+    float elapsedAtPassStart = m_elapsed;
     while (m_elapsed > m_keyTimes[m_keyIndex]) {
         m_elapsed -= m_keyTimes[m_keyIndex];
         ++m_keyIndex;
@@ -94,6 +95,10 @@ void CPPartAnimation::StepThroughKeys()
         }
         m_keyIndex = 0;
         ReportEnd();
+        // Passages too short to take anything off the elapsed time would go
+        // round for ever: such a track reports one end a frame.
+        if (m_elapsed >= elapsedAtPassStart) return;
+        elapsedAtPassStart = m_elapsed;
     }
 }
 

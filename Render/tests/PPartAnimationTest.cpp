@@ -90,6 +90,16 @@ TEST_F(PartAnimationTest, LoopingTrackReportsEveryPassEndedInOneFrame)
     EXPECT_TRUE(track.IsRunning());
 }
 
+TEST_F(PartAnimationTest, LoopTooShortToMeasureReportsOneEndAFrame)
+{
+    Play({1e-20f, 1e-20f, 1.0f, 1.0f}, true);
+    Advance(1.0f);
+    Advance(1.0f);
+    EXPECT_EQ(part.ends, 2);
+    EXPECT_EQ(track.GetKeyIndex(), 0);
+    EXPECT_TRUE(track.IsRunning());
+}
+
 TEST_F(PartAnimationTest, TracksThatWouldStepPastTheirKeysAreNotPlayed)
 {
     const struct {
