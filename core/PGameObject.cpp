@@ -77,6 +77,7 @@ CPGameObject::CPGameObject(std::string name)
       m_kind(kKindMesh)
 {
     D3DXMatrixIdentity(&m_parentMatrix);
+    D3DXMatrixIdentity(&m_animationMatrix);
     D3DXMatrixIdentity(&m_localMatrix);
     D3DXMatrixIdentity(&m_worldMatrix);
 }
@@ -324,6 +325,7 @@ void CPGameObject::CopyPlacementFrom(const CPGameObject& source)
     m_position = source.m_position;
     m_rotation = source.m_rotation;
     m_parentMatrix = source.m_parentMatrix;
+    m_animationMatrix = source.m_animationMatrix;
     m_localMatrix = source.m_localMatrix;
     m_worldMatrix = source.m_worldMatrix;
     MarkMoved();
@@ -435,7 +437,8 @@ void CPGameObject::UpdateTransform()
     D3DXMATRIX rotation, translation;
     D3DXMatrixRotationQuaternion(&rotation, &m_rotation);
     D3DXMatrixTranslation(&translation, m_position.x, m_position.y, m_position.z);
-    D3DXMatrixMultiply(&m_localMatrix, &rotation, &translation);
+    D3DXMatrixMultiply(&m_localMatrix, &m_animationMatrix, &rotation);
+    D3DXMatrixMultiply(&m_localMatrix, &m_localMatrix, &translation);
     D3DXMatrixMultiply(&m_worldMatrix, &m_localMatrix, &m_parentMatrix);
 
     RebuildOwnBoxes();
@@ -448,6 +451,12 @@ void CPGameObject::UpdateTransform()
     m_transformChanged = true;
     m_dirty = false;
     if (CPRenderObject* mesh = GetRenderObject()) mesh->SetWorldMatrix(m_worldMatrix);
+}
+
+void CPGameObject::SetAnimationMatrix(const D3DXMATRIX& matrix)
+{
+    m_animationMatrix = matrix;
+    MarkMoved();
 }
 
 void CPGameObject::RebuildOwnBoxes()

@@ -35,8 +35,9 @@ struct RayQuery;
 // animations with an idle one, and an optional script handler: a receiver
 // that hears about the object over the command bus.
 //
-// Matrices are row-vector D3DX matrices: local = rotation x translation,
-// world = local x parent.
+// Matrices are row-vector D3DX matrices: local = animation x rotation x
+// translation, world = local x parent, where the animation matrix is the one
+// a part animation drives (identity otherwise).
 class CPGameObject : public IPObject {
 public:
     // The kind says what the component is.
@@ -107,6 +108,9 @@ public:
 
     // Rebuilds the matrices and bounds of a dirty object and its subtree.
     void UpdateTransform();
+    // The matrix a part animation drives the object with, applied before
+    // its rotation and position; marks the object for a rebuild.
+    void SetAnimationMatrix(const D3DXMATRIX& matrix);
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     bool IsDirty() const { return m_dirty; }
     // Set by each rebuild; whoever mirrors the transform (the mesh's world
@@ -246,6 +250,7 @@ private:
     CPBoundingBox m_ownBox;
     std::vector<CPBoundingBox> m_parts;
     D3DXMATRIX m_parentMatrix;
+    D3DXMATRIX m_animationMatrix;
     D3DXMATRIX m_localMatrix;
     D3DXMATRIX m_worldMatrix;
     D3DXVECTOR3 m_position;
