@@ -50,9 +50,12 @@ void CPBody::SetActive(bool active, int hint)
 
 void CPBody::AddRayBounds(D3DXVECTOR3&, D3DXVECTOR3&) const {}
 
+bool CPBody::HasRays() const { return false; }
+
 void CPBody::UpdateBoundingInfo()
 {
-    if (m_geometryCount == 1 && m_geometries->GetType() == CPGeometry::kBox) {
+    // A lone box is its own bounds, unless rays reach beyond it.
+    if (m_geometryCount == 1 && m_geometries->GetType() == CPGeometry::kBox && !HasRays()) {
         D3DXVECTOR3 minimum, maximum;
         m_geometries->GetBodyBox(minimum, maximum);
         m_boundsCentre = (minimum + maximum) * 0.5f;

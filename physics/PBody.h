@@ -68,6 +68,7 @@ public:
 protected:
     // The bounds from the body's rays; none for bodies without rays.
     virtual void AddRayBounds(D3DXVECTOR3& minimum, D3DXVECTOR3& maximum) const;
+    virtual bool HasRays() const;
     // Called once a shape was added.
     void EnterBroadPhaseIfActive();
     // Sets the orientation from q when it is a usable rotation.

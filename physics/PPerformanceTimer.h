@@ -8,8 +8,8 @@
 // be read.
 class CPPerformanceTimer {
 public:
-    static const int kSamples = 20;
-    static const int64_t kStartOverhead = 200;
+    static constexpr int kSamples = 20;
+    static constexpr int64_t kStartOverhead = 200;
 
     CPPerformanceTimer();
     void Calibrate();

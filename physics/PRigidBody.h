@@ -74,6 +74,7 @@ public:
 
 protected:
     void AddRayBounds(D3DXVECTOR3& minimum, D3DXVECTOR3& maximum) const override;
+    bool HasRays() const override { return m_sensorCount > 0; }
 
 private:
     void WakeAlone();
