@@ -16,39 +16,28 @@ const float kBounceGap = 0.005f;
 // How far (body space of A) a contact may have moved and still be the same one.
 const float kMatchDistanceSquared = 0.02f * 0.02f;
 
-D3DXVECTOR3 AngularPart(const CPRigidBody* body, const D3DXVECTOR3& r, const D3DXVECTOR3& direction)
-{
-    return Cross(body->GetInverseWorldInertia().Apply(Cross(r, direction)), r);
-}
-
-float EffectiveMass(const PContactConstraint& c, const D3DXVECTOR3& direction)
-{
-    float inverse = c.a->GetInverseMass() + Dot(direction, AngularPart(c.a, c.rA, direction));
-    if (c.b) inverse += c.b->GetInverseMass() + Dot(direction, AngularPart(c.b, c.rB, direction));
-    return inverse > 0.0f ? 1.0f / inverse : 0.0f;
-}
-
 } // namespace
 
-D3DXVECTOR3 CPContactSolver::RelativeVelocity(const PContactConstraint& c)
+// The speed of A relative to B along one of the contact's directions.
+float CPContactSolver::Speed(const PContactConstraint& c, int axis)
 {
-    const D3DXVECTOR3 velocityA = c.a->GetVelocityAtPoint(c.rA);
-    const D3DXVECTOR3 velocityB = c.b ? c.b->GetVelocityAtPoint(c.rB) : c.obstacleVelocity;
-    return velocityA - velocityB;
+    const D3DXVECTOR3 linear = c.b ? c.a->GetVelocity() - c.b->GetVelocity() : c.a->GetVelocity() - c.obstacleVelocity;
+    float speed = Dot(c.direction[axis], linear) + Dot(c.a->GetAngularVelocity(), c.armA[axis]);
+    if (c.b) speed -= Dot(c.b->GetAngularVelocity(), c.armB[axis]);
+    return speed;
 }
 
-void CPContactSolver::ApplyImpulse(PContactConstraint& c, const D3DXVECTOR3& impulse)
+// An impulse along one direction: A is pushed along it, B the other way.
+void CPContactSolver::Push(PContactConstraint& c, int axis, float amount)
 {
     CPRigidBody* a = c.a;
-    a->Velocity() += impulse * a->GetInverseMass();
-    const D3DXVECTOR3 momentumA = Cross(c.rA, impulse);
-    a->State().angularMomentum += momentumA;
-    a->AngularVelocity() += a->GetInverseWorldInertia().Apply(momentumA);
+    a->Velocity() += c.direction[axis] * (amount * a->GetInverseMass());
+    a->State().angularMomentum += c.armA[axis] * amount;
+    a->AngularVelocity() += c.turnA[axis] * amount;
     if (CPRigidBody* b = c.b) {
-        b->Velocity() -= impulse * b->GetInverseMass();
-        const D3DXVECTOR3 momentumB = Cross(c.rB, impulse);
-        b->State().angularMomentum -= momentumB;
-        b->AngularVelocity() -= b->GetInverseWorldInertia().Apply(momentumB);
+        b->Velocity() -= c.direction[axis] * (amount * b->GetInverseMass());
+        b->State().angularMomentum -= c.armB[axis] * amount;
+        b->AngularVelocity() -= c.turnB[axis] * amount;
     }
 }
 
@@ -66,17 +55,30 @@ void CPContactSolver::Prepare(PContactConstraint& c, float timeStep)
 {
     c.rA = c.point - c.a->GetPosition();
     c.rB = c.b ? c.point - c.b->GetPosition() : D3DXVECTOR3(0, 0, 0);
-    const D3DXVECTOR3 relative = RelativeVelocity(c);
-    const float normalSpeed = Dot(relative, c.normal);
-    const D3DXVECTOR3 sliding = relative - c.normal * normalSpeed;
-    c.tangent1 = LengthSquared(sliding) > kZeroLengthSquared ? Normalised(sliding) : Perpendicular(c.normal);
-    c.tangent2 = Cross(c.normal, c.tangent1);
-    c.normalMass = EffectiveMass(c, c.normal);
-    c.tangentMass1 = EffectiveMass(c, c.tangent1);
-    c.tangentMass2 = EffectiveMass(c, c.tangent2);
-    c.normalImpulse = c.tangentImpulse1 = c.tangentImpulse2 = 0.0f;
+    c.direction[0] = c.normal;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (axis == 1) {
+            // The first tangent runs along the sliding, when there is any.
+            const D3DXVECTOR3 linear = c.b ? c.b->GetVelocityAtPoint(c.rB) : c.obstacleVelocity;
+            const D3DXVECTOR3 relative = c.a->GetVelocityAtPoint(c.rA) - linear;
+            const D3DXVECTOR3 sliding = relative - c.normal * Dot(relative, c.normal);
+            c.direction[1] = LengthSquared(sliding) > kZeroLengthSquared ? Normalised(sliding) : Perpendicular(c.normal);
+            c.direction[2] = Cross(c.normal, c.direction[1]);
+        }
+        const D3DXVECTOR3& d = c.direction[axis];
+        c.armA[axis] = Cross(c.rA, d);
+        c.turnA[axis] = c.a->GetInverseWorldInertia().Apply(c.armA[axis]);
+        float inverse = c.a->GetInverseMass() + Dot(c.armA[axis], c.turnA[axis]);
+        if (c.b) {
+            c.armB[axis] = Cross(c.rB, d);
+            c.turnB[axis] = c.b->GetInverseWorldInertia().Apply(c.armB[axis]);
+            inverse += c.b->GetInverseMass() + Dot(c.armB[axis], c.turnB[axis]);
+        }
+        c.mass[axis] = inverse > 0.0f ? 1.0f / inverse : 0.0f;
+        c.impulse[axis] = 0.0f;
+    }
 
-    const float approach = -normalSpeed;
+    const float approach = -Speed(c, 0);
     c.approach = approach;
     c.removedSpeed = 0.0f;
     if (c.depth < 0.0f) {
@@ -105,13 +107,14 @@ D3DXVECTOR3 CPContactSolver::LocalPointOnA(const PContactConstraint& c)
 void CPContactSolver::WarmStart(PContactConstraint& c)
 {
     const D3DXVECTOR3 local = LocalPointOnA(c);
-    auto range = m_cache.equal_range(c.key);
-    for (auto it = range.first; it != range.second; ++it) {
-        const CachedContact& cached = it->second;
+    auto it = std::lower_bound(m_cache.begin(), m_cache.end(), c.key,
+                               [](const CachedContact& cached, uint64_t key) { return cached.key < key; });
+    for (; it != m_cache.end() && it->key == c.key; ++it) {
+        const CachedContact& cached = *it;
         if (LengthSquared(cached.localPoint - local) > kMatchDistanceSquared) continue;
-        c.normalImpulse = cached.normalImpulse;
-        c.tangentImpulse1 = Dot(cached.frictionImpulse, c.tangent1);
-        c.tangentImpulse2 = Dot(cached.frictionImpulse, c.tangent2);
+        c.impulse[0] = cached.normalImpulse;
+        c.impulse[1] = Dot(cached.frictionImpulse, c.direction[1]);
+        c.impulse[2] = Dot(cached.frictionImpulse, c.direction[2]);
         if (c.depth > -kBounceGap && cached.pendingBounce > kBounceSpeed) {
             // The meeting of last step bounces now: with the approach speed
             // then, or with today's plus what the meeting took away, when the
@@ -123,47 +126,47 @@ void CPContactSolver::WarmStart(PContactConstraint& c)
             c.pendingBounce = cached.pendingBounce;
             c.removedSpeed = cached.removedSpeed;
         }
-        ApplyImpulse(c, c.normal * c.normalImpulse + c.tangent1 * c.tangentImpulse1 +
-                            c.tangent2 * c.tangentImpulse2);
+        for (int axis = 0; axis < 3; ++axis) Push(c, axis, c.impulse[axis]);
         return;
     }
 }
 
 void CPContactSolver::SolveOne(PContactConstraint& c)
 {
-    D3DXVECTOR3 relative = RelativeVelocity(c);
     // Friction within the circle of the current normal impulse.
-    const float limit = c.friction * c.normalImpulse;
-    float t1 = c.tangentImpulse1 - Dot(relative, c.tangent1) * c.tangentMass1;
-    float t2 = c.tangentImpulse2 - Dot(relative, c.tangent2) * c.tangentMass2;
+    const float limit = c.friction * c.impulse[0];
+    float t1 = c.impulse[1] - Speed(c, 1) * c.mass[1];
+    float t2 = c.impulse[2] - Speed(c, 2) * c.mass[2];
     const float squared = t1 * t1 + t2 * t2;
     if (squared > limit * limit) {
         const float scale = squared > 0.0f ? limit / std::sqrt(squared) : 0.0f;
         t1 *= scale;
         t2 *= scale;
     }
-    ApplyImpulse(c, c.tangent1 * (t1 - c.tangentImpulse1) + c.tangent2 * (t2 - c.tangentImpulse2));
-    c.tangentImpulse1 = t1;
-    c.tangentImpulse2 = t2;
+    Push(c, 1, t1 - c.impulse[1]);
+    Push(c, 2, t2 - c.impulse[2]);
+    c.impulse[1] = t1;
+    c.impulse[2] = t2;
 
-    relative = RelativeVelocity(c);
-    const float normalSpeed = Dot(relative, c.normal);
-    const float total = std::max(c.normalImpulse + (c.targetVelocity - normalSpeed) * c.normalMass, 0.0f);
-    ApplyImpulse(c, c.normal * (total - c.normalImpulse));
-    c.normalImpulse = total;
+    const float total = std::max(c.impulse[0] + (c.targetVelocity - Speed(c, 0)) * c.mass[0], 0.0f);
+    Push(c, 0, total - c.impulse[0]);
+    c.impulse[0] = total;
 }
 
 void CPContactSolver::Remember()
 {
-    m_cache.clear();
+    m_nextCache.clear();
     for (const PContactConstraint& c : m_constraints) {
         CachedContact cached;
         cached.key = c.key;
         cached.localPoint = LocalPointOnA(c);
-        cached.normalImpulse = c.normalImpulse;
-        cached.frictionImpulse = c.tangent1 * c.tangentImpulse1 + c.tangent2 * c.tangentImpulse2;
+        cached.normalImpulse = c.impulse[0];
+        cached.frictionImpulse = c.direction[1] * c.impulse[1] + c.direction[2] * c.impulse[2];
         cached.pendingBounce = c.pendingBounce;
         cached.removedSpeed = c.removedSpeed;
-        m_cache.emplace(c.key, cached);
+        m_nextCache.push_back(cached);
     }
+    std::sort(m_nextCache.begin(), m_nextCache.end(),
+              [](const CachedContact& x, const CachedContact& y) { return x.key < y.key; });
+    m_cache.swap(m_nextCache);
 }

@@ -4,7 +4,6 @@
 #include "physics/PRigidBody.h"
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 // One contact point as the solver works on it. B is either a moving rigid
@@ -22,10 +21,16 @@ struct PContactConstraint {
     // The manifold the point belongs to, for finding last step's impulses.
     uint64_t key;
 
-    D3DXVECTOR3 rA, rB, tangent1, tangent2;
-    float normalMass, tangentMass1, tangentMass2;
+    D3DXVECTOR3 rA, rB;
+    // Per direction (normal, first and second tangent): the direction, the
+    // arms r × direction, their turn of the angular velocity per unit
+    // impulse, the effective mass and the impulse summed so far.
+    D3DXVECTOR3 direction[3];
+    D3DXVECTOR3 armA[3], armB[3];
+    D3DXVECTOR3 turnA[3], turnB[3];
+    float mass[3];
+    float impulse[3];
     float targetVelocity;
-    float normalImpulse, tangentImpulse1, tangentImpulse2;
     float approach;
     float pendingBounce;
     float removedSpeed;
@@ -38,11 +43,9 @@ struct PContactConstraint {
 // speed remembered here.
 class CPContactSolver {
 public:
-    static const int kIterations = 12;
+    static const int kIterations = 8;
 
     std::vector<PContactConstraint>& Constraints() { return m_constraints; }
-    // Velocity of b (or of the obstacle) relative to a at the contact.
-    static D3DXVECTOR3 RelativeVelocity(const PContactConstraint& c);
 
     void Solve(float timeStep);
 
@@ -61,9 +64,12 @@ private:
     void WarmStart(PContactConstraint& c);
     void SolveOne(PContactConstraint& c);
     void Remember();
-    static void ApplyImpulse(PContactConstraint& c, const D3DXVECTOR3& impulse);
+    static float Speed(const PContactConstraint& c, int axis);
+    static void Push(PContactConstraint& c, int axis, float amount);
 
     std::vector<PContactConstraint> m_constraints;
-    // Last step's contacts grouped by manifold key, and this step's.
-    std::unordered_multimap<uint64_t, CachedContact> m_cache;
+    // Last step's contacts sorted by manifold key; the spare vector is
+    // where the next step's are gathered, so neither allocates once grown.
+    std::vector<CachedContact> m_cache;
+    std::vector<CachedContact> m_nextCache;
 };
