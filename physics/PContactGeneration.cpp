@@ -22,6 +22,7 @@ const int kMaxRawContacts = kMaxClipPoints;
 const float kEdgePreference = 0.005f;
 const float kTriangleFacePreference = 0.02f;
 const float kParallelSquared = 1e-6f;
+const float kSeamCosine = 0.95f;
 const float kTwoPi = 6.2831853f;
 
 struct HullFace {
@@ -548,6 +549,13 @@ int SphereTriangleContacts(const PWorldShape& sphere, const D3DXVECTOR3 triangle
         const float distance = Length(away);
         if (distance > 0.0f) normal = away / distance;
         depth = radius - distance;
+        // Nearly above the face, an edge takes the face's normal: the edge
+        // may be the seam of two road triangles, and a tilted normal there
+        // would roll a resting ball off it.
+        if (Dot(normal, faceNormal) > kSeamCosine) {
+            normal = faceNormal;
+            depth = radius - Dot(faceNormal, sphere.centre - closest);
+        }
     }
     if (depth < -margin) return 0;
     contacts[0] = PContact{sphere.centre - normal * (radius - depth * 0.5f), normal, depth, inFace};

@@ -109,23 +109,45 @@ TEST_F(SimulatorPhysics, ElasticCollisionKeepsMomentumAngularMomentumAndEnergy)
     EXPECT_NEAR(KineticEnergy(*ball) + KineticEnergy(*box), e0, 0.02f * e0);
 }
 
-TEST_F(SimulatorPhysics, StackOfFiveBoxesStandsStill)
+// Does nothing, but a body with a controller never sleeps.
+class IdleController : public IPControllerCallback {
+public:
+    void OnControllerStep(CPController*, float) override {}
+};
+
+class StackOfFive : public SimulatorPhysics, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StackOfFive, StandsStillAwakeOrAsleep)
 {
     World();
     Floor();
+    IdleController idle;
     const D3DXVECTOR3 extents(0.8f, 0.6f, 0.5f);
     std::vector<CPRigidBody*> boxes;
-    for (int i = 0; i < 5; ++i) boxes.push_back(Box(extents, 2, D3DXVECTOR3(0, 0, extents.z * (i + 0.5f))));
+    // Each box starts 3 mm above the one below: the stack has to settle.
+    const float gap = 0.003f;
+    for (int i = 0; i < 5; ++i) {
+        boxes.push_back(Box(extents, 2, D3DXVECTOR3(0, 0, extents.z * (i + 0.5f) + gap * (i + 1))));
+        if (GetParam()) boxes.back()->AddController(&idle, 1);
+    }
+    Run(0.5f);
+    std::vector<D3DXVECTOR3> settled;
+    for (int i = 0; i < 5; ++i) {
+        settled.push_back(boxes[i]->GetPosition());
+        EXPECT_NEAR(settled[i].z, extents.z * (i + 0.5f), 0.01f) << "box " << i;
+    }
     const float oneDegree = std::cos(kPi / 180.0f);
     for (int step = 0; step < 1200; ++step) {
         simulator->Step();
         for (int i = 0; i < 5; ++i) {
-            const D3DXVECTOR3 moved = boxes[i]->GetPosition() - D3DXVECTOR3(0, 0, extents.z * (i + 0.5f));
-            ASSERT_LT(Length(moved), 0.01f) << "box " << i << " at step " << step;
+            ASSERT_LT(Length(boxes[i]->GetPosition() - settled[i]), 0.01f) << "box " << i << " at step " << step;
             ASSERT_GT(boxes[i]->GetRotation().column[2].z, oneDegree) << "box " << i << " at step " << step;
         }
     }
+    EXPECT_EQ(boxes[4]->IsAwake(), GetParam());
 }
+
+INSTANTIATE_TEST_SUITE_P(KeptAwake, StackOfFive, ::testing::Bool());
 
 TEST_F(SimulatorPhysics, BoxesTumblingInABowlGainNoEnergy)
 {
@@ -163,6 +185,55 @@ TEST_F(SimulatorPhysics, BoxesTumblingInABowlGainNoEnergy)
     EXPECT_LE(most, start * 1.005f);
     EXPECT_LT(energy(), start * 0.5f) << "the boxes should have come to rest near the bottom";
 }
+
+struct RestingCase {
+    const char* name;
+    // Gives the body its shape; the body is then turned by the case's rotation.
+    void (*shape)(CPGeometry& geometry);
+    D3DXVECTOR3 axis;
+    float angle;
+    float height;
+    float tolerance;
+    // Dropped onto a 0.4 m slab resting on the floor instead of onto the floor.
+    bool onSlab;
+};
+
+class ShapesAtRest : public SimulatorPhysics, public ::testing::WithParamInterface<RestingCase> {};
+
+TEST_P(ShapesAtRest, ComeToRestOnWhatIsBelowThem)
+{
+    World();
+    Floor();
+    const float slab = 0.4f;
+    if (GetParam().onSlab) Box(D3DXVECTOR3(3, 3, slab), 20, D3DXVECTOR3(0.1f, 0, slab / 2));
+    const float base = GetParam().onSlab ? slab : 0.0f;
+    CPRigidBody* body = simulator->CreateRigidBody();
+    GetParam().shape(*body->AddGeometry());
+    body->SetMass(2);
+    body->SetInertiaTensor(D3DXVECTOR3(0.2f, 0.2f, 0.2f));
+    Place(body, D3DXVECTOR3(0, 0.05f, base + 1.2f), AxisAngle(GetParam().axis, GetParam().angle));
+    Run(3.0f);
+    EXPECT_NEAR(body->GetPosition().z, base + GetParam().height, GetParam().tolerance);
+    EXPECT_LT(Length(body->GetVelocity()), 1e-3f);
+}
+
+// A lying cylinder rests on its twelve-sided prism: its axis lies between
+// the radius times cos 15° and the radius above the ground.
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, ShapesAtRest,
+    ::testing::Values(
+        RestingCase{"Sphere", [](CPGeometry& g) { g.SetSphere(0.3f); }, D3DXVECTOR3(1, 0, 0), 0, 0.3f, 0.005f, false},
+        RestingCase{"StandingCylinder", [](CPGeometry& g) { g.SetCylinder(0.6f, 1.0f); }, D3DXVECTOR3(1, 0, 0),
+                    kPi / 2, 0.5f, 0.005f, false},
+        RestingCase{"LyingCylinder", [](CPGeometry& g) { g.SetCylinder(0.6f, 1.0f); }, D3DXVECTOR3(0, 0, 1), 0.3f,
+                    0.3f * 0.983f, 0.3f * 0.018f, false},
+        RestingCase{"SphereOnSlab", [](CPGeometry& g) { g.SetSphere(0.3f); }, D3DXVECTOR3(1, 0, 0), 0, 0.3f, 0.005f,
+                    true},
+        RestingCase{"CylinderOnSlab", [](CPGeometry& g) { g.SetCylinder(0.6f, 1.0f); }, D3DXVECTOR3(1, 0, 0),
+                    kPi / 2, 0.5f, 0.005f, true},
+        RestingCase{"BoxOnSlab", [](CPGeometry& g) { g.SetBoxSize(0.5f, 0.7f, 0.9f); }, D3DXVECTOR3(0, 0, 1), 0.2f,
+                    0.45f, 0.005f, true}),
+    [](const ::testing::TestParamInfo<RestingCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace physics_test

@@ -298,6 +298,8 @@ TEST_F(RigidBodyTest, SwitchedOffBodiesLeaveTheBroadPhaseAndComeBack)
     simulator->Step();
     EXPECT_TRUE(simulator->GetBroadPhase().AreOverlapping(a->GetNumber(), b->GetNumber()));
     EXPECT_FALSE(bare->IsInBroadPhase());
+    bare->UpdateBoundingInfo();
+    EXPECT_LT(bare->GetBoundsHalfSize().x, 0.0f) << "a body without shapes keeps the empty box";
     b->SetActive(false);
     EXPECT_FALSE(b->IsActive());
     EXPECT_TRUE(simulator->GetBroadPhase().GetPairs().empty());
