@@ -2,6 +2,7 @@
 
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
+#include "host/MotionBlur.h"
 
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -183,6 +184,7 @@ void EngineHost::CreateRenderResources()
     g_pRender->SetDevice(m_device);
     g_pRender->SetMaxAnisotropy(static_cast<int>(caps.MaxAnisotropy));
     g_pRender->SetMaxFade(kMaxFade);
+    m_motionBlur.reset(new MotionBlur(*g_pRender));
 
     g_pTextureCache = new CPTextureCache();
     g_pEffectCache = new CPEffectCache();
@@ -289,9 +291,14 @@ void EngineHost::RunFrame(float deltaTime, bool saveScreenshot)
     ++FrameNumber;
     RunTasks();
     if (!DeviceReady()) return;
-    FrameDrawer(*GetRender()).Draw();
+    DrawFrame();
     if (saveScreenshot) SaveScreenshot(m_options.screenshot);
     m_device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+void EngineHost::DrawFrame()
+{
+    FrameDrawer(*GetRender(), m_motionBlur.get()).Draw();
 }
 
 void EngineHost::RunTasks()
@@ -374,6 +381,7 @@ void EngineHost::Shutdown()
     DeleteGlobal(g_pMaterialManager);
     if (g_pEffectCache) g_pEffectCache->DestroyEffects();
     if (g_pTextureCache) g_pTextureCache->DestroyAll();
+    m_motionBlur.reset();
     DeleteGlobal(g_pRender);
     m_worldCamera.reset();
     DeleteGlobal(g_pEffectCache);

@@ -15,6 +15,7 @@
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
+class MotionBlur;
 class IPProcess;
 
 // Runs the engine as the game: makes the window, the devices and the
@@ -46,6 +47,9 @@ public:
     // the device can draw, the frame drawn and presented. The last frame's
     // picture is saved first when a screenshot is asked for.
     void RunFrame(float deltaTime, bool saveScreenshot = false);
+
+    // Draws the frame from the renderer without presenting it.
+    void DrawFrame();
 
     // Calls Execute on every running task in list order. The order is
     // copied once per change of the list, since stepping an array is much
@@ -90,6 +94,7 @@ private:
     IDirectSound8* m_directSound;
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
+    std::unique_ptr<MotionBlur> m_motionBlur;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

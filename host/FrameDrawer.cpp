@@ -1,5 +1,7 @@
 #include "host/FrameDrawer.h"
 
+#include "host/MotionBlur.h"
+
 #include "Render/PPerspectiveCamera.h"
 #include "core/Settings.h"
 
@@ -69,7 +71,8 @@ float Brightened(float component, float factor)
 
 } // namespace
 
-FrameDrawer::FrameDrawer(CPRender& render) : m_render(render), m_device(render.GetDevice())
+FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur)
+    : m_render(render), m_motionBlur(motionBlur), m_device(render.GetDevice())
 {
 }
 
@@ -146,6 +149,7 @@ void FrameDrawer::ApplyEntry(const RenderListEntry& entry)
 void FrameDrawer::DrawWorldOverlays()
 {
     DrawLines();
+    if (m_motionBlur) m_motionBlur->Apply();
 }
 
 void FrameDrawer::DrawLines()

@@ -1,5 +1,4 @@
 #include "host/EngineHost.h"
-#include "host/FrameDrawer.h"
 
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -166,7 +165,7 @@ TEST_F(RunningHost, SurvivesAForcedResetDrawingTheSamePixels)
     GetRender()->SetFogColour(0xFF336699);
     GetRender()->SetFade(0.5f);
     host.RunFrame(0.02f);
-    FrameDrawer(*GetRender()).Draw();
+    host.DrawFrame();
     const D3DCOLOR before = PixelAt(5, 7);
     // Half of each channel shows through the half-dark fade.
     EXPECT_NEAR(static_cast<int>((before >> 16) & 0xFF), 0x33 / 2, 2);
@@ -181,8 +180,30 @@ TEST_F(RunningHost, SurvivesAForcedResetDrawingTheSamePixels)
     EXPECT_EQ(log, expected);
     EXPECT_EQ(host.GetDevice()->TestCooperativeLevel(), D3D_OK);
     host.RunFrame(0.02f);
-    FrameDrawer(*GetRender()).Draw();
+    host.DrawFrame();
     EXPECT_EQ(PixelAt(5, 7), before);
+}
+
+TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
+{
+    GetRender()->SetFade(1.0f);
+    GetRender()->SetMotionBlur(0.5f);
+    GetRender()->SetFogColour(0xFFC08040);
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0xC08040u);
+
+    GetRender()->SetFogColour(0xFF000000);
+    host.DrawFrame();
+    // Half of the blur's full blend, 127 of 255, of the last frame shows.
+    const D3DCOLOR blended = PixelAt(300, 200);
+    EXPECT_NEAR(static_cast<int>((blended >> 16) & 0xFF), 0xC0 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>((blended >> 8) & 0xFF), 0x80 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 0x40 * 127 / 255, 2);
+
+    EXPECT_EQ(host.ResetDevice(), D3D_OK) << "the kept frame left the default pool";
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0u) << "a reset starts the blur over";
+    GetRender()->SetMotionBlur(0.0f);
 }
 
 TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
