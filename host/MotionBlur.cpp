@@ -1,5 +1,7 @@
 #include "host/MotionBlur.h"
 
+#include "host/ScreenLayerStates.h"
+
 #include "Render/PRender.h"
 #include "core/Settings.h"
 
@@ -11,31 +13,6 @@ namespace {
 const DWORD kGridFVF = D3DFVF_XYZRHW | D3DFVF_TEX1;
 const int kMaxAlpha = 255;
 const int kIndicesPerCell = 6;
-
-struct StateValue {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-};
-
-const StateValue kBlendStates[] = {
-    {D3DRS_LIGHTING, FALSE},
-    {D3DRS_ZENABLE, D3DZB_FALSE},
-    {D3DRS_ALPHABLENDENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-};
-// The world's states again, as the default states set them.
-const StateValue kWorldStates[] = {
-    {D3DRS_LIGHTING, TRUE},
-    {D3DRS_ZENABLE, D3DZB_TRUE},
-    {D3DRS_ALPHABLENDENABLE, FALSE},
-};
-
-template <size_t count>
-void SetStates(IDirect3DDevice9* device, const StateValue (&states)[count])
-{
-    for (const StateValue& state : states) device->SetRenderState(state.state, state.value);
-}
 
 // Two triangles per cell of a grid of (columns + 1) x (rows + 1) points.
 std::vector<uint16_t> GridIndices(int columns, int rows)
@@ -109,7 +86,7 @@ void MotionBlur::BlendLastFrame()
     IDirect3DDevice9* device = m_render.GetDevice();
     const int alpha = BlendAlpha(m_render.GetBlurBlend(), m_render.GetMotionBlurAmount());
     static const std::vector<uint16_t> indices = GridIndices(kGridColumns, kGridRows);
-    SetStates(device, kBlendStates);
+    SetScreenBlendStates(device);
     device->SetRenderState(D3DRS_TEXTUREFACTOR, D3DCOLOR_ARGB(alpha, 0, 0, 0));
     device->SetTexture(0, m_lastFrame);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -122,14 +99,9 @@ void MotionBlur::BlendLastFrame()
     device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m_render.GetGridVertexCount()),
                                    static_cast<UINT>(indices.size() / 3), indices.data(), D3DFMT_INDEX16,
                                    m_render.GetGridVertices(), sizeof(ScreenGridVertex));
-    device->SetTexture(0, nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-    device->SetFVF(kVertex48FVF);
-    SetStates(device, kWorldStates);
+    RestoreWorldStates(device);
 }
 
 // Copies the frame drawn so far into the kept texture, making the texture

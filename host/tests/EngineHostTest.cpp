@@ -14,6 +14,7 @@
 #include "core/FrameClock.h"
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
+#include "core/tests/LoggingTask.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
@@ -96,26 +97,6 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     EXPECT_EQ(g_pVideoPlayer, nullptr);
 }
 
-class LoggingTask : public IPProcess {
-public:
-    LoggingTask(const char* name, int priority, std::vector<std::string>& log) : m_name(name), m_log(log)
-    {
-        SetPriority(priority);
-    }
-    int GetObjectSize() override { return sizeof(*this); }
-    const char* GetTypeName() override { return "LoggingTask"; }
-    void Execute() override
-    {
-        m_log.push_back(m_name + " frame " + std::to_string(FrameNumber) + " dt " + std::to_string(FrameDeltaTime) +
-                        " at " + std::to_string(FullTime));
-    }
-    int GetTaskValue() override { return 0; }
-
-private:
-    std::string m_name;
-    std::vector<std::string>& m_log;
-};
-
 TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
 {
     std::vector<std::string> log;
@@ -123,14 +104,13 @@ TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
     g_pTaskManager->AddTask(&late);
     g_pTaskManager->AddTask(&early);
     host.RunFrame(0.25f);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.25f);
     g_pTaskManager->AddTask(&middle);
     host.RunFrame(0.5f);
-    const std::vector<std::string> expected = {
-        "early frame 1 dt 0.250000 at 0.250000",  "late frame 1 dt 0.250000 at 0.250000",
-        "early frame 2 dt 0.500000 at 0.750000",  "middle frame 2 dt 0.500000 at 0.750000",
-        "late frame 2 dt 0.500000 at 0.750000",
-    };
+    const std::vector<std::string> expected = {"early@1", "late@1", "early@2", "middle@2", "late@2"};
     EXPECT_EQ(log, expected);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.5f);
+    EXPECT_DOUBLE_EQ(early.seenFullTime, 0.75);
     g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) {
         return task.Get() == &late || task.Get() == &early || task.Get() == &middle;
     });
