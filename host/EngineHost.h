@@ -44,9 +44,10 @@ public:
     int Run();
 
     // One frame: the clocks, every running task in list order, then, while
-    // the device can draw, the frame drawn and presented. The last frame's
-    // picture is saved first when a screenshot is asked for.
-    void RunFrame(float deltaTime, bool saveScreenshot = false);
+    // the device can draw, the frame drawn and presented. With a screenshot
+    // path the frame's picture is saved as a BMP file before it is
+    // presented; false when that could not be done.
+    bool RunFrame(float deltaTime, const std::string* screenshot = nullptr);
 
     // Draws the frame from the renderer without presenting it.
     void DrawFrame();
@@ -76,7 +77,7 @@ public:
 
 private:
     bool CreateDevice(std::string& error);
-    bool ResetPresentParameters(bool fullScreen);
+    void ResetPresentParameters(bool fullScreen);
     void CreateRenderResources();
     void CreateSound();
     void CreateSingleObjects();
