@@ -107,6 +107,24 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     EXPECT_EQ(ReadUint32(bytes, 22), 480u);
 }
 
+// A display that offers no full screen of the size makes the game fall back
+// to a window of it.
+TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
+{
+    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 320\r\nscreenHeight = 200\r\n";
+    DeleteFileA(kShot);
+    GameProgram game(std::string("--frames 3 --screenshot ") + kShot);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    DeleteFileA("config.cfg");
+
+    std::ifstream file(kShot, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(ReadUint32(bytes, 18), 320u);
+    EXPECT_EQ(ReadUint32(bytes, 22), 200u);
+}
+
 TEST(GameProgram, RefusesAnUnknownOption)
 {
     GameProgram game("--no-such-option");
