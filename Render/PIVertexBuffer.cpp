@@ -9,7 +9,6 @@ namespace {
 const char* const kSourceFile = "Render/PIVertexBuffer";
 const int kVertexLockErrorLine = 167;
 const int kIndexLockErrorLine = 190;
-const int kCreateErrorLine = 60;
 const int kCurrentPosition = -1;
 // 16-bit indices reach this many vertices of one section.
 const int kAddressableVertices = 65536;
@@ -93,11 +92,11 @@ CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int ver
         HRESULT result = device->CreateVertexBuffer(
             static_cast<UINT>(vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
             D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, kCreateErrorLine)) m_vertexBuffers[i] = nullptr;
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
         result = device->CreateIndexBuffer(static_cast<UINT>(indexCapacity) * sizeof(uint16_t),
                                            kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                            &m_indexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, kCreateErrorLine)) m_indexBuffers[i] = nullptr;
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
     }
 }
 

@@ -12,8 +12,7 @@ const float kEmptyBox = 1e6f;
 
 CPBody::CPBody()
     : m_listPrevious(nullptr), m_listNext(nullptr), m_simulator(nullptr), m_state(), m_kind(kRigid), m_number(-1),
-      m_userData(nullptr), m_collisionClass(0), m_geometries(nullptr), m_lastGeometry(nullptr), m_geometryCount(0),
-      m_boundsCentre(0, 0, 0), m_boundsHalfSize(0, 0, 0), m_boundingRadius(0), m_active(true),
+      m_userData(nullptr), m_collisionClass(0), m_geometries(), m_boundsCentre(0, 0, 0), m_boundsHalfSize(0, 0, 0), m_boundingRadius(0), m_active(true),
       m_inBroadPhase(false)
 {
 }
@@ -27,13 +26,8 @@ void CPBody::Attach(CPSimulator* simulator, Kind kind, int number)
 
 CPGeometry* CPBody::AddGeometry()
 {
-    CPGeometry* geometry = m_simulator->TakeGeometry();
-    if (!geometry) return nullptr;
-    if (m_lastGeometry) m_lastGeometry->SetNext(geometry);
-    else m_geometries = geometry;
-    m_lastGeometry = geometry;
-    ++m_geometryCount;
-    EnterBroadPhaseIfActive();
+    CPGeometry* geometry = m_geometries.Append(m_simulator->TakeGeometry());
+    if (geometry) EnterBroadPhaseIfActive();
     return geometry;
 }
 
@@ -55,18 +49,18 @@ bool CPBody::HasRays() const { return false; }
 void CPBody::UpdateBoundingInfo()
 {
     // A lone box is its own bounds, unless rays reach beyond it.
-    if (m_geometryCount == 1 && m_geometries->GetType() == CPGeometry::kBox && !HasRays()) {
+    if (m_geometries.count == 1 && m_geometries.head->GetType() == CPGeometry::kBox && !HasRays()) {
         D3DXVECTOR3 minimum, maximum;
-        m_geometries->GetBodyBox(minimum, maximum);
+        m_geometries.head->GetBodyBox(minimum, maximum);
         m_boundsCentre = (minimum + maximum) * 0.5f;
         m_boundsHalfSize = (maximum - minimum) * 0.5f;
-        m_boundingRadius = m_geometries->GetBoundingRadius();
+        m_boundingRadius = m_geometries.head->GetBoundingRadius();
         return;
     }
     D3DXVECTOR3 minimum(kEmptyBox, kEmptyBox, kEmptyBox);
     D3DXVECTOR3 maximum(-kEmptyBox, -kEmptyBox, -kEmptyBox);
     m_boundingRadius = 0.0f;
-    for (const CPGeometry* geometry = m_geometries; geometry; geometry = geometry->GetNext()) {
+    for (const CPGeometry* geometry = m_geometries.head; geometry; geometry = geometry->GetNext()) {
         D3DXVECTOR3 low, high;
         geometry->GetBodyBox(low, high);
         D3DXVec3Minimize(&minimum, &minimum, &low);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "physics/PGeometry.h"
+#include "physics/PLinkedList.h"
 
 class CPGameObject;
 class CPSimulator;
@@ -32,8 +33,8 @@ public:
     // A shape from the simulator's pool appended to the body, or null (with
     // the simulator's message) when the pool is empty.
     CPGeometry* AddGeometry();
-    CPGeometry* GetGeometries() const { return m_geometries; }
-    int GetGeometryCount() const { return m_geometryCount; }
+    CPGeometry* GetGeometries() const { return m_geometries.head; }
+    int GetGeometryCount() const { return m_geometries.count; }
 
     // Recomputes the body-space bounds from the shapes (and rigid bodies' rays).
     void UpdateBoundingInfo();
@@ -82,9 +83,7 @@ private:
     int m_number;
     CPGameObject* m_userData;
     int m_collisionClass;
-    CPGeometry* m_geometries;
-    CPGeometry* m_lastGeometry;
-    int m_geometryCount;
+    PLinkedList<CPGeometry> m_geometries;
     D3DXVECTOR3 m_boundsCentre;
     D3DXVECTOR3 m_boundsHalfSize;
     float m_boundingRadius;

@@ -18,9 +18,8 @@ bool Wakes(const D3DXVECTOR3& v)
 CPRigidBody::CPRigidBody()
     : m_previous(), m_mass(1), m_inverseMass(1), m_inertia(1, 1, 1), m_inverseInertia(1, 1, 1),
       m_inverseWorldInertia(PSymmetric3::Rotated(PMatrix3::Identity(), D3DXVECTOR3(1, 1, 1))), m_force(0, 0, 0),
-      m_torque(0, 0, 0), m_velocity(0, 0, 0), m_angularVelocity(0, 0, 0), m_userFlag(0), m_sensors(nullptr),
-      m_lastSensor(nullptr), m_sensorCount(0), m_controllers(nullptr), m_lastController(nullptr),
-      m_controllerCount(0), m_awake(true), m_restTime(0), m_groupNext(nullptr)
+      m_torque(0, 0, 0), m_velocity(0, 0, 0), m_angularVelocity(0, 0, 0), m_userFlag(0), m_sensors(), m_controllers(),
+      m_awake(true), m_restTime(0), m_groupNext(nullptr)
 {
 }
 
@@ -101,32 +100,23 @@ void CPRigidBody::ApplyImpulse(const D3DXVECTOR3& impulse, const D3DXVECTOR3& po
 
 CPSensor* CPRigidBody::AddSensor()
 {
-    CPSensor* sensor = m_simulator->TakeSensor();
-    if (!sensor) return nullptr;
-    if (m_lastSensor) m_lastSensor->SetNext(sensor);
-    else m_sensors = sensor;
-    m_lastSensor = sensor;
-    ++m_sensorCount;
-    Wake();
+    CPSensor* sensor = m_sensors.Append(m_simulator->TakeSensor());
+    if (sensor) Wake();
     return sensor;
 }
 
 CPController* CPRigidBody::AddController(IPControllerCallback* callback, int period)
 {
-    CPController* controller = m_simulator->TakeController();
+    CPController* controller = m_controllers.Append(m_simulator->TakeController());
     if (!controller) return nullptr;
     controller->Set(callback, period, this);
-    if (m_lastController) m_lastController->SetNext(controller);
-    else m_controllers = controller;
-    m_lastController = controller;
-    ++m_controllerCount;
     Wake();
     return controller;
 }
 
 void CPRigidBody::AddRayBounds(D3DXVECTOR3& minimum, D3DXVECTOR3& maximum) const
 {
-    for (const CPSensor* sensor = m_sensors; sensor; sensor = sensor->GetNext()) {
+    for (const CPSensor* sensor = m_sensors.head; sensor; sensor = sensor->GetNext()) {
         const D3DXVECTOR3 end = sensor->GetStart() + sensor->GetDirection();
         D3DXVec3Minimize(&minimum, &minimum, &end);
         D3DXVec3Maximize(&maximum, &maximum, &end);

@@ -45,11 +45,11 @@ public:
     int GetUserFlag() const { return m_userFlag; }
 
     CPSensor* AddSensor();
-    CPSensor* GetSensors() const { return m_sensors; }
-    int GetSensorCount() const { return m_sensorCount; }
+    CPSensor* GetSensors() const { return m_sensors.head; }
+    int GetSensorCount() const { return m_sensors.count; }
     CPController* AddController(IPControllerCallback* callback, int period);
-    CPController* GetControllers() const { return m_controllers; }
-    int GetControllerCount() const { return m_controllerCount; }
+    CPController* GetControllers() const { return m_controllers.head; }
+    int GetControllerCount() const { return m_controllers.count; }
 
     bool IsAwake() const { return m_awake; }
     // Back into the stepping, with the body's whole resting group.
@@ -70,11 +70,11 @@ public:
     // Puts the body to sleep as one of a group linked in a ring.
     void Sleep(CPRigidBody* nextInGroup);
     CPRigidBody* GetGroupNext() const { return m_groupNext; }
-    bool MaySleep() const { return m_sensorCount == 0 && m_controllerCount == 0; }
+    bool MaySleep() const { return m_sensors.count == 0 && m_controllers.count == 0; }
 
 protected:
     void AddRayBounds(D3DXVECTOR3& minimum, D3DXVECTOR3& maximum) const override;
-    bool HasRays() const override { return m_sensorCount > 0; }
+    bool HasRays() const override { return m_sensors.count > 0; }
 
 private:
     void WakeAlone();
@@ -91,12 +91,8 @@ private:
     D3DXVECTOR3 m_velocity;
     D3DXVECTOR3 m_angularVelocity;
     int m_userFlag;
-    CPSensor* m_sensors;
-    CPSensor* m_lastSensor;
-    int m_sensorCount;
-    CPController* m_controllers;
-    CPController* m_lastController;
-    int m_controllerCount;
+    PLinkedList<CPSensor> m_sensors;
+    PLinkedList<CPController> m_controllers;
     bool m_awake;
     float m_restTime;
     CPRigidBody* m_groupNext;

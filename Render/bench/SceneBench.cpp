@@ -9,10 +9,9 @@
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
 #include "Render/PRenderQueue.h"
+#include "Render/tests/TestDevice.h"
 #include "core/PGameObject.h"
 #include "core/Settings.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -63,30 +62,6 @@ double FastestTime(Work work)
         times.push_back(SecondsSince(start));
     }
     return Fastest(times);
-}
-
-IDirect3DDevice9* CreateDevice()
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "HollowmereSceneBench";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
-    IDirect3D9* direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!window || !direct3D) return nullptr;
-    D3DPRESENT_PARAMETERS parameters = {};
-    parameters.BackBufferWidth = 64;
-    parameters.BackBufferHeight = 64;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.hDeviceWindow = window;
-    parameters.Windowed = TRUE;
-    IDirect3DDevice9* device = nullptr;
-    direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                           D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE,
-                           &parameters, &device);
-    return device;
 }
 
 // Ten thousand cube-sized parts of 24 vertices and 36 indices over eight
@@ -190,7 +165,7 @@ bool MakeRawPairs(IDirect3DDevice9* device, std::vector<IDirect3DVertexBuffer9*>
 
 bool BenchBlocks()
 {
-    IDirect3DDevice9* device = CreateDevice();
+    IDirect3DDevice9* device = GetTestDevice();
     if (!device) {
         std::printf("no Direct3D device\n");
         return false;

@@ -186,6 +186,39 @@ TEST_F(SimulatorPhysics, BoxesTumblingInABowlGainNoEnergy)
     EXPECT_LT(energy(), start * 0.5f) << "the boxes should have come to rest near the bottom";
 }
 
+struct CrossingCase {
+    const char* name;
+    float startHeight;
+    float speed;
+    bool ball;
+};
+
+class RoadCrossing : public SimulatorPhysics, public ::testing::WithParamInterface<CrossingCase> {};
+
+TEST_P(RoadCrossing, NothingPassesThroughARoadTriangleInOneStep)
+{
+    World(D3DXVECTOR3(0, 0, 0));
+    Floor();
+    const CrossingCase& c = GetParam();
+    CPRigidBody* body = c.ball ? Ball(0.2f, 1, D3DXVECTOR3(0.3f, 0.1f, c.startHeight))
+                               : Box(D3DXVECTOR3(0.5f, 0.3f, 0.2f), 1, D3DXVECTOR3(0.3f, 0.1f, c.startHeight),
+                                     AxisAngle(D3DXVECTOR3(1, 2, 0), 0.3f));
+    body->SetVelocity(D3DXVECTOR3(0, 0, c.speed));
+    Run(1.0f);
+    // Each stays on the side it came from.
+    EXPECT_EQ(body->GetPosition().z > 0.0f, c.startHeight > 0.0f) << body->GetPosition().z;
+}
+
+// At 60 m/s a body covers half a metre a step, more than its own size.
+INSTANTIATE_TEST_SUITE_P(Speeds, RoadCrossing,
+                         ::testing::Values(CrossingCase{"BallFromAbove", 1.0f, -60.0f, true},
+                                           CrossingCase{"BoxFromAbove", 1.0f, -60.0f, false},
+                                           CrossingCase{"BallFromBelow", -1.0f, 60.0f, true},
+                                           CrossingCase{"BoxFromBelow", -1.0f, 60.0f, false}),
+                         [](const ::testing::TestParamInfo<CrossingCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
 struct RestingCase {
     const char* name;
     // Gives the body its shape; the body is then turned by the case's rotation.

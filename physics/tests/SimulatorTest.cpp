@@ -214,7 +214,19 @@ TEST(Simulator, TimerRecordMeasuresTheCounter)
 
 // --- body operations ---------------------------------------------------------
 
-class RigidBodyTest : public PhysicsWorld {};
+class RigidBodyTest : public PhysicsWorld {
+protected:
+    // A unit cube that has fallen asleep on a floor at height 0.
+    CPRigidBody* SleepingCube()
+    {
+        World();
+        road.AddSquare(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0), D3DXVECTOR3(0, 10, 0));
+        CPRigidBody* cube = Box(D3DXVECTOR3(1, 1, 1), 1, D3DXVECTOR3(0, 0, 0.5f));
+        Run(1.0f);
+        EXPECT_FALSE(cube->IsAwake());
+        return cube;
+    }
+};
 
 TEST_F(RigidBodyTest, MassAndInertiaWithoutAUsableValueMakeNoInfiniteInverse)
 {
@@ -276,11 +288,7 @@ TEST_F(RigidBodyTest, ImpulsesAndMomentumSetVelocities)
 
 TEST_F(RigidBodyTest, TinyForcesAndTorquesDoNotWakeASleepingBody)
 {
-    World();
-    road.AddSquare(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(5, 0, 0), D3DXVECTOR3(0, 5, 0));
-    CPRigidBody* body = Box(D3DXVECTOR3(1, 1, 1), 1, D3DXVECTOR3(0, 0, 0.5f));
-    Run(1.0f);
-    ASSERT_FALSE(body->IsAwake());
+    CPRigidBody* body = SleepingCube();
     body->SetForce(D3DXVECTOR3(1e-7f, 0, 0), body->GetPosition());
     EXPECT_EQ(body->GetForce(), D3DXVECTOR3(1e-7f, 0, 0));
     body->SetTorque(D3DXVECTOR3(0, -1e-7f, 0));
@@ -471,11 +479,10 @@ TEST_F(RigidBodyTest, TheRigidBodyOfHigherMaterialIsBodyA)
 
 TEST_F(RigidBodyTest, KinematicBoxPushesARestingOne)
 {
-    World();
-    road.AddSquare(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0), D3DXVECTOR3(0, 10, 0));
-    CPRigidBody* box = Box(D3DXVECTOR3(1, 1, 1), 1, D3DXVECTOR3(0, 0, 0.5f));
-    Run(1.0f);
-    ASSERT_FALSE(box->IsAwake());
+    CPRigidBody* box = SleepingCube();
+    Collisions().clear();
+    simulator->SetCollisionCallback([](const CollisionInfo& info) { Collisions().push_back(info); });
+    simulator->GetCollisionTable().Set(0, 0, 3);
     CPKinematicBody* pusher = simulator->CreateKinematicBody();
     pusher->AddGeometry()->SetBoxSize(1, 2, 1);
     pusher->UpdateBoundingInfo();
@@ -490,6 +497,12 @@ TEST_F(RigidBodyTest, KinematicBoxPushesARestingOne)
     EXPECT_GT(box->GetPosition().x, 0.9f);
     EXPECT_GE(box->GetPosition().x - 0.5f, x - 0.01f);
     EXPECT_NEAR(box->GetPosition().z, 0.5f, 0.01f);
+    // Against a kinematic body the rigid one is A.
+    ASSERT_FALSE(Collisions().empty());
+    EXPECT_EQ(Collisions().front().bodyA, box);
+    EXPECT_EQ(Collisions().front().bodyB, pusher);
+    EXPECT_EQ(Collisions().front().typeB, CollisionInfo::kKinematicBody);
+    EXPECT_NEAR(Collisions().front().normal.x, 1.0f, 1e-4f);
 }
 
 TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
