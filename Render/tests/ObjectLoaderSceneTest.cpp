@@ -54,6 +54,15 @@ protected:
     {
         WriteFile("Data\\Meshes\\" + name, description.GetText());
     }
+    // A static mesh file of one triangle part with triangle children.
+    void WriteTriangleMesh(const std::string& name, const std::string& top, const std::vector<std::string>& children)
+    {
+        MeshPartData part = TrianglePart(top);
+        for (const std::string& child : children) part.children.push_back(TrianglePart(child));
+        FixtureWriter out;
+        WriteStaticMeshFile(out, {part}, false);
+        WriteMesh(name, out);
+    }
     // "wrong.rdf": an empty group with one sprite named "wrong".
     void WriteFallback() { WriteDescription("wrong.rdf", DescriptionWriter("empty").Key("sprite", "wrong,0,0,0,1")); }
 
@@ -269,11 +278,7 @@ TEST_F(ObjectLoaderTest, AnimationListBuildsFromTheFirstFileAndAddsLaterFramesBy
 
 TEST_F(ObjectLoaderTest, ObjectWideKeysAddSpritesLightsLevelsParticleSystemsAndLineKeys)
 {
-    MeshPartData base = TrianglePart("Base");
-    base.children = {TrianglePart("Pole")};
-    FixtureWriter out;
-    WriteStaticMeshFile(out, {base}, false);
-    WriteMesh("lamp.msh", out);
+    WriteTriangleMesh("lamp.msh", "Base", {"Pole"});
     WriteFallback();
     WriteDescription("far.rdf", DescriptionWriter("empty"));
     g_weather = 1;
@@ -356,11 +361,7 @@ TEST_F(ObjectLoaderTest, EmptyGroupTakesSpritesWhoseParentIsMissing)
 
 TEST_F(ObjectLoaderTest, PartKeysMakeShadowFireAndShadowTextureMaterials)
 {
-    MeshPartData fencePart = TrianglePart("Fence");
-    fencePart.children = {TrianglePart("Wall"), TrianglePart("Tree")};
-    FixtureWriter out;
-    WriteStaticMeshFile(out, {fencePart}, false);
-    WriteMesh("yard.msh", out);
+    WriteTriangleMesh("yard.msh", "Fence", {"Wall", "Tree"});
     CreateDirectoryA("Data\\Textures\\shadows", nullptr);
     WriteTga("Data\\Textures\\shadows\\wall_s.dds", 4, 4);
     WriteTga("Data\\Textures\\bark_fire.tga", 4, 4);
@@ -406,11 +407,7 @@ TEST_F(ObjectLoaderTest, PartKeysMakeShadowFireAndShadowTextureMaterials)
 
 TEST_F(ObjectLoaderTest, AnimationKeyGivesTracksToThePartsOfTheirNames)
 {
-    MeshPartData door = TrianglePart("Door");
-    door.children = {TrianglePart("Handle")};
-    FixtureWriter out;
-    WriteStaticMeshFile(out, {door}, false);
-    WriteMesh("door.msh", out);
+    WriteTriangleMesh("door.msh", "Door", {"Handle"});
     FixtureWriter tracks;
     WriteTrackFile(tracks, {{"Handle", {TranslationKey(0, 1, 0, 0)}}, {"Hinge", {TranslationKey(0, 0, 1, 0)}}});
     WriteFile("Data\\Animations\\door.anm", tracks.GetBytes());
@@ -580,13 +577,9 @@ TEST_F(ObjectLoaderTest, MissingDescriptionOrMeshFileGivesTheFallbackOrNone)
 
 TEST_F(ObjectLoaderTest, LevelOfDetailCycleEnds)
 {
-    FixtureWriter out;
-    WriteStaticMeshFile(out, {TrianglePart("C")}, false);
-    WriteMesh("c.msh", out);
+    WriteTriangleMesh("c.msh", "C", {});
     WriteDescription("c.rdf", DescriptionWriter("c.msh").Key("lod", "d.rdf,1"));
-    FixtureWriter d;
-    WriteStaticMeshFile(d, {TrianglePart("D")}, false);
-    WriteMesh("d.msh", d);
+    WriteTriangleMesh("d.msh", "D", {});
     WriteDescription("d.rdf", DescriptionWriter("d.msh").Key("lod", "c.rdf,1"));
 
     RefPtr<CPGameObject> c = loader.LoadObject("c.rdf", 0);
