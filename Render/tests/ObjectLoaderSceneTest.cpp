@@ -236,8 +236,11 @@ MeshPartData BodyPart(int frames)
 
 TEST_F(ObjectLoaderTest, AnimationListBuildsFromTheFirstFileAndAddsLaterFramesByPartName)
 {
+    // The body has no mass: its box shape gives a part box and no physics.
+    MeshPartData walkBody = BodyPart(2);
+    walkBody.shapes = {ShapeData{0, 2, 4, 6, {0, 0, 0}, {0, 0, 0, 1}, 0, 1.0f}};
     FixtureWriter walk;
-    WriteAnimationMeshFile(walk, BodyPart(2), false);
+    WriteAnimationMeshFile(walk, walkBody, false);
     WriteMesh("walk.msh", walk);
     MeshPartData run = BodyPart(3);
     MeshPartData leg = run.children[0];
@@ -263,6 +266,9 @@ TEST_F(ObjectLoaderTest, AnimationListBuildsFromTheFirstFileAndAddsLaterFramesBy
     ASSERT_NE(body->GetAnimation("run"), nullptr);
     EXPECT_EQ(body->GetAnimation("run")->GetFrameCount(), 3);
     ExpectVector(man->GetBoundingBox().GetHalfExtents(), 1, 2, 3);
+    EXPECT_EQ(man->GetPhysicData(), nullptr);
+    ASSERT_EQ(man->GetParts().size(), 1u);
+    ExpectVector(man->GetParts()[0].GetHalfExtents(), 1, 3, 2);
 
     RefPtr<CPGameObject> arm = man->GetChildByName("arm");
     ASSERT_TRUE(arm);
