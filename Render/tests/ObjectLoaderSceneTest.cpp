@@ -1,5 +1,7 @@
 #include "Render/PObjectLoader.h"
 
+#include "core/CommandReceiver.h"
+#include "core/PCommandManager.h"
 #include "core/PGameObject.h"
 #include "core/RayQuery.h"
 #include "core/Settings.h"
@@ -425,6 +427,35 @@ TEST_F(ObjectLoaderTest, AnimationKeyGivesTracksToThePartsOfTheirNames)
     RefPtr<CPGameObject> handle = loaded->GetChildByName("handle");
     ASSERT_NE(handle->GetIdleAnimation(), nullptr);
     EXPECT_EQ(handle->GetIdleAnimation()->GetTarget(), handle.Get());
+}
+
+class Handler : public CommandReceiver {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "Handler"; }
+    void Execute() override {}
+    int GetTaskValue() override { return 0; }
+};
+
+TEST_F(ObjectLoaderTest, ScriptKeyGivesThePartTheReceiverOfThatName)
+{
+    CPCommandManager bus;
+    Handler handler;
+    bus.RegisterReceiver("door_logic", &handler);
+    CPCommandManager* previous = g_pCommandManager;
+    g_pCommandManager = &bus;
+    WriteTriangleMesh("gate.msh", "Gate", {"Latch"});
+    WriteDescription("gate.rdf", DescriptionWriter("gate.msh")
+                                     .Section("gate")
+                                     .Key("script", "Door_Logic")
+                                     .Section("latch")
+                                     .Key("script", "unknown"));
+
+    RefPtr<CPGameObject> gate = loader.LoadObject("gate.rdf", 0);
+    g_pCommandManager = previous;
+    ASSERT_TRUE(gate);
+    EXPECT_EQ(gate->GetScriptHandler().Get(), &handler);
+    EXPECT_FALSE(gate->GetChildByName("latch")->GetScriptHandler());
 }
 
 // A damaged mesh file: which format, which field is hit and how, and the
