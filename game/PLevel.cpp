@@ -1,5 +1,6 @@
 #include "game/PLevel.h"
 
+#include "Render/PRender.h"
 #include "physics/PCar.h"
 
 CPLevel* CurrentLevel = nullptr;
@@ -13,7 +14,9 @@ CPLevel::CPLevel()
     : m_playerDirection(0.0f, 0.0f, 0.0f), m_headingForced(false), m_forcedHeading(0.0f),
       m_extraYaw(0.0f)
 {
+    light = D3DLIGHT9();
     CurrentLevel = this;
+    SetSunLightTarget(this);
 }
 
 // Destroying a level that has already been replaced as current must not
@@ -21,6 +24,7 @@ CPLevel::CPLevel()
 CPLevel::~CPLevel()
 {
     if (CurrentLevel == this) CurrentLevel = nullptr;
+    if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
 }
 
 const char* CPLevel::GetTypeName()
@@ -50,4 +54,17 @@ void CPLevel::GetFollowInputs(FollowInputs& inputs)
     inputs.carSteering = car ? car->GetSteering() : 0.0f;
     inputs.carMotion = car ? car->GetMotion() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     inputs.carVelocity = car ? car->GetVelocity() : D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+void CPLevel::SubmitLight()
+{
+    if (CPRender* render = GetRender()) render->AddLight(light);
+}
+
+void CPLevel::SubmitSunLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& colour)
+{
+    light.Direction = direction;
+    light.Diffuse = colour;
+    light.Specular = colour;
+    SubmitLight();
 }

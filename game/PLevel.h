@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DynamicSky/SkyLighting.h"
 #include "Render/PCamera.h"
 #include "core/PGameObject.h"
 #include "core/PObject.h"
@@ -11,8 +12,9 @@ class CPCar;
 // The race level: everything one race needs. There is one current level at
 // a time; a level makes itself current when it is built and stops being
 // current when it is destroyed. It is not a counted engine object: whoever
-// holds the current level deletes it. It is what its follow camera follows.
-class CPLevel : public IPCameraSubject {
+// holds the current level deletes it. It is what its follow camera follows,
+// and while current it takes the sky's sun as its directional light.
+class CPLevel : public IPCameraSubject, public IPSunLightTarget {
 public:
     CPLevel();
     virtual ~CPLevel();
@@ -36,6 +38,13 @@ public:
     void SetForcedHeading(bool forced, float heading);
     // Radians the camera turns by while the script tuning value is 0.
     void SetExtraYaw(float yaw) { m_extraYaw = yaw; }
+
+    // The level's directional light.
+    D3DLIGHT9 light;
+    // Copies the light into the renderer's light table; dropped when the
+    // table is full.
+    void SubmitLight();
+    void SubmitSunLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& colour) override;
 
 private:
     RefPtr<CPGameObject> m_player;

@@ -1,5 +1,7 @@
 #include "Render/tests/RecordingDevice.h"
 
+#include "Render/tests/RecordingBuffers.h"
+
 #include <cstring>
 
 DeviceCall::DeviceCall() : matrix(), light(), material(), z(0.0f), texture(nullptr) {}
@@ -54,20 +56,36 @@ void FailedAnswer<void>()
 #define UNRECORDED(type, name, parameters)                                                         \
     type STDMETHODCALLTYPE name parameters override                                                \
     {                                                                                              \
-        Record(Call(#name));                                                                       \
+        Record(#name);                                                                             \
         return FailedAnswer<type>();                                                               \
     }
 
-class RecordingDeviceCalls : public IDirect3DDevice9 {
+class RecordingDeviceCalls : public IDirect3DDevice9, public BufferCallRecorder {
 public:
     std::vector<DeviceCall> calls;
     HRESULT createResult = D3DERR_INVALIDCALL;
+    HRESULT lockResult = D3D_OK;
+    bool recording = true;
+    DeviceCall unrecorded;
 
+    // While the device does not record, the call's text is never built.
+    DeviceCall& Record(const char* name, std::initializer_list<unsigned long> arguments = {})
+    {
+        if (!recording) return unrecorded;
+        return Record(Call(name, arguments));
+    }
     DeviceCall& Record(const std::string& text)
     {
+        if (!recording) return unrecorded;
         calls.emplace_back();
         calls.back().text = text;
         return calls.back();
+    }
+
+    bool IsRecording() const override { return recording; }
+    void RecordBufferCall(const std::string& text, const std::vector<unsigned char>& bytes) override
+    {
+        Record(text).vertices = bytes;
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
@@ -81,80 +99,80 @@ public:
     HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state,
                                            const D3DMATRIX* matrix) override
     {
-        Record(Call("SetTransform", {static_cast<unsigned long>(state)})).matrix = *matrix;
+        Record("SetTransform", {static_cast<unsigned long>(state)}).matrix = *matrix;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
     {
-        Record(Call("SetRenderState", {static_cast<unsigned long>(state), value}));
+        Record("SetRenderState", {static_cast<unsigned long>(state), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                                    DWORD value) override
     {
-        Record(Call("SetTextureStageState", {stage, static_cast<unsigned long>(type), value}));
+        Record("SetTextureStageState", {stage, static_cast<unsigned long>(type), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
                                               DWORD value) override
     {
-        Record(Call("SetSamplerState", {sampler, static_cast<unsigned long>(type), value}));
+        Record("SetSamplerState", {sampler, static_cast<unsigned long>(type), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD format) override
     {
-        Record(Call("SetFVF", {format}));
+        Record("SetFVF", {format});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* material) override
     {
-        Record(Call("SetMaterial")).material = *material;
+        Record("SetMaterial").material = *material;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetLight(DWORD index, const D3DLIGHT9* light) override
     {
-        Record(Call("SetLight", {index})).light = *light;
+        Record("SetLight", {index}).light = *light;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE LightEnable(DWORD index, WINBOOL enable) override
     {
-        Record(Call("LightEnable", {index, static_cast<unsigned long>(enable)}));
+        Record("LightEnable", {index, static_cast<unsigned long>(enable)});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE Clear(DWORD rectCount, const D3DRECT*, DWORD flags, D3DCOLOR colour,
                                     float z, DWORD stencil) override
     {
-        Record(Call("Clear", {rectCount, flags, colour, stencil})).z = z;
+        Record("Clear", {rectCount, flags, colour, stencil}).z = z;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE BeginScene() override
     {
-        Record(Call("BeginScene"));
+        Record("BeginScene");
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE EndScene() override
     {
-        Record(Call("EndScene"));
+        Record("EndScene");
         return D3D_OK;
     }
     // Each argument is recorded as 1 when given and 0 when null.
     HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* destination, HWND window,
                                       const RGNDATA* dirty) override
     {
-        Record(Call("Present", {source != nullptr, destination != nullptr, window != nullptr,
-                                dirty != nullptr}));
+        Record("Present", {source != nullptr, destination != nullptr, window != nullptr,
+                                dirty != nullptr});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override
     {
-        Record(Call("SetTexture", {stage})).texture = texture;
+        Record("SetTexture", {stage}).texture = texture;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives,
                                               const void* data, UINT stride) override
     {
         DeviceCall& call =
-            Record(Call("DrawPrimitiveUP", {static_cast<unsigned long>(type), primitives, stride}));
+            Record("DrawPrimitiveUP", {static_cast<unsigned long>(type), primitives, stride});
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         call.vertices.assign(bytes, bytes + VerticesDrawn(type, primitives) * stride);
         return D3D_OK;
@@ -163,19 +181,44 @@ public:
                                                  D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
                                                  HANDLE*) override
     {
-        Record(Call("CreateVertexBuffer",
-                    {length, usage, format, static_cast<unsigned long>(pool)}));
-        *buffer = nullptr;
+        Record("CreateVertexBuffer",
+                    {length, usage, format, static_cast<unsigned long>(pool)});
+        *buffer = SUCCEEDED(createResult)
+                      ? new RecordingVertexBuffer(length, this, lockResult)
+                      : nullptr;
         return createResult;
     }
     HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
                                                 D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
                                                 HANDLE*) override
     {
-        Record(Call("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
-                                          static_cast<unsigned long>(pool)}));
-        *buffer = nullptr;
+        Record("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
+                                          static_cast<unsigned long>(pool)});
+        *buffer = SUCCEEDED(createResult)
+                      ? new RecordingIndexBuffer(length, this, lockResult)
+                      : nullptr;
         return createResult;
+    }
+    // Buffers are recorded as 1 when given and 0 when null.
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
+                                              UINT offset, UINT stride) override
+    {
+        Record("SetStreamSource", {stream, buffer != nullptr, offset, stride});
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override
+    {
+        Record("SetIndices", {buffer != nullptr});
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
+                                                   UINT minimumIndex, UINT vertexCount,
+                                                   UINT startIndex, UINT primitiveCount) override
+    {
+        Record("DrawIndexedPrimitive",
+                    {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
+                     minimumIndex, vertexCount, startIndex, primitiveCount});
+        return D3D_OK;
     }
 
     UNRECORDED(HRESULT, TestCooperativeLevel, ())
@@ -255,7 +298,6 @@ public:
     UNRECORDED(HRESULT, SetNPatchMode, (float))
     UNRECORDED(float, GetNPatchMode, ())
     UNRECORDED(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE, UINT, UINT))
-    UNRECORDED(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT))
     UNRECORDED(HRESULT, DrawIndexedPrimitiveUP,
                (D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*, UINT))
     UNRECORDED(HRESULT, ProcessVertices,
@@ -274,11 +316,9 @@ public:
     UNRECORDED(HRESULT, GetVertexShaderConstantI, (UINT, int*, UINT))
     UNRECORDED(HRESULT, SetVertexShaderConstantB, (UINT, const WINBOOL*, UINT))
     UNRECORDED(HRESULT, GetVertexShaderConstantB, (UINT, WINBOOL*, UINT))
-    UNRECORDED(HRESULT, SetStreamSource, (UINT, IDirect3DVertexBuffer9*, UINT, UINT))
     UNRECORDED(HRESULT, GetStreamSource, (UINT, IDirect3DVertexBuffer9**, UINT*, UINT*))
     UNRECORDED(HRESULT, SetStreamSourceFreq, (UINT, UINT))
     UNRECORDED(HRESULT, GetStreamSourceFreq, (UINT, UINT*))
-    UNRECORDED(HRESULT, SetIndices, (IDirect3DIndexBuffer9*))
     UNRECORDED(HRESULT, GetIndices, (IDirect3DIndexBuffer9**))
     UNRECORDED(HRESULT, CreatePixelShader, (const DWORD*, IDirect3DPixelShader9**))
     UNRECORDED(HRESULT, SetPixelShader, (IDirect3DPixelShader9*))
@@ -324,4 +364,14 @@ void RecordingDevice::ForgetCalls()
 void RecordingDevice::SetCreateResult(HRESULT result)
 {
     m_device->createResult = result;
+}
+
+void RecordingDevice::SetRecording(bool recording)
+{
+    m_device->recording = recording;
+}
+
+void RecordingDevice::SetLockResult(HRESULT result)
+{
+    m_device->lockResult = result;
 }
