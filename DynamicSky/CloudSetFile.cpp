@@ -51,11 +51,13 @@ long WriteCloudSetFile(const std::string& path, const CloudSetDescription& set)
     using Out = SkyTextFile;
     std::string text;
     Out::AppendLine(text, "anchors", {std::to_string(set.anchors.size())});
-    for (const D3DXVECTOR3& anchor : set.anchors) Out::AppendLine(text, "anchor", {Out::Triple(anchor)});
+    for (const D3DXVECTOR3& anchor : set.anchors)
+        Out::AppendLine(text, "anchor", {Out::Triple(anchor)});
     Out::AppendLine(text, "clouds", {std::to_string(set.clouds.size())});
     for (const CloudSetDescription::Cloud& cloud : set.clouds) {
         Out::AppendLine(text, "centre", {Out::Triple(cloud.centre)});
-        Out::AppendLine(text, "integers", {std::to_string(cloud.first), std::to_string(cloud.second)});
+        Out::AppendLine(text, "integers",
+                        {std::to_string(cloud.first), std::to_string(cloud.second)});
         Out::AppendLine(text, "value", {Out::Real(cloud.value)});
         Out::AppendLine(text, "anchor_index", {std::to_string(cloud.anchor)});
         Out::AppendLine(text, "sizes", {Out::Real(cloud.size1), Out::Real(cloud.size2)});

@@ -13,7 +13,7 @@ struct CloudSetDescription {
         int first;
         int second;
         float value;
-        int anchor;    // index into the anchor points
+        int anchor; // index into the anchor points
         float size1;
         float size2;
     };

@@ -56,9 +56,7 @@ CPCloudSet::CPCloudSet()
     std::fill(std::begin(shading), std::end(shading), kDefaultShading);
 }
 
-CPCloudSet::~CPCloudSet()
-{
-}
+CPCloudSet::~CPCloudSet() {}
 
 void CPCloudSet::Load(const std::string& fileName, float setScale, float setAngle)
 {

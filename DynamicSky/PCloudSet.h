@@ -15,7 +15,7 @@ public:
         int first;
         int second;
         float value;
-        D3DXVECTOR3 direction;   // from the cloud's anchor point to its centre
+        D3DXVECTOR3 direction; // from the cloud's anchor point to its centre
         float size1;
         float size2;
     };

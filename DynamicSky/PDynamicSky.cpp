@@ -51,10 +51,11 @@ D3DXVECTOR3 Grey(const D3DXVECTOR3& colour, int component)
     return D3DXVECTOR3(darker, darker, value);
 }
 
+// Channels from 0 to 255, truncated to bytes.
 D3DCOLOR PackDomeColour(float alpha, float red, float green, float blue)
 {
-    return (static_cast<D3DCOLOR>(alpha) << 24) | (static_cast<D3DCOLOR>(red) << 16) |
-           (static_cast<D3DCOLOR>(green) << 8) | static_cast<D3DCOLOR>(blue);
+    return static_cast<D3DCOLOR>(static_cast<int>(alpha) << 24 | static_cast<int>(red) << 16 |
+                                 static_cast<int>(green) << 8 | static_cast<int>(blue));
 }
 
 // Change per scaled second over the passage; a passage of no length has none.
@@ -127,8 +128,8 @@ CPDynamicSky::~CPDynamicSky()
     for (auto& group : m_cloudGroups) delete group.second;
 }
 
-void CPDynamicSky::InitDome(float radius, int segments, float centreX, float centreY,
-                            float centreZ, float heightScale)
+void CPDynamicSky::InitDome(float radius, int segments, float centreX, float centreY, float centreZ,
+                            float heightScale)
 {
     m_radius = radius;
     m_segments = segments;
@@ -144,10 +145,9 @@ void CPDynamicSky::InitDome(float radius, int segments, float centreX, float cen
         for (int point = 0; point <= segments; ++point) {
             const float around = static_cast<float>(point) * step;
             Vertex48 vertex = {};
-            vertex.position = D3DXVECTOR3(
-                std::cos(around) * radius * std::sin(elevation) + centreX,
-                std::sin(around) * radius * std::sin(elevation) + centreY,
-                std::cos(elevation) * heightScale * radius + centreZ);
+            vertex.position = D3DXVECTOR3(std::cos(around) * radius * std::sin(elevation) + centreX,
+                                          std::sin(around) * radius * std::sin(elevation) + centreY,
+                                          std::cos(elevation) * heightScale * radius + centreZ);
             const D3DXVECTOR3 inward = -vertex.position;
             D3DXVec3Normalize(&vertex.normal, &inward);
             vertex.diffuse = kDomeColour;
@@ -198,7 +198,8 @@ void CPDynamicSky::Build(const SkyscapeDescription& sky)
 
 void CPDynamicSky::BuildStates(const SkyscapeDescription& sky)
 {
-    for (const SkyscapeDescription::State& state : sky.states) m_states.push_back(ConvertState(state));
+    for (const SkyscapeDescription::State& state : sky.states)
+        m_states.push_back(ConvertState(state));
 }
 
 void CPDynamicSky::BuildQuads(const SkyscapeDescription& sky)
@@ -383,7 +384,8 @@ void CPDynamicSky::ColourDome(float weight)
     D3DXVec3Normalize(&toSun, &SunPosition);
     const size_t pointsPerRing = static_cast<size_t>(m_segments) + 1;
     const float rings = static_cast<float>(m_ringsPerInterval);
-    size_t vertex = 0;
+    Vertex48* vertex = m_sourceVertices.data();
+    Vertex48* const end = vertex + m_sourceVertices.size();
     for (int interval = 0; interval + 1 < m_keyCount; ++interval) {
         const D3DXVECTOR3 low = Blended(m_current.keys[interval], m_grey.keys[interval], weight);
         const D3DXVECTOR3 high =
@@ -394,10 +396,16 @@ void CPDynamicSky::ColourDome(float weight)
         D3DXVECTOR3 running = low;
         for (int ring = 0; ring < ringCount; ++ring) {
             running = Clamped(running + increment);
-            for (size_t point = 0; point < pointsPerRing && vertex < m_sourceVertices.size();
-                 ++point, ++vertex) {
-                const float glow = kGlow * std::max(0.0f, -D3DXVec3Dot(&m_sourceVertices[vertex].normal, &toSun));
-                m_sourceVertices[vertex].diffuse = PackDomeColour(
+            const D3DCOLOR unlit =
+                PackDomeColour(m_current.domeAlpha, running.x, running.y, running.z);
+            for (size_t point = 0; point < pointsPerRing && vertex != end; ++point, ++vertex) {
+                const float facing = -D3DXVec3Dot(&vertex->normal, &toSun);
+                if (!(facing > 0.0f)) {
+                    vertex->diffuse = unlit;
+                    continue;
+                }
+                const float glow = kGlow * facing;
+                vertex->diffuse = PackDomeColour(
                     m_current.domeAlpha, std::min(kColourMax, running.x + glow),
                     std::min(kColourMax, running.y + glow), std::min(kColourMax, running.z + glow));
             }
@@ -405,17 +413,26 @@ void CPDynamicSky::ColourDome(float weight)
     }
 }
 
-// The drawn dome turns about the vertical through its centre.
+// The drawn dome turns about the vertical through its centre: the working
+// vertices are the source ones with turned positions, made in one pass.
+// The turn leaves w at 1, so no point needs dividing.
 void CPDynamicSky::TurnDome()
 {
-    m_workingVertices = m_sourceVertices;
     D3DXMATRIX toCentre;
     D3DXMATRIX turn;
     D3DXMATRIX back;
     D3DXMatrixTranslation(&toCentre, -m_centre.x, -m_centre.y, -m_centre.z);
     D3DXMatrixRotationZ(&turn, -m_current.turnAngle);
     D3DXMatrixTranslation(&back, m_centre.x, m_centre.y, m_centre.z);
-    TransformVertices(toCentre * turn * back);
+    const D3DXMATRIX matrix = toCentre * turn * back;
+    m_workingVertices.resize(m_sourceVertices.size());
+    for (size_t index = 0; index < m_sourceVertices.size(); ++index) {
+        Vertex48& working = m_workingVertices[index];
+        working = m_sourceVertices[index];
+        const D3DXVECTOR3& point = m_sourceVertices[index].position;
+        working.position.x = point.x * matrix._11 + point.y * matrix._21 + matrix._41;
+        working.position.y = point.x * matrix._12 + point.y * matrix._22 + matrix._42;
+    }
 }
 
 void CPDynamicSky::UpdateQuads(float step, float weight)
@@ -467,7 +484,8 @@ bool CPDynamicSky::CanChoosePhase() const
 {
     const std::vector<SkySequenceEntry>& phases = m_phases.entries;
     for (size_t index = 0; index < phases.size(); ++index) {
-        if (static_cast<int>(index) != m_phaseIndex && phases[index].probability >= 0.0f) return true;
+        if (static_cast<int>(index) != m_phaseIndex && phases[index].probability >= 0.0f)
+            return true;
     }
     return false;
 }

@@ -17,7 +17,7 @@
 // value on the way to the next state. Colours are on a 0 to 255 scale,
 // angles in radians.
 struct SkyState {
-    std::vector<D3DXVECTOR3> keys;   // horizon ring first
+    std::vector<D3DXVECTOR3> keys; // horizon ring first
     float duration = 0.0f;
     float turnAngle = 0.0f;
     float domeAlpha = 0.0f;
@@ -34,7 +34,7 @@ struct SkyState {
     float secondFogValue = 0.0f;
     float thirdValue = 0.0f;
     int brighten = 0;
-    int greyComponent = 0;   // 0 red, 1 green, 2 blue
+    int greyComponent = 0; // 0 red, 1 green, 2 blue
 };
 
 // The sun's world position: 100 × the first sky quad's position, set by

@@ -69,9 +69,7 @@ CPSkyQuad::CPSkyQuad()
     m_colourFromTexture = true;
 }
 
-CPSkyQuad::~CPSkyQuad()
-{
-}
+CPSkyQuad::~CPSkyQuad() {}
 
 void CPSkyQuad::SetEffectNames(const std::string& first, const std::string& second)
 {
@@ -87,7 +85,7 @@ void CPSkyQuad::AddTexture(const std::string& name)
 void CPSkyQuad::SetDirection(const D3DXVECTOR3& direction)
 {
     m_direction = Normalised(direction);
-    const D3DXVECTOR3 axis(-m_direction.y, m_direction.x, 0.0f);   // (0, 0, 1) x direction
+    const D3DXVECTOR3 axis(-m_direction.y, m_direction.x, 0.0f); // (0, 0, 1) x direction
     m_orientation = RotationAxis(axis, ClampedAcos(D3DXVec3Dot(&kUnitZ, &m_direction)));
 }
 
@@ -166,8 +164,8 @@ void CPSkyQuad::Update(float step)
 {
     PlaceOnCircle();
     const D3DXVECTOR3 facingDirection = Normalised(-m_position);
-    const D3DXMATRIX facing = RotationAxis(
-        D3DXVECTOR3(facingDirection.z, 0.0f, -facingDirection.x), ClampedAcos(facingDirection.y));
+    const D3DXMATRIX facing = RotationAxis(D3DXVECTOR3(facingDirection.z, 0.0f, -facingDirection.x),
+                                           ClampedAcos(facingDirection.y));
     D3DXMATRIX scaling;
     D3DXMatrixScaling(&scaling, m_scale, m_scale, m_scale);
     D3DXMATRIX translation;

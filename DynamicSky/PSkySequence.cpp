@@ -2,9 +2,7 @@
 
 #include "DynamicSky/SkyTextFile.h"
 
-CPSkySequence::~CPSkySequence()
-{
-}
+CPSkySequence::~CPSkySequence() {}
 
 void CPSkySequence::Load(const std::string& fileName)
 {

@@ -11,6 +11,4 @@ CPVolumeCloud::CPVolumeCloud()
     LoadEffect(kCloudEffect);
 }
 
-CPVolumeCloud::~CPVolumeCloud()
-{
-}
+CPVolumeCloud::~CPVolumeCloud() {}

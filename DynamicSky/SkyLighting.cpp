@@ -52,8 +52,8 @@ void SetSkyAmbient(float red, float green, float blue)
 {
     CPRender* render = GetRender();
     if (!render) return;
-    render->SetAmbient(PackSkyColour(red, green, blue), red / kColourScale,
-                            green / kColourScale, blue / kColourScale);
+    render->SetAmbient(PackSkyColour(red, green, blue), red / kColourScale, green / kColourScale,
+                       blue / kColourScale);
 }
 
 void SetSkyFogColour(float red, float green, float blue)

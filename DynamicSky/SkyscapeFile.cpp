@@ -81,7 +81,8 @@ void ReadQuad(SkyTextFile& file, SkyscapeDescription::Quad& quad, size_t quadsAf
     quad.angleDegrees = file.ReadReal();
     const int textureCount = file.ReadInt();
     if (!file.CheckCount(textureCount, 1, "texture", quadsAfter * kQuadLines)) return;
-    for (int texture = 0; texture < textureCount; ++texture) quad.textures.push_back(file.ReadName());
+    for (int texture = 0; texture < textureCount; ++texture)
+        quad.textures.push_back(file.ReadName());
 }
 
 void WriteState(std::string& text, const SkyscapeDescription::State& state)
@@ -117,7 +118,8 @@ void WriteQuad(std::string& text, const SkyscapeDescription::Quad& quad)
     Out::AppendLine(text, "distance", {Out::Real(quad.distance)});
     Out::AppendLine(text, "angle", {Out::Real(quad.angleDegrees)});
     Out::AppendLine(text, "textures", {std::to_string(quad.textures.size())});
-    for (const std::string& texture : quad.textures) Out::AppendLine(text, "texture", {Out::Name(texture)});
+    for (const std::string& texture : quad.textures)
+        Out::AppendLine(text, "texture", {Out::Name(texture)});
 }
 
 } // namespace
@@ -152,7 +154,8 @@ bool ReadSkyscapeFile(const std::string& path, SkyscapeDescription& sky)
         kStateLines + static_cast<size_t>(sky.keyCount) + kLinesPerQuadInState * quadCount;
     if (!file.CheckCount(stateCount, linesPerState, "state", kQuadLines * quadCount)) return false;
     sky.states.resize(stateCount);
-    for (SkyscapeDescription::State& state : sky.states) ReadState(file, state, sky.keyCount, quadCount);
+    for (SkyscapeDescription::State& state : sky.states)
+        ReadState(file, state, sky.keyCount, quadCount);
     sky.quads.resize(quadCount);
     for (size_t quad = 0; quad < sky.quads.size(); ++quad) {
         ReadQuad(file, sky.quads[quad], sky.quads.size() - quad - 1);
@@ -183,6 +186,7 @@ long WriteSkyscapeFile(const std::string& path, const SkyscapeDescription& sky)
     Out::AppendLine(text, "phases", {Out::Name(sky.phaseList)});
     for (const SkyscapeDescription::State& state : sky.states) WriteState(text, state);
     for (const SkyscapeDescription::Quad& quad : sky.quads) WriteQuad(text, quad);
-    for (const std::string& group : sky.cloudGroups) Out::AppendLine(text, "cloud_group", {Out::Name(group)});
+    for (const std::string& group : sky.cloudGroups)
+        Out::AppendLine(text, "cloud_group", {Out::Name(group)});
     return Out::Save(path, text);
 }

@@ -21,7 +21,7 @@ struct SkyscapeDescription {
         float domeAlpha = 0.0f;
         float turnDegrees = 0.0f;
         int greyComponent = 1;
-        std::vector<D3DXVECTOR3> keys;   // horizon first
+        std::vector<D3DXVECTOR3> keys; // horizon first
         D3DXVECTOR3 sun = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
         D3DXVECTOR3 ambient = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
         D3DXVECTOR3 firstSpare = D3DXVECTOR3(0.0f, 0.0f, 0.0f);

@@ -34,6 +34,16 @@ void ReleaseAndClear(T*& resource)
     resource = nullptr;
 }
 
+// The point transformed by m, divided by w, as D3DXVec3TransformCoord
+// gives it, kept in line for the per-frame loops.
+void TransformCoord(D3DXVECTOR3& out, const D3DXVECTOR3& point, const D3DXMATRIX& m)
+{
+    const float inverseW = 1.0f / (point.x * m._14 + point.y * m._24 + point.z * m._34 + m._44);
+    out.x = (point.x * m._11 + point.y * m._21 + point.z * m._31 + m._41) * inverseW;
+    out.y = (point.x * m._12 + point.y * m._22 + point.z * m._32 + m._42) * inverseW;
+    out.z = (point.x * m._13 + point.y * m._23 + point.z * m._33 + m._43) * inverseW;
+}
+
 IDirect3DDevice9* RenderDevice()
 {
     CPRender* render = GetRender();
@@ -106,9 +116,8 @@ int CPVertexObject::LoadEffectInto(ID3DXEffect*& effect, const std::string& path
     CPDataFile file(path, false);
     HRESULT result = file.Load();
     if (FAILED(result)) return result;
-    result = GetEffectFactory().CreateEffect(RenderDevice(), file.GetData(),
-                                             static_cast<UINT>(file.GetDataSize()), nullptr,
-                                             &effect);
+    result = GetEffectFactory().CreateEffect(
+        RenderDevice(), file.GetData(), static_cast<UINT>(file.GetDataSize()), nullptr, &effect);
     if (ReportDXError(result, kSourceFile, errorLine)) {
         effect = nullptr;
         return result;
@@ -125,15 +134,15 @@ bool CPVertexObject::CreateBuffers()
     IDirect3DDevice9* device = RenderDevice();
     if (!device) return false;
     if (!m_vertexBuffer) {
-        HRESULT result = device->CreateVertexBuffer(kVertexBufferBytes, D3DUSAGE_WRITEONLY,
-                                                    kVertex48FVF, D3DPOOL_MANAGED, &m_vertexBuffer,
-                                                    nullptr);
+        HRESULT result =
+            device->CreateVertexBuffer(kVertexBufferBytes, D3DUSAGE_WRITEONLY, kVertex48FVF,
+                                       D3DPOOL_MANAGED, &m_vertexBuffer, nullptr);
         if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffer = nullptr;
     }
     if (!m_indexBuffer) {
-        HRESULT result = device->CreateIndexBuffer(kIndexBufferBytes, D3DUSAGE_WRITEONLY,
-                                                   D3DFMT_INDEX16, D3DPOOL_MANAGED, &m_indexBuffer,
-                                                   nullptr);
+        HRESULT result =
+            device->CreateIndexBuffer(kIndexBufferBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                      D3DPOOL_MANAGED, &m_indexBuffer, nullptr);
         if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffer = nullptr;
     }
     return m_vertexBuffer && m_indexBuffer;
@@ -178,10 +187,9 @@ HRESULT CPVertexObject::Upload()
 int CPVertexObject::TransformVertices(const D3DXMATRIX& m)
 {
     const size_t count = std::min(m_workingVertices.size(), m_sourceVertices.size());
-    if (count == 0) return 0;
-    D3DXVec3TransformCoordArray(&m_workingVertices[0].position, sizeof(Vertex48),
-                                &m_sourceVertices[0].position, sizeof(Vertex48), &m,
-                                static_cast<UINT>(count));
+    for (size_t index = 0; index < count; ++index) {
+        TransformCoord(m_workingVertices[index].position, m_sourceVertices[index].position, m);
+    }
     return 0;
 }
 
@@ -190,9 +198,7 @@ int CPVertexObject::Draw(float)
     return g_VertexDrawer.Draw(*this);
 }
 
-CPVertexDrawer::CPVertexDrawer() : m_device(nullptr)
-{
-}
+CPVertexDrawer::CPVertexDrawer() : m_device(nullptr) {}
 
 int CPVertexDrawer::Draw(const CPVertexObject& object)
 {

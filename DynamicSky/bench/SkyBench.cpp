@@ -117,7 +117,8 @@ double TimeCopies(std::vector<Vertex48>& from, std::vector<Vertex48>& to)
     const double start = Seconds();
     for (int frame = 0; frame < kFrames; ++frame) {
         for (int pass = 0; pass < kCopyPasses; ++pass) {
-            std::memcpy(pass % 2 ? from.data() : to.data(), pass % 2 ? to.data() : from.data(), bytes);
+            std::memcpy(pass % 2 ? from.data() : to.data(), pass % 2 ? to.data() : from.data(),
+                        bytes);
         }
         from[frame % from.size()].diffuse ^= 1;
     }

@@ -29,7 +29,8 @@ protected:
     }
 };
 
-CloudSetDescription::Cloud MakeCloud(const D3DXVECTOR3& centre, int anchor, float size1, float size2)
+CloudSetDescription::Cloud MakeCloud(const D3DXVECTOR3& centre, int anchor, float size1,
+                                     float size2)
 {
     return CloudSetDescription::Cloud{centre, 7, -8, 0.25f, anchor, size1, size2};
 }

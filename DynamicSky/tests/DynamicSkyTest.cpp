@@ -49,7 +49,8 @@ protected:
     }
     D3DCOLOR RingColour(int ring, int point = 0) const
     {
-        return sky.GetSourceVertices()[ring * (sky.GetSourceVertices().size() / RingCount()) + point]
+        return sky
+            .GetSourceVertices()[ring * (sky.GetSourceVertices().size() / RingCount()) + point]
             .diffuse;
     }
     size_t RingCount() const { return static_cast<size_t>(m_segments / 4 + 1); }
@@ -68,7 +69,8 @@ protected:
         description.centre = D3DXVECTOR3(0, 0, 0);
         description.heightScale = 1.0f;
         SkyscapeDescription::State& state = description.states[0];
-        state.keys = {D3DXVECTOR3(10, 200, 250), D3DXVECTOR3(50, 100, 255), D3DXVECTOR3(90, 0, 300)};
+        state.keys = {D3DXVECTOR3(10, 200, 250), D3DXVECTOR3(50, 100, 255),
+                      D3DXVECTOR3(90, 0, 300)};
         state.domeAlpha = 128.0f;
         state.greyComponent = 3;
         state.ambient = D3DXVECTOR3(10, 20, 130);
@@ -133,11 +135,11 @@ TEST_F(DynamicSkyTest, RingsClimbFromEachKeyByOneIncrementAndClamp)
     LoadSky(ThreeKeySky());
     sky.Update(0.0f);
     const D3DCOLOR expected[] = {
-        0x801E96FC,   // key 0 + (20, -50, 2.5): (30, 150, 252.5)
-        0x803264FF,   // key 1 reached: (50, 100, 255)
-        0x804632FF,   // from key 1: (70, 50, 255 + 22.5 clamped)
-        0x805A00FF,   // (90, 0, 255)
-        0x806E00FF,   // the top ring takes one more: (110, -50 clamped, 255)
+        0x801E96FC, // key 0 + (20, -50, 2.5): (30, 150, 252.5)
+        0x803264FF, // key 1 reached: (50, 100, 255)
+        0x804632FF, // from key 1: (70, 50, 255 + 22.5 clamped)
+        0x805A00FF, // (90, 0, 255)
+        0x806E00FF, // the top ring takes one more: (110, -50 clamped, 255)
     };
     for (int ring = 0; ring < 5; ++ring) {
         EXPECT_EQ(RingColour(ring), expected[ring]) << "ring " << ring;
@@ -167,7 +169,7 @@ TEST_F(DynamicSkyTest, GreyPhasesBlendTowardTheGreyRecord)
     EXPECT_EQ(RingColour(1), 0x803264FFu) << "w = 0 shows the current keys";
     EXPECT_EQ(render.GetAmbient(), 0xFF0A1482u);
 
-    sky.Update(1.0f);   // 2 scaled seconds: fully faded in
+    sky.Update(1.0f); // 2 scaled seconds: fully faded in
     EXPECT_EQ(sky.BlendWeight(), 1.0f);
     EXPECT_EQ(sky.GetGrey().keys[1], D3DXVECTOR3(235, 235, 255));
     EXPECT_EQ(RingColour(1), 0x80EBEBFFu) << "w = 1 shows the grey keys";
@@ -221,7 +223,7 @@ TEST_F(DynamicSkyTest, AStateWithoutDurationHasNoRates)
 TEST_F(DynamicSkyTest, ColoursFollowTheStatesThroughAWholeCycle)
 {
     SkyscapeDescription description = ExampleSky(8, 2, 2, 1);
-    description.quads[0].distance = 0.0f;   // a sun at the centre lights no point of the dome
+    description.quads[0].distance = 0.0f; // a sun at the centre lights no point of the dome
     const float tops[] = {0.0f, 100.0f};
     for (int index = 0; index < 2; ++index) {
         SkyscapeDescription::State& state = description.states[index];
@@ -237,9 +239,9 @@ TEST_F(DynamicSkyTest, ColoursFollowTheStatesThroughAWholeCycle)
         float ambientRed;
         int sunByte;
     };
-    const Frame frames[] = {{25, 64},   {50, 128}, {75, 191}, {100, 255}, {125, 255},
-                            {87.5, 223}, {75, 191}, {62.5, 159}, {50, 128}, {37.5, 96},
-                            {25, 64},   {12.5, 32}, {0, 0},    {0, 0},     {25, 64}};
+    const Frame frames[] = {{25, 64},    {50, 128},  {75, 191},   {100, 255}, {125, 255},
+                            {87.5, 223}, {75, 191},  {62.5, 159}, {50, 128},  {37.5, 96},
+                            {25, 64},    {12.5, 32}, {0, 0},      {0, 0},     {25, 64}};
     int number = 0;
     for (const Frame& frame : frames) {
         ++number;
@@ -299,7 +301,8 @@ TEST_F(DynamicSkyTest, TheDrawnDomeTurnsAboutItsCentre)
     EXPECT_NEAR(turned.y, -source.x, kTolerance);
     std::vector<unsigned char> uploaded;
     for (const DeviceCall& call : device.Calls()) {
-        if (call.text == "VertexBuffer.Unlock" && call.vertices.size() == 27 * 48) uploaded = call.vertices;
+        if (call.text == "VertexBuffer.Unlock" && call.vertices.size() == 27 * 48)
+            uploaded = call.vertices;
     }
     ASSERT_EQ(uploaded.size(), 27u * 48u);
     Vertex48 first;
@@ -312,7 +315,7 @@ struct PhaseCase {
     std::vector<float> weights;
     float mean;
     float spread;
-    std::vector<int> allowed;   // indices the draws may choose
+    std::vector<int> allowed; // indices the draws may choose
 };
 
 class DynamicSkyPhases : public DynamicSkyTest, public testing::WithParamInterface<PhaseCase> {};
@@ -355,14 +358,12 @@ TEST_P(DynamicSkyPhases, DrawsAnotherAcceptedPhaseOrStays)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DynamicSkyPhases,
-    testing::Values(PhaseCase{"TwoPhasesTakeTurns", {1.0f, 1.0f}, 10.0f, 0.5f, {0, 1}},
-                    PhaseCase{"NegativeWeightsAreNeverChosen", {1.0f, -1.0f, 0.0f}, 10.0f, 0.5f,
-                              {0, 2}},
-                    PhaseCase{"OnePhaseStays", {1.0f}, 10.0f, 0.5f, {0}},
-                    PhaseCase{"NoOtherAcceptablePhaseStays", {1.0f, -0.5f, -1.0f}, 10.0f, 0.5f,
-                              {0}},
-                    PhaseCase{"TooSmallASpreadGivesTheShortestLength", {1.0f, 1.0f}, 10.0f,
-                              0.001f, {0, 1}}),
+    testing::Values(
+        PhaseCase{"TwoPhasesTakeTurns", {1.0f, 1.0f}, 10.0f, 0.5f, {0, 1}},
+        PhaseCase{"NegativeWeightsAreNeverChosen", {1.0f, -1.0f, 0.0f}, 10.0f, 0.5f, {0, 2}},
+        PhaseCase{"OnePhaseStays", {1.0f}, 10.0f, 0.5f, {0}},
+        PhaseCase{"NoOtherAcceptablePhaseStays", {1.0f, -0.5f, -1.0f}, 10.0f, 0.5f, {0}},
+        PhaseCase{"TooSmallASpreadGivesTheShortestLength", {1.0f, 1.0f}, 10.0f, 0.001f, {0, 1}}),
     [](const testing::TestParamInfo<PhaseCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DynamicSkyTest, ThePhaseStopsFadingInWhenItsEndIsNear)
@@ -373,10 +374,10 @@ TEST_F(DynamicSkyTest, ThePhaseStopsFadingInWhenItsEndIsNear)
     WritePhases({phase});
     LoadSky(ExampleSky(8, 2, 1, 0));
     EXPECT_EQ(sky.GetPhaseLength(), 10.0f);
-    sky.Update(3.0f);   // 6 scaled seconds: 4 left
+    sky.Update(3.0f); // 6 scaled seconds: 4 left
     EXPECT_TRUE(sky.IsFadingIn());
     EXPECT_EQ(sky.GetFadeClock(), 3.0f) << "capped at the fade time";
-    sky.Update(0.5f);   // 3 left
+    sky.Update(0.5f); // 3 left
     EXPECT_FALSE(sky.IsFadingIn());
     sky.Update(0.5f);
     EXPECT_EQ(sky.GetFadeClock(), 2.0f);

@@ -140,4 +140,23 @@ TEST_F(SkyOnDevice, ShowsTheRingColoursOfItsSkyscape)
     EXPECT_EQ(fog, 0xFF28323Cu);
 }
 
+TEST_F(SkyOnDevice, ALoadedTextureReplacesAndReleasesTheOld)
+{
+    if (!realDevice) GTEST_SKIP() << "no Direct3D device here";
+    WriteWhiteTexture("Data\\Textures\\white.tga");
+    CPVertexObject object;
+    EXPECT_EQ(object.LoadTexture("Data\\Textures\\white.tga"), D3D_OK);
+    IDirect3DTexture9* first = object.GetTexture();
+    ASSERT_NE(first, nullptr);
+    first->AddRef();
+    EXPECT_EQ(object.LoadTexture("Data\\Textures\\white.tga"), D3D_OK);
+    EXPECT_NE(object.GetTexture(), first);
+    EXPECT_EQ(first->Release(), 0u) << "the object let go of the texture it replaced";
+
+    WriteFile("Data\\Textures\\broken.tga", "not an image");
+    IDirect3DTexture9* second = object.GetTexture();
+    EXPECT_NE(object.LoadTexture("Data\\Textures\\broken.tga"), D3D_OK);
+    EXPECT_EQ(object.GetTexture(), second) << "a failed creation keeps the texture";
+}
+
 } // namespace

@@ -11,51 +11,50 @@ namespace {
 
 using SkyFileTest = SkyTest;
 
-const char* const kHandWrittenSky =
-    "speed 3.5\n"
-    "start 7\n"
-    "radius 50\n"
-    "height 0.5\n"
-    "segments 4\n"
-    "centre 1 2 3\n"
-    "texture \"dome texture.tga\"\n"
-    "effect dome.fx\n"
-    "keys 2\n"
-    "// a comment line and a blank line are skipped\n"
-    "\n"
-    "states 1\n"
-    "quads 1\n"
-    "effect1 a.fx\n"
-    "effect2 b.fx\n"
-    "groups 1\n"
-    "phases seq.txt\n"
-    "duration 12\n"
-    "alpha 200\n"
-    "turn 90\n"
-    "grey 2\n"
-    "key 10 20 30\n"
-    "key 40 50 60\n"
-    "sun 100 110 120\n"
-    "ambient 1 2 3\n"
-    "spare1 4 5 6\n"
-    "spare2 7 8 9\n"
-    "fog 11 12 13\n"
-    "fog1 14\n"
-    "fog2 15\n"
-    "third 16x\n"
-    "brighten 1\n"
-    "quad_angle 180\n"
-    "quad_effect 1\n"
-    "quad_scale 2.5\n"
-    "quad_step 1\n"
-    "axis 0 0 3\n"
-    "size 4\n"
-    "distance 90\n"
-    "angle 45\n"
-    "textures 2\n"
-    "texture sun1.tga\n"
-    "texture sun2.tga\n"
-    "group clouds1.txt";
+const char* const kHandWrittenSky = "speed 3.5\n"
+                                    "start 7\n"
+                                    "radius 50\n"
+                                    "height 0.5\n"
+                                    "segments 4\n"
+                                    "centre 1 2 3\n"
+                                    "texture \"dome texture.tga\"\n"
+                                    "effect dome.fx\n"
+                                    "keys 2\n"
+                                    "// a comment line and a blank line are skipped\n"
+                                    "\n"
+                                    "states 1\n"
+                                    "quads 1\n"
+                                    "effect1 a.fx\n"
+                                    "effect2 b.fx\n"
+                                    "groups 1\n"
+                                    "phases seq.txt\n"
+                                    "duration 12\n"
+                                    "alpha 200\n"
+                                    "turn 90\n"
+                                    "grey 2\n"
+                                    "key 10 20 30\n"
+                                    "key 40 50 60\n"
+                                    "sun 100 110 120\n"
+                                    "ambient 1 2 3\n"
+                                    "spare1 4 5 6\n"
+                                    "spare2 7 8 9\n"
+                                    "fog 11 12 13\n"
+                                    "fog1 14\n"
+                                    "fog2 15\n"
+                                    "third 16x\n"
+                                    "brighten 1\n"
+                                    "quad_angle 180\n"
+                                    "quad_effect 1\n"
+                                    "quad_scale 2.5\n"
+                                    "quad_step 1\n"
+                                    "axis 0 0 3\n"
+                                    "size 4\n"
+                                    "distance 90\n"
+                                    "angle 45\n"
+                                    "textures 2\n"
+                                    "texture sun1.tga\n"
+                                    "texture sun2.tga\n"
+                                    "group clouds1.txt";
 
 TEST_F(SkyFileTest, ReadsASkyscapeAsWrittenByHand)
 {
@@ -70,7 +69,8 @@ TEST_F(SkyFileTest, ReadsASkyscapeAsWrittenByHand)
     EXPECT_EQ(sky.phaseList, "seq.txt");
     ASSERT_EQ(sky.states.size(), 1u);
     const SkyscapeDescription::State& state = sky.states[0];
-    EXPECT_EQ(state.keys, (std::vector<D3DXVECTOR3>{D3DXVECTOR3(10, 20, 30), D3DXVECTOR3(40, 50, 60)}));
+    EXPECT_EQ(state.keys,
+              (std::vector<D3DXVECTOR3>{D3DXVECTOR3(10, 20, 30), D3DXVECTOR3(40, 50, 60)}));
     EXPECT_EQ(state.fog, D3DXVECTOR3(11, 12, 13));
     EXPECT_EQ(state.thirdValue, 16.0f) << "the leading number of a token counts";
     EXPECT_EQ(state.quads[0].scale, 2.5f);
@@ -192,7 +192,7 @@ struct CorruptFile {
     const char* name;
     Format format;
     Edit edit;
-    int reportedLine;   // 0: refused at no particular line
+    int reportedLine; // 0: refused at no particular line
 };
 
 // Writer output for every format: a sky of 8 segments, 2 keys, 2 states
@@ -230,10 +230,14 @@ bool ReadFormat(Format format, const std::string& path)
     CloudGroupDescription group;
     std::vector<SkySequenceEntry> entries;
     switch (format) {
-    case Format::Skyscape: return ReadSkyscapeFile(path, sky);
-    case Format::CloudSet: return ReadCloudSetFile(path, set);
-    case Format::CloudGroup: return ReadCloudGroupFile(path, group);
-    default: return ReadSkySequenceFile(path, entries);
+    case Format::Skyscape:
+        return ReadSkyscapeFile(path, sky);
+    case Format::CloudSet:
+        return ReadCloudSetFile(path, set);
+    case Format::CloudGroup:
+        return ReadCloudGroupFile(path, group);
+    default:
+        return ReadSkySequenceFile(path, entries);
     }
 }
 

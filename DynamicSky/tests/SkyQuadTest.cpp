@@ -29,7 +29,7 @@ struct Placement {
     float stateAngle;
     float scale;
     D3DXVECTOR3 position;
-    D3DXVECTOR3 firstCorner;   // where (-2, 0, -2) lands
+    D3DXVECTOR3 firstCorner; // where (-2, 0, -2) lands
 };
 
 class SkyQuadPlacement : public SkyTest, public testing::WithParamInterface<Placement> {};
@@ -53,19 +53,20 @@ TEST_P(SkyQuadPlacement, RunsAroundItsCircleFacingTheOrigin)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SkyQuadPlacement,
-    testing::Values(
-        Placement{"StateAngleEqualToItsAngle", D3DXVECTOR3(0, 0, 1), 0.3f, 0.3f, 1.0f,
-                  D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 2, 2)},
-        Placement{"GrowingStateAngleTowardPositiveY", D3DXVECTOR3(0, 0, 1), 0.0f, 0.5f, 1.0f,
-                  D3DXVECTOR3(-87.758f, 47.943f, 0), D3DXVECTOR3(-87.758f, 47.943f, 0) +
-                      2.0f * D3DXVECTOR3(0.47943f, 0.87758f, 1.0f)},
-        Placement{"GrowingAngleTowardNegativeY", D3DXVECTOR3(0, 0, 1), 0.5f, 0.0f, 1.0f,
-                  D3DXVECTOR3(-87.758f, -47.943f, 0), D3DXVECTOR3(-87.758f, -47.943f, 0) +
-                      2.0f * D3DXVECTOR3(-0.47943f, 0.87758f, 1.0f)},
-        Placement{"ScaleZeroCollapsesToItsPosition", D3DXVECTOR3(0, 0, 1), 0.3f, 0.3f, 0.0f,
-                  D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 0, 0)},
-        Placement{"ScaleTwoDoublesTheSquare", D3DXVECTOR3(0, 0, 5), 0.3f, 0.3f, 2.0f,
-                  D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 4, 4)}),
+    testing::Values(Placement{"StateAngleEqualToItsAngle", D3DXVECTOR3(0, 0, 1), 0.3f, 0.3f, 1.0f,
+                              D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 2, 2)},
+                    Placement{"GrowingStateAngleTowardPositiveY", D3DXVECTOR3(0, 0, 1), 0.0f, 0.5f,
+                              1.0f, D3DXVECTOR3(-87.758f, 47.943f, 0),
+                              D3DXVECTOR3(-87.758f, 47.943f, 0) +
+                                  2.0f * D3DXVECTOR3(0.47943f, 0.87758f, 1.0f)},
+                    Placement{"GrowingAngleTowardNegativeY", D3DXVECTOR3(0, 0, 1), 0.5f, 0.0f, 1.0f,
+                              D3DXVECTOR3(-87.758f, -47.943f, 0),
+                              D3DXVECTOR3(-87.758f, -47.943f, 0) +
+                                  2.0f * D3DXVECTOR3(-0.47943f, 0.87758f, 1.0f)},
+                    Placement{"ScaleZeroCollapsesToItsPosition", D3DXVECTOR3(0, 0, 1), 0.3f, 0.3f,
+                              0.0f, D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 0, 0)},
+                    Placement{"ScaleTwoDoublesTheSquare", D3DXVECTOR3(0, 0, 5), 0.3f, 0.3f, 2.0f,
+                              D3DXVECTOR3(-100, 0, 0), D3DXVECTOR3(-100, 4, 4)}),
     [](const testing::TestParamInfo<Placement>& info) { return std::string(info.param.name); });
 
 TEST_F(SkyQuadTest, ItsAxesStandAlongTheFacingAndUprightDirections)

@@ -66,15 +66,15 @@ HRESULT PassEffectFactory::CreateEffect(IDirect3DDevice9*, const void* data, UIN
     return D3D_OK;
 }
 
-SkyTest::SkyTest()
-    : m_previousRender(g_pRender), m_previousFactory(SetEffectFactory(&effects))
+SkyTest::SkyTest() : m_previousRender(g_pRender), m_previousFactory(SetEffectFactory(&effects))
 {
     for (const char* folder : kFolders) CreateDirectoryA(folder, nullptr);
     device.SetCreateResult(D3D_OK);
     render.SetDevice(device.Get());
     g_pRender = &render;
     g_VertexDrawer.SetDevice(device.Get());
-    m_previousSink = SetSkyLogSink([this](const std::string& report) { reports.push_back(report); });
+    m_previousSink =
+        SetSkyLogSink([this](const std::string& report) { reports.push_back(report); });
 }
 
 SkyTest::~SkyTest()

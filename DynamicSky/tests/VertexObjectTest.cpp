@@ -114,12 +114,12 @@ TEST_F(VertexObjectTest, FailedBuffersOrLocksLeaveNothingLocked)
 struct DrawCase {
     const char* name;
     bool device;
-    int firstEffectPasses;    // -1: no effect
-    int secondEffectPasses;   // -1: no effect
+    int firstEffectPasses;  // -1: no effect
+    int secondEffectPasses; // -1: no effect
     bool useSecond;
     HRESULT result;
     int draws;
-    std::vector<std::string> journal;   // of the chosen effect
+    std::vector<std::string> journal; // of the chosen effect
 };
 
 class VertexObjectDraw : public SkyTest, public testing::WithParamInterface<DrawCase> {};
@@ -150,7 +150,7 @@ TEST_P(VertexObjectDraw, DrawsThroughTheChosenEffectOrWithoutOne)
     ID3DXEffect* chosen = drawCase.useSecond ? object.GetSecondEffect() : object.GetEffect();
     if (chosen) {
         std::vector<std::string> journal = static_cast<PassEffect*>(chosen)->journal;
-        journal.erase(journal.begin(), journal.begin() + 2);   // finding the technique
+        journal.erase(journal.begin(), journal.begin() + 2); // finding the technique
         EXPECT_EQ(journal, drawCase.journal);
     }
     if (drawCase.device && drawCase.draws > 0) {
@@ -170,7 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
                     DrawCase{"NoSecondEffect", true, 2, -1, true, E_FAIL, 0, {}},
                     DrawCase{"FirstEffectPasses", true, 2, 1, false, D3D_OK, 2, kTwoPasses},
                     DrawCase{"SecondEffectPasses", true, 1, 2, true, D3D_OK, 2, kTwoPasses},
-                    DrawCase{"EffectWithoutPasses", true, 0, -1, false, E_FAIL, 0,
+                    DrawCase{"EffectWithoutPasses",
+                             true,
+                             0,
+                             -1,
+                             false,
+                             E_FAIL,
+                             0,
                              {"SetTexture tex0 none", "Begin 0", "End"}}),
     [](const testing::TestParamInfo<DrawCase>& info) { return std::string(info.param.name); });
 
@@ -202,8 +208,8 @@ TEST_F(VertexObjectTest, LoadingAnEffectReleasesTheOldOneEvenWhenTheFileIsMissin
     WriteEffect("Data\\Effects\\first.fx", "first", 1);
     EXPECT_EQ(object.LoadEffect("Data\\Effects\\first.fx"), D3D_OK);
     PassEffect* first = effects.effects.back();
-    EXPECT_EQ(first->journal, (std::vector<std::string>{"FindNextValidTechnique",
-                                                        "SetTechnique first"}));
+    EXPECT_EQ(first->journal,
+              (std::vector<std::string>{"FindNextValidTechnique", "SetTechnique first"}));
     EXPECT_EQ(object.LoadEffect("Data\\Effects\\missing.fx"), E_FAIL);
     EXPECT_EQ(object.GetEffect(), nullptr);
     EXPECT_EQ(first->references, 0u);
