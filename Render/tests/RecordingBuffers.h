@@ -26,7 +26,7 @@ protected:
 // A lock answers the configured result and hands out no memory when it
 // fails; a size of 0 locks the whole buffer. It lives until its last
 // reference is released.
-template <class Interface>
+template <class Interface, class Description, D3DRESOURCETYPE kType>
 class RecordingBuffer : public Interface {
 public:
     RecordingBuffer(const char* name, UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
@@ -78,11 +78,16 @@ public:
     DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
     DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
     void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
+    HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override
+    {
+        *description = Description();
+        description->Size = static_cast<UINT>(m_bytes.size());
+        return D3D_OK;
+    }
 
 protected:
     virtual ~RecordingBuffer() {}
-
-    UINT Length() const { return static_cast<UINT>(m_bytes.size()); }
 
 private:
     std::string m_name;
@@ -94,32 +99,7 @@ private:
     ULONG m_references = 1;
 };
 
-class RecordingVertexBuffer : public RecordingBuffer<IDirect3DVertexBuffer9> {
-public:
-    RecordingVertexBuffer(UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
-        : RecordingBuffer("VertexBuffer", length, recorder, lockResult)
-    {
-    }
-    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT STDMETHODCALLTYPE GetDesc(D3DVERTEXBUFFER_DESC* description) override
-    {
-        *description = D3DVERTEXBUFFER_DESC();
-        description->Size = Length();
-        return D3D_OK;
-    }
-};
-
-class RecordingIndexBuffer : public RecordingBuffer<IDirect3DIndexBuffer9> {
-public:
-    RecordingIndexBuffer(UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
-        : RecordingBuffer("IndexBuffer", length, recorder, lockResult)
-    {
-    }
-    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT STDMETHODCALLTYPE GetDesc(D3DINDEXBUFFER_DESC* description) override
-    {
-        *description = D3DINDEXBUFFER_DESC();
-        description->Size = Length();
-        return D3D_OK;
-    }
-};
+using RecordingVertexBuffer =
+    RecordingBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, D3DRTYPE_VERTEXBUFFER>;
+using RecordingIndexBuffer =
+    RecordingBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, D3DRTYPE_INDEXBUFFER>;

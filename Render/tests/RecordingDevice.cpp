@@ -184,7 +184,7 @@ public:
         Record("CreateVertexBuffer",
                     {length, usage, format, static_cast<unsigned long>(pool)});
         *buffer = SUCCEEDED(createResult)
-                      ? new RecordingVertexBuffer(length, this, lockResult)
+                      ? new RecordingVertexBuffer("VertexBuffer", length, this, lockResult)
                       : nullptr;
         return createResult;
     }
@@ -195,7 +195,7 @@ public:
         Record("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
                                           static_cast<unsigned long>(pool)});
         *buffer = SUCCEEDED(createResult)
-                      ? new RecordingIndexBuffer(length, this, lockResult)
+                      ? new RecordingIndexBuffer("IndexBuffer", length, this, lockResult)
                       : nullptr;
         return createResult;
     }
