@@ -122,12 +122,15 @@ CPCamera::CPCamera()
       m_yaw(0.0f),
       m_manualMode(false),
       m_manualPosition(0.0f, 0.0f, 0.0f),
-      m_manualZAngle(0.0f)
+      m_manualZAngle(0.0f),
+      m_secondViewFlag(false),
+      m_thirdViewFlag(false),
+      m_secondTarget(0.0f, 0.0f, 0.0f)
 {
-    m_firstView = new CPPerspectiveCamera();
-    m_secondView = new CPPerspectiveCamera();
-    g_pCurrentView = m_firstView.Get();
-    for (CPPerspectiveCamera* view : {m_firstView.Get(), m_secondView.Get()}) {
+    m_firstView.reset(new CPPerspectiveCamera());
+    m_secondView.reset(new CPPerspectiveCamera());
+    g_pCurrentView = m_firstView.get();
+    for (CPPerspectiveCamera* view : {m_firstView.get(), m_secondView.get()}) {
         view->SetFieldOfView(m_fieldOfView * kDegreesToRadians);
         view->SetNearPlane(kNearPlane);
         view->SetUp(kUnitZ);
@@ -136,7 +139,14 @@ CPCamera::CPCamera()
     m_secondView->SetFarPlane(kSecondViewFarPlane);
 }
 
-CPCamera::~CPCamera() = default;
+CPCamera::~CPCamera()
+{
+    if (g_pCurrentView == m_firstView.get()) g_pCurrentView = nullptr;
+    if (CPRender* render = GetRender()) {
+        render->RemoveFromRenderList(m_firstView.get());
+        render->RemoveFromRenderList(m_secondView.get());
+    }
+}
 
 int CPCamera::GetObjectSize()
 {
@@ -150,12 +160,17 @@ const char* CPCamera::GetTypeName()
 
 void CPCamera::ActivateFirstView(int key)
 {
-    if (CPRender* render = GetRender()) render->AddToRenderList(key, m_firstView.Get());
+    if (CPRender* render = GetRender()) render->AddToRenderList(key, m_firstView.get());
 }
 
 void CPCamera::ActivateSecondView(int key)
 {
-    if (CPRender* render = GetRender()) render->AddToRenderList(key, m_secondView.Get());
+    if (CPRender* render = GetRender()) render->AddToRenderList(key, m_secondView.get());
+}
+
+const D3DXVECTOR3& CPCamera::GetTargetPoint() const
+{
+    return m_secondViewFlag ? m_secondTarget : m_followPoint;
 }
 
 void CPCamera::SetLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up)
@@ -240,7 +255,7 @@ void CPCamera::UpdateFixed()
 void CPCamera::LookFromBothViews(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
                                  const D3DXVECTOR3& up)
 {
-    for (CPPerspectiveCamera* view : {m_firstView.Get(), m_secondView.Get()}) {
+    for (CPPerspectiveCamera* view : {m_firstView.get(), m_secondView.get()}) {
         view->SetEye(eye);
         view->SetTarget(target);
         view->SetUp(up);

@@ -5,6 +5,8 @@
 
 #include <d3dx9math.h>
 
+#include <memory>
+
 // What the follow camera reads of the race each frame.
 struct FollowInputs {
     FollowInputs();
@@ -37,14 +39,17 @@ public:
 // and each frame eases both behind the player's car; in fixed mode (the
 // race's view fixed to the car) it places them at a given eye, target and
 // up instead. Values it eases toward, and the proportions that shape its
-// offset, are handed in by the race rules.
+// offset, are handed in by the race rules. The camera owns its views.
 class CPCamera : public IPObject {
 public:
     // Publishes the first view as the current camera view.
     CPCamera();
-    // Lets go of the views; they stay alive for the render list that may
-    // still hold them.
+    // Takes both views out of the renderer's render list and out of the
+    // current camera view before destroying them, so nothing is left
+    // pointing at a destroyed view.
     ~CPCamera() override;
+    CPCamera(const CPCamera&) = delete;
+    CPCamera& operator=(const CPCamera&) = delete;
 
     int GetObjectSize() override;
     const char* GetTypeName() override;
@@ -58,8 +63,8 @@ public:
     // Hand a view to the renderer's render list under the key.
     void ActivateFirstView(int key);
     void ActivateSecondView(int key);
-    RefPtr<CPPerspectiveCamera> GetFirstView() const { return m_firstView; }
-    RefPtr<CPPerspectiveCamera> GetSecondView() const { return m_secondView; }
+    RefPtr<CPPerspectiveCamera> GetFirstView() const { return m_firstView.get(); }
+    RefPtr<CPPerspectiveCamera> GetSecondView() const { return m_secondView.get(); }
 
     // The eye, target and up that fixed mode gives both views; marks the
     // camera changed.
@@ -82,6 +87,7 @@ public:
     void SetYaw(float yaw) { m_yaw = yaw; }
     void SetTiltTarget(float tilt) { m_tiltTarget = tilt; }
     void SetFollowPoint(const D3DXVECTOR3& point) { m_followPoint = point; }
+    const D3DXVECTOR3& GetFollowPoint() const { return m_followPoint; }
     void SetTargetOffset(const D3DXVECTOR3& offset) { m_targetOffset = offset; }
     // The offset's proportions: p3 / p1 raises its angle, and the reach is
     // the distance less p2 / p4 plus p3 / p4.
@@ -112,6 +118,18 @@ public:
     float GetFieldOfViewTarget() const { return m_fieldOfViewTarget; }
     bool IsChanged() const { return m_update; }
 
+    // The race's camera modes keep these for the scripts: which view the
+    // mode shows, and a second point to look at.
+    void SetSecondViewFlag(bool set) { m_secondViewFlag = set; }
+    bool GetSecondViewFlag() const { return m_secondViewFlag; }
+    void SetThirdViewFlag(bool set) { m_thirdViewFlag = set; }
+    bool GetThirdViewFlag() const { return m_thirdViewFlag; }
+    void SetSecondTarget(const D3DXVECTOR3& target) { m_secondTarget = target; }
+    const D3DXVECTOR3& GetSecondTarget() const { return m_secondTarget; }
+    // The point the camera reports looking at: the second target while the
+    // second-view flag is set, else the follow point.
+    const D3DXVECTOR3& GetTargetPoint() const;
+
 private:
     void UpdateFixed();
     void UpdateFollow(float step);
@@ -136,13 +154,13 @@ private:
     float m_fieldOfView;
     float m_fieldOfViewTarget;
     D3DXVECTOR3 m_followPoint;
-    RefPtr<CPPerspectiveCamera> m_firstView;
+    std::unique_ptr<CPPerspectiveCamera> m_firstView;
     RefPtr<IPObject> m_trackedTree;
     bool m_fixedMode;
     D3DXVECTOR3 m_targetOffset;
     float m_drift;
     float m_pitch;
-    RefPtr<CPPerspectiveCamera> m_secondView;
+    std::unique_ptr<CPPerspectiveCamera> m_secondView;
     float m_p1;
     float m_p2;
     float m_p3;
@@ -156,10 +174,14 @@ private:
     bool m_manualMode;
     D3DXVECTOR3 m_manualPosition;
     float m_manualZAngle;
+    bool m_secondViewFlag;
+    bool m_thirdViewFlag;
+    D3DXVECTOR3 m_secondTarget;
 };
 
 // The first view of the newest follow camera: the view that sprites face
-// and the race rules project with. Null before any follow camera exists.
+// and the race rules project with. Null before any follow camera exists
+// and after the camera that published it is destroyed.
 extern CPPerspectiveCamera* g_pCurrentView;
 CPPerspectiveCamera* GetCurrentView();
 

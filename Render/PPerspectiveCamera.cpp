@@ -170,14 +170,22 @@ bool CPPerspectiveCamera::UpdateView()
     return true;
 }
 
+// The near plane must lie in front of the eye and before the far plane,
+// and the projection must be invertible into frustum corners; otherwise
+// the previous projection stays with the products and planes made from it.
 bool CPPerspectiveCamera::UpdateProjection()
 {
+    if (!(m_nearPlane > 0.0f && m_nearPlane < m_farPlane)) return false;
     float aspect = static_cast<float>(g_screenWidth) / static_cast<float>(g_screenHeight);
     D3DXMATRIX projection;
     D3DXMATRIX farLimited;
+    D3DXMATRIX inverse;
     D3DXMatrixPerspectiveFovLH(&projection, m_fieldOfView, aspect, m_nearPlane, m_farPlane);
     D3DXMatrixPerspectiveFovLH(&farLimited, m_fieldOfView, aspect, m_nearPlane, kFarLimit);
     if (!IsFiniteMatrix(projection) || !IsFiniteMatrix(farLimited)) return false;
+    if (!D3DXMatrixInverse(&inverse, nullptr, &projection) || !IsFiniteMatrix(inverse)) {
+        return false;
+    }
 
     m_projection = projection;
     m_farLimitedProjection = farLimited;
@@ -185,9 +193,8 @@ bool CPPerspectiveCamera::UpdateProjection()
     return true;
 }
 
-// The products and the inverse that the frustum corners come from. A
-// projection that cannot be inverted (a near plane at 0, or on the far
-// plane) leaves the previous products and planes in place.
+// The products and the inverse that the frustum corners come from; a
+// product that cannot be inverted leaves the previous ones in place.
 bool CPPerspectiveCamera::UpdateProducts()
 {
     D3DXMATRIX viewProjection;

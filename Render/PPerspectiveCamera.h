@@ -35,8 +35,9 @@ public:
     // Recomputes the dirty matrices, then the products, their inverse and the
     // frustum planes. A look-at or projection that comes out degenerate (the
     // eye on the target, an up vector along the view, a zero field of view
-    // or aspect) keeps the previous matrices and stays dirty, so no NaN or
-    // infinity ever reaches the device or the visibility test.
+    // or aspect, a near plane not between the eye and the far plane) keeps
+    // the previous matrices and stays dirty, so no NaN or infinity ever
+    // reaches the device or the visibility test.
     void UpdateMatrices();
 
     // Whether the box may be visible: false only when all eight corners lie

@@ -155,8 +155,23 @@ const float kLoadingBackgroundV = 0.75f;
 const float kLoadingBarPixelsPerPercent = 10.24f;
 const float kLoadingBarTop = 758.0f;
 const float kLoadingBarBottom = 768.0f;
+// A point on the eye plane has no projection; it is placed this many
+// half screens from the centre, in the direction it lies in.
+const float kEyePlaneDistance = 1000.0f;
+
 const int kQuadVertexCount = 4;
 const UINT kQuadTriangles = 2;
+
+// The clip-space x and y divided by w. A point on the eye plane (w = 0)
+// gets finite ratios far off the screen instead of infinities or NaNs.
+D3DXVECTOR2 ProjectedRatios(const D3DXVECTOR4& clip)
+{
+    if (clip.w != 0.0f) return D3DXVECTOR2(clip.x / clip.w, clip.y / clip.w);
+    float largest = std::max(std::fabs(clip.x), std::fabs(clip.y));
+    if (largest == 0.0f) return D3DXVECTOR2(kEyePlaneDistance, kEyePlaneDistance);
+    float scale = kEyePlaneDistance / largest;
+    return D3DXVECTOR2(clip.x * scale, clip.y * scale);
+}
 
 // Loads a texture from a plain data file. A file that cannot be read
 // leaves the texture missing silently; one that cannot be decoded is
@@ -325,6 +340,19 @@ void CPRender::SetRenderListMatrix(const D3DXMATRIX& matrix, int key)
     entry.matrix = matrix;
 }
 
+void CPRender::RemoveFromRenderList(const CPBaseCamera* view)
+{
+    for (auto entry = m_renderList.begin(); entry != m_renderList.end();) {
+        bool held = view && entry->second.view.Get() == view;
+        if (held) entry->second.view = nullptr;
+        if (held && !entry->second.hasMatrix) {
+            entry = m_renderList.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+}
+
 StaticMeshBuffers* CPRender::GetStaticMeshBuffers(const std::string& name,
                                                   const Vertex48* vertices,
                                                   const uint16_t* indices, int vertexCount,
@@ -422,10 +450,11 @@ D3DXVECTOR3* CPRender::WorldToScreen(D3DXVECTOR3* out, const D3DXVECTOR3& point)
 {
     D3DXVECTOR4 clip;
     D3DXVec3Transform(&clip, &point, &m_viewProjection);
+    D3DXVECTOR2 ratios = ProjectedRatios(clip);
     float width = static_cast<float>(g_screenWidth);
     float height = static_cast<float>(g_screenHeight);
-    out->x = (clip.x / clip.w + 1.0f) * width * 0.5f;
-    out->y = height * 0.5f - height * (clip.y / clip.w) * 0.5f;
+    out->x = (ratios.x + 1.0f) * width * 0.5f;
+    out->y = height * 0.5f - height * ratios.y * 0.5f;
     out->z = 0.0f;
     return out;
 }

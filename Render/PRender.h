@@ -104,6 +104,9 @@ public:
     // on first use of the key and count the store.
     void AddToRenderList(int key, CPBaseCamera* view);
     void SetRenderListMatrix(const D3DXMATRIX& matrix, int key);
+    // Lets go of the view in every entry that holds it, before the view is
+    // destroyed; an entry left holding nothing leaves the list.
+    void RemoveFromRenderList(const CPBaseCamera* view);
     const std::map<int, RenderListEntry>& GetRenderList() const { return m_renderList; }
 
     // The buffers of a mesh shared by its name, whatever its letter case:
@@ -129,7 +132,8 @@ public:
     CPDynamicSky* GetSky() const { return m_sky; }
 
     // The screen position in pixels (y down, z 0) of a world point under
-    // the view-projection matrix; nothing is clipped.
+    // the view-projection matrix; nothing is clipped. A point on the eye
+    // plane lands far off the screen on its own side.
     D3DXVECTOR3* WorldToScreen(D3DXVECTOR3* out, const D3DXVECTOR3& point) const;
     // The current camera's view-projection; the host sets it.
     void SetViewProjection(const D3DXMATRIX& matrix) { m_viewProjection = matrix; }

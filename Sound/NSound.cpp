@@ -31,9 +31,20 @@ const WORD kEightBits = 8;
 
 float g_masterSoundVolume = 0.0f;
 
+// Given for a frequency that is no number or lies outside what a DWORD can
+// hold; DirectSound refuses it, so the caller reports the failure.
+const DWORD kUnplayableFrequency = 0xFFFFFFFF;
+const double kFrequencyLimit = 4294967296.0;
+
+// The product truncated toward zero. One that cannot be truncated into a
+// DWORD is not converted at all: that conversion is undefined.
 DWORD ScaledFrequency(DWORD frequency, float factor)
 {
-    return static_cast<DWORD>(static_cast<LONGLONG>(static_cast<float>(frequency) * factor));
+    float product = static_cast<float>(frequency) * factor;
+    if (!(product > -1.0f && static_cast<double>(product) < kFrequencyLimit)) {
+        return kUnplayableFrequency;
+    }
+    return static_cast<DWORD>(product);
 }
 
 GUID Choose3DAlgorithm(int mode)

@@ -1,6 +1,7 @@
 #include "Sound/NWaveFile.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -9,6 +10,9 @@ const FOURCC kWaveForm = mmioFOURCC('W', 'A', 'V', 'E');
 const FOURCC kFormatChunk = mmioFOURCC('f', 'm', 't', ' ');
 const FOURCC kFactChunk = mmioFOURCC('f', 'a', 'c', 't');
 const FOURCC kDataChunk = mmioFOURCC('d', 'a', 't', 'a');
+
+// A chunk header: the identifier and the size of the bytes that follow.
+const LONG kChunkHeaderSize = 2 * sizeof(DWORD);
 
 const DWORD kReadFlags = MMIO_ALLOCBUF | MMIO_READ;
 const DWORD kCreateFlags = MMIO_ALLOCBUF | MMIO_READWRITE | MMIO_CREATE;
@@ -135,6 +139,9 @@ HRESULT CNWaveFile::ReadHeader()
     if (m_riffChunk.ckid != FOURCC_RIFF || m_riffChunk.fccType != kWaveForm) {
         return E_FAIL;
     }
+    if (FAILED(CheckChunkChain())) {
+        return E_FAIL;
+    }
     MMCKINFO formatChunk = {};
     formatChunk.ckid = kFormatChunk;
     if (!Succeeded(mmioDescend(m_file, &formatChunk, &m_riffChunk, MMIO_FINDCHUNK))) {
@@ -149,6 +156,36 @@ HRESULT CNWaveFile::ReadHeader()
         return E_FAIL;
     }
     return S_OK;
+}
+
+// Searching for a chunk steps from header to header by each chunk's size,
+// padded to an even count, in 32-bit positions. A size that wraps the next
+// position round onto the same or an earlier header would send every
+// search round for ever, so the chain is walked once as the searches walk
+// it, in 64 bits, and such a file is refused. A chunk that runs past the
+// end of the file ends the walk, as it ends a search.
+HRESULT CNWaveFile::CheckChunkChain()
+{
+    const LONG firstChunk = static_cast<LONG>(m_riffChunk.dwDataOffset + sizeof(FOURCC));
+    const LONG fileLength = mmioSeek(m_file, 0, SEEK_END);
+    if (fileLength < 0) {
+        return E_FAIL;
+    }
+    uint64_t position = static_cast<uint32_t>(firstChunk);
+    while (position + kChunkHeaderSize <= static_cast<uint64_t>(fileLength)) {
+        DWORD header[2];
+        LONG offset = static_cast<LONG>(position);
+        if (mmioSeek(m_file, offset, SEEK_SET) != offset || !ReadExactly(m_file, header, kChunkHeaderSize)) {
+            return E_FAIL;
+        }
+        uint64_t size = header[1];
+        uint64_t next = static_cast<uint32_t>(position + kChunkHeaderSize + size + (size & 1));
+        if (next <= position) {
+            return E_FAIL;
+        }
+        position = next;
+    }
+    return mmioSeek(m_file, firstChunk, SEEK_SET) == firstChunk ? S_OK : E_FAIL;
 }
 
 // PCM formats are the 16 fixed bytes alone; any other format follows them

@@ -38,6 +38,7 @@ private:
     HRESULT OpenForReading(const char* name);
     HMMIO OpenResource(const char* name);
     HRESULT ReadHeader();
+    HRESULT CheckChunkChain();
     HRESULT ReadFormat(const MMCKINFO& formatChunk);
     HRESULT CheckDataFitsFile();
     HRESULT OpenForWriting(const char* name, const WAVEFORMATEX* format);

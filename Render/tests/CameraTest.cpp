@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,9 @@ TEST_F(PerspectiveView, ChangingTheFieldOfViewLeavesTheViewAsItWas)
 struct DegenerateCase {
     const char* name;
     void (*spoil)(CPPerspectiveCamera& view);
+    // The part that was spoiled stays dirty until it is set right.
+    bool viewDirty;
+    bool projectionDirty;
 };
 
 class DegenerateView : public PerspectiveView,
@@ -143,6 +147,9 @@ class DegenerateView : public PerspectiveView,
 
 TEST_P(DegenerateView, KeepsThePreviousMatricesAndPlanes)
 {
+    const D3DXMATRIX viewMatrix = view.GetViewMatrix();
+    const D3DXMATRIX projection = view.GetProjectionMatrix();
+    const D3DXMATRIX farLimited = view.GetFarLimitedProjection();
     const D3DXMATRIX viewProjection = view.GetViewProjection();
     const D3DXMATRIX inverse = view.GetInverseViewProjection();
     const D3DXPLANE plane = view.GetFrustumPlane(2);
@@ -156,27 +163,40 @@ TEST_P(DegenerateView, KeepsThePreviousMatricesAndPlanes)
           &view.GetInverseViewProjection(), &view.GetRotationViewFarProjection()}) {
         EXPECT_TRUE(IsFiniteMatrix(*matrix));
     }
+    EXPECT_EQ(view.GetViewMatrix(), viewMatrix);
+    EXPECT_EQ(view.GetProjectionMatrix(), projection);
+    EXPECT_EQ(view.GetFarLimitedProjection(), farLimited);
     EXPECT_EQ(view.GetViewProjection(), viewProjection);
     EXPECT_EQ(view.GetInverseViewProjection(), inverse);
     EXPECT_EQ(view.GetFrustumPlane(2), plane);
+    EXPECT_EQ(view.IsViewDirty(), GetParam().viewDirty);
+    EXPECT_EQ(view.IsProjectionDirty(), GetParam().projectionDirty);
     g_screenHeight = 480;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Spoilers, DegenerateView,
     testing::Values(
-        DegenerateCase{"ZeroFieldOfView", [](CPPerspectiveCamera& v) { v.SetFieldOfView(0.0f); }},
+        DegenerateCase{"ZeroFieldOfView", [](CPPerspectiveCamera& v) { v.SetFieldOfView(0.0f); },
+                       false, true},
         DegenerateCase{"EyeOnTheTarget",
-                       [](CPPerspectiveCamera& v) { v.SetEye(D3DXVECTOR3(1.0f, 0.0f, 0.0f)); }},
+                       [](CPPerspectiveCamera& v) { v.SetEye(D3DXVECTOR3(1.0f, 0.0f, 0.0f)); },
+                       true, false},
         DegenerateCase{"UpAlongTheView",
-                       [](CPPerspectiveCamera& v) { v.SetUp(D3DXVECTOR3(-2.0f, 0.0f, 0.0f)); }},
-        DegenerateCase{"NearPlaneAtTheEye", [](CPPerspectiveCamera& v) { v.SetNearPlane(0.0f); }},
-        DegenerateCase{"NearOnFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(100.0f); }},
+                       [](CPPerspectiveCamera& v) { v.SetUp(D3DXVECTOR3(-2.0f, 0.0f, 0.0f)); },
+                       true, false},
+        DegenerateCase{"NearPlaneAtTheEye", [](CPPerspectiveCamera& v) { v.SetNearPlane(0.0f); },
+                       false, true},
+        DegenerateCase{"NearOnFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(100.0f); },
+                       false, true},
+        DegenerateCase{"NearBeyondFar", [](CPPerspectiveCamera& v) { v.SetNearPlane(150.0f); },
+                       false, true},
         DegenerateCase{"NoScreenHeight",
                        [](CPPerspectiveCamera& v) {
                            g_screenHeight = 0;
                            v.SetFieldOfView(1.0f);
-                       }}),
+                       },
+                       false, true}),
     [](const testing::TestParamInfo<DegenerateCase>& info) {
         return std::string(info.param.name);
     });
@@ -209,6 +229,7 @@ protected:
     }
     ~FollowCamera() override
     {
+        camera.reset();
         g_pRender = m_previousRender;
         g_scriptTuningValue = 1.0f;
         FrameDeltaTime = 0.0f;
@@ -241,6 +262,52 @@ TEST_F(FollowCamera, ActivatedViewsGoIntoTheRenderListUnderTheirKeys)
     camera->ActivateSecondView(120);
     EXPECT_EQ(render.GetRenderList().at(16).view.Get(), camera->GetFirstView().Get());
     EXPECT_EQ(render.GetRenderList().at(120).view.Get(), camera->GetSecondView().Get());
+}
+
+TEST_F(FollowCamera, DestroyingItLeavesNothingPointingAtItsViews)
+{
+    D3DXMATRIX matrix;
+    D3DXMatrixScaling(&matrix, 2.0f, 3.0f, 4.0f);
+    camera->ActivateFirstView(16);
+    camera->ActivateSecondView(120);
+    camera->ActivateSecondView(121);
+    render.SetRenderListMatrix(matrix, 121);
+    render.AddToRenderList(195, nullptr);
+
+    camera.reset();
+
+    EXPECT_EQ(GetCurrentView(), nullptr);
+    const std::map<int, RenderListEntry>& list = render.GetRenderList();
+    EXPECT_EQ(list.count(16), 0u);
+    EXPECT_EQ(list.count(120), 0u);
+    ASSERT_EQ(list.count(121), 1u) << "an entry keeps the matrix it also holds";
+    EXPECT_EQ(list.at(121).view.Get(), nullptr);
+    EXPECT_EQ(list.at(121).matrix, matrix);
+    EXPECT_EQ(list.count(195), 1u) << "entries that never held the views stay";
+
+    // A new level's camera takes the keys over, releasing nothing destroyed.
+    CPCamera next;
+    next.ActivateFirstView(16);
+    EXPECT_EQ(GetCurrentView(), next.GetFirstView().Get());
+    EXPECT_EQ(list.at(16).view.Get(), next.GetFirstView().Get());
+}
+
+TEST_F(FollowCamera, ReportsItsSecondTargetOnlyWhileTheSecondViewFlagIsSet)
+{
+    const D3DXVECTOR3 follow(1.0f, 2.0f, 3.0f);
+    const D3DXVECTOR3 second(-4.0f, 5.0f, -6.0f);
+    EXPECT_FALSE(camera->GetSecondViewFlag());
+    EXPECT_FALSE(camera->GetThirdViewFlag());
+    camera->SetFollowPoint(follow);
+    camera->SetSecondTarget(second);
+    EXPECT_EQ(camera->GetTargetPoint(), follow);
+
+    camera->SetSecondViewFlag(true);
+    EXPECT_EQ(camera->GetTargetPoint(), second);
+    camera->SetThirdViewFlag(true);
+    camera->SetSecondViewFlag(false);
+    EXPECT_EQ(camera->GetTargetPoint(), follow) << "the third-view flag chooses no target";
+    EXPECT_TRUE(camera->GetThirdViewFlag());
 }
 
 TEST_F(FollowCamera, TargetsTakeEffectAtOnceOnlyWhileTheirValueIsZero)

@@ -156,6 +156,32 @@ TEST_F(RenderFrame, WorldToScreenMapsClipSpaceOntoPixelsWithYDown)
         EXPECT_NEAR(screen.y, mapping.y, 1e-3f);
         EXPECT_EQ(screen.z, 0.0f);
     }
+
+    // Points level with the eye have no projection: they land far off the
+    // screen, beyond the edge on their own side (0 where any side will do).
+    struct EyePlaneMapping {
+        D3DXVECTOR3 world;
+        int xSide;
+        int ySide;
+    };
+    const EyePlaneMapping eyePlane[] = {
+        {eye, 0, 0},
+        {D3DXVECTOR3(5.0f, -10.0f, 2.0f), -1, 0},
+        {D3DXVECTOR3(-5.0f, -10.0f, 3.0f), 1, 0},
+        {D3DXVECTOR3(0.0f, -10.0f, 7.0f), 0, -1},
+    };
+    for (const EyePlaneMapping& mapping : eyePlane) {
+        D3DXVECTOR3 screen;
+        render.WorldToScreen(&screen, mapping.world);
+        ASSERT_TRUE(std::isfinite(screen.x) && std::isfinite(screen.y));
+        EXPECT_TRUE(screen.x < 0.0f || screen.x > 640.0f || screen.y < 0.0f || screen.y > 480.0f);
+        if (mapping.xSide != 0) {
+            EXPECT_GT((screen.x - 320.0f) * mapping.xSide, 320.0f);
+        }
+        if (mapping.ySide != 0) {
+            EXPECT_GT((screen.y - 240.0f) * mapping.ySide, 240.0f);
+        }
+    }
 }
 
 // The vertices of the loading screen's two draws, read back from the calls.

@@ -107,6 +107,28 @@ TEST_F(SoundOnDevice, PitchScalesTheWaveRateAndPlayRestoresIt)
     EXPECT_EQ(frequency, 22050u);
 }
 
+class SoundUnplayablePitch : public SoundOnDevice, public testing::WithParamInterface<float> {};
+
+// A factor whose frequency is no number or no DWORD is refused by the
+// buffer, which keeps the frequency it had.
+TEST_P(SoundUnplayablePitch, LeavesTheFrequencyAsItWas)
+{
+    WriteFile(kWave, Wave(1, 22050, 8, "abcdefgh"));
+    CNSound sound(m_device, kWave, CNSound::kPlain);
+    ASSERT_TRUE(sound.IsCreated());
+    sound.SetPitch(2.0f);
+
+    sound.SetPitch(GetParam());
+    DWORD frequency = 0;
+    sound.GetBuffer()->GetFrequency(&frequency);
+    EXPECT_EQ(frequency, 44100u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, SoundUnplayablePitch,
+                         testing::Values(std::numeric_limits<float>::quiet_NaN(),
+                                         std::numeric_limits<float>::infinity(),
+                                         -std::numeric_limits<float>::infinity(), 1e30f, 2e5f, -2.0f));
+
 TEST_F(SoundOnDevice, PlaysLoopingUntilStopped)
 {
     WriteFile(kWave, Wave(1, 22050, 8, std::string(4096, '\x80')));

@@ -115,6 +115,31 @@ std::string DataLargerThanFile()
     return Riff("WAVE", PcmFormat(1, 8000, 8) + ShortChunk("data", 100000, "abcd"));
 }
 
+// Chunk sizes that, stepped over in 32 bits, lead back to the same header
+// (0xFFFFFFF7 and 0xFFFFFFF8, padded alike) or to an earlier one.
+const uint32_t kBackToItself = 0xFFFFFFF7;
+const uint32_t kBackToItselfEven = 0xFFFFFFF8;
+const uint32_t kBackTwelveBytes = 0xFFFFFFEC;
+
+std::string Samples()
+{
+    return Chunk("data", "ab");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChunkSizes, WaveFileBroken,
+    testing::Values(
+        BrokenCase{"WrapsBeforeTheFormat",
+                   Riff("WAVE", ShortChunk("JUNK", kBackToItself, "") + PcmFormat(1, 8000, 8) + Samples())},
+        BrokenCase{"FormatWraps",
+                   Riff("WAVE", ShortChunk("fmt ", kBackToItselfEven, FormatFields(1, 1, 8000, 8)) + Samples())},
+        BrokenCase{"WrapsBetweenFormatAndData",
+                   Riff("WAVE", PcmFormat(1, 8000, 8) + ShortChunk("LIST", kBackToItself, "") + Samples())},
+        BrokenCase{"JumpsBackOntoAnEarlierChunk",
+                   Riff("WAVE", Chunk("JUNK", "abcd") + ShortChunk("LIST", kBackTwelveBytes, "")
+                                    + PcmFormat(1, 8000, 8) + Samples())}),
+    [](const testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(
     Headers, WaveFileBroken,
     testing::Values(BrokenCase{"EmptyFile", ""},
