@@ -18,7 +18,8 @@ const int kSegmentsPerRing = 4;
 // Every key interval needs at least one ring: n / (4K - 4) must not be 0.
 bool HasRingsPerInterval(int segments, int keyCount)
 {
-    return segments >= kSegmentsPerRing * keyCount - kSegmentsPerRing;
+    const long long needed = static_cast<long long>(kSegmentsPerRing) * keyCount - kSegmentsPerRing;
+    return segments >= needed;
 }
 
 void ReadHeader(SkyTextFile& file, SkyscapeDescription& sky)
@@ -124,16 +125,19 @@ void WriteQuad(std::string& text, const SkyscapeDescription::Quad& quad)
 
 } // namespace
 
-size_t DomeVertexCount(int segments)
+// Counted in 64 bits, so that no segment count read from a file overflows.
+unsigned long long DomeVertexCount(int segments)
 {
     if (segments <= 0) return 0;
-    return static_cast<size_t>(segments / kSegmentsPerRing + 1) * static_cast<size_t>(segments + 1);
+    const unsigned long long points = static_cast<unsigned long long>(segments);
+    return (points / kSegmentsPerRing + 1) * (points + 1);
 }
 
-size_t DomeIndexCount(int segments)
+unsigned long long DomeIndexCount(int segments)
 {
     if (segments <= 0) return 0;
-    return 6 * static_cast<size_t>(segments) * static_cast<size_t>(segments / kSegmentsPerRing);
+    const unsigned long long points = static_cast<unsigned long long>(segments);
+    return 6 * points * (points / kSegmentsPerRing);
 }
 
 bool ReadSkyscapeFile(const std::string& path, SkyscapeDescription& sky)

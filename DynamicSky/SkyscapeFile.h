@@ -60,8 +60,8 @@ struct SkyscapeDescription {
 };
 
 // The dome of n segments: (n/4 + 1) rings of n + 1 points, 6 n (n/4) indices.
-size_t DomeVertexCount(int segments);
-size_t DomeIndexCount(int segments);
+unsigned long long DomeVertexCount(int segments);
+unsigned long long DomeIndexCount(int segments);
 
 // Reads the skyscape file at path into a fresh description. False when it
 // cannot be read (silently) or is malformed (reported with file and line):
