@@ -32,7 +32,7 @@ bool ReadCloudGroupFile(const std::string& path, CloudGroupDescription& group)
     return !file.Failed();
 }
 
-long WriteCloudGroupFile(const std::string& path, const CloudGroupDescription& group)
+HRESULT WriteCloudGroupFile(const std::string& path, const CloudGroupDescription& group)
 {
     using Out = SkyTextFile;
     std::string text;

@@ -28,4 +28,4 @@ struct CloudGroupDescription {
 // read (silently) or is malformed (reported): a missing line or a set count
 // beyond the lines left. A count of zero or less reads no sets.
 bool ReadCloudGroupFile(const std::string& path, CloudGroupDescription& group);
-long WriteCloudGroupFile(const std::string& path, const CloudGroupDescription& group);
+HRESULT WriteCloudGroupFile(const std::string& path, const CloudGroupDescription& group);

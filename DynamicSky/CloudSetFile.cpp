@@ -46,7 +46,7 @@ bool ReadCloudSetFile(const std::string& path, CloudSetDescription& set)
     return !file.Failed();
 }
 
-long WriteCloudSetFile(const std::string& path, const CloudSetDescription& set)
+HRESULT WriteCloudSetFile(const std::string& path, const CloudSetDescription& set)
 {
     using Out = SkyTextFile;
     std::string text;

@@ -32,4 +32,4 @@ struct CloudSetDescription {
 // beyond the lines left, or an anchor index that names no anchor point.
 // Counts of zero or less read no lines of their kind.
 bool ReadCloudSetFile(const std::string& path, CloudSetDescription& set);
-long WriteCloudSetFile(const std::string& path, const CloudSetDescription& set);
+HRESULT WriteCloudSetFile(const std::string& path, const CloudSetDescription& set);

@@ -40,7 +40,7 @@ bool ReadSkySequenceFile(const std::string& path, std::vector<SkySequenceEntry>&
     return !file.Failed();
 }
 
-long WriteSkySequenceFile(const std::string& path, const std::vector<SkySequenceEntry>& entries)
+HRESULT WriteSkySequenceFile(const std::string& path, const std::vector<SkySequenceEntry>& entries)
 {
     using Out = SkyTextFile;
     std::string text;

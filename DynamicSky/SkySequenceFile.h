@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -28,4 +30,4 @@ struct SkySequenceEntry {
 // it cannot be read (silently) or is malformed (reported): a missing line or
 // an entry count beyond the lines left.
 bool ReadSkySequenceFile(const std::string& path, std::vector<SkySequenceEntry>& entries);
-long WriteSkySequenceFile(const std::string& path, const std::vector<SkySequenceEntry>& entries);
+HRESULT WriteSkySequenceFile(const std::string& path, const std::vector<SkySequenceEntry>& entries);

@@ -187,7 +187,7 @@ std::string SkyTextFile::Triple(const D3DXVECTOR3& value)
     return Real(value.x) + " " + Real(value.y) + " " + Real(value.z);
 }
 
-long SkyTextFile::Save(const std::string& path, const std::string& text)
+HRESULT SkyTextFile::Save(const std::string& path, const std::string& text)
 {
     CPDataFileWriter writer(path, false);
     writer.Write(text.data(), text.size());

@@ -57,7 +57,7 @@ public:
     static std::string Name(const std::string& name);
     static std::string Triple(const D3DXVECTOR3& value);
     // S_OK, or E_FAIL when the file could not be written.
-    static long Save(const std::string& path, const std::string& text);
+    static HRESULT Save(const std::string& path, const std::string& text);
 
 private:
     struct Line {

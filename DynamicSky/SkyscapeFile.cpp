@@ -169,7 +169,7 @@ bool ReadSkyscapeFile(const std::string& path, SkyscapeDescription& sky)
     return !file.Failed();
 }
 
-long WriteSkyscapeFile(const std::string& path, const SkyscapeDescription& sky)
+HRESULT WriteSkyscapeFile(const std::string& path, const SkyscapeDescription& sky)
 {
     using Out = SkyTextFile;
     std::string text;

@@ -71,4 +71,4 @@ unsigned long long DomeIndexCount(int segments);
 bool ReadSkyscapeFile(const std::string& path, SkyscapeDescription& sky);
 // Writes the counts from the description's lists; every state is written
 // with keyCount keys and as many quad groups as there are quads.
-long WriteSkyscapeFile(const std::string& path, const SkyscapeDescription& sky);
+HRESULT WriteSkyscapeFile(const std::string& path, const SkyscapeDescription& sky);
