@@ -1,8 +1,8 @@
 #pragma once
 
-// The one store of everything the game keeps between levels: the shop's
-// item catalogues, the localised texts, money, car set-ups, mission records,
-// difficulty coefficients, scores and profile values. The host creates it
+// The one store of what the game keeps between levels (shop catalogues,
+// texts, money, car set-ups, missions, coefficients, scores, profile). So
+// far it is an empty shell that holds none of these; the host creates it
 // and publishes it in g_pGameData.
 class CPGameData {};
 
