@@ -262,10 +262,10 @@ void CPGameObject::CopyComponentFrom(const CPGameObject& source)
 {
     RefPtr<IPObject> component;
     if (CPRenderObject* mesh = source.GetRenderObject()) {
-        RefPtr<CPRenderObject> copy;
-        mesh->Clone(copy);
-        if (copy) copy->SetOwner(this);
-        component = copy.Get();
+        CPRenderObject* copy = new CPRenderObject(this);
+        copy->CopyFrom(mesh);
+        copy->SetOwner(this);
+        component = copy;
     } else if (CPAnimatedObject* animated = source.GetAnimatedObject()) {
         RefPtr<CPAnimatedObject> copy;
         animated->Clone(copy);
@@ -343,8 +343,7 @@ void CPGameObject::CopyPhysicDataFrom(const CPGameObject& source)
 {
     if (!source.m_physicData) return;
     CPPhysicData* physicData = new CPPhysicData(this);
-    physicData->GetBodyParams() = source.m_physicData->GetBodyParams();
-    physicData->GetShapes() = source.m_physicData->GetShapes();
+    physicData->CopyDescriptionFrom(*source.m_physicData);
     m_physicData = physicData;
 }
 
@@ -450,7 +449,6 @@ void CPGameObject::UpdateTransform()
 
     m_transformChanged = true;
     m_dirty = false;
-    if (CPRenderObject* mesh = GetRenderObject()) mesh->SetWorldMatrix(m_worldMatrix);
 }
 
 void CPGameObject::SetAnimationMatrix(const D3DXMATRIX& matrix)

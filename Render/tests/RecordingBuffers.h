@@ -4,55 +4,35 @@
 
 #include <d3d9.h>
 
-#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
-// The device a recording buffer reports its calls to: the call's text, and
-// for an unlock the bytes of the range that was locked. While the device
-// does not record, the buffer builds no report at all.
-class BufferCallRecorder {
-public:
-    virtual bool IsRecording() const = 0;
-    virtual void RecordBufferCall(const std::string& text,
-                                  const std::vector<unsigned char>& bytes) = 0;
-
-protected:
-    ~BufferCallRecorder() {}
-};
-
-// A vertex or index buffer that keeps its bytes in memory and reports every
-// lock and unlock, with offset, size and flags, to the device that made it.
-// A lock answers the configured result and hands out no memory when it
-// fails; a size of 0 locks the whole buffer. It lives until its last
-// reference is released.
-template <class Interface, class Description, D3DRESOURCETYPE kType>
+// Vertex and index buffers that record their locks and unlocks in a shared
+// journal, as "<name>.Lock(offset, size, flags)" and "<name>.Unlock". Each
+// holds memory of its own size, so what was written can be read back. A
+// buffer can be told to fail its next locks.
+template <class Interface, class Description>
 class RecordingBuffer : public Interface {
 public:
-    RecordingBuffer(const char* name, UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
-        : m_name(name), m_bytes(length), m_recorder(recorder), m_lockResult(lockResult)
+    RecordingBuffer(std::string name, UINT size, std::vector<std::string>& journal)
+        : bytes(size), failLocks(false), m_name(std::move(name)), m_journal(journal)
     {
     }
 
+    std::vector<unsigned char> bytes;
+    bool failLocks;
+
     HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override
     {
-        if (m_recorder->IsRecording()) {
-            m_recorder->RecordBufferCall(m_name + Call(".Lock", {offset, size, flags}), {});
-        }
-        *data = nullptr;
-        if (FAILED(m_lockResult)) return m_lockResult;
-        m_lockOffset = std::min<UINT>(offset, static_cast<UINT>(m_bytes.size()));
-        const UINT left = static_cast<UINT>(m_bytes.size()) - m_lockOffset;
-        m_lockSize = size == 0 ? left : std::min(size, left);
-        *data = m_bytes.data() + m_lockOffset;
+        m_journal.push_back(m_name + "." + Call("Lock", {offset, size, flags}));
+        if (failLocks) return D3DERR_INVALIDCALL;
+        *data = bytes.data() + offset;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE Unlock() override
     {
-        if (!m_recorder->IsRecording()) return D3D_OK;
-        const auto begin = m_bytes.begin() + m_lockOffset;
-        m_recorder->RecordBufferCall(m_name + ".Unlock",
-                                     std::vector<unsigned char>(begin, begin + m_lockSize));
+        m_journal.push_back(m_name + ".Unlock");
         return D3D_OK;
     }
 
@@ -61,13 +41,8 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --m_references;
-        if (left == 0) delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
     {
@@ -78,28 +53,26 @@ public:
     DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
     DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
     void STDMETHODCALLTYPE PreLoad() override {}
-    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
-    HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override
-    {
-        *description = Description();
-        description->Size = static_cast<UINT>(m_bytes.size());
-        return D3D_OK;
-    }
-
-protected:
-    virtual ~RecordingBuffer() {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT STDMETHODCALLTYPE GetDesc(Description*) override { return E_NOTIMPL; }
 
 private:
     std::string m_name;
-    std::vector<unsigned char> m_bytes;
-    BufferCallRecorder* m_recorder;
-    HRESULT m_lockResult;
-    UINT m_lockOffset = 0;
-    UINT m_lockSize = 0;
-    ULONG m_references = 1;
+    std::vector<std::string>& m_journal;
 };
 
-using RecordingVertexBuffer =
-    RecordingBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, D3DRTYPE_VERTEXBUFFER>;
-using RecordingIndexBuffer =
-    RecordingBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, D3DRTYPE_INDEXBUFFER>;
+typedef RecordingBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC> RecordingVertexBuffer;
+typedef RecordingBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC> RecordingIndexBuffer;
+
+// A ring's worth of recording pairs named "vb0", "ib0", "vb1", ... with
+// room for the given counts of 48-byte vertices and 16-bit indices.
+struct RecordingRing {
+    RecordingRing(int pairs, int vertexCapacity, int indexCapacity);
+
+    std::vector<IDirect3DVertexBuffer9*> VertexBuffers() const;
+    std::vector<IDirect3DIndexBuffer9*> IndexBuffers() const;
+
+    std::vector<std::string> journal;
+    std::vector<std::unique_ptr<RecordingVertexBuffer>> vertexBuffers;
+    std::vector<std::unique_ptr<RecordingIndexBuffer>> indexBuffers;
+};

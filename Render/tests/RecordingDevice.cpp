@@ -1,10 +1,12 @@
 #include "Render/tests/RecordingDevice.h"
 
-#include "Render/tests/RecordingBuffers.h"
-
+#include <algorithm>
 #include <cstring>
 
-DeviceCall::DeviceCall() : matrix(), light(), material(), z(0.0f), texture(nullptr) {}
+DeviceCall::DeviceCall()
+    : matrix(), light(), material(), z(0.0f), texture(nullptr), resource(nullptr)
+{
+}
 
 std::string Call(const char* name, std::initializer_list<unsigned long> arguments)
 {
@@ -18,7 +20,104 @@ std::string Call(const char* name, std::initializer_list<unsigned long> argument
     return text + ")";
 }
 
+// The device a recording buffer reports its calls to: the call's text, and
+// for an unlock the bytes of the range that was locked. While the device
+// does not record, the buffer builds no report at all.
+class BufferCallRecorder {
+public:
+    virtual bool IsRecording() const = 0;
+    virtual void RecordBufferCall(const std::string& text,
+                                  const std::vector<unsigned char>& bytes) = 0;
+
+protected:
+    ~BufferCallRecorder() {}
+};
+
 namespace {
+
+// A vertex or index buffer that the device makes: it keeps its bytes in
+// memory and reports every lock and unlock, with offset, size and flags, to
+// the device. A lock answers the configured result and hands out no memory
+// when it fails; a size of 0 locks the whole buffer. It lives until its
+// last reference is released.
+template <class Interface, class Description, D3DRESOURCETYPE kType>
+class DeviceBuffer : public Interface {
+public:
+    DeviceBuffer(const char* name, UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
+        : m_name(name), m_bytes(length), m_recorder(recorder), m_lockResult(lockResult)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override
+    {
+        if (m_recorder->IsRecording()) {
+            m_recorder->RecordBufferCall(m_name + Call(".Lock", {offset, size, flags}), {});
+        }
+        *data = nullptr;
+        if (FAILED(m_lockResult)) return m_lockResult;
+        m_lockOffset = std::min<UINT>(offset, static_cast<UINT>(m_bytes.size()));
+        const UINT left = static_cast<UINT>(m_bytes.size()) - m_lockOffset;
+        m_lockSize = size == 0 ? left : std::min(size, left);
+        *data = m_bytes.data() + m_lockOffset;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock() override
+    {
+        if (!m_recorder->IsRecording()) return D3D_OK;
+        const auto begin = m_bytes.begin() + m_lockOffset;
+        m_recorder->RecordBufferCall(m_name + ".Unlock",
+                                     std::vector<unsigned char>(begin, begin + m_lockSize));
+        return D3D_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --m_references;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
+    HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override
+    {
+        *description = Description();
+        description->Size = static_cast<UINT>(m_bytes.size());
+        return D3D_OK;
+    }
+
+protected:
+    virtual ~DeviceBuffer() {}
+
+private:
+    std::string m_name;
+    std::vector<unsigned char> m_bytes;
+    BufferCallRecorder* m_recorder;
+    HRESULT m_lockResult;
+    UINT m_lockOffset = 0;
+    UINT m_lockSize = 0;
+    ULONG m_references = 1;
+};
+
+using DeviceVertexBuffer =
+    DeviceBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, D3DRTYPE_VERTEXBUFFER>;
+using DeviceIndexBuffer =
+    DeviceBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, D3DRTYPE_INDEXBUFFER>;
+
 
 // How many vertices a draw of that many primitives reads.
 UINT VerticesDrawn(D3DPRIMITIVETYPE type, UINT primitives)
@@ -177,14 +276,34 @@ public:
         call.vertices.assign(bytes, bytes + VerticesDrawn(type, primitives) * stride);
         return D3D_OK;
     }
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
+                                                   UINT minimumIndex, UINT vertexCount,
+                                                   UINT startIndex, UINT primitives) override
+    {
+        Record("DrawIndexedPrimitive",
+               {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
+                minimumIndex, vertexCount, startIndex, primitives});
+        return D3D_OK;
+    }
+    // The buffer itself is kept beside the call.
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
+                                              UINT offset, UINT stride) override
+    {
+        Record("SetStreamSource", {stream, offset, stride}).resource = buffer;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override
+    {
+        Record("SetIndices").resource = buffer;
+        return D3D_OK;
+    }
     HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD format,
                                                  D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
                                                  HANDLE*) override
     {
-        Record("CreateVertexBuffer",
-                    {length, usage, format, static_cast<unsigned long>(pool)});
+        Record("CreateVertexBuffer", {length, usage, format, static_cast<unsigned long>(pool)});
         *buffer = SUCCEEDED(createResult)
-                      ? new RecordingVertexBuffer("VertexBuffer", length, this, lockResult)
+                      ? new DeviceVertexBuffer("VertexBuffer", length, this, lockResult)
                       : nullptr;
         return createResult;
     }
@@ -193,34 +312,12 @@ public:
                                                 HANDLE*) override
     {
         Record("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
-                                          static_cast<unsigned long>(pool)});
+                                     static_cast<unsigned long>(pool)});
         *buffer = SUCCEEDED(createResult)
-                      ? new RecordingIndexBuffer("IndexBuffer", length, this, lockResult)
+                      ? new DeviceIndexBuffer("IndexBuffer", length, this, lockResult)
                       : nullptr;
         return createResult;
     }
-    // Buffers are recorded as 1 when given and 0 when null.
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
-                                              UINT offset, UINT stride) override
-    {
-        Record("SetStreamSource", {stream, buffer != nullptr, offset, stride});
-        return D3D_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override
-    {
-        Record("SetIndices", {buffer != nullptr});
-        return D3D_OK;
-    }
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
-                                                   UINT minimumIndex, UINT vertexCount,
-                                                   UINT startIndex, UINT primitiveCount) override
-    {
-        Record("DrawIndexedPrimitive",
-                    {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
-                     minimumIndex, vertexCount, startIndex, primitiveCount});
-        return D3D_OK;
-    }
-
     UNRECORDED(HRESULT, TestCooperativeLevel, ())
     UNRECORDED(UINT, GetAvailableTextureMem, ())
     UNRECORDED(HRESULT, EvictManagedResources, ())

@@ -9,6 +9,7 @@
 #include "core/RayQuery.h"
 #include "core/ShadowMatrix.h"
 #include "physics/PPhysicData.h"
+#include "physics/PSimulator.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PMaterial.h"
 #include "Render/PParticleManager.h"
@@ -61,21 +62,6 @@ public:
         copy = clones.back().get();
     }
     std::vector<std::unique_ptr<ParticleSystem>> clones;
-};
-
-class RenderObject : public CPRenderObject {
-public:
-    explicit RenderObject(CPGameObject* owner) : CPRenderObject(owner) {}
-    int GetVertexCount() override { return 0; }
-    int GetIndexCount() override { return 0; }
-    void WriteGeometry(Vertex48*, uint16_t*, uint16_t, bool) override {}
-    void Clone(RefPtr<CPRenderObject>& copy) override
-    {
-        clones.push_back(std::make_unique<RenderObject>(nullptr));
-        clones.back()->CopyFrom(this);
-        copy = clones.back().get();
-    }
-    std::vector<std::unique_ptr<RenderObject>> clones;
 };
 
 class AnimatedObject : public CPAnimatedObject {
