@@ -2,6 +2,7 @@
 
 #include "Sound/NSound.h"
 #include "core/PDXErrorLog.h"
+#include "core/PTaskManager.h"
 #include "core/Settings.h"
 
 namespace {
@@ -79,8 +80,23 @@ HRESULT CPMusic::Play(const char* name, int loop)
     }
     m_playing = 1;
     SetVolume(m_volume);
-    Start();
+    StartAsTask();
     return result;
+}
+
+// The task manager lists only a task it starts itself, so a player that
+// runs unlisted (played before any task manager existed, or dropped from
+// the list by the host) is marked idle first and then listed.
+void CPMusic::StartAsTask()
+{
+    if (!g_pTaskManager || g_pTaskManager->IsListed(this)) {
+        Start();
+        return;
+    }
+    if (IsRunning()) {
+        IPProcess::Stop();
+    }
+    g_pTaskManager->AddTask(this);
 }
 
 // Creates the graph, takes the four interfaces the player drives, and

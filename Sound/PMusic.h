@@ -24,7 +24,9 @@ public:
     const char* GetTypeName() override;
 
     // Drops the previous graph, renders the file into a new one and runs
-    // it at the stored volume. Answers the render result, or the failure.
+    // it at the stored volume. The player lists itself in the task manager
+    // when it is not listed yet, since only the task's step sees the end
+    // of the stream. Answers the render result, or the failure.
     HRESULT Play(const char* name, int loop);
     // Stops and releases the graph and its interfaces.
     void ReleaseGraph();
@@ -47,6 +49,7 @@ public:
 private:
     HRESULT BuildGraph(const wchar_t* path);
     void OnEndOfStream();
+    void StartAsTask();
 
     FilterGraphFactory m_factory;
     IGraphBuilder* m_graph;

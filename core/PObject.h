@@ -9,6 +9,10 @@ class IPObject {
 public:
     IPObject();
     virtual ~IPObject();
+    // A copy would inherit the count of the original and be missing from
+    // the object list, so objects are never copied.
+    IPObject(const IPObject&) = delete;
+    IPObject& operator=(const IPObject&) = delete;
 
     virtual void AddRef();
     virtual void Release();

@@ -12,6 +12,14 @@ bool CPTaskManager::AddTask(const RefPtr<IPProcess>& task)
     return true;
 }
 
+bool CPTaskManager::IsListed(const IPProcess* task) const
+{
+    for (const RefPtr<IPProcess>& listed : m_tasks) {
+        if (listed.Get() == task) return true;
+    }
+    return false;
+}
+
 CPTaskManager::TaskList::iterator CPTaskManager::FindInsertPosition(int priority)
 {
     TaskList::iterator position = m_tasks.begin();

@@ -22,6 +22,9 @@ public:
     // added, so a running task is never listed twice.
     bool AddTask(const RefPtr<IPProcess>& task);
 
+    // Whether the task has an entry in the list, running or not.
+    bool IsListed(const IPProcess* task) const;
+
     // Marks every listed task stopped; calls no Stop, leaves the running
     // flags alone and removes nothing.
     void KillAllTasks();

@@ -50,6 +50,11 @@ ResourceTest::~ResourceTest()
     for (const std::string& path : m_writtenFiles) std::remove(path.c_str());
 }
 
+void ResourceTest::SetUp()
+{
+    ASSERT_NE(GetTestDevice(), nullptr) << "no Direct3D 9 device on this machine";
+}
+
 void ResourceTest::WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -21,6 +21,9 @@ protected:
     ResourceTest();
     ~ResourceTest() override;
 
+    // A machine without a Direct3D device fails here, before any test uses it.
+    void SetUp() override;
+
     // Lets go of the reference, then destroys the object as its owner would.
     template <class T>
     static void Destroy(RefPtr<T>& reference)

@@ -1,6 +1,8 @@
 #include "Sound/PMusic.h"
+#include "Sound/tests/CountingFilterGraph.h"
 #include "Sound/tests/RecordingFilterGraph.h"
 #include "Sound/tests/WaveFixtures.h"
+#include "core/PTaskManager.h"
 
 #include <windows.h>
 
@@ -172,6 +174,44 @@ INSTANTIATE_TEST_SUITE_P(
                                true}),
     [](const testing::TestParamInfo<StreamCase>& info) { return std::string(info.param.name); });
 
+size_t TimesListed(CPTaskManager& manager, const IPProcess* task)
+{
+    size_t count = 0;
+    for (const RefPtr<IPProcess>& listed : manager.GetTasks()) {
+        if (listed.Get() == task) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The end of the stream is seen only by the task's step, so playing puts
+// the player into the task manager's list, once, even when the host had
+// dropped it from the list while it ran.
+TEST_F(MusicTest, PlayingListsThePlayerInTheTaskManagerOnce)
+{
+    CPTaskManager manager;
+    CPTaskManager* previous = g_pTaskManager;
+    g_pTaskManager = &manager;
+
+    ASSERT_EQ(m_music.Play("first.wav", 1), S_OK);
+    ASSERT_EQ(m_music.Play("second.wav", 1), S_OK);
+    EXPECT_EQ(TimesListed(manager, &m_music), 1u);
+    EXPECT_TRUE(m_music.IsRunning());
+
+    manager.GetTasks().clear();
+    ASSERT_EQ(m_music.Play("third.wav", 1), S_OK);
+    EXPECT_EQ(TimesListed(manager, &m_music), 1u);
+    EXPECT_TRUE(m_music.IsRunning());
+    EXPECT_EQ(g_graphs.back()->CountCalls("Run"), 1);
+
+    m_music.Stop();
+    ASSERT_EQ(m_music.Play("fourth.wav", 1), S_OK);
+    EXPECT_EQ(TimesListed(manager, &m_music), 1u);
+    EXPECT_TRUE(m_music.IsRunning());
+    g_pTaskManager = previous;
+}
+
 TEST_F(MusicTest, StopAndStartDriveTheGraphAndTheTask)
 {
     RecordingFilterGraph& graph = NextGraph();
@@ -246,17 +286,28 @@ TEST(MusicOnDirectShow, RealGraphGetsAsFarAsRendering)
     CoUninitialize();
 }
 
+// DirectShow's own graph, wrapped to count the ends of the stream.
+int g_streamEnds = 0;
+
+HRESULT CountingFactory(IGraphBuilder** graph)
+{
+    IGraphBuilder* real = nullptr;
+    HRESULT result = CreateFilterGraph(&real);
+    *graph = SUCCEEDED(result) ? new sounddouble::CountingFilterGraph(real, &g_streamEnds) : nullptr;
+    return result;
+}
+
 // A short tune on DirectShow's own graph: it renders, runs, and the player
-// stops itself at the end of the stream, or plays on from the start when
-// looping.
+// stops itself at the end of the stream, or plays it again from the start
+// when looping, so the end comes round more than once.
 class MusicPlayback : public testing::TestWithParam<int> {
 protected:
     static const int kSampleRate = 22050;
     static const int kSamples = kSampleRate / 5;
     // The tune lasts 0.2 s: a busy machine gets ample time to reach its end,
-    // and a looping player passes its end several times while watched.
-    static const DWORD kEndWaitMilliseconds = 10000;
-    static const DWORD kLoopWatchMilliseconds = 1500;
+    // or its end twice.
+    static const DWORD kWaitMilliseconds = 10000;
+    static constexpr int kLoopedEnds = 2;
 
     void SetUp() override
     {
@@ -265,30 +316,39 @@ protected:
         CreateDirectoryA("Data\\Music", nullptr);
         wavefixture::WriteFile("Data\\Music\\tune.wav",
                                wavefixture::Wave(1, kSampleRate, 16, std::string(kSamples * 2, '\x10')));
+        g_streamEnds = 0;
     }
     void TearDown() override { CoUninitialize(); }
 
-    // Runs the player's per-frame step until it stops or time runs out.
-    static bool RunsToItsEnd(CPMusic& music, DWORD waitMilliseconds)
+    // Runs the player's per-frame step until it stops, or until the end of
+    // the stream came round as often as asked, or time runs out.
+    static void RunUntil(CPMusic& music, int ends)
     {
         DWORD start = GetTickCount();
-        while (music.IsRunning() && GetTickCount() - start < waitMilliseconds) {
+        while (music.IsRunning() && g_streamEnds < ends && GetTickCount() - start < kWaitMilliseconds) {
             music.Execute();
             Sleep(10);
         }
-        return !music.IsRunning();
     }
 };
 
 TEST_P(MusicPlayback, PlaysAWaveFileToItsEndOrLoops)
 {
     int loop = GetParam();
-    CPMusic music;
+    CPMusic music(CountingFactory);
     ASSERT_EQ(music.Play("tune.wav", loop), S_OK);
     EXPECT_TRUE(music.IsRendered());
     EXPECT_TRUE(music.IsRunning());
-    EXPECT_EQ(RunsToItsEnd(music, loop ? kLoopWatchMilliseconds : kEndWaitMilliseconds), loop == 0);
-    EXPECT_EQ(music.IsStopped(), loop == 0);
+
+    RunUntil(music, loop ? kLoopedEnds : 1);
+    if (loop) {
+        EXPECT_GE(g_streamEnds, kLoopedEnds);
+        EXPECT_TRUE(music.IsRunning());
+    } else {
+        music.Execute();
+        EXPECT_EQ(g_streamEnds, 1);
+        EXPECT_TRUE(music.IsStopped());
+    }
     music.ReleaseGraph();
 }
 

@@ -34,4 +34,26 @@ TEST(DataScrambling, KeyRepeatsEveryKeyLengthFromTheFirstByte)
     EXPECT_EQ(head, std::vector<unsigned char>(zeros.begin(), zeros.begin() + 3));
 }
 
+// Known answers worked out by hand from the key: plain 0xFF at even
+// positions and 0x80 at odd ones. 0xFF tells adding the key from
+// exclusive-or; positions 1932 to 1934 show the key's last byte and its
+// wrap back to the first.
+TEST(DataScrambling, AddsTheKeyByteOfEachPosition)
+{
+    struct KnownByte {
+        size_t position;
+        unsigned char scrambled;
+    };
+    const KnownByte known[] = {{0, 0x67},    {1, 0x56},    {2, 0x19},    {1931, 0x27},
+                               {1932, 0x74}, {1933, 0xE8}, {1934, 0xD5}};
+    std::vector<unsigned char> bytes(kScrambleKeyLength + 2);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = i % 2 == 0 ? 0xFF : 0x80;
+
+    ScrambleBytes(bytes.data(), bytes.size());
+    for (const KnownByte& byte : known) EXPECT_EQ(bytes[byte.position], byte.scrambled) << byte.position;
+
+    UnscrambleBytes(bytes.data(), bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], i % 2 == 0 ? 0xFF : 0x80) << i;
+}
+
 } // namespace

@@ -54,12 +54,13 @@ public:
 
 TEST(FrameHost, RunsRunningTasksInPriorityOrderEachFrame)
 {
-    CPTaskManager manager;
     std::vector<std::string> log;
     LoggingTask late("late", 500, log), early("early", 100, log), middle("middle", 400, log);
     Race race;
     CPObjUpdater<Race> raceUpdate(&race, &Race::Update);
     raceUpdate.SetPriority(450);
+    // Declared after the tasks, so it lets go of them before they are gone.
+    CPTaskManager manager;
     for (IPProcess* task : std::initializer_list<IPProcess*>{&late, &early, &middle, &raceUpdate}) {
         manager.AddTask(task);
     }

@@ -182,6 +182,15 @@ TEST_F(PackArchiveTest, ReadsEntriesAtTheirOffsetsUnscrambled)
     EXPECT_EQ(Load("c.txt", E_FAIL), "");
 }
 
+// The entry's bytes are written as the key scrambles them from the entry's
+// own first byte (worked out by hand), after six bytes of something else.
+TEST_F(PackArchiveTest, UnscramblesAnEntryFromItsOwnFirstByte)
+{
+    WriteFileBytes("known.pak", std::string("HEADER") + "\x67\x56\x19");
+    RegisterPackArchive("known.pak", {{"known.txt", {6, 3}}});
+    EXPECT_EQ(Load("known.txt"), "\xFF\x80\xFF");
+}
+
 TEST_F(PackArchiveTest, NamesMatchWithoutRegardToCase)
 {
     WriteArchive("first.pak", {{"Data\\Levels\\Town.lvl", "town"}});

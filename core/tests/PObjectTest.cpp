@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 
 namespace {
 
@@ -12,6 +13,10 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPCounted"; }
 };
+
+// A copy would carry the original's count and be missing from the list.
+static_assert(!std::is_copy_constructible<Counted>::value && !std::is_copy_assignable<Counted>::value,
+              "objects cannot be copied");
 
 TEST(IPObject, ReleaseResetsTheCountAndNeverDestroys)
 {

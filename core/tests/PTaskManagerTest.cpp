@@ -16,6 +16,8 @@ public:
     int GetTaskValue() override { return 0; }
 };
 
+// Every test declares its manager after its tasks: the manager lets go of
+// the tasks it lists when it is destroyed, so they must still be there.
 std::vector<IPProcess*> Listed(CPTaskManager& manager)
 {
     std::vector<IPProcess*> tasks;
@@ -46,8 +48,8 @@ TEST(IPProcess, StartsOnceStopsAndStartsAgain)
 
 TEST(CPTaskManager, OrdersByPriorityValueAndKeepsEqualValuesInOrderOfAddition)
 {
-    CPTaskManager manager;
     Task first500(500), task100(100), second500(500), task400(400), negative(-1);
+    CPTaskManager manager;
     for (Task* task : {&first500, &task100, &second500, &task400, &negative}) {
         EXPECT_TRUE(manager.AddTask(task));
         EXPECT_TRUE(task->IsRunning());
@@ -58,8 +60,8 @@ TEST(CPTaskManager, OrdersByPriorityValueAndKeepsEqualValuesInOrderOfAddition)
 
 TEST(CPTaskManager, RefusesNullAndRunningTasks)
 {
-    CPTaskManager manager;
     Task task(100);
+    CPTaskManager manager;
     EXPECT_FALSE(manager.AddTask(RefPtr<IPProcess>()));
     ASSERT_TRUE(manager.AddTask(&task));
     EXPECT_FALSE(manager.AddTask(&task));
@@ -71,8 +73,8 @@ TEST(CPTaskManager, RefusesNullAndRunningTasks)
 
 TEST(CPTaskManager, ListsAStoppedTaskAgainWhenItIsAddedAgain)
 {
-    CPTaskManager manager;
     Task task(100);
+    CPTaskManager manager;
     ASSERT_TRUE(manager.AddTask(&task));
     task.Stop();
     ASSERT_TRUE(manager.AddTask(&task));
@@ -83,8 +85,8 @@ TEST(CPTaskManager, ListsAStoppedTaskAgainWhenItIsAddedAgain)
 
 TEST(CPTaskManager, KillAllTasksMarksEveryTaskStoppedAndRemovesNone)
 {
-    CPTaskManager manager;
     Task running(100), stopped(200);
+    CPTaskManager manager;
     manager.AddTask(&running);
     manager.AddTask(&stopped);
     stopped.Stop();
