@@ -86,6 +86,7 @@ EngineHost::EngineHost(const HostOptions& options)
       m_device(nullptr),
       m_presentParameters(),
       m_directSound(nullptr),
+      m_taskOrderChangeCount(0),
       m_clockFrequency(),
       m_lastFrameStart(),
       m_finalDeviceReferences(0),
@@ -286,13 +287,24 @@ void EngineHost::RunFrame(float deltaTime, bool saveScreenshot)
     FrameDeltaTime = deltaTime;
     FullTime += deltaTime;
     ++FrameNumber;
-    for (RefPtr<IPProcess>& task : g_pTaskManager->GetTasks()) {
-        if (task->IsRunning()) task->Execute();
-    }
+    RunTasks();
     if (!DeviceReady()) return;
     FrameDrawer(*GetRender()).Draw();
     if (saveScreenshot) SaveScreenshot(m_options.screenshot);
     m_device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+void EngineHost::RunTasks()
+{
+    const CPTaskManager& manager = *g_pTaskManager;
+    if (m_taskOrder.empty() || manager.GetChangeCount() != m_taskOrderChangeCount) {
+        m_taskOrder.clear();
+        for (const RefPtr<IPProcess>& task : manager.GetTasks()) m_taskOrder.push_back(task.Get());
+        m_taskOrderChangeCount = manager.GetChangeCount();
+    }
+    for (IPProcess* task : m_taskOrder) {
+        if (task->IsRunning()) task->Execute();
+    }
 }
 
 // A device that is lost draws nothing until it can be reset; one whose
@@ -342,6 +354,7 @@ void EngineHost::Shutdown()
     if (!m_started) return;
     m_started = false;
     if (g_pTaskManager) g_pTaskManager->KillAllTasks();
+    m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
     DeleteGlobal(g_pShotSpawner);

@@ -15,6 +15,7 @@
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
+class IPProcess;
 
 // Runs the engine as the game: makes the window, the devices and the
 // engine's single objects and publishes them, runs the frame loop over the
@@ -45,6 +46,12 @@ public:
     // the device can draw, the frame drawn and presented. The last frame's
     // picture is saved first when a screenshot is asked for.
     void RunFrame(float deltaTime, bool saveScreenshot = false);
+
+    // Calls Execute on every running task in list order. The order is
+    // copied once per change of the list, since stepping an array is much
+    // cheaper than stepping the list's nodes; a task added during the walk
+    // runs from the next frame on.
+    void RunTasks();
 
     // Tells every device listener of the loss in order, resets the device
     // and, when that worked, tells them of the reset in order and restores
@@ -83,6 +90,8 @@ private:
     IDirectSound8* m_directSound;
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
+    std::vector<IPProcess*> m_taskOrder;
+    unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;
     LARGE_INTEGER m_lastFrameStart;
     ULONG m_finalDeviceReferences;

@@ -120,19 +120,24 @@ private:
 TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
 {
     std::vector<std::string> log;
-    LoggingTask late("late", 600, log), early("early", 100, log);
+    LoggingTask late("late", 600, log), early("early", 100, log), middle("middle", 300, log);
     g_pTaskManager->AddTask(&late);
     g_pTaskManager->AddTask(&early);
     host.RunFrame(0.25f);
+    g_pTaskManager->AddTask(&middle);
     host.RunFrame(0.5f);
     const std::vector<std::string> expected = {
-        "early frame 1 dt 0.250000 at 0.250000", "late frame 1 dt 0.250000 at 0.250000",
-        "early frame 2 dt 0.500000 at 0.750000", "late frame 2 dt 0.500000 at 0.750000",
+        "early frame 1 dt 0.250000 at 0.250000",  "late frame 1 dt 0.250000 at 0.250000",
+        "early frame 2 dt 0.500000 at 0.750000",  "middle frame 2 dt 0.500000 at 0.750000",
+        "late frame 2 dt 0.500000 at 0.750000",
     };
     EXPECT_EQ(log, expected);
     g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) {
-        return task.Get() == &late || task.Get() == &early;
+        return task.Get() == &late || task.Get() == &early || task.Get() == &middle;
     });
+    log.clear();
+    host.RunFrame(0.5f);
+    EXPECT_TRUE(log.empty()) << "tasks taken off the list no longer run";
 }
 
 TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
