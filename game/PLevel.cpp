@@ -24,15 +24,15 @@ const float kDefaultFieldOfView = 50.0f;
 const int kFixedViewMode = 2;
 const int kSecondPresetMode = 1;
 
-// The angle of the object's backward axis (its local -y) from the x axis,
-// negative on the negative y side.
+// The angle of the object's forward axis (cars face their local -y) from
+// the x axis, negative on the negative y side.
 float HeadingOf(CPGameObject& object)
 {
     D3DXMATRIX rotation;
     D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
-    const D3DXVECTOR3 back(0.0f, -1.0f, 0.0f);
+    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
     D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &back, &rotation);
+    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
     const float angle = ClampedAcos(axis.x);
     return axis.y < 0.0f ? -angle : angle;
 }
@@ -101,7 +101,7 @@ void CPLevel::SetCameraMode(int mode)
     if (mode < 0 || mode >= kCameraModes) return;
     const bool fixedView = mode == kFixedViewMode;
     const bool second = mode == kSecondPresetMode;
-    const CameraPreset& placing = cameraPresets[second ? 1 : 0];
+    const CameraPreset& placing = cameraPresets[second ? kSecondPresetMode : 0];
     cameraDistance = placing.distance;
     cameraHeight = placing.height;
     angleDivisor = placing.angleDivisor;

@@ -111,7 +111,7 @@ protected:
     {
         g_pRender = &render;
         render.SetScreenGrid(0, 0);
-        // Turned 60 degrees about z: its backward axis points at -30 degrees.
+        // Turned 60 degrees about z: its forward axis (local -y) points at -30 degrees.
         player.SetRotation(0.0f, 0.0f, 0.5f, 0.8660254f);
         level.cameraPresets[0] = Preset(10.0f, 3.0f, 0.0f, 4.0f, 5.0f);
         level.cameraPresets[1] = Preset(20.0f, 6.0f, -1.0f, 8.0f, 9.0f);
