@@ -82,6 +82,8 @@ public:
     virtual void OnAnimationEnd();
 
     const std::string& GetName() const { return m_name; }
+    // Renaming leaves the parent's name map as it was.
+    void SetName(const std::string& name) { m_name = name; }
 
     void AddChild(RefPtr<CPGameObject> child);
     // A descendant of that name: the direct children first, then each
