@@ -15,8 +15,13 @@ class CPGameObject;
 
 // The drawable of an animated part: it holds the part's morph animations by
 // name and plays one at a time at a chosen speed for a chosen number of
-// passes, telling a receiver when the animation stops and when it reaches a
-// chosen frame.
+// passes, measured against the global total time. It tells a receiver, and
+// its owner's enemy logic, when the animation stops and when it reaches a
+// chosen frame, and writes the current frame placed by its owner's world
+// matrix.
+//
+// Only an animation of at least two frames and a positive duration plays;
+// without one the object has no geometry and sends nothing.
 class CPAnimatedObject : public IPDrawable {
 public:
     CPAnimatedObject();
@@ -25,6 +30,17 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPAnimatedObject"; }
     void GetMaterial(RefPtr<CPMaterial>& material) override { material = m_material; }
+
+    // The counts of the frame that WriteGeometry would write now, also when
+    // that call is the one that stops the animation; nothing changes.
+    int GetVertexCount() override;
+    int GetIndexCount() override;
+    // Advances the animation to the global total time, sends its events and
+    // writes the shown frame: positions and normals through the owner's
+    // world matrix, the vertex effects in order, and the indices plus the
+    // base vertex, each triangle's winding kept under a mirroring matrix.
+    void WriteGeometry(Vertex48* destVertices, uint16_t* destIndices, uint16_t baseVertex,
+                       bool flag) override;
 
     void SetMaterial(RefPtr<CPMaterial> material) { m_material = material; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
@@ -37,7 +53,7 @@ public:
     // Hands back a new animated object of this object's own class that has
     // copied this one (CopyFrom); a game object's copy then makes itself its
     // owner.
-    virtual void Clone(RefPtr<CPAnimatedObject>& copy) = 0;
+    virtual void Clone(RefPtr<CPAnimatedObject>& copy);
 
     // Stores the animation under the name, replacing one of that name.
     void AddAnimation(const std::string& name, RefPtr<CPAnimation> animation);
@@ -59,10 +75,30 @@ public:
     int GetReportedFrame() const { return m_reportedFrame; }
     CommandReceiver* GetNotify() const { return m_notify.Get(); }
     bool IsStopped() const { return m_stopped; }
+    // The frame last written, or null before the first write of a start.
+    const MorphFrame* GetShownFrame() const;
     bool AreVertexEffectsOn() const { return m_vertexEffectsOn; }
     const std::vector<std::unique_ptr<IPVertexEffect>>& GetVertexEffects() const { return m_vertexEffects; }
 
 private:
+    bool HasPlayableAnimation() const;
+    // The frame the total time selects: the time since the start, scaled by
+    // the speed and wrapped into one pass.
+    int SelectFrame() const;
+    // Whether showing the frame next ends a pass, and whether that pass is
+    // the last one.
+    bool EndsPass(int frame) const;
+    bool EndsLastPass(int frame) const;
+    // The frame at which a stopped animation rests.
+    int GetRestingFrame() const;
+    const MorphFrame* GetFrameToWrite() const;
+
+    void Advance();
+    void StopAtPassLimit();
+    void ReportFrame(int frame);
+    void Notify(const char* command);
+    void WriteVertices(Vertex48* dest, const MorphFrame& frame) const;
+
     CPGameObject* m_owner;
     RefPtr<CPMaterial> m_material;
     std::unordered_map<std::string, RefPtr<CPAnimation>> m_animations;
@@ -74,7 +110,9 @@ private:
     int m_reportFrame;
     float m_speed;
     RefPtr<CommandReceiver> m_notify;
-    const MorphFrame* m_shownFrame;
+    // Kept as a position in the current animation's frames rather than a
+    // pointer, so that reading the animation anew cannot leave it dangling.
+    int m_shownFrame;
     bool m_stopped;
     std::string m_currentName;
     bool m_vertexEffectsOn;

@@ -3,6 +3,8 @@
 #include "core/FrameClock.h"
 #include "core/PGameObject.h"
 
+#include <algorithm>
+
 namespace {
 
 // The last two keys only close the final passage: a track of N keys runs out
@@ -32,7 +34,28 @@ void CPPartAnimation::Execute()
     if (!IsPlayable()) return;
     m_elapsed += FrameDeltaTime;
     StepThroughKeys();
-    if (m_target) m_target->UpdateTransform();
+    if (!m_target) return;
+    m_target->SetAnimationMatrix(GetCurrentMatrix());
+    m_target->UpdateTransform();
+}
+
+// The keys around the current passage blended element by element. A track
+// that ran out rests on the first of its closing keys.
+D3DXMATRIX CPPartAnimation::GetCurrentMatrix() const
+{
+    const float blend = HasRunOut() ? 0.0f : GetPassageFraction();
+    const D3DXMATRIX& from = m_keyMatrices[m_keyIndex];
+    const D3DXMATRIX& to = m_keyMatrices[m_keyIndex + 1];
+    return from + (to - from) * blend;
+}
+
+// How far the elapsed time has come through the current passage, within
+// [0, 1]; a passage that takes no time counts as just begun.
+float CPPartAnimation::GetPassageFraction() const
+{
+    const float passageTime = m_keyTimes[m_keyIndex];
+    if (passageTime <= 0.0f) return 0.0f;
+    return std::min(std::max(m_elapsed / passageTime, 0.0f), 1.0f);
 }
 
 // Tracks that would step past their keys are not played: too few keys, a
@@ -43,17 +66,24 @@ bool CPPartAnimation::IsPlayable() const
 {
     size_t keyCount = m_keyTimes.size();
     if (keyCount < kMinimumKeys || m_keyMatrices.size() != keyCount) return false;
-    size_t endIndex = keyCount - kClosingKeys;
-    if (static_cast<size_t>(m_keyIndex) >= endIndex) return false;
+    if (HasRunOut()) return false;
     if (!m_looping) return true;
+    const size_t endIndex = keyCount - kClosingKeys;
     float passTime = 0.0f;
     for (size_t i = 0; i < endIndex; ++i) passTime += m_keyTimes[i];
     return passTime > 0.0f;
 }
 
+// A track stands on its closing keys once it has run out.
+bool CPPartAnimation::HasRunOut() const
+{
+    return static_cast<size_t>(m_keyIndex) + kClosingKeys >= m_keyTimes.size();
+}
+
 void CPPartAnimation::StepThroughKeys()
 {
     const int endIndex = static_cast<int>(m_keyTimes.size() - kClosingKeys);
+    float elapsedAtPassStart = m_elapsed;
     while (m_elapsed > m_keyTimes[m_keyIndex]) {
         m_elapsed -= m_keyTimes[m_keyIndex];
         ++m_keyIndex;
@@ -65,6 +95,10 @@ void CPPartAnimation::StepThroughKeys()
         }
         m_keyIndex = 0;
         ReportEnd();
+        // Passages too short to take anything off the elapsed time would go
+        // round for ever: such a track reports one end a frame.
+        if (m_elapsed >= elapsedAtPassStart) return;
+        elapsedAtPassStart = m_elapsed;
     }
 }
 

@@ -9,9 +9,11 @@
 class CPGameObject;
 
 // A keyframed track of matrices that belongs to one part of a scene object.
-// It runs as a task that counts the frame time through its keys; when its
-// track runs out it tells its game object and then starts over (looping) or
-// stops. A track of N keys plays the passages 0 to N - 3.
+// It runs as a task that counts the frame time through its keys and drives
+// its game object with the key matrices blended by the time spent in the
+// current passage; when its track runs out it tells its game object and
+// then starts over (looping) or stops. A track of N keys plays the passages
+// 0 to N - 3.
 class CPPartAnimation : public IPProcess {
 public:
     CPPartAnimation();
@@ -42,10 +44,13 @@ public:
 
 private:
     bool IsPlayable() const;
+    bool HasRunOut() const;
     // Moves past every passage that the elapsed time has used up, reporting
     // each end of the track; a track that does not loop stops at its end.
     void StepThroughKeys();
     void ReportEnd();
+    D3DXMATRIX GetCurrentMatrix() const;
+    float GetPassageFraction() const;
 
     std::vector<D3DXMATRIX> m_keyMatrices;
     std::vector<float> m_keyTimes;

@@ -1,6 +1,13 @@
 #include "core/CommandReceiver.h"
 
+#include "core/PCommandManager.h"
+
 CommandReceiver::CommandReceiver() : m_hasCurrent(false) {}
+
+CommandReceiver::~CommandReceiver()
+{
+    if (CPCommandManager* bus = GetCommandManager()) bus->RemoveReceiver(this);
+}
 
 bool CommandReceiver::ReceiveCommand(const CommandRecord& record)
 {

@@ -15,6 +15,9 @@
 class CommandReceiver : public IPProcess {
 public:
     CommandReceiver();
+    // Leaves the published command bus, so no later command reaches a
+    // destroyed receiver.
+    ~CommandReceiver() override;
 
     // Queues a copy of the record when the receiver is running; answers
     // whether it was queued.

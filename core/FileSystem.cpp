@@ -2,7 +2,14 @@
 
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
+
 namespace {
+
+// The start of the names of files being written; the system adds a unique
+// number and ".tmp".
+const char* const kUniqueFilePrefix = "hm";
 
 FileSystem g_runtimeFileSystem;
 FileSystem* g_fileSystem = &g_runtimeFileSystem;
@@ -51,6 +58,28 @@ bool FileSystem::Replace(const char* from, const char* to)
 bool FileSystem::Remove(const char* path)
 {
     return std::remove(path) == 0;
+}
+
+std::string FileSystem::CreateUniqueFileBeside(const char* path)
+{
+    std::string folder(path);
+    const size_t separator = folder.find_last_of("\\/");
+    folder = separator == std::string::npos ? "." : folder.substr(0, separator + 1);
+    char name[MAX_PATH];
+    if (GetTempFileNameA(folder.c_str(), kUniqueFilePrefix, 0, name) == 0) return std::string();
+    return name;
+}
+
+bool FileSystem::Allocate(std::vector<unsigned char>& buffer, size_t size)
+{
+    try {
+        buffer.assign(size, 0);
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    buffer.clear();
+    return false;
 }
 
 FileSystem& GetFileSystem()

@@ -2,10 +2,13 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
-// The C runtime's file calls under the data files and their writer, gathered
-// in one place so that tests can substitute failures a real disk rarely
-// shows (a failing ftell, a short fwrite, a failing fclose).
+// The C runtime's file calls under the data files and their writer, with
+// the memory for a whole file's bytes, gathered in one place so that tests
+// can substitute failures a real disk rarely shows (a failing ftell, a
+// short fwrite, a failing fclose, no memory for a file near 2 GB).
 class FileSystem {
 public:
     virtual ~FileSystem();
@@ -19,6 +22,12 @@ public:
     // Moves a file onto another name, replacing a file already there.
     virtual bool Replace(const char* from, const char* to);
     virtual bool Remove(const char* path);
+    // Creates an empty file under a name no other file has, in the folder
+    // of path, and answers that name; empty when none could be made.
+    virtual std::string CreateUniqueFileBeside(const char* path);
+    // Makes buffer size zero bytes long; false, leaving it empty, when the
+    // memory cannot be had.
+    virtual bool Allocate(std::vector<unsigned char>& buffer, size_t size);
 };
 
 // The file calls in use: the runtime's unless a test has installed others.

@@ -2,6 +2,8 @@
 
 #include "core/PTokenizer.h"
 
+#include <algorithm>
+
 CPCommandManager* g_pCommandManager = nullptr;
 
 CPCommandManager* GetCommandManager()
@@ -17,6 +19,21 @@ void CPCommandManager::RegisterReceiver(const std::string& name, CommandReceiver
 void CPCommandManager::AddToCategory(const std::string& category, CommandReceiver* receiver)
 {
     m_receiversByCategory[category].push_back(receiver);
+}
+
+void CPCommandManager::RemoveReceiver(const CommandReceiver* receiver)
+{
+    for (auto named = m_receiversByName.begin(); named != m_receiversByName.end();) {
+        if (named->second == receiver) {
+            named = m_receiversByName.erase(named);
+        } else {
+            ++named;
+        }
+    }
+    for (auto& category : m_receiversByCategory) {
+        std::vector<CommandReceiver*>& members = category.second;
+        members.erase(std::remove(members.begin(), members.end(), receiver), members.end());
+    }
 }
 
 // Parameters are split at "," with double quotes keeping a field whole, so

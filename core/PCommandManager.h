@@ -11,11 +11,14 @@
 // receiver's registered name, by a category of receivers or to one receiver
 // directly. A command for a name or category that nobody registered, or for
 // a receiver that is not running, is dropped without a word. The host
-// registers the receivers; the bus holds them uncounted.
+// registers the receivers; the bus holds them uncounted, and a receiver
+// leaves the published bus when it is destroyed.
 class CPCommandManager {
 public:
     void RegisterReceiver(const std::string& name, CommandReceiver* receiver);
     void AddToCategory(const std::string& category, CommandReceiver* receiver);
+    // Takes the receiver out under every name and from every category.
+    void RemoveReceiver(const CommandReceiver* receiver);
 
     void SendCommandByName(const std::string& name, const std::string& command, const std::string& params);
     void SendCommandByCategory(const std::string& category, const std::string& command, const std::string& params);

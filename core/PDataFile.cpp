@@ -69,10 +69,11 @@ HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t lengt
 }
 
 // One read of the whole length. After a short read the buffer keeps its
-// full length and the result is E_FAIL.
+// full length and the result is E_FAIL; without memory for the buffer it
+// stays empty and the result is E_FAIL too.
 HRESULT CPDataFile::ReadIntoBuffer(FILE* file, size_t size)
 {
-    m_buffer.assign(size, 0);
+    if (!GetFileSystem().Allocate(m_buffer, size)) return E_FAIL;
     if (size == 0) return S_OK;
     return GetFileSystem().Read(m_buffer.data(), size, file) == size ? S_OK : E_FAIL;
 }

@@ -5,8 +5,6 @@
 
 namespace {
 
-const char* const kTemporarySuffix = ".tmp";
-
 bool WriteAndClose(FILE* file, const std::vector<unsigned char>& bytes)
 {
     FileSystem& files = GetFileSystem();
@@ -15,15 +13,16 @@ bool WriteAndClose(FILE* file, const std::vector<unsigned char>& bytes)
     return written && closed;
 }
 
-// Writes beside the path first and then moves the finished file over it, so
-// a failed write never replaces a good file with a partial one.
+// Writes into a new file of its own beside the path first and then moves
+// the finished file over it, so a failed write never replaces a good file
+// with a partial one and no other file is overwritten on the way.
 bool WriteFileInPlaceOf(const std::string& path, const std::vector<unsigned char>& bytes)
 {
     FileSystem& files = GetFileSystem();
-    const std::string temporary = path + kTemporarySuffix;
+    const std::string temporary = files.CreateUniqueFileBeside(path.c_str());
+    if (temporary.empty()) return false;
     FILE* file = files.Open(temporary.c_str(), "wb");
-    if (!file) return false;
-    if (WriteAndClose(file, bytes) && files.Replace(temporary.c_str(), path.c_str())) return true;
+    if (file && WriteAndClose(file, bytes) && files.Replace(temporary.c_str(), path.c_str())) return true;
     files.Remove(temporary.c_str());
     return false;
 }

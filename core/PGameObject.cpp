@@ -16,8 +16,10 @@
 #include "Render/PRenderObject.h"
 #include "Render/PSprite.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 
 float g_damageFactor = 1.0f;
 
@@ -30,6 +32,16 @@ const char kFlameObjectName[] = "flame";
 const char kDescriptionFolder[] = "Data\\Descriptions\\";
 const int kFlamePriority = 200;
 const int kNoFlame = -1;
+
+// A NaN or an infinity in a position or rotation would spread through the
+// matrices into the bounds of every ancestor.
+bool AllFinite(std::initializer_list<float> values)
+{
+    for (float value : values) {
+        if (!std::isfinite(value)) return false;
+    }
+    return true;
+}
 
 // A running copy of the particle system, or none when the system hands back
 // no copy or something that is not a particle system.
@@ -65,6 +77,7 @@ CPGameObject::CPGameObject(std::string name)
       m_kind(kKindMesh)
 {
     D3DXMatrixIdentity(&m_parentMatrix);
+    D3DXMatrixIdentity(&m_animationMatrix);
     D3DXMatrixIdentity(&m_localMatrix);
     D3DXMatrixIdentity(&m_worldMatrix);
 }
@@ -72,6 +85,9 @@ CPGameObject::CPGameObject(std::string name)
 CPGameObject::~CPGameObject()
 {
     Stop();
+    for (auto& named : m_animations) {
+        ReleaseAnimation(named.second.Get());
+    }
     RemoveFromParent();
     for (RefPtr<CPGameObject>& child : m_children) {
         child->m_parent = nullptr;
@@ -122,8 +138,9 @@ std::string CPGameObject::GetIdentityText() const
 
 void CPGameObject::SendToScriptHandler(const char* command, const std::string& params)
 {
-    if (!m_scriptHandler) return;
-    GetCommandManager()->SendCommandByObject(RefPtr<CommandReceiver>(m_scriptHandler), command, params);
+    CPCommandManager* bus = GetCommandManager();
+    if (!m_scriptHandler || !bus) return;
+    bus->SendCommandByObject(RefPtr<CommandReceiver>(m_scriptHandler), command, params);
 }
 
 void CPGameObject::AddTaskWithPriority(IPProcess* task, int priority)
@@ -308,6 +325,7 @@ void CPGameObject::CopyPlacementFrom(const CPGameObject& source)
     m_position = source.m_position;
     m_rotation = source.m_rotation;
     m_parentMatrix = source.m_parentMatrix;
+    m_animationMatrix = source.m_animationMatrix;
     m_localMatrix = source.m_localMatrix;
     m_worldMatrix = source.m_worldMatrix;
     MarkMoved();
@@ -337,9 +355,19 @@ void CPGameObject::OnAnimationEnd()
 
 void CPGameObject::AddChild(RefPtr<CPGameObject> child)
 {
+    if (!child || IsSelfOrAncestor(child.Get())) return;
+    child->RemoveFromParent();
     child->m_parent = this;
     m_children.push_back(child);
     m_childrenByName[child->m_name] = child;
+}
+
+bool CPGameObject::IsSelfOrAncestor(const CPGameObject* object) const
+{
+    for (const CPGameObject* ancestor = this; ancestor; ancestor = ancestor->m_parent) {
+        if (ancestor == object) return true;
+    }
+    return false;
 }
 
 RefPtr<CPGameObject> CPGameObject::FindChild(const std::string& name)
@@ -385,6 +413,7 @@ void CPGameObject::MarkMoved()
 
 void CPGameObject::SetPosition(float x, float y, float z)
 {
+    if (!AllFinite({x, y, z})) return;
     VisitOtherLevelsOfDetail([=](CPGameObject& object) { object.SetPosition(x, y, z); });
     m_position = D3DXVECTOR3(x, y, z);
     MarkMoved();
@@ -393,6 +422,7 @@ void CPGameObject::SetPosition(float x, float y, float z)
 
 void CPGameObject::SetRotation(float x, float y, float z, float w)
 {
+    if (!AllFinite({x, y, z, w})) return;
     VisitOtherLevelsOfDetail([=](CPGameObject& object) { object.SetRotation(x, y, z, w); });
     m_rotation = D3DXQUATERNION(x, y, z, w);
     MarkMoved();
@@ -407,7 +437,8 @@ void CPGameObject::UpdateTransform()
     D3DXMATRIX rotation, translation;
     D3DXMatrixRotationQuaternion(&rotation, &m_rotation);
     D3DXMatrixTranslation(&translation, m_position.x, m_position.y, m_position.z);
-    D3DXMatrixMultiply(&m_localMatrix, &rotation, &translation);
+    D3DXMatrixMultiply(&m_localMatrix, &m_animationMatrix, &rotation);
+    D3DXMatrixMultiply(&m_localMatrix, &m_localMatrix, &translation);
     D3DXMatrixMultiply(&m_worldMatrix, &m_localMatrix, &m_parentMatrix);
 
     RebuildOwnBoxes();
@@ -419,6 +450,12 @@ void CPGameObject::UpdateTransform()
 
     m_transformChanged = true;
     m_dirty = false;
+}
+
+void CPGameObject::SetAnimationMatrix(const D3DXMATRIX& matrix)
+{
+    m_animationMatrix = matrix;
+    MarkMoved();
 }
 
 void CPGameObject::RebuildOwnBoxes()
@@ -503,11 +540,20 @@ void CPGameObject::SetNamedAnimation(const std::string& name, RefPtr<CPPartAnima
 {
     m_hasAnimations = true;
     m_sharedGeometry = false;
-    m_animations[name] = animation;
+    RefPtr<CPPartAnimation>& stored = m_animations[name];
+    if (stored.Get() != animation.Get()) ReleaseAnimation(stored.Get());
+    stored = animation;
     if (name == kIdleAnimationName) {
         m_idleAnimation = animation;
         if (animation) animation->SetLooping(true);
     }
+}
+
+// An animation this object no longer holds may still run as a task and
+// reach its end later; it must not call into the object then.
+void CPGameObject::ReleaseAnimation(CPPartAnimation* animation)
+{
+    if (animation && animation->GetTarget() == this) animation->SetTarget(nullptr);
 }
 
 CPPartAnimation* CPGameObject::GetNamedAnimation(const std::string& name) const

@@ -35,8 +35,9 @@ struct RayQuery;
 // animations with an idle one, and an optional script handler: a receiver
 // that hears about the object over the command bus.
 //
-// Matrices are row-vector D3DX matrices: local = rotation x translation,
-// world = local x parent.
+// Matrices are row-vector D3DX matrices: local = animation x rotation x
+// translation, world = local x parent, where the animation matrix is the one
+// a part animation drives (identity otherwise).
 class CPGameObject : public IPObject {
 public:
     // The kind says what the component is.
@@ -85,6 +86,8 @@ public:
     // Renaming leaves the parent's name map as it was.
     void SetName(const std::string& name) { m_name = name; }
 
+    // Appends the child, taking it from the parent it had. The object
+    // itself, or one of its ancestors, is refused: the tree would loop.
     void AddChild(RefPtr<CPGameObject> child);
     // A descendant of that name: the direct children first, then each
     // child's subtree in order.
@@ -100,6 +103,7 @@ public:
     const std::vector<LevelOfDetail>& GetLevelsOfDetail() const { return m_levelsOfDetail; }
 
     // Moving an object moves its levels of detail and its physics body too.
+    // A value that is NaN or infinite is refused and nothing moves.
     void SetPosition(float x, float y, float z);
     void SetRotation(float x, float y, float z, float w);
     D3DXVECTOR3* GetPositionRef() { return &m_position; }
@@ -107,6 +111,9 @@ public:
 
     // Rebuilds the matrices and bounds of a dirty object and its subtree.
     void UpdateTransform();
+    // The matrix a part animation drives the object with, applied before
+    // its rotation and position; marks the object for a rebuild.
+    void SetAnimationMatrix(const D3DXMATRIX& matrix);
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     bool IsDirty() const { return m_dirty; }
     // Set by each rebuild; whoever mirrors the transform (the mesh's world
@@ -142,6 +149,8 @@ public:
 
     // Stores the animation under the name; "idle" (exactly) also makes it
     // the idle animation, which loops and runs while the object is started.
+    // An animation it replaces, like every animation when the object is
+    // destroyed, no longer drives or reports to the object.
     void SetNamedAnimation(const std::string& name, RefPtr<CPPartAnimation> animation);
     CPPartAnimation* GetNamedAnimation(const std::string& name) const;
     CPPartAnimation* GetIdleAnimation() const { return m_idleAnimation.Get(); }
@@ -229,6 +238,8 @@ private:
     void RebuildChild(CPGameObject& child);
     bool IntersectParts(RayQuery& query);
     void RemoveFromParent();
+    bool IsSelfOrAncestor(const CPGameObject* object) const;
+    void ReleaseAnimation(CPPartAnimation* animation);
     void MarkMoved();
 
     std::vector<LevelOfDetail> m_levelsOfDetail;
@@ -243,6 +254,7 @@ private:
     CPBoundingBox m_ownBox;
     std::vector<CPBoundingBox> m_parts;
     D3DXMATRIX m_parentMatrix;
+    D3DXMATRIX m_animationMatrix;
     D3DXMATRIX m_localMatrix;
     D3DXMATRIX m_worldMatrix;
     D3DXVECTOR3 m_position;

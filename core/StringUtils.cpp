@@ -40,12 +40,11 @@ float Dot(const float a[3], const float b[3])
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-// Whether the edge E-F lies at or beyond the point in the w direction within
-// the edge's u range (both ends included).
-bool EdgeCounts(float pu, float pw, float eu, float ew, float fu, float fw)
+// Which side of the edge E-F the point lies on: positive on one side,
+// negative on the other, 0 on the edge's line.
+float EdgeSide(float pu, float pw, float eu, float ew, float fu, float fw)
 {
-    if (pu < std::min(eu, fu) || pu > std::max(eu, fu)) return false;
-    return pw <= ew + (fw - ew) / (fu - eu) * (pu - eu);
+    return (fu - eu) * (pw - ew) - (fw - ew) * (pu - eu);
 }
 
 } // namespace
@@ -122,14 +121,21 @@ bool PointInTriangle(const float point[3], const float a[3], const float b[3], c
         }
     }
 
+    // Inside, edges included, when no edge has the point on the other side
+    // from the rest: a point on the diagonal that two triangles of a face
+    // share belongs to both.
     const float* corners[3] = {a, b, c};
-    int counted = 0;
+    bool anyPositive = false;
+    bool anyNegative = false;
     for (int edge = 0; edge < 3; ++edge) {
         const float* e = corners[edge];
         const float* f = corners[(edge + 1) % 3];
-        if (EdgeCounts(point[u], point[w], e[u], e[w], f[u], f[w])) ++counted;
+        float side = EdgeSide(point[u], point[w], e[u], e[w], f[u], f[w]);
+        if (std::isnan(side)) return false;
+        if (side > 0.0f) anyPositive = true;
+        if (side < 0.0f) anyNegative = true;
     }
-    return counted == 1;
+    return !(anyPositive && anyNegative);
 }
 
 float ClampedAcos(float x)

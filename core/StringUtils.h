@@ -28,8 +28,9 @@ std::string& StringToUpper(std::string& text);
 // the origin) is returned as it is: callers test the sign.
 float IntersectRayPlane(const float origin[3], const float direction[3], const float plane[4]);
 
-// Whether a point taken to lie in the triangle's plane is inside the triangle,
-// tested in the axis plane that the triangle's normal is most aligned with.
+// Whether a point taken to lie in the triangle's plane is inside the triangle
+// or on its edges, tested in the axis plane that the triangle's normal is
+// most aligned with.
 bool PointInTriangle(const float point[3], const float a[3], const float b[3], const float c[3]);
 
 // Arc cosine and arc sine in radians of x clamped to [-1, 1]; NaN counts as -1.

@@ -1,8 +1,8 @@
 #pragma once
 
-// Makes every projectile, bolt, explosion and dropped bonus of a level by
-// kind name, from a pool per kind whose first entry is the kind's template.
-// The host creates it, fills the pools and publishes it in g_pShotSpawner.
+// The maker of a level's projectiles, bolts, explosions and dropped bonuses
+// by kind name. So far it is an empty shell with no pools and nothing to
+// spawn; the host creates it and publishes it in g_pShotSpawner.
 class CPShotSpawner {};
 
 extern CPShotSpawner* g_pShotSpawner;

@@ -14,6 +14,7 @@ const CLSID kWebBrowserClass = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0
 const IID kWebBrowser2Interface = {0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
 
 CPWebViewSite* g_webViewSite = nullptr;
+BrowserCreator g_browserCreator = CreateWebBrowser;
 
 HRESULT AnswerInterface(void* part, void** object)
 {
@@ -51,6 +52,18 @@ bool ShowStartPage(IWebBrowser2* browser, const RECT& area)
 
 } // namespace
 
+HRESULT CreateWebBrowser(IOleClientSite* site, IStorage* storage, void** browser)
+{
+    return OleCreate(kWebBrowserClass, IID_IOleObject, OLERENDER_DRAW, nullptr, site, storage, browser);
+}
+
+BrowserCreator SetBrowserCreator(BrowserCreator creator)
+{
+    BrowserCreator previous = g_browserCreator;
+    g_browserCreator = creator ? creator : CreateWebBrowser;
+    return previous;
+}
+
 CPWebViewSite* GetWebViewSite()
 {
     return g_webViewSite;
@@ -83,8 +96,7 @@ bool CPWebViewSite::CreateBrowser(HWND host)
 bool CPWebViewSite::EmbedBrowser()
 {
     void* browser = nullptr;
-    HRESULT created = OleCreate(kWebBrowserClass, IID_IOleObject, OLERENDER_DRAW, nullptr, &m_clientSite,
-                                &m_storage, &browser);
+    HRESULT created = g_browserCreator(&m_clientSite, &m_storage, &browser);
     if (FAILED(created) || !browser) return false;
     m_browser = static_cast<IOleObject*>(browser);
 

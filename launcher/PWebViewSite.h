@@ -35,6 +35,15 @@ public:
     IStorage* GetStorage() { return &m_storage; }
 
 private:
+    // What a part answers for an operation it does not offer: E_NOTIMPL, with
+    // the interface it would have handed out set to null.
+    template <class Interface>
+    static HRESULT NotImplemented(Interface** object)
+    {
+        if (object) *object = nullptr;
+        return E_NOTIMPL;
+    }
+
     // A part of the container: it lives as long as the container and counts
     // no references.
     template <class Interface>
@@ -48,21 +57,22 @@ private:
     class Storage : public Part<IStorage> {
     public:
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-        HRESULT STDMETHODCALLTYPE CreateStream(const OLECHAR*, DWORD, DWORD, DWORD, IStream**) override
+        HRESULT STDMETHODCALLTYPE CreateStream(const OLECHAR*, DWORD, DWORD, DWORD, IStream** stream) override
         {
-            return E_NOTIMPL;
+            return NotImplemented(stream);
         }
-        HRESULT STDMETHODCALLTYPE OpenStream(const OLECHAR*, void*, DWORD, DWORD, IStream**) override
+        HRESULT STDMETHODCALLTYPE OpenStream(const OLECHAR*, void*, DWORD, DWORD, IStream** stream) override
         {
-            return E_NOTIMPL;
+            return NotImplemented(stream);
         }
-        HRESULT STDMETHODCALLTYPE CreateStorage(const OLECHAR*, DWORD, DWORD, DWORD, IStorage**) override
+        HRESULT STDMETHODCALLTYPE CreateStorage(const OLECHAR*, DWORD, DWORD, DWORD, IStorage** storage) override
         {
-            return E_NOTIMPL;
+            return NotImplemented(storage);
         }
-        HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) override
+        HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD,
+                                              IStorage** storage) override
         {
-            return E_NOTIMPL;
+            return NotImplemented(storage);
         }
         HRESULT STDMETHODCALLTYPE CopyTo(DWORD, const IID*, SNB, IStorage*) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE MoveElementTo(const OLECHAR*, IStorage*, const OLECHAR*, DWORD) override
@@ -71,7 +81,10 @@ private:
         }
         HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE EnumElements(DWORD, void*, DWORD, IEnumSTATSTG**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE EnumElements(DWORD, void*, DWORD, IEnumSTATSTG** elements) override
+        {
+            return NotImplemented(elements);
+        }
         HRESULT STDMETHODCALLTYPE DestroyElement(const OLECHAR*) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE RenameElement(const OLECHAR*, const OLECHAR*) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR*, const FILETIME*, const FILETIME*,
@@ -89,7 +102,10 @@ private:
         explicit ClientSite(CPWebViewSite* owner) : m_owner(owner) {}
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
         HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override
+        {
+            return NotImplemented(moniker);
+        }
         HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
         HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
         HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return E_NOTIMPL; }
@@ -152,6 +168,13 @@ private:
     InPlaceFrame m_inPlaceFrame;
     IOleObject* m_browser;
 };
+
+// Makes the browser control for a container's client site and storage, as
+// OLE makes an embedded object; the default makes the WebBrowser control.
+typedef HRESULT (*BrowserCreator)(IOleClientSite* site, IStorage* storage, void** browser);
+HRESULT CreateWebBrowser(IOleClientSite* site, IStorage* storage, void** browser);
+// Installs creator (null puts the default back) and answers the one it replaces.
+BrowserCreator SetBrowserCreator(BrowserCreator creator);
 
 // The web view of the open start dialog, or null: the dialog sets it when it
 // opens, and the launcher releases it once the dialog has closed.

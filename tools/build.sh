@@ -2,9 +2,11 @@
 # Installs what is missing, then configures and builds the project:
 #   build.sh            the program itself, 32-bit, into build/
 #   build.sh x86_64     the same sources, 64-bit, into build/x64/
+#   build.sh <arch> <target>...   only the targets named (and what they need)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-i686}
+targets=("${@:2}")
 case "$arch" in
     i686)   build=$repo/build;     wine_arch=win32 ;;
     x86_64) build=$repo/build/x64; wine_arch=win64 ;;
@@ -18,4 +20,8 @@ if [ ! -f "$build/build.ninja" ]; then
           -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 echo "$wine_arch" > "$build/wine-arch"
-cmake --build "$build"
+if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build "$build" --target "${targets[@]}"
+else
+    cmake --build "$build"
+fi

@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# Builds the program and starts its launcher under Wine, in the build tree's
-# root: the launcher reads and writes "config.cfg" there and starts the game
-# "_Hollowmere.exe" from there.
+# Builds the program (not the tests) and starts its launcher under Wine, in
+# the build tree's root: the launcher reads and writes "config.cfg" there and
+# starts the game "_Hollowmere.exe" from there.
 #
-# Without a display the launcher runs on a virtual one: the start dialog is
-# saved as build/launcher.png, ended with a click on "Exit", and the script
-# says what the launcher opened (web addresses are caught instead of going to
-# a browser).
+# Without a display the launcher runs on a virtual one: the start dialog's
+# window is saved as build/launcher.png, ended with a click on "Exit", and
+# the script says what the launcher opened (web addresses are caught instead
+# of going to a browser).
 #
 # With --game the game "_Hollowmere.exe" itself is started. Without a display
 # the launcher's "Start Game" is pressed on a virtual one instead, the game's
 # window is saved as build/game.png and the game is ended with Escape.
 #
 # A machine whose kernel cannot execute 32-bit user code cannot start 32-bit
-# Wine; there the 64-bit build of the same sources is started instead.
+# Wine; there only the 64-bit build of the same sources is built and started.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 screenshot=$repo/build/launcher.png
@@ -21,6 +21,8 @@ game_screenshot=$repo/build/game.png
 timeout_seconds=60
 # How long the game runs before its picture is taken.
 game_settle_seconds=3
+# What the launcher needs of the build: the program itself.
+program_targets=(Hollowmere)
 
 # The start dialog's size and its "Exit" button's centre, in dialog units.
 dialog_units_x=443
@@ -77,7 +79,7 @@ play_game() {
         exit 1
     fi
     sleep "$game_settle_seconds"
-    import -window root "$game_screenshot"
+    import -window "$game" "$game_screenshot"
     say "saved the game's window to ${game_screenshot#"$repo"/}"
     xdotool windowfocus "$game" key Escape
     say "pressed Escape"
@@ -107,7 +109,7 @@ run_on_virtual_display() {
         exit 1
     fi
     sleep 1
-    import -window root "$screenshot"
+    import -window "$window" "$screenshot"
     say "saved the start dialog to ${screenshot#"$repo"/}"
 
     if [ "$game" = 1 ]; then
@@ -135,19 +137,20 @@ if [ "${1:-}" = --on-virtual-display ]; then
 fi
 
 game=0
+program=Hollowmere.exe
 if [ "${1:-}" = --game ]; then
     game=1
+    program=_Hollowmere.exe
+    program_targets+=(_Hollowmere)
 fi
-program=Hollowmere.exe
-[ "$game" = 1 ] && program=_Hollowmere.exe
 
-bash "$repo/tools/build.sh" i686
 if timeout 20 /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    bash "$repo/tools/build.sh" i686 "${program_targets[@]}"
     tree=$repo/build
     say "starting the 32-bit program build/$program"
 else
     say "this machine cannot execute 32-bit programs; starting the 64-bit build build/x64/$program"
-    bash "$repo/tools/build.sh" x86_64
+    bash "$repo/tools/build.sh" x86_64 "${program_targets[@]}"
     tree=$repo/build/x64
 fi
 bash "$repo/tools/wine-prefix.sh" "$tree"

@@ -2,12 +2,20 @@
 
 #include "core/FrameClock.h"
 #include "core/PGameObject.h"
+#include "Render/tests/AnimationTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
+
+void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
+}
 
 // Counts the ends of track that reach it.
 class Part : public CPGameObject {
@@ -82,6 +90,16 @@ TEST_F(PartAnimationTest, LoopingTrackReportsEveryPassEndedInOneFrame)
     EXPECT_TRUE(track.IsRunning());
 }
 
+TEST_F(PartAnimationTest, LoopTooShortToMeasureReportsOneEndAFrame)
+{
+    Play({1e-20f, 1e-20f, 1.0f, 1.0f}, true);
+    Advance(1.0f);
+    Advance(1.0f);
+    EXPECT_EQ(part.ends, 2);
+    EXPECT_EQ(track.GetKeyIndex(), 0);
+    EXPECT_TRUE(track.IsRunning());
+}
+
 TEST_F(PartAnimationTest, TracksThatWouldStepPastTheirKeysAreNotPlayed)
 {
     const struct {
@@ -106,6 +124,77 @@ TEST_F(PartAnimationTest, TracksThatWouldStepPastTheirKeysAreNotPlayed)
         EXPECT_FLOAT_EQ(broken.GetElapsed(), 0.0f);
     }
     EXPECT_EQ(part.ends, 0);
+}
+
+D3DXMATRIX Translation(float x, float y, float z)
+{
+    D3DXMATRIX matrix;
+    D3DXMatrixTranslation(&matrix, x, y, z);
+    return matrix;
+}
+
+struct BlendCase {
+    std::vector<float> times;
+    bool looping;
+    std::vector<float> steps;
+    float x; // of the part's place
+};
+
+TEST_F(PartAnimationTest, PartIsDrivenByTheKeysBlendedThroughThePassage)
+{
+    // Keys at x = 0, 4 and 8; the closing key far away.
+    const BlendCase cases[] = {
+        {{1, 2, 9, 9}, false, {0.5f}, 2.0f},
+        {{1, 2, 9, 9}, false, {1.0f}, 4.0f},               // the passage's whole time
+        {{1, 2, 9, 9}, false, {0.5f, 1.0f}, 5.0f},         // a quarter into the second
+        {{1, 2, 9, 9}, false, {0.5f, 1.0f, 1.75f}, 8.0f},  // ended: rests on key N - 2
+        {{1, 1, 9, 9}, true, {2.5f}, 2.0f},                // looped round once
+        {{0, 1, 9, 9}, false, {0.0f}, 0.0f},               // a passage without time
+        {{1, 2, 9, 9}, false, {-0.5f}, 0.0f},              // time before the first key
+    };
+    for (const BlendCase& row : cases) {
+        CPGameObject driven("driven");
+        CPPartAnimation keys;
+        keys.SetKeys({Translation(0, 0, 0), Translation(4, 0, 0), Translation(8, 0, 0), Translation(100, 100, 100)},
+                     row.times);
+        keys.SetTarget(&driven);
+        keys.SetLooping(row.looping);
+        keys.Start();
+        for (float step : row.steps) {
+            FrameDeltaTime = step;
+            keys.Execute();
+        }
+        const D3DXMATRIX& world = driven.GetWorldMatrix();
+        EXPECT_FLOAT_EQ(world._41, row.x) << row.steps.size() << " steps, first " << row.steps[0];
+        EXPECT_FLOAT_EQ(world._42, 0.0f);
+        EXPECT_FLOAT_EQ(world._43, 0.0f);
+    }
+}
+
+TEST_F(PartAnimationTest, KeysActInThePartsOwnFrameBeforeItsPlacement)
+{
+    CPGameObject placed("placed");
+    animation_test::PlaceQuarterTurned(placed, 10.0f, 0.0f, 0.0f);
+    const D3DXMATRIX asPlaced = placed.GetWorldMatrix();
+
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    CPPartAnimation still;
+    still.SetKeys({identity, identity, identity}, {1, 1, 1});
+    still.SetTarget(&placed);
+    still.Start();
+    FrameDeltaTime = 0.5f;
+    still.Execute();
+    EXPECT_EQ(placed.GetWorldMatrix(), asPlaced);
+
+    CPPartAnimation shift;
+    shift.SetKeys({Translation(2, 0, 0), Translation(2, 0, 0), Translation(2, 0, 0)}, {1, 1, 1});
+    shift.SetTarget(&placed);
+    shift.Start();
+    shift.Execute();
+    D3DXVECTOR3 origin(0, 0, 0), moved;
+    D3DXVec3TransformCoord(&moved, &origin, &placed.GetWorldMatrix());
+    ExpectNear(moved, D3DXVECTOR3(10, 2, 0));
 }
 
 TEST_F(PartAnimationTest, CopyTakesKeysAndLoopingButKeepsTargetAndPlace)

@@ -17,7 +17,9 @@ using namespace wavefixture;
 using sounddouble::RecordingBuffer;
 using sounddouble::RecordingDirectSound;
 
-const char* const kWave = "nsound_test.wav";
+// A name with its folder: the multimedia file functions look for a bare name
+// in the program's own folder before the current one.
+const char* const kWave = ".\\nsound_test.wav";
 
 std::string BufferBytes(IDirectSoundBuffer* buffer)
 {
@@ -60,7 +62,7 @@ TEST_F(SoundOnDevice, HoldsTheWholeWaveInItsBuffer)
     ASSERT_TRUE(sound.IsCreated());
     EXPECT_EQ(BufferBytes(sound.GetBuffer()), samples);
     EXPECT_EQ(sound.GetFrequency(), 22050u);
-    EXPECT_STREQ(sound.GetTypeName(), "CNSound_nsound_test.wav");
+    EXPECT_STREQ(sound.GetTypeName(), "CNSound_.\\nsound_test.wav");
     EXPECT_EQ(sound.Get3DBuffer(), nullptr);
 }
 

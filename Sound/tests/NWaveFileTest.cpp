@@ -10,7 +10,9 @@ namespace {
 
 using namespace wavefixture;
 
-const char* const kFile = "wavefile_test.wav";
+// A name with its folder: the multimedia file functions look for a bare name
+// in the program's own folder before the current one.
+const char* const kFile = ".\\wavefile_test.wav";
 
 std::string ReadAll(CNWaveFile& wave, DWORD bytes)
 {

@@ -143,6 +143,35 @@ TEST(BoundingBox, RayMeetsATurnedBoxOnItsWorldFaces)
     EXPECT_NEAR(distance, 10 - (1.41421356f - 0.1f), 1e-3f);
 }
 
+// Turned about z, the top face's hit point can sit on the diagonal that
+// splits the face into its two triangles, or line up exactly with a corner
+// along an axis of the face test: both lie inside the face.
+TEST(BoundingBox, RayThroughATurnedFaceInLineWithACornerHits)
+{
+    struct Row {
+        const char* name;
+        float turn;
+        int corner;
+        float y;
+    };
+    const Row rows[] = {
+        {"on the diagonal", D3DX_PI / 4, 6, 0.5f},
+        {"in line with a corner", D3DX_PI / 6, 6, 0.5f},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        D3DXMATRIX world;
+        D3DXMatrixRotationZ(&world, row.turn);
+        CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1), &world);
+        float distance = 100;
+        D3DXPLANE plane;
+        const D3DXVECTOR3 origin(box.GetCorner(row.corner).x, row.y, 10);
+        EXPECT_TRUE(box.IntersectRay(origin, D3DXVECTOR3(0, 0, -1), distance, plane));
+        EXPECT_NEAR(distance, 9, 1e-4f);
+        EXPECT_EQ(plane, box.GetPlane(5));
+    }
+}
+
 AxisAlignedBox MakeBox(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum)
 {
     AxisAlignedBox box;

@@ -2,9 +2,13 @@
 
 #include "core/FileSystem.h"
 
+#include <windows.h>
+
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <vector>
 
 // Installs a substitute for the file calls for one test and puts the previous
 // ones back afterwards.
@@ -19,15 +23,21 @@ private:
     FileSystem* m_previous;
 };
 
-enum class FailingCall { Seek, Tell, Read, Write, Close, Replace };
+enum class FailingCall { Seek, Tell, Read, Write, Close, Replace, Allocate };
 
 // The runtime's file calls, except that one of them fails. A failing read or
 // write still moves half of its bytes, as a truncated file or a full disk
-// would.
+// would. It counts the files left open.
 class FailingFileSystem : public FileSystem {
 public:
     explicit FailingFileSystem(FailingCall failing) : m_failing(failing) {}
 
+    FILE* Open(const char* path, const char* mode) override
+    {
+        FILE* file = FileSystem::Open(path, mode);
+        if (file) ++m_openFiles;
+        return file;
+    }
     int Seek(FILE* file, long offset, int origin) override
     {
         return m_failing == FailingCall::Seek ? -1 : FileSystem::Seek(file, offset, origin);
@@ -46,6 +56,7 @@ public:
     }
     int Close(FILE* file) override
     {
+        --m_openFiles;
         const int result = FileSystem::Close(file);
         return m_failing == FailingCall::Close ? EOF : result;
     }
@@ -53,9 +64,16 @@ public:
     {
         return m_failing != FailingCall::Replace && FileSystem::Replace(from, to);
     }
+    bool Allocate(std::vector<unsigned char>& buffer, size_t size) override
+    {
+        return m_failing != FailingCall::Allocate && FileSystem::Allocate(buffer, size);
+    }
+
+    int GetOpenFiles() const { return m_openFiles; }
 
 private:
     FailingCall m_failing;
+    int m_openFiles = 0;
 };
 
 inline std::string ReadFileBytes(const std::string& path)
@@ -73,4 +91,18 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes)
 inline bool FileExists(const std::string& path)
 {
     return std::ifstream(path).good();
+}
+
+// The names of the files in the current folder, to see what a test left.
+inline std::set<std::string> FilesInCurrentFolder()
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*", &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.insert(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }

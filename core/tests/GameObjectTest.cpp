@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <limits>
+#include <string>
 
 namespace {
 
@@ -354,6 +356,101 @@ TEST_F(GameObjectTest, DestroyedChildLeavesItsParentsListAndNameMap)
     EXPECT_FALSE(grandchild->GetParent());
     delete grandchild;
 }
+
+TEST_F(GameObjectTest, AChildMovesFromItsOldParentAndALoopIsRefused)
+{
+    CPGameObject other("other");
+    CPGameObject grandchild("grandchild");
+    child.AddChild(&grandchild);
+
+    other.AddChild(&child);
+    EXPECT_TRUE(parent.GetChildren().empty());
+    EXPECT_FALSE(parent.GetChildByName("child"));
+    EXPECT_EQ(child.GetParent().Get(), &other);
+    other.AddChild(&child);
+    EXPECT_EQ(other.GetChildren().size(), 1u) << "adding it again does not list it twice";
+
+    for (CPGameObject* looping : {&child, &other}) {
+        child.AddChild(looping);
+        grandchild.AddChild(looping);
+    }
+    EXPECT_EQ(child.GetChildren().size(), 1u);
+    EXPECT_TRUE(grandchild.GetChildren().empty());
+    EXPECT_EQ(other.GetParent().Get(), nullptr);
+    EXPECT_FALSE(other.FindChild("nothing")) << "the tree still ends";
+}
+
+TEST_F(GameObjectTest, AnAnimationLetGoOfNeverReachesItsObjectAgain)
+{
+    PartAnimation* first = Own<PartAnimation>();
+    PartAnimation* second = Own<PartAnimation>();
+    PartAnimation* walk = Own<PartAnimation>();
+    {
+        CPGameObject door("door");
+        for (PartAnimation* animation : {first, second, walk}) animation->SetTarget(&door);
+        door.SetNamedAnimation("idle", first);
+        door.SetNamedAnimation("walk", walk);
+        door.SetNamedAnimation("idle", second);
+        EXPECT_EQ(first->GetTarget(), nullptr);
+        EXPECT_EQ(second->GetTarget(), &door);
+        door.SetNamedAnimation("idle", second);
+        EXPECT_EQ(second->GetTarget(), &door) << "storing the same animation again keeps it";
+    }
+    EXPECT_EQ(second->GetTarget(), nullptr);
+    EXPECT_EQ(walk->GetTarget(), nullptr);
+}
+
+TEST_F(GameObjectTest, StopAndTeardownNeedNoCommandBus)
+{
+    g_pCommandManager = nullptr;
+    CPGameObject* object = new CPGameObject("crate");
+    object->SetScriptHandler(&receiver);
+    object->Start(5);
+    object->Stop();
+    object->Start(5);
+    delete object;
+    EXPECT_TRUE(receiver.TakeCommands().empty());
+}
+
+struct BadPlacement {
+    const char* name;
+    D3DXVECTOR3 position;
+    D3DXQUATERNION rotation;
+};
+
+class GameObjectBadPlacement : public GameObjectTest, public testing::WithParamInterface<BadPlacement> {};
+
+// One bad value would spread through the matrices into every ancestor's
+// bounds, so the whole call is refused.
+TEST_P(GameObjectBadPlacement, IsRefusedAndTheBoundsStayFinite)
+{
+    AddUnitPart(child);
+    child.SetPosition(1, 2, 3);
+    parent.UpdateTransform();
+    const D3DXVECTOR3 position = GetParam().position;
+    const D3DXQUATERNION rotation = GetParam().rotation;
+
+    child.SetPosition(position.x, position.y, position.z);
+    child.SetRotation(rotation.x, rotation.y, rotation.z, rotation.w);
+    parent.SetPosition(0, 0, 1);
+    parent.UpdateTransform();
+
+    EXPECT_EQ(*child.GetPositionRef(), D3DXVECTOR3(1, 2, 3));
+    EXPECT_EQ(*child.GetRotationRef(), D3DXQUATERNION(0, 0, 0, 1));
+    ExpectVector(parent.GetPartBounds().minimum, 0, 1, 3);
+    ExpectVector(parent.GetPartBounds().maximum, 2, 3, 5);
+}
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInfinity = std::numeric_limits<float>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, GameObjectBadPlacement,
+    testing::Values(BadPlacement{"NaNPosition", D3DXVECTOR3(kNaN, 0, 0), D3DXQUATERNION(0, 0, 0, 1)},
+                    BadPlacement{"InfinitePosition", D3DXVECTOR3(0, 0, -kInfinity), D3DXQUATERNION(0, 0, 0, 1)},
+                    BadPlacement{"NaNRotation", D3DXVECTOR3(1, 2, 3), D3DXQUATERNION(0, 0, 0, kNaN)},
+                    BadPlacement{"InfiniteRotation", D3DXVECTOR3(1, 2, 3), D3DXQUATERNION(kInfinity, 0, 0, 1)}),
+    [](const testing::TestParamInfo<BadPlacement>& info) { return std::string(info.param.name); });
 
 TEST_F(GameObjectTest, KindWithoutItsComponentIsHandledEverywhere)
 {

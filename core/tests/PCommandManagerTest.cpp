@@ -111,6 +111,36 @@ TEST_F(CommandBus, ByObjectReachesTheObjectOnlyWhileItRuns)
     EXPECT_EQ(*main.GetCurrentParams(), std::vector<std::string>{"4"});
 }
 
+TEST_F(CommandBus, ARemovedReceiverIsReachedNeitherByNameNorByCategory)
+{
+    bus.RegisterReceiver("alias", &main);
+    bus.RemoveReceiver(&main);
+
+    bus.SendCommandByName("main", "by name", "");
+    bus.SendCommandByName("alias", "by alias", "");
+    bus.SendCommandByCategory("interface", "by category", "");
+    EXPECT_EQ(main.GetQueuedCount(), 0u);
+    EXPECT_FALSE(bus.FindReceiver("main"));
+    EXPECT_FALSE(bus.FindReceiver("alias"));
+    EXPECT_EQ(gameInterface.Next(), "by category") << "the rest of the category still hears it";
+}
+
+TEST_F(CommandBus, ADestroyedReceiverLeavesThePublishedBus)
+{
+    CPCommandManager* previous = g_pCommandManager;
+    g_pCommandManager = &bus;
+    Receiver* doomed = new Receiver(true);
+    bus.RegisterReceiver("doomed", doomed);
+    bus.AddToCategory("interface", doomed);
+    delete doomed;
+
+    EXPECT_FALSE(bus.FindReceiver("doomed"));
+    bus.SendCommandByName("doomed", "late", "");
+    bus.SendCommandByCategory("interface", "late", "");
+    EXPECT_EQ(main.Next(), "late");
+    g_pCommandManager = previous;
+}
+
 TEST_F(CommandBus, FindReceiverAnswersTheRegisteredReceiverOrNone)
 {
     EXPECT_EQ(bus.FindReceiver("gamemenu").Get(), &gameMenu);

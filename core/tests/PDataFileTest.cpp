@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -144,10 +146,24 @@ TEST_P(CPDataFileLoadFailure, FailsTheLoad)
     ScopedFileSystem substitute(failing);
     CPDataFile file(kFilePath, false);
     EXPECT_EQ(file.Load(), E_FAIL);
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFileCall, CPDataFileLoadFailure,
-                         testing::Values(FailingCall::Seek, FailingCall::Tell, FailingCall::Read));
+                         testing::Values(FailingCall::Seek, FailingCall::Tell, FailingCall::Read,
+                                         FailingCall::Allocate));
+
+TEST(FileSystem, AnswersFalseWhenABufferCannotBeHad)
+{
+    FileSystem runtime;
+    std::vector<unsigned char> buffer(3, 1);
+    for (size_t size : {SIZE_MAX, buffer.max_size()}) {
+        EXPECT_FALSE(runtime.Allocate(buffer, size)) << size;
+        EXPECT_TRUE(buffer.empty());
+    }
+    EXPECT_TRUE(runtime.Allocate(buffer, 5));
+    EXPECT_EQ(buffer, std::vector<unsigned char>(5, 0));
+}
 
 // Archives built in the test: a few bytes of something else first, then each
 // entry scrambled from its own first byte.
@@ -226,6 +242,15 @@ TEST_F(PackArchiveTest, AnEntryBeyondTheArchiveEndFails)
                                       {"huge.txt", {0, UINT32_MAX}},
                                       {"far.txt", {UINT32_MAX, 1}}});
     for (const char* name : {"past-end.txt", "huge.txt", "far.txt"}) EXPECT_EQ(Load(name, E_FAIL), "") << name;
+}
+
+TEST_F(PackArchiveTest, AnEntryWithoutMemoryForItFailsAndClosesTheArchive)
+{
+    WriteArchive("first.pak", {{"entry.txt", "0123456789"}});
+    FailingFileSystem failing(FailingCall::Allocate);
+    ScopedFileSystem substitute(failing);
+    EXPECT_EQ(Load("entry.txt", E_FAIL), "");
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 
 TEST_F(PackArchiveTest, AShortReadFailsWithTheBytesThatArrivedUnscrambled)

@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
+#include <string>
+
 namespace {
 
 const char* const kSavedPath = "writer.dat";
-const char* const kTemporaryPath = "writer.dat.tmp";
+// A file of that name belongs to someone else: saving never touches it.
+const char* const kUnrelatedTemporaryPath = "writer.dat.tmp";
 
 TEST(CPDataFileWriter, WritesLittleEndianIntegersAndUnterminatedStrings)
 {
@@ -57,6 +62,7 @@ class CPDataFileWriterFailure : public testing::TestWithParam<FailingCall> {};
 TEST_P(CPDataFileWriterFailure, ReportsFailureAndKeepsTheOldFile)
 {
     WriteFileBytes(kSavedPath, "good old file");
+    const std::set<std::string> filesBefore = FilesInCurrentFolder();
     FailingFileSystem failing(GetParam());
     ScopedFileSystem substitute(failing);
 
@@ -64,11 +70,28 @@ TEST_P(CPDataFileWriterFailure, ReportsFailureAndKeepsTheOldFile)
     writer.WriteString("new contents that never arrive whole");
     EXPECT_EQ(writer.Save(), E_FAIL);
     EXPECT_EQ(ReadFileBytes(kSavedPath), "good old file");
-    EXPECT_FALSE(FileExists(kTemporaryPath));
+    EXPECT_EQ(FilesInCurrentFolder(), filesBefore) << "the file being written is removed";
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFileCall, CPDataFileWriterFailure,
                          testing::Values(FailingCall::Write, FailingCall::Close, FailingCall::Replace));
+
+TEST(CPDataFileWriter, LeavesAFileNamedLikeItsTemporaryAlone)
+{
+    WriteFileBytes(kUnrelatedTemporaryPath, "someone else's");
+    CPDataFileWriter writer(kSavedPath, false);
+    writer.WriteInt(1);
+    ASSERT_EQ(writer.Save(), S_OK);
+    EXPECT_EQ(ReadFileBytes(kUnrelatedTemporaryPath), "someone else's");
+    {
+        FailingFileSystem failing(FailingCall::Replace);
+        ScopedFileSystem substitute(failing);
+        EXPECT_EQ(writer.Save(), E_FAIL);
+    }
+    EXPECT_EQ(ReadFileBytes(kUnrelatedTemporaryPath), "someone else's");
+    std::remove(kUnrelatedTemporaryPath);
+}
 
 TEST(CPDataFileWriter, SavingIntoAMissingFolderFails)
 {

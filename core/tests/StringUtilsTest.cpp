@@ -72,6 +72,11 @@ TEST(StringUtils, PointInTriangleInEachProjection)
     const float offWall[3] = {0, 1.5f, 1.5f};
     EXPECT_TRUE(PointInTriangle(onWall, wallA, wallB, wallC));
     EXPECT_FALSE(PointInTriangle(offWall, wallA, wallB, wallC));
+
+    const float onTheLongEdge[3] = {0.5f, 0.5f, 0};
+    const float nowhere[3] = {std::numeric_limits<float>::quiet_NaN(), 0.25f, 0};
+    EXPECT_TRUE(PointInTriangle(onTheLongEdge, a, b, c));
+    EXPECT_FALSE(PointInTriangle(nowhere, a, b, c));
 }
 
 TEST(StringUtils, ClampedArcFunctions)

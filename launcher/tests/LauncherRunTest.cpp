@@ -126,6 +126,30 @@ TEST_F(LauncherRun, ShowsTheStartDialogAndOpensTheStatisticsPageOnExit)
     EXPECT_FALSE(FileExists("config.cfg"));
 }
 
+HRESULT NoBrowser(IOleClientSite*, IStorage*, void** browser)
+{
+    *browser = nullptr;
+    return REGDB_E_CLASSNOTREG;
+}
+
+TEST_F(LauncherRun, WithoutABrowserTheStartDialogStillWorksAndEndsCleanly)
+{
+    BrowserCreator previous = SetBrowserCreator(NoBrowser);
+    Run({[] {
+             HWND dialog = StartDialog();
+             ASSERT_NE(dialog, nullptr);
+             ExpectStartDialogLayout(dialog);
+             ASSERT_NE(GetWebViewSite(), nullptr);
+             EXPECT_FALSE(GetWebViewSite()->HasBrowser());
+             PostCommand(dialog, IDC_README);
+         },
+         Press(IDC_EXIT)});
+    SetBrowserCreator(previous);
+    EXPECT_EQ(g_opened, (std::vector<std::string>{kReadme, kStatisticsPage}));
+    EXPECT_EQ(GetLauncherApp(), nullptr);
+    EXPECT_EQ(GetWebViewSite(), nullptr);
+}
+
 TEST_F(LauncherRun, EachCommandOpensItsTargetAndWritesSettingsOnlyForAWindowMode)
 {
     const int kCloseRequest = -1;

@@ -63,6 +63,32 @@ TEST(CPWebViewSite, EachPartAnswersTheInterfacesItImplementsAndNullForOthers)
     }
 }
 
+// The operations the container does not offer hand out no interface: a
+// caller that releases what it got back finds null, not its own garbage.
+TEST(CPWebViewSite, OperationsItDoesNotOfferAnswerNullInterfaces)
+{
+    CPWebViewSite site;
+    IStorage* storage = site.GetStorage();
+    IStream* stream = static_cast<IStream*>(kUnset);
+    IStorage* child = static_cast<IStorage*>(kUnset);
+    IEnumSTATSTG* elements = static_cast<IEnumSTATSTG*>(kUnset);
+    IMoniker* moniker = static_cast<IMoniker*>(kUnset);
+    EXPECT_EQ(storage->CreateStream(L"s", 0, 0, 0, &stream), E_NOTIMPL);
+    EXPECT_EQ(stream, nullptr);
+    stream = static_cast<IStream*>(kUnset);
+    EXPECT_EQ(storage->OpenStream(L"s", nullptr, 0, 0, &stream), E_NOTIMPL);
+    EXPECT_EQ(stream, nullptr);
+    EXPECT_EQ(storage->CreateStorage(L"c", 0, 0, 0, &child), E_NOTIMPL);
+    EXPECT_EQ(child, nullptr);
+    child = static_cast<IStorage*>(kUnset);
+    EXPECT_EQ(storage->OpenStorage(L"c", nullptr, 0, nullptr, 0, &child), E_NOTIMPL);
+    EXPECT_EQ(child, nullptr);
+    EXPECT_EQ(storage->EnumElements(0, nullptr, 0, &elements), E_NOTIMPL);
+    EXPECT_EQ(elements, nullptr);
+    EXPECT_EQ(site.GetClientSite()->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJFULL, &moniker), E_NOTIMPL);
+    EXPECT_EQ(moniker, nullptr);
+}
+
 TEST(CPWebViewSite, PartsCountNoReferences)
 {
     CPWebViewSite site;
