@@ -2,6 +2,7 @@
 
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
+#include "host/MotionBlur.h"
 
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -140,7 +141,8 @@ bool EngineHost::CreateDevice(std::string& error)
     }
     const DWORD flags = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE;
     HRESULT result = D3DERR_NOTAVAILABLE;
-    if (g_fullScreen && ResetPresentParameters(true)) {
+    if (g_fullScreen) {
+        ResetPresentParameters(true);
         result = m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window.GetHandle(), flags,
                                           &m_presentParameters, &m_device);
     }
@@ -157,7 +159,7 @@ bool EngineHost::CreateDevice(std::string& error)
     return true;
 }
 
-bool EngineHost::ResetPresentParameters(bool fullScreen)
+void EngineHost::ResetPresentParameters(bool fullScreen)
 {
     m_presentParameters = D3DPRESENT_PARAMETERS();
     m_presentParameters.BackBufferWidth = static_cast<UINT>(g_screenWidth);
@@ -171,7 +173,6 @@ bool EngineHost::ResetPresentParameters(bool fullScreen)
     m_presentParameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     m_presentParameters.BackBufferFormat =
         !fullScreen ? D3DFMT_UNKNOWN : g_screenBPP == kTrueColourBPP ? D3DFMT_X8R8G8B8 : D3DFMT_R5G6B5;
-    return true;
 }
 
 // The renderer with the device and what it needs of it, the caches that
@@ -184,6 +185,7 @@ void EngineHost::CreateRenderResources()
     g_pRender->SetDevice(m_device);
     g_pRender->SetMaxAnisotropy(static_cast<int>(caps.MaxAnisotropy));
     g_pRender->SetMaxFade(kMaxFade);
+    m_motionBlur.reset(new MotionBlur(*g_pRender));
 
     g_pTextureCache = new CPTextureCache();
     g_pEffectCache = new CPEffectCache();
@@ -262,13 +264,15 @@ int EngineHost::Run()
         }
         if (m_options.HasFrameLimit() && frame > m_options.frames) return 0;
         if (frame == m_options.resetAt) ResetDevice();
-        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : MeasureFrameTime();
+        // The clock's time since the last frame began, whether or not the
+        // frames run on a fixed time.
+        const float measured = MeasureFrameTime();
+        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : measured;
         const bool last = m_options.HasFrameLimit() && frame == m_options.frames;
         const bool screenshot = last && !m_options.screenshot.empty();
-        RunFrame(deltaTime, screenshot);
-        if (screenshot && !SaveScreenshot(m_options.screenshot)) return 1;
+        if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) return 1;
         if (m_options.frameTimes) {
-            std::printf("frame %d: %.3f ms\n", frame, deltaTime * kMillisecondsPerSecond);
+            std::printf("frame %d: %.3f ms\n", frame, measured * kMillisecondsPerSecond);
             std::fflush(stdout);
         }
     }
@@ -284,16 +288,23 @@ float EngineHost::MeasureFrameTime()
     return seconds < kLongestFrame ? static_cast<float>(seconds) : kLongestFrame;
 }
 
-void EngineHost::RunFrame(float deltaTime, bool saveScreenshot)
+bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
 {
     FrameDeltaTime = deltaTime;
     FullTime += deltaTime;
     ++FrameNumber;
     RunTasks();
-    if (!DeviceReady()) return;
-    FrameDrawer(*GetRender()).Draw();
-    if (saveScreenshot) SaveScreenshot(m_options.screenshot);
+    if (!DeviceReady()) return screenshot == nullptr;
+    DrawFrame();
+    // The back buffer is read before Present, which may discard it.
+    const bool saved = screenshot == nullptr || SaveScreenshot(*screenshot);
     m_device->Present(nullptr, nullptr, nullptr, nullptr);
+    return saved;
+}
+
+void EngineHost::DrawFrame()
+{
+    FrameDrawer(*GetRender(), m_motionBlur.get()).Draw();
 }
 
 void EngineHost::RunTasks()
@@ -376,6 +387,7 @@ void EngineHost::Shutdown()
     DeleteGlobal(g_pMaterialManager);
     if (g_pEffectCache) g_pEffectCache->DestroyEffects();
     if (g_pTextureCache) g_pTextureCache->DestroyAll();
+    m_motionBlur.reset();
     DeleteGlobal(g_pRender);
     m_worldCamera.reset();
     DeleteGlobal(g_pEffectCache);

@@ -15,6 +15,7 @@
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
+class MotionBlur;
 class IPProcess;
 
 // Runs the engine as the game: makes the window, the devices and the
@@ -43,9 +44,13 @@ public:
     int Run();
 
     // One frame: the clocks, every running task in list order, then, while
-    // the device can draw, the frame drawn and presented. The last frame's
-    // picture is saved first when a screenshot is asked for.
-    void RunFrame(float deltaTime, bool saveScreenshot = false);
+    // the device can draw, the frame drawn and presented. With a screenshot
+    // path the frame's picture is saved as a BMP file before it is
+    // presented; false when that could not be done.
+    bool RunFrame(float deltaTime, const std::string* screenshot = nullptr);
+
+    // Draws the frame from the renderer without presenting it.
+    void DrawFrame();
 
     // Calls Execute on every running task in list order. The order is
     // copied once per change of the list, since stepping an array is much
@@ -72,7 +77,7 @@ public:
 
 private:
     bool CreateDevice(std::string& error);
-    bool ResetPresentParameters(bool fullScreen);
+    void ResetPresentParameters(bool fullScreen);
     void CreateRenderResources();
     void CreateSound();
     void CreateSingleObjects();
@@ -90,6 +95,7 @@ private:
     IDirectSound8* m_directSound;
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
+    std::unique_ptr<MotionBlur> m_motionBlur;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

@@ -1,5 +1,8 @@
 #include "host/FrameDrawer.h"
 
+#include "host/MotionBlur.h"
+#include "host/ScreenLayerStates.h"
+
 #include "Render/PPerspectiveCamera.h"
 #include "core/Settings.h"
 
@@ -12,38 +15,7 @@ const float kScreenRhw = 1.0f;
 const UINT kQuadTriangles = 2;
 const UINT kVerticesPerLine = 2;
 
-struct StateValue {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-};
-
-// Lines and the fade colour by their vertices alone.
-const StateValue kOverlayStates[] = {
-    {D3DRS_LIGHTING, FALSE},
-};
-// What the world's blocks draw with again after an overlay, as the default
-// states set them.
-const StateValue kWorldStates[] = {
-    {D3DRS_LIGHTING, TRUE},
-    {D3DRS_ZENABLE, D3DZB_TRUE},
-    {D3DRS_ALPHABLENDENABLE, FALSE},
-};
-const StateValue kFadeStates[] = {
-    {D3DRS_LIGHTING, FALSE},
-    {D3DRS_ZENABLE, D3DZB_FALSE},
-    {D3DRS_ALPHABLENDENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-};
-
-template <size_t count>
-void SetStates(IDirect3DDevice9* device, const StateValue (&states)[count])
-{
-    for (const StateValue& state : states) device->SetRenderState(state.state, state.value);
-}
-
-// Stage 0 passes the vertex colour and alpha through, or modulates the
-// texture with them as the default states do.
+// Stage 0 passes the vertex colour and alpha through.
 void SelectVertexColour(IDirect3DDevice9* device)
 {
     device->SetTexture(0, nullptr);
@@ -53,15 +25,6 @@ void SelectVertexColour(IDirect3DDevice9* device)
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
 }
 
-void RestoreTextureStage(IDirect3DDevice9* device)
-{
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetFVF(kVertex48FVF);
-}
-
 float Brightened(float component, float factor)
 {
     return std::min(std::max(component * factor, 0.0f), 1.0f);
@@ -69,7 +32,8 @@ float Brightened(float component, float factor)
 
 } // namespace
 
-FrameDrawer::FrameDrawer(CPRender& render) : m_render(render), m_device(render.GetDevice())
+FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur)
+    : m_render(render), m_motionBlur(motionBlur), m_device(render.GetDevice())
 {
 }
 
@@ -146,6 +110,7 @@ void FrameDrawer::ApplyEntry(const RenderListEntry& entry)
 void FrameDrawer::DrawWorldOverlays()
 {
     DrawLines();
+    if (m_motionBlur) m_motionBlur->Apply();
 }
 
 void FrameDrawer::DrawLines()
@@ -155,13 +120,13 @@ void FrameDrawer::DrawLines()
         D3DXMATRIX identity;
         D3DXMatrixIdentity(&identity);
         m_device->SetTransform(D3DTS_WORLD, &identity);
-        SetStates(m_device, kOverlayStates);
+        // Lines take their colour from their vertices alone.
+        m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
         SelectVertexColour(m_device);
         m_device->SetFVF(kVertex48FVF);
         m_device->DrawPrimitiveUP(D3DPT_LINELIST, static_cast<UINT>(lines.size() / kVerticesPerLine), lines.data(),
                                   sizeof(Vertex48));
-        RestoreTextureStage(m_device);
-        SetStates(m_device, kWorldStates);
+        RestoreWorldStates(m_device);
     }
     m_render.ClearLines();
 }
@@ -180,10 +145,9 @@ void FrameDrawer::DrawFade()
         {-0.5f, height - 0.5f, 0.0f, kScreenRhw, colour, 0.0f, 0.0f},
         {width - 0.5f, height - 0.5f, 0.0f, kScreenRhw, colour, 0.0f, 0.0f},
     };
-    SetStates(m_device, kFadeStates);
+    SetScreenBlendStates(m_device);
     SelectVertexColour(m_device);
     m_device->SetFVF(kLoadingScreenFVF);
     m_device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, kQuadTriangles, quad, sizeof(LoadingScreenVertex));
-    RestoreTextureStage(m_device);
-    SetStates(m_device, kWorldStates);
+    RestoreWorldStates(m_device);
 }

@@ -3,6 +3,7 @@
 #include "Render/PRender.h"
 
 class CPPerspectiveCamera;
+class MotionBlur;
 
 // Draws one frame from what the engine left in the renderer. The render
 // list is walked in key order: each entry rules from its key on, its view
@@ -16,7 +17,8 @@ public:
     static const int kScreenCameraKey = 195;
     static const int kMaxFadeAlpha = 255;
 
-    explicit FrameDrawer(CPRender& render);
+    // Without a motion blur the frame draws none.
+    explicit FrameDrawer(CPRender& render, MotionBlur* motionBlur = nullptr);
 
     void Draw();
 
@@ -35,5 +37,6 @@ private:
     void DrawFade();
 
     CPRender& m_render;
+    MotionBlur* m_motionBlur;
     IDirect3DDevice9* m_device;
 };

@@ -33,6 +33,8 @@ struct CallLog {
 };
 
 #define VIDEO_DOUBLE_UNEXPECTED(name) { return Unexpected(#name); }
+// Inside a template the base's helper is named through this.
+#define VIDEO_DOUBLE_UNEXPECTED_BASE(name) { return this->Unexpected(#name); }
 
 template <class Interface>
 class RecordingObject : public Interface {
@@ -199,12 +201,26 @@ public:
     STDMETHOD(SetRect)(const RECT*) override VIDEO_DOUBLE_UNEXPECTED(SetRect)
 };
 
+// The media-stream calls that neither stream double expects.
+template <class Interface>
+class RecordingMediaStream : public RecordingObject<Interface> {
+public:
+    using RecordingObject<Interface>::RecordingObject;
+
+    STDMETHOD(GetMultiMediaStream)(IMultiMediaStream**) override VIDEO_DOUBLE_UNEXPECTED_BASE(GetMultiMediaStream)
+    STDMETHOD(GetInformation)(MSPID*, STREAM_TYPE*) override VIDEO_DOUBLE_UNEXPECTED_BASE(GetInformation)
+    STDMETHOD(SetSameFormat)(IMediaStream*, DWORD) override VIDEO_DOUBLE_UNEXPECTED_BASE(SetSameFormat)
+    STDMETHOD(AllocateSample)(DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED_BASE(AllocateSample)
+    STDMETHOD(CreateSharedSample)(IStreamSample*, DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED_BASE(CreateSharedSample)
+    STDMETHOD(SendEndOfStream)(DWORD) override VIDEO_DOUBLE_UNEXPECTED_BASE(SendEndOfStream)
+};
+
 // The video stream's DirectDraw side: answers the video's size and a
 // 32-bit RGB format, and makes the sample on the player's surface.
-class RecordingDrawStream : public RecordingObject<IDirectDrawMediaStream> {
+class RecordingDrawStream : public RecordingMediaStream<IDirectDrawMediaStream> {
 public:
     RecordingDrawStream(CallLog& log, RecordingSample& sample)
-        : RecordingObject(log, "DirectDraw stream", IID_IDirectDrawMediaStream), m_sample(sample) {}
+        : RecordingMediaStream(log, "DirectDraw stream", IID_IDirectDrawMediaStream), m_sample(sample) {}
 
     DWORD width = 0;
     DWORD height = 0;
@@ -230,28 +246,16 @@ public:
     STDMETHOD(GetDirectDraw)(IDirectDraw**) override VIDEO_DOUBLE_UNEXPECTED(GetDirectDraw)
     STDMETHOD(SetDirectDraw)(IDirectDraw*) override VIDEO_DOUBLE_UNEXPECTED(SetDirectDraw)
     STDMETHOD(GetTimePerFrame)(STREAM_TIME*) override VIDEO_DOUBLE_UNEXPECTED(GetTimePerFrame)
-    STDMETHOD(GetMultiMediaStream)(IMultiMediaStream**) override VIDEO_DOUBLE_UNEXPECTED(GetMultiMediaStream)
-    STDMETHOD(GetInformation)(MSPID*, STREAM_TYPE*) override VIDEO_DOUBLE_UNEXPECTED(GetInformation)
-    STDMETHOD(SetSameFormat)(IMediaStream*, DWORD) override VIDEO_DOUBLE_UNEXPECTED(SetSameFormat)
-    STDMETHOD(AllocateSample)(DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED(AllocateSample)
-    STDMETHOD(CreateSharedSample)(IStreamSample*, DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED(CreateSharedSample)
-    STDMETHOD(SendEndOfStream)(DWORD) override VIDEO_DOUBLE_UNEXPECTED(SendEndOfStream)
 
 private:
     RecordingSample& m_sample;
 };
 
-class RecordingVideoStream : public RecordingObject<IMediaStream> {
+class RecordingVideoStream : public RecordingMediaStream<IMediaStream> {
 public:
     RecordingVideoStream(CallLog& log, RecordingDrawStream& drawStream)
-        : RecordingObject(log, "video stream", IID_IMediaStream), m_drawStream(drawStream) {}
+        : RecordingMediaStream(log, "video stream", IID_IMediaStream), m_drawStream(drawStream) {}
 
-    STDMETHOD(GetMultiMediaStream)(IMultiMediaStream**) override VIDEO_DOUBLE_UNEXPECTED(GetMultiMediaStream)
-    STDMETHOD(GetInformation)(MSPID*, STREAM_TYPE*) override VIDEO_DOUBLE_UNEXPECTED(GetInformation)
-    STDMETHOD(SetSameFormat)(IMediaStream*, DWORD) override VIDEO_DOUBLE_UNEXPECTED(SetSameFormat)
-    STDMETHOD(AllocateSample)(DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED(AllocateSample)
-    STDMETHOD(CreateSharedSample)(IStreamSample*, DWORD, IStreamSample**) override VIDEO_DOUBLE_UNEXPECTED(CreateSharedSample)
-    STDMETHOD(SendEndOfStream)(DWORD) override VIDEO_DOUBLE_UNEXPECTED(SendEndOfStream)
 
 protected:
     HRESULT QueryOther(REFIID iid, void** object) override
@@ -316,6 +320,7 @@ private:
 };
 
 #undef VIDEO_DOUBLE_UNEXPECTED
+#undef VIDEO_DOUBLE_UNEXPECTED_BASE
 
 // Hands out the doubles above as the platform's objects; a failing
 // "CreateDirectDraw" or "CreateMultiMediaStream" hands out none.

@@ -1,5 +1,4 @@
 #include "host/EngineHost.h"
-#include "host/FrameDrawer.h"
 
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -15,6 +14,7 @@
 #include "core/FrameClock.h"
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
+#include "core/tests/LoggingTask.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
@@ -97,26 +97,6 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     EXPECT_EQ(g_pVideoPlayer, nullptr);
 }
 
-class LoggingTask : public IPProcess {
-public:
-    LoggingTask(const char* name, int priority, std::vector<std::string>& log) : m_name(name), m_log(log)
-    {
-        SetPriority(priority);
-    }
-    int GetObjectSize() override { return sizeof(*this); }
-    const char* GetTypeName() override { return "LoggingTask"; }
-    void Execute() override
-    {
-        m_log.push_back(m_name + " frame " + std::to_string(FrameNumber) + " dt " + std::to_string(FrameDeltaTime) +
-                        " at " + std::to_string(FullTime));
-    }
-    int GetTaskValue() override { return 0; }
-
-private:
-    std::string m_name;
-    std::vector<std::string>& m_log;
-};
-
 TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
 {
     std::vector<std::string> log;
@@ -124,14 +104,13 @@ TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
     g_pTaskManager->AddTask(&late);
     g_pTaskManager->AddTask(&early);
     host.RunFrame(0.25f);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.25f);
     g_pTaskManager->AddTask(&middle);
     host.RunFrame(0.5f);
-    const std::vector<std::string> expected = {
-        "early frame 1 dt 0.250000 at 0.250000",  "late frame 1 dt 0.250000 at 0.250000",
-        "early frame 2 dt 0.500000 at 0.750000",  "middle frame 2 dt 0.500000 at 0.750000",
-        "late frame 2 dt 0.500000 at 0.750000",
-    };
+    const std::vector<std::string> expected = {"early@1", "late@1", "early@2", "middle@2", "late@2"};
     EXPECT_EQ(log, expected);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.5f);
+    EXPECT_DOUBLE_EQ(early.seenFullTime, 0.75);
     g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) {
         return task.Get() == &late || task.Get() == &early || task.Get() == &middle;
     });
@@ -166,7 +145,7 @@ TEST_F(RunningHost, SurvivesAForcedResetDrawingTheSamePixels)
     GetRender()->SetFogColour(0xFF336699);
     GetRender()->SetFade(0.5f);
     host.RunFrame(0.02f);
-    FrameDrawer(*GetRender()).Draw();
+    host.DrawFrame();
     const D3DCOLOR before = PixelAt(5, 7);
     // Half of each channel shows through the half-dark fade.
     EXPECT_NEAR(static_cast<int>((before >> 16) & 0xFF), 0x33 / 2, 2);
@@ -181,8 +160,30 @@ TEST_F(RunningHost, SurvivesAForcedResetDrawingTheSamePixels)
     EXPECT_EQ(log, expected);
     EXPECT_EQ(host.GetDevice()->TestCooperativeLevel(), D3D_OK);
     host.RunFrame(0.02f);
-    FrameDrawer(*GetRender()).Draw();
+    host.DrawFrame();
     EXPECT_EQ(PixelAt(5, 7), before);
+}
+
+TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
+{
+    GetRender()->SetFade(1.0f);
+    GetRender()->SetMotionBlur(0.5f);
+    GetRender()->SetFogColour(0xFFC08040);
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0xC08040u);
+
+    GetRender()->SetFogColour(0xFF000000);
+    host.DrawFrame();
+    // Half of the blur's full blend, 127 of 255, of the last frame shows.
+    const D3DCOLOR blended = PixelAt(300, 200);
+    EXPECT_NEAR(static_cast<int>((blended >> 16) & 0xFF), 0xC0 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>((blended >> 8) & 0xFF), 0x80 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 0x40 * 127 / 255, 2);
+
+    EXPECT_EQ(host.ResetDevice(), D3D_OK) << "the kept frame left the default pool";
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0u) << "a reset starts the blur over";
+    GetRender()->SetMotionBlur(0.0f);
 }
 
 TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)

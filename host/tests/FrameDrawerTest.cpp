@@ -1,4 +1,5 @@
 #include "host/FrameDrawer.h"
+#include "host/MotionBlur.h"
 
 #include "Render/PPerspectiveCamera.h"
 #include "Render/tests/RecordingDevice.h"
@@ -107,6 +108,14 @@ TEST(FadeAlpha, DarkensByWhatTheFadeLacks)
     for (const auto& row : cases) {
         EXPECT_EQ(FrameDrawer::FadeAlpha(row.fade, row.maximum), row.alpha) << row.fade << " of " << row.maximum;
     }
+}
+
+TEST(MotionBlurAlpha, IsTheBlendScaledByTheAmount)
+{
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, 0.3f), 76);
+    EXPECT_EQ(MotionBlur::BlendAlpha(150, 0.3f), 45);
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, 2.0f), 255);
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, -1.0f), 0);
 }
 
 } // namespace

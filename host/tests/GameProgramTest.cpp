@@ -1,3 +1,5 @@
+#include "launcher/LauncherResources.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -63,6 +65,25 @@ private:
     bool m_started = false;
 };
 
+// A build tree path as Wine sees it, on the drive that maps the root.
+std::string WindowsPath(std::string path)
+{
+    for (char& character : path) {
+        if (character == '/') character = '\\';
+    }
+    return "Z:" + path;
+}
+
+HWND WaitForGameWindow(bool present)
+{
+    for (DWORD waited = 0; waited < kProgramWait; waited += kWindowPoll) {
+        HWND window = FindWindowA("HollowmereGame", nullptr);
+        if ((window != nullptr) == present) return window;
+        Sleep(kWindowPoll);
+    }
+    return present ? nullptr : FindWindowA("HollowmereGame", nullptr);
+}
+
 uint32_t ReadUint32(const std::vector<char>& bytes, size_t offset)
 {
     uint32_t value = 0;
@@ -86,6 +107,24 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     EXPECT_EQ(ReadUint32(bytes, 22), 480u);
 }
 
+// A display that offers no full screen of the size makes the game fall back
+// to a window of it.
+TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
+{
+    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 320\r\nscreenHeight = 200\r\n";
+    DeleteFileA(kShot);
+    GameProgram game(std::string("--frames 3 --screenshot ") + kShot);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    DeleteFileA("config.cfg");
+
+    std::ifstream file(kShot, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(ReadUint32(bytes, 18), 320u);
+    EXPECT_EQ(ReadUint32(bytes, 22), 200u);
+}
+
 TEST(GameProgram, RefusesAnUnknownOption)
 {
     GameProgram game("--no-such-option");
@@ -107,6 +146,51 @@ TEST(GameProgram, EndsCleanlyOnACloseRequestOrEscape)
         PostMessageA(window, ending.message, ending.wParam, 0);
         EXPECT_EQ(game.ExitCode(), 0u) << ending.message;
     }
+}
+
+// The launcher and the game side by side in a folder of their own, as a
+// player has them.
+TEST(GameProgram, StartsFromTheLaunchersStartGame)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    char folder[MAX_PATH];
+    GetTempFileNameA(temp, "hmg", 0, folder);
+    DeleteFileA(folder);
+    ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
+    const std::string launcher = std::string(folder) + "\\Hollowmere.exe";
+    const std::string game = std::string(folder) + "\\_Hollowmere.exe";
+    ASSERT_TRUE(CopyFileA(WindowsPath(HM_LAUNCHER_PROGRAM).c_str(), launcher.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(WindowsPath(HM_GAME_PROGRAM).c_str(), game.c_str(), FALSE));
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + launcher + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                               &process));
+    HWND dialog = nullptr;
+    for (DWORD waited = 0; waited < kProgramWait && !dialog; waited += kWindowPoll) {
+        Sleep(kWindowPoll);
+        HWND candidate = FindWindowA(nullptr, "Hollowmere");
+        DWORD owner = 0;
+        if (candidate) GetWindowThreadProcessId(candidate, &owner);
+        if (owner == process.dwProcessId) dialog = candidate;
+    }
+    ASSERT_NE(dialog, nullptr) << "the start dialog did not open";
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_START_GAME, BN_CLICKED), 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, kProgramWait), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    HWND window = WaitForGameWindow(true);
+    ASSERT_NE(window, nullptr) << "the game did not start";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForGameWindow(false), nullptr) << "the game did not end";
+    for (const char* name : {"Hollowmere.exe", "_Hollowmere.exe", "config.cfg"}) {
+        DeleteFileA((std::string(folder) + "\\" + name).c_str());
+    }
+    RemoveDirectoryA(folder);
 }
 
 } // namespace
