@@ -43,13 +43,6 @@ void PlaceFixture(const char* path, const FileBytes& file)
     if (file.present) WriteFixture(path, file.bytes);
 }
 
-// The whole literal, NUL bytes included.
-template <size_t N>
-std::string Bytes(const char (&text)[N])
-{
-    return std::string(text, N - 1);
-}
-
 TEST(PlayerDataFile, FillsBothSetupsAndFallsBackToEmptySlots)
 {
     CarSettings generated;

@@ -3,6 +3,7 @@
 #include "game/CarSettings.h"
 #include "game/GameDataRecords.h"
 
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -53,6 +54,13 @@ std::string Describe(const std::vector<EnemySourceRecord>& records);
 // "source=x,y,z,active,value,enemies", sources in name order, points in
 // file order, joined by " / ".
 std::string Describe(const std::unordered_map<std::string, std::vector<EnemySourcePoint>>& sources);
+
+// The whole literal, NUL bytes included.
+template <size_t N>
+std::string Bytes(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
 
 // Writes bytes to a file, making its folder first when the path has one.
 void WriteFixture(const std::string& path, const std::string& bytes);

@@ -16,12 +16,6 @@ namespace {
 
 const char* const kActions = "Actions.cfg";
 
-template <size_t N>
-std::string Bytes(const char (&text)[N])
-{
-    return std::string(text, N - 1);
-}
-
 TEST(KeyNames, NameTheKeyboardCodes)
 {
     int named = 0;
