@@ -2,12 +2,13 @@
 
 #include "core/PDXErrorLog.h"
 
+#include <cstdint>
+
 namespace {
 
 const char* const kSourceFile = "Render/PIVertexBuffer";
 const int kVertexLockErrorLine = 167;
 const int kIndexLockErrorLine = 190;
-const int kCreateErrorLine = 60;
 const int kCurrentPosition = -1;
 // 16-bit indices reach this many vertices of one section.
 const int kAddressableVertices = 65536;
@@ -24,7 +25,62 @@ void ReleaseAll(std::vector<T*>& buffers)
     }
 }
 
+const size_t kFirstTableSize = 1024;
+
 } // namespace
+
+DrawableBaseTable::DrawableBaseTable()
+    : m_keys(kFirstTableSize, nullptr), m_bases(kFirstTableSize, 0)
+{
+}
+
+// Addresses are spread by a multiplicative hash; the table size is a power
+// of two and at most half full, so probing always ends at a free slot.
+size_t DrawableBaseTable::SlotOf(IPDrawable* drawable) const
+{
+    const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
+    uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(drawable)) * kSpread;
+    size_t mask = m_keys.size() - 1;
+    size_t slot = static_cast<size_t>(bits >> 32) & mask;
+    while (m_keys[slot] && m_keys[slot] != drawable) slot = (slot + 1) & mask;
+    return slot;
+}
+
+bool DrawableBaseTable::Contains(IPDrawable* drawable) const
+{
+    return m_keys[SlotOf(drawable)] == drawable;
+}
+
+bool DrawableBaseTable::Insert(IPDrawable* drawable, int base)
+{
+    size_t slot = SlotOf(drawable);
+    if (m_keys[slot] == drawable) return false;
+    m_keys[slot] = drawable;
+    m_bases[slot] = base;
+    m_used.push_back(slot);
+    if (m_used.size() * 2 > m_keys.size()) Grow();
+    return true;
+}
+
+void DrawableBaseTable::Grow()
+{
+    std::vector<IPDrawable*> keys;
+    std::vector<int> bases;
+    for (size_t slot : m_used) {
+        keys.push_back(m_keys[slot]);
+        bases.push_back(m_bases[slot]);
+    }
+    m_keys.assign(m_keys.size() * 2, nullptr);
+    m_bases.assign(m_keys.size(), 0);
+    m_used.clear();
+    for (size_t i = 0; i < keys.size(); ++i) Insert(keys[i], bases[i]);
+}
+
+void DrawableBaseTable::Clear()
+{
+    for (size_t slot : m_used) m_keys[slot] = nullptr;
+    m_used.clear();
+}
 
 CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int vertexCapacity,
                                  int indexCapacity, bool keepContents)
@@ -36,11 +92,11 @@ CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int ver
         HRESULT result = device->CreateVertexBuffer(
             static_cast<UINT>(vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
             D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, kCreateErrorLine)) m_vertexBuffers[i] = nullptr;
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
         result = device->CreateIndexBuffer(static_cast<UINT>(indexCapacity) * sizeof(uint16_t),
                                            kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                            &m_indexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, kCreateErrorLine)) m_indexBuffers[i] = nullptr;
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
     }
 }
 
@@ -128,14 +184,14 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     if (!m_locked) return false;
     int vertexCount = drawable->GetVertexCount();
     if (vertexCount <= 0) return false;
-    if (m_drawables.count(drawable)) return false;
+    if (m_drawables.Contains(drawable)) return false;
     int indexCount = drawable->GetIndexCount();
     bool fits = m_verticesWritten + vertexCount <= m_vertexRoom &&
                 m_indicesWritten + indexCount <= m_indexRoom &&
                 m_baseCounter + vertexCount <= kAddressableVertices;
     if (!fits) return false;
 
-    m_drawables[drawable] = m_baseCounter;
+    m_drawables.Insert(drawable, m_baseCounter);
     drawable->WriteGeometry(m_vertexWrite, m_indexWrite, static_cast<uint16_t>(m_baseCounter), true);
     m_vertexWrite += vertexCount;
     m_indexWrite += indexCount;
@@ -149,6 +205,6 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
 
 void CPIVertexBuffer::ClearDrawables()
 {
-    m_drawables.clear();
+    m_drawables.Clear();
     m_baseCounter = 0;
 }

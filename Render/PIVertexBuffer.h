@@ -5,8 +5,27 @@
 
 #include <d3d9.h>
 
-#include <unordered_map>
 #include <vector>
+
+// The drawables written into one section, each with the base vertex it was
+// written at: an open-addressing table that keeps its slots from section
+// to section, so a frame allocates nothing once the table has grown.
+class DrawableBaseTable {
+public:
+    DrawableBaseTable();
+    // False, changing nothing, when the drawable is already in the table.
+    bool Insert(IPDrawable* drawable, int base);
+    bool Contains(IPDrawable* drawable) const;
+    void Clear();
+
+private:
+    size_t SlotOf(IPDrawable* drawable) const;
+    void Grow();
+
+    std::vector<IPDrawable*> m_keys;
+    std::vector<int> m_bases;
+    std::vector<size_t> m_used;
+};
 
 // A ring of dynamic vertex and index buffer pairs into which drawables
 // write their geometry straight through the drawable contract. Each lock
@@ -59,7 +78,7 @@ public:
 private:
     void ReleaseBuffers();
 
-    std::unordered_map<IPDrawable*, int> m_drawables;
+    DrawableBaseTable m_drawables;
     int m_baseCounter;
     std::vector<IDirect3DVertexBuffer9*> m_vertexBuffers;
     std::vector<IDirect3DIndexBuffer9*> m_indexBuffers;

@@ -42,6 +42,20 @@ float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
     return D3DXVec3Length(&offset);
 }
 
+// Row vector times matrix: the upper 3 x 3 only, or with the translation
+// row too. Written out, since this runs for every vertex of every moving
+// mesh each frame.
+D3DXVECTOR3 RotateVector(const D3DXVECTOR3& v, const D3DXMATRIX& m)
+{
+    return D3DXVECTOR3(v.x * m._11 + v.y * m._21 + v.z * m._31, v.x * m._12 + v.y * m._22 + v.z * m._32,
+                       v.x * m._13 + v.y * m._23 + v.z * m._33);
+}
+
+D3DXVECTOR3 TransformPoint(const D3DXVECTOR3& v, const D3DXMATRIX& m)
+{
+    return RotateVector(v, m) + D3DXVECTOR3(m._41, m._42, m._43);
+}
+
 Vertex48& VertexOf(const DamageVertex& reference)
 {
     return reference.part->GetLocalVertices()[reference.index];
@@ -90,8 +104,8 @@ void CPRenderObject::UpdateWorldVertices()
     for (size_t i = 0; i < m_localVertices.size(); ++i) {
         const Vertex48& local = m_localVertices[i];
         Vertex48& placed = m_worldVertices[i];
-        D3DXVec3TransformCoord(&placed.position, &local.position, &world);
-        D3DXVec3TransformNormal(&placed.normal, &local.normal, &world);
+        placed.position = TransformPoint(local.position, world);
+        placed.normal = RotateVector(local.normal, world);
         placed.diffuse = local.diffuse;
     }
     if (!m_deformable) return;
@@ -102,6 +116,9 @@ void CPRenderObject::UpdateWorldVertices()
     }
 }
 
+// The vertices reach the buffers in one sequential copy (or through the
+// effects): buffer memory may be write-combined, where scattered stores
+// are slow.
 void CPRenderObject::WriteGeometry(Vertex48* destVertices, uint16_t* destIndices,
                                    uint16_t baseVertex, bool)
 {
@@ -159,8 +176,8 @@ void CPRenderObject::AddVertexEffect(std::unique_ptr<IPVertexEffect> effect)
 void CPRenderObject::TransformVertices(const D3DXMATRIX& matrix)
 {
     for (Vertex48& vertex : m_localVertices) {
-        D3DXVec3TransformCoord(&vertex.position, &vertex.position, &matrix);
-        D3DXVec3TransformNormal(&vertex.normal, &vertex.normal, &matrix);
+        vertex.position = TransformPoint(vertex.position, matrix);
+        vertex.normal = RotateVector(vertex.normal, matrix);
     }
 }
 

@@ -41,7 +41,7 @@ ID3DXEffect* CompiledEffect(CPMaterial* material)
 } // namespace
 
 CPRenderQueue::CPRenderQueue(CPIVertexBuffer* sharedBuffer)
-    : m_sharedBuffer(sharedBuffer), m_sharedGeometryOnly(false)
+    : m_sharedBuffer(sharedBuffer), m_sharedGeometryOnly(false), m_frame(1)
 {
 }
 
@@ -79,7 +79,11 @@ CPIVBlock* CPRenderQueue::BlockFor(CPMaterial* material)
         entry.block.reset(new CPIVBlock(m_sharedBuffer.Get()));
         entry.material = material;
     }
-    m_frameBlocks[material] = entry.block.get();
+    // A block already entered this frame needs no second look-up.
+    if (entry.frame != m_frame) {
+        m_frameBlocks[material] = entry.block.get();
+        entry.frame = m_frame;
+    }
     return entry.block.get();
 }
 
@@ -189,4 +193,5 @@ void CPRenderQueue::ClearFrame()
 {
     for (auto& framed : m_frameBlocks) framed.second->Clear();
     m_frameBlocks.clear();
+    ++m_frame;
 }

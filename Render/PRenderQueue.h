@@ -62,6 +62,8 @@ private:
     struct BlockEntry {
         RefPtr<CPMaterial> material;
         std::unique_ptr<CPIVBlock> block;
+        // The frame in which the block last entered the frame's blocks.
+        unsigned frame = 0;
     };
 
     CPIVBlock* BlockFor(CPMaterial* material);
@@ -74,4 +76,6 @@ private:
     std::unordered_map<CPMaterial*, RefPtr<CPIVBlock>> m_frameBlocks;
     std::unordered_map<CPMaterial*, BlockEntry> m_allBlocks;
     bool m_sharedGeometryOnly;
+    // Counts frames from 1, so that no entry starts out in the frame.
+    unsigned m_frame;
 };

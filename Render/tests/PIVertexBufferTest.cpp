@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,21 @@ TEST(DynamicRingAddressing, NoSectionReachesPastWhatSixteenBitIndicesAddress)
     EXPECT_FALSE(buffer.AddDrawable(&seven));
     EXPECT_TRUE(buffer.AddDrawable(&six));
     EXPECT_EQ(buffer.GetBaseCounter(), 65536);
+}
+
+TEST(DynamicRingSections, RemembersEveryDrawableOfALargeSection)
+{
+    const int count = 3000;
+    RecordingRing ring(1, count, count * 3);
+    CPIVertexBuffer buffer(ring.VertexBuffers(), ring.IndexBuffers(), count, count * 3, false);
+    std::vector<std::unique_ptr<FixedDrawable>> drawables;
+    for (int i = 0; i < count; ++i) drawables.emplace_back(new FixedDrawable(1, 3));
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    for (auto& drawable : drawables) ASSERT_TRUE(buffer.AddDrawable(drawable.get()));
+    for (auto& drawable : drawables) EXPECT_FALSE(buffer.AddDrawable(drawable.get()));
+    EXPECT_EQ(buffer.GetBaseCounter(), count);
+    buffer.ClearDrawables();
+    EXPECT_EQ(buffer.GetBaseCounter(), 0);
 }
 
 } // namespace

@@ -49,7 +49,12 @@ protected:
         camera.SetTarget(D3DXVECTOR3(0, 0, 0));
         camera.SetUp(D3DXVECTOR3(0, 0, 1));
         camera.UpdateMatrices();
+    }
 
+    void SetUp() override
+    {
+        ResourceTest::SetUp();
+        if (HasFatalFailure()) return;
         ring.reset(new CPIVertexBuffer(device, 2, 1024, 2048, false));
         queue.reset(new CPRenderQueue(ring.get()));
         render.SetRenderQueue(queue.get());
@@ -59,8 +64,8 @@ protected:
 
     ~SceneOnDevice() override
     {
-        RestoreTarget();
-        queue->ClearFrame();
+        if (device) RestoreTarget();
+        if (queue) queue->ClearFrame();
         objects.clear();
         root.reset();
         queue.reset();
@@ -232,7 +237,6 @@ private:
 
 TEST_F(SceneOnDevice, DrawsEachObjectInItsColourWhereItsPointProjects)
 {
-    ASSERT_NE(device, nullptr);
     DrawFrame();
     const Pixel left = AtObject(*objects[0]);
     const Pixel middle = AtObject(*objects[1]);
@@ -257,7 +261,6 @@ TEST_F(SceneOnDevice, DrawsEachObjectInItsColourWhereItsPointProjects)
 
 TEST_F(SceneOnDevice, ThePartByTheLightIsBrighterAndTheLightSitsAtItsOwner)
 {
-    ASSERT_NE(device, nullptr);
     DrawFrame();
     ASSERT_EQ(lightsQueued, 1);
     EXPECT_EQ(D3DXVECTOR3(queuedLight.Position), D3DXVECTOR3(3, -2, 0));
