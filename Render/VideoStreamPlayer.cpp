@@ -57,7 +57,8 @@ VideoStreamPlayer::VideoStreamPlayer(const VideoPlayerIdentity& identity)
       m_textureBPP(0),
       m_ended(false),
       m_loop(false),
-      m_noSound(false)
+      m_noSound(false),
+      m_streamRunning(false)
 {
 }
 
@@ -123,8 +124,11 @@ HRESULT VideoStreamPlayer::Recreate()
     return result;
 }
 
+// A running stream is stopped first: its graph's threads are still working
+// on it when it is let go otherwise.
 void VideoStreamPlayer::ReleaseStreams()
 {
+    SetStreamRunning(false);
     ReleaseInterface(m_audio);
     ReleaseInterface(m_control);
     ReleaseInterface(m_position);
@@ -134,6 +138,7 @@ void VideoStreamPlayer::ReleaseStreams()
     ReleaseInterface(m_stream);
     ReleaseInterface(m_surface);
     ReleaseInterface(m_directDraw);
+    m_streamRunning = false;
 }
 
 bool VideoStreamPlayer::PlayFile(const char* name, bool noSound)
@@ -236,14 +241,22 @@ void VideoStreamPlayer::PublishTexture()
 bool VideoStreamPlayer::Start()
 {
     if (!IPProcess::Start()) return false;
-    if (m_stream) Report(m_stream->SetState(STREAMSTATE_RUN), __LINE__);
+    SetStreamRunning(true);
     return true;
 }
 
 void VideoStreamPlayer::Stop()
 {
     if (m_stream) Report(m_stream->SetState(STREAMSTATE_STOP), __LINE__);
+    m_streamRunning = false;
     IPProcess::Stop();
+}
+
+void VideoStreamPlayer::SetStreamRunning(bool running)
+{
+    if (!m_stream || running == m_streamRunning) return;
+    Report(m_stream->SetState(running ? STREAMSTATE_RUN : STREAMSTATE_STOP), __LINE__);
+    m_streamRunning = running;
 }
 
 void VideoStreamPlayer::Execute()
@@ -266,9 +279,9 @@ void VideoStreamPlayer::OnEndOfStream()
         Stop();
         return;
     }
-    Report(m_stream->SetState(STREAMSTATE_STOP), __LINE__);
+    SetStreamRunning(false);
     Report(m_stream->Seek(kStreamStart), __LINE__);
-    Report(m_stream->SetState(STREAMSTATE_RUN), __LINE__);
+    SetStreamRunning(true);
 }
 
 void VideoStreamPlayer::CopyFrameToTexture()

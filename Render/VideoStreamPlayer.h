@@ -84,6 +84,8 @@ private:
     void PublishTexture();
     void CopyFrameToTexture();
     void OnEndOfStream();
+    // Runs or stops the stream when it is not already so.
+    void SetStreamRunning(bool running);
 
     VideoPlayerIdentity m_identity;
     IDirectDraw* m_directDraw;
@@ -104,4 +106,5 @@ private:
     bool m_ended;
     bool m_loop;
     bool m_noSound;
+    bool m_streamRunning;
 };

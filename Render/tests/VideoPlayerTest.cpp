@@ -144,6 +144,17 @@ TEST_F(VideoPlayer, ReleaseLetsGoOfEverythingButTheTextureInOrder)
     EXPECT_NE(player.GetTexture(), nullptr);
 }
 
+TEST_F(VideoPlayer, ARunningStreamIsStoppedBeforeItIsLetGo)
+{
+    CPVideoPlayer player;
+    ASSERT_EQ(player.Play("intro.avi", false), 1);
+    player.Start();
+    streams.log.calls.clear();
+    player.ReleaseStreams();
+    EXPECT_EQ(streams.log.calls.front(), "SetState 0");
+    EXPECT_EQ(streams.log.calls[1], "Release sample");
+}
+
 TEST(VideoTextureSize, IsTheNextPowerOfTwoAboveTheVideo)
 {
     const int cases[][2] = {{320, 512}, {240, 256}, {256, 512}, {1, 2}, {0, 2}, {640, 1024}, {480, 512}};
