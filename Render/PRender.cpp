@@ -1,5 +1,6 @@
 #include "Render/PRender.h"
 
+#include "Render/PRenderQueue.h"
 #include "core/PDXErrorLog.h"
 #include "core/PDataFile.h"
 #include "core/Settings.h"
@@ -234,7 +235,7 @@ CPRender::CPRender()
       m_loadingBar(nullptr),
       m_fogColour(0),
       m_tuningIndex(0),
-      m_staticBatch(new CPStaticBatch())
+      m_renderQueue(nullptr)
 {
     D3DXMatrixIdentity(&m_viewProjection);
 }
@@ -614,4 +615,14 @@ void CPRender::UpdateBlurDirections(float offset)
     for (size_t index = 0; index < m_gridVertices.size(); ++index) {
         m_gridDirections[index] = DirectionFrom(centre, m_gridVertices[index]);
     }
+}
+
+RefPtr<CPRenderQueue> CPRender::GetRenderQueue() const
+{
+    return m_renderQueue;
+}
+
+RefPtr<CPIVertexBuffer> CPRender::GetStaticBatch() const
+{
+    return m_renderQueue ? m_renderQueue->GetSharedBuffer() : nullptr;
 }

@@ -4,7 +4,7 @@
 #include "Render/PDrawable.h"
 #include "Render/PMaterial.h"
 #include "Render/PSkyMaker.h"
-#include "Render/PStaticBatch.h"
+#include "Render/PIVertexBuffer.h"
 #include "core/PObject.h"
 
 #include <d3d9.h>
@@ -16,6 +16,10 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+class CPGameObject;
+class CPPhysicData;
+class CPRenderQueue;
 
 // One point of the screen grid over which the host draws the blurred frame:
 // a pre-transformed, textured vertex whose x and y are its screen position.
@@ -194,8 +198,20 @@ public:
     void SetShadowMaterial(CPMaterial* material) { m_shadowMaterial = material; }
     RefPtr<CPMaterial> GetShadowMaterial() const { return m_shadowMaterial; }
 
-    // The static-geometry batch, with a reference added.
-    RefPtr<CPStaticBatch> GetStaticBatch() const { return m_staticBatch.get(); }
+    // The frame's render queue, which the host makes with its shared
+    // buffer and keeps owning; null until it is set.
+    void SetRenderQueue(CPRenderQueue* queue) { m_renderQueue = queue; }
+    RefPtr<CPRenderQueue> GetRenderQueue() const;
+    // The static-geometry batch is the render queue's shared buffer: the
+    // level locks it whole, has its shared meshes written into it and
+    // unlocks it. Null without a queue.
+    RefPtr<CPIVertexBuffer> GetStaticBatch() const;
+
+    // Rebuilds the decal mesh under the object: the object's footprint,
+    // taken from its box under the world matrix, projected onto the
+    // candidate road triangles that the physics data holds.
+    void AddQuadAtPoint(RefPtr<CPGameObject> object, const D3DXMATRIX& world,
+                        RefPtr<CPPhysicData> candidates);
 
     // Sizes the grid's points and directions together for the given cell
     // counts, so the counts and the arrays always agree. Negative counts
@@ -257,10 +273,10 @@ private:
     IDirect3DTexture9* m_loadingBar;
     D3DCOLOR m_fogColour;
     int m_tuningIndex;
-    // The renderer makes the screen camera and the static batch, so it
-    // destroys them; the render list only holds references.
+    // The renderer makes the screen camera, so it destroys it; the render
+    // list only holds references.
     std::unique_ptr<CPBaseCamera> m_screenCamera;
-    std::unique_ptr<CPStaticBatch> m_staticBatch;
+    CPRenderQueue* m_renderQueue;
     RefPtr<CPMaterial> m_shadowMaterial;
 };
 

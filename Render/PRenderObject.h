@@ -2,43 +2,124 @@
 
 #include "Render/PDrawable.h"
 #include "Render/PMaterial.h"
+#include "Render/PVertexEffect.h"
+#include "core/PBoundingBox.h"
 
 #include <d3dx9.h>
 
+#include <string>
+#include <vector>
+
 class CPGameObject;
+class CPRenderObject;
+struct StaticMeshBuffers;
+
+// One vertex of a deformable mesh: its index in the local vertices of a
+// render object (the body itself or one of the owner's other mesh parts).
+struct DamageVertex {
+    CPRenderObject* part;
+    int index;
+};
+
+// One region of a deformable mesh: clusters of vertices that share one
+// position, a box around them that follows the owner, and how much damage
+// the region has taken. A region at 1.0 or more takes no further dents.
+struct DamageZone {
+    DamageZone(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents);
+
+    std::vector<std::vector<DamageVertex>> clusters;
+    CPBoundingBox box;
+    float damage;
+};
 
 // The drawable of a mesh part: the component of a game object of the mesh
-// kind. It follows its owner's world matrix, which the owner hands down on
-// every transform rebuild.
+// kind. It keeps the part's triangles as loaded (in the owner's frame) and
+// a world-space copy that follows the owner, its vertex effects and its
+// material. Static scenery is drawn from the renderer's shared buffers of
+// the mesh name instead of being written each frame. Car bodies can be made
+// deformable: impacts then dent their normals region by region.
 class CPRenderObject : public IPDrawable {
 public:
-    explicit CPRenderObject(CPGameObject* owner) : m_owner(owner) { D3DXMatrixIdentity(&m_worldMatrix); }
+    explicit CPRenderObject(CPGameObject* owner);
+    ~CPRenderObject() override;
 
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPRenderObject"; }
+
+    bool IsStatic() override { return m_static; }
+    void SetStatic(bool isStatic) override { m_static = isStatic; }
+    // The counts of the loaded mesh; the world copy always has as many
+    // vertices when it is written.
+    int GetVertexCount() override { return static_cast<int>(m_localVertices.size()); }
+    int GetIndexCount() override { return static_cast<int>(m_indices.size()); }
+    // World vertices through the vertex effects, indices plus the base.
+    // Refreshes the world vertices first when the owner has moved.
+    void WriteGeometry(Vertex48* destVertices, uint16_t* destIndices, uint16_t baseVertex,
+                       bool flag) override;
+    void CopyIndices(uint16_t* dest, int count, uint16_t* firstIndex, uint16_t* lastIndex) override;
     void GetMaterial(RefPtr<CPMaterial>& material) override { material = m_material; }
 
-    // Replaces the material; the old one is released.
-    void SetMaterial(RefPtr<CPMaterial> material) { m_material = material; }
+    // Takes the source's owner, mesh, material, static state and a clone of
+    // each of its vertex effects. Damage zones stay behind.
+    virtual void CopyFrom(RefPtr<CPRenderObject> source);
 
-    void SetWorldMatrix(const D3DXMATRIX& world) { m_worldMatrix = world; }
-    const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
+    // World vertices = local vertices under the owner's world matrix
+    // (normals rotated, not renormalised); the zone boxes follow the owner.
+    void UpdateWorldVertices();
+    // Bakes a transform into the local vertices (positions with translation,
+    // normals rotated only).
+    void TransformVertices(const D3DXMATRIX& matrix);
+    // Welds the vertices of this part and of the owner's other mesh parts
+    // (the wheels excepted) into clusters, and the clusters into zones.
+    void BuildDamageZones();
+    // Dents every zone that the ray from origin along direction reaches
+    // within 1.7 units; amounts up to 0.01 are ignored.
+    void ApplyDamage(float originX, float originY, float originZ, float directionX,
+                     float directionY, float directionZ, float amount);
+
+    void SetMaterial(RefPtr<CPMaterial> material) { m_material = material; }
     CPGameObject* GetOwner() const { return m_owner; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
 
-    // Takes over the source's owner and shares its material.
-    virtual void CopyFrom(RefPtr<CPRenderObject> source)
-    {
-        m_owner = source->m_owner;
-        m_material = source->m_material;
-    }
-    // Hands back a new render object of this object's own class that has
-    // copied this one (CopyFrom); a game object's copy then makes itself its
-    // owner.
-    virtual void Clone(RefPtr<CPRenderObject>& copy) = 0;
+    // Appends an effect for the written vertices and turns the effects on.
+    void AddVertexEffect(std::unique_ptr<IPVertexEffect> effect);
+    bool HasVertexEffects() const { return m_hasVertexEffects; }
+    const VertexEffectList& GetVertexEffects() const { return m_vertexEffects; }
+
+    std::vector<Vertex48>& GetLocalVertices() { return m_localVertices; }
+    std::vector<Vertex48>& GetWorldVertices() { return m_worldVertices; }
+    std::vector<uint16_t>& GetIndices() { return m_indices; }
+
+    // Static scenery: the name its shared buffers are registered under and
+    // the renderer's buffers themselves.
+    void SetMeshName(const std::string& name) { m_meshName = name; }
+    const std::string& GetMeshName() const { return m_meshName; }
+    void SetStaticBuffers(StaticMeshBuffers* buffers) { m_staticBuffers = buffers; }
+    StaticMeshBuffers* GetStaticBuffers() const { return m_staticBuffers; }
+
+    bool IsDeformable() const { return m_deformable; }
+    std::vector<DamageZone>& GetDamageZones() { return m_damageZones; }
 
 private:
+    const D3DXMATRIX* OwnerMatrix() const;
+    void WeldClusters(std::vector<std::vector<DamageVertex>>& clusters);
+    void GroupZones(const std::vector<std::vector<DamageVertex>>& clusters);
+    void DentZone(DamageZone& zone);
+
     CPGameObject* m_owner;
+    bool m_hasVertexEffects;
+    VertexEffectList m_vertexEffects;
+    std::vector<Vertex48> m_localVertices;
+    std::vector<uint16_t> m_indices;
+    std::vector<Vertex48> m_worldVertices;
     RefPtr<CPMaterial> m_material;
-    D3DXMATRIX m_worldMatrix;
+    std::vector<DamageZone> m_damageZones;
+    bool m_deformable;
+    bool m_static;
+    std::string m_meshName;
+    StaticMeshBuffers* m_staticBuffers;
 };
+
+// Replaces the drawable's material: the old one is released, the new one
+// referenced.
+void RenderBlockSetMaterial(CPRenderObject* drawable, CPMaterial* material);

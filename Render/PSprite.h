@@ -15,8 +15,8 @@ class CPGameObject;
 // object that faces the camera. A facing direction fixed to the object and
 // an angle limit let it fade out when seen from the wrong side.
 //
-// Drawing the square is not built yet: until it is, a sprite answers no
-// vertices and no indices, so the dynamic buffers pass over it.
+// A sprite without an owner, or drawn before any view is published, has no
+// place to be drawn at and answers no vertices and no indices.
 class CPSprite : public IPDrawable {
 public:
     // size is half the edge length of the square.
@@ -26,8 +26,9 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPSprite"; }
 
-    int GetVertexCount() override { return 0; }
-    int GetIndexCount() override { return 0; }
+    // 4 and 6 while the sprite shows; each call runs the visibility test.
+    int GetVertexCount() override;
+    int GetIndexCount() override;
     void WriteGeometry(Vertex48* destVertices, uint16_t* destIndices, uint16_t baseVertex,
                        bool flag) override;
     void GetMaterial(RefPtr<CPMaterial>& material) override { material = m_material; }
@@ -54,13 +55,28 @@ public:
     // the owner stay.
     void CopyFrom(const CPSprite& source);
 
+    // Whether the sprite shows now; also sets the colour of its corners.
+    // A negative angle limit fixes a grey level (-limit x 255) and hides the
+    // sprite between -0.1 and 0; a positive one fades it with the angle
+    // between its facing direction and the horizontal way to the camera.
+    bool UpdateVisibility();
+    D3DCOLOR GetColour() const { return m_colour; }
+    bool IsVisible() const { return m_visible; }
+
 private:
+    bool CanBePlaced() const;
+    bool UpdateFacingVisibility();
+
     bool m_hasVertexEffects;
     std::vector<std::unique_ptr<IPVertexEffect>> m_vertexEffects;
     CPGameObject* m_owner;
     RefPtr<CPMaterial> m_material;
     float m_size;
     float m_roll;
+    D3DCOLOR m_colour;
+    // Start u, start v, end u, end v.
+    float m_textureRect[4];
     D3DXVECTOR3 m_facing;
     float m_angleLimit;
+    bool m_visible;
 };

@@ -262,10 +262,10 @@ void CPGameObject::CopyComponentFrom(const CPGameObject& source)
 {
     RefPtr<IPObject> component;
     if (CPRenderObject* mesh = source.GetRenderObject()) {
-        RefPtr<CPRenderObject> copy;
-        mesh->Clone(copy);
-        if (copy) copy->SetOwner(this);
-        component = copy.Get();
+        CPRenderObject* copy = new CPRenderObject(this);
+        copy->CopyFrom(mesh);
+        copy->SetOwner(this);
+        component = copy;
     } else if (CPAnimatedObject* animated = source.GetAnimatedObject()) {
         RefPtr<CPAnimatedObject> copy;
         animated->Clone(copy);
@@ -450,7 +450,6 @@ void CPGameObject::UpdateTransform()
 
     m_transformChanged = true;
     m_dirty = false;
-    if (CPRenderObject* mesh = GetRenderObject()) mesh->SetWorldMatrix(m_worldMatrix);
 }
 
 void CPGameObject::SetAnimationMatrix(const D3DXMATRIX& matrix)

@@ -98,6 +98,7 @@ public:
     RefPtr<CPGameObject> FindScriptedAncestor();
 
     void AddLevelOfDetail(RefPtr<CPGameObject> object, int level);
+    const std::vector<LevelOfDetail>& GetLevelsOfDetail() const { return m_levelsOfDetail; }
 
     // Moving an object moves its levels of detail and its physics body too.
     // A value that is NaN or infinite is refused and nothing moves.
@@ -122,6 +123,7 @@ public:
     // parts. The bounds enclose the own box and the children's bounds; the
     // part bounds enclose the part boxes and the children's part bounds.
     void SetBoundingBox(const CPBoundingBox& box);
+    const CPBoundingBox& GetBoundingBox() const { return m_ownBox; }
     std::vector<CPBoundingBox>& GetParts() { return m_parts; }
     const AxisAlignedBox& GetBounds() const { return m_bounds; }
     const AxisAlignedBox& GetPartBounds() const { return m_partBounds; }

@@ -29,8 +29,16 @@ static_assert(sizeof(PhysicShapeRecord) == PhysicShapeRecord::kSize, "shape reco
 // the physics world has made one. Moving the object moves the body.
 class CPPhysicData : public IPObject {
 public:
+    // The most road triangles the triangle query lists for one body.
+    static constexpr int kMaxCandidates = 1000;
+
     explicit CPPhysicData(CPGameObject* owner)
-        : m_owner(owner), m_kinematicBody(nullptr), m_rigidBody(nullptr), m_bodyParams()
+        : m_owner(owner),
+          m_kinematicBody(nullptr),
+          m_rigidBody(nullptr),
+          m_bodyParams(),
+          m_candidates(),
+          m_candidateCount(0)
     {
     }
 
@@ -58,10 +66,18 @@ public:
     PhysicBodyParams& GetBodyParams() { return m_bodyParams; }
     std::vector<PhysicShapeRecord>& GetShapes() { return m_shapes; }
 
+    // The road triangles near the body (indices into the physics world's
+    // road tables) and how many of them the last query listed.
+    int32_t* GetCandidates() { return m_candidates; }
+    int32_t GetCandidateCount() const { return m_candidateCount; }
+    void SetCandidateCount(int32_t count) { m_candidateCount = count; }
+
 private:
     CPGameObject* m_owner;
     CPKinematicBody* m_kinematicBody;
     CPRigidBody* m_rigidBody;
     PhysicBodyParams m_bodyParams;
     std::vector<PhysicShapeRecord> m_shapes;
+    int32_t m_candidates[kMaxCandidates];
+    int32_t m_candidateCount;
 };

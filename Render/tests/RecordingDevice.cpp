@@ -2,7 +2,10 @@
 
 #include <cstring>
 
-DeviceCall::DeviceCall() : matrix(), light(), material(), z(0.0f), texture(nullptr) {}
+DeviceCall::DeviceCall()
+    : matrix(), light(), material(), z(0.0f), texture(nullptr), resource(nullptr)
+{
+}
 
 std::string Call(const char* name, std::initializer_list<unsigned long> arguments)
 {
@@ -159,6 +162,27 @@ public:
         call.vertices.assign(bytes, bytes + VerticesDrawn(type, primitives) * stride);
         return D3D_OK;
     }
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex,
+                                                   UINT minimumIndex, UINT vertexCount,
+                                                   UINT startIndex, UINT primitives) override
+    {
+        Record(Call("DrawIndexedPrimitive",
+                    {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
+                     minimumIndex, vertexCount, startIndex, primitives}));
+        return D3D_OK;
+    }
+    // The buffer itself is kept beside the call.
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
+                                              UINT offset, UINT stride) override
+    {
+        Record(Call("SetStreamSource", {stream, offset, stride})).resource = buffer;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override
+    {
+        Record(Call("SetIndices")).resource = buffer;
+        return D3D_OK;
+    }
     HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD format,
                                                  D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
                                                  HANDLE*) override
@@ -255,7 +279,6 @@ public:
     UNRECORDED(HRESULT, SetNPatchMode, (float))
     UNRECORDED(float, GetNPatchMode, ())
     UNRECORDED(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE, UINT, UINT))
-    UNRECORDED(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT))
     UNRECORDED(HRESULT, DrawIndexedPrimitiveUP,
                (D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*, UINT))
     UNRECORDED(HRESULT, ProcessVertices,
@@ -274,11 +297,9 @@ public:
     UNRECORDED(HRESULT, GetVertexShaderConstantI, (UINT, int*, UINT))
     UNRECORDED(HRESULT, SetVertexShaderConstantB, (UINT, const WINBOOL*, UINT))
     UNRECORDED(HRESULT, GetVertexShaderConstantB, (UINT, WINBOOL*, UINT))
-    UNRECORDED(HRESULT, SetStreamSource, (UINT, IDirect3DVertexBuffer9*, UINT, UINT))
     UNRECORDED(HRESULT, GetStreamSource, (UINT, IDirect3DVertexBuffer9**, UINT*, UINT*))
     UNRECORDED(HRESULT, SetStreamSourceFreq, (UINT, UINT))
     UNRECORDED(HRESULT, GetStreamSourceFreq, (UINT, UINT*))
-    UNRECORDED(HRESULT, SetIndices, (IDirect3DIndexBuffer9*))
     UNRECORDED(HRESULT, GetIndices, (IDirect3DIndexBuffer9**))
     UNRECORDED(HRESULT, CreatePixelShader, (const DWORD*, IDirect3DPixelShader9**))
     UNRECORDED(HRESULT, SetPixelShader, (IDirect3DPixelShader9*))

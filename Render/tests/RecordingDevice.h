@@ -18,6 +18,7 @@ struct DeviceCall {
     D3DMATERIAL9 material;               // SetMaterial
     float z;                             // Clear
     IDirect3DBaseTexture9* texture;      // SetTexture
+    const void* resource;                // SetStreamSource, SetIndices
     std::vector<unsigned char> vertices; // DrawPrimitiveUP, every vertex drawn
 };
 

@@ -21,6 +21,7 @@ RecordingEffect::RecordingEffect(const std::string& description)
     while (words >> kind >> name) {
         if (kind == "param") m_parameters.insert(name);
         if (kind == "technique") m_techniques.push_back(name);
+        if (kind == "passes") m_passes = static_cast<UINT>(std::stoul(name));
     }
 }
 
@@ -59,6 +60,31 @@ HRESULT RecordingEffect::OnLostDevice()
 HRESULT RecordingEffect::OnResetDevice()
 {
     journal.push_back("OnResetDevice");
+    return D3D_OK;
+}
+
+HRESULT RecordingEffect::Begin(UINT* passes, DWORD flags)
+{
+    journal.push_back("Begin " + std::to_string(flags));
+    *passes = m_passes;
+    return D3D_OK;
+}
+
+HRESULT RecordingEffect::BeginPass(UINT pass)
+{
+    journal.push_back("BeginPass " + std::to_string(pass));
+    return D3D_OK;
+}
+
+HRESULT RecordingEffect::EndPass()
+{
+    journal.push_back("EndPass");
+    return D3D_OK;
+}
+
+HRESULT RecordingEffect::End()
+{
+    journal.push_back("End");
     return D3D_OK;
 }
 
@@ -130,11 +156,7 @@ HRESULT RecordingEffect::GetPool(ID3DXEffectPool**) { return E_NOTIMPL; }
 D3DXHANDLE RecordingEffect::GetCurrentTechnique() { return nullptr; }
 HRESULT RecordingEffect::ValidateTechnique(D3DXHANDLE) { return E_NOTIMPL; }
 WINBOOL RecordingEffect::IsParameterUsed(D3DXHANDLE, D3DXHANDLE) { return FALSE; }
-HRESULT RecordingEffect::Begin(UINT*, DWORD) { return E_NOTIMPL; }
-HRESULT RecordingEffect::BeginPass(UINT) { return E_NOTIMPL; }
 HRESULT RecordingEffect::CommitChanges() { return E_NOTIMPL; }
-HRESULT RecordingEffect::EndPass() { return E_NOTIMPL; }
-HRESULT RecordingEffect::End() { return E_NOTIMPL; }
 HRESULT RecordingEffect::GetDevice(IDirect3DDevice9**) { return E_NOTIMPL; }
 HRESULT RecordingEffect::SetStateManager(ID3DXEffectStateManager*) { return E_NOTIMPL; }
 HRESULT RecordingEffect::GetStateManager(ID3DXEffectStateManager**) { return E_NOTIMPL; }

@@ -9,7 +9,8 @@
 // An ID3DXEffect built from a small description instead of effect text. The
 // description is whitespace-separated words: "param <name>" declares a
 // parameter and "technique <name>" a technique the device can run,
-// "technique -<name>" one it cannot. Every call that loading and device loss
+// "technique -<name>" one it cannot, and "passes <n>" the number of passes
+// that Begin answers (1 unless given). Every call that loading and device loss
 // make is written to the journal. Release only counts: the doubles live
 // until the test run ends, so tests can look at them afterwards and effects
 // that a test leaves behind can still be told of device loss.
@@ -27,6 +28,10 @@ public:
     STDMETHOD(SetTechnique)(D3DXHANDLE technique) override;
     STDMETHOD(OnLostDevice)() override;
     STDMETHOD(OnResetDevice)() override;
+    STDMETHOD(Begin)(UINT* passes, DWORD flags) override;
+    STDMETHOD(BeginPass)(UINT pass) override;
+    STDMETHOD(EndPass)() override;
+    STDMETHOD(End)() override;
     STDMETHOD_(ULONG, AddRef)() override;
     STDMETHOD_(ULONG, Release)() override;
 
@@ -90,11 +95,7 @@ public:
     STDMETHOD_(D3DXHANDLE, GetCurrentTechnique)() override;
     STDMETHOD(ValidateTechnique)(D3DXHANDLE) override;
     STDMETHOD_(WINBOOL, IsParameterUsed)(D3DXHANDLE, D3DXHANDLE) override;
-    STDMETHOD(Begin)(UINT*, DWORD) override;
-    STDMETHOD(BeginPass)(UINT) override;
     STDMETHOD(CommitChanges)() override;
-    STDMETHOD(EndPass)() override;
-    STDMETHOD(End)() override;
     STDMETHOD(GetDevice)(IDirect3DDevice9**) override;
     STDMETHOD(SetStateManager)(ID3DXEffectStateManager*) override;
     STDMETHOD(GetStateManager)(ID3DXEffectStateManager**) override;
@@ -109,6 +110,7 @@ private:
     std::set<std::string> m_parameters;
     // Technique names; a leading "-" marks one the device cannot run.
     std::vector<std::string> m_techniques;
+    UINT m_passes = 1;
 };
 
 // Makes RecordingEffects from the effect files' text, which must read

@@ -320,20 +320,6 @@ TEST(RenderBlur, MotionBlurIsOffExactlyWhenTheAmountIsZero)
     EXPECT_EQ(render.GetBlurBlend(), 255);
 }
 
-TEST(RenderStaticBatch, IsOneBatchHandedOutWithAReference)
-{
-    CPRender render;
-    RefPtr<CPStaticBatch> batch = render.GetStaticBatch();
-    ASSERT_NE(batch.Get(), nullptr);
-    EXPECT_EQ(batch->GetRefCount(), 1);
-    EXPECT_EQ(render.GetStaticBatch().Get(), batch.Get());
-
-    batch->Open(0, 0, 1, -1);
-    EXPECT_TRUE(batch->IsOpen());
-    batch->Close(1);
-    EXPECT_FALSE(batch->IsOpen());
-}
-
 // Skies are stand-in addresses: the renderer only hands them back.
 class RecordingSkyMaker : public IPSkyMaker {
 public:

@@ -61,7 +61,7 @@ void ResourceTest::WriteFile(const std::string& path, const std::string& bytes)
     m_writtenFiles.push_back(path);
 }
 
-void ResourceTest::WriteTga(const std::string& path, int width, int height)
+void ResourceTest::WriteTga(const std::string& path, int width, int height, uint32_t colour)
 {
     const uint8_t kUncompressedTrueColour = 2;
     const uint8_t kBitsPerPixel = 32;
@@ -73,7 +73,7 @@ void ResourceTest::WriteTga(const std::string& path, int width, int height)
     AppendInt16(bytes, static_cast<uint16_t>(height));
     bytes += static_cast<char>(kBitsPerPixel);
     bytes += static_cast<char>(kTopLeftWithAlpha);
-    for (int pixel = 0; pixel < width * height; ++pixel) AppendInt32(bytes, 0xFF3366CC);
+    for (int pixel = 0; pixel < width * height; ++pixel) AppendInt32(bytes, colour);
     WriteFile(path, bytes);
 }
 

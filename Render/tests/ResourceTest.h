@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,8 @@ protected:
     }
 
     void WriteFile(const std::string& path, const std::string& bytes);
-    // An uncompressed 32-bit TGA of one colour.
-    void WriteTga(const std::string& path, int width, int height);
+    // An uncompressed 32-bit TGA of one colour (0xAARRGGBB).
+    void WriteTga(const std::string& path, int width, int height, uint32_t colour = 0xFF3366CC);
     // A JPEG written by the extension library from a texture of that size.
     void WriteJpeg(const std::string& path, int width, int height);
     // A DDS cube map of six square A8R8G8B8 faces with one mip level.

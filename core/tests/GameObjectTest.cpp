@@ -99,16 +99,6 @@ TEST_F(GameObjectTest, BoundsEncloseTheSubtreeAndOnlyTheBoundsTakeTheShadow)
     ExpectVector(parent.GetBounds().centre, -2, 0, 1.4995f);
 }
 
-TEST_F(GameObjectTest, RebuildHandsTheWorldMatrixToTheMesh)
-{
-    CPGameObject object("mesh");
-    RenderObject* mesh = Own<RenderObject>(&object);
-    object.SetComponent(CPGameObject::kKindMesh, mesh);
-    object.SetPosition(3, 4, 5);
-    object.UpdateTransform();
-    EXPECT_EQ(mesh->GetWorldMatrix(), object.GetWorldMatrix());
-}
-
 TEST_F(GameObjectTest, StartAddsTasksInOrderWithThePriorityAndAnnouncesTheObject)
 {
     PartAnimation* parentIdle = Own<PartAnimation>();
@@ -528,7 +518,7 @@ TEST_F(GameObjectTest, FireMaterialGoesOnEveryMeshAndAnimatedMeshOfTheTree)
 {
     CPMaterial* plain = Own<CPMaterial>(1, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>());
     CPMaterial* fire = Own<CPMaterial>(20, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>());
-    RenderObject* mesh = Own<RenderObject>(&parent);
+    CPRenderObject* mesh = Own<CPRenderObject>(&parent);
     AnimatedObject* animated = Own<AnimatedObject>();
     parent.SetComponent(CPGameObject::kKindMesh, mesh);
     child.SetComponent(CPGameObject::kKindAnimated, animated);

@@ -63,21 +63,6 @@ public:
     std::vector<std::unique_ptr<ParticleSystem>> clones;
 };
 
-class RenderObject : public CPRenderObject {
-public:
-    explicit RenderObject(CPGameObject* owner) : CPRenderObject(owner) {}
-    int GetVertexCount() override { return 0; }
-    int GetIndexCount() override { return 0; }
-    void WriteGeometry(Vertex48*, uint16_t*, uint16_t, bool) override {}
-    void Clone(RefPtr<CPRenderObject>& copy) override
-    {
-        clones.push_back(std::make_unique<RenderObject>(nullptr));
-        clones.back()->CopyFrom(this);
-        copy = clones.back().get();
-    }
-    std::vector<std::unique_ptr<RenderObject>> clones;
-};
-
 class AnimatedObject : public CPAnimatedObject {
 public:
     int GetVertexCount() override { return 0; }

@@ -1,0 +1,210 @@
+#include "Render/PIVertexBuffer.h"
+
+#include "core/PDXErrorLog.h"
+
+#include <cstdint>
+
+namespace {
+
+const char* const kSourceFile = "Render/PIVertexBuffer";
+const int kVertexLockErrorLine = 167;
+const int kIndexLockErrorLine = 190;
+const int kCurrentPosition = -1;
+// 16-bit indices reach this many vertices of one section.
+const int kAddressableVertices = 65536;
+const DWORD kKeepLockFlags = D3DLOCK_NOSYSLOCK;
+const DWORD kDiscardLockFlags = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
+const DWORD kDynamicUsage = D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY;
+
+template <class T>
+void ReleaseAll(std::vector<T*>& buffers)
+{
+    for (T*& buffer : buffers) {
+        if (buffer) buffer->Release();
+        buffer = nullptr;
+    }
+}
+
+const size_t kFirstTableSize = 1024;
+
+} // namespace
+
+DrawableBaseTable::DrawableBaseTable()
+    : m_keys(kFirstTableSize, nullptr), m_bases(kFirstTableSize, 0)
+{
+}
+
+// Addresses are spread by a multiplicative hash; the table size is a power
+// of two and at most half full, so probing always ends at a free slot.
+size_t DrawableBaseTable::SlotOf(IPDrawable* drawable) const
+{
+    const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
+    uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(drawable)) * kSpread;
+    size_t mask = m_keys.size() - 1;
+    size_t slot = static_cast<size_t>(bits >> 32) & mask;
+    while (m_keys[slot] && m_keys[slot] != drawable) slot = (slot + 1) & mask;
+    return slot;
+}
+
+bool DrawableBaseTable::Contains(IPDrawable* drawable) const
+{
+    return m_keys[SlotOf(drawable)] == drawable;
+}
+
+bool DrawableBaseTable::Insert(IPDrawable* drawable, int base)
+{
+    size_t slot = SlotOf(drawable);
+    if (m_keys[slot] == drawable) return false;
+    m_keys[slot] = drawable;
+    m_bases[slot] = base;
+    m_used.push_back(slot);
+    if (m_used.size() * 2 > m_keys.size()) Grow();
+    return true;
+}
+
+void DrawableBaseTable::Grow()
+{
+    std::vector<IPDrawable*> keys;
+    std::vector<int> bases;
+    for (size_t slot : m_used) {
+        keys.push_back(m_keys[slot]);
+        bases.push_back(m_bases[slot]);
+    }
+    m_keys.assign(m_keys.size() * 2, nullptr);
+    m_bases.assign(m_keys.size(), 0);
+    m_used.clear();
+    for (size_t i = 0; i < keys.size(); ++i) Insert(keys[i], bases[i]);
+}
+
+void DrawableBaseTable::Clear()
+{
+    for (size_t slot : m_used) m_keys[slot] = nullptr;
+    m_used.clear();
+}
+
+CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int vertexCapacity,
+                                 int indexCapacity, bool keepContents)
+    : CPIVertexBuffer(std::vector<IDirect3DVertexBuffer9*>(ringSize, nullptr),
+                      std::vector<IDirect3DIndexBuffer9*>(ringSize, nullptr), vertexCapacity,
+                      indexCapacity, keepContents)
+{
+    for (int i = 0; i < m_ringSize; ++i) {
+        HRESULT result = device->CreateVertexBuffer(
+            static_cast<UINT>(vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
+            D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
+        result = device->CreateIndexBuffer(static_cast<UINT>(indexCapacity) * sizeof(uint16_t),
+                                           kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                           &m_indexBuffers[i], nullptr);
+        if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
+    }
+}
+
+CPIVertexBuffer::CPIVertexBuffer(const std::vector<IDirect3DVertexBuffer9*>& vertexBuffers,
+                                 const std::vector<IDirect3DIndexBuffer9*>& indexBuffers,
+                                 int vertexCapacity, int indexCapacity, bool keepContents)
+    : m_baseCounter(0),
+      m_vertexBuffers(vertexBuffers),
+      m_indexBuffers(indexBuffers),
+      m_current(0),
+      m_ringSize(static_cast<int>(vertexBuffers.size())),
+      m_keepContents(keepContents),
+      m_locked(false),
+      m_vertexWrite(nullptr),
+      m_indexWrite(nullptr),
+      m_vertexStart(nullptr),
+      m_indexStart(nullptr),
+      m_indicesWritten(0),
+      m_verticesWritten(0),
+      m_vertexCapacity(vertexCapacity),
+      m_indexCapacity(indexCapacity),
+      m_vertexRoom(0),
+      m_indexRoom(0)
+{
+    m_indexBuffers.resize(m_vertexBuffers.size(), nullptr);
+}
+
+CPIVertexBuffer::~CPIVertexBuffer()
+{
+    Unlock(true);
+    ReleaseAll(m_vertexBuffers);
+    ReleaseAll(m_indexBuffers);
+}
+
+bool CPIVertexBuffer::Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition)
+{
+    if (m_locked) return false;
+    if (ringPosition != kCurrentPosition) m_current = ringPosition;
+    if (m_current < 0 || m_current >= m_ringSize) return false;
+    DWORD flags = m_keepContents ? kKeepLockFlags : kDiscardLockFlags;
+    m_indicesWritten = 0;
+    m_verticesWritten = 0;
+
+    IDirect3DVertexBuffer9* vertices = m_vertexBuffers[m_current];
+    IDirect3DIndexBuffer9* indices = m_indexBuffers[m_current];
+    m_vertexStart = nullptr;
+    m_vertexRoom = 0;
+    if (lockVertices) {
+        void* memory = nullptr;
+        HRESULT result = vertices ? vertices->Lock(0, static_cast<UINT>(vertexCount) * sizeof(Vertex48),
+                                                   &memory, flags)
+                                  : D3DERR_INVALIDCALL;
+        if (ReportDXError(result, kSourceFile, kVertexLockErrorLine)) return false;
+        m_vertexStart = static_cast<Vertex48*>(memory);
+        m_vertexRoom = vertexCount > 0 ? vertexCount : m_vertexCapacity;
+    }
+    void* memory = nullptr;
+    HRESULT result = indices ? indices->Lock(0, static_cast<UINT>(indexCount) * sizeof(uint16_t),
+                                             &memory, flags)
+                             : D3DERR_INVALIDCALL;
+    if (ReportDXError(result, kSourceFile, kIndexLockErrorLine)) {
+        if (lockVertices) vertices->Unlock();
+        m_vertexStart = nullptr;
+        return false;
+    }
+    m_indexStart = static_cast<uint16_t*>(memory);
+    m_indexRoom = indexCount > 0 ? indexCount : m_indexCapacity;
+    m_vertexWrite = m_vertexStart;
+    m_indexWrite = m_indexStart;
+    m_locked = true;
+    return true;
+}
+
+void CPIVertexBuffer::Unlock(bool unlockVertices)
+{
+    if (!m_locked) return;
+    if (unlockVertices && m_vertexStart) m_vertexBuffers[m_current]->Unlock();
+    m_indexBuffers[m_current]->Unlock();
+    m_current = (m_current + 1) % m_ringSize;
+    m_locked = false;
+}
+
+bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
+{
+    if (!m_locked) return false;
+    int vertexCount = drawable->GetVertexCount();
+    if (vertexCount <= 0) return false;
+    if (m_drawables.Contains(drawable)) return false;
+    int indexCount = drawable->GetIndexCount();
+    bool fits = m_verticesWritten + vertexCount <= m_vertexRoom &&
+                m_indicesWritten + indexCount <= m_indexRoom &&
+                m_baseCounter + vertexCount <= kAddressableVertices;
+    if (!fits) return false;
+
+    m_drawables.Insert(drawable, m_baseCounter);
+    drawable->WriteGeometry(m_vertexWrite, m_indexWrite, static_cast<uint16_t>(m_baseCounter), true);
+    m_vertexWrite += vertexCount;
+    m_indexWrite += indexCount;
+    m_indicesWritten += indexCount;
+    m_verticesWritten += vertexCount;
+    // The counts asked before writing are the ones written: a drawable whose
+    // count changes while it writes must not shift the next one's base.
+    m_baseCounter += vertexCount;
+    return true;
+}
+
+void CPIVertexBuffer::ClearDrawables()
+{
+    m_drawables.Clear();
+    m_baseCounter = 0;
+}

@@ -1,0 +1,197 @@
+#include "Render/PRenderQueue.h"
+
+#include "Render/PLight.h"
+#include "Render/PRender.h"
+#include "Render/PRenderObject.h"
+#include "core/PGameObject.h"
+
+#include <vector>
+
+namespace {
+
+const int kTriangleIndices = 3;
+
+IPDrawable* DrawableOf(const CPGameObject& object)
+{
+    switch (object.GetKind()) {
+    case CPGameObject::kKindMesh:
+    case CPGameObject::kKindAnimated:
+    case CPGameObject::kKindSprite: return dynamic_cast<IPDrawable*>(object.GetComponent());
+    default: return nullptr;
+    }
+}
+
+// The material's textures on stages 0, 1, ... in block order.
+void SetTextures(IDirect3DDevice9* device, CPMaterial* material)
+{
+    CPTextureBlock* textures = material ? material->GetTextureBlock() : nullptr;
+    if (!textures) return;
+    for (int stage = 0; stage < textures->GetTextureCount(); ++stage) {
+        CPTexture* texture = textures->GetTexture(stage);
+        device->SetTexture(static_cast<DWORD>(stage), texture ? texture->GetBaseTexture() : nullptr);
+    }
+}
+
+ID3DXEffect* CompiledEffect(CPMaterial* material)
+{
+    CPEffect* effect = material ? material->GetEffect() : nullptr;
+    return effect ? effect->GetEffect() : nullptr;
+}
+
+} // namespace
+
+CPRenderQueue::CPRenderQueue(CPIVertexBuffer* sharedBuffer)
+    : m_sharedBuffer(sharedBuffer), m_sharedGeometryOnly(false), m_frame(1)
+{
+}
+
+// The frame's references go before the blocks they name.
+CPRenderQueue::~CPRenderQueue()
+{
+    m_frameBlocks.clear();
+}
+
+void CPRenderQueue::AddObject(RefPtr<CPGameObject> object)
+{
+    if (m_sharedGeometryOnly && !object->GetSharedGeometry()) return;
+    AddObjectGeometry(object);
+    if (!object->IsVisible()) return;
+    for (const RefPtr<CPGameObject>& child : object->GetChildren()) AddObject(child);
+}
+
+void CPRenderQueue::AddObjectGeometry(RefPtr<CPGameObject> object)
+{
+    if (!object->IsVisible()) return;
+    if (IPDrawable* drawable = DrawableOf(*object)) {
+        RefPtr<CPMaterial> material;
+        drawable->GetMaterial(material);
+        BlockFor(material.Get())->AddDrawable(drawable);
+    } else if (object->GetKind() == CPGameObject::kKindLight) {
+        CPLight* light = dynamic_cast<CPLight*>(object->GetComponent());
+        if (light && GetRender()) GetRender()->AddLight(*light->GetLight());
+    }
+}
+
+CPIVBlock* CPRenderQueue::BlockFor(CPMaterial* material)
+{
+    BlockEntry& entry = m_allBlocks[material];
+    if (!entry.block) {
+        entry.block.reset(new CPIVBlock(m_sharedBuffer.Get()));
+        entry.material = material;
+    }
+    // A block already entered this frame needs no second look-up.
+    if (entry.frame != m_frame) {
+        m_frameBlocks[material] = entry.block.get();
+        entry.frame = m_frame;
+    }
+    return entry.block.get();
+}
+
+CPIVBlock* CPRenderQueue::GetFrameBlock(CPMaterial* material) const
+{
+    auto found = m_frameBlocks.find(material);
+    return found == m_frameBlocks.end() ? nullptr : found->second.Get();
+}
+
+void CPRenderQueue::FillVertexBuffer(RefPtr<CPGameObject> object)
+{
+    if (!object->IsVisible()) return;
+    if (object->GetKind() == CPGameObject::kKindMesh && object->GetSharedGeometry()) {
+        if (IPDrawable* mesh = DrawableOf(*object)) m_sharedBuffer->AddDrawable(mesh);
+    }
+    for (const RefPtr<CPGameObject>& child : object->GetChildren()) FillVertexBuffer(child);
+    std::vector<CPGameObject::LevelOfDetail> attached = object->GetLevelsOfDetail();
+    for (const CPGameObject::LevelOfDetail& entry : attached) {
+        if (entry.object) FillVertexBuffer(entry.object);
+    }
+}
+
+void CPRenderQueue::DrawBlocks(IDirect3DDevice9* device)
+{
+    for (auto& framed : m_frameBlocks) DrawBlock(device, framed.first, *framed.second);
+}
+
+void CPRenderQueue::DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block)
+{
+    int pair = 0;
+    bool written = WriteDynamicDrawables(block, pair);
+    std::vector<CPRenderObject*> staticParts;
+    for (const RefPtr<IPDrawable>& drawable : block.GetDrawables()) {
+        CPRenderObject* part = dynamic_cast<CPRenderObject*>(drawable.Get());
+        if (part && part->IsStatic() && part->GetStaticBuffers()) staticParts.push_back(part);
+    }
+    if (!written && staticParts.empty()) return;
+
+    SetTextures(device, material);
+    auto drawAll = [&]() {
+        if (written) DrawDynamic(device, pair);
+        for (CPRenderObject* part : staticParts) DrawStatic(device, *part);
+    };
+    ID3DXEffect* effect = CompiledEffect(material);
+    if (!effect) {
+        drawAll();
+    } else {
+        UINT passes = 0;
+        effect->Begin(&passes, 0);
+        for (UINT pass = 0; pass < passes; ++pass) {
+            effect->BeginPass(pass);
+            drawAll();
+            effect->EndPass();
+        }
+        effect->End();
+    }
+    block.SetValid(true);
+}
+
+// Writes the block's dynamic drawables into the ring's next pair; false
+// when there is nothing to draw from it.
+bool CPRenderQueue::WriteDynamicDrawables(CPIVBlock& block, int& pair)
+{
+    CPIVertexBuffer& buffer = *m_sharedBuffer;
+    if (block.GetVertexTotal() <= 0) return false;
+    buffer.ClearDrawables();
+    pair = buffer.GetCurrent();
+    if (!buffer.Lock(block.GetVertexTotal(), block.GetIndexTotal(), true, -1)) return false;
+    for (const RefPtr<IPDrawable>& drawable : block.GetDrawables()) {
+        if (!drawable->IsStatic()) buffer.AddDrawable(drawable.Get());
+    }
+    buffer.Unlock(true);
+    return buffer.GetIndicesWritten() >= kTriangleIndices;
+}
+
+// Dynamic geometry is already in world space.
+void CPRenderQueue::DrawDynamic(IDirect3DDevice9* device, int pair)
+{
+    CPIVertexBuffer& buffer = *m_sharedBuffer;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetStreamSource(0, buffer.GetVertexBuffer(pair), 0, sizeof(Vertex48));
+    device->SetIndices(buffer.GetIndexBuffer(pair));
+    device->SetFVF(kVertex48FVF);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0,
+                                 static_cast<UINT>(buffer.GetVerticesWritten()), 0,
+                                 static_cast<UINT>(buffer.GetIndicesWritten() / kTriangleIndices));
+}
+
+void CPRenderQueue::DrawStatic(IDirect3DDevice9* device, CPRenderObject& part)
+{
+    const StaticMeshBuffers& mesh = *part.GetStaticBuffers();
+    if (!mesh.vertexBuffer || !mesh.indexBuffer || mesh.triangleCount <= 0) return;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const D3DXMATRIX& world = part.GetOwner() ? part.GetOwner()->GetWorldMatrix() : identity;
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetStreamSource(0, mesh.vertexBuffer, 0, sizeof(Vertex48));
+    device->SetIndices(mesh.indexBuffer);
+    device->SetFVF(kVertex48FVF);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(mesh.vertexCount), 0,
+                                 static_cast<UINT>(mesh.triangleCount));
+}
+
+void CPRenderQueue::ClearFrame()
+{
+    for (auto& framed : m_frameBlocks) framed.second->Clear();
+    m_frameBlocks.clear();
+    ++m_frame;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Render/PIVBlock.h"
+#include "Render/PIVertexBuffer.h"
+#include "Render/PMaterial.h"
+#include "core/PObject.h"
+
+#include <d3d9.h>
+
+#include <memory>
+#include <unordered_map>
+
+class CPGameObject;
+class CPRenderObject;
+
+// The frame's render queue: visible drawables sorted into one block per
+// material, written into the shared ring of dynamic buffers and drawn
+// together; light objects go into the renderer's light table instead. The
+// host makes the queue with its shared buffer, draws the blocks once a
+// frame and then empties them. Blocks live as long as the queue, so a frame
+// allocates no block once every material has been seen.
+class CPRenderQueue : public IPObject {
+public:
+    explicit CPRenderQueue(CPIVertexBuffer* sharedBuffer);
+    ~CPRenderQueue() override;
+    CPRenderQueue(const CPRenderQueue&) = delete;
+    CPRenderQueue& operator=(const CPRenderQueue&) = delete;
+
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "CPRenderQueue"; }
+
+    // Queues the object and, while it is visible, its children. With the
+    // shared-geometry-only flag set, an object without the shared-geometry
+    // flag is skipped together with its subtree.
+    void AddObject(RefPtr<CPGameObject> object);
+    // Queues one visible object by its kind: meshes, animated objects and
+    // sprites into the block of their material, lights into the renderer's
+    // light table while it has room.
+    void AddObjectGeometry(RefPtr<CPGameObject> object);
+    // Writes the visible plain meshes of the tree whose shared-geometry flag
+    // is set, and those of the attached objects, into the shared buffer.
+    void FillVertexBuffer(RefPtr<CPGameObject> object);
+
+    // Draws every block of the frame on the device: each block's dynamic
+    // drawables are written into the next pair of the ring and drawn with
+    // one call, its static parts from their shared buffers under their
+    // owner's world matrix, all with the block's material.
+    void DrawBlocks(IDirect3DDevice9* device);
+    // Empties the frame's blocks and forgets which blocks the frame used.
+    void ClearFrame();
+
+    void SetSharedGeometryOnly(bool only) { m_sharedGeometryOnly = only; }
+    CPIVertexBuffer* GetSharedBuffer() const { return m_sharedBuffer.Get(); }
+    // The block of the material in this frame, or null.
+    CPIVBlock* GetFrameBlock(CPMaterial* material) const;
+    int GetFrameBlockCount() const { return static_cast<int>(m_frameBlocks.size()); }
+    int GetBlockCount() const { return static_cast<int>(m_allBlocks.size()); }
+
+private:
+    // Every block ever made, one per material; the entry keeps a reference
+    // to its material.
+    struct BlockEntry {
+        RefPtr<CPMaterial> material;
+        std::unique_ptr<CPIVBlock> block;
+        // The frame in which the block last entered the frame's blocks.
+        unsigned frame = 0;
+    };
+
+    CPIVBlock* BlockFor(CPMaterial* material);
+    void DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block);
+    bool WriteDynamicDrawables(CPIVBlock& block, int& pair);
+    void DrawDynamic(IDirect3DDevice9* device, int pair);
+    void DrawStatic(IDirect3DDevice9* device, CPRenderObject& part);
+
+    RefPtr<CPIVertexBuffer> m_sharedBuffer;
+    std::unordered_map<CPMaterial*, RefPtr<CPIVBlock>> m_frameBlocks;
+    std::unordered_map<CPMaterial*, BlockEntry> m_allBlocks;
+    bool m_sharedGeometryOnly;
+    // Counts frames from 1, so that no entry starts out in the frame.
+    unsigned m_frame;
+};

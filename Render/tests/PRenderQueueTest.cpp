@@ -1,0 +1,279 @@
+#include "Render/PLight.h"
+#include "Render/PRenderObject.h"
+#include "Render/PRenderQueue.h"
+#include "Render/tests/FixedDrawable.h"
+#include "Render/tests/RecordingBuffers.h"
+#include "Render/tests/RecordingDevice.h"
+#include "Render/tests/ResourceTest.h"
+#include "core/PGameObject.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Journal;
+
+const int kCapacity = 64;
+
+// A queue over a recording ring of two pairs, published in the renderer.
+// Drawables and lights outlive the objects and blocks that refer to them.
+class RenderQueueTest : public ResourceTest {
+protected:
+    RenderQueueTest()
+        : ring(2, kCapacity, kCapacity),
+          buffer(new CPIVertexBuffer(ring.VertexBuffers(), ring.IndexBuffers(), kCapacity,
+                                     kCapacity, false)),
+          queue(new CPRenderQueue(buffer.get()))
+    {
+        render.SetRenderQueue(queue.get());
+    }
+    ~RenderQueueTest() override
+    {
+        objects.clear();
+        queue.reset();
+    }
+
+    FixedDrawable* Drawable(int vertices, int indices, CPMaterial* material = nullptr)
+    {
+        drawables.emplace_back(new FixedDrawable(vertices, indices));
+        drawables.back()->material = material;
+        return drawables.back().get();
+    }
+
+    CPGameObject* Object(const std::string& name, int kind, IPObject* component,
+                         CPGameObject* parent = nullptr)
+    {
+        objects.emplace_back(new CPGameObject(name));
+        CPGameObject* object = objects.back().get();
+        object->SetComponent(kind, component);
+        if (parent) parent->AddChild(object);
+        return object;
+    }
+
+    CPMaterial plain{1, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
+    CPMaterial other{2, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
+    std::vector<std::unique_ptr<FixedDrawable>> drawables;
+    std::vector<std::unique_ptr<CPLight>> lights;
+    RecordingRing ring;
+    std::unique_ptr<CPIVertexBuffer> buffer;
+    std::unique_ptr<CPRenderQueue> queue;
+    std::vector<std::unique_ptr<CPGameObject>> objects;
+    RecordingDevice device;
+};
+
+TEST_F(RenderQueueTest, MeshesOfOneMaterialShareABlockWhoseTotalsSkipStaticParts)
+{
+    FixedDrawable* first = Drawable(3, 6, &plain);
+    FixedDrawable* second = Drawable(4, 9, &plain);
+    FixedDrawable* scenery = Drawable(5, 12, &plain);
+    scenery->isStatic = true;
+    queue->AddObjectGeometry(Object("a", CPGameObject::kKindMesh, first));
+    queue->AddObjectGeometry(Object("b", CPGameObject::kKindSprite, second));
+    queue->AddObjectGeometry(Object("c", CPGameObject::kKindMesh, scenery));
+    queue->AddObjectGeometry(Object("d", CPGameObject::kKindAnimated, Drawable(1, 3, &other)));
+
+    CPIVBlock* block = queue->GetFrameBlock(&plain);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetDrawables().size(), 3u);
+    EXPECT_EQ(block->GetVertexTotal(), 7);
+    EXPECT_EQ(block->GetIndexTotal(), 15);
+    EXPECT_FALSE(block->IsValid());
+    EXPECT_STREQ(block->GetTypeName(), "CPIVBlock");
+    EXPECT_EQ(block->GetSharedBuffer(), buffer.get());
+    EXPECT_EQ(queue->GetFrameBlockCount(), 2);
+}
+
+TEST_F(RenderQueueTest, HiddenObjectsHideTheirSubtreeAndOtherKindsDrawNothing)
+{
+    CPGameObject* root = Object("root", CPGameObject::kKindGroup, nullptr);
+    CPGameObject* hidden = Object("hidden", CPGameObject::kKindMesh, Drawable(3, 3, &plain), root);
+    Object("underHidden", CPGameObject::kKindMesh, Drawable(3, 3, &plain), hidden);
+    Object("shown", CPGameObject::kKindMesh, Drawable(4, 6, &plain), root);
+    Object("particles", CPGameObject::kKindParticleSystem, Drawable(5, 6, &plain), root);
+    hidden->SetVisible(false);
+
+    queue->AddObject(root);
+    CPIVBlock* block = queue->GetFrameBlock(&plain);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetDrawables().size(), 1u);
+    EXPECT_EQ(block->GetVertexTotal(), 4);
+}
+
+TEST_F(RenderQueueTest, SharedGeometryOnlySkipsAnUnflaggedSubtree)
+{
+    CPGameObject* root = Object("root", CPGameObject::kKindMesh, Drawable(1, 3, &plain));
+    CPGameObject* unflagged = Object("unflagged", CPGameObject::kKindMesh, Drawable(2, 3, &plain), root);
+    Object("flaggedChild", CPGameObject::kKindMesh, Drawable(4, 3, &plain), unflagged);
+    unflagged->ClearSharedGeometry();
+    queue->SetSharedGeometryOnly(true);
+
+    queue->AddObject(root);
+    EXPECT_EQ(queue->GetFrameBlock(&plain)->GetVertexTotal(), 1);
+}
+
+TEST_F(RenderQueueTest, LightsFillTheTableAtTheirOwnersPlaceUntilItIsFull)
+{
+    lights.emplace_back(new CPLight());
+    CPGameObject* lamp = Object("lamp", CPGameObject::kKindLight, lights.back().get());
+    lights.back()->SetOwner(lamp);
+    lamp->SetPosition(10, 0, 2);
+    lamp->UpdateTransform();
+
+    queue->AddObjectGeometry(lamp);
+    ASSERT_EQ(render.GetLightCount(), 1);
+    EXPECT_EQ(D3DXVECTOR3(render.GetLight(0).Position), D3DXVECTOR3(10, 0, 2));
+
+    for (int i = 1; i < CPRender::kMaxLights; ++i) render.AddLight(D3DLIGHT9());
+    lamp->SetPosition(20, 0, 0);
+    lamp->UpdateTransform();
+    queue->AddObjectGeometry(lamp);
+    EXPECT_EQ(render.GetLightCount(), 30);
+    EXPECT_EQ(render.GetLight(0).Position.x, 10.0f);
+    EXPECT_EQ(render.GetLight(29).Position.x, 0.0f);
+    render.ApplyLights();
+}
+
+TEST_F(RenderQueueTest, BlocksLastAcrossFramesWhileTheFrameForgetsThem)
+{
+    CPGameObject* mesh = Object("mesh", CPGameObject::kKindMesh, Drawable(3, 3, &plain));
+    queue->AddObject(mesh);
+    CPIVBlock* block = queue->GetFrameBlock(&plain);
+    queue->ClearFrame();
+    EXPECT_EQ(queue->GetFrameBlock(&plain), nullptr);
+    EXPECT_TRUE(block->GetDrawables().empty());
+    EXPECT_EQ(block->GetVertexTotal(), 0);
+
+    queue->AddObject(mesh);
+    EXPECT_EQ(queue->GetFrameBlock(&plain), block);
+    EXPECT_EQ(queue->GetBlockCount(), 1);
+    block->OnLostDevice();
+    EXPECT_FALSE(block->IsValid());
+}
+
+TEST_F(RenderQueueTest, TheRendererHandsOutTheQueueAndItsBufferAsTheStaticBatch)
+{
+    EXPECT_EQ(render.GetRenderQueue().Get(), queue.get());
+    RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
+    EXPECT_EQ(batch.Get(), buffer.get());
+    render.SetRenderQueue(nullptr);
+    EXPECT_EQ(render.GetStaticBatch().Get(), nullptr);
+    render.SetRenderQueue(queue.get());
+}
+
+TEST_F(RenderQueueTest, FillingWritesVisibleFlaggedMeshesOfTheTreeAndItsAttachments)
+{
+    CPGameObject* root = Object("root", CPGameObject::kKindMesh, Drawable(1, 3));
+    Object("child", CPGameObject::kKindMesh, Drawable(2, 3), root);
+    Object("animated", CPGameObject::kKindAnimated, Drawable(100, 3), root);
+    CPGameObject* unflagged = Object("unflagged", CPGameObject::kKindMesh, Drawable(100, 3), root);
+    unflagged->ClearSharedGeometry();
+    Object("underUnflagged", CPGameObject::kKindMesh, Drawable(4, 3), unflagged);
+    CPGameObject* hidden = Object("hidden", CPGameObject::kKindMesh, Drawable(100, 3), root);
+    hidden->SetVisible(false);
+    Object("underHidden", CPGameObject::kKindMesh, Drawable(100, 3), hidden);
+    root->AddLevelOfDetail(Object("near", CPGameObject::kKindMesh, Drawable(8, 3)), 0);
+    root->AddLevelOfDetail(RefPtr<CPGameObject>(), 1);
+
+    RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
+    ASSERT_TRUE(batch->Lock(0, 0, true, -1));
+    queue->FillVertexBuffer(root);
+    batch->Unlock(true);
+    EXPECT_EQ(batch->GetBaseCounter(), 1 + 2 + 4 + 8);
+}
+
+// One block of two dynamic drawables and a static part, drawn with a
+// material of two textures and an effect of two passes.
+TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
+{
+    WriteTga("Data\\Textures\\red.tga", 4, 4);
+    WriteTga("Data\\Textures\\blue.tga", 4, 4);
+    WriteFile("Data\\Effects\\block.fx", "effect technique main passes 2");
+    RefPtr<CPMaterial> material;
+    materialManager.CreateMaterial(material, 1, "block.fx", {"red.tga", "blue.tga"});
+    RecordingEffect* effect = effects.creations.back().effect;
+    ASSERT_NE(effect, nullptr);
+    effect->journal.clear();
+
+    RecordingVertexBuffer staticVertices("static vb", 4 * sizeof(Vertex48), ring.journal);
+    RecordingIndexBuffer staticIndices("static ib", 12, ring.journal);
+    StaticMeshBuffers mesh;
+    mesh.vertexBuffer = &staticVertices;
+    mesh.indexBuffer = &staticIndices;
+    mesh.vertexCount = 4;
+    mesh.triangleCount = 2;
+    std::unique_ptr<CPRenderObject> scenery(new CPRenderObject(nullptr));
+    scenery->SetStatic(true);
+    scenery->SetStaticBuffers(&mesh);
+    scenery->SetMaterial(material);
+    CPGameObject* rock = Object("rock", CPGameObject::kKindMesh, scenery.get());
+    scenery->SetOwner(rock);
+    rock->SetPosition(5, 0, 0);
+    rock->UpdateTransform();
+
+    queue->AddObject(Object("a", CPGameObject::kKindMesh, Drawable(3, 3, material.Get())));
+    queue->AddObject(Object("b", CPGameObject::kKindMesh, Drawable(4, 6, material.Get())));
+    queue->AddObject(rock);
+    buffer->Lock(0, 0, true, -1);
+    buffer->Unlock(true);
+    ring.journal.clear();
+
+    queue->DrawBlocks(device.Get());
+    EXPECT_EQ(ring.journal, (Journal{"vb1." + Call("Lock", {0, 336, 0x2800}),
+                                     "ib1." + Call("Lock", {0, 18, 0x2800}), "vb1.Unlock",
+                                     "ib1.Unlock"}));
+    const Journal dynamicDraw = {Call("SetTransform", {D3DTS_WORLD}), Call("SetStreamSource", {0, 0, 48}),
+                                 Call("SetIndices"), Call("SetFVF", {0x2D2}),
+                                 Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 7, 0, 3})};
+    const Journal staticDraw = {Call("SetTransform", {D3DTS_WORLD}), Call("SetStreamSource", {0, 0, 48}),
+                                Call("SetIndices"), Call("SetFVF", {0x2D2}),
+                                Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2})};
+    Journal expected = {Call("SetTexture", {0}), Call("SetTexture", {1})};
+    for (int pass = 0; pass < 2; ++pass) {
+        expected.insert(expected.end(), dynamicDraw.begin(), dynamicDraw.end());
+        expected.insert(expected.end(), staticDraw.begin(), staticDraw.end());
+    }
+    EXPECT_EQ(device.CallTexts(), expected);
+    EXPECT_EQ(effect->journal,
+              (Journal{"Begin 0", "BeginPass 0", "EndPass", "BeginPass 1", "EndPass", "End"}));
+
+    const std::vector<DeviceCall>& calls = device.Calls();
+    EXPECT_EQ(calls[0].texture, material->GetTextureBlock()->GetTexture(0)->GetBaseTexture());
+    EXPECT_EQ(calls[3].resource, ring.vertexBuffers[1].get());
+    EXPECT_EQ(calls[4].resource, ring.indexBuffers[1].get());
+    EXPECT_EQ(calls[8].resource, &staticVertices);
+    EXPECT_EQ(calls[7].matrix._41, 5.0f) << "the static part is drawn at its owner";
+    EXPECT_EQ(calls[2].matrix._41, 0.0f) << "dynamic geometry is already in world space";
+    EXPECT_TRUE(queue->GetFrameBlock(material.Get())->IsValid());
+
+    queue->ClearFrame();
+    device.ForgetCalls();
+    queue->DrawBlocks(device.Get());
+    EXPECT_TRUE(device.CallTexts().empty());
+    scenery->SetMaterial(nullptr);
+    objects.clear();
+}
+
+TEST_F(RenderQueueTest, WithoutAnEffectTheBlockIsDrawnOnceByTheFixedPipeline)
+{
+    queue->AddObject(Object("a", CPGameObject::kKindMesh, Drawable(3, 3, &plain)));
+    queue->DrawBlocks(device.Get());
+    EXPECT_EQ(device.CallTexts(),
+              (Journal{Call("SetTransform", {D3DTS_WORLD}), Call("SetStreamSource", {0, 0, 48}),
+                       Call("SetIndices"), Call("SetFVF", {0x2D2}),
+                       Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1})}));
+}
+
+TEST_F(RenderQueueTest, ABlockWhosePairWillNotLockDrawsNothing)
+{
+    ring.vertexBuffers[0]->failLocks = true;
+    queue->AddObject(Object("a", CPGameObject::kKindMesh, Drawable(3, 3, &plain)));
+    queue->DrawBlocks(device.Get());
+    EXPECT_TRUE(device.CallTexts().empty());
+    EXPECT_FALSE(queue->GetFrameBlock(&plain)->IsValid());
+}
+
+} // namespace
