@@ -1,6 +1,11 @@
 #include "game/PLevel.h"
 
+#include "Render/PRender.h"
+#include "core/StringUtils.h"
 #include "physics/PCar.h"
+
+#include <windows.h>
+#include <mmsystem.h>
 
 CPLevel* CurrentLevel = nullptr;
 
@@ -9,15 +14,57 @@ CPLevel* GetLevel()
     return CurrentLevel;
 }
 
+namespace {
+
+const char* const kDefaultCarModel = "zil_130_";
+const float kDefaultExtent = 10.0f;
+const float kDefaultCameraDistance = 7.0f;
+const float kDefaultCameraHeight = 2.0f;
+const float kDefaultFieldOfView = 50.0f;
+const int kFixedViewMode = 2;
+const int kSecondPresetMode = 1;
+
+// The angle of the object's forward axis (cars face their local -y) from
+// the x axis, negative on the negative y side.
+float HeadingOf(CPGameObject& object)
+{
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
+    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
+    D3DXVECTOR3 axis;
+    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    const float angle = ClampedAcos(axis.x);
+    return axis.y < 0.0f ? -angle : angle;
+}
+
+} // namespace
+
 CPLevel::CPLevel()
-    : m_playerDirection(0.0f, 0.0f, 0.0f), m_headingForced(false), m_forcedHeading(0.0f),
-      m_extraYaw(0.0f)
+    : raceTime(0.0f), ghostSampleTime(0.0f), ghostIndex(0), trafficRefreshTime(0.0f),
+      startupTime(0.0f), trafficCount(0), cameraMode(0), camera2Angle(0.0f), camera1Angle(0.0f),
+      cameraAngle(0.0f), orbitDirection(1.0f), demoMode(true), carModel(kDefaultCarModel),
+      lastClock(static_cast<float>(timeGetTime())), levelFailedSent(false),
+      sourcePoints(kSourcePointBuckets), light(), width(kDefaultExtent), depth(kDefaultExtent),
+      levelTime(0.0f), cameraSpeed(0.0f), ambientColour(0),
+      cameraDistance(kDefaultCameraDistance), cameraHeight(kDefaultCameraHeight),
+      angleDivisor(0.0f), distanceDivisor(0.0f), gridColumns(0), gridRows(0), levelNumber(0),
+      cameraCar(nullptr), playerShotRequest(false), heading(0.0f), forward(0.0f, 0.0f, 0.0f),
+      cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), allCarsDriven(true),
+      racerNodes(kRacerSlots, 0), racerProgress(kRacerSlots, 0), raceTimerOn(false), lastNode(0),
+      lapProgress(0), startNode(0), startLineDirection(0.0f, 0.0f, 0.0f),
+      startPoint(0.0f, 0.0f, 0.0f), places{0, 0, 0}, placesDone(false), nitroCooldown(0.0f),
+      timeMode(false), singleMode(false), demoPresetTime(0.0f), raceOver(false),
+      routeHeading(0.0f), reversed(false), placeToFinish(0), checkpointTimer(0.0f),
+      currentCheckpoint(-1), checkpointsPassed(0), fov1(kDefaultFieldOfView),
+      fov2(kDefaultFieldOfView), shotsBlocked(false), stepAccumulator(0.0f), headingForced(false),
+      forcedHeading(0.0f), extraYaw(0.0f)
 {
     CurrentLevel = this;
+    placedCursor = placedObjects.end();
 }
 
 // Destroying a level that has already been replaced as current must not
-// take the newer level out of reach.
+// take the newer level out of reach. The members release what they hold.
 CPLevel::~CPLevel()
 {
     if (CurrentLevel == this) CurrentLevel = nullptr;
@@ -30,24 +77,53 @@ const char* CPLevel::GetTypeName()
 
 CPCar* CPLevel::GetCarPtr() const
 {
-    if (!m_player) return nullptr;
-    return m_player->GetCar().Get();
-}
-
-void CPLevel::SetForcedHeading(bool forced, float heading)
-{
-    m_headingForced = forced;
-    m_forcedHeading = heading;
+    if (!player) return nullptr;
+    return player->GetCar().Get();
 }
 
 void CPLevel::GetFollowInputs(FollowInputs& inputs)
 {
-    inputs.playerDirection = m_playerDirection;
-    inputs.headingForced = m_headingForced;
-    inputs.forcedHeading = m_forcedHeading;
-    inputs.extraYaw = m_extraYaw;
+    inputs.playerDirection = forward;
+    inputs.headingForced = headingForced;
+    inputs.forcedHeading = forcedHeading;
+    inputs.extraYaw = extraYaw;
     const CPCar* car = GetCarPtr();
     inputs.carSteering = car ? car->GetSteering() : 0.0f;
     inputs.carMotion = car ? car->GetMotion() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     inputs.carVelocity = car ? car->GetVelocity() : D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+// The fixed view keeps the first mode's placing and angle and only takes
+// its own blur.
+void CPLevel::SetCameraMode(int mode)
+{
+    cameraMode = mode;
+    if (mode < 0 || mode >= kCameraModes) return;
+    const bool fixedView = mode == kFixedViewMode;
+    const bool second = mode == kSecondPresetMode;
+    const CameraPreset& placing = cameraPresets[second ? kSecondPresetMode : 0];
+    cameraDistance = placing.distance;
+    cameraHeight = placing.height;
+    angleDivisor = placing.angleDivisor;
+    distanceDivisor = placing.distanceDivisor;
+    cameraAngle = second ? camera2Angle : camera1Angle;
+    if (player && camera) FollowPlayer(cameraPresets[mode], fixedView);
+}
+
+void CPLevel::FollowPlayer(const CameraPreset& preset, bool fixedView)
+{
+    cameraCar = player.Get();
+    camera->SetThirdViewFlag(fixedView);
+    if (CPRender* render = GetRender()) render->UpdateBlurDirections(preset.blur);
+    if (!fixedView) camera->SetHeading(HeadingOf(*player));
+}
+
+void CPLevel::SubmitLight()
+{
+    if (CPRender* render = GetRender()) render->AddLight(light);
+}
+
+D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t)
+{
+    return a + (b - a) * t;
 }

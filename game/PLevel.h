@@ -3,47 +3,198 @@
 #include "Render/PCamera.h"
 #include "core/PGameObject.h"
 #include "core/PObject.h"
+#include "core/PProcess.h"
+#include "game/GameDataRecords.h"
 
+#include <d3d9.h>
 #include <d3dx9math.h>
 
+#include <cstdint>
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 class CPCar;
+class CPLine;
+
+// A checkpoint of the level and the seconds it gives to reach it.
+struct CheckpointEntry {
+    CheckpointEntry() : timeAllowance(0.0f) {}
+
+    RefPtr<CPGameObject> checkpoint;
+    float timeAllowance;
+};
+
+// How the follow camera sits behind the car in one camera mode. The third
+// mode uses the distance, height and blur only.
+struct CameraPreset {
+    CameraPreset() : distance(0.0f), height(0.0f), blur(0.0f), angleDivisor(0.0f), distanceDivisor(0.0f) {}
+
+    float distance;
+    float height;
+    // Where the screen blur centres (see CPRender::UpdateBlurDirections).
+    float blur;
+    float angleDivisor;
+    float distanceDivisor;
+};
 
 // The race level: everything one race needs. There is one current level at
 // a time; a level makes itself current when it is built and stops being
 // current when it is destroyed. It is not a counted engine object: whoever
-// holds the current level deletes it. It is what its follow camera follows.
+// holds the current level deletes it. The race rules and the scripts read
+// and write its fields directly. It is what its follow camera follows.
+//
+// Objects of kinds that are built on the engine's base classes elsewhere
+// (players, splines, the lens flare, the branch tree) are held through
+// those bases.
 class CPLevel : public IPCameraSubject {
 public:
+    static const int kCameraModes = 3;
+    static const int kRacerSlots = 20;
+    static const int kPlaces = 3;
+    static const size_t kSourcePointBuckets = 100;
+
     CPLevel();
     virtual ~CPLevel();
+    CPLevel(const CPLevel&) = delete;
+    CPLevel& operator=(const CPLevel&) = delete;
 
     virtual const char* GetTypeName();
 
     // The player's direction and car, and the level's heading overrides;
     // without a car its values are zero.
     void GetFollowInputs(FollowInputs& inputs) override;
-
-    void SetPlayer(CPGameObject* player) { m_player = player; }
-    CPGameObject* GetPlayer() const { return m_player.Get(); }
     // The player object's car, or null.
     CPCar* GetCarPtr() const;
 
-    // Its x and y give the player's heading and pitch.
-    void SetPlayerDirection(const D3DXVECTOR3& direction) { m_playerDirection = direction; }
-    const D3DXVECTOR3& GetPlayerDirection() const { return m_playerDirection; }
-    // While forced, the camera's heading is the given one (radians) turned
-    // by a quarter.
-    void SetForcedHeading(bool forced, float heading);
+    // Modes 0 to 2 put the camera behind the player with the mode's preset:
+    // distance, height, divisors, angle, blur centre and heading; mode 2 is
+    // the view fixed to the car. Without a player or a camera only the mode
+    // and the preset's values are stored; any other mode only stores itself.
+    void SetCameraMode(int mode);
+    void SetCarModel(const std::string& model) { carModel = model; }
+
+    // Counted references for the caller: null when the level has none.
+    RefPtr<CPCamera> GetCamera() const { return camera; }
+    RefPtr<CPGameObject> GetRoadLine() const { return routeSpline; }
+    RefPtr<CPGameObject> GetLeftSpline() const { return leftSpline; }
+    RefPtr<CPGameObject> GetRightSpline() const { return rightSpline; }
+
+    // Hands the level's light to the renderer for this frame; the renderer
+    // drops it when it already holds as many lights as it can.
+    void SubmitLight();
+
+    RefPtr<CPGameObject> ghostCar;
+    float raceTime;
+    float ghostSampleTime;
+    int ghostIndex;
+    float trafficRefreshTime;
+    float startupTime;
+    std::vector<RefPtr<CPGameObject>> dynamicObjects;
+    int trafficCount;
+    int cameraMode;
+    RefPtr<CPGameObject> lensFlare;
+    float camera2Angle;
+    float camera1Angle;
+    float cameraAngle;
+    float orbitDirection;
+    bool demoMode;
+    std::string carModel;
+    std::vector<std::string> opponentModels;
+    float lastClock;
+    RefPtr<CPGameObject> routeSpline;
+    RefPtr<CPGameObject> leftSpline;
+    RefPtr<CPGameObject> rightSpline;
+    bool levelFailedSent;
+    std::unordered_map<std::string, D3DXVECTOR3> sourcePoints;
+    std::list<RefPtr<CPGameObject>> placedObjects;
+    std::list<RefPtr<CPGameObject>>::iterator placedCursor;
+    RefPtr<CPGameObject> checkpointMarker;
+    RefPtr<IPProcess> updateTask;
+    RefPtr<CPGameObject> levelScene;
+    RefPtr<CPGameObject> cameraFollower;
+    RefPtr<CPGameObject> roadPhysics;
+    RefPtr<CPGameObject> planeObject;
+    RefPtr<IPObject> branchTree;
+    std::list<RefPtr<CPGameObject>> levelObjects;
+    // One object list and one counter per grid cell, gridColumns x gridRows
+    // of them once the level is loaded.
+    std::vector<std::list<RefPtr<CPGameObject>>> gridCells;
+    std::list<RefPtr<CPGameObject>> rayObjects;
+    std::vector<int> gridCounts;
+    RefPtr<CPCamera> camera;
+    // The level's directional light, which the sky relights every frame.
+    D3DLIGHT9 light;
+    float width;
+    float depth;
+    float levelTime;
+    float cameraSpeed;
+    D3DCOLOR ambientColour;
+    float cameraDistance;
+    float cameraHeight;
+    CameraPreset cameraPresets[kCameraModes];
+    float angleDivisor;
+    float distanceDivisor;
+    int gridColumns;
+    int gridRows;
+    int levelNumber;
+    RefPtr<CPGameObject> player;
+    CPGameObject* cameraCar;
+    std::vector<RefPtr<CPGameObject>> opponents;
+    bool playerShotRequest;
+    float heading;
+    // The followed car's forward axis: its x and y give the camera's
+    // heading and pitch.
+    D3DXVECTOR3 forward;
+    int cameraPreset;
+    float demoCameraTimer;
+    CPLine* nearestLine;
+    bool allCarsDriven;
+    std::vector<CPLine*> route;
+    std::vector<int> racerNodes;
+    std::vector<int> racerProgress;
+    bool raceTimerOn;
+    int lastNode;
+    int lapProgress;
+    int startNode;
+    D3DXVECTOR3 startLineDirection;
+    D3DXVECTOR3 startPoint;
+    int places[kPlaces];
+    bool placesDone;
+    float nitroCooldown;
+    bool timeMode;
+    std::string ghostCarModel;
+    std::vector<GhostSample> ghostSamples;
+    bool singleMode;
+    float demoPresetTime;
+    bool raceOver;
+    float routeHeading;
+    bool reversed;
+    std::list<RefPtr<CPGameObject>> nitroZones;
+    int placeToFinish;
+    std::vector<CheckpointEntry> checkpoints;
+    float checkpointTimer;
+    int currentCheckpoint;
+    int checkpointsPassed;
+    float fov1;
+    float fov2;
+    bool shotsBlocked;
+    float stepAccumulator;
+
+    // While set, the camera's heading is forcedHeading (radians) turned by
+    // a quarter.
+    bool headingForced;
+    float forcedHeading;
     // Radians the camera turns by while the script tuning value is 0.
-    void SetExtraYaw(float yaw) { m_extraYaw = yaw; }
+    float extraYaw;
 
 private:
-    RefPtr<CPGameObject> m_player;
-    D3DXVECTOR3 m_playerDirection;
-    bool m_headingForced;
-    float m_forcedHeading;
-    float m_extraYaw;
+    void FollowPlayer(const CameraPreset& preset, bool fixedView);
 };
+
+// a + (b - a) * t.
+D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t);
 
 // The current level, or null.
 extern CPLevel* CurrentLevel;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "game/CarSettings.h"
+#include "game/GameDataRecords.h"
+
+#include <d3dx9math.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CPDataFileWriter;
+class CPTextReader;
+
+// Readers of the game's text files and the writer of its score file. Every
+// reader takes what a file holds and fills what it lacks with empty keys,
+// empty lists and zeros, so a short or damaged file never stops the game.
+
+// A list of "name,weight" items separated by ";", as ranges of the rolls
+// 0 to 99 in list order. A negative weight counts as 0.
+std::vector<WeightedName> ParseWeightedList(const std::string& text);
+
+// "DATA\player.dat": one item key per line ("none" for an empty slot), the
+// super-weapon count on line 9.
+CarSettings ReadPlayerData(CPTextReader& reader);
+
+// "DATA\coeff.dat": the four coefficients, stored as a, c, b, d. A line the
+// file lacks keeps its coefficient.
+void ReadCoefficients(CPTextReader& reader, float& coeffA, float& coeffB, float& coeffC,
+                      float& coeffD);
+
+// A mission's checkpoint lines, read up to the line "sources" or the end.
+std::vector<EnemySourceRecord> ReadMissionRecords(CPTextReader& reader);
+
+// A mission's source lines after "sources", each placed at the named point.
+// A line whose point is not among the points is skipped.
+void ReadSourcePoints(CPTextReader& reader,
+                      const std::unordered_map<std::string, D3DXVECTOR3>& points,
+                      std::unordered_map<std::string, std::vector<EnemySourcePoint>>& sources);
+
+// "Data\scores.dat": every entry of every table, tables in order, each as
+// its table index, name, minutes, seconds and hundredths.
+void WriteScores(CPDataFileWriter& writer, const std::vector<std::vector<ScoreEntry>>& tables);

@@ -1,0 +1,29 @@
+#include "game/TextFields.h"
+
+#include "core/PTokenizer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+std::vector<std::string> SplitFields(const std::string& line, const char* separator, size_t count,
+                                     bool quotes)
+{
+    std::vector<std::string> fields;
+    CPTokenizer tokenizer(line, separator, quotes);
+    std::string field;
+    while (fields.size() < count && tokenizer.NextToken(field)) fields.push_back(field);
+    fields.resize(count);
+    return fields;
+}
+
+int ParseDecimalInt(const std::string& text)
+{
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::max<long>(INT_MIN, std::min<long>(INT_MAX, value)));
+}
+
+float ParseDecimalFloat(const std::string& text)
+{
+    return std::strtof(text.c_str(), nullptr);
+}

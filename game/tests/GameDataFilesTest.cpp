@@ -1,0 +1,271 @@
+#include "game/PGameData.h"
+#include "game/PLevel.h"
+
+#include "core/PDataFile.h"
+#include "core/Settings.h"
+#include "core/tests/FileTestSupport.h"
+#include "game/tests/GameFileFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kPlayerData = "DATA\\player.dat";
+const char* const kCoefficients = "DATA\\coeff.dat";
+const char* const kMissionName = "mission1.txt";
+const char* const kMission = "Data\\Levels\\mission1.txt";
+const char* const kScores = "Data\\scores.dat";
+
+// A fixture file's bytes; a missing one is not written at all.
+struct FileBytes {
+    FileBytes(const char* text) : present(true), bytes(text) {}
+    FileBytes(std::string text) : present(true), bytes(std::move(text)) {}
+    static FileBytes Missing()
+    {
+        FileBytes file("");
+        file.present = false;
+        return file;
+    }
+
+    bool present;
+    std::string bytes;
+};
+
+void PlaceFixture(const char* path, const FileBytes& file)
+{
+    DeleteFileA(path);
+    if (file.present) WriteFixture(path, file.bytes);
+}
+
+TEST(PlayerDataFile, FillsBothSetupsAndFallsBackToEmptySlots)
+{
+    CarSettings generated;
+    generated.weapons[0] = "gun";
+    generated.weapons[2] = "rocket";
+    generated.equipment[0] = "shield";
+    generated.bumper = "bump";
+    generated.engine = "eng";
+    generated.armor = "arm";
+    generated.superWeapon = "super";
+    generated.superWeaponCount = 2;
+    const std::string empty = ",,|,||||*0|";
+    const std::string longKey(2048, 'k');
+    struct Case {
+        const char* what;
+        FileBytes file;
+        std::string setup;
+    };
+    const Case cases[] = {
+        {"generated", PlayerDataText(generated), "gun,,rocket|shield,|bump|eng|arm|super*2|"},
+        {"none", "a\nb\nc\nnone\narm\nbump\neng\nsup\nnone\ne1\ne2\n", "a,b,c|e1,e2|bump|eng|arm|sup*0|"},
+        {"missing", FileBytes::Missing(), empty},
+        {"empty", "", empty},
+        {"cut mid-line", "a\nb\nc\nm\nar", "a,b,c|,|||ar|*0|m"},
+        {"short", "a\n\nb\n", "a,b,|,||||*0|"},
+        {"count not a number", "a\nb\nc\nm\nr\nu\ne\ns\nx7\nq1\nq2\n", "a,b,c|q1,q2|u|e|r|s*0|m"},
+        {"NUL bytes", Bytes("a\0b\nc\n"), "a,b,c|,||||*0|"},
+        {"2 KB line", longKey + "\nb\n", longKey + ",b,|,||||*0|"},
+        {"CR-only ends", "a\rb\rc\r", "a\rb\rc,,|,||||*0|"},
+    };
+    for (const Case& c : cases) {
+        PlaceFixture(kPlayerData, c.file);
+        CPGameData data;
+        data.editedSetup.weapons[0] = "old";
+        data.activeSetup.mine = "old";
+        data.LoadPlayerData();
+        EXPECT_EQ(Describe(data.editedSetup), c.setup) << c.what;
+        EXPECT_EQ(Describe(data.activeSetup), c.setup) << c.what;
+    }
+    DeleteFileA(kPlayerData);
+}
+
+std::string Coefficients(const CPGameData& data)
+{
+    std::ostringstream out;
+    out << data.coeffA << "," << data.coeffB << "," << data.coeffC << "," << data.coeffD;
+    return out.str();
+}
+
+TEST(CoefficientsFile, LoadsInFileOrderOrAllOneOnTheDifficultSetting)
+{
+    struct Case {
+        const char* what;
+        FileBytes file;
+        int camSpeed;
+        bool difficult;
+        const char* coefficients;
+    };
+    const std::string longLine(2048, 'x');
+    const Case cases[] = {
+        {"stored a, c, b, d", "1\n2\n3\n4\n", 0, false, "1,3,2,4"},
+        {"generated", CoefficientsText(0.5f, 1.5f, 2.5f, 3.5f), 0, false, "0.5,1.5,2.5,3.5"},
+        {"difficult setting", "1\n2\n3\n4\n", 1, true, "1,1,1,1"},
+        {"cam_speed alone", "1\n2\n3\n4\n", 1, false, "1,3,2,4"},
+        {"difficulty flag alone", "1\n2\n3\n4\n", 0, true, "1,3,2,4"},
+        {"missing", FileBytes::Missing(), 0, false, "9,9,9,9"},
+        {"empty", "", 0, false, "9,9,9,9"},
+        {"short", "1\n2\n", 0, false, "1,9,2,9"},
+        {"not a number", "x\n2\n3\n4\n", 0, false, "0,3,2,4"},
+        {"cut mid-line", "1\n2\n3\n4", 0, false, "1,3,2,4"},
+        {"NUL bytes", Bytes("1\0002\n3\n4\n"), 0, false, "1,3,2,4"},
+        {"2 KB line", longLine + "\n2\n3\n4\n", 0, false, "0,3,2,4"},
+        {"CR-only ends", "1\r2\r3\r4\r", 0, false, "1,9,9,9"},
+    };
+    const int camSpeed = g_cam_speed;
+    for (const Case& c : cases) {
+        PlaceFixture(kCoefficients, c.file);
+        CPGameData data;
+        data.coeffA = data.coeffB = data.coeffC = data.coeffD = 9.0f;
+        g_cam_speed = c.camSpeed;
+        data.difficultyFlag = c.difficult;
+        data.LoadCoefficients();
+        EXPECT_EQ(Coefficients(data), c.coefficients) << c.what;
+    }
+    g_cam_speed = camSpeed;
+    DeleteFileA(kCoefficients);
+}
+
+std::vector<WeightedName> Weighted(std::vector<std::pair<const char*, int>> entries)
+{
+    std::vector<WeightedName> list;
+    int sum = 0;
+    for (const auto& entry : entries) {
+        WeightedName name;
+        name.name = entry.first;
+        name.low = sum;
+        sum += entry.second;
+        name.high = sum;
+        list.push_back(name);
+    }
+    return list;
+}
+
+EnemySourceRecord Record(float value, int a, int b, int c, std::vector<WeightedName> enemies,
+                         int chance, std::vector<WeightedName> bonuses)
+{
+    EnemySourceRecord record;
+    record.value = value;
+    record.numbers[0] = a;
+    record.numbers[1] = b;
+    record.numbers[2] = c;
+    record.enemyKinds = enemies;
+    record.bonusChance = chance;
+    record.bonusKinds = bonuses;
+    return record;
+}
+
+TEST(MissionFile, ReadsCheckpointRecordsAndSourcesAtTheLevelsPoints)
+{
+    const std::vector<EnemySourceRecord> records = {
+        Record(1.5f, 2, 3, 4, Weighted({{"a", 30}, {"b", 70}}), 25, Weighted({{"h", 100}})),
+        Record(0.0f, 0, 0, 0, {}, 10, Weighted({{"x", 5}})),
+    };
+    const std::vector<MissionSourceLine> sources = {
+        {"p1", "s1", "1", 0.5f, Weighted({{"z", 100}})},
+        {"p2", "s1", "0", 2.0f, Weighted({{"z", 50}, {"y", 50}})},
+        {"p9", "s2", "1", 1.0f, {}},
+        {"p2", "s2", "yes", 1.0f, {}},
+    };
+    const std::string generatedRecords = "1.5|2,3,4|a:0-30;b:30-100|25|h:0-100 / 0|0,0,0||10|x:0-5";
+    const std::string generatedSources =
+        "s1=1,2,3,on,0.5,z:0-100 / s1=4,5,6,off,2,z:0-50;y:50-100 / s2=4,5,6,on,1,";
+    const std::string oldSources = "old=0,0,0,off,0,";
+    const std::string longName(2048, 'n');
+    struct Case {
+        const char* what;
+        FileBytes file;
+        bool withLevel;
+        std::string records;
+        std::string sources;
+    };
+    const Case cases[] = {
+        {"generated", MissionText(records, sources, true), true, generatedRecords, generatedSources},
+        {"no level", MissionText(records, sources, true), false, generatedRecords, ""},
+        {"no sources line", MissionText(records, sources, false), true, generatedRecords, ""},
+        {"missing", FileBytes::Missing(), true, "", oldSources},
+        {"empty", "", true, "", ""},
+        {"short line", "1 2\n", true, "1|2,0,0||0|", ""},
+        {"negative and missing weights", "1 2 3 4 a,-5;b,10 50 c\n", true,
+         "1|2,3,4|a:0-0;b:0-10|50|c:0-0", ""},
+        {"weights beyond 32 bits", "1 2 3 4 a,2000000000;b,2000000000 0 c,1\n", true,
+         "1|2,3,4|a:0-2000000000;b:2000000000-2147483647|0|c:0-1", ""},
+        {"not numbers", "x y z w a,q 5x b,1\n", true, "0|0,0,0|a:0-0|5|b:0-1", ""},
+        {"cut mid-line", "1 2 3 4 a,30;b,7", true, "1|2,3,4|a:0-30;b:30-37|0|", ""},
+        {"NUL bytes", Bytes("1 2 3 4 a,10 5 b,1\0sources\np1 s 1 1 z,1\n"), true,
+         "1|2,3,4|a:0-10|5|b:0-1", "s=1,2,3,on,1,z:0-1"},
+        {"2 KB line", "1 2 3 4 " + longName + ",5 0 b,1\n", true, "1|2,3,4|" + longName + ":0-5|0|b:0-1",
+         ""},
+        {"CR-only ends", "1 2 3 4 a,10 5 b,1\rsources\rp1 s 1 1 z,1\r", true,
+         "1|2,3,4|a:0-10|5|b:0-1", ""},
+    };
+    for (const Case& c : cases) {
+        PlaceFixture(kMission, c.file);
+        CPGameData data;
+        data.missionRecords.push_back(EnemySourceRecord());
+        data.enemySources["old"].push_back(EnemySourcePoint());
+        CPLevel* level = c.withLevel ? new CPLevel : nullptr;
+        if (level) {
+            level->sourcePoints["p1"] = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+            level->sourcePoints["p2"] = D3DXVECTOR3(4.0f, 5.0f, 6.0f);
+        }
+        data.LoadMissionInfo(kMissionName);
+        delete level;
+        EXPECT_EQ(Describe(data.missionRecords), c.records) << c.what;
+        EXPECT_EQ(Describe(data.enemySources), c.sources) << c.what;
+    }
+    DeleteFileA(kMission);
+}
+
+TEST(ScoresFile, HoldsEveryEntryAsTableIndexNameAndTime)
+{
+    CPGameData data;
+    data.CheckPlayerRecords(2, ScoreEntry("Al", 1, 2, 3));
+    data.CheckPlayerRecords(1, ScoreEntry("Bea", 0, 59, 7));
+    data.CheckPlayerRecords(2, ScoreEntry("", 4, 5, 6));
+    CreateDirectoryA("Data", nullptr);
+    ASSERT_TRUE(data.SaveScores());
+
+    std::vector<std::vector<ScoreEntry>> tables;
+    ASSERT_TRUE(ReadScoresFile(kScores, tables));
+    ASSERT_EQ(tables.size(), 2u);
+    ASSERT_EQ(tables[0].size(), 1u);
+    ASSERT_EQ(tables[1].size(), 2u);
+    EXPECT_EQ(tables[0][0].name, "Bea");
+    EXPECT_EQ(tables[1][0].name, "Al");
+    EXPECT_EQ(tables[1][0].hundredths, 3);
+    EXPECT_EQ(tables[1][1].name, "");
+    EXPECT_EQ(tables[1][1].minutes, 4);
+
+    CPDataFile file(kScores, true);
+    ASSERT_EQ(file.Load(), S_OK);
+    const unsigned char first[] = {0, 0, 0, 0, 3, 0, 0, 0, 'B', 'e', 'a', 0, 0, 0, 0,
+                                   59, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0};
+    ASSERT_EQ(file.GetDataSize(), 23u + 22u + 20u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.GetData()), sizeof(first)),
+              std::string(reinterpret_cast<const char*>(first), sizeof(first)));
+    EXPECT_NE(ReadFileBytes(kScores).substr(0, 8), std::string("\0\0\0\0\3\0\0\0", 8))
+        << "the file is stored scrambled";
+}
+
+TEST(ScoresFile, AFailedSaveKeepsTheOldFile)
+{
+    CreateDirectoryA("Data", nullptr);
+    WriteFileBytes(kScores, "old scores");
+    CPGameData data;
+    data.CheckPlayerRecords(1, ScoreEntry("Al", 1, 2, 3));
+    FailingFileSystem failing(FailingCall::Write);
+    {
+        ScopedFileSystem scoped(failing);
+        EXPECT_FALSE(data.SaveScores());
+    }
+    EXPECT_EQ(ReadFileBytes(kScores), "old scores");
+    DeleteFileA(kScores);
+}
+
+} // namespace

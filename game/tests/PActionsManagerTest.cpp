@@ -1,0 +1,218 @@
+#include "game/PActionsManager.h"
+
+#include "core/tests/FileTestSupport.h"
+#include "game/KeyNames.h"
+#include "game/tests/GameFileFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kActions = "Actions.cfg";
+
+TEST(KeyNames, NameTheKeyboardCodes)
+{
+    int named = 0;
+    for (int code = 0; code < kKeyNameCount; ++code) {
+        if (std::string(KeyNames[code]) != "undefined key") ++named;
+    }
+    EXPECT_EQ(named, 118);
+    struct Case {
+        int code;
+        const char* name;
+    };
+    const Case cases[] = {
+        {0, "undefined key"}, {1, "Esc"},        {29, "LCtrl"},       {43, "\\"},
+        {57, "Space"},        {83, "NumPad ."},  {84, "undefined key"}, {141, "Numpad ="},
+        {156, "NumPad Enter"}, {179, "Numpad ,"}, {206, "undefined key"}, {211, "Del"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(KeyNames[c.code], c.name) << c.code;
+    EXPECT_EQ(FindKeyCode("Space"), 57);
+    EXPECT_EQ(FindKeyCode("undefined key"), 0);
+    EXPECT_EQ(FindKeyCode("space"), -1) << "case matters";
+    EXPECT_EQ(FindKeyCode(""), -1);
+}
+
+// A manager of its own published for each test, and no bindings file left
+// behind.
+class ActionsFile : public ::testing::Test {
+protected:
+    ActionsFile() : m_previous(g_pActionsManager) { g_pActionsManager = &manager; }
+    ~ActionsFile() override
+    {
+        g_pActionsManager = m_previous;
+        DeleteFileA(kActions);
+    }
+
+    // Loads the bytes as "Actions.cfg" and answers what saving writes.
+    std::string LoadAndSave(const std::string& bytes)
+    {
+        WriteFileBytes(kActions, bytes);
+        EXPECT_EQ(LoadActionsFile(kActions), 0);
+        DeleteFileA(kActions);
+        EXPECT_TRUE(SaveActionsFile());
+        return ReadFileBytes(kActions);
+    }
+
+    CPActionsManager manager;
+
+private:
+    CPActionsManager* m_previous;
+};
+
+const char* const kBindings = "fire;Fire;LCtrl;false\r\n"
+                              "look;Look;3;true\r\n"
+                              "jump;Jump;Space;false\r\n";
+
+TEST_F(ActionsFile, LoadsAndSavesTheSameBytes)
+{
+    EXPECT_EQ(LoadAndSave(kBindings), kBindings);
+    EXPECT_EQ(manager.keySlots[29].text, "fire");
+    EXPECT_EQ(manager.keySlots[29].code, 29);
+    EXPECT_EQ(manager.keySlots[29].key, "LCtrl");
+    EXPECT_FALSE(manager.keySlots[29].byCode);
+    EXPECT_EQ(manager.codeSlots[3].text, "look");
+    EXPECT_EQ(manager.codeSlots[3].key, "");
+    EXPECT_TRUE(manager.codeSlots[3].byCode);
+    EXPECT_EQ(manager.actions["look"].key, "3");
+    EXPECT_EQ(manager.actions["look"].text, "Look");
+    EXPECT_EQ(manager.actionNames, (std::vector<std::string>{"fire", "look", "jump"}));
+}
+
+TEST_F(ActionsFile, GeneratedBindingsAndCommentsRoundTrip)
+{
+    const std::string generated = ActionsText({{"left", "Turn left", "Left", false},
+                                               {"nitro", "Nitro", "127", true},
+                                               {"pause", "Pause", "Pause", false}});
+    EXPECT_EQ(LoadAndSave("// bindings\r\n\r\n" + generated), generated);
+    EXPECT_EQ(manager.codeSlots[127].text, "nitro");
+    EXPECT_EQ(manager.keySlots[203].text, "left");
+}
+
+TEST_F(ActionsFile, ReadsDamagedLinesWithoutLosingBindings)
+{
+    const std::string longAction(2048, 'a');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string saved;
+        std::vector<int> keySlots;
+        int codeSlot;
+    };
+    const Case cases[] = {
+        {"empty", "", "", {}, -1},
+        {"cut mid-line", "fire;Fi", "fire;Fi;;false\r\n", {0}, -1},
+        {"short line", "fire;Fire;LCtrl\r\n", "fire;Fire;LCtrl;false\r\n", {29}, -1},
+        {"no action name", ";Fire;LCtrl;false\r\n", "", {}, -1},
+        {"unknown key name", "fire;Fire;Nope;false\r\n", "fire;Fire;Nope;false\r\n", {0}, -1},
+        {"number not a number", "look;Look;abc;true\r\n", "look;Look;0;true\r\n", {}, 0},
+        {"number -1", "look;Look;-1;true\r\n", "look;Look;255;true\r\n", {}, -1},
+        {"number 128", "look;Look;128;true\r\n", "look;Look;128;true\r\n", {}, -1},
+        {"number 300", "look;Look;300;true\r\n", "look;Look;44;true\r\n", {}, -1},
+        {"NUL bytes", Bytes("fire;Fire;LCtrl;false\0junk\r\n"),
+         "fire;Fire;LCtrl;false\r\njunk;;;false\r\n", {0, 29}, -1},
+        {"2 KB line", longAction + ";A;Q;false\r\n", longAction + ";A;Q;false\r\n", {16}, -1},
+        {"CR-only ends", "a;A;Q;false\rb;B;W;false\r", "a;A;Q;false\r\n", {16}, -1},
+    };
+    for (const Case& c : cases) {
+        manager = CPActionsManager();
+        EXPECT_EQ(LoadAndSave(c.bytes), c.saved) << c.what;
+        for (int code = 0; code < CPActionsManager::kKeySlots; ++code) {
+            const bool listed = std::find(c.keySlots.begin(), c.keySlots.end(), code) != c.keySlots.end();
+            EXPECT_EQ(manager.keySlots[code].bound, listed) << c.what << " key " << code;
+        }
+        for (int code = 0; code < CPActionsManager::kCodeSlots; ++code) {
+            EXPECT_EQ(manager.codeSlots[code].bound, code == c.codeSlot) << c.what << " code " << code;
+        }
+    }
+}
+
+TEST_F(ActionsFile, AnActionNamedTwiceIsWrittenTwiceWithItsLastBinding)
+{
+    EXPECT_EQ(LoadAndSave("fire;Fire;LCtrl;false\r\nfire;Shoot;Space;false\r\n"),
+              "fire;Shoot;Space;false\r\nfire;Shoot;Space;false\r\n");
+    EXPECT_EQ(manager.keySlots[29].text, "fire");
+    EXPECT_EQ(manager.keySlots[57].text, "fire");
+}
+
+TEST_F(ActionsFile, SetActionMovesAKeyFromActionToAction)
+{
+    struct Case {
+        const char* what;
+        const char* action;
+        const char* key;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {"the key's holder loses it", "jump", "LCtrl",
+         "fire;Fire;undefined key;false\r\nlook;Look;3;true\r\njump;Jump;LCtrl;false\r\n"},
+        {"a key given by number stays given by number", "look", "Q",
+         "fire;Fire;LCtrl;false\r\nlook;Look;16;true\r\njump;Jump;Space;false\r\n"},
+        {"an unknown key name changes nothing", "jump", "Nope", kBindings},
+        {"an unknown action still takes the key away", "crouch", "Space",
+         "fire;Fire;LCtrl;false\r\nlook;Look;3;true\r\njump;Jump;undefined key;false\r\n"},
+    };
+    for (const Case& c : cases) {
+        manager = CPActionsManager();
+        WriteFileBytes(kActions, kBindings);
+        ASSERT_EQ(LoadActionsFile(kActions), 0);
+        manager.SetAction(c.action, c.key);
+        EXPECT_EQ(manager.keySlots[29].text, "fire") << "slots follow only after a reload";
+        ASSERT_TRUE(SaveActionsFile());
+        EXPECT_EQ(ReadFileBytes(kActions), c.saved) << c.what;
+    }
+}
+
+TEST_F(ActionsFile, SaveAndReloadMovesTheSlots)
+{
+    WriteFileBytes(kActions, kBindings);
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    manager.SetAction("jump", "LCtrl");
+    EXPECT_EQ(SaveAndReloadActionsFile(), 0);
+    EXPECT_EQ(manager.keySlots[29].text, "jump");
+    EXPECT_EQ(manager.keySlots[0].text, "fire");
+    EXPECT_FALSE(manager.keySlots[57].bound);
+}
+
+TEST_F(ActionsFile, AMissingFileChangesNothing)
+{
+    WriteFileBytes(kActions, kBindings);
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    EXPECT_LT(LoadActionsFile("missing.cfg"), 0);
+    EXPECT_EQ(manager.actionNames.size(), 3u);
+    EXPECT_EQ(manager.keySlots[29].text, "fire");
+}
+
+TEST_F(ActionsFile, AFolderInTheFilesPlaceFailsTheSaveAndKeepsTheBindings)
+{
+    WriteFileBytes("bindings.cfg", kBindings);
+    ASSERT_EQ(LoadActionsFile("bindings.cfg"), 0);
+    DeleteFileA("bindings.cfg");
+    manager.SetAction("jump", "LCtrl");
+    ASSERT_TRUE(CreateDirectoryA(kActions, nullptr));
+    EXPECT_FALSE(SaveActionsFile());
+    EXPECT_LT(SaveAndReloadActionsFile(), 0);
+    RemoveDirectoryA(kActions);
+    EXPECT_EQ(manager.actions["jump"].key, "LCtrl");
+    EXPECT_EQ(manager.actions["fire"].key, "undefined key");
+    EXPECT_EQ(manager.keySlots[29].text, "fire");
+}
+
+TEST_F(ActionsFile, MousePositionIsTruncated)
+{
+    manager.mouseX = 12.9f;
+    manager.mouseY = -3.7f;
+    int x = 0;
+    int y = 0;
+    GetMousePosition(x, y);
+    EXPECT_EQ(x, 12);
+    EXPECT_EQ(y, -3);
+}
+
+} // namespace
