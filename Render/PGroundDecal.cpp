@@ -125,7 +125,7 @@ void ProjectDecalOnGround(RefPtr<CPGameObject> decal, D3DXVECTOR2 origin, D3DXVE
     CPCarWorld* world = GetCarWorld();
     if (world && candidates) {
         int count = std::max(0, std::min<int>(candidates->GetCandidateCount(),
-                                              CPPhysicData::kMaxCandidates));
+                                              CPPhysicData::kCandidateCapacity));
         std::vector<TriangleKey> handled;
         for (int i = 0; i < count; ++i) {
             TriangleKey key;

@@ -343,8 +343,7 @@ void CPGameObject::CopyPhysicDataFrom(const CPGameObject& source)
 {
     if (!source.m_physicData) return;
     CPPhysicData* physicData = new CPPhysicData(this);
-    physicData->GetBodyParams() = source.m_physicData->GetBodyParams();
-    physicData->GetShapes() = source.m_physicData->GetShapes();
+    physicData->CopyDescriptionFrom(*source.m_physicData);
     m_physicData = physicData;
 }
 

@@ -1,23 +1,25 @@
 #pragma once
 
-#include <d3dx9.h>
+#include "physics/PBody.h"
 
-// A physics body that the program places itself rather than the simulation
-// moving it. The simulation reads the moved flag to learn of a new place.
-class CPKinematicBody {
+// A body that the program places itself; the simulator only reads where it
+// is. Between two steps its move gives the velocity with which it pushes.
+class CPKinematicBody : public CPBody {
 public:
-    CPKinematicBody() : m_position(0.0f, 0.0f, 0.0f), m_moved(false) {}
+    CPKinematicBody();
 
-    void SetPosition(float x, float y, float z)
-    {
-        m_position = D3DXVECTOR3(x, y, z);
-        m_moved = true;
-    }
+    void SetPosition(float x, float y, float z);
+    // A zero or non-finite quaternion keeps the rotation; others are normalised.
+    void SetRotation(float x, float y, float z, float w);
 
-    const D3DXVECTOR3& GetPosition() const { return m_position; }
     bool IsMoved() const { return m_moved; }
+    const D3DXVECTOR3& GetVelocity() const { return m_velocity; }
+    // Called by the stepping: the velocity of the move since the last step.
+    void BeginStep(float timeStep);
 
 private:
-    D3DXVECTOR3 m_position;
     bool m_moved;
+    bool m_stepped;
+    D3DXVECTOR3 m_lastStepPosition;
+    D3DXVECTOR3 m_velocity;
 };

@@ -324,13 +324,17 @@ TEST_F(GameObjectCopyTest, PlacementFlagsAndDescriptionAreCopiedButNotTheLoaderD
 
 TEST_F(GameObjectCopyTest, PhysicsDataIsNewWithTheBodyParametersAndShapes)
 {
-    CPRigidBody body;
+    CPSimulator simulator(SimulatorSizeInfo(), nullptr, D3DXVECTOR3(0, 0, 0));
+    CPRigidBody& body = *simulator.CreateRigidBody();
     CPPhysicData* physics = Own<CPPhysicData>(&parent);
     physics->SetRigidBody(&body);
-    for (int i = 0; i < PhysicBodyParams::kSize; ++i) physics->GetBodyParams().bytes[i] = uint8_t(i + 1);
-    PhysicShapeRecord shape;
-    std::memset(shape.bytes, 0xAB, sizeof(shape.bytes));
-    physics->GetShapes().assign(2, shape);
+    physics->SetParticle(true);
+    physics->SetBodyParams(1, 2, 3, 4);
+    const float position[3] = {1, 2, 3};
+    const float orientation[4] = {0, 0, 0, 1};
+    physics->AddBox(position, orientation, 4, 5, 6, 7);
+    physics->AddShapeType1(position, orientation, 8, 9, 10);
+    physics->GetShapes()[1].geometry = body.AddGeometry();
     parent.SetPhysicData(physics);
 
     copy.CopyFrom(&parent);
@@ -338,10 +342,15 @@ TEST_F(GameObjectCopyTest, PhysicsDataIsNewWithTheBodyParametersAndShapes)
     ASSERT_NE(copied, nullptr);
     EXPECT_NE(copied, physics);
     EXPECT_EQ(copied->GetOwner(), &copy);
-    EXPECT_EQ(std::memcmp(&copied->GetBodyParams(), &physics->GetBodyParams(), PhysicBodyParams::kSize),
-              0);
+    EXPECT_EQ(copied->GetBodyParams().sizeB, 2.0f);
+    EXPECT_EQ(copied->GetMass(), physics->GetMass());
+    EXPECT_TRUE(copied->GetBodyParams().isParticle);
     ASSERT_EQ(copied->GetShapes().size(), 2u);
-    EXPECT_EQ(std::memcmp(&copied->GetShapes()[1], &shape, PhysicShapeRecord::kSize), 0);
+    EXPECT_EQ(copied->GetShapes()[1].size4, 8.0f);
+    EXPECT_EQ(copied->GetShapes()[1].mass, physics->GetShapes()[1].mass);
+    // The copy's shapes wait for geometries of their own.
+    EXPECT_EQ(copied->GetShapes()[1].geometry, nullptr);
+    EXPECT_EQ(copied->GetRigidBody(), nullptr);
 
     // The copy has no body yet: moving it leaves the source's body alone.
     copy.SetPosition(7, 7, 7);

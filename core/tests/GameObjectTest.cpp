@@ -576,8 +576,9 @@ TEST_F(GameObjectTest, MovingHandsThePlaceToLevelsOfDetailAndThePhysicsBody)
     object.AddLevelOfDetail(&object, 0);
     object.AddLevelOfDetail(nullptr, 50);
     object.AddLevelOfDetail(&farAway, 100);
-    CPKinematicBody kinematic;
-    CPRigidBody rigid;
+    CPSimulator simulator(SimulatorSizeInfo(), nullptr, D3DXVECTOR3(0, 0, 0));
+    CPKinematicBody& kinematic = *simulator.CreateKinematicBody();
+    CPRigidBody& rigid = *simulator.CreateRigidBody();
     CPPhysicData* physics = Own<CPPhysicData>(&object);
     physics->SetKinematicBody(&kinematic);
     physics->SetRigidBody(&rigid);

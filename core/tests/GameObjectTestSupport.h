@@ -9,6 +9,7 @@
 #include "core/RayQuery.h"
 #include "core/ShadowMatrix.h"
 #include "physics/PPhysicData.h"
+#include "physics/PSimulator.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PMaterial.h"
 #include "Render/PParticleManager.h"

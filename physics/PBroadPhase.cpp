@@ -1,0 +1,182 @@
+#include "physics/PBroadPhase.h"
+
+#include <cfloat>
+#include <cstring>
+
+CPBroadPhase::CPBroadPhase()
+    : m_allocator(nullptr), m_capacity(0), m_axisBits(nullptr), m_endPoints(), m_endPointCount(0),
+      m_positions(nullptr), m_contained(nullptr)
+{
+}
+
+CPBroadPhase::~CPBroadPhase()
+{
+    if (!m_allocator) return;
+    m_allocator->Free(m_axisBits);
+    for (EndPoint* points : m_endPoints) m_allocator->Free(points);
+    m_allocator->Free(m_positions);
+    m_allocator->Free(m_contained);
+}
+
+bool CPBroadPhase::Create(IPAllocator* allocator, int capacity)
+{
+    m_allocator = allocator;
+    m_capacity = capacity > 0 ? capacity : 0;
+    const size_t n = static_cast<size_t>(m_capacity);
+    const size_t pairCount = n * (n > 0 ? n - 1 : 0) / 2;
+    m_axisBits = static_cast<uint8_t*>(allocator->Allocate(pairCount + 1));
+    for (EndPoint*& points : m_endPoints) {
+        points = static_cast<EndPoint*>(allocator->Allocate(sizeof(EndPoint) * (2 * n + 1)));
+    }
+    m_positions = static_cast<int*>(allocator->Allocate(sizeof(int) * (2 * kAxisCount * n + 1)));
+    m_contained = static_cast<uint8_t*>(allocator->Allocate(n + 1));
+    bool ok = m_axisBits && m_positions && m_contained;
+    for (EndPoint* points : m_endPoints) ok = ok && points;
+    if (!ok) return false;
+    std::memset(m_axisBits, 0, pairCount + 1);
+    std::memset(m_contained, 0, n + 1);
+    return true;
+}
+
+size_t CPBroadPhase::PairIndex(int a, int b) const
+{
+    if (a > b) {
+        const int swap = a;
+        a = b;
+        b = swap;
+    }
+    const size_t low = static_cast<size_t>(a);
+    return low * (2 * static_cast<size_t>(m_capacity) - low - 1) / 2 + static_cast<size_t>(b - a - 1);
+}
+
+bool CPBroadPhase::AreOverlapping(int a, int b) const
+{
+    return a != b && m_axisBits[PairIndex(a, b)] == kAllAxes;
+}
+
+void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
+{
+    if (Contains(body)) return;
+    m_contained[body] = 1;
+    for (int other = 0; other < m_capacity; ++other) {
+        if (other != body) m_axisBits[PairIndex(body, other)] = 0;
+    }
+    // Both ends start beyond every other end point and sink to their places,
+    // setting the axis bits of each interval they pass on the way.
+    const int last = m_endPointCount;
+    m_endPointCount += 2;
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        EndPoint* points = m_endPoints[axis];
+        points[last] = EndPoint{FLT_MAX, body, true};
+        points[last + 1] = EndPoint{FLT_MAX, body, false};
+        PositionOf(axis, body, true) = last;
+        PositionOf(axis, body, false) = last + 1;
+        points[last].value = minimum[axis];
+        SinkDown(axis, last);
+        points[PositionOf(axis, body, false)].value = maximum[axis];
+        SinkDown(axis, PositionOf(axis, body, false));
+    }
+}
+
+void CPBroadPhase::Remove(int body)
+{
+    if (!Contains(body)) return;
+    // The reverse of adding: both ends rise past everything, clearing the
+    // body's axis bits, and are then dropped from the end.
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        EndPoint* points = m_endPoints[axis];
+        points[PositionOf(axis, body, false)].value = FLT_MAX;
+        RiseUp(axis, PositionOf(axis, body, false));
+        points[PositionOf(axis, body, true)].value = FLT_MAX;
+        RiseUp(axis, PositionOf(axis, body, true));
+    }
+    m_endPointCount -= 2;
+    for (int other = 0; other < m_capacity; ++other) {
+        if (other == body) continue;
+        const size_t index = PairIndex(body, other);
+        if (m_axisBits[index] == kAllAxes) UnlinkPair(index);
+        m_axisBits[index] = 0;
+    }
+    m_contained[body] = 0;
+}
+
+void CPBroadPhase::SetBounds(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
+{
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        m_endPoints[axis][PositionOf(axis, body, true)].value = minimum[axis];
+        m_endPoints[axis][PositionOf(axis, body, false)].value = maximum[axis];
+    }
+}
+
+void CPBroadPhase::Sweep()
+{
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        // Insertion sort: the lists are nearly sorted from the last step.
+        for (int i = 1; i < m_endPointCount; ++i) SinkDown(axis, i);
+    }
+}
+
+void CPBroadPhase::SinkDown(int axis, int index)
+{
+    EndPoint* points = m_endPoints[axis];
+    while (index > 0 && Less(points[index], points[index - 1])) {
+        SwapDown(axis, index);
+        --index;
+    }
+}
+
+void CPBroadPhase::RiseUp(int axis, int index)
+{
+    EndPoint* points = m_endPoints[axis];
+    while (index + 1 < m_endPointCount && Less(points[index + 1], points[index])) {
+        SwapDown(axis, index + 1);
+        ++index;
+    }
+}
+
+// The end point at index passes the one before it. A minimum passing a
+// maximum starts an overlap on this axis; a maximum passing a minimum ends one.
+void CPBroadPhase::SwapDown(int axis, int index)
+{
+    EndPoint* points = m_endPoints[axis];
+    EndPoint moving = points[index];
+    EndPoint passed = points[index - 1];
+    if (moving.owner != passed.owner && moving.isMinimum != passed.isMinimum) {
+        SetAxisBit(moving.owner, passed.owner, axis, moving.isMinimum);
+    }
+    points[index - 1] = moving;
+    points[index] = passed;
+    PositionOf(axis, moving.owner, moving.isMinimum) = index - 1;
+    PositionOf(axis, passed.owner, passed.isMinimum) = index;
+}
+
+void CPBroadPhase::SetAxisBit(int a, int b, int axis, bool overlapping)
+{
+    const size_t index = PairIndex(a, b);
+    const uint8_t before = m_axisBits[index];
+    const uint8_t bit = static_cast<uint8_t>(1u << axis);
+    const uint8_t after = overlapping ? (before | bit) : (before & ~bit);
+    m_axisBits[index] = after;
+    if (after == kAllAxes && before != kAllAxes) LinkPair(a, b, index);
+    else if (before == kAllAxes && after != kAllAxes) UnlinkPair(index);
+}
+
+void CPBroadPhase::LinkPair(int a, int b, size_t index)
+{
+    m_pairSlots[index] = static_cast<int>(m_pairs.size());
+    m_pairs.push_back(a < b ? PBroadPhasePair{a, b} : PBroadPhasePair{b, a});
+}
+
+void CPBroadPhase::UnlinkPair(size_t index)
+{
+    auto slot = m_pairSlots.find(index);
+    if (slot == m_pairSlots.end()) return;
+    const int place = slot->second;
+    m_pairSlots.erase(slot);
+    const PBroadPhasePair moved = m_pairs.back();
+    m_pairs.pop_back();
+    if (place < static_cast<int>(m_pairs.size())) {
+        m_pairs[place] = moved;
+        m_pairSlots[PairIndex(moved.first, moved.second)] = place;
+    }
+}
