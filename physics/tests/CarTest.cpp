@@ -1,5 +1,7 @@
 #include "CarTestSupport.h"
 
+#include "core/Settings.h"
+
 using namespace car_test;
 
 TEST(Car, ControlsClampSteeringAndScaleDriveByDirection)
@@ -127,4 +129,33 @@ TEST_F(CarDriving, LockedCarHoldsOnASlope)
     const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
     RunFrames(600);
     EXPECT_LT(Length(BodyOf(*car).GetPosition() - from), 0.05f);
+}
+
+TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
+{
+    const int previousDust = g_dust;
+    g_dust = 1;
+    for (int braking = 0; braking < 2; ++braking) {
+        world.Reset();
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> car = SettledCar(CarSpec());
+        while (ForwardSpeed(*car) < 15.0f) {
+            world.SetCarControls(car.Get(), 1.0f, 0.0f);
+            RunFrames(1);
+        }
+        CPCar& control = *car->GetCar();
+        control.SetBrake(braking == 1);
+        for (int frame = 0; frame < 30; ++frame) {
+            world.SetCarControls(car.Get(), 0.0f, 1.0f);
+            RunFrames(1);
+        }
+        EXPECT_FLOAT_EQ(control.GetSlideFactor(), braking == 1 ? 0.9f : 0.0f);
+        float dust = 0.0f;
+        for (int wheel = 0; wheel < 4; ++wheel) dust += control.GetDustCount(wheel);
+        EXPECT_EQ(dust > 0.0f, braking == 1) << "braking " << braking;
+        control.SetBrake(false);
+        RunFrames(18);
+        EXPECT_NEAR(control.GetSlideFactor(), 0.0f, 1e-5f) << "the slide is gone 0.3 s after the brake";
+    }
+    g_dust = previousDust;
 }
