@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Render/PCamera.h"
+#include "Render/PQuadTreeNode.h"
 #include "core/PGameObject.h"
 #include "core/PObject.h"
 #include "core/PProcess.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -117,6 +119,8 @@ public:
     RefPtr<CPGameObject> roadPhysics;
     RefPtr<CPGameObject> planeObject;
     RefPtr<IPObject> branchTree;
+    // The static-scene quadtree's root, owned by the level.
+    std::unique_ptr<CPQuadTreeNode> quadTree;
     std::list<RefPtr<CPGameObject>> levelObjects;
     // One object list and one counter per grid cell, gridColumns x gridRows
     // of them once the level is loaded.

@@ -38,6 +38,31 @@ TEST(CPLevel, DestroyingAReplacedLevelKeepsTheNewerOneCurrent)
     EXPECT_EQ(GetLevel(), nullptr);
 }
 
+// A quadtree root that tells when it is deleted.
+class WatchedNode : public CPQuadTreeNode {
+public:
+    explicit WatchedNode(bool& deleted) : m_deleted(deleted) {}
+    ~WatchedNode() override { m_deleted = true; }
+
+private:
+    bool& m_deleted;
+};
+
+TEST(CPLevel, DestroyingTheLevelDeletesItsQuadtreeAndGrid)
+{
+    bool deleted = false;
+    CPLevel* level = new CPLevel;
+    EXPECT_FALSE(level->quadTree);
+    level->quadTree.reset(new WatchedNode(deleted));
+    CPGameObject object("cell object");
+    level->gridCells.resize(4);
+    level->gridCells[3].emplace_back(&object);
+    ASSERT_EQ(object.GetRefCount(), 1);
+    delete level;
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(object.GetRefCount(), 0) << "the grid lets go of its objects";
+}
+
 TEST(CPLevel, StartsWithItsConstructionValues)
 {
     const DWORD before = timeGetTime();
