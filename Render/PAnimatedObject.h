@@ -57,6 +57,12 @@ public:
 
     // Stores the animation under the name, replacing one of that name.
     void AddAnimation(const std::string& name, RefPtr<CPAnimation> animation);
+    // The animation stored under the name, or null.
+    CPAnimation* GetAnimation(const std::string& name) const
+    {
+        auto named = m_animations.find(name);
+        return named == m_animations.end() ? nullptr : named->second.Get();
+    }
     // Appends an effect for the written frames and turns the effects on.
     void AddVertexEffect(std::unique_ptr<IPVertexEffect> effect);
 

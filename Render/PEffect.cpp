@@ -158,6 +158,11 @@ void CPEffectCache::RemoveEffect(CPEffect* effect)
     EraseEntriesOf(m_effects, effect);
 }
 
+void CPEffectCache::DestroyEffects()
+{
+    DestroyEntries(m_effects);
+}
+
 void CPEffectCache::OnSharedEffectCompiled(ID3DXEffect* effect)
 {
     if (m_firstSharedEffect) return;

@@ -82,6 +82,8 @@ public:
     void GetEffect(RefPtr<CPEffect>& effect, const std::string& spec);
     // Forgets an effect being destroyed.
     void RemoveEffect(CPEffect* effect);
+    // Destroys every cached effect; the host's end of the run.
+    void DestroyEffects();
 
     ID3DXEffectPool* GetPool() const { return m_pool; }
     ID3DXEffect* GetFirstSharedEffect() const { return m_firstSharedEffect; }

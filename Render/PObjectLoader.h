@@ -1,14 +1,19 @@
 #pragma once
 
 #include "core/PObject.h"
+#include "Render/ObjectDescription.h"
 
 #include <d3d9.h>
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class CPDataFile;
+class CPGameObject;
 class CPPartAnimation;
+class MeshFileReader;
+struct Vertex48;
 
 // Part animations by track name, as an animation-track file gives them.
 typedef std::unordered_map<std::string, RefPtr<CPPartAnimation>> PartAnimationMap;
@@ -32,8 +37,79 @@ public:
     // fit its bytes adds the tracks before the fault.
     void LoadAnimationFile(const std::string& fileName, PartAnimationMap& tracks);
 
+    // Builds the object that "Data\Meshes\" + the name describes; the type
+    // offset is added to every part's material type. A description that
+    // does not open, or whose mesh files are missing or damaged, gives the
+    // "wrong.rdf" object instead (none when that fails too); a level of
+    // detail that names a description already being loaded gives none.
+    RefPtr<CPGameObject> LoadObject(const std::string& name, int typeOffset);
+
+    // Gives the part its material, flags, script handler, vertex effects,
+    // static geometry and part animations from its section. Keys the
+    // material reads and the section lacks are entered empty.
+    void ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& section, int typeOffset);
+
+    // The part readers of the three mesh formats, each reading one part
+    // record and its children. A damaged record throws MeshFileError.
+    RefPtr<CPGameObject> ReadMesh(MeshFileReader& stream, SectionMap& sections, int typeOffset);
+    RefPtr<CPGameObject> ReadP3dMesh(MeshFileReader& stream, SectionMap& sections, int typeOffset);
+    RefPtr<CPGameObject> ReadMeshGroup(MeshFileReader& stream, SectionMap& sections, int typeOffset,
+                                       const std::string& animationName);
+    // Adds the frames of a later animation file to the tree built from the
+    // first; a child name that matches no part is read and dropped.
+    void ReadMeshAnimations(RefPtr<CPGameObject> object, MeshFileReader& stream, SectionMap& sections,
+                            int typeOffset, const std::string& animationName);
+
+    // The faults of the loads so far, one line each, naming file and field.
+    const std::vector<std::string>& GetErrors() const { return m_errors; }
+
+    const std::string& GetCurrentMeshName() const { return m_currentMeshName; }
+    const std::string& GetCurrentMeshFile() const { return m_currentMeshFile; }
+    bool AreShadowTexturesActive() const { return m_shadowTexturesActive; }
+
 private:
+    RefPtr<CPGameObject> BuildObject(const std::string& name, ObjectDescription& description, int typeOffset);
+    RefPtr<CPGameObject> BuildFromMeshFile(const std::string& name, ObjectDescription& description,
+                                           int typeOffset);
+    RefPtr<CPGameObject> BuildFromAnimationFiles(const std::string& name, ObjectDescription& description,
+                                                 int typeOffset);
+    RefPtr<CPGameObject> BuildEmptyGroup(ObjectDescription& description, int typeOffset);
+    RefPtr<CPGameObject> LoadFallback(int typeOffset);
+    RefPtr<CPGameObject> LoadLevelOfDetail(const std::string& name, int typeOffset);
+    void AddLevelsOfDetail(CPGameObject& root, const ObjectDescription& description, int typeOffset);
+    void AddLineKeys(CPGameObject& root, const ObjectDescription& description);
+    void AddSprites(CPGameObject& root, ObjectDescription& description, int typeOffset, int form);
+    void AddLights(CPGameObject& root, const ObjectDescription& description);
+    void AddParticleSystems(CPGameObject& root, const ObjectDescription& description);
+    void ReadTransformTable(MeshFileReader& stream);
+
+    RefPtr<CPGameObject> ReadMeshPart(MeshFileReader& stream, SectionMap& sections, int typeOffset, int depth);
+    RefPtr<CPGameObject> ReadP3dPart(MeshFileReader& stream, SectionMap& sections, int typeOffset, int depth);
+    RefPtr<CPGameObject> ReadGroupPart(MeshFileReader& stream, SectionMap& sections, int typeOffset,
+                                       const std::string& animationName, int depth);
+    void ReadFollowOn(CPGameObject* object, MeshFileReader& stream, const std::string& animationName,
+                      int depth);
+    void ReadShapes(MeshFileReader& stream, CPGameObject& part);
+    void ReadVertices(MeshFileReader& stream, std::vector<Vertex48>& vertices);
+
+    void ApplyShadowTextures(const std::string& partName, std::string& effect,
+                             std::vector<std::string>& textures) const;
+    void ApplyFireMaterial(CPGameObject& part, const std::string& firstTexture);
+    void ApplyVertexEffects(CPGameObject& part, const std::string& entries);
+    void RegisterStaticGeometry(CPGameObject& part);
+    void ApplyPartAnimations(CPGameObject& part, const std::string& entries);
+
     D3DCOLOR m_vertexColour;
+    std::string m_currentMeshName;
+    std::string m_currentMeshFile;
+    std::string m_shadowTextureFolder;
+    std::string m_shadowTextureSuffix;
+    std::string m_shadowEffectSuffix;
+    bool m_shadowTexturesActive;
+    // The descriptions being loaded, outermost first: a level of detail
+    // that names one of them would load without end.
+    std::vector<std::string> m_loading;
+    std::vector<std::string> m_errors;
 };
 
 // The object loader that the host created and published.

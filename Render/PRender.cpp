@@ -1,6 +1,7 @@
 #include "Render/PRender.h"
 
 #include "Render/PRenderQueue.h"
+#include "Render/RenderStates.h"
 #include "core/PDXErrorLog.h"
 #include "core/PDataFile.h"
 #include "core/Settings.h"
@@ -35,11 +36,6 @@ const float kDefaultNearPlane = 0.1f;
 const float kDefaultFarPlane = 1000.0f;
 
 const int kScreenCameraKey = 195;
-
-struct RenderStateValue {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-};
 
 const RenderStateValue kBaseStates[] = {
     {D3DRS_SPECULARENABLE, FALSE},
@@ -110,12 +106,6 @@ DWORD FloatBits(float value)
     DWORD bits;
     std::memcpy(&bits, &value, sizeof(bits));
     return bits;
-}
-
-template <size_t count>
-void SetRenderStates(IDirect3DDevice9* device, const RenderStateValue (&states)[count])
-{
-    for (const RenderStateValue& state : states) device->SetRenderState(state.state, state.value);
 }
 
 template <size_t count>

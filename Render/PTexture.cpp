@@ -155,9 +155,11 @@ bool CPTexture::CreateCubeTexture(const void* data, UINT size, UINT mipLevels)
     return true;
 }
 
-void CPTexture::SetVideoTexture(IDirect3DTexture9* texture)
+void CPTexture::SetVideoTexture(IDirect3DTexture9* texture, const std::string& name)
 {
     ReleaseTextures();
+    m_name = name;
+    m_typeName = kTypeNamePrefix + name;
     m_texture = texture;
     m_cube = false;
     m_videoTexture = true;
@@ -245,4 +247,13 @@ void CPTextureCache::RemoveTexture(CPTexture* texture)
 void CPTextureCache::RemoveBlock(CPTextureBlock* block)
 {
     m_blocks.remove(block);
+}
+
+// Blocks hold references to textures, so they go first.
+void CPTextureCache::DestroyAll()
+{
+    std::list<CPTextureBlock*> blocks;
+    blocks.swap(m_blocks);
+    for (CPTextureBlock* block : blocks) delete block;
+    DestroyEntries(m_textures);
 }

@@ -27,9 +27,10 @@ public:
     // three characters. False when the file cannot be read or decoded.
     bool Load(const std::string& spec);
 
-    // Shows a texture that a video player owns and fills: the player keeps
-    // it, so this texture never releases it. Releases what was loaded.
-    void SetVideoTexture(IDirect3DTexture9* texture);
+    // Shows a texture that a video player owns and fills under the player's
+    // name ("VIDEO"): the player keeps it, so this texture never releases
+    // it. Releases what was loaded.
+    void SetVideoTexture(IDirect3DTexture9* texture, const std::string& name);
 
     // The texture in use, 2D or cube; null when nothing loaded.
     IDirect3DBaseTexture9* GetBaseTexture() const;
@@ -91,6 +92,9 @@ public:
     // Forget a texture or block being destroyed.
     void RemoveTexture(CPTexture* texture);
     void RemoveBlock(CPTextureBlock* block);
+    // Destroys every block, then every cached texture; the host's end of
+    // the run.
+    void DestroyAll();
 
 private:
     std::list<CPTextureBlock*> m_blocks;

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // A texture or effect specification string: a file name, then options, each
@@ -48,4 +49,15 @@ void EraseEntriesOf(std::unordered_map<std::string, Resource*>& entries, const R
     for (auto entry = entries.begin(); entry != entries.end();) {
         entry = entry->second == resource ? entries.erase(entry) : std::next(entry);
     }
+}
+
+// Destroys every resource held under any key, each once, and empties the
+// map: the end of the run, when the host lets go of what the caches hold.
+template <class Resource>
+void DestroyEntries(std::unordered_map<std::string, Resource*>& entries)
+{
+    std::unordered_set<Resource*> resources;
+    for (const auto& entry : entries) resources.insert(entry.second);
+    entries.clear();
+    for (Resource* resource : resources) delete resource;
 }

@@ -45,6 +45,7 @@ public:
     // Where the box sits relative to its game object (mesh parts with a
     // placement of their own); identity as constructed.
     void SetOwnMatrix(const D3DXMATRIX& ownMatrix) { m_ownMatrix = ownMatrix; }
+    const D3DXMATRIX& GetOwnMatrix() const { return m_ownMatrix; }
 
 private:
     void ComputeCorners();

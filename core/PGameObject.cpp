@@ -289,11 +289,15 @@ void CPGameObject::CopyComponentFrom(const CPGameObject& source)
     m_component = component;
 }
 
-// New part boxes of the same size; the rebuild places them.
+// New part boxes of the same size and the same place on the object (a box
+// of a physics shape sits turned and moved); the rebuild puts them in the
+// world.
 void CPGameObject::CopyPartsFrom(const CPGameObject& source)
 {
     for (const CPBoundingBox& part : source.m_parts) {
-        m_parts.push_back(CPBoundingBox(part.GetCentre(), part.GetHalfExtents()));
+        CPBoundingBox copy(part.GetCentre(), part.GetHalfExtents());
+        copy.SetOwnMatrix(part.GetOwnMatrix());
+        m_parts.push_back(copy);
     }
 }
 

@@ -172,6 +172,8 @@ public:
     void ApplyAlternateMaterial();
     void SetShadowMaterial(RefPtr<CPMaterial> material);
     void SetFireMaterial(RefPtr<CPMaterial> material);
+    CPMaterial* GetShadowMaterial() const { return m_shadowMaterial.Get(); }
+    CPMaterial* GetFireMaterial() const { return m_fireMaterial.Get(); }
 
     void OnEnemyAnimationEnd();
     void OnEnemyAnimationEvent();
@@ -185,6 +187,8 @@ public:
     bool IsVisible() const { return m_visible; }
     void SetVisible(bool visible) { m_visible = visible; }
     bool GetShadowFlag() const { return m_shadowFlag; }
+    // This object's flag alone; SetObjectShadowFlag sets a whole tree.
+    void SetShadowFlag(bool flag) { m_shadowFlag = flag; }
     bool GetCollision() const { return m_collision; }
     void SetCollision(bool collision) { m_collision = collision; }
     // Set while the object's mesh may be merged into shared static geometry;
@@ -198,6 +202,7 @@ public:
     void SetParameter(const std::string& parameter) { m_parameter = parameter; }
     std::vector<D3DXVECTOR3>& GetLineKeyPoints() { return m_lineKeyPoints; }
     D3DCOLOR GetLineColour() const { return m_lineColour; }
+    void SetLineColour(D3DCOLOR colour) { m_lineColour = colour; }
     const std::string& GetSourceDescriptionName() const { return m_sourceDescriptionName; }
     void SetSourceDescriptionName(const std::string& name) { m_sourceDescriptionName = name; }
 

@@ -2,13 +2,14 @@
 
 CPTaskManager* g_pTaskManager = nullptr;
 
-CPTaskManager::CPTaskManager() : m_mainWindow(nullptr) {}
+CPTaskManager::CPTaskManager() : m_mainWindow(nullptr), m_changeCount(0) {}
 
 bool CPTaskManager::AddTask(const RefPtr<IPProcess>& task)
 {
     if (!task) return false;
     if (!task->Start()) return false;
     m_tasks.insert(FindInsertPosition(task->GetPriority()), task);
+    ++m_changeCount;
     return true;
 }
 

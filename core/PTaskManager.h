@@ -29,7 +29,17 @@ public:
     // flags alone and removes nothing.
     void KillAllTasks();
 
-    TaskList& GetTasks() { return m_tasks; }
+    // Whoever takes the list this way may change it, so this counts as a
+    // change.
+    TaskList& GetTasks()
+    {
+        ++m_changeCount;
+        return m_tasks;
+    }
+    const TaskList& GetTasks() const { return m_tasks; }
+    // Grows with every change that may have been made to the list, so a
+    // walker can keep its own copy of the order until the next change.
+    unsigned GetChangeCount() const { return m_changeCount; }
 
     HWND GetMainWindow() const { return m_mainWindow; }
     void SetMainWindow(HWND window) { m_mainWindow = window; }
@@ -39,6 +49,7 @@ private:
 
     HWND m_mainWindow;
     TaskList m_tasks;
+    unsigned m_changeCount;
 };
 
 // The task manager that the host created and published.

@@ -163,7 +163,8 @@ TEST_F(TextureCache, AVideoTextureIsLeftToItsPlayer)
                                 &frames),
               D3D_OK);
     RefPtr<CPTexture> video = Get("video");
-    video->SetVideoTexture(frames);
+    video->SetVideoTexture(frames, "VIDEO");
+    EXPECT_EQ(video->GetName(), "VIDEO");
     EXPECT_EQ(video->GetBaseTexture(), frames);
 
     Destroy(video);

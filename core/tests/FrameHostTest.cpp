@@ -1,6 +1,7 @@
 #include "core/FrameClock.h"
 #include "core/PObjUpdater.h"
 #include "core/PTaskManager.h"
+#include "core/tests/LoggingTask.h"
 
 #include <gtest/gtest.h>
 
@@ -27,22 +28,6 @@ public:
 
 private:
     CPTaskManager& m_manager;
-};
-
-class LoggingTask : public IPProcess {
-public:
-    LoggingTask(const char* name, int priority, std::vector<std::string>& log) : m_name(name), m_log(log)
-    {
-        SetPriority(priority);
-    }
-    int GetObjectSize() override { return sizeof(*this); }
-    const char* GetTypeName() override { return "LoggingTask"; }
-    void Execute() override { m_log.push_back(m_name + "@" + std::to_string(FrameNumber)); }
-    int GetTaskValue() override { return 0; }
-
-private:
-    std::string m_name;
-    std::vector<std::string>& m_log;
 };
 
 // Stands for an object that is updated per frame through a bound updater.

@@ -118,4 +118,20 @@ TEST(CPObjUpdater, CallsTheBoundMemberOncePerStep)
     EXPECT_EQ(counter.steps, 3);
 }
 
+TEST(CPTaskManager, CountsEveryChangeThatMayHaveBeenMade)
+{
+    CPTaskManager manager;
+    const CPTaskManager& reader = manager;
+    Task task(100);
+    const unsigned start = reader.GetChangeCount();
+    EXPECT_FALSE(manager.AddTask(RefPtr<IPProcess>()));
+    EXPECT_EQ(reader.GetChangeCount(), start) << "a refused task changes nothing";
+    manager.AddTask(&task);
+    EXPECT_EQ(reader.GetChangeCount(), start + 1);
+    EXPECT_EQ(reader.GetTasks().size(), 1u);
+    EXPECT_EQ(reader.GetChangeCount(), start + 1) << "reading the list changes nothing";
+    manager.GetTasks().clear();
+    EXPECT_EQ(reader.GetChangeCount(), start + 2);
+}
+
 }  // namespace

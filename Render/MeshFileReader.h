@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/PDataFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// A fault in a mesh file: what went wrong, with the file and the field.
+class MeshFileError : public std::runtime_error {
+public:
+    explicit MeshFileError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Reads the fields of a binary mesh file and checks each against the bytes
+// that remain: a field past the end, a name without its terminating zero or
+// a count that the rest of the file cannot hold throws a MeshFileError
+// naming the file and the field.
+class MeshFileReader {
+public:
+    // The characters of a fixed-size name field, its zero included.
+    static const size_t kNameFieldSize = 260;
+
+    MeshFileReader(CPDataFile& file, const std::string& path) : m_file(file), m_path(path) {}
+
+    int32_t ReadInt(const char* field);
+    float ReadFloat(const char* field);
+    void ReadFloats(float* values, int count, const char* field);
+    // A fixed-size name field, lower-cased.
+    std::string ReadName(const char* field);
+    // A length-prefixed string, lower-cased.
+    std::string ReadString(const char* field);
+    void ReadBytes(void* destination, size_t size, const char* field);
+    void Skip(size_t size, const char* field);
+
+    // A count of items of at least itemSize bytes each. A negative count
+    // reads as no items when negativeAsNone is set and is a fault otherwise;
+    // a count that the bytes left cannot hold is always a fault.
+    int32_t ReadCount(const char* field, size_t itemSize, bool negativeAsNone);
+
+    bool AtEnd() const { return m_file.GetBytesLeft() == 0; }
+    CPDataFile& GetFile() { return m_file; }
+    const std::string& GetPath() const { return m_path; }
+    // Throws the error for the field with the reason.
+    [[noreturn]] void Fail(const char* field, const char* reason) const;
+
+private:
+    void Require(size_t size, const char* field) const;
+
+    CPDataFile& m_file;
+    std::string m_path;
+};

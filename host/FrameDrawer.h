@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Render/PRender.h"
+
+class CPPerspectiveCamera;
+class MotionBlur;
+
+// Draws one frame from what the engine left in the renderer. The render
+// list is walked in key order: each entry rules from its key on, its view
+// becoming the camera and its matrix, if any, the world transform. Before
+// the screen camera's entry takes over, the world's overlays draw with the
+// world's camera: the sky, then the debug lines. The fade covers the whole
+// frame last. Drawing empties the per-frame state (the line list);
+// presenting is the caller's.
+class FrameDrawer {
+public:
+    static const int kScreenCameraKey = 195;
+    static const int kMaxFadeAlpha = 255;
+
+    // Without a motion blur the frame draws none.
+    explicit FrameDrawer(CPRender& render, MotionBlur* motionBlur = nullptr);
+
+    void Draw();
+
+    // The first perspective view of the render list: the camera the world
+    // is seen with. Null when the list holds none.
+    static CPPerspectiveCamera* FindWorldCamera(const CPRender& render);
+    // The alpha of the black quad over the frame: 255 x (1 - fade / maximum),
+    // 0 without a maximum.
+    static int FadeAlpha(float fade, int maxFade);
+
+private:
+    void ApplyAmbient();
+    void ApplyEntry(const RenderListEntry& entry);
+    void DrawWorldOverlays();
+    void DrawLines();
+    void DrawFade();
+
+    CPRender& m_render;
+    MotionBlur* m_motionBlur;
+    IDirect3DDevice9* m_device;
+};

@@ -1,0 +1,204 @@
+#include "host/EngineHost.h"
+
+#include "Render/PAVIPlayer.h"
+#include "Render/PAVIPlayer1.h"
+#include "Render/PDeviceListener.h"
+#include "Render/PEffect.h"
+#include "Render/PMaterial.h"
+#include "Render/PParticleManager.h"
+#include "Render/PRender.h"
+#include "Render/PTexture.h"
+#include "Sound/PMusic.h"
+#include "Sound/PSoundCache.h"
+#include "Sound/PSoundManager.h"
+#include "core/FrameClock.h"
+#include "core/PCommandManager.h"
+#include "core/PTaskManager.h"
+#include "core/tests/LoggingTask.h"
+#include "game/PGameData.h"
+#include "game/PShotSpawner.h"
+#include "interface/PFontManager.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class RunningHost : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        FrameNumber = 0;
+        FullTime = 0.0;
+        std::string error;
+        ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    }
+    void TearDown() override
+    {
+        host.Shutdown();
+        FrameDeltaTime = 0.0f;
+        FrameNumber = 0;
+        FullTime = 0.0;
+    }
+
+    // The back buffer's pixel at the point, read back as the device drew it.
+    D3DCOLOR PixelAt(int x, int y)
+    {
+        IDirect3DDevice9* device = host.GetDevice();
+        IDirect3DSurface9* target = nullptr;
+        IDirect3DSurface9* copy = nullptr;
+        D3DSURFACE_DESC description;
+        D3DCOLOR pixel = 0;
+        device->GetRenderTarget(0, &target);
+        target->GetDesc(&description);
+        if (SUCCEEDED(device->CreateOffscreenPlainSurface(description.Width, description.Height, description.Format,
+                                                          D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+            SUCCEEDED(device->GetRenderTargetData(target, copy))) {
+            D3DLOCKED_RECT locked;
+            copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+            pixel = static_cast<const D3DCOLOR*>(locked.pBits)[y * locked.Pitch / 4 + x] & 0x00FFFFFF;
+            copy->UnlockRect();
+        }
+        if (copy) copy->Release();
+        target->Release();
+        return pixel;
+    }
+
+    EngineHost host{HostOptions()};
+};
+
+TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
+{
+    EXPECT_EQ(FrameNumber, 0);
+    ASSERT_NE(GetRender(), nullptr);
+    EXPECT_EQ(GetRender()->GetDevice(), host.GetDevice());
+    EXPECT_EQ(GetRender()->GetMaxFade(), 255);
+    EXPECT_NE(GetRender()->GetShadowMaterial().Get(), nullptr);
+    EXPECT_EQ(GetRender()->GetShadowMaterial()->GetType(), 16);
+    ASSERT_NE(g_pTaskManager, nullptr);
+    EXPECT_EQ(g_pTaskManager->GetMainWindow(), host.GetWindow());
+    const void* singles[] = {g_pTextureCache, g_pEffectCache, g_pMaterialManager, g_pCommandManager,
+                             g_pSoundCache,   g_pSoundManager, g_pMusic,         g_pVideoPlayer,
+                             g_pVideoPlayer1, g_pParticleManager, g_pFontManager, g_pGameData,
+                             g_pShotSpawner};
+    for (const void* single : singles) EXPECT_NE(single, nullptr);
+    for (const char* name : {"main", "game_interface", "gamemenu", "jeep"}) {
+        EXPECT_TRUE(g_pCommandManager->FindReceiver(name)) << name;
+    }
+    const auto& list = GetRender()->GetRenderList();
+    EXPECT_EQ(list.count(16), 1u) << "the opening camera";
+    EXPECT_EQ(list.count(195), 1u) << "the screen camera of the default states";
+
+    host.Shutdown();
+    EXPECT_EQ(GetRender(), nullptr);
+    EXPECT_EQ(g_pTaskManager, nullptr);
+    EXPECT_EQ(g_pVideoPlayer, nullptr);
+}
+
+TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
+{
+    std::vector<std::string> log;
+    LoggingTask late("late", 600, log), early("early", 100, log), middle("middle", 300, log);
+    g_pTaskManager->AddTask(&late);
+    g_pTaskManager->AddTask(&early);
+    host.RunFrame(0.25f);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.25f);
+    g_pTaskManager->AddTask(&middle);
+    host.RunFrame(0.5f);
+    const std::vector<std::string> expected = {"early@1", "late@1", "early@2", "middle@2", "late@2"};
+    EXPECT_EQ(log, expected);
+    EXPECT_FLOAT_EQ(early.seenDeltaTime, 0.5f);
+    EXPECT_DOUBLE_EQ(early.seenFullTime, 0.75);
+    g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) {
+        return task.Get() == &late || task.Get() == &early || task.Get() == &middle;
+    });
+    log.clear();
+    host.RunFrame(0.5f);
+    EXPECT_TRUE(log.empty()) << "tasks taken off the list no longer run";
+}
+
+TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
+{
+    g_pCommandManager->SendCommandByName("gamemenu", "set_money", "100");
+    g_pCommandManager->SendCommandByCategory("level", "start", "");
+    EXPECT_EQ(g_pCommandManager->FindReceiver("gamemenu")->GetQueuedCount(), 1u);
+    host.RunFrame(0.02f);
+    EXPECT_EQ(g_pCommandManager->FindReceiver("gamemenu")->GetQueuedCount(), 0u);
+    EXPECT_EQ(g_pCommandManager->FindReceiver("jeep")->GetQueuedCount(), 0u);
+}
+
+class OrderListener : public IPDeviceListener {
+public:
+    OrderListener(const char* name, std::vector<std::string>& log) : m_name(name), m_log(log) {}
+    void OnLostDevice() override { m_log.push_back(m_name + " lost"); }
+    void OnResetDevice() override { m_log.push_back(m_name + " reset"); }
+
+private:
+    std::string m_name;
+    std::vector<std::string>& m_log;
+};
+
+TEST_F(RunningHost, SurvivesAForcedResetDrawingTheSamePixels)
+{
+    GetRender()->SetFogColour(0xFF336699);
+    GetRender()->SetFade(0.5f);
+    host.RunFrame(0.02f);
+    host.DrawFrame();
+    const D3DCOLOR before = PixelAt(5, 7);
+    // Half of each channel shows through the half-dark fade.
+    EXPECT_NEAR(static_cast<int>((before >> 16) & 0xFF), 0x33 / 2, 2);
+    EXPECT_NEAR(static_cast<int>(before & 0xFF), 0x99 / 2, 2);
+
+    std::vector<std::string> log;
+    {
+        OrderListener first("first", log), second("second", log);
+        EXPECT_EQ(host.ResetDevice(), D3D_OK);
+    }
+    const std::vector<std::string> expected = {"first lost", "second lost", "first reset", "second reset"};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(host.GetDevice()->TestCooperativeLevel(), D3D_OK);
+    host.RunFrame(0.02f);
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(5, 7), before);
+}
+
+TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
+{
+    GetRender()->SetFade(1.0f);
+    GetRender()->SetMotionBlur(0.5f);
+    GetRender()->SetFogColour(0xFFC08040);
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0xC08040u);
+
+    GetRender()->SetFogColour(0xFF000000);
+    host.DrawFrame();
+    // Half of the blur's full blend, 127 of 255, of the last frame shows.
+    const D3DCOLOR blended = PixelAt(300, 200);
+    EXPECT_NEAR(static_cast<int>((blended >> 16) & 0xFF), 0xC0 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>((blended >> 8) & 0xFF), 0x80 * 127 / 255, 2);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 0x40 * 127 / 255, 2);
+
+    EXPECT_EQ(host.ResetDevice(), D3D_OK) << "the kept frame left the default pool";
+    host.DrawFrame();
+    EXPECT_EQ(PixelAt(300, 200), 0u) << "a reset starts the blur over";
+    GetRender()->SetMotionBlur(0.0f);
+}
+
+TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
+{
+    const size_t listenersBefore = GetDeviceListeners().size();
+    EngineHost host{HostOptions()};
+    std::string error;
+    ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    host.RunFrame(0.02f);
+    EXPECT_GT(GetDeviceListeners().size(), listenersBefore) << "the shadow material's effect listens";
+    host.Shutdown();
+    EXPECT_EQ(GetDeviceListeners().size(), listenersBefore);
+    EXPECT_EQ(host.GetFinalDeviceReferences(), 0u);
+    FrameNumber = 0;
+    FullTime = 0.0;
+}
+
+} // namespace

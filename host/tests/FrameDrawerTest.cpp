@@ -1,0 +1,121 @@
+#include "host/FrameDrawer.h"
+#include "host/MotionBlur.h"
+
+#include "Render/PPerspectiveCamera.h"
+#include "Render/tests/RecordingDevice.h"
+#include "core/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+class FrameDrawing : public testing::Test {
+protected:
+    FrameDrawing()
+    {
+        g_screenWidth = 640;
+        g_screenHeight = 480;
+        render.SetDevice(device.Get());
+        render.SetMaxFade(255);
+        camera.SetEye(D3DXVECTOR3(-3.0f, -4.0f, 2.0f));
+        camera.SetTarget(D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+        camera.SetUp(D3DXVECTOR3(0.0f, 0.0f, 1.0f));
+        camera.SetFieldOfView(1.0f);
+        camera.SetNearPlane(1.0f);
+        camera.SetFarPlane(100.0f);
+        camera.UpdateMatrices();
+    }
+
+    // Where each call first appears in the recording.
+    size_t PositionOf(const std::string& call) const
+    {
+        const std::vector<std::string> calls = device.CallTexts();
+        return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+    }
+
+    RecordingDevice device;
+    CPPerspectiveCamera camera;
+    CPRender render;
+};
+
+TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
+{
+    CPBaseCamera screen;
+    D3DXMATRIX orthographic;
+    D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
+    screen.SetViewMatrix(orthographic);
+    render.AddToRenderList(16, &camera);
+    render.AddToRenderList(195, &screen);
+    render.SetFogColour(0xFF336699);
+    render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    render.SetFade(0.5f);
+
+    FrameDrawer(render).Draw();
+
+    const std::vector<DeviceCall>& calls = device.Calls();
+    EXPECT_EQ(calls.front().text, Call("Clear", {0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0}));
+    EXPECT_EQ(calls.back().text, Call("EndScene"));
+    const size_t lines = PositionOf(Call("DrawPrimitiveUP", {D3DPT_LINELIST, 1, sizeof(Vertex48)}));
+    const size_t fade = PositionOf(Call("DrawPrimitiveUP", {D3DPT_TRIANGLESTRIP, 2, sizeof(LoadingScreenVertex)}));
+    std::vector<size_t> projections;
+    for (size_t index = 0; index < calls.size(); ++index) {
+        if (calls[index].text == Call("SetTransform", {D3DTS_PROJECTION})) projections.push_back(index);
+    }
+    ASSERT_EQ(projections.size(), 2u);
+    EXPECT_EQ(memcmp(&calls[projections[0]].matrix, &camera.GetProjectionMatrix(), sizeof(D3DMATRIX)), 0);
+    EXPECT_EQ(memcmp(&calls[projections[1]].matrix, &orthographic, sizeof(D3DMATRIX)), 0);
+    EXPECT_LT(projections[0], lines);
+    EXPECT_LT(lines, projections[1]) << "the lines draw with the world camera";
+    EXPECT_LT(projections[1], fade);
+    EXPECT_EQ(calls[fade].vertices.size(), 4 * sizeof(LoadingScreenVertex));
+    LoadingScreenVertex corner;
+    memcpy(&corner, calls[fade].vertices.data(), sizeof(corner));
+    EXPECT_EQ(corner.colour, 0x7F000000u);
+    EXPECT_FALSE(render.HasLines());
+    EXPECT_TRUE(render.GetLines().empty());
+}
+
+TEST_F(FrameDrawing, TheViewProjectionIsTheWorldCamerasAndTheAmbientFollowsTheLightCoefficient)
+{
+    render.AddToRenderList(120, &camera);
+    render.SetFade(1.0f);
+    render.SetAmbient(0, 0.25f, 0.5f, 0.75f);
+    render.SetLightCoeff(1.0f);
+    device.ForgetCalls();
+    FrameDrawer(render).Draw();
+
+    D3DXVECTOR3 screen;
+    render.WorldToScreen(&screen, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(screen.x, 320.0f, 0.01f);
+    EXPECT_NEAR(screen.y, 240.0f, 0.01f);
+    EXPECT_LT(PositionOf(Call("SetRenderState", {D3DRS_AMBIENT, 0xFF80FFFF})), device.Calls().size());
+    EXPECT_EQ(PositionOf(Call("DrawPrimitiveUP", {D3DPT_TRIANGLESTRIP, 2, sizeof(LoadingScreenVertex)})),
+              device.Calls().size())
+        << "no fade at full brightness";
+}
+
+TEST(FadeAlpha, DarkensByWhatTheFadeLacks)
+{
+    const struct {
+        float fade;
+        int maximum;
+        int alpha;
+    } cases[] = {{255.0f, 255, 0}, {0.0f, 255, 255}, {127.5f, 255, 127}, {10.0f, 0, 0}, {300.0f, 255, 0}};
+    for (const auto& row : cases) {
+        EXPECT_EQ(FrameDrawer::FadeAlpha(row.fade, row.maximum), row.alpha) << row.fade << " of " << row.maximum;
+    }
+}
+
+TEST(MotionBlurAlpha, IsTheBlendScaledByTheAmount)
+{
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, 0.3f), 76);
+    EXPECT_EQ(MotionBlur::BlendAlpha(150, 0.3f), 45);
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, 2.0f), 255);
+    EXPECT_EQ(MotionBlur::BlendAlpha(255, -1.0f), 0);
+}
+
+} // namespace
