@@ -42,18 +42,29 @@ float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
     return D3DXVec3Length(&offset);
 }
 
-// Row vector times matrix: the upper 3 x 3 only, or with the translation
-// row too. Written out, since this runs for every vertex of every moving
-// mesh each frame.
-D3DXVECTOR3 RotateVector(const D3DXVECTOR3& v, const D3DXMATRIX& m)
+// Row vector times matrix: positions with the translation row, normals by
+// the upper 3 x 3 only; diffuse colours go along. Runs for every vertex of
+// every moving mesh each frame, so the matrix is read once into locals and
+// the loop is nothing but the multiplies. Each vertex is read before it is
+// written, so local and world may be the same array.
+void PlaceVertices(const Vertex48* local, Vertex48* world, size_t count, const D3DXMATRIX& m)
 {
-    return D3DXVECTOR3(v.x * m._11 + v.y * m._21 + v.z * m._31, v.x * m._12 + v.y * m._22 + v.z * m._32,
-                       v.x * m._13 + v.y * m._23 + v.z * m._33);
-}
-
-D3DXVECTOR3 TransformPoint(const D3DXVECTOR3& v, const D3DXMATRIX& m)
-{
-    return RotateVector(v, m) + D3DXVECTOR3(m._41, m._42, m._43);
+    const float m11 = m._11, m12 = m._12, m13 = m._13;
+    const float m21 = m._21, m22 = m._22, m23 = m._23;
+    const float m31 = m._31, m32 = m._32, m33 = m._33;
+    const float m41 = m._41, m42 = m._42, m43 = m._43;
+    for (size_t i = 0; i < count; ++i) {
+        const float px = local[i].position.x, py = local[i].position.y, pz = local[i].position.z;
+        const float nx = local[i].normal.x, ny = local[i].normal.y, nz = local[i].normal.z;
+        Vertex48& placed = world[i];
+        placed.position.x = px * m11 + py * m21 + pz * m31 + m41;
+        placed.position.y = px * m12 + py * m22 + pz * m32 + m42;
+        placed.position.z = px * m13 + py * m23 + pz * m33 + m43;
+        placed.normal.x = nx * m11 + ny * m21 + nz * m31;
+        placed.normal.y = nx * m12 + ny * m22 + nz * m32;
+        placed.normal.z = nx * m13 + ny * m23 + nz * m33;
+        placed.diffuse = local[i].diffuse;
+    }
 }
 
 Vertex48& VertexOf(const DamageVertex& reference)
@@ -101,13 +112,7 @@ void CPRenderObject::UpdateWorldVertices()
     D3DXMatrixIdentity(&identity);
     const D3DXMATRIX* ownerMatrix = OwnerMatrix();
     const D3DXMATRIX& world = ownerMatrix ? *ownerMatrix : identity;
-    for (size_t i = 0; i < m_localVertices.size(); ++i) {
-        const Vertex48& local = m_localVertices[i];
-        Vertex48& placed = m_worldVertices[i];
-        placed.position = TransformPoint(local.position, world);
-        placed.normal = RotateVector(local.normal, world);
-        placed.diffuse = local.diffuse;
-    }
+    PlaceVertices(m_localVertices.data(), m_worldVertices.data(), m_localVertices.size(), world);
     if (!m_deformable) return;
     for (DamageZone& zone : m_damageZones) {
         if (zone.damage >= kFullDamage) continue;
@@ -175,10 +180,7 @@ void CPRenderObject::AddVertexEffect(std::unique_ptr<IPVertexEffect> effect)
 
 void CPRenderObject::TransformVertices(const D3DXMATRIX& matrix)
 {
-    for (Vertex48& vertex : m_localVertices) {
-        vertex.position = TransformPoint(vertex.position, matrix);
-        vertex.normal = RotateVector(vertex.normal, matrix);
-    }
+    PlaceVertices(m_localVertices.data(), m_localVertices.data(), m_localVertices.size(), matrix);
 }
 
 void CPRenderObject::BuildDamageZones()

@@ -83,6 +83,8 @@ public:
     virtual void OnAnimationEnd();
 
     const std::string& GetName() const { return m_name; }
+    // Renaming leaves the parent's name map as it was.
+    void SetName(const std::string& name) { m_name = name; }
 
     // Appends the child, taking it from the parent it had. The object
     // itself, or one of its ancestors, is refused: the tree would loop.

@@ -61,6 +61,7 @@ CPLevel::CPLevel()
 {
     CurrentLevel = this;
     placedCursor = placedObjects.end();
+    SetSunLightTarget(this);
 }
 
 // Destroying a level that has already been replaced as current must not
@@ -68,6 +69,7 @@ CPLevel::CPLevel()
 CPLevel::~CPLevel()
 {
     if (CurrentLevel == this) CurrentLevel = nullptr;
+    if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
 }
 
 const char* CPLevel::GetTypeName()
@@ -126,4 +128,12 @@ void CPLevel::SubmitLight()
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t)
 {
     return a + (b - a) * t;
+}
+
+void CPLevel::SubmitSunLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& colour)
+{
+    light.Direction = direction;
+    light.Diffuse = colour;
+    light.Specular = colour;
+    SubmitLight();
 }

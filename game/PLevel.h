@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DynamicSky/SkyLighting.h"
 #include "Render/PCamera.h"
 #include "Render/PQuadTreeNode.h"
 #include "core/PGameObject.h"
@@ -45,12 +46,13 @@ struct CameraPreset {
 // a time; a level makes itself current when it is built and stops being
 // current when it is destroyed. It is not a counted engine object: whoever
 // holds the current level deletes it. The race rules and the scripts read
-// and write its fields directly. It is what its follow camera follows.
+// and write its fields directly. It is what its follow camera follows, and
+// while current it takes the sky's sun as its directional light.
 //
 // Objects of kinds that are built on the engine's base classes elsewhere
 // (players, splines, the lens flare, the branch tree) are held through
 // those bases.
-class CPLevel : public IPCameraSubject {
+class CPLevel : public IPCameraSubject, public IPSunLightTarget {
 public:
     static const int kCameraModes = 3;
     static const int kRacerSlots = 20;
@@ -192,6 +194,10 @@ public:
     float forcedHeading;
     // Radians the camera turns by while the script tuning value is 0.
     float extraYaw;
+
+    // The sky's sun: its direction and colour become the light's, which
+    // is then submitted.
+    void SubmitSunLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& colour) override;
 
 private:
     void FollowPlayer(const CameraPreset& preset, bool fixedView);

@@ -24,6 +24,7 @@
 #include "core/Settings.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
+#include "interface/FontFile.h"
 #include "interface/PFontManager.h"
 
 #include <d3dx9.h>
@@ -218,6 +219,7 @@ void EngineHost::CreateSingleObjects()
     g_pVideoPlayer1 = new CPVideoPlayer1();
     g_pParticleManager = new CPParticleManager();
     g_pFontManager = new CPFontManager();
+    LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
     g_pShotSpawner = new CPShotSpawner();
 }

@@ -1,5 +1,7 @@
 #include "host/GameWindow.h"
 
+#include "host/InterfaceInput.h"
+
 namespace {
 
 const char* const kWindowClass = "HollowmereGame";
@@ -56,6 +58,7 @@ void GameWindow::Destroy()
 // once the host has one to feed; the window only ends the game.
 LRESULT CALLBACK GameWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (RouteInterfaceMouseMessage(message, lParam)) return 0;
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);

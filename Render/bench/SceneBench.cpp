@@ -83,6 +83,7 @@ struct PartScene {
                 part.GetIndices().push_back(static_cast<uint16_t>(k % kPartVertices));
             }
             part.SetMaterial(materials[i % kMaterials].get());
+            writtenIndices.push_back(IndicesAsWritten(part, i / kMaterials * kPartVertices));
             object.SetComponent(CPGameObject::kKindMesh, &part);
             object.SetPosition(static_cast<float>(i), 0, 0);
             object.UpdateTransform();
@@ -98,9 +99,19 @@ struct PartScene {
         }
     }
 
+    // A part's indices as its block writes them: offset by the vertices of
+    // the parts of its material before it.
+    static std::vector<uint16_t> IndicesAsWritten(CPRenderObject& part, int base)
+    {
+        std::vector<uint16_t> indices;
+        for (uint16_t index : part.GetIndices()) indices.push_back(static_cast<uint16_t>(base + index));
+        return indices;
+    }
+
     std::vector<std::unique_ptr<CPMaterial>> materials;
     std::vector<std::unique_ptr<CPRenderObject>> parts;
     std::vector<std::unique_ptr<CPGameObject>> objects;
+    std::vector<std::vector<uint16_t>> writtenIndices;
 };
 
 // Queues every part and writes each material's block into the next pair
@@ -118,8 +129,9 @@ void WriteFrame(PartScene& scene, CPRenderQueue& queue, CPIVertexBuffer& ring)
     queue.ClearFrame();
 }
 
-// The same bytes, each part's world vertices and indices, copied one part
-// after the other into locked pairs of the same size.
+// The same bytes, each part's world vertices and its indices as the block
+// writes them, copied one part after the other into locked pairs of the
+// same size.
 void CopyFrame(PartScene& scene, std::vector<IDirect3DVertexBuffer9*>& vertexBuffers,
                std::vector<IDirect3DIndexBuffer9*>& indexBuffers)
 {
@@ -135,7 +147,7 @@ void CopyFrame(PartScene& scene, std::vector<IDirect3DVertexBuffer9*>& vertexBuf
         for (int part = block; part < kParts; part += kMaterials) {
             CPRenderObject& source = *scene.parts[part];
             std::memcpy(vertices, source.GetWorldVertices().data(), kPartVertices * sizeof(Vertex48));
-            std::memcpy(indices, source.GetIndices().data(), kPartIndices * sizeof(uint16_t));
+            std::memcpy(indices, scene.writtenIndices[part].data(), kPartIndices * sizeof(uint16_t));
             vertices += kPartVertices;
             indices += kPartIndices;
         }

@@ -1,5 +1,6 @@
 #include "Render/tests/RecordingDevice.h"
 
+#include <algorithm>
 #include <cstring>
 
 DeviceCall::DeviceCall()
@@ -19,7 +20,104 @@ std::string Call(const char* name, std::initializer_list<unsigned long> argument
     return text + ")";
 }
 
+// The device a recording buffer reports its calls to: the call's text, and
+// for an unlock the bytes of the range that was locked. While the device
+// does not record, the buffer builds no report at all.
+class BufferCallRecorder {
+public:
+    virtual bool IsRecording() const = 0;
+    virtual void RecordBufferCall(const std::string& text,
+                                  const std::vector<unsigned char>& bytes) = 0;
+
+protected:
+    ~BufferCallRecorder() {}
+};
+
 namespace {
+
+// A vertex or index buffer that the device makes: it keeps its bytes in
+// memory and reports every lock and unlock, with offset, size and flags, to
+// the device. A lock answers the configured result and hands out no memory
+// when it fails; a size of 0 locks the whole buffer. It lives until its
+// last reference is released.
+template <class Interface, class Description, D3DRESOURCETYPE kType>
+class DeviceBuffer : public Interface {
+public:
+    DeviceBuffer(const char* name, UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
+        : m_name(name), m_bytes(length), m_recorder(recorder), m_lockResult(lockResult)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override
+    {
+        if (m_recorder->IsRecording()) {
+            m_recorder->RecordBufferCall(m_name + Call(".Lock", {offset, size, flags}), {});
+        }
+        *data = nullptr;
+        if (FAILED(m_lockResult)) return m_lockResult;
+        m_lockOffset = std::min<UINT>(offset, static_cast<UINT>(m_bytes.size()));
+        const UINT left = static_cast<UINT>(m_bytes.size()) - m_lockOffset;
+        m_lockSize = size == 0 ? left : std::min(size, left);
+        *data = m_bytes.data() + m_lockOffset;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock() override
+    {
+        if (!m_recorder->IsRecording()) return D3D_OK;
+        const auto begin = m_bytes.begin() + m_lockOffset;
+        m_recorder->RecordBufferCall(m_name + ".Unlock",
+                                     std::vector<unsigned char>(begin, begin + m_lockSize));
+        return D3D_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --m_references;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
+    HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override
+    {
+        *description = Description();
+        description->Size = static_cast<UINT>(m_bytes.size());
+        return D3D_OK;
+    }
+
+protected:
+    virtual ~DeviceBuffer() {}
+
+private:
+    std::string m_name;
+    std::vector<unsigned char> m_bytes;
+    BufferCallRecorder* m_recorder;
+    HRESULT m_lockResult;
+    UINT m_lockOffset = 0;
+    UINT m_lockSize = 0;
+    ULONG m_references = 1;
+};
+
+using DeviceVertexBuffer =
+    DeviceBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, D3DRTYPE_VERTEXBUFFER>;
+using DeviceIndexBuffer =
+    DeviceBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, D3DRTYPE_INDEXBUFFER>;
+
 
 // How many vertices a draw of that many primitives reads.
 UINT VerticesDrawn(D3DPRIMITIVETYPE type, UINT primitives)
@@ -57,20 +155,36 @@ void FailedAnswer<void>()
 #define UNRECORDED(type, name, parameters)                                                         \
     type STDMETHODCALLTYPE name parameters override                                                \
     {                                                                                              \
-        Record(Call(#name));                                                                       \
+        Record(#name);                                                                             \
         return FailedAnswer<type>();                                                               \
     }
 
-class RecordingDeviceCalls : public IDirect3DDevice9 {
+class RecordingDeviceCalls : public IDirect3DDevice9, public BufferCallRecorder {
 public:
     std::vector<DeviceCall> calls;
     HRESULT createResult = D3DERR_INVALIDCALL;
+    HRESULT lockResult = D3D_OK;
+    bool recording = true;
+    DeviceCall unrecorded;
 
+    // While the device does not record, the call's text is never built.
+    DeviceCall& Record(const char* name, std::initializer_list<unsigned long> arguments = {})
+    {
+        if (!recording) return unrecorded;
+        return Record(Call(name, arguments));
+    }
     DeviceCall& Record(const std::string& text)
     {
+        if (!recording) return unrecorded;
         calls.emplace_back();
         calls.back().text = text;
         return calls.back();
+    }
+
+    bool IsRecording() const override { return recording; }
+    void RecordBufferCall(const std::string& text, const std::vector<unsigned char>& bytes) override
+    {
+        Record(text).vertices = bytes;
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
@@ -84,80 +198,80 @@ public:
     HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state,
                                            const D3DMATRIX* matrix) override
     {
-        Record(Call("SetTransform", {static_cast<unsigned long>(state)})).matrix = *matrix;
+        Record("SetTransform", {static_cast<unsigned long>(state)}).matrix = *matrix;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
     {
-        Record(Call("SetRenderState", {static_cast<unsigned long>(state), value}));
+        Record("SetRenderState", {static_cast<unsigned long>(state), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                                    DWORD value) override
     {
-        Record(Call("SetTextureStageState", {stage, static_cast<unsigned long>(type), value}));
+        Record("SetTextureStageState", {stage, static_cast<unsigned long>(type), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
                                               DWORD value) override
     {
-        Record(Call("SetSamplerState", {sampler, static_cast<unsigned long>(type), value}));
+        Record("SetSamplerState", {sampler, static_cast<unsigned long>(type), value});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD format) override
     {
-        Record(Call("SetFVF", {format}));
+        Record("SetFVF", {format});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9* material) override
     {
-        Record(Call("SetMaterial")).material = *material;
+        Record("SetMaterial").material = *material;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetLight(DWORD index, const D3DLIGHT9* light) override
     {
-        Record(Call("SetLight", {index})).light = *light;
+        Record("SetLight", {index}).light = *light;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE LightEnable(DWORD index, WINBOOL enable) override
     {
-        Record(Call("LightEnable", {index, static_cast<unsigned long>(enable)}));
+        Record("LightEnable", {index, static_cast<unsigned long>(enable)});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE Clear(DWORD rectCount, const D3DRECT*, DWORD flags, D3DCOLOR colour,
                                     float z, DWORD stencil) override
     {
-        Record(Call("Clear", {rectCount, flags, colour, stencil})).z = z;
+        Record("Clear", {rectCount, flags, colour, stencil}).z = z;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE BeginScene() override
     {
-        Record(Call("BeginScene"));
+        Record("BeginScene");
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE EndScene() override
     {
-        Record(Call("EndScene"));
+        Record("EndScene");
         return D3D_OK;
     }
     // Each argument is recorded as 1 when given and 0 when null.
     HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* destination, HWND window,
                                       const RGNDATA* dirty) override
     {
-        Record(Call("Present", {source != nullptr, destination != nullptr, window != nullptr,
-                                dirty != nullptr}));
+        Record("Present", {source != nullptr, destination != nullptr, window != nullptr,
+                                dirty != nullptr});
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override
     {
-        Record(Call("SetTexture", {stage})).texture = texture;
+        Record("SetTexture", {stage}).texture = texture;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives,
                                               const void* data, UINT stride) override
     {
         DeviceCall& call =
-            Record(Call("DrawPrimitiveUP", {static_cast<unsigned long>(type), primitives, stride}));
+            Record("DrawPrimitiveUP", {static_cast<unsigned long>(type), primitives, stride});
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         call.vertices.assign(bytes, bytes + VerticesDrawn(type, primitives) * stride);
         return D3D_OK;
@@ -166,42 +280,44 @@ public:
                                                    UINT minimumIndex, UINT vertexCount,
                                                    UINT startIndex, UINT primitives) override
     {
-        Record(Call("DrawIndexedPrimitive",
-                    {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
-                     minimumIndex, vertexCount, startIndex, primitives}));
+        Record("DrawIndexedPrimitive",
+               {static_cast<unsigned long>(type), static_cast<unsigned long>(baseVertex),
+                minimumIndex, vertexCount, startIndex, primitives});
         return D3D_OK;
     }
     // The buffer itself is kept beside the call.
     HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer,
                                               UINT offset, UINT stride) override
     {
-        Record(Call("SetStreamSource", {stream, offset, stride})).resource = buffer;
+        Record("SetStreamSource", {stream, offset, stride}).resource = buffer;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* buffer) override
     {
-        Record(Call("SetIndices")).resource = buffer;
+        Record("SetIndices").resource = buffer;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD format,
                                                  D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
                                                  HANDLE*) override
     {
-        Record(Call("CreateVertexBuffer",
-                    {length, usage, format, static_cast<unsigned long>(pool)}));
-        *buffer = nullptr;
+        Record("CreateVertexBuffer", {length, usage, format, static_cast<unsigned long>(pool)});
+        *buffer = SUCCEEDED(createResult)
+                      ? new DeviceVertexBuffer("VertexBuffer", length, this, lockResult)
+                      : nullptr;
         return createResult;
     }
     HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
                                                 D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
                                                 HANDLE*) override
     {
-        Record(Call("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
-                                          static_cast<unsigned long>(pool)}));
-        *buffer = nullptr;
+        Record("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
+                                     static_cast<unsigned long>(pool)});
+        *buffer = SUCCEEDED(createResult)
+                      ? new DeviceIndexBuffer("IndexBuffer", length, this, lockResult)
+                      : nullptr;
         return createResult;
     }
-
     UNRECORDED(HRESULT, TestCooperativeLevel, ())
     UNRECORDED(UINT, GetAvailableTextureMem, ())
     UNRECORDED(HRESULT, EvictManagedResources, ())
@@ -345,4 +461,14 @@ void RecordingDevice::ForgetCalls()
 void RecordingDevice::SetCreateResult(HRESULT result)
 {
     m_device->createResult = result;
+}
+
+void RecordingDevice::SetRecording(bool recording)
+{
+    m_device->recording = recording;
+}
+
+void RecordingDevice::SetLockResult(HRESULT result)
+{
+    m_device->lockResult = result;
 }

@@ -19,7 +19,8 @@ struct DeviceCall {
     float z;                             // Clear
     IDirect3DBaseTexture9* texture;      // SetTexture
     const void* resource;                // SetStreamSource, SetIndices
-    std::vector<unsigned char> vertices; // DrawPrimitiveUP, every vertex drawn
+    std::vector<unsigned char> vertices; // DrawPrimitiveUP, every vertex drawn; a
+                                         // buffer's Unlock, the range locked
 };
 
 // "name(1, 2, 3)", or "name" without arguments: how a recorded call reads.
@@ -28,9 +29,10 @@ std::string Call(const char* name, std::initializer_list<unsigned long> argument
 class RecordingDeviceCalls;
 
 // A Direct3D 9 device that does nothing but record every call made on it,
-// in order. Buffer creation fails with the configured result and makes no
-// buffer; every call that the renderer does not make is recorded by name
-// and fails.
+// in order. Buffer creation answers the configured result and, when that
+// is a success, makes a recording buffer whose locks answer the configured
+// lock result and are recorded with the device's calls. Every call that the
+// renderer does not make is recorded by name and fails.
 class RecordingDevice {
 public:
     RecordingDevice();
@@ -41,6 +43,9 @@ public:
     std::vector<std::string> CallTexts() const;
     void ForgetCalls();
     void SetCreateResult(HRESULT result);
+    void SetLockResult(HRESULT result);
+    // Off, the device does nothing at all: calls are answered, not kept.
+    void SetRecording(bool recording);
 
 private:
     std::unique_ptr<RecordingDeviceCalls> m_device;

@@ -1,5 +1,6 @@
 #include "game/PLevel.h"
 
+#include "DynamicSky/SkyLighting.h"
 #include "Render/PRender.h"
 #include "core/PGameObject.h"
 #include "physics/PCar.h"
@@ -266,4 +267,30 @@ TEST(CPLevel, SubmitLightDropsTheLightOnceTheTableIsFull)
     g_pRender = previous;
 }
 
-} // namespace
+
+TEST(CPLevel, TakesTheSunAsItsLightWhileCurrent)
+{
+    CPRender render;
+    CPRender* previous = g_pRender;
+    g_pRender = &render;
+    {
+        CPLevel level;
+        EXPECT_EQ(GetSunLightTarget(), &level);
+        level.light.Type = D3DLIGHT_DIRECTIONAL;
+        level.light.Range = 10000.0f;
+        const D3DCOLORVALUE colour = {0.5f, 0.25f, 0.0f, 0.0f};
+        level.SubmitSunLight(D3DXVECTOR3(0.0f, 0.0f, -1.0f), colour);
+        ASSERT_EQ(render.GetLightCount(), 1);
+        const D3DLIGHT9& light = render.GetLight(0);
+        EXPECT_EQ(D3DXVECTOR3(light.Direction), D3DXVECTOR3(0.0f, 0.0f, -1.0f));
+        EXPECT_EQ(light.Diffuse.g, 0.25f);
+        EXPECT_EQ(light.Specular.r, 0.5f);
+        EXPECT_EQ(light.Range, 10000.0f) << "the rest of the record stays";
+        for (int submitted = 1; submitted < 31; ++submitted) level.SubmitLight();
+        EXPECT_EQ(render.GetLightCount(), 30) << "a full table drops the light";
+    }
+    EXPECT_EQ(GetSunLightTarget(), nullptr);
+    g_pRender = previous;
+}
+
+}  // namespace
