@@ -63,7 +63,7 @@ bool ReadTriangle(CPCarWorld& world, int32_t index, TriangleKey& key)
     if (index < 0 || index >= world.GetRoadTriangleCount()) return false;
     const RoadTriangle& triangle = world.GetRoadTriangles()[index];
     for (int corner = 0; corner < 3; ++corner) {
-        int32_t vertex = triangle.vertices[corner];
+        int32_t vertex = triangle.vertex[corner];
         if (vertex < 0 || vertex >= world.GetRoadVertexCount()) return false;
         key[corner] = vertex;
     }

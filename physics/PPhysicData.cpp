@@ -2,6 +2,7 @@
 
 #include "core/PGameObject.h"
 #include "core/Settings.h"
+#include "physics/PCarWorld.h"
 
 CPPhysicData::CPPhysicData(CPGameObject* owner)
     : m_controller(nullptr), m_kinematicBody(nullptr), m_owner(owner), m_wantsController(false),
@@ -121,4 +122,18 @@ void CPPhysicData::OnControllerStep(CPController*, float)
     if (!m_applyStoredMotion || !m_rigidBody) return;
     m_rigidBody->SetAngularMomentum(m_storedAngularMomentum);
     m_rigidBody->SetVelocity(m_storedVelocity);
+}
+
+void CPPhysicData::RemoveFromWorld()
+{
+    if (!m_rigidBody && !m_kinematicBody) return;
+    if (CPCarWorld* world = GetCarWorld()) world->RemovePhysicData(this);
+}
+
+void CPPhysicData::ForgetBodies()
+{
+    m_rigidBody = nullptr;
+    m_kinematicBody = nullptr;
+    m_controller = nullptr;
+    for (PhysicShape& shape : m_shapes) shape.geometry = nullptr;
 }

@@ -70,6 +70,11 @@ public:
 
     void OnControllerStep(CPController* controller, float timeStep) override;
 
+    // Parks the body through the published car world, when there is a body.
+    void RemoveFromWorld();
+    // Drops every pointer into a simulator that is being freed.
+    void ForgetBodies();
+
     CPGameObject* GetOwner() const { return m_owner; }
     CPRigidBody* GetRigidBody() const { return m_rigidBody; }
     void SetRigidBody(CPRigidBody* body) { m_rigidBody = body; }

@@ -1,0 +1,161 @@
+#include "CarTestSupport.h"
+
+#include "core/Settings.h"
+
+using namespace car_test;
+
+TEST(Car, ControlsClampSteeringAndScaleDriveByDirection)
+{
+    struct Case {
+        float throttle, steering, drive, steer;
+    };
+    const Case cases[] = {{0.5f, 1.2f, 50.0f, 0.7f}, {0.5f, -0.3f, 50.0f, -0.3f}, {-0.5f, -2.0f, -30.0f, -0.7f}};
+    CarSpec spec;
+    spec.accelFront = 100.0f;
+    spec.accelBack = 60.0f;
+    RefPtr<CPGameObject> owner = MakeCarObject(spec, D3DXVECTOR3(0, 0, 0));
+    for (const Case& c : cases) {
+        CPCar car(owner.Get());
+        car.LoadParams(false);
+        car.SetControls(c.throttle, c.steering);
+        EXPECT_EQ(car.GetSteering(), c.steer) << c.steering;
+        EXPECT_EQ(car.GetDrive(), c.drive) << c.throttle;
+    }
+}
+
+TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
+{
+    struct Case {
+        const char* count;
+        int expected;
+    };
+    for (const Case& c : {Case{"12", 8}, Case{"-3", 0}, Case{"2", 2}}) {
+        RefPtr<CPGameObject> owner(new CPGameObject("car"));
+        owner->GetDescriptionDocument().Parse(
+            (std::string("<car><physics><geometry><wheels count=\"") + c.count + "\"/></geometry></physics></car>")
+                .c_str());
+        CPCar car(owner.Get());
+        car.Load(nullptr, false);
+        EXPECT_EQ(car.GetWheelCount(), c.expected) << c.count;
+    }
+}
+
+class CarDriving : public CarWorldFixture {
+protected:
+    RefPtr<CPGameObject> SettledCar(const CarSpec& spec, float yaw = 0.0f)
+    {
+        BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+        RefPtr<CPGameObject> car = AddCar(spec, D3DXVECTOR3(0, 0, 1.0f), yaw);
+        RunFrames(120);
+        return car;
+    }
+};
+
+TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
+{
+    CarSpec spec;
+    RefPtr<CPGameObject> car = SettledCar(spec);
+    const float rest = spec.wheelLength - spec.wheelY - spec.mass * kGravity / (4 * spec.spring);
+    for (int second = 0; second < 10; ++second) {
+        RunFrames(60);
+        EXPECT_NEAR(BodyOf(*car).GetPosition().z, rest, 0.002f) << second;
+    }
+    EXPECT_NEAR(car->GetPositionRef()->z, rest, 0.002f) << "the object follows its body";
+    EXPECT_NEAR(car->GetPositionRef()->x, 0.0f, 0.01f);
+}
+
+TEST_F(CarDriving, FullThrottleAcceleratesAtTheDriveOverTheMass)
+{
+    CarSpec spec;
+    RefPtr<CPGameObject> car = SettledCar(spec);
+    const float start = ForwardSpeed(*car);
+    for (int i = 0; i < 60; ++i) {
+        world.SetCarControls(car.Get(), 1.0f, 0.0f);
+        RunFrames(1);
+    }
+    EXPECT_NEAR(ForwardSpeed(*car) - start, 4 * spec.accelFront / spec.mass, 0.05f * 4 * spec.accelFront / spec.mass);
+}
+
+TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
+{
+    CarSpec spec;
+    RefPtr<CPGameObject> car = SettledCar(spec);
+    while (ForwardSpeed(*car) < 15.0f) {
+        world.SetCarControls(car.Get(), 1.0f, 0.0f);
+        RunFrames(1);
+    }
+    const float speed = ForwardSpeed(*car);
+    const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
+    int frames = 0;
+    while (ForwardSpeed(*car) > 0.0f && frames++ < 600) {
+        world.SetCarControls(car.Get(), -1.0f, 0.0f);
+        RunFrames(1);
+    }
+    const float expected = speed * speed / (2 * 4 * spec.accelBack / spec.mass);
+    EXPECT_NEAR(Length(BodyOf(*car).GetPosition() - from), expected, 0.1f * expected);
+}
+
+TEST_F(CarDriving, FullSteeringAtWalkingPaceCircles)
+{
+    // Tyres that grip enough to carry the drive's push through the bend.
+    CarSpec spec;
+    spec.frictionFront = 1000.0f;
+    spec.frictionBack = 1000.0f;
+    RefPtr<CPGameObject> car = SettledCar(spec);
+    const float target = 5.0f;
+    float radiusSum = 0.0f;
+    int samples = 0;
+    for (int frame = 0; frame < 600; ++frame) {
+        world.SetCarControls(car.Get(), ForwardSpeed(*car) < target ? 1.0f : 0.0f, 1.0f);
+        RunFrames(1);
+        if (frame < 300) continue;
+        // The rear axle's middle moves along the circle: its speed over the yaw rate.
+        CPRigidBody& body = BodyOf(*car);
+        const D3DXVECTOR3 arm = body.GetRotation().column[1] * spec.halfBase;
+        const D3DXVECTOR3 rear = body.GetVelocityAtPoint(arm);
+        radiusSum += Length(D3DXVECTOR3(rear.x, rear.y, 0)) / std::fabs(body.GetAngularVelocity().z);
+        ++samples;
+    }
+    const float expected = 2 * spec.halfBase / std::tan(0.7f * (1.0f - 0.025f * target));
+    EXPECT_NEAR(radiusSum / samples, expected, 0.15f * expected);
+}
+
+TEST_F(CarDriving, LockedCarHoldsOnASlope)
+{
+    BuildRoad(RoadMesh::Plane(60.0f, 10.0f, 10.0f * D3DX_PI / 180.0f));
+    RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 1.0f));
+    car->GetCar()->SetLocked(true);
+    RunFrames(300);
+    const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
+    RunFrames(600);
+    EXPECT_LT(Length(BodyOf(*car).GetPosition() - from), 0.05f);
+}
+
+TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
+{
+    const int previousDust = g_dust;
+    g_dust = 1;
+    for (int braking = 0; braking < 2; ++braking) {
+        world.Reset();
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> car = SettledCar(CarSpec());
+        while (ForwardSpeed(*car) < 15.0f) {
+            world.SetCarControls(car.Get(), 1.0f, 0.0f);
+            RunFrames(1);
+        }
+        CPCar& control = *car->GetCar();
+        control.SetBrake(braking == 1);
+        for (int frame = 0; frame < 30; ++frame) {
+            world.SetCarControls(car.Get(), 0.0f, 1.0f);
+            RunFrames(1);
+        }
+        EXPECT_FLOAT_EQ(control.GetSlideFactor(), braking == 1 ? 0.9f : 0.0f);
+        float dust = 0.0f;
+        for (int wheel = 0; wheel < 4; ++wheel) dust += control.GetDustCount(wheel);
+        EXPECT_EQ(dust > 0.0f, braking == 1) << "braking " << braking;
+        control.SetBrake(false);
+        RunFrames(18);
+        EXPECT_NEAR(control.GetSlideFactor(), 0.0f, 1e-5f) << "the slide is gone 0.3 s after the brake";
+    }
+    g_dust = previousDust;
+}
