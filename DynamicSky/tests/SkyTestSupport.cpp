@@ -14,38 +14,13 @@ const char* const kEffectHeader = "effect";
 } // namespace
 
 PassEffect::PassEffect(const std::string& description, UINT passes)
-    : RecordingEffect(description), m_passes(passes)
+    : RecordingEffect(description + " passes " + std::to_string(passes))
 {
 }
 
 HRESULT PassEffect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture)
 {
     journal.push_back(std::string("SetTexture ") + parameter + (texture ? " texture" : " none"));
-    return D3D_OK;
-}
-
-HRESULT PassEffect::Begin(UINT* passes, DWORD flags)
-{
-    journal.push_back("Begin " + std::to_string(flags));
-    *passes = m_passes;
-    return D3D_OK;
-}
-
-HRESULT PassEffect::BeginPass(UINT pass)
-{
-    journal.push_back("BeginPass " + std::to_string(pass));
-    return D3D_OK;
-}
-
-HRESULT PassEffect::EndPass()
-{
-    journal.push_back("EndPass");
-    return D3D_OK;
-}
-
-HRESULT PassEffect::End()
-{
-    journal.push_back("End");
     return D3D_OK;
 }
 

@@ -12,20 +12,13 @@
 #include <string>
 #include <vector>
 
-// A recording effect that also runs a given number of passes and records
-// the drawing calls into its journal.
+// A recording effect that runs a given number of passes and also records
+// the textures it is given.
 class PassEffect : public RecordingEffect {
 public:
     PassEffect(const std::string& description, UINT passes);
 
     STDMETHOD(SetTexture)(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) override;
-    STDMETHOD(Begin)(UINT* passes, DWORD flags) override;
-    STDMETHOD(BeginPass)(UINT pass) override;
-    STDMETHOD(EndPass)() override;
-    STDMETHOD(End)() override;
-
-private:
-    UINT m_passes;
 };
 
 // Makes a PassEffect from effect text "effect <name> <passes>"; any other
