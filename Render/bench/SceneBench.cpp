@@ -64,8 +64,45 @@ double FastestTime(Work work)
     return Fastest(times);
 }
 
-// Ten thousand cube-sized parts of 24 vertices and 36 indices over eight
-// materials, each its own game object.
+// A unit cube as a mesh part holds it: four vertices of its own per face,
+// so that each face has its normal and its texture corners, and two
+// triangles per face.
+void MakeCube(std::vector<Vertex48>& vertices, std::vector<uint16_t>& indices)
+{
+    const int kFaces = 6;
+    const int kFaceCorners = 4;
+    const uint16_t kFaceTriangles[] = {0, 1, 2, 0, 2, 3};
+    const float kCornerU[kFaceCorners] = {0, 1, 1, 0};
+    const float kCornerV[kFaceCorners] = {0, 0, 1, 1};
+    for (int face = 0; face < kFaces; ++face) {
+        // The face's normal axis and sign, and the two axes across it.
+        const int axis = face / 2;
+        const float side = face % 2 ? 0.5f : -0.5f;
+        const int across = (axis + 1) % 3;
+        const int up = (axis + 2) % 3;
+        const uint16_t first = static_cast<uint16_t>(vertices.size());
+        for (int corner = 0; corner < kFaceCorners; ++corner) {
+            Vertex48 vertex;
+            vertex.position = D3DXVECTOR3(0, 0, 0);
+            vertex.normal = D3DXVECTOR3(0, 0, 0);
+            vertex.specular = 0;
+            vertex.tex1 = D3DXVECTOR2(0, 0);
+            float* position = &vertex.position.x;
+            float* normal = &vertex.normal.x;
+            position[axis] = side;
+            position[across] = kCornerU[corner] - 0.5f;
+            position[up] = kCornerV[corner] - 0.5f;
+            normal[axis] = side * 2;
+            vertex.diffuse = 0xFFFFFFFF;
+            vertex.tex0 = D3DXVECTOR2(kCornerU[corner], kCornerV[corner]);
+            vertices.push_back(vertex);
+        }
+        for (uint16_t index : kFaceTriangles) indices.push_back(static_cast<uint16_t>(first + index));
+    }
+}
+
+// Ten thousand cubes of 24 vertices and 36 indices over eight materials,
+// each its own game object.
 struct PartScene {
     PartScene()
     {
@@ -78,10 +115,7 @@ struct PartScene {
             CPRenderObject& part = *parts.back();
             CPGameObject& object = *objects.back();
             part.SetOwner(&object);
-            part.GetLocalVertices().assign(kPartVertices, Vertex48());
-            for (int k = 0; k < kPartIndices; ++k) {
-                part.GetIndices().push_back(static_cast<uint16_t>(k % kPartVertices));
-            }
+            MakeCube(part.GetLocalVertices(), part.GetIndices());
             part.SetMaterial(materials[i % kMaterials].get());
             writtenIndices.push_back(IndicesAsWritten(part, i / kMaterials * kPartVertices));
             object.SetComponent(CPGameObject::kKindMesh, &part);
