@@ -10,6 +10,17 @@ void IPDrawable::CopyIndices(uint16_t* dest, int count, uint16_t* firstIndex, ui
     (void)lastIndex;
 }
 
+void IPDrawable::PrefetchMemory(const void* memory, size_t bytes)
+{
+    const size_t kCacheLine = 64;
+    if (bytes == 0) return;
+    const char* first = static_cast<const char*>(memory);
+    for (size_t offset = 0; offset < bytes; offset += kCacheLine) __builtin_prefetch(first + offset);
+    // The last line, which the stride steps over when the bytes do not
+    // start on a line.
+    __builtin_prefetch(first + bytes - 1);
+}
+
 // Four indices at a time in one 64-bit word: each 16-bit lane gets the base
 // added with its carry kept out of the next lane, so the sums wrap in 16 bits
 // exactly as one index at a time would.

@@ -60,7 +60,14 @@ public:
     // Hands back the material with a reference added, or an empty reference.
     virtual void GetMaterial(RefPtr<CPMaterial>& material) = 0;
 
+    // Only a hint: asks the memory system for what WriteGeometry will read.
+    // Writers call it one drawable ahead, so that fetching the next
+    // drawable's geometry overlaps writing this one's.
+    virtual void PrefetchGeometry() {}
+
 protected:
     // dest[k] = baseVertex + indices[k], wrapping in 16 bits as the buffers do.
     static void WriteIndices(uint16_t* dest, const uint16_t* indices, int count, uint16_t baseVertex);
+    // Requests every cache line of the bytes.
+    static void PrefetchMemory(const void* memory, size_t bytes);
 };

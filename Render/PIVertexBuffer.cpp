@@ -203,6 +203,16 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     return true;
 }
 
+void CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables)
+{
+    const size_t count = drawables.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + 1 < count) drawables[i + 1]->PrefetchGeometry();
+        IPDrawable* drawable = drawables[i].Get();
+        if (!drawable->IsStatic()) AddDrawable(drawable);
+    }
+}
+
 void CPIVertexBuffer::ClearDrawables()
 {
     m_drawables.Clear();

@@ -57,6 +57,9 @@ public:
     // and one that would not fit the locked space or would take the section
     // past the 65536 vertices that 16-bit indices reach.
     bool AddDrawable(IPDrawable* drawable);
+    // Adds each drawable of the list that is not static, in order; the
+    // next one's geometry is fetched while one is written.
+    void AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables);
     // Forgets which drawables the section holds and restarts its base.
     void ClearDrawables();
 

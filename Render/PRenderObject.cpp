@@ -87,9 +87,9 @@ DamageZone::DamageZone(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents
 
 CPRenderObject::CPRenderObject(CPGameObject* owner)
     : m_owner(owner),
+      m_static(false),
       m_hasVertexEffects(false),
       m_deformable(false),
-      m_static(false),
       m_staticBuffers(nullptr)
 {
 }
@@ -144,6 +144,16 @@ void CPRenderObject::WriteGeometry(Vertex48* destVertices, uint16_t* destIndices
         std::memcpy(destVertices, m_worldVertices.data(), count * sizeof(Vertex48));
     }
     WriteIndices(destIndices, m_indices.data(), static_cast<int>(m_indices.size()), baseVertex);
+}
+
+void CPRenderObject::PrefetchGeometry()
+{
+    if (m_static) return;
+    PrefetchMemory(m_worldVertices.data(), m_worldVertices.size() * sizeof(Vertex48));
+    PrefetchMemory(m_indices.data(), m_indices.size() * sizeof(uint16_t));
+    if (!m_owner || !m_owner->IsTransformChanged()) return;
+    PrefetchMemory(m_localVertices.data(), m_localVertices.size() * sizeof(Vertex48));
+    PrefetchMemory(&m_owner->GetWorldMatrix(), sizeof(D3DXMATRIX));
 }
 
 void CPRenderObject::CopyIndices(uint16_t* dest, int, uint16_t* firstIndex, uint16_t* lastIndex)

@@ -58,6 +58,9 @@ public:
                        bool flag) override;
     void CopyIndices(uint16_t* dest, int count, uint16_t* firstIndex, uint16_t* lastIndex) override;
     void GetMaterial(RefPtr<CPMaterial>& material) override { material = m_material; }
+    // The world vertices and indices, and when the owner has moved the
+    // local vertices and the owner's matrix that refresh them.
+    void PrefetchGeometry() override;
 
     // Takes the source's owner, mesh, material, static state and a clone of
     // each of its vertex effects. Damage zones stay behind.
@@ -106,16 +109,17 @@ private:
     void GroupZones(const std::vector<std::vector<DamageVertex>>& clusters);
     void DentZone(DamageZone& zone);
 
+    // What queuing and writing the part read, together at the front.
     CPGameObject* m_owner;
+    RefPtr<CPMaterial> m_material;
+    bool m_static;
     bool m_hasVertexEffects;
-    VertexEffectList m_vertexEffects;
+    bool m_deformable;
     std::vector<Vertex48> m_localVertices;
     std::vector<uint16_t> m_indices;
     std::vector<Vertex48> m_worldVertices;
-    RefPtr<CPMaterial> m_material;
+    VertexEffectList m_vertexEffects;
     std::vector<DamageZone> m_damageZones;
-    bool m_deformable;
-    bool m_static;
     std::string m_meshName;
     StaticMeshBuffers* m_staticBuffers;
 };

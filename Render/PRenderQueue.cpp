@@ -51,7 +51,7 @@ CPRenderQueue::~CPRenderQueue()
     m_frameBlocks.clear();
 }
 
-void CPRenderQueue::AddObject(RefPtr<CPGameObject> object)
+void CPRenderQueue::AddObject(const RefPtr<CPGameObject>& object)
 {
     if (m_sharedGeometryOnly && !object->GetSharedGeometry()) return;
     AddObjectGeometry(object);
@@ -59,7 +59,7 @@ void CPRenderQueue::AddObject(RefPtr<CPGameObject> object)
     for (const RefPtr<CPGameObject>& child : object->GetChildren()) AddObject(child);
 }
 
-void CPRenderQueue::AddObjectGeometry(RefPtr<CPGameObject> object)
+void CPRenderQueue::AddObjectGeometry(const RefPtr<CPGameObject>& object)
 {
     if (!object->IsVisible()) return;
     if (IPDrawable* drawable = DrawableOf(*object)) {
@@ -152,9 +152,7 @@ bool CPRenderQueue::WriteDynamicDrawables(CPIVBlock& block, int& pair)
     buffer.ClearDrawables();
     pair = buffer.GetCurrent();
     if (!buffer.Lock(block.GetVertexTotal(), block.GetIndexTotal(), true, -1)) return false;
-    for (const RefPtr<IPDrawable>& drawable : block.GetDrawables()) {
-        if (!drawable->IsStatic()) buffer.AddDrawable(drawable.Get());
-    }
+    buffer.AddDrawables(block.GetDrawables());
     buffer.Unlock(true);
     return buffer.GetIndicesWritten() >= kTriangleIndices;
 }

@@ -32,11 +32,11 @@ public:
     // Queues the object and, while it is visible, its children. With the
     // shared-geometry-only flag set, an object without the shared-geometry
     // flag is skipped together with its subtree.
-    void AddObject(RefPtr<CPGameObject> object);
+    void AddObject(const RefPtr<CPGameObject>& object);
     // Queues one visible object by its kind: meshes, animated objects and
     // sprites into the block of their material, lights into the renderer's
     // light table while it has room.
-    void AddObjectGeometry(RefPtr<CPGameObject> object);
+    void AddObjectGeometry(const RefPtr<CPGameObject>& object);
     // Writes the visible plain meshes of the tree whose shared-geometry flag
     // is set, and those of the attached objects, into the shared buffer.
     void FillVertexBuffer(RefPtr<CPGameObject> object);

@@ -55,7 +55,11 @@ CPParticleSystem* CloneParticleSystem(CPParticleSystem& source)
 } // namespace
 
 CPGameObject::CPGameObject(std::string name)
-    : m_flameType(kNoFlame),
+    : m_kind(kKindMesh),
+      m_visible(true),
+      m_sharedGeometry(true),
+      m_transformChanged(true),
+      m_flameType(kNoFlame),
       m_started(false),
       m_hasAnimations(false),
       m_animations(kNameMapSizeHint),
@@ -66,15 +70,11 @@ CPGameObject::CPGameObject(std::string name)
       m_childrenByName(kNameMapSizeHint),
       m_parent(nullptr),
       m_name(std::move(name)),
-      m_visible(true),
-      m_sharedGeometry(true),
       m_scriptHandler(nullptr),
       m_collision(true),
       m_enemy(nullptr),
       m_lineColour(kDefaultLineColour),
-      m_transformChanged(true),
-      m_shadowFlag(true),
-      m_kind(kKindMesh)
+      m_shadowFlag(true)
 {
     D3DXMatrixIdentity(&m_parentMatrix);
     D3DXMatrixIdentity(&m_animationMatrix);

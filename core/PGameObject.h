@@ -247,6 +247,16 @@ private:
     void ReleaseAnimation(CPPartAnimation* animation);
     void MarkMoved();
 
+    // What the frame's drawing reads of every object, on one cache line
+    // with the reference count: each object costs the queue and the mesh
+    // writer one memory fetch rather than four.
+    RefPtr<IPObject> m_component;
+    ObjectList m_children;
+    int m_kind;
+    bool m_visible;
+    bool m_sharedGeometry;
+    bool m_transformChanged;
+
     std::vector<LevelOfDetail> m_levelsOfDetail;
     TiXmlDocument m_description;
     int m_flameType;
@@ -265,12 +275,9 @@ private:
     D3DXVECTOR3 m_position;
     D3DXQUATERNION m_rotation;
     bool m_dirty;
-    ObjectList m_children;
     std::unordered_map<std::string, RefPtr<CPGameObject>> m_childrenByName;
     CPGameObject* m_parent;
     std::string m_name;
-    bool m_visible;
-    bool m_sharedGeometry;
     CommandReceiver* m_scriptHandler;
     bool m_collision;
     std::string m_parameter;
@@ -281,10 +288,7 @@ private:
     std::vector<D3DXVECTOR3> m_lineKeyPoints;
     D3DCOLOR m_lineColour;
     std::string m_sourceDescriptionName;
-    bool m_transformChanged;
     bool m_shadowFlag;
-    RefPtr<IPObject> m_component;
-    int m_kind;
     RefPtr<CPPhysicData> m_physicData;
     RefPtr<CPCar> m_car;
     std::string m_typeName;

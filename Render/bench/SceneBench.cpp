@@ -157,7 +157,7 @@ void WriteFrame(PartScene& scene, CPRenderQueue& queue, CPIVertexBuffer& ring)
         CPIVBlock* block = queue.GetFrameBlock(material.get());
         ring.ClearDrawables();
         ring.Lock(block->GetVertexTotal(), block->GetIndexTotal(), true, -1);
-        for (const RefPtr<IPDrawable>& drawable : block->GetDrawables()) ring.AddDrawable(drawable.Get());
+        ring.AddDrawables(block->GetDrawables());
         ring.Unlock(true);
     }
     queue.ClearFrame();
