@@ -26,6 +26,7 @@ void ReleaseAll(std::vector<T*>& buffers)
 }
 
 const size_t kFirstTableSize = 1024;
+const size_t kPrefetchAhead = 2;
 
 } // namespace
 
@@ -203,11 +204,14 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     return true;
 }
 
+// Fetching a few drawables ahead keeps several parts' memory on its way
+// while one is written.
 void CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables)
 {
     const size_t count = drawables.size();
+    for (size_t i = 0; i < count && i < kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
     for (size_t i = 0; i < count; ++i) {
-        if (i + 1 < count) drawables[i + 1]->PrefetchGeometry();
+        if (i + kPrefetchAhead < count) drawables[i + kPrefetchAhead]->PrefetchGeometry();
         IPDrawable* drawable = drawables[i].Get();
         if (!drawable->IsStatic()) AddDrawable(drawable);
     }

@@ -105,6 +105,9 @@ public:
 
 private:
     const D3DXMATRIX* OwnerMatrix() const;
+    // UpdateWorldVertices without the static check; with a destination,
+    // each placed vertex is also written there whole.
+    void PlaceWorldVertices(Vertex48* alsoInto);
     void WeldClusters(std::vector<std::vector<DamageVertex>>& clusters);
     void GroupZones(const std::vector<std::vector<DamageVertex>>& clusters);
     void DentZone(DamageZone& zone);

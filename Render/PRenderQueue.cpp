@@ -11,12 +11,15 @@ namespace {
 
 const int kTriangleIndices = 3;
 
+// The kind says which drawable the component is (mesh part, animated
+// object, sprite); the queue meets every visible object each frame, so it
+// takes the kind's word instead of asking the type system each time.
 IPDrawable* DrawableOf(const CPGameObject& object)
 {
     switch (object.GetKind()) {
     case CPGameObject::kKindMesh:
     case CPGameObject::kKindAnimated:
-    case CPGameObject::kKindSprite: return dynamic_cast<IPDrawable*>(object.GetComponent());
+    case CPGameObject::kKindSprite: return static_cast<IPDrawable*>(object.GetComponent());
     default: return nullptr;
     }
 }

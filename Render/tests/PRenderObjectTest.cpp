@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +99,47 @@ TEST_F(RenderObjectTest, WritesWorldVerticesWhenItsOwnerHasMoved)
     // Without a new move the world copy is not recomputed.
     mesh->GetLocalVertices()[0].position = D3DXVECTOR3(9, 9, 9);
     ExpectNear(Write()[0].position, D3DXVECTOR3(1, 3, 3));
+}
+
+// The buffer gets exactly the refreshed world copy: position and normal
+// placed, the diffuse colour from the local vertex, the specular colour and
+// both texture-coordinate pairs kept from the world vertex.
+TEST_F(RenderObjectTest, PlacedVerticesKeepTheWorldCopysOwnColourAndCoordinates)
+{
+    std::vector<Vertex48>& local = mesh->GetLocalVertices();
+    local[1].normal = D3DXVECTOR3(0.3f, -0.5f, 0.7f);
+    local[2].diffuse = 0xFF00FF00;
+    std::vector<Vertex48> world = local;
+    for (size_t i = 0; i < world.size(); ++i) {
+        world[i].specular = 0xA0B0C0D0u + static_cast<D3DCOLOR>(i);
+        world[i].tex0 = D3DXVECTOR2(5.0f + i, 6.0f);
+        world[i].tex1 = D3DXVECTOR2(7.0f, 8.0f + i);
+    }
+    mesh->GetWorldVertices() = world;
+    // Turned about a tilted axis and moved, so that every entry counts.
+    D3DXQUATERNION turn;
+    D3DXVECTOR3 axis(1.0f, 2.0f, 3.0f);
+    D3DXQuaternionRotationAxis(&turn, &axis, 0.7f);
+    owner.SetRotation(turn.x, turn.y, turn.z, turn.w);
+    owner.SetPosition(1.5f, -2.0f, 3.25f);
+    owner.UpdateTransform();
+
+    std::vector<Vertex48> written = Write();
+    const D3DXMATRIX& matrix = owner.GetWorldMatrix();
+    for (size_t i = 0; i < written.size(); ++i) {
+        SCOPED_TRACE(i);
+        D3DXVECTOR3 position;
+        D3DXVECTOR3 normal;
+        D3DXVec3TransformCoord(&position, &local[i].position, &matrix);
+        D3DXVec3TransformNormal(&normal, &local[i].normal, &matrix);
+        ExpectNear(written[i].position, position);
+        ExpectNear(written[i].normal, normal);
+        EXPECT_EQ(written[i].diffuse, local[i].diffuse);
+        EXPECT_EQ(written[i].specular, world[i].specular);
+        EXPECT_EQ(written[i].tex0, world[i].tex0);
+        EXPECT_EQ(written[i].tex1, world[i].tex1);
+        EXPECT_EQ(std::memcmp(&written[i], &mesh->GetWorldVertices()[i], sizeof(Vertex48)), 0);
+    }
 }
 
 TEST_F(RenderObjectTest, TheWorldCopyAlwaysHasTheCountThatWasAskedFor)
