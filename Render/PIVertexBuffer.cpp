@@ -47,11 +47,6 @@ size_t DrawableBaseTable::SlotOf(IPDrawable* drawable) const
     return slot;
 }
 
-bool DrawableBaseTable::Contains(IPDrawable* drawable) const
-{
-    return m_keys[SlotOf(drawable)] == drawable;
-}
-
 bool DrawableBaseTable::Insert(IPDrawable* drawable, int base)
 {
     size_t slot = SlotOf(drawable);
@@ -185,14 +180,12 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     if (!m_locked) return false;
     int vertexCount = drawable->GetVertexCount();
     if (vertexCount <= 0) return false;
-    if (m_drawables.Contains(drawable)) return false;
     int indexCount = drawable->GetIndexCount();
     bool fits = m_verticesWritten + vertexCount <= m_vertexRoom &&
                 m_indicesWritten + indexCount <= m_indexRoom &&
                 m_baseCounter + vertexCount <= kAddressableVertices;
-    if (!fits) return false;
-
-    m_drawables.Insert(drawable, m_baseCounter);
+    // A drawable already in the section is refused by the insertion.
+    if (!fits || !m_drawables.Insert(drawable, m_baseCounter)) return false;
     drawable->WriteGeometry(m_vertexWrite, m_indexWrite, static_cast<uint16_t>(m_baseCounter), true);
     m_vertexWrite += vertexCount;
     m_indexWrite += indexCount;

@@ -15,7 +15,6 @@ public:
     DrawableBaseTable();
     // False, changing nothing, when the drawable is already in the table.
     bool Insert(IPDrawable* drawable, int base);
-    bool Contains(IPDrawable* drawable) const;
     void Clear();
 
 private:

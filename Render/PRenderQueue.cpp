@@ -44,7 +44,7 @@ ID3DXEffect* CompiledEffect(CPMaterial* material)
 } // namespace
 
 CPRenderQueue::CPRenderQueue(CPIVertexBuffer* sharedBuffer)
-    : m_sharedBuffer(sharedBuffer), m_sharedGeometryOnly(false), m_frame(1)
+    : m_sharedBuffer(sharedBuffer), m_recentEntries(), m_sharedGeometryOnly(false), m_frame(1)
 {
 }
 
@@ -77,7 +77,11 @@ void CPRenderQueue::AddObjectGeometry(const RefPtr<CPGameObject>& object)
 
 CPIVBlock* CPRenderQueue::BlockFor(CPMaterial* material)
 {
-    BlockEntry& entry = m_allBlocks[material];
+    const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
+    uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(material)) * kSpread;
+    BlockEntry*& recent = m_recentEntries[bits >> (64 - kRecentEntryBits)];
+    if (!recent || recent->material.Get() != material) recent = &m_allBlocks[material];
+    BlockEntry& entry = *recent;
     if (!entry.block) {
         entry.block.reset(new CPIVBlock(m_sharedBuffer.Get()));
         entry.material = material;

@@ -75,6 +75,12 @@ private:
     RefPtr<CPIVertexBuffer> m_sharedBuffer;
     std::unordered_map<CPMaterial*, RefPtr<CPIVBlock>> m_frameBlocks;
     std::unordered_map<CPMaterial*, BlockEntry> m_allBlocks;
+    // The entries of recently queued materials, by a hash of the address:
+    // most objects find their block here without a map look-up. Entries
+    // never leave the map and keep their place in it, so a remembered one
+    // stays right.
+    static const int kRecentEntryBits = 4;
+    BlockEntry* m_recentEntries[1 << kRecentEntryBits];
     bool m_sharedGeometryOnly;
     // Counts frames from 1, so that no entry starts out in the frame.
     unsigned m_frame;
