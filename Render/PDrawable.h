@@ -61,7 +61,7 @@ public:
     virtual void GetMaterial(RefPtr<CPMaterial>& material) = 0;
 
     // Only a hint: asks the memory system for what WriteGeometry will read.
-    // Writers call it one drawable ahead, so that fetching the next
+    // Writers call it a few drawables ahead, so that fetching the next
     // drawable's geometry overlaps writing this one's.
     virtual void PrefetchGeometry() {}
 
