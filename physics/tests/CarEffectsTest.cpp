@@ -86,6 +86,13 @@ protected:
         return m_cars.back();
     }
 
+    // The one car of a test, at the middle of a wide flat road.
+    RefPtr<CPGameObject> CarOnRoad(bool withSounds)
+    {
+        BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+        return Car(D3DXVECTOR3(0, 0, 1.0f), withSounds);
+    }
+
     RecordingDirectSound device;
     RaceStateStub race;
 
@@ -110,8 +117,7 @@ float SideSlip(CPRigidBody& body)
 
 TEST_F(CarEffects, EngineLoopsOnceTheLevelStartsWithItsFrequencyFollowingThePitch)
 {
-    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
-    RefPtr<CPGameObject> object = Car(D3DXVECTOR3(0, 0, 1.0f), true);
+    RefPtr<CPGameObject> object = CarOnRoad(true);
     CPCar& car = *object->GetCar();
     RunFrames(120);
     RecordingBuffer& engine = BufferOf(car.GetEngineSound());
@@ -135,8 +141,7 @@ TEST_F(CarEffects, EngineLoopsOnceTheLevelStartsWithItsFrequencyFollowingThePitc
 
 TEST_F(CarEffects, NitroPlaysOnceAndItsStockLastsFourSeconds)
 {
-    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
-    RefPtr<CPGameObject> object = Car(D3DXVECTOR3(0, 0, 1.0f), true);
+    RefPtr<CPGameObject> object = CarOnRoad(true);
     CPCar& car = *object->GetCar();
     race.started = true;
     car.SetNitro(1.0f);
@@ -197,8 +202,7 @@ TEST_F(CarEffects, BrakingInAFastTurnSwingsTheRearOutWithDustAndSkid)
 
 TEST_F(CarEffects, CarWithoutSoundsLoadsAndPlaysNone)
 {
-    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
-    RefPtr<CPGameObject> object = Car(D3DXVECTOR3(0, 0, 1.0f), false);
+    RefPtr<CPGameObject> object = CarOnRoad(false);
     CPCar& car = *object->GetCar();
     race.started = true;
     car.SetNitro(1.0f);
@@ -216,8 +220,7 @@ TEST_F(CarEffects, CarWithoutSoundsLoadsAndPlaysNone)
 
 TEST_F(CarEffects, DestroyingACarFreesItsOwnSoundsButNotTheSharedNitro)
 {
-    BuildRoad(RoadMesh::Plane(20.0f));
-    RefPtr<CPGameObject> object = Car(D3DXVECTOR3(0, 0, 1.0f), true);
+    RefPtr<CPGameObject> object = CarOnRoad(true);
     CPCar* car = object->GetCar().Get();
     RecordingBuffer& engine = BufferOf(car->GetEngineSound());
     RecordingBuffer& skid = BufferOf(car->GetSkidSound());
@@ -238,8 +241,7 @@ TEST_F(CarEffects, ExhaustPartsUnderGlassStretchWithTheNitroOnceTheLevelStarts)
     };
     const Case cases[] = {{100.0f, 1.0f, true}, {40.0f, 0.5f, true}, {60.0f, 0.0f, true},
                           {0.0f, 1.0f, true},   {100.0f, 1.0f, false}};
-    BuildRoad(RoadMesh::Plane(20.0f));
-    RefPtr<CPGameObject> object = Car(D3DXVECTOR3(0, 0, 1.0f), false);
+    RefPtr<CPGameObject> object = CarOnRoad(false);
     RunFrames(120);
     RefPtr<CPGameObject> glass = object->GetChildByName("glass");
     std::vector<RefPtr<CPGameObject>> flames;
