@@ -30,18 +30,21 @@ struct Track {
     }
 };
 
-// A ring of the given middle radius cut into quads, each spanning the
-// road's width; segments quads make the whole ring.
-inline Track RingTrack(float radius, float halfWidth, int segments)
+// A ring of the given middle radius cut into quads: segments round the
+// ring, each cut into lanes across the road's width.
+inline Track RingTrack(float radius, float halfWidth, int segments, int lanes = 1)
 {
     Track track{radius, halfWidth, car_test::RoadMesh(), spline_test::CirclePath(D3DXVECTOR3(0, 0, 0), radius)};
     auto at = [](float r, float angle) { return D3DXVECTOR3(r * std::cos(angle), r * std::sin(angle), 0.0f); };
-    const float inner = radius - halfWidth;
-    const float outer = radius + halfWidth;
+    const float laneWidth = 2.0f * halfWidth / lanes;
     for (int i = 0; i < segments; ++i) {
         const float a0 = kTwoPi * i / segments;
         const float a1 = kTwoPi * (i + 1) / segments;
-        track.road.AddQuad(at(inner, a0), at(outer, a0), at(outer, a1), at(inner, a1));
+        for (int lane = 0; lane < lanes; ++lane) {
+            const float inner = radius - halfWidth + lane * laneWidth;
+            const float outer = inner + laneWidth;
+            track.road.AddQuad(at(inner, a0), at(outer, a0), at(outer, a1), at(inner, a1));
+        }
     }
     return track;
 }
