@@ -18,11 +18,9 @@ void AI_Vehicle::Setup(RefPtr<CPGameObject> car, const D3DXVECTOR3& direction, f
 {
     valueA = newValueA;
     valueB = newValueB;
-    if (car) {
-        CPPhysicData* data = car->GetPhysicData();
-        mass = data ? data->GetMass() : 0.0f;
-        position = *car->GetPositionRef();
-    }
+    CPPhysicData* data = car ? car->GetPhysicData() : nullptr;
+    mass = data ? data->GetMass() : 0.0f;
+    if (car) position = *car->GetPositionRef();
     heading = Normalised(D3DXVECTOR3(direction.x, direction.y, 0.0f));
     speed = std::fabs(newSpeed);
     heldObject = object;

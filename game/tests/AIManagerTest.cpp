@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace car_test;
@@ -136,23 +137,28 @@ TEST(AIManager, ResetReleasesWhatEveryStateHoldsAndEmptiesBothLists)
 }
 
 // Computer-driven cars of the car fixture on a ring road of 100 m radius.
-class DrivenLaps : public CarWorldFixture {
+class DrivenCars : public CarWorldFixture {
 protected:
-    void SetUp() override
+    // A ring road 12 m wide and its route.
+    void UseRing(float radius, int segments)
     {
-        CarWorldFixture::SetUp();
-        track = RingTrack(100.0f, 6.0f, 96);
+        track = RingTrack(radius, 6.0f, segments);
         BuildRoad(track.road);
         route = LoadSpline(track.route);
         ASSERT_TRUE(route);
     }
 
-    // A car on the middle of the road at the angle, nose along the driving
-    // direction: clockwise, or counter-clockwise on a reversed route.
+    // A car on the middle of the ring road at the angle, nose along the
+    // driving direction: clockwise, or counter-clockwise on a reversed route.
     RefPtr<AI_Vehicle> AddDriver(float angle, bool reversed)
     {
         // Yaw 0 puts the nose along -y, clockwise at angle 0.
-        RefPtr<CPGameObject> car = AddCar(CarSpec(), track.PointAt(angle, 1.0f), angle + (reversed ? 3.14159265f : 0));
+        return AddDriverAt(track.PointAt(angle, 1.0f), angle + (reversed ? 3.14159265f : 0), reversed);
+    }
+
+    RefPtr<AI_Vehicle> AddDriverAt(const D3DXVECTOR3& position, float yaw, bool reversed)
+    {
+        RefPtr<CPGameObject> car = AddCar(CarSpec(), position, yaw);
         RefPtr<AI_Vehicle> vehicle(new AI_Vehicle());
         vehicle->Setup(car, D3DXVECTOR3(0, 0, 0), 0, car, static_cast<int>(manager.opponents.size()), 0);
         vehicle->feedFlag = reversed;
@@ -200,32 +206,80 @@ protected:
     bool offRoad = false;
 };
 
-TEST_F(DrivenLaps, ACarLapsClockwiseWithinTheTimeAndStaysOnTheRoad)
+TEST_F(DrivenCars, ACarLapsClockwiseWithinTheTimeAndStaysOnTheRoad)
 {
+    UseRing(100.0f, 96);
     AddDriver(0.0f, false);
     const std::vector<float> turned = DriveLaps(LapFrameLimit());
     EXPECT_LE(turned[0], -kTwoPi);
     EXPECT_FALSE(offRoad);
 }
 
-TEST_F(DrivenLaps, OnAReversedRouteACarLapsTheOtherWay)
+TEST_F(DrivenCars, OnAReversedRouteACarLapsTheOtherWay)
 {
+    UseRing(100.0f, 96);
     AddDriver(1.0f, true);
     const std::vector<float> turned = DriveLaps(LapFrameLimit());
     EXPECT_GE(turned[0], kTwoPi);
     EXPECT_FALSE(offRoad);
 }
 
-TEST_F(DrivenLaps, FourCarsAtOnceAllFinishTheLap)
+TEST_F(DrivenCars, FourCarsAtOnceAllFinishTheLap)
 {
+    UseRing(100.0f, 96);
     for (int i = 0; i < 4; ++i) AddDriver(kTwoPi * i / 4, false);
     const std::vector<float> turned = DriveLaps(LapFrameLimit());
     for (float angle : turned) EXPECT_LE(angle, -kTwoPi);
     EXPECT_FALSE(offRoad);
 }
 
-TEST_F(DrivenLaps, StatesWithoutACarOrARouteAreLeftAlone)
+TEST_F(DrivenCars, HoldsTheCruiseSpeedOnAStraight)
 {
+    // A straight road along +x, its route sampled the same way and driven along next.
+    RoadMesh straight;
+    for (float x = -20.0f; x < 420.0f; x += 10.0f) {
+        straight.AddQuad(D3DXVECTOR3(x, -6, 0), D3DXVECTOR3(x + 10, -6, 0), D3DXVECTOR3(x + 10, 6, 0),
+                         D3DXVECTOR3(x, 6, 0));
+    }
+    BuildRoad(straight);
+    route = LoadSpline(StraightPath(400.0f, true));
+    ASSERT_TRUE(route);
+    // Yaw a quarter turn puts the nose along +x.
+    AddDriverAt(D3DXVECTOR3(10.0f, 0.0f, 1.0f), 1.5707963f, true);
+    const float cruise = AIManager::CruiseSpeed(cars[0]->GetCar()->GetMaxFrontSpeed());
+    const int settle = static_cast<int>(4.0f / kFrame);
+    const int measure = static_cast<int>(1.0f / kFrame);
+    for (int frame = 0; frame < settle + measure; ++frame) {
+        ++FrameNumber;
+        manager.Execute();
+        world.Execute();
+        if (frame < settle) continue;
+        EXPECT_NEAR(ForwardSpeed(*cars[0]), cruise, 1.0f);
+        EXPECT_NEAR(cars[0]->GetPositionRef()->y, 0.0f, 1.0f);
+    }
+}
+
+TEST_F(DrivenCars, SlowsDownInATightBend)
+{
+    UseRing(25.0f, 48);
+    AddDriver(0.0f, false);
+    const float cruise = AIManager::CruiseSpeed(cars[0]->GetCar()->GetMaxFrontSpeed());
+    float fastest = 0.0f;
+    for (int frame = 0; frame < static_cast<int>(8.0f / kFrame); ++frame) {
+        ++FrameNumber;
+        manager.Execute();
+        world.Execute();
+        fastest = std::max(fastest, ForwardSpeed(*cars[0]));
+        offRoad = offRoad || !track.IsOnRoad(*cars[0]->GetPositionRef());
+    }
+    EXPECT_LT(fastest, 0.7f * cruise);
+    EXPECT_GT(ForwardSpeed(*cars[0]), 0.3f * cruise);
+    EXPECT_FALSE(offRoad);
+}
+
+TEST_F(DrivenCars, StatesWithoutACarOrARouteAreLeftAlone)
+{
+    UseRing(100.0f, 96);
     RefPtr<AI_Vehicle> empty(new AI_Vehicle());
     empty->SetPathSlot(0, route);
     manager.opponents.push_back(empty);
