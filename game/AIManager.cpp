@@ -1,5 +1,6 @@
 #include "game/AIManager.h"
 
+#include "game/PLevel.h"
 #include "game/PLine.h"
 #include "game/PSpline.h"
 #include "physics/PCar.h"
@@ -84,16 +85,6 @@ D3DXVECTOR3 PointAhead(CPLine* piece, const D3DXVECTOR3& carPosition, float dist
     return driven.from + along * std::min(remaining, length);
 }
 
-D3DXVECTOR3 NoseOf(CPGameObject& car)
-{
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
-    const D3DXVECTOR3 localNose(0.0f, -1.0f, 0.0f);
-    D3DXVECTOR3 nose;
-    D3DXVec3TransformNormal(&nose, &localNose, &rotation);
-    return Ground(nose);
-}
-
 float Throttle(float speed, float target)
 {
     if (speed < target) return 1.0f;
@@ -145,7 +136,7 @@ void AIManager::Drive(AI_Vehicle& vehicle)
     const D3DXVECTOR3 target =
         PointAhead(current, position, kMinLookAhead + speed * kLookAheadTime, alongNext, aheadPiece);
 
-    const D3DXVECTOR3 nose = NoseOf(*car);
+    const D3DXVECTOR3 nose = Ground(ForwardAxisOf(*car));
     const float offTarget = TurnAngle(nose, Ground(target - position));
     // Positive steering turns the nose clockwise seen from above.
     const float steering = std::max(-CPCar::kMaxSteer, std::min(CPCar::kMaxSteer, -kSteerGain * offTarget));

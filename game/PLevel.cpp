@@ -38,15 +38,11 @@ void StopAndRelease(std::vector<RefPtr<CPGameObject>>& objects)
     objects.clear();
 }
 
-// The angle of the object's forward axis (cars face their local -y) from
-// the x axis, negative on the negative y side.
+// The angle of the object's forward axis from the x axis, negative on the
+// negative y side.
 float HeadingOf(CPGameObject& object)
 {
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
-    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
-    D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    const D3DXVECTOR3 axis = ForwardAxisOf(object);
     const float angle = ClampedAcos(axis.x);
     return axis.y < 0.0f ? -angle : angle;
 }
@@ -197,6 +193,16 @@ void CPLevel::Stop()
     gridCells.clear();
     gridCounts.clear();
     if (CPGameData* data = GetGameData()) data->levelStarted = false;
+}
+
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+{
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
+    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
+    D3DXVECTOR3 axis;
+    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    return axis;
 }
 
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t)

@@ -217,6 +217,9 @@ private:
     void FollowPlayer(const CameraPreset& preset, bool fixedView);
 };
 
+// The car's forward axis in the world: cars face their local -y.
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
+
 // a + (b - a) * t.
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t);
 

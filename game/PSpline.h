@@ -20,8 +20,9 @@ class CPRenderObject;
 class CPSpline : public CPGameObject {
 public:
     static constexpr float kPieceLength = 10.5f;
-    // Longer paths are refused by Load: their rings would not fit in memory.
-    static constexpr float kMaxTotalLength = 1.0e7f;
+    // Longer paths are refused by Load: the pieces' debug drawing numbers
+    // its vertices with 16 bits, three a piece.
+    static constexpr float kMaxTotalLength = 200000.0f;
 
     // Four control points: P0 the start, P3 the end; and the chord length.
     struct Segment {

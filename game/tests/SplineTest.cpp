@@ -168,11 +168,12 @@ TEST(CPLine, HeadingAndLineEquationFollowTheDirection)
     }
 }
 
-enum class Damage { kNone, kCountPastEnd, kNegativeCount, kCutSegment, kCutName, kInfinitePoint, kNaNPoint, kHuge };
+enum class Damage { kNone, kCountPastEnd, kNegativeCount, kCutSegment, kCutName, kInfinitePoint, kNaNPoint, kHuge, kLongest };
 
 class CorruptSpline : public ::testing::TestWithParam<Damage> {};
 
-// Every damaged file is written from a sound two-segment spline.
+// Every damaged file is written from a sound two-segment spline; the
+// longest path the limit allows still loads.
 TEST_P(CorruptSpline, FailsToLoadAndKeepsNoRing)
 {
     SplineSpec spec = StraightPath(30.0f, true);
@@ -182,7 +183,9 @@ TEST_P(CorruptSpline, FailsToLoadAndKeepsNoRing)
     switch (GetParam()) {
     case Damage::kInfinitePoint: spec.segments[1].control1.x = std::numeric_limits<float>::infinity(); break;
     case Damage::kNaNPoint: spec.segments[0].end.y = std::numeric_limits<float>::quiet_NaN(); break;
-    case Damage::kHuge: spec.segments[1].end.x = 2.0e7f; break;
+    // About 207 km and 199 km of path: just past and just within the limit.
+    case Damage::kHuge: spec.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.3e5f, 0, 0)); break;
+    case Damage::kLongest: spec.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.21e5f, 0, 0)); break;
     default: break;
     }
     writer.Spline(spec);
@@ -197,9 +200,10 @@ TEST_P(CorruptSpline, FailsToLoadAndKeepsNoRing)
     CPDataFile* file = nullptr;
     ASSERT_TRUE(writer.Open("corrupt.bin", file));
     CPSpline spline;
-    EXPECT_EQ(spline.Load(*file), GetParam() == Damage::kNone);
+    const bool sound = GetParam() == Damage::kNone || GetParam() == Damage::kLongest;
+    EXPECT_EQ(spline.Load(*file), sound);
     delete file;
-    if (GetParam() == Damage::kNone) {
+    if (sound) {
         EXPECT_GT(spline.GetLineCount(), 0);
         return;
     }
@@ -210,7 +214,7 @@ TEST_P(CorruptSpline, FailsToLoadAndKeepsNoRing)
 INSTANTIATE_TEST_SUITE_P(CPSpline, CorruptSpline,
                          ::testing::Values(Damage::kNone, Damage::kCountPastEnd, Damage::kNegativeCount,
                                            Damage::kCutSegment, Damage::kCutName, Damage::kInfinitePoint,
-                                           Damage::kNaNPoint, Damage::kHuge));
+                                           Damage::kNaNPoint, Damage::kHuge, Damage::kLongest));
 
 class NearestLine : public ::testing::Test {
 protected:
