@@ -12,8 +12,6 @@
 
 namespace {
 
-const float kPi = 3.14159265f;
-const float kTwoPi = 2.0f * kPi;
 // Pieces count as near the car within this many units of an end point.
 const float kSearchRadius = 20.0f;
 // The point steered at lies this far ahead, plus the distance covered in
@@ -50,14 +48,8 @@ D3DXVECTOR3 Ground(const D3DXVECTOR3& v)
     return D3DXVECTOR3(v.x, v.y, 0.0f);
 }
 
-float WrappedAngle(float angle)
-{
-    while (angle > kPi) angle -= kTwoPi;
-    while (angle < -kPi) angle += kTwoPi;
-    return angle;
-}
-
-// The signed angle that turns a onto b in the ground plane, counter-clockwise positive.
+// The signed angle in (-pi, pi] that turns a onto b in the ground plane,
+// counter-clockwise positive.
 float TurnAngle(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 {
     return std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
@@ -83,6 +75,24 @@ D3DXVECTOR3 PointAhead(CPLine* piece, const D3DXVECTOR3& carPosition, float dist
     }
     aheadPiece = piece;
     return driven.from + along * std::min(remaining, length);
+}
+
+// Positive steering turns the nose clockwise seen from above.
+float SteeringToward(CPGameObject& car, const D3DXVECTOR3& target)
+{
+    const D3DXVECTOR3 nose = Ground(ForwardAxisOf(car));
+    const float offTarget = TurnAngle(nose, Ground(target - *car.GetPositionRef()));
+    return std::max(-CPCar::kMaxSteer, std::min(CPCar::kMaxSteer, -kSteerGain * offTarget));
+}
+
+// The cruise speed less a share for how far the route turns from the
+// piece here to the piece ahead.
+float SpeedThroughBend(float cruise, const CPLine& here, const CPLine& ahead, bool alongNext)
+{
+    const DrivenPiece from = Driven(here, alongNext);
+    const DrivenPiece to = Driven(ahead, alongNext);
+    const float bend = std::fabs(TurnAngle(Ground(from.to - from.from), Ground(to.to - to.from)));
+    return cruise * std::max(kMinBendShare, 1.0f - kBendSlowdown * bend);
 }
 
 float Throttle(float speed, float target)
@@ -129,22 +139,12 @@ void AIManager::Drive(AI_Vehicle& vehicle)
     const D3DXVECTOR3 position = *car->GetPositionRef();
     float radius = kSearchRadius;
     route->FindNearestLine(position, radius, 0, vehicle.nearestLine);
-    CPLine* current = vehicle.nearestLine;
     const bool alongNext = vehicle.feedFlag;
     const float speed = driven->GetSpeed();
     CPLine* aheadPiece = nullptr;
     const D3DXVECTOR3 target =
-        PointAhead(current, position, kMinLookAhead + speed * kLookAheadTime, alongNext, aheadPiece);
-
-    const D3DXVECTOR3 nose = Ground(ForwardAxisOf(*car));
-    const float offTarget = TurnAngle(nose, Ground(target - position));
-    // Positive steering turns the nose clockwise seen from above.
-    const float steering = std::max(-CPCar::kMaxSteer, std::min(CPCar::kMaxSteer, -kSteerGain * offTarget));
-
-    const DrivenPiece here = Driven(*current, alongNext);
-    const DrivenPiece ahead = Driven(*aheadPiece, alongNext);
-    const float bend = std::fabs(WrappedAngle(TurnAngle(Ground(here.to - here.from), Ground(ahead.to - ahead.from))));
-    const float share = std::max(kMinBendShare, 1.0f - kBendSlowdown * bend);
-    const float targetSpeed = CruiseSpeed(driven->GetMaxFrontSpeed()) * share;
-    world->SetCarControls(car, Throttle(speed, targetSpeed), steering);
+        PointAhead(vehicle.nearestLine, position, kMinLookAhead + speed * kLookAheadTime, alongNext, aheadPiece);
+    const float targetSpeed =
+        SpeedThroughBend(CruiseSpeed(driven->GetMaxFrontSpeed()), *vehicle.nearestLine, *aheadPiece, alongNext);
+    world->SetCarControls(car, Throttle(speed, targetSpeed), SteeringToward(*car, target));
 }
