@@ -153,6 +153,7 @@ CPRenderObject::CPRenderObject(CPGameObject* owner)
       m_static(false),
       m_hasVertexEffects(false),
       m_deformable(false),
+      m_shiftVector(0.0f, 0.0f, 0.0f, 0.0f),
       m_staticBuffers(nullptr)
 {
 }

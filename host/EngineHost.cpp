@@ -22,6 +22,7 @@
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
+#include "game/AIManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/FontFile.h"
@@ -222,6 +223,7 @@ void EngineHost::CreateSingleObjects()
     LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
     g_pShotSpawner = new CPShotSpawner();
+    g_pAIManager = new AIManager();
 }
 
 void EngineHost::RegisterReceivers()
@@ -370,6 +372,7 @@ void EngineHost::Shutdown()
     m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
+    DeleteGlobal(g_pAIManager);
     DeleteGlobal(g_pShotSpawner);
     DeleteGlobal(g_pGameData);
     DeleteGlobal(g_pFontManager);

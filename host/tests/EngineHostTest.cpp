@@ -15,6 +15,7 @@
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
 #include "core/tests/LoggingTask.h"
+#include "game/AIManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
@@ -84,6 +85,7 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
                              g_pVideoPlayer1, g_pParticleManager, g_pFontManager, g_pGameData,
                              g_pShotSpawner};
     for (const void* single : singles) EXPECT_NE(single, nullptr);
+    EXPECT_NE(GetAIManager(), nullptr);
     for (const char* name : {"main", "game_interface", "gamemenu", "jeep"}) {
         EXPECT_TRUE(g_pCommandManager->FindReceiver(name)) << name;
     }
