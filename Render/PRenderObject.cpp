@@ -95,9 +95,11 @@ PLACEMENT_CODE inline void PlaceVertex(const Vertex48& local, const Vertex48& wo
 }
 
 // Each vertex is read before it is written, so local and world may be the
-// same array. The texture coordinates of the world vertices stay.
-PLACEMENT_CODE void PlaceVertices(const Vertex48* local, Vertex48* world, size_t count,
-                                  const D3DXMATRIX& matrix)
+// same array. The texture coordinates of the world vertices stay. With a
+// destination, each placed vertex is also written there whole while it is
+// at hand.
+PLACEMENT_CODE void PlaceVertices(const Vertex48* local, Vertex48* world, Vertex48* copy,
+                                  size_t count, const D3DXMATRIX& matrix)
 {
     const PlacementRows rows = RowsOf(matrix);
     for (size_t i = 0; i < count; ++i) {
@@ -107,26 +109,11 @@ PLACEMENT_CODE void PlaceVertices(const Vertex48* local, Vertex48* world, size_t
         float* placed = &world[i].position.x;
         _mm_storeu_ps(placed, front);
         _mm_storeu_ps(placed + 4, middle);
-    }
-}
-
-// The same, each placed vertex also written whole to the destination while
-// it is at hand.
-PLACEMENT_CODE void PlaceAndCopyVertices(const Vertex48* local, Vertex48* world, Vertex48* dest,
-                                         size_t count, const D3DXMATRIX& matrix)
-{
-    const PlacementRows rows = RowsOf(matrix);
-    for (size_t i = 0; i < count; ++i) {
-        __m128 front;
-        __m128 middle;
-        PlaceVertex(local[i], world[i], rows, front, middle);
-        float* placed = &world[i].position.x;
-        float* copy = &dest[i].position.x;
-        _mm_storeu_ps(placed, front);
-        _mm_storeu_ps(placed + 4, middle);
-        _mm_storeu_ps(copy, front);
-        _mm_storeu_ps(copy + 4, middle);
-        _mm_storeu_ps(copy + 8, _mm_loadu_ps(placed + 8));
+        if (!copy) continue;
+        float* copied = &copy[i].position.x;
+        _mm_storeu_ps(copied, front);
+        _mm_storeu_ps(copied + 4, middle);
+        _mm_storeu_ps(copied + 8, _mm_loadu_ps(placed + 8));
     }
 }
 
@@ -181,12 +168,8 @@ void CPRenderObject::PlaceWorldVertices(Vertex48* alsoInto)
     D3DXMatrixIdentity(&identity);
     const D3DXMATRIX* ownerMatrix = OwnerMatrix();
     const D3DXMATRIX& world = ownerMatrix ? *ownerMatrix : identity;
-    if (alsoInto) {
-        PlaceAndCopyVertices(m_localVertices.data(), m_worldVertices.data(), alsoInto,
-                             m_localVertices.size(), world);
-    } else {
-        PlaceVertices(m_localVertices.data(), m_worldVertices.data(), m_localVertices.size(), world);
-    }
+    PlaceVertices(m_localVertices.data(), m_worldVertices.data(), alsoInto, m_localVertices.size(),
+                  world);
     if (!m_deformable) return;
     for (DamageZone& zone : m_damageZones) {
         if (zone.damage >= kFullDamage) continue;
@@ -264,7 +247,8 @@ void CPRenderObject::AddVertexEffect(std::unique_ptr<IPVertexEffect> effect)
 
 void CPRenderObject::TransformVertices(const D3DXMATRIX& matrix)
 {
-    PlaceVertices(m_localVertices.data(), m_localVertices.data(), m_localVertices.size(), matrix);
+    PlaceVertices(m_localVertices.data(), m_localVertices.data(), nullptr, m_localVertices.size(),
+                  matrix);
 }
 
 void CPRenderObject::BuildDamageZones()
