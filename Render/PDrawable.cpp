@@ -10,7 +10,7 @@ void IPDrawable::CopyIndices(uint16_t* dest, int count, uint16_t* firstIndex, ui
     (void)lastIndex;
 }
 
-void IPDrawable::PrefetchMemory(const void* memory, size_t bytes)
+void PrefetchMemory(const void* memory, size_t bytes)
 {
     const size_t kCacheLine = 64;
     if (bytes == 0) return;

@@ -68,6 +68,7 @@ public:
 protected:
     // dest[k] = baseVertex + indices[k], wrapping in 16 bits as the buffers do.
     static void WriteIndices(uint16_t* dest, const uint16_t* indices, int count, uint16_t baseVertex);
-    // Requests every cache line of the bytes.
-    static void PrefetchMemory(const void* memory, size_t bytes);
 };
+
+// Requests every cache line of the bytes; only a hint.
+void PrefetchMemory(const void* memory, size_t bytes);

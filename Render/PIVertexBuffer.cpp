@@ -26,7 +26,12 @@ void ReleaseAll(std::vector<T*>& buffers)
 }
 
 const size_t kFirstTableSize = 1024;
+// Writing fetches each drawable's geometry this many drawables ahead, and
+// the drawable itself (whose first bytes hold what its queries read) twice
+// as far, so that asking it for its geometry finds it at hand.
 const size_t kPrefetchAhead = 2;
+const size_t kObjectPrefetchAhead = 2 * kPrefetchAhead;
+const size_t kDrawableHeadBytes = 128;
 
 } // namespace
 
@@ -197,13 +202,16 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     return true;
 }
 
-// Fetching a few drawables ahead keeps several parts' memory on its way
-// while one is written.
+// Fetching ahead keeps several parts' memory on its way while one is
+// written.
 void CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables)
 {
     const size_t count = drawables.size();
     for (size_t i = 0; i < count && i < kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
     for (size_t i = 0; i < count; ++i) {
+        if (i + kObjectPrefetchAhead < count) {
+            PrefetchMemory(drawables[i + kObjectPrefetchAhead].Get(), kDrawableHeadBytes);
+        }
         if (i + kPrefetchAhead < count) drawables[i + kPrefetchAhead]->PrefetchGeometry();
         IPDrawable* drawable = drawables[i].Get();
         if (!drawable->IsStatic()) AddDrawable(drawable);
