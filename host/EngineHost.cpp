@@ -3,6 +3,7 @@
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/RenderQueueRing.h"
 
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -207,11 +208,12 @@ void EngineHost::CreateSound()
     g_pSoundManager = new CPSoundManager(g_pSoundCache);
 }
 
-// The render queue with its vertex-buffer ring, the object loader, the
-// morph-animation cache, the car world, the key-binding manager, the
-// computer-driver manager and the sky maker join these as they are built.
+// The object loader, the morph-animation cache, the car world, the
+// key-binding manager, the computer-driver manager and the sky maker join
+// these as they are built.
 void EngineHost::CreateSingleObjects()
 {
+    m_renderQueue.reset(new RenderQueueRing(*g_pRender));
     g_pCommandManager = new CPCommandManager();
     RegisterReceivers();
     g_pMusic = new CPMusic();
@@ -379,6 +381,7 @@ void EngineHost::Shutdown()
     DeleteGlobal(g_pMusic);
     DeleteGlobal(g_pCommandManager);
     m_receivers.clear();
+    m_renderQueue.reset();
     DeleteGlobal(g_pSoundManager);
     DeleteGlobal(g_pSoundCache);
     ReleaseInterface(m_directSound);

@@ -16,6 +16,7 @@ class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
 class MotionBlur;
+class RenderQueueRing;
 class IPProcess;
 
 // Runs the engine as the game: makes the window, the devices and the
@@ -96,6 +97,7 @@ private:
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
     std::unique_ptr<MotionBlur> m_motionBlur;
+    std::unique_ptr<RenderQueueRing> m_renderQueue;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

@@ -4,9 +4,13 @@
 #include "host/ScreenLayerStates.h"
 
 #include "Render/PPerspectiveCamera.h"
+#include "Render/PRenderQueue.h"
 #include "core/Settings.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <map>
 
 namespace {
 
@@ -14,6 +18,8 @@ const float kFarZ = 1.0f;
 const float kScreenRhw = 1.0f;
 const UINT kQuadTriangles = 2;
 const UINT kVerticesPerLine = 2;
+const int kLowestType = std::numeric_limits<int>::min();
+const int kPastHighestType = std::numeric_limits<int>::max();
 
 // Stage 0 passes the vertex colour and alpha through.
 void SelectVertexColour(IDirect3DDevice9* device)
@@ -62,20 +68,36 @@ void FrameDrawer::Draw()
     m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_render.GetFogColour(), kFarZ, 0);
     m_device->BeginScene();
     ApplyAmbient();
+    const std::map<int, RenderListEntry>& list = m_render.GetRenderList();
     bool overlaysDrawn = false;
-    for (const auto& keyed : m_render.GetRenderList()) {
-        if (!overlaysDrawn && keyed.first >= kScreenCameraKey) {
+    for (auto keyed = list.begin(); keyed != list.end(); ++keyed) {
+        const bool screenLayer = keyed->first >= kScreenCameraKey;
+        if (!overlaysDrawn && screenLayer) {
             DrawWorldOverlays();
             overlaysDrawn = true;
         }
-        ApplyEntry(keyed.second);
-        // The render queue's blocks whose material type lies from this key
-        // up to the next one draw here, with this entry's camera, once the
-        // queue has its drawing.
+        ApplyEntry(keyed->second);
+        // The first entry also rules below its key, the last one above it.
+        const auto next = std::next(keyed);
+        const int fromType = keyed == list.begin() ? kLowestType : keyed->first;
+        const int toType = next == list.end() ? kPastHighestType : next->first;
+        DrawQueueBlocks(fromType, toType, screenLayer);
     }
     if (!overlaysDrawn) DrawWorldOverlays();
     DrawFade();
     m_device->EndScene();
+    if (CPRenderQueue* queue = m_render.GetRenderQueue().Get()) queue->ClearFrame();
+}
+
+// Without an effect of their own, the screen layer's materials draw unlit
+// and blend by their alpha.
+void FrameDrawer::DrawQueueBlocks(int fromType, int toType, bool screenLayer)
+{
+    CPRenderQueue* queue = m_render.GetRenderQueue().Get();
+    if (!queue) return;
+    if (screenLayer) SetScreenLayerStates(m_device);
+    queue->DrawBlocks(m_device, fromType, toType);
+    if (screenLayer) RestoreWorldStates(m_device);
 }
 
 // Scripts brighten or darken the sky's ambient light by the light coefficient.

@@ -6,11 +6,13 @@ class CPPerspectiveCamera;
 class MotionBlur;
 
 // Draws one frame from what the engine left in the renderer. The render
-// list is walked in key order: each entry rules from its key on, its view
-// becoming the camera and its matrix, if any, the world transform. Before
-// the screen camera's entry takes over, the world's overlays draw with the
-// world's camera: the sky, then the debug lines. The fade covers the whole
-// frame last. Drawing empties the per-frame state (the line list);
+// list is walked in key order: each entry rules from its key up to the next
+// entry's key, its view becoming the camera and its matrix, if any, the
+// world transform, and the render queue's blocks whose material type lies
+// in that range draw under it in ascending type. Before the screen camera's
+// entry takes over, the world's overlays draw with the world's camera: the
+// sky, then the debug lines. The fade covers the whole frame last. Drawing
+// empties the per-frame state (the line list, the queue's blocks);
 // presenting is the caller's.
 class FrameDrawer {
 public:
@@ -32,6 +34,7 @@ public:
 private:
     void ApplyAmbient();
     void ApplyEntry(const RenderListEntry& entry);
+    void DrawQueueBlocks(int fromType, int toType, bool screenLayer);
     void DrawWorldOverlays();
     void DrawLines();
     void DrawFade();
