@@ -1,10 +1,13 @@
 #include "host/FrameDrawer.h"
 
 #include "host/MotionBlur.h"
+#include "host/ParticleBatch.h"
 #include "host/ScreenLayerStates.h"
 
+#include "DynamicSky/PDynamicSky.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
+#include "core/FrameClock.h"
 #include "core/Settings.h"
 
 #include <algorithm>
@@ -38,8 +41,12 @@ float Brightened(float component, float factor)
 
 } // namespace
 
-FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur)
-    : m_render(render), m_motionBlur(motionBlur), m_device(render.GetDevice())
+FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur, ParticleBatchSet* particles)
+    : m_render(render),
+      m_motionBlur(motionBlur),
+      m_particles(particles),
+      m_device(render.GetDevice()),
+      m_worldCamera(nullptr)
 {
 }
 
@@ -61,12 +68,13 @@ int FrameDrawer::FadeAlpha(float fade, int maxFade)
 
 void FrameDrawer::Draw()
 {
-    CPPerspectiveCamera* worldCamera = FindWorldCamera(m_render);
-    if (worldCamera) m_render.SetViewProjection(worldCamera->GetViewProjection());
+    m_worldCamera = FindWorldCamera(m_render);
+    if (m_worldCamera) m_render.SetViewProjection(m_worldCamera->GetViewProjection());
 
     // Where nothing is drawn, the sky's fog colour shows.
     m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_render.GetFogColour(), kFarZ, 0);
     m_device->BeginScene();
+    DrawSky();
     ApplyAmbient();
     const std::map<int, RenderListEntry>& list = m_render.GetRenderList();
     bool overlaysDrawn = false;
@@ -100,6 +108,18 @@ void FrameDrawer::DrawQueueBlocks(int fromType, int toType, bool screenLayer)
     if (screenLayer) RestoreWorldStates(m_device);
 }
 
+// The sky's frame step draws it and sets the frame's ambient light, fog
+// colour and sun. It is seen from the world's camera only.
+void FrameDrawer::DrawSky()
+{
+    CPDynamicSky* sky = m_render.GetSky();
+    if (!sky || !m_worldCamera) return;
+    m_device->SetTransform(D3DTS_VIEW, &m_worldCamera->GetViewMatrix());
+    m_device->SetTransform(D3DTS_PROJECTION, &m_worldCamera->GetProjectionMatrix());
+    sky->Update(FrameDeltaTime);
+    RestoreWorldStates(m_device);
+}
+
 // Scripts brighten or darken the sky's ambient light by the light coefficient.
 void FrameDrawer::ApplyAmbient()
 {
@@ -128,9 +148,9 @@ void FrameDrawer::ApplyEntry(const RenderListEntry& entry)
     m_device->SetTransform(D3DTS_PROJECTION, &view->GetViewMatrix());
 }
 
-// The sky draws here, before the lines, once the renderer has a sky to draw.
 void FrameDrawer::DrawWorldOverlays()
 {
+    if (m_particles && m_worldCamera) m_particles->Draw(m_device, m_worldCamera->GetViewMatrix());
     DrawLines();
     if (m_motionBlur) m_motionBlur->Apply();
 }
