@@ -3,6 +3,7 @@
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
 #include "host/ParticleFile.h"
 #include "host/RenderQueueRing.h"
@@ -261,7 +262,7 @@ void EngineHost::RegisterReceivers()
 }
 
 // Until scripts load levels: the loading screen, then a camera over the
-// origin with the first sky, at full brightness.
+// origin with the first sky and the turning box, at full brightness.
 void EngineHost::ShowOpeningScene()
 {
     GetRender()->DrawLoadingScreen(kLoadingComplete);
@@ -276,6 +277,8 @@ void EngineHost::ShowOpeningScene()
     GetRender()->AddToRenderList(kWorldCameraKey, m_worldCamera.get());
     GetRender()->SetSky(kOpeningSkyNumber);
     GetRender()->SetFade(kFullBrightness);
+    m_openingScene.reset(new OpeningScene());
+    g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
 int EngineHost::Run()
@@ -409,6 +412,7 @@ void EngineHost::Shutdown()
     DeleteGlobal(g_pCommandManager);
     m_receivers.clear();
     m_renderQueue.reset();
+    m_openingScene.reset();
     DeleteGlobal(g_pSoundManager);
     DeleteGlobal(g_pSoundCache);
     ReleaseInterface(m_directSound);
