@@ -1,5 +1,7 @@
+#include "host/DemoData.h"
 #include "host/EngineHost.h"
 
+#include "DynamicSky/PDynamicSky.h"
 #include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -202,15 +204,25 @@ TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
     GetRender()->SetMotionBlur(0.0f);
 }
 
+// With the opening scene's sky and box loaded from the demo data.
 TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
 {
+    const char* const kFolder = "end-scene";
+    CreateDirectoryA(kFolder, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
+    std::string error;
+    EXPECT_TRUE(WriteDemoData(error)) << error;
     const size_t listenersBefore = GetDeviceListeners().size();
     EngineHost host{HostOptions()};
-    std::string error;
     ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    ASSERT_NE(GetRender()->GetSky(), nullptr);
+    EXPECT_TRUE(GetRender()->GetSky()->IsLoaded());
+    host.RunFrame(0.02f);
+    EXPECT_EQ(host.ResetDevice(), D3D_OK);
     host.RunFrame(0.02f);
     EXPECT_GT(GetDeviceListeners().size(), listenersBefore) << "the shadow material's effect listens";
     host.Shutdown();
+    SetCurrentDirectoryA("..");
     EXPECT_EQ(GetDeviceListeners().size(), listenersBefore);
     EXPECT_EQ(host.GetFinalDeviceReferences(), 0u);
     FrameNumber = 0;
