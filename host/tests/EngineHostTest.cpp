@@ -147,6 +147,15 @@ TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
     EXPECT_EQ(g_pCommandManager->FindReceiver("jeep")->GetQueuedCount(), 0u);
 }
 
+TEST_F(RunningHost, TheWindowsKeyMessagesReachTheKeyBindingManager)
+{
+    const LPARAM keyA = static_cast<LPARAM>(1 | (0x1E << 16));
+    SendMessageA(host.GetWindow(), WM_KEYDOWN, 'A', keyA);
+    EXPECT_TRUE(g_pActionsManager->keysDown[30]);
+    SendMessageA(host.GetWindow(), WM_KEYUP, 'A', keyA);
+    EXPECT_FALSE(g_pActionsManager->keysDown[30]);
+}
+
 class OrderListener : public IPDeviceListener {
 public:
     OrderListener(const char* name, std::vector<std::string>& log) : m_name(name), m_log(log) {}
