@@ -323,7 +323,10 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     ++FrameNumber;
     RunTasks();
     m_particles->Update(deltaTime);
-    if (!DeviceReady()) return screenshot == nullptr;
+    if (!DeviceReady()) {
+        FrameDrawer(*GetRender()).EmptyFrameState();
+        return screenshot == nullptr;
+    }
     DrawFrame();
     // The back buffer is read before Present, which may discard it.
     const bool saved = screenshot == nullptr || SaveScreenshot(*screenshot);

@@ -165,6 +165,23 @@ TEST_F(FrameDrawing, QueueBlocksDrawUnderTheEntryOfTheirTypeTheScreenLayerUnlitA
     EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0) << "the frame's blocks are emptied";
 }
 
+TEST_F(FrameDrawing, AFrameThatCannotBeDrawnStillEmptiesItsState)
+{
+    FixedDrawable drawable(3, 3);
+    device.SetCreateResult(D3D_OK);
+    RenderQueueRing queue(render);
+    CPGameObject object("block");
+    object.SetComponent(CPGameObject::kKindMesh, &drawable);
+    queue.GetQueue().AddObject(&object);
+    render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    device.ForgetCalls();
+    FrameDrawer(render).EmptyFrameState();
+    EXPECT_TRUE(device.CallTexts().empty());
+    EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0);
+    EXPECT_FALSE(render.HasLines());
+    EXPECT_TRUE(render.GetLines().empty());
+}
+
 TEST_F(FrameDrawing, TheQueueRingLetsItsBuffersGoForAResetAndMakesThemAgain)
 {
     device.SetCreateResult(D3D_OK);
