@@ -30,6 +30,7 @@
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
+#include "game/AIManager.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
@@ -234,7 +235,7 @@ void EngineHost::CreateSingleObjects()
     LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
     g_pActionsManager = new CPActionsManager();
-
+    g_pAIManager = new AIManager();
     m_skyMaker.reset(new CPDynamicSkyMaker());
     g_pRender->SetSkyMaker(m_skyMaker.get());
     g_pShotSpawner = new CPShotSpawner();
@@ -404,6 +405,7 @@ void EngineHost::Shutdown()
 
     DeleteGlobal(g_pCarWorld);
     DeleteGlobal(g_pShotSpawner);
+    DeleteGlobal(g_pAIManager);
     DeleteGlobal(g_pActionsManager);
     DeleteGlobal(g_pGameData);
     DeleteGlobal(g_pFontManager);
