@@ -3,12 +3,19 @@
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/ParticleBatch.h"
+#include "host/ParticleFile.h"
+#include "host/RenderQueueRing.h"
 
+#include "DynamicSky/PDynamicSkyMaker.h"
+#include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
 #include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
+#include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
+#include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
@@ -22,10 +29,12 @@
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
+#include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/FontFile.h"
 #include "interface/PFontManager.h"
+#include "physics/PCarWorld.h"
 
 #include <d3dx9.h>
 
@@ -116,7 +125,7 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     }
     if (!CreateDevice(error)) return false;
     CreateRenderResources();
-    // The sky's vertex drawer takes the same device here once the sky exists.
+    g_VertexDrawer.SetDevice(m_device);
 
     g_pTaskManager = new CPTaskManager();
     g_pTaskManager->SetMainWindow(m_window.GetHandle());
@@ -207,21 +216,37 @@ void EngineHost::CreateSound()
     g_pSoundManager = new CPSoundManager(g_pSoundCache);
 }
 
-// The render queue with its vertex-buffer ring, the object loader, the
-// morph-animation cache, the car world, the key-binding manager, the
-// computer-driver manager and the sky maker join these as they are built.
+// The car world runs as a task from the start; it simulates nothing until
+// a level gives it a simulator.
 void EngineHost::CreateSingleObjects()
 {
+    m_renderQueue.reset(new RenderQueueRing(*g_pRender));
+    g_pAnimationCache = new CPAnimationCache();
+    g_pObjectLoader = new CPObjectLoader();
     g_pCommandManager = new CPCommandManager();
     RegisterReceivers();
     g_pMusic = new CPMusic();
     g_pVideoPlayer = new CPVideoPlayer();
     g_pVideoPlayer1 = new CPVideoPlayer1();
-    g_pParticleManager = new CPParticleManager();
+    CreateParticles();
     g_pFontManager = new CPFontManager();
     LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
+    g_pActionsManager = new CPActionsManager();
+
+    m_skyMaker.reset(new CPDynamicSkyMaker());
+    g_pRender->SetSkyMaker(m_skyMaker.get());
     g_pShotSpawner = new CPShotSpawner();
+    g_pCarWorld = new CPCarWorld();
+    g_pTaskManager->AddTask(g_pCarWorld);
+}
+
+// The emitter definitions with a batch for each particle name they use.
+void EngineHost::CreateParticles()
+{
+    g_pParticleManager = new CPParticleManager();
+    const std::vector<NamedEmitter> emitters = LoadParticleDefinitions(*g_pParticleManager);
+    m_particles.reset(new ParticleBatchSet(*g_pParticleManager, emitters, g_pTextureCache));
 }
 
 void EngineHost::RegisterReceivers()
@@ -294,6 +319,7 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     FullTime += deltaTime;
     ++FrameNumber;
     RunTasks();
+    m_particles->Update(deltaTime);
     if (!DeviceReady()) return screenshot == nullptr;
     DrawFrame();
     // The back buffer is read before Present, which may discard it.
@@ -304,7 +330,7 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
 
 void EngineHost::DrawFrame()
 {
-    FrameDrawer(*GetRender(), m_motionBlur.get()).Draw();
+    FrameDrawer(*GetRender(), m_motionBlur.get(), m_particles.get()).Draw();
 }
 
 void EngineHost::RunTasks()
@@ -370,25 +396,34 @@ void EngineHost::Shutdown()
     m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
+    DeleteGlobal(g_pCarWorld);
     DeleteGlobal(g_pShotSpawner);
+    DeleteGlobal(g_pActionsManager);
     DeleteGlobal(g_pGameData);
     DeleteGlobal(g_pFontManager);
+    m_particles.reset();
     DeleteGlobal(g_pParticleManager);
     DeleteGlobal(g_pVideoPlayer1);
     DeleteGlobal(g_pVideoPlayer);
     DeleteGlobal(g_pMusic);
     DeleteGlobal(g_pCommandManager);
     m_receivers.clear();
+    m_renderQueue.reset();
     DeleteGlobal(g_pSoundManager);
     DeleteGlobal(g_pSoundCache);
     ReleaseInterface(m_directSound);
+    DeleteGlobal(g_pObjectLoader);
+    DeleteGlobal(g_pAnimationCache);
 
     if (g_pRender) g_pRender->SetShadowMaterial(nullptr);
     DeleteGlobal(g_pMaterialManager);
     if (g_pEffectCache) g_pEffectCache->DestroyEffects();
     if (g_pTextureCache) g_pTextureCache->DestroyAll();
     m_motionBlur.reset();
+    // The renderer destroys its sky through the maker.
     DeleteGlobal(g_pRender);
+    m_skyMaker.reset();
+    g_VertexDrawer.SetDevice(nullptr);
     m_worldCamera.reset();
     DeleteGlobal(g_pEffectCache);
     DeleteGlobal(g_pTextureCache);

@@ -1,12 +1,16 @@
 #include "host/EngineHost.h"
 
+#include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
 #include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
+#include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
+#include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PRender.h"
+#include "Render/PRenderQueue.h"
 #include "Render/PTexture.h"
 #include "Sound/PMusic.h"
 #include "Sound/PSoundCache.h"
@@ -15,9 +19,11 @@
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
 #include "core/tests/LoggingTask.h"
+#include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
+#include "physics/PCarWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +88,16 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     const void* singles[] = {g_pTextureCache, g_pEffectCache, g_pMaterialManager, g_pCommandManager,
                              g_pSoundCache,   g_pSoundManager, g_pMusic,         g_pVideoPlayer,
                              g_pVideoPlayer1, g_pParticleManager, g_pFontManager, g_pGameData,
-                             g_pShotSpawner};
+                             g_pShotSpawner,  g_pAnimationCache, g_pObjectLoader, g_pActionsManager,
+                             g_pCarWorld};
     for (const void* single : singles) EXPECT_NE(single, nullptr);
+    ASSERT_NE(GetRender()->GetRenderQueue().Get(), nullptr);
+    EXPECT_EQ(GetRender()->GetStaticBatch().Get(), GetRender()->GetRenderQueue()->GetSharedBuffer());
+    EXPECT_EQ(g_VertexDrawer.GetDevice(), host.GetDevice());
+    EXPECT_NE(GetRender()->GetSky(), nullptr) << "the opening sky, made by the installed maker";
+    bool carWorldRuns = false;
+    for (const RefPtr<IPProcess>& task : g_pTaskManager->GetTasks()) carWorldRuns |= task.Get() == g_pCarWorld;
+    EXPECT_TRUE(carWorldRuns);
     for (const char* name : {"main", "game_interface", "gamemenu", "jeep"}) {
         EXPECT_TRUE(g_pCommandManager->FindReceiver(name)) << name;
     }
@@ -95,6 +109,8 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     EXPECT_EQ(GetRender(), nullptr);
     EXPECT_EQ(g_pTaskManager, nullptr);
     EXPECT_EQ(g_pVideoPlayer, nullptr);
+    EXPECT_EQ(g_pCarWorld, nullptr);
+    EXPECT_EQ(g_VertexDrawer.GetDevice(), nullptr);
 }
 
 TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
