@@ -2,10 +2,15 @@
 
 #include "Render/PRender.h"
 #include "core/StringUtils.h"
+#include "game/AIManager.h"
+#include "game/PGameData.h"
 #include "physics/PCar.h"
+#include "physics/PCarWorld.h"
 
 #include <windows.h>
 #include <mmsystem.h>
+
+#include <algorithm>
 
 CPLevel* CurrentLevel = nullptr;
 
@@ -23,16 +28,21 @@ const float kDefaultCameraHeight = 2.0f;
 const float kDefaultFieldOfView = 50.0f;
 const int kFixedViewMode = 2;
 const int kSecondPresetMode = 1;
+// A route node farther than this (squared, on the ground) is no node's.
+const float kNodeReachSquared = 100000.0f;
+const size_t kRacersWithNodes = 5;
 
-// The angle of the object's forward axis (cars face their local -y) from
-// the x axis, negative on the negative y side.
+void StopAndRelease(std::vector<RefPtr<CPGameObject>>& objects)
+{
+    for (const RefPtr<CPGameObject>& object : objects) object->Stop();
+    objects.clear();
+}
+
+// The angle of the object's forward axis from the x axis, negative on the
+// negative y side.
 float HeadingOf(CPGameObject& object)
 {
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
-    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
-    D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    const D3DXVECTOR3 axis = ForwardAxisOf(object);
     const float angle = ClampedAcos(axis.x);
     return axis.y < 0.0f ? -angle : angle;
 }
@@ -123,6 +133,76 @@ void CPLevel::FollowPlayer(const CameraPreset& preset, bool fixedView)
 void CPLevel::SubmitLight()
 {
     if (CPRender* render = GetRender()) render->AddLight(light);
+}
+
+void CPLevel::BuildRoute()
+{
+    lapProgress = 0;
+    route.clear();
+    CPLine* first = routeSpline ? routeSpline->GetFirstLine() : nullptr;
+    for (CPLine* piece = first; piece;) {
+        route.push_back(piece);
+        piece = reversed ? piece->next : piece->previous;
+        if (piece == first) break;
+    }
+    lastNode = cameraCar ? FindNearestNode(*cameraCar->GetPositionRef()) : -1;
+    startNode = FindNearestNode(startPoint);
+    racerNodes.resize(std::max(racerNodes.size(), static_cast<size_t>(kRacerSlots)), 0);
+    racerProgress.resize(std::max(racerProgress.size(), static_cast<size_t>(kRacerSlots)), 0);
+    for (size_t i = 0; i < opponents.size() && i < kRacersWithNodes; ++i) {
+        racerNodes[i] = FindNearestNode(*opponents[i]->GetPositionRef());
+    }
+}
+
+int CPLevel::FindNearestNode(const D3DXVECTOR3& point) const
+{
+    int nearest = -1;
+    float best = kNodeReachSquared;
+    for (size_t node = 0; node < route.size(); ++node) {
+        const float dx = route[node]->centre.x - point.x;
+        const float dy = route[node]->centre.y - point.y;
+        const float distance = dx * dx + dy * dy;
+        if (distance <= best) {
+            best = distance;
+            nearest = static_cast<int>(node);
+        }
+    }
+    return nearest;
+}
+
+void CPLevel::Stop()
+{
+    allCarsDriven = false;
+    if (updateTask) updateTask->Stop();
+    routeSpline = nullptr;
+    leftSpline = nullptr;
+    rightSpline = nullptr;
+    nearestLine = nullptr;
+    route.clear();
+    racerNodes.clear();
+    racerProgress.clear();
+    raceTimerOn = false;
+    StopAndRelease(dynamicObjects);
+    StopAndRelease(opponents);
+    if (player) player->Stop();
+    if (AIManager* drivers = GetAIManager()) drivers->Reset();
+    if (CPCarWorld* world = GetCarWorld()) world->Reset();
+    branchTree = nullptr;
+    ghostCar = nullptr;
+    shotsBlocked = true;
+    gridCells.clear();
+    gridCounts.clear();
+    if (CPGameData* data = GetGameData()) data->levelStarted = false;
+}
+
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+{
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
+    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
+    D3DXVECTOR3 axis;
+    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    return axis;
 }
 
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t)

@@ -7,6 +7,7 @@
 #include "core/PObject.h"
 #include "core/PProcess.h"
 #include "game/GameDataRecords.h"
+#include "game/PSpline.h"
 
 #include <d3d9.h>
 #include <d3dx9math.h>
@@ -19,7 +20,6 @@
 #include <vector>
 
 class CPCar;
-class CPLine;
 
 // A checkpoint of the level and the seconds it gives to reach it.
 struct CheckpointEntry {
@@ -50,7 +50,7 @@ struct CameraPreset {
 // while current it takes the sky's sun as its directional light.
 //
 // Objects of kinds that are built on the engine's base classes elsewhere
-// (players, splines, the lens flare, the branch tree) are held through
+// (players, the lens flare, the branch tree) are held through
 // those bases.
 class CPLevel : public IPCameraSubject, public IPSunLightTarget {
 public:
@@ -81,9 +81,23 @@ public:
 
     // Counted references for the caller: null when the level has none.
     RefPtr<CPCamera> GetCamera() const { return camera; }
-    RefPtr<CPGameObject> GetRoadLine() const { return routeSpline; }
-    RefPtr<CPGameObject> GetLeftSpline() const { return leftSpline; }
-    RefPtr<CPGameObject> GetRightSpline() const { return rightSpline; }
+    RefPtr<CPSpline> GetRoadLine() const { return routeSpline; }
+    RefPtr<CPSpline> GetLeftSpline() const { return leftSpline; }
+    RefPtr<CPSpline> GetRightSpline() const { return rightSpline; }
+
+    // The route: the route spline's ring from its first piece along the
+    // previous links (the next links when reversed), the route nodes
+    // nearest to the followed car and to the start point, and the nearest
+    // node of each of the first opponents.
+    void BuildRoute();
+    // The index of the route node whose centre is nearest to the point on
+    // the ground, the highest of equally near ones; -1 when the route is
+    // empty or no node is within reach.
+    int FindNearestNode(const D3DXVECTOR3& point) const;
+    // Ends the race: stops the level's task and objects, lets the splines,
+    // cars, route and grid go, resets the computer drivers and the car
+    // world, blocks shots and clears the game data's level-started flag.
+    void Stop();
 
     // Hands the level's light to the renderer for this frame; the renderer
     // drops it when it already holds as many lights as it can.
@@ -107,9 +121,9 @@ public:
     std::string carModel;
     std::vector<std::string> opponentModels;
     float lastClock;
-    RefPtr<CPGameObject> routeSpline;
-    RefPtr<CPGameObject> leftSpline;
-    RefPtr<CPGameObject> rightSpline;
+    RefPtr<CPSpline> routeSpline;
+    RefPtr<CPSpline> leftSpline;
+    RefPtr<CPSpline> rightSpline;
     bool levelFailedSent;
     std::unordered_map<std::string, D3DXVECTOR3> sourcePoints;
     std::list<RefPtr<CPGameObject>> placedObjects;
@@ -202,6 +216,9 @@ public:
 private:
     void FollowPlayer(const CameraPreset& preset, bool fixedView);
 };
+
+// The car's forward axis in the world: cars face their local -y.
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
 
 // a + (b - a) * t.
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t);

@@ -29,6 +29,7 @@
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
+#include "game/AIManager.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
@@ -239,6 +240,7 @@ void EngineHost::CreateSingleObjects()
     g_pShotSpawner = new CPShotSpawner();
     g_pCarWorld = new CPCarWorld();
     g_pTaskManager->AddTask(g_pCarWorld);
+    g_pAIManager = new AIManager();
 }
 
 // The emitter definitions with a batch for each particle name they use.
@@ -396,6 +398,7 @@ void EngineHost::Shutdown()
     m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
+    DeleteGlobal(g_pAIManager);
     DeleteGlobal(g_pCarWorld);
     DeleteGlobal(g_pShotSpawner);
     DeleteGlobal(g_pActionsManager);

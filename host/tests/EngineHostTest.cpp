@@ -21,6 +21,7 @@
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
 #include "core/tests/LoggingTask.h"
+#include "game/AIManager.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
@@ -72,6 +73,7 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
                              g_pShotSpawner,  g_pAnimationCache, g_pObjectLoader, g_pActionsManager,
                              g_pCarWorld};
     for (const void* single : singles) EXPECT_NE(single, nullptr);
+    EXPECT_NE(GetAIManager(), nullptr);
     ASSERT_NE(GetRender()->GetRenderQueue().Get(), nullptr);
     EXPECT_EQ(GetRender()->GetStaticBatch().Get(), GetRender()->GetRenderQueue()->GetSharedBuffer());
     EXPECT_EQ(g_VertexDrawer.GetDevice(), host.GetDevice());
