@@ -88,6 +88,7 @@ DamageZone::DamageZone(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents
 CPRenderObject::CPRenderObject(CPGameObject* owner)
     : m_owner(owner),
       m_hasVertexEffects(false),
+      m_shiftVector(0.0f, 0.0f, 0.0f, 0.0f),
       m_deformable(false),
       m_static(false),
       m_staticBuffers(nullptr)

@@ -97,6 +97,11 @@ public:
     void SetStaticBuffers(StaticMeshBuffers* buffers) { m_staticBuffers = buffers; }
     StaticMeshBuffers* GetStaticBuffers() const { return m_staticBuffers; }
 
+    // Four floats a car sets on its exhaust parts each frame: the last one
+    // grows with the nitro flame.
+    void SetShiftVector(const D3DXVECTOR4& shift) { m_shiftVector = shift; }
+    const D3DXVECTOR4& GetShiftVector() const { return m_shiftVector; }
+
     bool IsDeformable() const { return m_deformable; }
     std::vector<DamageZone>& GetDamageZones() { return m_damageZones; }
 
@@ -113,6 +118,7 @@ private:
     std::vector<uint16_t> m_indices;
     std::vector<Vertex48> m_worldVertices;
     RefPtr<CPMaterial> m_material;
+    D3DXVECTOR4 m_shiftVector;
     std::vector<DamageZone> m_damageZones;
     bool m_deformable;
     bool m_static;

@@ -137,6 +137,8 @@ public:
     void SetComponent(int kind, RefPtr<IPObject> component);
     int GetKind() const { return m_kind; }
     IPObject* GetComponent() const { return m_component.Get(); }
+    // The mesh component, or null when the object is of another kind.
+    CPRenderObject* GetRenderObject() const;
 
     void SetPhysicData(RefPtr<CPPhysicData> physicData);
     CPPhysicData* GetPhysicData() const { return m_physicData.Get(); }
@@ -220,7 +222,6 @@ private:
     void VisitOtherLevelsOfDetail(Visit visit);
 
     // The component when the kind names it and it is there; null otherwise.
-    CPRenderObject* GetRenderObject() const;
     CPAnimatedObject* GetAnimatedObject() const;
     CPLight* GetLight() const;
     CPSprite* GetSprite() const;

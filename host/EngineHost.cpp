@@ -3,6 +3,7 @@
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
 #include "host/ParticleFile.h"
 #include "host/RenderQueueRing.h"
@@ -234,13 +235,12 @@ void EngineHost::CreateSingleObjects()
     LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
     g_pActionsManager = new CPActionsManager();
-
+    g_pAIManager = new AIManager();
     m_skyMaker.reset(new CPDynamicSkyMaker());
     g_pRender->SetSkyMaker(m_skyMaker.get());
     g_pShotSpawner = new CPShotSpawner();
     g_pCarWorld = new CPCarWorld();
     g_pTaskManager->AddTask(g_pCarWorld);
-    g_pAIManager = new AIManager();
 }
 
 // The emitter definitions with a batch for each particle name they use.
@@ -263,7 +263,7 @@ void EngineHost::RegisterReceivers()
 }
 
 // Until scripts load levels: the loading screen, then a camera over the
-// origin with the first sky, at full brightness.
+// origin with the first sky and the turning box, at full brightness.
 void EngineHost::ShowOpeningScene()
 {
     GetRender()->DrawLoadingScreen(kLoadingComplete);
@@ -278,6 +278,8 @@ void EngineHost::ShowOpeningScene()
     GetRender()->AddToRenderList(kWorldCameraKey, m_worldCamera.get());
     GetRender()->SetSky(kOpeningSkyNumber);
     GetRender()->SetFade(kFullBrightness);
+    m_openingScene.reset(new OpeningScene());
+    g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
 int EngineHost::Run()
@@ -322,7 +324,10 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     ++FrameNumber;
     RunTasks();
     m_particles->Update(deltaTime);
-    if (!DeviceReady()) return screenshot == nullptr;
+    if (!DeviceReady()) {
+        FrameDrawer(*GetRender()).EmptyFrameState();
+        return screenshot == nullptr;
+    }
     DrawFrame();
     // The back buffer is read before Present, which may discard it.
     const bool saved = screenshot == nullptr || SaveScreenshot(*screenshot);
@@ -398,9 +403,9 @@ void EngineHost::Shutdown()
     m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
-    DeleteGlobal(g_pAIManager);
     DeleteGlobal(g_pCarWorld);
     DeleteGlobal(g_pShotSpawner);
+    DeleteGlobal(g_pAIManager);
     DeleteGlobal(g_pActionsManager);
     DeleteGlobal(g_pGameData);
     DeleteGlobal(g_pFontManager);
@@ -412,6 +417,7 @@ void EngineHost::Shutdown()
     DeleteGlobal(g_pCommandManager);
     m_receivers.clear();
     m_renderQueue.reset();
+    m_openingScene.reset();
     DeleteGlobal(g_pSoundManager);
     DeleteGlobal(g_pSoundCache);
     ReleaseInterface(m_directSound);

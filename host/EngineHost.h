@@ -17,6 +17,7 @@ class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
 class MotionBlur;
+class OpeningScene;
 class ParticleBatchSet;
 class RenderQueueRing;
 class IPProcess;
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<RenderQueueRing> m_renderQueue;
     std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
     std::unique_ptr<ParticleBatchSet> m_particles;
+    std::unique_ptr<OpeningScene> m_openingScene;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

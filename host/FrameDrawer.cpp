@@ -94,6 +94,12 @@ void FrameDrawer::Draw()
     if (!overlaysDrawn) DrawWorldOverlays();
     DrawFade();
     m_device->EndScene();
+    EmptyFrameState();
+}
+
+void FrameDrawer::EmptyFrameState()
+{
+    m_render.ClearLines();
     if (CPRenderQueue* queue = m_render.GetRenderQueue().Get()) queue->ClearFrame();
 }
 

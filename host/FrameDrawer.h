@@ -26,6 +26,9 @@ public:
     explicit FrameDrawer(CPRender& render, MotionBlur* motionBlur = nullptr, ParticleBatchSet* particles = nullptr);
 
     void Draw();
+    // Empties the per-frame state without drawing, for a frame that cannot
+    // be drawn: otherwise it would pile up while the device is lost.
+    void EmptyFrameState();
 
     // The first perspective view of the render list: the camera the world
     // is seen with. Null when the list holds none.

@@ -2,6 +2,7 @@
 
 #include "Render/PParticleManager.h"
 #include "Render/PRender.h"
+#include "Render/PRenderObject.h"
 #include "Sound/PSoundManager.h"
 #include "core/FrameClock.h"
 #include "core/PCommandManager.h"
@@ -44,6 +45,10 @@ const float kEnginePitchPerSpeed = 0.05f;
 const float kEnginePitchMax = 3.0f;
 const float kEnginePitchRate = 5.0f;
 const float kSlopeDriveGain = 5.0f;
+const float kExhaustNitroBase = 0.455f;
+const float kExhaustIdleScale = 0.728f;
+const float kExhaustFlicker = 0.364f;
+const float kExhaustRest = 0.09f;
 const D3DXVECTOR3 kGravity(0.0f, 0.0f, -9.8f);
 
 float Random01() { return static_cast<float>(rand()) / 32767.0f; }
@@ -133,7 +138,16 @@ CPCar::CPCar(CPGameObject* owner)
     std::fill(std::begin(m_airborne), std::end(m_airborne), true);
 }
 
-CPCar::~CPCar() = default;
+CPCar::~CPCar()
+{
+    // The engine and skid sounds are this car's own copies (loaded with
+    // reload); the nitro sound is the cache's.
+    for (RefPtr<CNSound>* own : {&m_engineSound, &m_skidSound}) {
+        CNSound* sound = own->Get();
+        *own = nullptr;
+        delete sound;
+    }
+}
 
 void CPCar::LoadParams(bool sendToScript)
 {
@@ -460,8 +474,29 @@ void CPCar::UpdateOncePerFrame()
         m_nitroStock = std::max(0.0f, m_nitroStock - FrameDeltaTime * kNitroUse);
         if (m_nitroStock == 0.0f) m_nitro = 0.0f;
     }
+    UpdateExhaust();
     if (m_soundsOn) UpdateEngineSound();
     m_lastFrame = FrameNumber;
+}
+
+// The parts under "glass" are the exhaust flames: their shift vector's last
+// value stretches them with the nitro, flickering while the stock lasts.
+void CPCar::UpdateExhaust()
+{
+    RefPtr<CPGameObject> glass = m_owner ? m_owner->GetChildByName("glass") : nullptr;
+    if (!glass) return;
+    float flame;
+    if (m_nitroStock > 0.0f && m_nitro > 0.0f) {
+        flame = (m_nitroStock * 0.01f * Random01() + 1.0f) * kExhaustNitroBase;
+    } else if (m_nitroStock > 0.0f) {
+        flame = m_nitroStock * 0.01f * kExhaustIdleScale;
+    } else {
+        flame = Random01() * kExhaustFlicker + kExhaustFlicker;
+    }
+    const D3DXVECTOR4 shift(0.0f, 0.0f, 0.0f, -(flame * m_nitro) - kExhaustRest);
+    for (const RefPtr<CPGameObject>& part : glass->GetChildren()) {
+        if (CPRenderObject* mesh = part->GetRenderObject()) mesh->SetShiftVector(shift);
+    }
 }
 
 void CPCar::UpdateEngineSound()

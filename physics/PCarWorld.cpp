@@ -95,8 +95,8 @@ CPBody* BodyOf(CPPhysicData& data)
 
 void DamageAt(CPGameObject* object, const D3DXVECTOR4& contact, float amount)
 {
-    if (object->GetKind() != CPGameObject::kKindMesh || !object->GetComponent()) return;
-    CPRenderObject* render = static_cast<CPRenderObject*>(object->GetComponent());
+    CPRenderObject* render = object->GetRenderObject();
+    if (!render) return;
     const D3DXVECTOR3 point = ToVector3(contact);
     const D3DXVECTOR3 direction = Normalised(*object->GetPositionRef() - point);
     render->ApplyDamage(point.x, point.y, point.z, direction.x, direction.y, direction.z, amount);

@@ -1,6 +1,6 @@
 #include "Render/tests/ResourceTest.h"
 
-#include "Render/tests/ImageBytes.h"
+#include "Render/TgaImage.h"
 #include "Render/tests/TestDevice.h"
 
 #include <d3dx9tex.h>
@@ -52,7 +52,7 @@ void ResourceTest::WriteFile(const std::string& path, const std::string& bytes)
 
 void ResourceTest::WriteTga(const std::string& path, int width, int height, uint32_t colour)
 {
-    WriteFile(path, TgaBytes(width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), colour)));
+    WriteFile(path, SolidTgaImage(width, height, colour));
 }
 
 void ResourceTest::WriteJpeg(const std::string& path, int width, int height)
@@ -79,14 +79,14 @@ void ResourceTest::WriteCubeDds(const std::string& path, int size)
     std::string bytes = "DDS ";
     for (uint32_t value : {kHeaderSize, kCapsHeightWidthPitchFormatMips, uint32_t(size),
                            uint32_t(size), uint32_t(size * 4), 0u, 1u}) {
-        AppendInt32(bytes, value);
+        AppendUint32(bytes, value);
     }
     bytes += std::string(44, '\0'); // reserved
     for (uint32_t value : {kPixelFormatSize, kRgbWithAlpha, 0u, 32u, 0x00FF0000u, 0x0000FF00u,
                            0x000000FFu, 0xFF000000u, kComplexTexture, kCubeMapAllFaces, 0u, 0u,
                            0u}) {
-        AppendInt32(bytes, value);
+        AppendUint32(bytes, value);
     }
-    for (int pixel = 0; pixel < kFaces * size * size; ++pixel) AppendInt32(bytes, 0xFF808080);
+    for (int pixel = 0; pixel < kFaces * size * size; ++pixel) AppendUint32(bytes, 0xFF808080);
     WriteFile(path, bytes);
 }

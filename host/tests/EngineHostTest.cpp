@@ -1,7 +1,9 @@
+#include "host/DemoData.h"
 #include "host/EngineHost.h"
 
 #include "host/tests/BackBufferPixel.h"
 
+#include "DynamicSky/PDynamicSky.h"
 #include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
@@ -128,6 +130,15 @@ TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
     EXPECT_EQ(g_pCommandManager->FindReceiver("jeep")->GetQueuedCount(), 0u);
 }
 
+TEST_F(RunningHost, TheWindowsKeyMessagesReachTheKeyBindingManager)
+{
+    const LPARAM keyA = static_cast<LPARAM>(1 | (0x1E << 16));
+    SendMessageA(host.GetWindow(), WM_KEYDOWN, 'A', keyA);
+    EXPECT_TRUE(g_pActionsManager->keysDown[30]);
+    SendMessageA(host.GetWindow(), WM_KEYUP, 'A', keyA);
+    EXPECT_FALSE(g_pActionsManager->keysDown[30]);
+}
+
 class OrderListener : public IPDeviceListener {
 public:
     OrderListener(const char* name, std::vector<std::string>& log) : m_name(name), m_log(log) {}
@@ -185,15 +196,25 @@ TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
     GetRender()->SetMotionBlur(0.0f);
 }
 
+// With the opening scene's sky and box loaded from the demo data.
 TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
 {
+    const char* const kFolder = "end-scene";
+    CreateDirectoryA(kFolder, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
+    std::string error;
+    EXPECT_TRUE(WriteDemoData(error)) << error;
     const size_t listenersBefore = GetDeviceListeners().size();
     EngineHost host{HostOptions()};
-    std::string error;
     ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    ASSERT_NE(GetRender()->GetSky(), nullptr);
+    EXPECT_TRUE(GetRender()->GetSky()->IsLoaded());
+    host.RunFrame(0.02f);
+    EXPECT_EQ(host.ResetDevice(), D3D_OK);
     host.RunFrame(0.02f);
     EXPECT_GT(GetDeviceListeners().size(), listenersBefore) << "the shadow material's effect listens";
     host.Shutdown();
+    SetCurrentDirectoryA("..");
     EXPECT_EQ(GetDeviceListeners().size(), listenersBefore);
     EXPECT_EQ(host.GetFinalDeviceReferences(), 0u);
     FrameNumber = 0;

@@ -43,6 +43,26 @@ protected:
         return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
     }
 
+    // The world camera at 16 and the screen camera of a 640 x 480 screen at 195.
+    void ListWorldAndScreenCameras()
+    {
+        D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
+        screen.SetViewMatrix(orthographic);
+        render.AddToRenderList(16, &camera);
+        render.AddToRenderList(195, &screen);
+    }
+
+    // Where each of the calls stands in the recording.
+    std::vector<size_t> PositionsOf(const std::string& call) const
+    {
+        std::vector<size_t> positions;
+        const std::vector<std::string> calls = device.CallTexts();
+        for (size_t index = 0; index < calls.size(); ++index) {
+            if (calls[index] == call) positions.push_back(index);
+        }
+        return positions;
+    }
+
     // Whether the call was made at a place in [from, to).
     bool CalledBetween(const std::string& call, size_t from, size_t to) const
     {
@@ -52,6 +72,8 @@ protected:
 
     RecordingDevice device;
     CPPerspectiveCamera camera;
+    CPBaseCamera screen;
+    D3DXMATRIX orthographic;
     CPRender render;
 };
 
@@ -62,12 +84,7 @@ std::string BlockDraw(int vertices)
 
 TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
 {
-    CPBaseCamera screen;
-    D3DXMATRIX orthographic;
-    D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
-    screen.SetViewMatrix(orthographic);
-    render.AddToRenderList(16, &camera);
-    render.AddToRenderList(195, &screen);
+    ListWorldAndScreenCameras();
     render.SetFogColour(0xFF336699);
     render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
     render.SetFade(0.5f);
@@ -79,10 +96,7 @@ TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
     EXPECT_EQ(calls.back().text, Call("EndScene"));
     const size_t lines = PositionOf(Call("DrawPrimitiveUP", {D3DPT_LINELIST, 1, sizeof(Vertex48)}));
     const size_t fade = PositionOf(Call("DrawPrimitiveUP", {D3DPT_TRIANGLESTRIP, 2, sizeof(LoadingScreenVertex)}));
-    std::vector<size_t> projections;
-    for (size_t index = 0; index < calls.size(); ++index) {
-        if (calls[index].text == Call("SetTransform", {D3DTS_PROJECTION})) projections.push_back(index);
-    }
+    const std::vector<size_t> projections = PositionsOf(Call("SetTransform", {D3DTS_PROJECTION}));
     ASSERT_EQ(projections.size(), 2u);
     EXPECT_EQ(memcmp(&calls[projections[0]].matrix, &camera.GetProjectionMatrix(), sizeof(D3DMATRIX)), 0);
     EXPECT_EQ(memcmp(&calls[projections[1]].matrix, &orthographic, sizeof(D3DMATRIX)), 0);
@@ -108,12 +122,7 @@ TEST_F(FrameDrawing, QueueBlocksDrawUnderTheEntryOfTheirTypeTheScreenLayerUnlitA
     device.SetCreateResult(D3D_OK);
     RenderQueueRing queue(render);
     std::vector<std::unique_ptr<CPGameObject>> objects;
-    CPBaseCamera screen;
-    D3DXMATRIX orthographic;
-    D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
-    screen.SetViewMatrix(orthographic);
-    render.AddToRenderList(16, &camera);
-    render.AddToRenderList(195, &screen);
+    ListWorldAndScreenCameras();
     render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
     render.SetFade(255.0f);
     struct {
@@ -133,10 +142,7 @@ TEST_F(FrameDrawing, QueueBlocksDrawUnderTheEntryOfTheirTypeTheScreenLayerUnlitA
     FrameDrawer(render).Draw();
 
     const std::vector<DeviceCall>& calls = device.Calls();
-    std::vector<size_t> projections;
-    for (size_t index = 0; index < calls.size(); ++index) {
-        if (calls[index].text == Call("SetTransform", {D3DTS_PROJECTION})) projections.push_back(index);
-    }
+    const std::vector<size_t> projections = PositionsOf(Call("SetTransform", {D3DTS_PROJECTION}));
     ASSERT_EQ(projections.size(), 2u);
     const size_t low = PositionOf(BlockDraw(3));
     const size_t world = PositionOf(BlockDraw(5));
@@ -157,6 +163,23 @@ TEST_F(FrameDrawing, QueueBlocksDrawUnderTheEntryOfTheirTypeTheScreenLayerUnlitA
         EXPECT_FALSE(CalledBetween(state, projections[0], world)) << state << " is only the screen layer's";
     }
     EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0) << "the frame's blocks are emptied";
+}
+
+TEST_F(FrameDrawing, AFrameThatCannotBeDrawnStillEmptiesItsState)
+{
+    FixedDrawable drawable(3, 3);
+    device.SetCreateResult(D3D_OK);
+    RenderQueueRing queue(render);
+    CPGameObject object("block");
+    object.SetComponent(CPGameObject::kKindMesh, &drawable);
+    queue.GetQueue().AddObject(&object);
+    render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    device.ForgetCalls();
+    FrameDrawer(render).EmptyFrameState();
+    EXPECT_TRUE(device.CallTexts().empty());
+    EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0);
+    EXPECT_FALSE(render.HasLines());
+    EXPECT_TRUE(render.GetLines().empty());
 }
 
 TEST_F(FrameDrawing, TheQueueRingLetsItsBuffersGoForAResetAndMakesThemAgain)

@@ -3,7 +3,7 @@
 #include "host/tests/BackBufferPixel.h"
 
 #include "Render/PRender.h"
-#include "Render/tests/ImageBytes.h"
+#include "Render/TgaImage.h"
 #include "core/PCommandManager.h"
 #include "game/PGameData.h"
 #include "interface/FontFile.h"
@@ -73,8 +73,8 @@ protected:
         CreateDirectoryA("Data\\Fonts", nullptr);
         CreateDirectoryA("Data\\Interface", nullptr);
         CreateDirectoryA("Data\\Textures", nullptr);
-        WriteFile(kMenuTexture, TgaBytes(256, 128, ColumnTexels(256, 128, {kRed, kGreen, kBlue, kYellow})));
-        WriteFile(kFontTexture, TgaBytes(16, 16, ColumnTexels(16, 16, {kWhite, kClear})));
+        WriteFile(kMenuTexture, TgaImage(256, 128, ColumnTexels(256, 128, {kRed, kGreen, kBlue, kYellow})));
+        WriteFile(kFontTexture, TgaImage(16, 16, ColumnTexels(16, 16, {kWhite, kClear})));
         ASSERT_TRUE(WriteFontFile(
             FontPath("hud"),
             FontFileContents{"hud.tga", 16.0f, {{65, {0, 0, 0.5f, 1}, 12.0f}, {66, {0.5f, 0, 1, 1}, 12.0f}}}));

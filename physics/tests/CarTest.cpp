@@ -40,16 +40,7 @@ TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
     }
 }
 
-class CarDriving : public CarWorldFixture {
-protected:
-    RefPtr<CPGameObject> SettledCar(const CarSpec& spec, float yaw = 0.0f)
-    {
-        BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
-        RefPtr<CPGameObject> car = AddCar(spec, D3DXVECTOR3(0, 0, 1.0f), yaw);
-        RunFrames(120);
-        return car;
-    }
-};
+class CarDriving : public CarWorldFixture {};
 
 TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
 {
@@ -97,7 +88,11 @@ TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
 
 TEST_F(CarDriving, FullSteeringAtWalkingPaceCircles)
 {
-    // Tyres that grip enough to carry the drive's push through the bend.
+    // Both front wheels steer along one direction, so in a bend the outer
+    // one scrubs sideways. With ordinary tyre friction it slides at its full
+    // side force and the car turns about the inner front wheel's path, half
+    // a track (about a fifth here) wider than the centre line's circle;
+    // tyres this grippy keep the scrub small.
     CarSpec spec;
     spec.frictionFront = 1000.0f;
     spec.frictionBack = 1000.0f;

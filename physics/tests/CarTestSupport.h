@@ -125,12 +125,22 @@ protected:
 
     void BuildRoad(const RoadMesh& road) { world.BuildRoadTables(road.vertices, road.indices); }
 
-    RefPtr<CPGameObject> AddCar(const CarSpec& spec, const D3DXVECTOR3& position, float yaw = 0.0f)
+    RefPtr<CPGameObject> AddCar(const CarSpec& spec, const D3DXVECTOR3& position, float yaw = 0.0f,
+                                bool withSounds = false)
     {
         RefPtr<CPGameObject> car = MakeCarObject(spec, position, yaw);
         world.AddObject(car, 0, 1);
-        world.CreateCar(car, false);
+        world.CreateCar(car, withSounds);
         world.RegisterCar(car.Get());
+        return car;
+    }
+
+    // A car on a wide flat road, settled on its springs for two seconds.
+    RefPtr<CPGameObject> SettledCar(const CarSpec& spec, float yaw = 0.0f, bool withSounds = false)
+    {
+        BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+        RefPtr<CPGameObject> car = AddCar(spec, D3DXVECTOR3(0, 0, 1.0f), yaw, withSounds);
+        RunFrames(120);
         return car;
     }
 

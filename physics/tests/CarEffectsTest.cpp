@@ -1,0 +1,278 @@
+#include "CarTestSupport.h"
+
+#include "Render/PRenderObject.h"
+#include "Sound/PSoundCache.h"
+#include "Sound/PSoundManager.h"
+#include "Sound/tests/RecordingDirectSound.h"
+#include "Sound/tests/WaveFixtures.h"
+#include "core/Settings.h"
+
+#include <cstdlib>
+
+using namespace car_test;
+using sounddouble::RecordingBuffer;
+using sounddouble::RecordingDirectSound;
+
+namespace {
+
+const DWORD kRate = 22050;
+const char* const kPlayLooped = "Play 0 0 1";
+const char* const kPlayOnce = "Play 0 0 0";
+
+class RaceStateStub : public IPRaceState {
+public:
+    bool started = false;
+    bool IsLevelStarted() override { return started; }
+    CPGameObject* GetPlayerObject() override { return nullptr; }
+};
+
+RecordingBuffer& BufferOf(CNSound* sound)
+{
+    return *static_cast<RecordingBuffer*>(sound->GetBuffer());
+}
+
+int PlaysOf(CNSound* sound)
+{
+    const RecordingBuffer& buffer = BufferOf(sound);
+    return buffer.CountCalls(kPlayLooped) + buffer.CountCalls(kPlayOnce);
+}
+
+float TotalDust(CPCar& car)
+{
+    float dust = 0.0f;
+    for (int wheel = 0; wheel < car.GetWheelCount(); ++wheel) dust += car.GetDustCount(wheel);
+    return dust;
+}
+
+// Cars in a published world with the published sound manager over the
+// recording DirectSound device; the car sounds are tiny waves written into
+// "Data\Sounds". Every car made is destroyed at the end, so its own sounds
+// go before the device does.
+class CarEffects : public CarWorldFixture {
+protected:
+    CarEffects() : m_cache(&device), m_manager(&m_cache) {}
+
+    void SetUp() override
+    {
+        CarWorldFixture::SetUp();
+        CreateDirectoryA("Data", nullptr);
+        CreateDirectoryA("Data\\Sounds", nullptr);
+        for (const char* name : {"main.wav", "vizg.wav", "nitro.wav"}) {
+            wavefixture::WriteFile(std::string("Data\\Sounds\\") + name,
+                                   wavefixture::Wave(1, kRate, 16, "abcdefgh"));
+        }
+        m_previousManager = g_pSoundManager;
+        g_pSoundManager = &m_manager;
+        m_previousDust = g_dust;
+        g_dust = 1;
+        world.SetRaceState(&race);
+    }
+    void TearDown() override
+    {
+        world.Reset();
+        for (RefPtr<CPGameObject>& object : m_cars) {
+            CPCar* car = object->GetCar().Get();
+            object->SetCar(nullptr);
+            delete car;
+        }
+        g_pSoundManager = m_previousManager;
+        g_dust = m_previousDust;
+        CarWorldFixture::TearDown();
+    }
+
+    RefPtr<CPGameObject> Car(const D3DXVECTOR3& position, bool withSounds)
+    {
+        m_cars.push_back(AddCar(CarSpec(), position, 0.0f, withSounds));
+        return m_cars.back();
+    }
+
+    // The one car of a test, at the middle of a wide flat road.
+    RefPtr<CPGameObject> CarOnRoad(bool withSounds)
+    {
+        BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+        return Car(D3DXVECTOR3(0, 0, 1.0f), withSounds);
+    }
+
+    RecordingDirectSound device;
+    RaceStateStub race;
+
+private:
+    CPSoundCache m_cache;
+    CPSoundManager m_manager;
+    CPSoundManager* m_previousManager = nullptr;
+    int m_previousDust = 0;
+    std::vector<RefPtr<CPGameObject>> m_cars;
+};
+
+// The angle from the nose to the velocity, positive toward the car's +x
+// side: with positive steering that is the outside of the bend, where the
+// velocity points once the rear swings out.
+float SideSlip(CPRigidBody& body)
+{
+    const D3DXVECTOR3& velocity = body.GetVelocity();
+    return std::atan2(Dot(velocity, body.GetRotation().column[0]), -Dot(velocity, body.GetRotation().column[1]));
+}
+
+}  // namespace
+
+TEST_F(CarEffects, EngineLoopsOnceTheLevelStartsWithItsFrequencyFollowingThePitch)
+{
+    RefPtr<CPGameObject> object = CarOnRoad(true);
+    CPCar& car = *object->GetCar();
+    RunFrames(120);
+    RecordingBuffer& engine = BufferOf(car.GetEngineSound());
+    EXPECT_EQ(PlaysOf(car.GetEngineSound()), 0) << "silent before the level starts";
+
+    race.started = true;
+    const int idleFrames = 30;
+    for (int frame = 0; frame < idleFrames + 60; ++frame) {
+        world.SetCarControls(object.Get(), frame < idleFrames ? 0.0f : 1.0f, 0.0f);
+        RunFrames(1);
+        EXPECT_EQ(engine.frequency, static_cast<DWORD>(static_cast<float>(kRate) * car.GetEnginePitch())) << frame;
+        if (frame == idleFrames - 1) {
+            // Standing, the pitch closes on 0.5 by a twelfth of the gap each frame.
+            EXPECT_NEAR(car.GetEnginePitch(), 0.5f * (1.0f - std::pow(1.0f - 5.0f * kFrame, idleFrames)), 2e-3f);
+        }
+    }
+    EXPECT_GT(car.GetEnginePitch(), 0.6f) << "the pitch rises with the speed";
+    EXPECT_EQ(engine.CountCalls(kPlayLooped), 1);
+    EXPECT_EQ(engine.CountCalls(kPlayOnce), 0);
+}
+
+TEST_F(CarEffects, NitroPlaysOnceAndItsStockLastsFourSeconds)
+{
+    RefPtr<CPGameObject> object = CarOnRoad(true);
+    CPCar& car = *object->GetCar();
+    race.started = true;
+    car.SetNitro(1.0f);
+    RunFrames(239);
+    EXPECT_GT(car.GetNitroStock(), 0.0f);
+    EXPECT_EQ(car.GetNitro(), 1.0f);
+    RunFrames(2);
+    EXPECT_EQ(car.GetNitroStock(), 0.0f);
+    EXPECT_EQ(car.GetNitro(), 0.0f);
+    const RecordingBuffer& nitro = BufferOf(car.GetNitroSound());
+    EXPECT_EQ(nitro.CountCalls(kPlayOnce), 1);
+    EXPECT_EQ(nitro.CountCalls("SetCurrentPosition 0"), 2) << "rewound once on loading, once to play";
+}
+
+TEST_F(CarEffects, BrakingInAFastTurnSwingsTheRearOutWithDustAndSkid)
+{
+    // Two cars far apart hold the same steady bend at 16 m/s; one brakes.
+    const float steering = 0.15f;
+    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+    RefPtr<CPGameObject> cars[2] = {Car(D3DXVECTOR3(0, -200, 1.0f), true), Car(D3DXVECTOR3(0, 100, 1.0f), true)};
+    RunFrames(120);
+    for (int frame = 0; frame < 240; ++frame) {
+        for (RefPtr<CPGameObject>& car : cars) {
+            world.SetCarControls(car.Get(), ForwardSpeed(*car) < 16.0f ? 1.0f : 0.0f, steering);
+        }
+        RunFrames(1);
+    }
+    float slipBefore[2], yawBefore[2];
+    for (int i = 0; i < 2; ++i) {
+        slipBefore[i] = SideSlip(BodyOf(*cars[i]));
+        yawBefore[i] = std::fabs(BodyOf(*cars[i]).GetAngularVelocity().z);
+        world.SetCarControls(cars[i].Get(), 0.0f, steering);
+    }
+    cars[1]->GetCar()->SetBrake(true);
+    RunFrames(60);
+
+    struct Expected {
+        const char* car;
+        float minSlipGain, maxSlipGain, minYawGain, maxYawGain;
+        bool dust;
+        int skids;
+    };
+    const Expected expected[2] = {{"rolling", -0.02f, 0.02f, 0.95f, 1.05f, false, 0},
+                                  {"braking", 0.2f, 1.0f, 1.5f, 4.0f, true, 1}};
+    for (int i = 0; i < 2; ++i) {
+        const Expected& e = expected[i];
+        CPRigidBody& body = BodyOf(*cars[i]);
+        const float slipGain = SideSlip(body) - slipBefore[i];
+        const float yawGain = std::fabs(body.GetAngularVelocity().z) / yawBefore[i];
+        EXPECT_GT(slipGain, e.minSlipGain) << e.car;
+        EXPECT_LT(slipGain, e.maxSlipGain) << e.car;
+        EXPECT_GT(yawGain, e.minYawGain) << e.car;
+        EXPECT_LT(yawGain, e.maxYawGain) << e.car;
+        EXPECT_EQ(TotalDust(*cars[i]->GetCar()) > 0.0f, e.dust) << e.car;
+        EXPECT_EQ(BufferOf(cars[i]->GetCar()->GetSkidSound()).CountCalls(kPlayOnce), e.skids) << e.car;
+    }
+}
+
+TEST_F(CarEffects, CarWithoutSoundsLoadsAndPlaysNone)
+{
+    RefPtr<CPGameObject> object = CarOnRoad(false);
+    CPCar& car = *object->GetCar();
+    race.started = true;
+    car.SetNitro(1.0f);
+    for (int frame = 0; frame < 120; ++frame) {
+        world.SetCarControls(object.Get(), 1.0f, 0.5f);
+        RunFrames(1);
+    }
+    car.SetBrake(true);
+    RunFrames(60);
+    EXPECT_GT(TotalDust(car), 0.0f) << "dust still rises";
+    EXPECT_FALSE(car.HasSounds());
+    EXPECT_EQ(car.GetEngineSound(), nullptr);
+    EXPECT_TRUE(device.descriptions.empty());
+}
+
+TEST_F(CarEffects, DestroyingACarFreesItsOwnSoundsButNotTheSharedNitro)
+{
+    RefPtr<CPGameObject> object = CarOnRoad(true);
+    CPCar* car = object->GetCar().Get();
+    RecordingBuffer& engine = BufferOf(car->GetEngineSound());
+    RecordingBuffer& skid = BufferOf(car->GetSkidSound());
+    RecordingBuffer& nitro = BufferOf(car->GetNitroSound());
+    world.Reset();
+    object->SetCar(nullptr);
+    delete car;
+    EXPECT_EQ(engine.releases, 1);
+    EXPECT_EQ(skid.releases, 1);
+    EXPECT_EQ(nitro.releases, 0);
+}
+
+TEST_F(CarEffects, ExhaustPartsUnderGlassStretchWithTheNitroOnceTheLevelStarts)
+{
+    struct Case {
+        float stock, nitro;
+        bool started;
+    };
+    const Case cases[] = {{100.0f, 1.0f, true}, {40.0f, 0.5f, true}, {60.0f, 0.0f, true},
+                          {0.0f, 1.0f, true},   {100.0f, 1.0f, false}};
+    RefPtr<CPGameObject> object = CarOnRoad(false);
+    RunFrames(120);
+    RefPtr<CPGameObject> glass = object->GetChildByName("glass");
+    std::vector<RefPtr<CPGameObject>> flames;
+    for (int i = 0; i < 2; ++i) {
+        flames.push_back(RefPtr<CPGameObject>(new CPGameObject("flame" + std::to_string(i))));
+        flames.back()->SetComponent(CPGameObject::kKindMesh, RefPtr<IPObject>(new CPRenderObject(flames.back().Get())));
+        glass->AddChild(flames.back());
+    }
+    glass->AddChild(RefPtr<CPGameObject>(new CPGameObject("no mesh")));
+    CPCar& car = *object->GetCar();
+    for (const Case& c : cases) {
+        for (RefPtr<CPGameObject>& flame : flames) flame->GetRenderObject()->SetShiftVector(D3DXVECTOR4(1, 1, 1, 1));
+        race.started = c.started;
+        car.SetNitroStock(c.stock);
+        car.SetNitro(c.nitro);
+        const unsigned seed = 11;
+        srand(seed);
+        const float r = static_cast<float>(rand()) / 32767.0f;
+        srand(seed);
+        RunFrames(1);
+        // One frame of nitro burns a quarter of the stock per second first.
+        const float stock = c.nitro > 0.0f ? std::max(0.0f, c.stock - 25.0f * kFrame) : c.stock;
+        const float nitro = stock > 0.0f ? c.nitro : 0.0f;
+        const float flame = nitro > 0.0f ? (stock * 0.01f * r + 1.0f) * 0.455f : 0.0f;
+        const D3DXVECTOR4 shift = c.started ? D3DXVECTOR4(0, 0, 0, -flame * nitro - 0.09f) : D3DXVECTOR4(1, 1, 1, 1);
+        for (RefPtr<CPGameObject>& part : flames) {
+            const D3DXVECTOR4& got = part->GetRenderObject()->GetShiftVector();
+            EXPECT_EQ(got.x, shift.x) << c.stock << " " << c.nitro;
+            EXPECT_EQ(got.y, shift.y);
+            EXPECT_EQ(got.z, shift.z);
+            EXPECT_NEAR(got.w, shift.w, 1e-6f) << c.stock << " " << c.nitro << " started " << c.started;
+        }
+    }
+}
