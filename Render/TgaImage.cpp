@@ -23,7 +23,7 @@ void AppendUint32(std::string& bytes, uint32_t value)
     AppendUint16(bytes, static_cast<uint16_t>(value >> 16));
 }
 
-std::string SolidTgaImage(int width, int height, uint32_t colour)
+std::string TgaImage(int width, int height, const std::vector<uint32_t>& pixels)
 {
     std::string bytes(2, '\0');
     bytes += kUncompressedTrueColour;
@@ -32,6 +32,11 @@ std::string SolidTgaImage(int width, int height, uint32_t colour)
     AppendUint16(bytes, static_cast<uint16_t>(height));
     bytes += kBitsPerPixel;
     bytes += kTopLeftWithAlpha;
-    for (int pixel = 0; pixel < width * height; ++pixel) AppendUint32(bytes, colour);
+    for (uint32_t pixel : pixels) AppendUint32(bytes, pixel);
     return bytes;
+}
+
+std::string SolidTgaImage(int width, int height, uint32_t colour)
+{
+    return TgaImage(width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, colour));
 }

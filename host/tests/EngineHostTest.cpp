@@ -1,6 +1,8 @@
 #include "host/DemoData.h"
 #include "host/EngineHost.h"
 
+#include "host/tests/BackBufferPixel.h"
+
 #include "DynamicSky/PDynamicSky.h"
 #include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
@@ -52,28 +54,7 @@ protected:
         FullTime = 0.0;
     }
 
-    // The back buffer's pixel at the point, read back as the device drew it.
-    D3DCOLOR PixelAt(int x, int y)
-    {
-        IDirect3DDevice9* device = host.GetDevice();
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
-        D3DSURFACE_DESC description;
-        D3DCOLOR pixel = 0;
-        device->GetRenderTarget(0, &target);
-        target->GetDesc(&description);
-        if (SUCCEEDED(device->CreateOffscreenPlainSurface(description.Width, description.Height, description.Format,
-                                                          D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
-            SUCCEEDED(device->GetRenderTargetData(target, copy))) {
-            D3DLOCKED_RECT locked;
-            copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-            pixel = static_cast<const D3DCOLOR*>(locked.pBits)[y * locked.Pitch / 4 + x] & 0x00FFFFFF;
-            copy->UnlockRect();
-        }
-        if (copy) copy->Release();
-        target->Release();
-        return pixel;
-    }
+    D3DCOLOR PixelAt(int x, int y) { return BackBufferPixel(host.GetDevice(), x, y); }
 
     EngineHost host{HostOptions()};
 };
