@@ -151,7 +151,13 @@ void CPSpline::EvaluateAt(const Segment& segment, float distance, D3DXVECTOR3& p
 bool CPSpline::PointAt(float distance, D3DXVECTOR3& point) const
 {
     if (!m_closed && distance > m_totalLength) return false;
-    while (distance > m_totalLength) distance -= m_totalLength;
+    // Wrapped round a closed path in one step: a path far shorter than a
+    // piece would take countless subtractions, or never finish them once
+    // the length is below the distance's rounding step.
+    if (distance > m_totalLength) {
+        distance = std::fmod(distance, m_totalLength);
+        if (distance == 0.0f) distance = m_totalLength;
+    }
     D3DXVECTOR3 direction;
     for (const Segment& segment : m_segments) {
         if (distance <= segment.length) {

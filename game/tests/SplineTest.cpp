@@ -110,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(CPSpline, PieceCount,
                                            PieceCase{"OpenTwenty", 20.0f, false, 1},
                                            PieceCase{"OpenShorterThanAPiece", 10.0f, false, 0},
                                            PieceCase{"ClosedShorterThanAPiece", 10.0f, true, 1},
+                                           // Far shorter than the rounding step of a piece's length.
+                                           PieceCase{"ClosedShorterThanARoundingStep", 1e-7f, true, 1},
                                            PieceCase{"ClosedHundred", 100.0f, true, 10},
                                            PieceCase{"ClosedOneStepPastTen", 105.1f, true, 11}),
                          [](const ::testing::TestParamInfo<PieceCase>& info) { return info.param.name; });
