@@ -21,6 +21,7 @@
 
 // What one controller step shares between the wheels.
 struct CPCar::StepFrame {
+    const CPRigidBody* body;
     PMatrix3 rotation;
     D3DXVECTOR3 position;
     D3DXVECTOR3 velocity;
@@ -83,7 +84,6 @@ bool RestartSound(CNSound* sound, DWORD flags)
 
 CPCar::CPCar(CPGameObject* owner)
     : m_owner(owner),
-      m_body(nullptr),
       m_wheelCount(4),
       m_wheelX(0.0f),
       m_wheelY(0.0f),
@@ -156,8 +156,10 @@ void CPCar::LoadParams(bool sendToScript)
     if (TiXmlElement* wheels = Find(root, "physics", "geometry", "wheels")) {
         float count = static_cast<float>(m_wheelCount);
         ReadFloat(wheels, "count", count);
-        // More wheels than rays would overrun the tables.
-        m_wheelCount = std::max(0, std::min(static_cast<int>(count), kMaxWheels));
+        // More wheels than rays would overrun the tables. Clamped before the
+        // conversion: a count beyond the integers has no integer value.
+        count = std::max(0.0f, std::min(count, static_cast<float>(kMaxWheels)));
+        m_wheelCount = static_cast<int>(count);
         ReadFloat(wheels, "x", m_wheelX);
         ReadFloat(wheels, "y", m_wheelY);
         ReadFloat(wheels, "length", m_wheelLength);
@@ -225,20 +227,20 @@ void CPCar::Load(CPSimulator*, bool withSounds)
         m_wheelParts[i] = m_owner->GetChildByName(name);
     }
     CPPhysicData* data = m_owner->GetPhysicData();
-    m_body = data ? data->GetRigidBody() : nullptr;
-    if (m_body) {
+    CPRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    if (body) {
         for (int i = 0; i < m_wheelCount; ++i) {
             if (!m_wheelParts[i]) continue;
             const D3DXVECTOR3& part = *m_wheelParts[i]->GetPositionRef();
             const float side = i % 2 == 0 ? 1.0f : -1.0f;
             const D3DXVECTOR3 start(part.x - m_wheelX * side, part.y, m_wheelY);
-            m_wheelSensors[i] = m_body->AddSensor();
+            m_wheelSensors[i] = body->AddSensor();
             if (m_wheelSensors[i]) m_wheelSensors[i]->Set(start, D3DXVECTOR3(0.0f, 0.0f, -m_wheelLength));
             m_wheelRest[i] = D3DXVECTOR3(part.x, part.y, m_wheelY);
             m_lastDustPoint[i] = D3DXVECTOR3(start.x, start.y, 0.0f);
             m_wheelOffset[i] = m_wheelRadius - m_wheelLength;
         }
-        m_body->AddController(this, 0);
+        body->AddController(this, 0);
         data->SetupRigidBody();
     }
     m_stoplights = m_owner->GetChildByName("stoplights");
@@ -261,6 +263,12 @@ void CPCar::LoadSounds()
     sounds->LoadSound(m_nitroSound, "nitro.wav", CNSound::kPlain, false);
 }
 
+CPRigidBody* CPCar::RigidBody() const
+{
+    CPPhysicData* data = m_owner ? m_owner->GetPhysicData() : nullptr;
+    return data ? data->GetRigidBody() : nullptr;
+}
+
 void CPCar::ShowLight(CPGameObject* light, bool visible)
 {
     if (light) light->SetVisible(visible);
@@ -274,7 +282,8 @@ void CPCar::SetControls(float throttle, float steering)
         ShowLight(m_backlights2.Get(), false);
     } else {
         m_drive = throttle * m_accelBack;
-        if (m_body && Dot(m_body->GetVelocity(), m_body->GetRotation().column[1]) > 0.0f) {
+        const CPRigidBody* body = RigidBody();
+        if (body && Dot(body->GetVelocity(), body->GetRotation().column[1]) > 0.0f) {
             ShowLight(m_backlights.Get(), false);
             ShowLight(m_backlights2.Get(), true);
         }
@@ -297,10 +306,11 @@ void CPCar::SetBrake(bool on)
 
 void CPCar::OnControllerStep(CPController* controller, float timeStep)
 {
-    if (!m_body) return;
+    const CPRigidBody* body = controller->GetBody();
+    if (!body) return;
     m_slideFactor = m_brake ? m_slide : std::max(0.0f, m_slideFactor - kSlideDecay * timeStep);
-    StepFrame frame{m_body->GetRotation(), m_body->GetPosition(), m_body->GetVelocity(),
-                    m_body->GetRotation().column[1], timeStep};
+    StepFrame frame{body, body->GetRotation(), body->GetPosition(), body->GetVelocity(),
+                    body->GetRotation().column[1], timeStep};
     std::fill(std::begin(m_inContact), std::end(m_inContact), false);
     m_velocity = D3DXVECTOR4(frame.velocity.x, frame.velocity.y, frame.velocity.z, 0.0f);
     m_speed = Length(frame.velocity);
@@ -359,13 +369,13 @@ void CPCar::AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force
     const D3DXVECTOR3 spring = normal * depth * (front ? m_spring1 : m_spring2);
     force += spring;
     torque += Cross(arm, spring);
-    const float closing = Dot(m_body->GetVelocityAtPoint(arm), direction);
+    const float closing = Dot(frame.body->GetVelocityAtPoint(arm), direction);
     const D3DXVECTOR3 damper = -direction * closing * m_damping;
     force += damper;
     torque += Cross(arm, damper);
 
     const D3DXVECTOR3 contactArm = contact - frame.position;
-    D3DXVECTOR3 slip = m_body->GetVelocityAtPoint(contactArm);
+    D3DXVECTOR3 slip = frame.body->GetVelocityAtPoint(contactArm);
     m_wheelSpin[wheel] = -Dot(slip, frame.axisY);
     const D3DXVECTOR3 rolling = front ? m_steerDir : frame.axisY;
     slip -= normal * Dot(slip, normal);
@@ -373,7 +383,7 @@ void CPCar::AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force
     // Full friction would overshoot a slip smaller than one step's worth
     // and make the wheel chatter sideways; it stops the slip instead.
     const float wheels = static_cast<float>(std::max(1, m_wheelCount));
-    const float stopping = Length(slip) * m_body->GetMass() / (frame.timeStep * wheels);
+    const float stopping = Length(slip) * frame.body->GetMass() / (frame.timeStep * wheels);
     const float friction = front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
     const D3DXVECTOR3 side = -Normalised(slip) * std::min(friction, stopping);
     force.x += side.x;
@@ -385,9 +395,9 @@ void CPCar::AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force
         // the pull of gravity along it, no harder than the rear wheels grip
         // sideways.
         const D3DXVECTOR3 along = Normalised(rolling - normal * Dot(rolling, normal));
-        const float rollingSpeed = Dot(m_body->GetVelocityAtPoint(contactArm), along);
+        const float rollingSpeed = Dot(frame.body->GetVelocityAtPoint(contactArm), along);
         const float pull = Dot(kGravity, along);
-        float size = -(rollingSpeed / frame.timeStep + pull) * m_body->GetMass() / wheels;
+        float size = -(rollingSpeed / frame.timeStep + pull) * frame.body->GetMass() / wheels;
         size = std::max(-m_frictionBack, std::min(size, m_frictionBack));
         const D3DXVECTOR3 hold = along * size;
         force += hold;

@@ -82,6 +82,9 @@ public:
 private:
     struct StepFrame;
 
+    // The owner's body while it is in a world; the world's reset takes it
+    // away, so the car keeps no pointer of its own.
+    CPRigidBody* RigidBody() const;
     void ShowLight(CPGameObject* light, bool visible);
     void AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque);
     void UpdateWheel(int wheel, float timeStep);
@@ -92,7 +95,6 @@ private:
     void UpdateEngineSound();
 
     CPGameObject* m_owner;
-    CPRigidBody* m_body;
 
     int m_wheelCount;
     float m_wheelX, m_wheelY, m_wheelLength, m_wheelRadius;

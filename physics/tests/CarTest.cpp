@@ -29,7 +29,7 @@ TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
         const char* count;
         int expected;
     };
-    for (const Case& c : {Case{"12", 8}, Case{"-3", 0}, Case{"2", 2}}) {
+    for (const Case& c : {Case{"12", 8}, Case{"-3", 0}, Case{"2", 2}, Case{"1e10", 8}}) {
         RefPtr<CPGameObject> owner(new CPGameObject("car"));
         owner->GetDescriptionDocument().Parse(
             (std::string("<car><physics><geometry><wheels count=\"") + c.count + "\"/></geometry></physics></car>")

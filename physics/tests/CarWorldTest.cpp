@@ -1,6 +1,8 @@
 #include "CarTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 using namespace car_test;
 
@@ -93,6 +95,20 @@ TEST(CarWorld, SparksShareALimitOfFortyLiveParticlesThatExpire)
     EXPECT_EQ(world.GetLiveParticleCount(), 40) << "25 asked, 5 made";
 }
 
+TEST(CarWorld, AVertexAtNoFinitePlaceDropsItsTrianglesAndStaysOutOfTheBounds)
+{
+    CPCarWorld world;
+    RoadMesh road;
+    const float infinity = std::numeric_limits<float>::infinity();
+    road.vertices = {D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(4, 0, 0), D3DXVECTOR3(0, 4, 0),
+                     D3DXVECTOR3(std::nanf(""), 0, 0), D3DXVECTOR3(0, infinity, 0)};
+    road.indices = {0, 1, 2, 0, 1, 3, 0, 4, 2};
+    world.BuildRoadTables(road.vertices, road.indices);
+    EXPECT_EQ(world.GetRoadTriangleCount(), 1);
+    EXPECT_EQ(world.GetGridColumnCount(), 1 + 10);
+    EXPECT_EQ(world.GetGridRowCount(), 1 + 10);
+}
+
 class CarWorldStepping : public CarWorldFixture {};
 
 TEST_F(CarWorldStepping, RemovedBodiesAreParkedFiveHundredApartAndRestartBelowTheFloor)
@@ -144,4 +160,57 @@ TEST_F(CarWorldStepping, ControlsWithoutACarOrBodyAreSafe)
     world.CreateCar(noBody, false);
     world.SetCarControls(noBody.Get(), 1.0f, 0.3f);
     EXPECT_EQ(noBody->GetCar()->GetSteering(), 0.3f);
+}
+
+TEST_F(CarWorldStepping, ReversingLightsShowWhileRollingBackwardsOnABodyInTheWorld)
+{
+    struct Case {
+        const char* name;
+        float backwardSpeed;
+        bool resetFirst;
+        bool reversing;
+    };
+    const Case cases[] = {
+        {"rolling forwards", -3.0f, false, false},
+        {"rolling backwards", 3.0f, false, true},
+        {"the body went with the world's reset", 3.0f, true, false},
+    };
+    for (const Case& c : cases) {
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 2));
+        // The car's back is its local +y.
+        BodyOf(*car).SetVelocity(D3DXVECTOR3(0, c.backwardSpeed, 0));
+        if (c.resetFirst) world.Reset();
+        car->GetCar()->SetControls(-1.0f, 0.0f);
+        EXPECT_EQ(car->GetChildByName("backlights2")->IsVisible(), c.reversing) << c.name;
+        EXPECT_EQ(car->GetChildByName("backlights")->IsVisible(), !c.reversing) << c.name;
+    }
+}
+
+TEST_F(CarWorldStepping, TriangleQueryFillsFromTheCellsUnderTheBodyFirst)
+{
+    // A thousand tiny triangles inside cell (1, 1), beside the body's cell
+    // (2, 2), which lists one road triangle.
+    RoadMesh road;
+    for (int i = 0; i < CPPhysicData::kCandidateCapacity; ++i) {
+        const float x = 5.0f + 0.002f * static_cast<float>(i);
+        const uint16_t first = static_cast<uint16_t>(road.vertices.size());
+        road.vertices.insert(road.vertices.end(),
+                             {D3DXVECTOR3(x, 5, 0), D3DXVECTOR3(x + 0.001f, 5, 0), D3DXVECTOR3(x, 5.001f, 0)});
+        road.indices.insert(road.indices.end(), {first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2)});
+    }
+    const uint16_t under = static_cast<uint16_t>(road.vertices.size());
+    road.vertices.insert(road.vertices.end(), {D3DXVECTOR3(9, 9, 0), D3DXVECTOR3(11, 9, 0), D3DXVECTOR3(9, 11, 0)});
+    road.indices.insert(road.indices.end(), {under, static_cast<uint16_t>(under + 1), static_cast<uint16_t>(under + 2)});
+    BuildRoad(road);
+    RefPtr<CPGameObject> car = MakeCarObject(CarSpec(), D3DXVECTOR3(10, 10, 5));
+    world.AddObject(car, 0, 1);
+    const int* candidates = nullptr;
+    int count = 0, triangleCount = 0;
+    const RoadTriangle* triangles = nullptr;
+    const D3DXVECTOR4* vertices = nullptr;
+    CPCarWorld::TriangleQuery(D3DXVECTOR3(9.5f, 9.5f, 0), D3DXVECTOR3(10, 10, 1), &candidates, &count, &triangles,
+                              &triangleCount, &vertices, &BodyOf(*car));
+    ASSERT_EQ(count, 1) << "the cell beside would fill the buffer";
+    EXPECT_EQ(candidates[0], CPPhysicData::kCandidateCapacity);
 }
