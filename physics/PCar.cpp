@@ -19,6 +19,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+// A wheel whose ray touches ground this step: the ray's depth in the
+// ground, the ground's upward normal and the contact point relative to the
+// body's position.
+struct CPCar::WheelContact {
+    int wheel;
+    bool front;
+    float depth;
+    D3DXVECTOR3 normal;
+    D3DXVECTOR3 arm;
+};
+
 // What one controller step shares between the wheels.
 struct CPCar::StepFrame {
     const CPRigidBody* body;
@@ -340,86 +351,110 @@ void CPCar::OnControllerStep(CPController* controller, float timeStep)
 void CPCar::AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque)
 {
     CPSensor* sensor = m_wheelSensors[wheel];
-    const bool front = wheel < kFrontWheels;
     const float depth = sensor ? sensor->GetDetectedDepth() : 0.0f;
     if (depth <= 0.0f) {
         m_airborne[wheel] = true;
         return;
     }
-    const D3DXVECTOR3 contact = sensor->GetContactPoint();
-    m_meanContact += contact;
+    WheelContact contact{wheel, wheel < kFrontWheels, depth, sensor->GetContactNormal(), D3DXVECTOR3(0, 0, 0)};
+    if (contact.normal.z < 0.0f) contact.normal = -contact.normal;
+    const D3DXVECTOR3 point = sensor->GetContactPoint();
+    contact.arm = point - frame.position;
+    m_meanContact += point;
     m_inContact[wheel] = true;
-    m_contactPoint[wheel] = contact;
+    m_contactPoint[wheel] = point;
     m_airborne[wheel] = false;
+    UpdateWheelOffset(contact);
+    AddSuspension(*sensor, contact, frame, force, torque);
+    const D3DXVECTOR3 rolling = AddSideFriction(contact, frame, force, torque);
+    if (m_locked) AddLockHold(contact, rolling, frame, force, torque);
+    else if (m_drive != 0.0f) AddDrive(contact, frame, force, torque);
+}
 
-    const float limit = front ? m_frontMaxOffset : m_rearMaxOffset;
+void CPCar::UpdateWheelOffset(const WheelContact& contact)
+{
+    const float limit = contact.front ? m_frontMaxOffset : m_rearMaxOffset;
+    float& offset = m_wheelOffset[contact.wheel];
     if (m_fixedMax) {
-        m_wheelOffset[wheel] = m_wheelRadius - m_wheelLength;
+        offset = m_wheelRadius - m_wheelLength;
     } else {
-        const float offset = m_wheelRadius - (m_wheelLength - depth);
-        m_wheelOffset[wheel] = m_fixedMin || offset > limit ? limit : offset;
+        const float travel = m_wheelRadius - (m_wheelLength - contact.depth);
+        offset = m_fixedMin || travel > limit ? limit : travel;
     }
+}
 
-    D3DXVECTOR3 normal = sensor->GetContactNormal();
-    if (normal.z < 0.0f) normal = -normal;
-    const D3DXVECTOR3 direction = frame.rotation.Apply(sensor->GetDirection());
-    const D3DXVECTOR3 start = frame.rotation.Apply(sensor->GetStart()) + frame.position;
+// The spring along the ground's normal and the damper along the ray, both
+// at the ray's start.
+void CPCar::AddSuspension(const CPSensor& sensor, const WheelContact& contact, const StepFrame& frame,
+                          D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
+    const D3DXVECTOR3 direction = frame.rotation.Apply(sensor.GetDirection());
+    const D3DXVECTOR3 start = frame.rotation.Apply(sensor.GetStart()) + frame.position;
     if (m_debug && g_pRender) g_pRender->AddLine(0xffffffff, start, start + direction);
     const D3DXVECTOR3 arm = start - frame.position;
-    const D3DXVECTOR3 spring = normal * depth * (front ? m_spring1 : m_spring2);
+    const D3DXVECTOR3 spring = contact.normal * contact.depth * (contact.front ? m_spring1 : m_spring2);
     force += spring;
     torque += Cross(arm, spring);
     const float closing = Dot(frame.body->GetVelocityAtPoint(arm), direction);
     const D3DXVECTOR3 damper = -direction * closing * m_damping;
     force += damper;
     torque += Cross(arm, damper);
+}
 
-    const D3DXVECTOR3 contactArm = contact - frame.position;
-    D3DXVECTOR3 slip = frame.body->GetVelocityAtPoint(contactArm);
-    m_wheelSpin[wheel] = -Dot(slip, frame.axisY);
-    const D3DXVECTOR3 rolling = front ? m_steerDir : frame.axisY;
-    slip -= normal * Dot(slip, normal);
+// Friction across the rolling direction, on the ground plane; the rolling
+// direction is the answer.
+D3DXVECTOR3 CPCar::AddSideFriction(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force,
+                                   D3DXVECTOR3& torque)
+{
+    D3DXVECTOR3 slip = frame.body->GetVelocityAtPoint(contact.arm);
+    m_wheelSpin[contact.wheel] = -Dot(slip, frame.axisY);
+    const D3DXVECTOR3 rolling = contact.front ? m_steerDir : frame.axisY;
+    slip -= contact.normal * Dot(slip, contact.normal);
     slip -= rolling * Dot(slip, rolling);
     // Full friction would overshoot a slip smaller than one step's worth
     // and make the wheel chatter sideways; it stops the slip instead.
-    const float wheels = static_cast<float>(std::max(1, m_wheelCount));
-    const float stopping = Length(slip) * frame.body->GetMass() / (frame.timeStep * wheels);
-    const float friction = front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
+    const float stopping = Length(slip) * frame.body->GetMass() / (frame.timeStep * WheelShare());
+    const float friction = contact.front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
     const D3DXVECTOR3 side = -Normalised(slip) * std::min(friction, stopping);
     force.x += side.x;
     force.y += side.y;
-    torque += Cross(contactArm, side);
+    torque += Cross(contact.arm, side);
+    return rolling;
+}
 
-    if (m_locked) {
-        // Cancels the wheel's share of the rolling speed in one step, with
-        // the pull of gravity along it, no harder than the rear wheels grip
-        // sideways.
-        const D3DXVECTOR3 along = Normalised(rolling - normal * Dot(rolling, normal));
-        const float rollingSpeed = Dot(frame.body->GetVelocityAtPoint(contactArm), along);
-        const float pull = Dot(kGravity, along);
-        float size = -(rollingSpeed / frame.timeStep + pull) * frame.body->GetMass() / wheels;
-        size = std::max(-m_frictionBack, std::min(size, m_frictionBack));
-        const D3DXVECTOR3 hold = along * size;
-        force += hold;
-        torque += Cross(contactArm, hold) * m_inertiaPitch;
-        return;
-    }
-    if (m_drive == 0.0f) return;
+// Cancels the wheel's share of the rolling speed in one step, with the pull
+// of gravity along it, no harder than the rear wheels grip sideways.
+void CPCar::AddLockHold(const WheelContact& contact, const D3DXVECTOR3& rolling, const StepFrame& frame,
+                        D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
+    const D3DXVECTOR3 along = Normalised(rolling - contact.normal * Dot(rolling, contact.normal));
+    const float rollingSpeed = Dot(frame.body->GetVelocityAtPoint(contact.arm), along);
+    const float pull = Dot(kGravity, along);
+    float size = -(rollingSpeed / frame.timeStep + pull) * frame.body->GetMass() / WheelShare();
+    size = std::max(-m_frictionBack, std::min(size, m_frictionBack));
+    const D3DXVECTOR3 hold = along * size;
+    force += hold;
+    torque += Cross(contact.arm, hold) * m_inertiaPitch;
+}
+
+// Drive along the steered nose at the front and along the ground under the
+// nose at the rear, stronger on a slope; only the sign of the drive counts.
+void CPCar::AddDrive(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
     D3DXVECTOR3 drive = -m_steerDir;
-    if (!front) {
-        // The contact normal a quarter turn about the car's x axis: the nose
-        // direction following the ground.
-        const D3DXVECTOR3 axisX = frame.rotation.column[0];
-        drive = Normalised(Cross(axisX, normal));
+    if (!contact.front) {
+        // The contact normal a quarter turn about the car's x axis.
+        drive = Normalised(Cross(frame.rotation.column[0], contact.normal));
     }
-    D3DXVECTOR3 flat(drive.x, drive.y, 0.0f);
-    flat = Normalised(flat);
+    const D3DXVECTOR3 flat = Normalised(D3DXVECTOR3(drive.x, drive.y, 0.0f));
     const float slope = std::acos(std::max(-1.0f, std::min(1.0f, Dot(drive, flat))));
     const D3DXVECTOR3 push = drive * (1.0f + kSlopeDriveGain * std::fabs(slope)) * SignOf(m_drive) *
                              (m_drive > 0.0f ? m_accelFront : m_accelBack);
     force += push;
-    torque += Cross(contactArm, push);
+    torque += Cross(contact.arm, push);
 }
+
+float CPCar::WheelShare() const { return static_cast<float>(std::max(1, m_wheelCount)); }
 
 void CPCar::UpdateWheel(int wheel, float timeStep)
 {

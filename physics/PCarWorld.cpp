@@ -140,6 +140,38 @@ D3DXVECTOR3 CarVelocity(CPGameObject* object)
     return data->GetRigidBody()->GetVelocity();
 }
 
+// A shape's place on its body: the inverse of its stored rotation, and its
+// position as stored.
+D3DXMATRIX ShapeTransform(const PhysicShape& shape)
+{
+    D3DXQUATERNION inverse(-shape.orientationX, -shape.orientationY, -shape.orientationZ, shape.orientationW);
+    D3DXQuaternionNormalize(&inverse, &inverse);
+    D3DXMATRIX local;
+    D3DXMatrixRotationQuaternion(&local, &inverse);
+    local._41 = shape.positionX;
+    local._42 = shape.positionY;
+    local._43 = shape.positionZ;
+    return local;
+}
+
+// Gives every shape a geometry on the body (a box's second and third sizes
+// swap places); the number of geometries made.
+int AddShapes(CPBody& body, std::vector<PhysicShape>& shapes, int material)
+{
+    int added = 0;
+    for (PhysicShape& shape : shapes) {
+        CPGeometry* geometry = body.AddGeometry();
+        shape.geometry = geometry;
+        if (!geometry) continue;
+        ++added;
+        geometry->SetTransform(ShapeTransform(shape));
+        if (shape.type == CPPhysicData::kBoxShape) geometry->SetBoxSize(shape.size1, shape.size3, shape.size2);
+        else if (shape.type == CPPhysicData::kCylinderShape) geometry->SetCylinder(shape.size4, shape.size2);
+        geometry->SetMaterialIndex(material);
+    }
+    return added;
+}
+
 // The distinct cells of the bounds' corners (L, H, (L.x, H.y, L.z),
 // (H.x, L.y, H.z)) and centre, in that order; their number.
 int CellsUnderBounds(const CPCarWorld& world, const D3DXVECTOR3& low, const D3DXVECTOR3& high,
@@ -262,23 +294,7 @@ void CPCarWorld::CreateBodies(CPPhysicData* data, const D3DXVECTOR3& position, c
     }
     if (!body) return;
     m_physicData.push_back(data);
-    for (PhysicShape& shape : data->GetShapes()) {
-        CPGeometry* geometry = body->AddGeometry();
-        shape.geometry = geometry;
-        if (!geometry) continue;
-        ++s_shapeCount;
-        D3DXQUATERNION inverse(-shape.orientationX, -shape.orientationY, -shape.orientationZ, shape.orientationW);
-        D3DXQuaternionNormalize(&inverse, &inverse);
-        D3DXMATRIX local;
-        D3DXMatrixRotationQuaternion(&local, &inverse);
-        local._41 = shape.positionX;
-        local._42 = shape.positionY;
-        local._43 = shape.positionZ;
-        geometry->SetTransform(local);
-        if (shape.type == CPPhysicData::kBoxShape) geometry->SetBoxSize(shape.size1, shape.size3, shape.size2);
-        else if (shape.type == CPPhysicData::kCylinderShape) geometry->SetCylinder(shape.size4, shape.size2);
-        geometry->SetMaterialIndex(material);
-    }
+    s_shapeCount += AddShapes(*body, data->GetShapes(), material);
     body->UpdateBoundingInfo();
     if (kinematic) {
         CPKinematicBody* kinematicBody = data->GetKinematicBody();

@@ -14,6 +14,14 @@ bool Lists(const CPCarWorld& world, int column, int row, int triangle)
     return std::find(list.begin(), list.end(), triangle) != list.end();
 }
 
+void AddTriangle(RoadMesh& road, const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c)
+{
+    for (const D3DXVECTOR3* corner : {&a, &b, &c}) {
+        road.indices.push_back(static_cast<uint16_t>(road.vertices.size()));
+        road.vertices.push_back(*corner);
+    }
+}
+
 }  // namespace
 
 TEST(CarWorld, GridCoversTheRoadBoundsAndTheOriginWithAMargin)
@@ -194,14 +202,9 @@ TEST_F(CarWorldStepping, TriangleQueryFillsFromTheCellsUnderTheBodyFirst)
     RoadMesh road;
     for (int i = 0; i < CPPhysicData::kCandidateCapacity; ++i) {
         const float x = 5.0f + 0.002f * static_cast<float>(i);
-        const uint16_t first = static_cast<uint16_t>(road.vertices.size());
-        road.vertices.insert(road.vertices.end(),
-                             {D3DXVECTOR3(x, 5, 0), D3DXVECTOR3(x + 0.001f, 5, 0), D3DXVECTOR3(x, 5.001f, 0)});
-        road.indices.insert(road.indices.end(), {first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2)});
+        AddTriangle(road, D3DXVECTOR3(x, 5, 0), D3DXVECTOR3(x + 0.001f, 5, 0), D3DXVECTOR3(x, 5.001f, 0));
     }
-    const uint16_t under = static_cast<uint16_t>(road.vertices.size());
-    road.vertices.insert(road.vertices.end(), {D3DXVECTOR3(9, 9, 0), D3DXVECTOR3(11, 9, 0), D3DXVECTOR3(9, 11, 0)});
-    road.indices.insert(road.indices.end(), {under, static_cast<uint16_t>(under + 1), static_cast<uint16_t>(under + 2)});
+    AddTriangle(road, D3DXVECTOR3(9, 9, 0), D3DXVECTOR3(11, 9, 0), D3DXVECTOR3(9, 11, 0));
     BuildRoad(road);
     RefPtr<CPGameObject> car = MakeCarObject(CarSpec(), D3DXVECTOR3(10, 10, 5));
     world.AddObject(car, 0, 1);
