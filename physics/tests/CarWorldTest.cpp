@@ -217,3 +217,21 @@ TEST_F(CarWorldStepping, TriangleQueryFillsFromTheCellsUnderTheBodyFirst)
     ASSERT_EQ(count, 1) << "the cell beside would fill the buffer";
     EXPECT_EQ(candidates[0], CPPhysicData::kCandidateCapacity);
 }
+
+TEST_F(CarWorldStepping, ARemovedCarsBodyTouchesNothing)
+{
+    BuildRoad(RoadMesh::Plane(20.0f));
+    // Bodies alone, without wheel rays: only their boxes meet the road.
+    RefPtr<CPGameObject> kept = MakeCarObject(CarSpec(), D3DXVECTOR3(-5, 0, 1));
+    RefPtr<CPGameObject> removed = MakeCarObject(CarSpec(), D3DXVECTOR3(5, 0, 1));
+    for (CPGameObject* car : {kept.Get(), removed.Get()}) {
+        world.AddObject(car, 0, 1);
+        car->GetPhysicData()->SetupRigidBody();
+        world.RegisterCar(car);
+    }
+    world.RemoveCar(removed.Get());
+    RunFrames(60);
+    EXPECT_GT(BodyOf(*kept).GetPosition().z, 0.0f) << "held by the road";
+    EXPECT_LT(BodyOf(*removed).GetPosition().z, -1.0f) << "fell through it";
+    EXPECT_EQ(world.GetCars().size(), 1u);
+}
