@@ -100,8 +100,9 @@ struct NearSearch {
 
 CPSpline::CPSpline()
     : CPGameObject("CPSpline"), m_totalLength(0.0f), m_closed(false), m_drawBlock(new CPRenderObject(this)),
-      m_lastFound(nullptr), m_boxMin(kBoxStart, kBoxStart, kBoxStart), m_boxMax(-kBoxStart, -kBoxStart, -kBoxStart)
+      m_lastFound(nullptr)
 {
+    Clear();
 }
 
 CPSpline::~CPSpline() { m_drawBlock->SetOwner(nullptr); }
@@ -284,6 +285,8 @@ void CPSpline::Clear()
     m_totalLength = 0.0f;
     m_pieces.clear();
     m_lastFound = nullptr;
+    m_boxMin = D3DXVECTOR3(kBoxStart, kBoxStart, kBoxStart);
+    m_boxMax = D3DXVECTOR3(-kBoxStart, -kBoxStart, -kBoxStart);
     m_drawBlock->GetLocalVertices().clear();
     m_drawBlock->GetIndices().clear();
 }
