@@ -164,27 +164,7 @@ void CPCar::LoadParams(bool sendToScript)
 {
     TiXmlElement* root = m_owner ? m_owner->GetDescriptionDocument().RootElement() : nullptr;
     if (!root) return;
-    if (TiXmlElement* wheels = Find(root, "physics", "geometry", "wheels")) {
-        float count = static_cast<float>(m_wheelCount);
-        ReadFloat(wheels, "count", count);
-        // More wheels than rays would overrun the tables. Clamped before the
-        // conversion: a count beyond the integers has no integer value.
-        count = std::max(0.0f, std::min(count, static_cast<float>(kMaxWheels)));
-        m_wheelCount = static_cast<int>(count);
-        ReadFloat(wheels, "x", m_wheelX);
-        ReadFloat(wheels, "y", m_wheelY);
-        ReadFloat(wheels, "length", m_wheelLength);
-        ReadFloat(wheels, "radius", m_wheelRadius);
-        ReadFloat(wheels, "front_min_radius", m_frontMaxOffset);
-        ReadFloat(wheels, "back_min_radius", m_rearMaxOffset);
-        ReadFloat(wheels, "width", m_width);
-        if (const char* fixed = wheels->Attribute("fixed")) {
-            std::string text(fixed);
-            std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-            m_fixedMin = text == "min";
-            m_fixedMax = text == "max";
-        }
-    }
+    ReadWheelGeometry(Find(root, "physics", "geometry", "wheels"));
     if (TiXmlElement* physics = Find(root, "physics")) {
         const char* debug = physics->Attribute("debug");
         if (debug && std::string(debug) == "true") m_debug = true;
@@ -197,21 +177,7 @@ void CPCar::LoadParams(bool sendToScript)
     ReadFloat(speed, "max_front_speed", m_maxFrontSpeed);
     ReadFloat(speed, "max_rear_speed", m_maxRearSpeed);
     TiXmlElement* acceleration = Find(root, "physics", "params", "acceleration");
-    if (speed && speed->Attribute("angle") && sendToScript && g_pCommandManager) {
-        // A missing value goes out as 0.00.
-        float angle = 0, fovDiv = 0, accelFront = 0, accelBack = 0, speedFront = 0, speedBack = 0;
-        ReadFloat(speed, "angle", angle);
-        ReadFloat(Find(root, "camera"), "fov_div", fovDiv);
-        ReadFloat(acceleration, "accel_front", accelFront);
-        ReadFloat(acceleration, "accel_back", accelBack);
-        ReadFloat(acceleration, "speed_front", speedFront);
-        ReadFloat(acceleration, "speed_back", speedBack);
-        char text[128];
-        snprintf(text, sizeof(text), "%.2f,%.2f,%.2f,%.2f", angle, fovDiv, accelFront, accelBack);
-        g_pCommandManager->SendCommandByName("jeep", "set_car_params", text);
-        snprintf(text, sizeof(text), "%.2f,%.2f", speedFront, speedBack);
-        g_pCommandManager->SendCommandByName("jeep", "set_car_params2", text);
-    }
+    if (speed && speed->Attribute("angle") && sendToScript) SendSpeedParams(root, *speed, acceleration);
     TiXmlElement* friction = Find(root, "physics", "params", "friction");
     ReadFloat(friction, "front", m_frictionFront);
     ReadFloat(friction, "back", m_frictionBack);
@@ -225,6 +191,50 @@ void CPCar::LoadParams(bool sendToScript)
     if (TiXmlElement* shadow = Find(root, "render", "shadow")) {
         if (const char* name = shadow->Attribute("name")) m_shadowName = name;
     }
+}
+
+void CPCar::ReadWheelGeometry(TiXmlElement* wheels)
+{
+    if (!wheels) return;
+    float count = static_cast<float>(m_wheelCount);
+    ReadFloat(wheels, "count", count);
+    // More wheels than rays would overrun the tables. Clamped before the
+    // conversion: a count beyond the integers has no integer value.
+    count = std::max(0.0f, std::min(count, static_cast<float>(kMaxWheels)));
+    m_wheelCount = static_cast<int>(count);
+    ReadFloat(wheels, "x", m_wheelX);
+    ReadFloat(wheels, "y", m_wheelY);
+    ReadFloat(wheels, "length", m_wheelLength);
+    ReadFloat(wheels, "radius", m_wheelRadius);
+    ReadFloat(wheels, "front_min_radius", m_frontMaxOffset);
+    ReadFloat(wheels, "back_min_radius", m_rearMaxOffset);
+    ReadFloat(wheels, "width", m_width);
+    if (const char* fixed = wheels->Attribute("fixed")) {
+        std::string text(fixed);
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        m_fixedMin = text == "min";
+        m_fixedMax = text == "max";
+    }
+}
+
+// The speed block's steering angle, the camera's divisor and the
+// acceleration block's script values go to "jeep"; a missing value goes out
+// as 0.00.
+void CPCar::SendSpeedParams(TiXmlElement* root, TiXmlElement& speed, TiXmlElement* acceleration)
+{
+    if (!g_pCommandManager) return;
+    float angle = 0, fovDiv = 0, accelFront = 0, accelBack = 0, speedFront = 0, speedBack = 0;
+    ReadFloat(&speed, "angle", angle);
+    ReadFloat(Find(root, "camera"), "fov_div", fovDiv);
+    ReadFloat(acceleration, "accel_front", accelFront);
+    ReadFloat(acceleration, "accel_back", accelBack);
+    ReadFloat(acceleration, "speed_front", speedFront);
+    ReadFloat(acceleration, "speed_back", speedBack);
+    char text[128];
+    snprintf(text, sizeof(text), "%.2f,%.2f,%.2f,%.2f", angle, fovDiv, accelFront, accelBack);
+    g_pCommandManager->SendCommandByName("jeep", "set_car_params", text);
+    snprintf(text, sizeof(text), "%.2f,%.2f", speedFront, speedBack);
+    g_pCommandManager->SendCommandByName("jeep", "set_car_params2", text);
 }
 
 void CPCar::Load(CPSimulator*, bool withSounds)

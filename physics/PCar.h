@@ -8,6 +8,7 @@
 #include <string>
 
 class CNSound;
+class TiXmlElement;
 class CPGameObject;
 class CPSensor;
 class CPSimulator;
@@ -83,6 +84,8 @@ private:
     struct StepFrame;
     struct WheelContact;
 
+    void ReadWheelGeometry(TiXmlElement* wheels);
+    void SendSpeedParams(TiXmlElement* root, TiXmlElement& speed, TiXmlElement* acceleration);
     // The owner's body while it is in a world; the world's reset takes it
     // away, so the car keeps no pointer of its own.
     CPRigidBody* RigidBody() const;
