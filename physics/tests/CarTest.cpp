@@ -1,6 +1,6 @@
 #include "CarTestSupport.h"
 
-#include "core/PCommandManager.h"
+#include "core/tests/GameObjectTestSupport.h"
 #include "core/Settings.h"
 
 using namespace car_test;
@@ -41,33 +41,6 @@ TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
     }
 }
 
-namespace {
-
-// The receiver "jeep" of the car's script values.
-class JeepReceiver : public CommandReceiver {
-public:
-    JeepReceiver() { Start(); }
-    int GetObjectSize() override { return sizeof(*this); }
-    const char* GetTypeName() override { return "JeepReceiver"; }
-    void Execute() override {}
-    int GetTaskValue() override { return 0; }
-
-    // Every command received as "name:params".
-    std::vector<std::string> Drain()
-    {
-        std::vector<std::string> received;
-        while (SetNextCommand()) {
-            std::string text = *GetCurrentCommand() + ":";
-            const std::vector<std::string>& params = *GetCurrentParams();
-            for (size_t i = 0; i < params.size(); ++i) text += (i ? "," : "") + params[i];
-            received.push_back(text);
-        }
-        return received;
-    }
-};
-
-}  // namespace
-
 TEST(Car, ASpeedBlockWithAnAngleSendsTheScriptValuesToJeep)
 {
     struct Case {
@@ -89,7 +62,8 @@ TEST(Car, ASpeedBlockWithAnAngleSendsTheScriptValuesToJeep)
         {"not for the script", "<car><physics><params><speed angle=\"1\"/></params></physics></car>", false, {}},
     };
     CPCommandManager bus;
-    JeepReceiver jeep;
+    gameobject_test::Receiver jeep;
+    jeep.Start();
     bus.RegisterReceiver("jeep", &jeep);
     CPCommandManager* previous = g_pCommandManager;
     g_pCommandManager = &bus;
@@ -98,7 +72,7 @@ TEST(Car, ASpeedBlockWithAnAngleSendsTheScriptValuesToJeep)
         owner->GetDescriptionDocument().Parse(c.description);
         CPCar car(owner.Get());
         car.LoadParams(c.sendToScript);
-        EXPECT_EQ(jeep.Drain(), c.commands) << c.name;
+        EXPECT_EQ(jeep.TakeCommands(), c.commands) << c.name;
     }
     g_pCommandManager = previous;
 }
