@@ -88,22 +88,38 @@ CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int ver
                       std::vector<IDirect3DIndexBuffer9*>(ringSize, nullptr), vertexCapacity,
                       indexCapacity, keepContents)
 {
+    m_device = device;
+    CreateBuffers();
+}
+
+void CPIVertexBuffer::CreateBuffers()
+{
+    if (!m_device) return;
     for (int i = 0; i < m_ringSize; ++i) {
-        HRESULT result = device->CreateVertexBuffer(
-            static_cast<UINT>(vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
+        if (m_vertexBuffers[i] || m_indexBuffers[i]) continue;
+        HRESULT result = m_device->CreateVertexBuffer(
+            static_cast<UINT>(m_vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
             D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
         if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
-        result = device->CreateIndexBuffer(static_cast<UINT>(indexCapacity) * sizeof(uint16_t),
-                                           kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                           &m_indexBuffers[i], nullptr);
+        result = m_device->CreateIndexBuffer(static_cast<UINT>(m_indexCapacity) * sizeof(uint16_t),
+                                             kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                             &m_indexBuffers[i], nullptr);
         if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
     }
+}
+
+void CPIVertexBuffer::ReleaseBuffers()
+{
+    Unlock(true);
+    ReleaseAll(m_vertexBuffers);
+    ReleaseAll(m_indexBuffers);
 }
 
 CPIVertexBuffer::CPIVertexBuffer(const std::vector<IDirect3DVertexBuffer9*>& vertexBuffers,
                                  const std::vector<IDirect3DIndexBuffer9*>& indexBuffers,
                                  int vertexCapacity, int indexCapacity, bool keepContents)
-    : m_baseCounter(0),
+    : m_device(nullptr),
+      m_baseCounter(0),
       m_vertexBuffers(vertexBuffers),
       m_indexBuffers(indexBuffers),
       m_current(0),
@@ -126,9 +142,7 @@ CPIVertexBuffer::CPIVertexBuffer(const std::vector<IDirect3DVertexBuffer9*>& ver
 
 CPIVertexBuffer::~CPIVertexBuffer()
 {
-    Unlock(true);
-    ReleaseAll(m_vertexBuffers);
-    ReleaseAll(m_indexBuffers);
+    ReleaseBuffers();
 }
 
 bool CPIVertexBuffer::Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition)

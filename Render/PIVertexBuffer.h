@@ -60,6 +60,12 @@ public:
     // Forgets which drawables the section holds and restarts its base.
     void ClearDrawables();
 
+    // The host's ring lives in the default pool: its buffers go before a
+    // device reset (unlocking first) and are made again on the device after
+    // it. A ring over buffers made elsewhere has no device to make them on.
+    void ReleaseBuffers();
+    void CreateBuffers();
+
     // A ring over buffers made elsewhere, with those capacities; it takes
     // over one reference to each buffer.
     CPIVertexBuffer(const std::vector<IDirect3DVertexBuffer9*>& vertexBuffers,
@@ -76,9 +82,8 @@ public:
     IDirect3DIndexBuffer9* GetIndexBuffer(int position) const { return m_indexBuffers[position]; }
 
 private:
-    void ReleaseBuffers();
-
     DrawableBaseTable m_drawables;
+    IDirect3DDevice9* m_device;
     int m_baseCounter;
     std::vector<IDirect3DVertexBuffer9*> m_vertexBuffers;
     std::vector<IDirect3DIndexBuffer9*> m_indexBuffers;

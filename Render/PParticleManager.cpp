@@ -1,5 +1,6 @@
 #include "Render/PParticleManager.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -70,6 +71,19 @@ void CPParticleManager::Clear()
         named.second->SetActive(false);
     }
     m_activeBatches.clear();
+}
+
+void CPParticleManager::RemoveInactiveBatches()
+{
+    m_activeBatches.erase(std::remove_if(m_activeBatches.begin(), m_activeBatches.end(),
+                                         [](const RefPtr<IPParticleBatch>& batch) { return !batch->IsActive(); }),
+                          m_activeBatches.end());
+}
+
+void CPParticleManager::RemoveBatches()
+{
+    Clear();
+    m_batches.clear();
 }
 
 void CPParticleManager::AddSystemDefinition(RefPtr<CPParticleSystem> definition)

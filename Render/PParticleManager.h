@@ -36,6 +36,10 @@ public:
     void SpawnParticle(ParticleSpawnRecord&& record);
     // Clears every batch and empties the list of active batches.
     void Clear();
+    // Takes the batches that went inactive off the list of active batches.
+    void RemoveInactiveBatches();
+    // Forgets every batch, for their owner to destroy them.
+    void RemoveBatches();
 
     // The particle-system definitions that objects set burning copy, by the
     // index that a description's flame type gives.

@@ -5,6 +5,8 @@
 #include "Render/PRenderObject.h"
 #include "core/PGameObject.h"
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -41,7 +43,7 @@ ID3DXEffect* CompiledEffect(CPMaterial* material)
 } // namespace
 
 CPRenderQueue::CPRenderQueue(CPIVertexBuffer* sharedBuffer)
-    : m_sharedBuffer(sharedBuffer), m_sharedGeometryOnly(false), m_frame(1)
+    : m_sharedBuffer(sharedBuffer), m_sorted(false), m_sharedGeometryOnly(false), m_frame(1)
 {
 }
 
@@ -83,6 +85,7 @@ CPIVBlock* CPRenderQueue::BlockFor(CPMaterial* material)
     if (entry.frame != m_frame) {
         m_frameBlocks[material] = entry.block.get();
         entry.frame = m_frame;
+        m_sorted = false;
     }
     return entry.block.get();
 }
@@ -108,7 +111,42 @@ void CPRenderQueue::FillVertexBuffer(RefPtr<CPGameObject> object)
 
 void CPRenderQueue::DrawBlocks(IDirect3DDevice9* device)
 {
-    for (auto& framed : m_frameBlocks) DrawBlock(device, framed.first, *framed.second);
+    const TypedMaterials& sorted = SortedFrameMaterials();
+    DrawSorted(device, sorted.begin(), sorted.end());
+}
+
+void CPRenderQueue::DrawBlocks(IDirect3DDevice9* device, int fromType, int toType)
+{
+    const TypedMaterials& sorted = SortedFrameMaterials();
+    auto first = std::partition_point(sorted.begin(), sorted.end(),
+                                      [fromType](const TypedMaterial& typed) { return typed.first < fromType; });
+    auto last = std::partition_point(first, sorted.end(),
+                                     [toType](const TypedMaterial& typed) { return typed.first < toType; });
+    DrawSorted(device, first, last);
+}
+
+// Materials of one type keep a fixed order by address, so a frame draws
+// like the one before it.
+const CPRenderQueue::TypedMaterials& CPRenderQueue::SortedFrameMaterials()
+{
+    if (m_sorted) return m_sortedMaterials;
+    m_sortedMaterials.clear();
+    for (const auto& framed : m_frameBlocks) {
+        CPMaterial* material = framed.first;
+        m_sortedMaterials.emplace_back(material ? material->GetType() : 0, material);
+    }
+    std::sort(m_sortedMaterials.begin(), m_sortedMaterials.end(),
+              [](const TypedMaterial& a, const TypedMaterial& b) {
+                  return a.first != b.first ? a.first < b.first : std::less<CPMaterial*>()(a.second, b.second);
+              });
+    m_sorted = true;
+    return m_sortedMaterials;
+}
+
+void CPRenderQueue::DrawSorted(IDirect3DDevice9* device, TypedMaterials::const_iterator first,
+                               TypedMaterials::const_iterator last)
+{
+    for (auto typed = first; typed != last; ++typed) DrawBlock(device, typed->second, *m_frameBlocks[typed->second]);
 }
 
 void CPRenderQueue::DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block)
@@ -193,5 +231,7 @@ void CPRenderQueue::ClearFrame()
 {
     for (auto& framed : m_frameBlocks) framed.second->Clear();
     m_frameBlocks.clear();
+    m_sortedMaterials.clear();
+    m_sorted = false;
     ++m_frame;
 }

@@ -9,6 +9,8 @@
 
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class CPGameObject;
 class CPRenderObject;
@@ -41,11 +43,14 @@ public:
     // is set, and those of the attached objects, into the shared buffer.
     void FillVertexBuffer(RefPtr<CPGameObject> object);
 
-    // Draws every block of the frame on the device: each block's dynamic
-    // drawables are written into the next pair of the ring and drawn with
-    // one call, its static parts from their shared buffers under their
-    // owner's world matrix, all with the block's material.
+    // Draws every block of the frame on the device in ascending material
+    // type: each block's dynamic drawables are written into the next pair
+    // of the ring and drawn with one call, its static parts from their
+    // shared buffers under their owner's world matrix, all with the block's
+    // material. A block without a material counts as type 0.
     void DrawBlocks(IDirect3DDevice9* device);
+    // The same for the blocks whose material type lies in [fromType, toType).
+    void DrawBlocks(IDirect3DDevice9* device, int fromType, int toType);
     // Empties the frame's blocks and forgets which blocks the frame used.
     void ClearFrame();
 
@@ -66,7 +71,13 @@ private:
         unsigned frame = 0;
     };
 
+    typedef std::pair<int, CPMaterial*> TypedMaterial;
+    typedef std::vector<TypedMaterial> TypedMaterials;
+
     CPIVBlock* BlockFor(CPMaterial* material);
+    const TypedMaterials& SortedFrameMaterials();
+    void DrawSorted(IDirect3DDevice9* device, TypedMaterials::const_iterator first,
+                    TypedMaterials::const_iterator last);
     void DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block);
     bool WriteDynamicDrawables(CPIVBlock& block, int& pair);
     void DrawDynamic(IDirect3DDevice9* device, int pair);
@@ -75,6 +86,9 @@ private:
     RefPtr<CPIVertexBuffer> m_sharedBuffer;
     std::unordered_map<CPMaterial*, RefPtr<CPIVBlock>> m_frameBlocks;
     std::unordered_map<CPMaterial*, BlockEntry> m_allBlocks;
+    // The frame's materials by ascending type, sorted once per frame.
+    TypedMaterials m_sortedMaterials;
+    bool m_sorted;
     bool m_sharedGeometryOnly;
     // Counts frames from 1, so that no entry starts out in the frame.
     unsigned m_frame;

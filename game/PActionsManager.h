@@ -26,7 +26,8 @@ struct ActionBinding {
 // The player's key bindings, kept by action name for the options screen, the
 // scripts and "Actions.cfg", and by key code for the host's input code,
 // which reads the slots each frame. The host creates the one manager,
-// publishes it in g_pActionsManager and feeds it the mouse position.
+// publishes it in g_pActionsManager and feeds it the mouse position and the
+// keys held.
 class CPActionsManager {
 public:
     static const int kKeySlots = 256;
@@ -48,6 +49,9 @@ public:
     std::vector<std::string> actionNames;
     bool actionsEnabled;
     bool assignKeyMode;
+    // The keys held now, by key code, as the host's key messages report
+    // them; the host's input code reads them against the key slots.
+    bool keysDown[kKeySlots];
 };
 
 extern CPActionsManager* g_pActionsManager;

@@ -3,12 +3,20 @@
 #include "host/CommandQueueDrain.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/OpeningScene.h"
+#include "host/ParticleBatch.h"
+#include "host/ParticleFile.h"
+#include "host/RenderQueueRing.h"
 
+#include "DynamicSky/PDynamicSkyMaker.h"
+#include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
 #include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
+#include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
+#include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
@@ -23,10 +31,12 @@
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
 #include "game/AIManager.h"
+#include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/FontFile.h"
 #include "interface/PFontManager.h"
+#include "physics/PCarWorld.h"
 
 #include <d3dx9.h>
 
@@ -117,7 +127,7 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     }
     if (!CreateDevice(error)) return false;
     CreateRenderResources();
-    // The sky's vertex drawer takes the same device here once the sky exists.
+    g_VertexDrawer.SetDevice(m_device);
 
     g_pTaskManager = new CPTaskManager();
     g_pTaskManager->SetMainWindow(m_window.GetHandle());
@@ -208,22 +218,37 @@ void EngineHost::CreateSound()
     g_pSoundManager = new CPSoundManager(g_pSoundCache);
 }
 
-// The render queue with its vertex-buffer ring, the object loader, the
-// morph-animation cache, the car world, the key-binding manager, the
-// computer-driver manager and the sky maker join these as they are built.
+// The car world runs as a task from the start; it simulates nothing until
+// a level gives it a simulator.
 void EngineHost::CreateSingleObjects()
 {
+    m_renderQueue.reset(new RenderQueueRing(*g_pRender));
+    g_pAnimationCache = new CPAnimationCache();
+    g_pObjectLoader = new CPObjectLoader();
     g_pCommandManager = new CPCommandManager();
     RegisterReceivers();
     g_pMusic = new CPMusic();
     g_pVideoPlayer = new CPVideoPlayer();
     g_pVideoPlayer1 = new CPVideoPlayer1();
-    g_pParticleManager = new CPParticleManager();
+    CreateParticles();
     g_pFontManager = new CPFontManager();
     LoadFontFolder(*g_pFontManager);
     g_pGameData = new CPGameData();
-    g_pShotSpawner = new CPShotSpawner();
+    g_pActionsManager = new CPActionsManager();
     g_pAIManager = new AIManager();
+    m_skyMaker.reset(new CPDynamicSkyMaker());
+    g_pRender->SetSkyMaker(m_skyMaker.get());
+    g_pShotSpawner = new CPShotSpawner();
+    g_pCarWorld = new CPCarWorld();
+    g_pTaskManager->AddTask(g_pCarWorld);
+}
+
+// The emitter definitions with a batch for each particle name they use.
+void EngineHost::CreateParticles()
+{
+    g_pParticleManager = new CPParticleManager();
+    const std::vector<NamedEmitter> emitters = LoadParticleDefinitions(*g_pParticleManager);
+    m_particles.reset(new ParticleBatchSet(*g_pParticleManager, emitters, g_pTextureCache));
 }
 
 void EngineHost::RegisterReceivers()
@@ -238,7 +263,7 @@ void EngineHost::RegisterReceivers()
 }
 
 // Until scripts load levels: the loading screen, then a camera over the
-// origin with the first sky, at full brightness.
+// origin with the first sky and the turning box, at full brightness.
 void EngineHost::ShowOpeningScene()
 {
     GetRender()->DrawLoadingScreen(kLoadingComplete);
@@ -253,6 +278,8 @@ void EngineHost::ShowOpeningScene()
     GetRender()->AddToRenderList(kWorldCameraKey, m_worldCamera.get());
     GetRender()->SetSky(kOpeningSkyNumber);
     GetRender()->SetFade(kFullBrightness);
+    m_openingScene.reset(new OpeningScene());
+    g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
 int EngineHost::Run()
@@ -296,7 +323,11 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     FullTime += deltaTime;
     ++FrameNumber;
     RunTasks();
-    if (!DeviceReady()) return screenshot == nullptr;
+    m_particles->Update(deltaTime);
+    if (!DeviceReady()) {
+        FrameDrawer(*GetRender()).EmptyFrameState();
+        return screenshot == nullptr;
+    }
     DrawFrame();
     // The back buffer is read before Present, which may discard it.
     const bool saved = screenshot == nullptr || SaveScreenshot(*screenshot);
@@ -306,7 +337,7 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
 
 void EngineHost::DrawFrame()
 {
-    FrameDrawer(*GetRender(), m_motionBlur.get()).Draw();
+    FrameDrawer(*GetRender(), m_motionBlur.get(), m_particles.get()).Draw();
 }
 
 void EngineHost::RunTasks()
@@ -372,26 +403,36 @@ void EngineHost::Shutdown()
     m_taskOrder.clear();
     DeleteGlobal(g_pTaskManager);
 
-    DeleteGlobal(g_pAIManager);
+    DeleteGlobal(g_pCarWorld);
     DeleteGlobal(g_pShotSpawner);
+    DeleteGlobal(g_pAIManager);
+    DeleteGlobal(g_pActionsManager);
     DeleteGlobal(g_pGameData);
     DeleteGlobal(g_pFontManager);
+    m_particles.reset();
     DeleteGlobal(g_pParticleManager);
     DeleteGlobal(g_pVideoPlayer1);
     DeleteGlobal(g_pVideoPlayer);
     DeleteGlobal(g_pMusic);
     DeleteGlobal(g_pCommandManager);
     m_receivers.clear();
+    m_renderQueue.reset();
+    m_openingScene.reset();
     DeleteGlobal(g_pSoundManager);
     DeleteGlobal(g_pSoundCache);
     ReleaseInterface(m_directSound);
+    DeleteGlobal(g_pObjectLoader);
+    DeleteGlobal(g_pAnimationCache);
 
     if (g_pRender) g_pRender->SetShadowMaterial(nullptr);
     DeleteGlobal(g_pMaterialManager);
     if (g_pEffectCache) g_pEffectCache->DestroyEffects();
     if (g_pTextureCache) g_pTextureCache->DestroyAll();
     m_motionBlur.reset();
+    // The renderer destroys its sky through the maker.
     DeleteGlobal(g_pRender);
+    m_skyMaker.reset();
+    g_VertexDrawer.SetDevice(nullptr);
     m_worldCamera.reset();
     DeleteGlobal(g_pEffectCache);
     DeleteGlobal(g_pTextureCache);

@@ -12,10 +12,14 @@
 #include <string>
 #include <vector>
 
+class CPDynamicSkyMaker;
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
 class MotionBlur;
+class OpeningScene;
+class ParticleBatchSet;
+class RenderQueueRing;
 class IPProcess;
 
 // Runs the engine as the game: makes the window, the devices and the
@@ -81,6 +85,7 @@ private:
     void CreateRenderResources();
     void CreateSound();
     void CreateSingleObjects();
+    void CreateParticles();
     void RegisterReceivers();
     void ShowOpeningScene();
     bool DeviceReady();
@@ -96,6 +101,10 @@ private:
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
     std::unique_ptr<MotionBlur> m_motionBlur;
+    std::unique_ptr<RenderQueueRing> m_renderQueue;
+    std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
+    std::unique_ptr<ParticleBatchSet> m_particles;
+    std::unique_ptr<OpeningScene> m_openingScene;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

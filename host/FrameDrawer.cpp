@@ -1,12 +1,19 @@
 #include "host/FrameDrawer.h"
 
 #include "host/MotionBlur.h"
+#include "host/ParticleBatch.h"
 #include "host/ScreenLayerStates.h"
 
+#include "DynamicSky/PDynamicSky.h"
 #include "Render/PPerspectiveCamera.h"
+#include "Render/PRenderQueue.h"
+#include "core/FrameClock.h"
 #include "core/Settings.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <map>
 
 namespace {
 
@@ -14,6 +21,8 @@ const float kFarZ = 1.0f;
 const float kScreenRhw = 1.0f;
 const UINT kQuadTriangles = 2;
 const UINT kVerticesPerLine = 2;
+const int kLowestType = std::numeric_limits<int>::min();
+const int kPastHighestType = std::numeric_limits<int>::max();
 
 // Stage 0 passes the vertex colour and alpha through.
 void SelectVertexColour(IDirect3DDevice9* device)
@@ -32,8 +41,12 @@ float Brightened(float component, float factor)
 
 } // namespace
 
-FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur)
-    : m_render(render), m_motionBlur(motionBlur), m_device(render.GetDevice())
+FrameDrawer::FrameDrawer(CPRender& render, MotionBlur* motionBlur, ParticleBatchSet* particles)
+    : m_render(render),
+      m_motionBlur(motionBlur),
+      m_particles(particles),
+      m_device(render.GetDevice()),
+      m_worldCamera(nullptr)
 {
 }
 
@@ -55,27 +68,62 @@ int FrameDrawer::FadeAlpha(float fade, int maxFade)
 
 void FrameDrawer::Draw()
 {
-    CPPerspectiveCamera* worldCamera = FindWorldCamera(m_render);
-    if (worldCamera) m_render.SetViewProjection(worldCamera->GetViewProjection());
+    m_worldCamera = FindWorldCamera(m_render);
+    if (m_worldCamera) m_render.SetViewProjection(m_worldCamera->GetViewProjection());
 
     // Where nothing is drawn, the sky's fog colour shows.
     m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_render.GetFogColour(), kFarZ, 0);
     m_device->BeginScene();
+    DrawSky();
     ApplyAmbient();
+    const std::map<int, RenderListEntry>& list = m_render.GetRenderList();
     bool overlaysDrawn = false;
-    for (const auto& keyed : m_render.GetRenderList()) {
-        if (!overlaysDrawn && keyed.first >= kScreenCameraKey) {
+    for (auto keyed = list.begin(); keyed != list.end(); ++keyed) {
+        const bool screenLayer = keyed->first >= kScreenCameraKey;
+        if (!overlaysDrawn && screenLayer) {
             DrawWorldOverlays();
             overlaysDrawn = true;
         }
-        ApplyEntry(keyed.second);
-        // The render queue's blocks whose material type lies from this key
-        // up to the next one draw here, with this entry's camera, once the
-        // queue has its drawing.
+        ApplyEntry(keyed->second);
+        // The first entry also rules below its key, the last one above it.
+        const auto next = std::next(keyed);
+        const int fromType = keyed == list.begin() ? kLowestType : keyed->first;
+        const int toType = next == list.end() ? kPastHighestType : next->first;
+        DrawQueueBlocks(fromType, toType, screenLayer);
     }
     if (!overlaysDrawn) DrawWorldOverlays();
     DrawFade();
     m_device->EndScene();
+    EmptyFrameState();
+}
+
+void FrameDrawer::EmptyFrameState()
+{
+    m_render.ClearLines();
+    if (CPRenderQueue* queue = m_render.GetRenderQueue().Get()) queue->ClearFrame();
+}
+
+// Without an effect of their own, the screen layer's materials draw unlit
+// and blend by their alpha.
+void FrameDrawer::DrawQueueBlocks(int fromType, int toType, bool screenLayer)
+{
+    CPRenderQueue* queue = m_render.GetRenderQueue().Get();
+    if (!queue) return;
+    if (screenLayer) SetScreenLayerStates(m_device);
+    queue->DrawBlocks(m_device, fromType, toType);
+    if (screenLayer) RestoreWorldStates(m_device);
+}
+
+// The sky's frame step draws it and sets the frame's ambient light, fog
+// colour and sun. It is seen from the world's camera only.
+void FrameDrawer::DrawSky()
+{
+    CPDynamicSky* sky = m_render.GetSky();
+    if (!sky || !m_worldCamera) return;
+    m_device->SetTransform(D3DTS_VIEW, &m_worldCamera->GetViewMatrix());
+    m_device->SetTransform(D3DTS_PROJECTION, &m_worldCamera->GetProjectionMatrix());
+    sky->Update(FrameDeltaTime);
+    RestoreWorldStates(m_device);
 }
 
 // Scripts brighten or darken the sky's ambient light by the light coefficient.
@@ -106,9 +154,9 @@ void FrameDrawer::ApplyEntry(const RenderListEntry& entry)
     m_device->SetTransform(D3DTS_PROJECTION, &view->GetViewMatrix());
 }
 
-// The sky draws here, before the lines, once the renderer has a sky to draw.
 void FrameDrawer::DrawWorldOverlays()
 {
+    if (m_particles && m_worldCamera) m_particles->Draw(m_device, m_worldCamera->GetViewMatrix());
     DrawLines();
     if (m_motionBlur) m_motionBlur->Apply();
 }

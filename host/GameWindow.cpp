@@ -1,6 +1,7 @@
 #include "host/GameWindow.h"
 
 #include "host/InterfaceInput.h"
+#include "host/KeyInput.h"
 
 namespace {
 
@@ -54,11 +55,12 @@ void GameWindow::Destroy()
     m_window = nullptr;
 }
 
-// The other mouse and key messages are the key-binding manager's to read,
-// once the host has one to feed; the window only ends the game.
+// Mouse messages go to the interface screens, keys to the key-binding
+// manager; the window itself only ends the game.
 LRESULT CALLBACK GameWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (RouteInterfaceMouseMessage(message, lParam)) return 0;
+    FeedKeyMessage(message, lParam);
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);

@@ -26,6 +26,17 @@ void SetScreenBlendStates(IDirect3DDevice9* device)
     SetRenderStates(device, kScreenBlendStates);
 }
 
+void SetScreenLayerStates(IDirect3DDevice9* device)
+{
+    SetScreenBlendStates(device);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+
 void RestoreWorldStates(IDirect3DDevice9* device)
 {
     SetRenderStates(device, kWorldStates);

@@ -6,6 +6,10 @@
 // alpha, unlit and without depth.
 void SetScreenBlendStates(IDirect3DDevice9* device);
 
+// The interface's screen layer: blended, unlit and without depth like the
+// other layers, stage 0 modulating texture and vertex colour and alpha.
+void SetScreenLayerStates(IDirect3DDevice9* device);
+
 // What the world's blocks draw with again after a layer or an overlay, as
 // the default states set it: lit, depth-tested, not blended, stage 0
 // modulating its texture with the vertex colour, no texture bound, the

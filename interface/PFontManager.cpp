@@ -1,6 +1,7 @@
 #include "interface/PFontManager.h"
 
 #include "interface/InterfaceLog.h"
+#include "interface/QuadMesh.h"
 
 #include "Render/PRenderObject.h"
 
@@ -15,27 +16,26 @@ namespace {
 
 const unsigned char kLineBreak = '^';
 const float kOverlap = 2.0f;
-const int kQuadVertices = 4;
-const int kQuadIndexCount = 6;
-const uint16_t kQuadIndices[kQuadIndexCount] = {0, 1, 2, 0, 2, 3};
-const D3DCOLOR kOpaqueWhite = 0xFFFFFFFF;
+const uint32_t kOpaqueWhite = 0xFFFFFFFF;
 
-// Every field is written straight into the mesh: a vertex built aside and
-// copied over would be read back before its parts are stored.
-void SetTextVertex(Vertex48& vertex, float x, float y, float u, float v)
+// A glyph corner into the mesh and its source copy: the position and the
+// first texture pair from the glyph, the diffuse colour opaque white and
+// every other field zero.
+inline void WriteTextCorner(Vertex48& vertex, Vertex48& copy, float x, float y, float u, float v)
 {
-    vertex.position.x = x;
-    vertex.position.y = y;
-    vertex.position.z = 0.0f;
-    vertex.normal.x = 0.0f;
-    vertex.normal.y = 0.0f;
-    vertex.normal.z = 0.0f;
-    vertex.diffuse = kOpaqueWhite;
-    vertex.specular = 0;
-    vertex.tex0.x = u;
-    vertex.tex0.y = v;
-    vertex.tex1.x = 0.0f;
-    vertex.tex1.y = 0.0f;
+    const VertexFloats position = {x, y, 0.0f, 0.0f};
+    const VertexBits colours = {0, 0, kOpaqueWhite, 0};
+    const VertexFloats texture = {u, v, 0.0f, 0.0f};
+    VertexFloats* floats = reinterpret_cast<VertexFloats*>(&vertex);
+    VertexBits* bits = reinterpret_cast<VertexBits*>(&vertex);
+    VertexFloats* copyFloats = reinterpret_cast<VertexFloats*>(&copy);
+    VertexBits* copyBits = reinterpret_cast<VertexBits*>(&copy);
+    floats[0] = position;
+    bits[1] = colours;
+    floats[2] = texture;
+    copyFloats[0] = position;
+    copyBits[1] = colours;
+    copyFloats[2] = texture;
 }
 
 } // namespace
@@ -58,12 +58,13 @@ RefPtr<CPRenderObject> CPFontManager::BuildText(RefPtr<CPGameObject> textObject,
     CPRenderObject* mesh = dynamic_cast<CPRenderObject*>(textObject->GetComponent());
     if (!mesh) return RefPtr<CPRenderObject>();
     std::vector<Vertex48>& vertices = mesh->GetWorldVertices();
+    std::vector<Vertex48>& source = mesh->GetLocalVertices();
     std::vector<uint16_t>& indices = mesh->GetIndices();
     const CPFont* font = FindFont(fontName);
     if (!font) {
         vertices.clear();
         indices.clear();
-        mesh->GetLocalVertices().clear();
+        source.clear();
         LogInterfaceProblem("no font \"%s\" for the text \"%s\"", fontName.c_str(), text.c_str());
         return RefPtr<CPRenderObject>();
     }
@@ -77,12 +78,12 @@ RefPtr<CPRenderObject> CPFontManager::BuildText(RefPtr<CPGameObject> textObject,
         LogInterfaceProblem("a text longer than %d characters draws its first %d", kMaxCharacters, kMaxCharacters);
         quads = kMaxCharacters;
     }
-    vertices.resize(quads * kQuadVertices);
-    indices.resize(quads * kQuadIndexCount);
+    vertices.resize(quads * kQuadVertexCount);
+    source.resize(quads * kQuadVertexCount);
+    SetQuadIndexCount(indices, quads);
 
     Vertex48* vertex = vertices.data();
-    uint16_t* index = indices.data();
-    uint16_t base = 0;
+    Vertex48* sourceVertex = source.data();
     float penX = x;
     float lineY = y;
     for (std::string::const_iterator it = text.begin(); vertex != vertices.data() + vertices.size(); ++it) {
@@ -95,14 +96,11 @@ RefPtr<CPRenderObject> CPFontManager::BuildText(RefPtr<CPGameObject> textObject,
         const float right = penX + font->advance[character];
         const float bottom = lineY + font->lineHeight;
         const CPFont::Glyph& glyph = font->glyphs[character];
-        SetTextVertex(*vertex++, penX, lineY, glyph.uLeft, glyph.vTop);
-        SetTextVertex(*vertex++, right, lineY, glyph.uRight, glyph.vTop);
-        SetTextVertex(*vertex++, right, bottom, glyph.uRight, glyph.vBottom);
-        SetTextVertex(*vertex++, penX, bottom, glyph.uLeft, glyph.vBottom);
-        for (uint16_t corner : kQuadIndices) *index++ = static_cast<uint16_t>(base + corner);
-        base = static_cast<uint16_t>(base + kQuadVertices);
+        WriteTextCorner(*vertex++, *sourceVertex++, penX, lineY, glyph.uLeft, glyph.vTop);
+        WriteTextCorner(*vertex++, *sourceVertex++, right, lineY, glyph.uRight, glyph.vTop);
+        WriteTextCorner(*vertex++, *sourceVertex++, right, bottom, glyph.uRight, glyph.vBottom);
+        WriteTextCorner(*vertex++, *sourceVertex++, penX, bottom, glyph.uLeft, glyph.vBottom);
         penX = right - kOverlap;
     }
-    mesh->GetLocalVertices().assign(vertices.begin(), vertices.end());
     return RefPtr<CPRenderObject>(mesh);
 }

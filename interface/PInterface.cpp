@@ -3,6 +3,7 @@
 #include "interface/InterfaceFields.h"
 #include "interface/InterfaceLog.h"
 #include "interface/PFontManager.h"
+#include "interface/QuadMesh.h"
 
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
@@ -68,16 +69,6 @@ bool ReadEntryLine(CPTextReader& reader, const char* keyword, std::string& name,
     name = parts.empty() ? std::string() : parts[0];
     fields = parts.size() > 1 ? SplitTokens(parts[1], ",") : std::vector<std::string>();
     return true;
-}
-
-// A window corner moved to the window's place. The corner is copied whole
-// and its position written from the original, never read back from the
-// copy just stored.
-inline void PlaceVertex(Vertex48& target, const Vertex48& corner, float x, float y)
-{
-    target = corner;
-    target.position.x = corner.position.x + x;
-    target.position.y = corner.position.y + y;
 }
 
 float ScreenShare(float position, int screenSize)
@@ -381,19 +372,17 @@ void CPInterface::Update()
 }
 
 // Each hover rebuilds the mesh, so the lists keep their storage and are
-// written in place, in one walk over the elements.
+// written in place: both vertex lists in one walk over the elements, and of
+// the indices only what a change in the number of drawn elements adds.
 void CPInterface::UpdateBuffers()
 {
     std::vector<Vertex48>& vertices = m_renderObject->GetWorldVertices();
     std::vector<Vertex48>& source = m_renderObject->GetLocalVertices();
-    std::vector<uint16_t>& indices = m_renderObject->GetIndices();
     const size_t most = std::min(m_drawList.size(), static_cast<size_t>(kMaxElements));
-    vertices.resize(most * CPWindow::kVertexCount);
-    source.resize(most * CPWindow::kVertexCount);
-    indices.resize(most * CPWindow::kIndexCount);
+    vertices.resize(most * kQuadVertexCount);
+    source.resize(most * kQuadVertexCount);
     Vertex48* vertex = vertices.data();
     Vertex48* sourceVertex = source.data();
-    uint16_t* index = indices.data();
     size_t drawn = 0;
     for (const RefPtr<CPWindow>& element : m_drawList) {
         if (!element->visible) continue;
@@ -402,19 +391,14 @@ void CPInterface::UpdateBuffers()
                                 GetName().c_str(), kMaxElements);
             break;
         }
-        const Vertex48* quad = element->GetVertices();
-        for (int i = 0; i < CPWindow::kVertexCount; ++i) {
-            PlaceVertex(*vertex++, quad[i], element->x, element->y);
-            PlaceVertex(*sourceVertex++, quad[i], element->x, element->y);
-        }
-        const uint16_t base = static_cast<uint16_t>(drawn * CPWindow::kVertexCount);
-        const uint16_t* quadIndices = element->GetIndices();
-        for (int i = 0; i < CPWindow::kIndexCount; ++i) *index++ = static_cast<uint16_t>(quadIndices[i] + base);
+        PlaceQuad(vertex, sourceVertex, element->GetVertices(), element->x, element->y);
+        vertex += kQuadVertexCount;
+        sourceVertex += kQuadVertexCount;
         ++drawn;
     }
-    vertices.resize(drawn * CPWindow::kVertexCount);
-    source.resize(drawn * CPWindow::kVertexCount);
-    indices.resize(drawn * CPWindow::kIndexCount);
+    vertices.resize(drawn * kQuadVertexCount);
+    source.resize(drawn * kQuadVertexCount);
+    SetQuadIndexCount(m_renderObject->GetIndices(), drawn);
 }
 
 void CPInterface::HoverAt(float x, float y)

@@ -31,7 +31,8 @@ public:
     static const int kMaxElements = 16384;
 
     typedef std::unordered_map<std::string, RefPtr<CPWindow>> ElementMap;
-    typedef std::list<RefPtr<CPWindow>> ElementList;
+    // The drawing order lies in one block: every hover walks it.
+    typedef std::vector<RefPtr<CPWindow>> ElementList;
 
     CPInterface();
     ~CPInterface() override;

@@ -27,7 +27,6 @@ const size_t kNumberCount = 8;
 const size_t kVisibilityToken = 8;
 const size_t kLayoutToken = 9;
 const D3DCOLOR kOpaqueWhite = 0xFFFFFFFF;
-const uint16_t kQuadIndices[CPWindow::kIndexCount] = {0, 1, 2, 0, 2, 3};
 
 // A texture size that is not positive gives texture coordinates of 0.
 float TextureUnits(float pixels, float textureSize)

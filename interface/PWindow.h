@@ -1,5 +1,7 @@
 #pragma once
 
+#include "interface/QuadMesh.h"
+
 #include "Render/PDrawable.h"
 #include "core/PObject.h"
 
@@ -22,8 +24,8 @@ void ApplyAnchor(const std::string& anchor, float& x, float& y);
 // follows at the screen's next buffer rebuild.
 class CPWindow : public IPObject {
 public:
-    static const int kVertexCount = 4;
-    static const int kIndexCount = 6;
+    static const int kVertexCount = kQuadVertexCount;
+    static const int kIndexCount = kQuadIndexCount;
 
     explicit CPWindow(CPInterface* owner);
 

@@ -8,7 +8,8 @@
 # the script says what the launcher opened (web addresses are caught instead
 # of going to a browser).
 #
-# With --game the game "_Hollowmere.exe" itself is started. Without a display
+# The opening scene's data is written into the build tree's "Data" folder
+# first. With --game the game "_Hollowmere.exe" itself is started. Without a display
 # the launcher's "Start Game" is pressed on a virtual one instead, the game's
 # window is saved as build/game.png and the game is ended with Escape.
 #
@@ -154,6 +155,7 @@ else
     tree=$repo/build/x64
 fi
 bash "$repo/tools/wine-prefix.sh" "$tree"
+bash "$repo/tools/demo-data.sh" "$tree"
 
 if [ -n "${DISPLAY:-}" ]; then
     cd "$tree"

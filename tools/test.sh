@@ -18,6 +18,7 @@ else
     tree=$repo/build/x64
 fi
 bash "$repo/tools/wine-prefix.sh" "$tree"
+bash "$repo/tools/demo-data.sh" "$tree"
 
 run_tests=(ctest --test-dir "$tree" --output-on-failure --no-tests=error -j "$(nproc)")
 if [ -z "${DISPLAY:-}" ]; then

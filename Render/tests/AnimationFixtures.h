@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Render/PDrawable.h"
-#include "Render/tests/FixtureWriter.h"
+#include "Render/MeshFileWriter.h"
 
 #include <array>
 #include <cstdint>
@@ -52,10 +52,6 @@ inline void WriteTrackFile(FixtureWriter& out, const std::vector<TrackData>& tra
     }
 }
 
-struct FrameData {
-    std::vector<Vertex48> vertices;
-    std::vector<uint16_t> indices;
-};
 
 // A vertex at the position with every other value set, so that a test can
 // see what the reader keeps and what it replaces.
@@ -71,15 +67,6 @@ inline Vertex48 MorphVertex(float x, float y, float z)
     return vertex;
 }
 
-// Fields: "vertex count", one "vertex" of 48 bytes each, "index count",
-// one "index" each.
-inline void WriteMorphFrame(FixtureWriter& out, const FrameData& frame)
-{
-    out.Int(static_cast<int32_t>(frame.vertices.size()), "vertex count");
-    for (const Vertex48& vertex : frame.vertices) out.Raw(&vertex, sizeof(vertex), "vertex");
-    out.Int(static_cast<int32_t>(frame.indices.size()), "index count");
-    for (uint16_t index : frame.indices) out.Uint16(index, "index");
-}
 
 // Fields: "frame count", "frame time" (in 1/2400 s), then the frames.
 inline void WriteMorphStream(FixtureWriter& out, float storedFrameTime, const std::vector<FrameData>& frames)

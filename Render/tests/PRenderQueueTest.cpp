@@ -267,6 +267,36 @@ TEST_F(RenderQueueTest, WithoutAnEffectTheBlockIsDrawnOnceByTheFixedPipeline)
                        Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1})}));
 }
 
+// Blocks are told apart by their vertex counts.
+TEST_F(RenderQueueTest, BlocksDrawInAscendingMaterialTypeWithinTheAskedRange)
+{
+    CPMaterial panel{200, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
+    queue->AddObject(Object("panel", CPGameObject::kKindMesh, Drawable(5, 3, &panel)));
+    queue->AddObject(Object("b", CPGameObject::kKindMesh, Drawable(4, 3, &other)));
+    queue->AddObject(Object("untyped", CPGameObject::kKindMesh, Drawable(6, 3)));
+    queue->AddObject(Object("a", CPGameObject::kKindMesh, Drawable(3, 3, &plain)));
+    const struct {
+        int from;
+        int to;
+        std::vector<unsigned long> vertexCounts;
+    } ranges[] = {{-1000, 1000, {6, 3, 4, 5}}, {1, 200, {3, 4}}, {2, 201, {4, 5}}, {3, 200, {}}, {0, 1, {6}}};
+    for (const auto& range : ranges) {
+        device.ForgetCalls();
+        queue->DrawBlocks(device.Get(), range.from, range.to);
+        std::vector<unsigned long> drawn;
+        for (const std::string& call : device.CallTexts()) {
+            for (unsigned long count : {3ul, 4ul, 5ul, 6ul}) {
+                if (call == Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, count, 0, 1})) drawn.push_back(count);
+            }
+        }
+        EXPECT_EQ(drawn, range.vertexCounts) << "[" << range.from << ", " << range.to << ")";
+    }
+    device.ForgetCalls();
+    queue->DrawBlocks(device.Get());
+    EXPECT_EQ(device.CallTexts().back(), Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 5, 0, 1}));
+    objects.clear();
+}
+
 TEST_F(RenderQueueTest, ABlockWhosePairWillNotLockDrawsNothing)
 {
     ring.vertexBuffers[0]->failLocks = true;

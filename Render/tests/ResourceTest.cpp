@@ -1,5 +1,6 @@
 #include "Render/tests/ResourceTest.h"
 
+#include "Render/TgaImage.h"
 #include "Render/tests/TestDevice.h"
 
 #include <d3dx9tex.h>
@@ -12,18 +13,6 @@
 namespace {
 
 const char* const kFolders[] = {"Data", "Data\\Textures", "Data\\Effects"};
-
-void AppendInt16(std::string& bytes, uint16_t value)
-{
-    bytes += static_cast<char>(value & 0xFF);
-    bytes += static_cast<char>(value >> 8);
-}
-
-void AppendInt32(std::string& bytes, uint32_t value)
-{
-    AppendInt16(bytes, static_cast<uint16_t>(value & 0xFFFF));
-    AppendInt16(bytes, static_cast<uint16_t>(value >> 16));
-}
 
 } // namespace
 
@@ -63,18 +52,7 @@ void ResourceTest::WriteFile(const std::string& path, const std::string& bytes)
 
 void ResourceTest::WriteTga(const std::string& path, int width, int height, uint32_t colour)
 {
-    const uint8_t kUncompressedTrueColour = 2;
-    const uint8_t kBitsPerPixel = 32;
-    const uint8_t kTopLeftWithAlpha = 0x28;
-    std::string bytes(2, '\0');
-    bytes += static_cast<char>(kUncompressedTrueColour);
-    bytes += std::string(9, '\0'); // no colour map, origin 0, 0
-    AppendInt16(bytes, static_cast<uint16_t>(width));
-    AppendInt16(bytes, static_cast<uint16_t>(height));
-    bytes += static_cast<char>(kBitsPerPixel);
-    bytes += static_cast<char>(kTopLeftWithAlpha);
-    for (int pixel = 0; pixel < width * height; ++pixel) AppendInt32(bytes, colour);
-    WriteFile(path, bytes);
+    WriteFile(path, SolidTgaImage(width, height, colour));
 }
 
 void ResourceTest::WriteJpeg(const std::string& path, int width, int height)
@@ -101,14 +79,14 @@ void ResourceTest::WriteCubeDds(const std::string& path, int size)
     std::string bytes = "DDS ";
     for (uint32_t value : {kHeaderSize, kCapsHeightWidthPitchFormatMips, uint32_t(size),
                            uint32_t(size), uint32_t(size * 4), 0u, 1u}) {
-        AppendInt32(bytes, value);
+        AppendUint32(bytes, value);
     }
     bytes += std::string(44, '\0'); // reserved
     for (uint32_t value : {kPixelFormatSize, kRgbWithAlpha, 0u, 32u, 0x00FF0000u, 0x0000FF00u,
                            0x000000FFu, 0xFF000000u, kComplexTexture, kCubeMapAllFaces, 0u, 0u,
                            0u}) {
-        AppendInt32(bytes, value);
+        AppendUint32(bytes, value);
     }
-    for (int pixel = 0; pixel < kFaces * size * size; ++pixel) AppendInt32(bytes, 0xFF808080);
+    for (int pixel = 0; pixel < kFaces * size * size; ++pixel) AppendUint32(bytes, 0xFF808080);
     WriteFile(path, bytes);
 }

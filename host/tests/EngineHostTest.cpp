@@ -1,12 +1,20 @@
+#include "host/DemoData.h"
 #include "host/EngineHost.h"
 
+#include "host/tests/BackBufferPixel.h"
+
+#include "DynamicSky/PDynamicSky.h"
+#include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
 #include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
+#include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
+#include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PRender.h"
+#include "Render/PRenderQueue.h"
 #include "Render/PTexture.h"
 #include "Sound/PMusic.h"
 #include "Sound/PSoundCache.h"
@@ -16,9 +24,11 @@
 #include "core/PTaskManager.h"
 #include "core/tests/LoggingTask.h"
 #include "game/AIManager.h"
+#include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
+#include "physics/PCarWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -44,28 +54,7 @@ protected:
         FullTime = 0.0;
     }
 
-    // The back buffer's pixel at the point, read back as the device drew it.
-    D3DCOLOR PixelAt(int x, int y)
-    {
-        IDirect3DDevice9* device = host.GetDevice();
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
-        D3DSURFACE_DESC description;
-        D3DCOLOR pixel = 0;
-        device->GetRenderTarget(0, &target);
-        target->GetDesc(&description);
-        if (SUCCEEDED(device->CreateOffscreenPlainSurface(description.Width, description.Height, description.Format,
-                                                          D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
-            SUCCEEDED(device->GetRenderTargetData(target, copy))) {
-            D3DLOCKED_RECT locked;
-            copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-            pixel = static_cast<const D3DCOLOR*>(locked.pBits)[y * locked.Pitch / 4 + x] & 0x00FFFFFF;
-            copy->UnlockRect();
-        }
-        if (copy) copy->Release();
-        target->Release();
-        return pixel;
-    }
+    D3DCOLOR PixelAt(int x, int y) { return BackBufferPixel(host.GetDevice(), x, y); }
 
     EngineHost host{HostOptions()};
 };
@@ -83,9 +72,17 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     const void* singles[] = {g_pTextureCache, g_pEffectCache, g_pMaterialManager, g_pCommandManager,
                              g_pSoundCache,   g_pSoundManager, g_pMusic,         g_pVideoPlayer,
                              g_pVideoPlayer1, g_pParticleManager, g_pFontManager, g_pGameData,
-                             g_pShotSpawner};
+                             g_pShotSpawner,  g_pAnimationCache, g_pObjectLoader, g_pActionsManager,
+                             g_pCarWorld};
     for (const void* single : singles) EXPECT_NE(single, nullptr);
     EXPECT_NE(GetAIManager(), nullptr);
+    ASSERT_NE(GetRender()->GetRenderQueue().Get(), nullptr);
+    EXPECT_EQ(GetRender()->GetStaticBatch().Get(), GetRender()->GetRenderQueue()->GetSharedBuffer());
+    EXPECT_EQ(g_VertexDrawer.GetDevice(), host.GetDevice());
+    EXPECT_NE(GetRender()->GetSky(), nullptr) << "the opening sky, made by the installed maker";
+    bool carWorldRuns = false;
+    for (const RefPtr<IPProcess>& task : g_pTaskManager->GetTasks()) carWorldRuns |= task.Get() == g_pCarWorld;
+    EXPECT_TRUE(carWorldRuns);
     for (const char* name : {"main", "game_interface", "gamemenu", "jeep"}) {
         EXPECT_TRUE(g_pCommandManager->FindReceiver(name)) << name;
     }
@@ -97,6 +94,8 @@ TEST_F(RunningHost, PublishesEverySingleObjectBeforeTheFirstFrame)
     EXPECT_EQ(GetRender(), nullptr);
     EXPECT_EQ(g_pTaskManager, nullptr);
     EXPECT_EQ(g_pVideoPlayer, nullptr);
+    EXPECT_EQ(g_pCarWorld, nullptr);
+    EXPECT_EQ(g_VertexDrawer.GetDevice(), nullptr);
 }
 
 TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
@@ -129,6 +128,15 @@ TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
     host.RunFrame(0.02f);
     EXPECT_EQ(g_pCommandManager->FindReceiver("gamemenu")->GetQueuedCount(), 0u);
     EXPECT_EQ(g_pCommandManager->FindReceiver("jeep")->GetQueuedCount(), 0u);
+}
+
+TEST_F(RunningHost, TheWindowsKeyMessagesReachTheKeyBindingManager)
+{
+    const LPARAM keyA = static_cast<LPARAM>(1 | (0x1E << 16));
+    SendMessageA(host.GetWindow(), WM_KEYDOWN, 'A', keyA);
+    EXPECT_TRUE(g_pActionsManager->keysDown[30]);
+    SendMessageA(host.GetWindow(), WM_KEYUP, 'A', keyA);
+    EXPECT_FALSE(g_pActionsManager->keysDown[30]);
 }
 
 class OrderListener : public IPDeviceListener {
@@ -188,15 +196,25 @@ TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
     GetRender()->SetMotionBlur(0.0f);
 }
 
+// With the opening scene's sky and box loaded from the demo data.
 TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
 {
+    const char* const kFolder = "end-scene";
+    CreateDirectoryA(kFolder, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
+    std::string error;
+    EXPECT_TRUE(WriteDemoData(error)) << error;
     const size_t listenersBefore = GetDeviceListeners().size();
     EngineHost host{HostOptions()};
-    std::string error;
     ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    ASSERT_NE(GetRender()->GetSky(), nullptr);
+    EXPECT_TRUE(GetRender()->GetSky()->IsLoaded());
+    host.RunFrame(0.02f);
+    EXPECT_EQ(host.ResetDevice(), D3D_OK);
     host.RunFrame(0.02f);
     EXPECT_GT(GetDeviceListeners().size(), listenersBefore) << "the shadow material's effect listens";
     host.Shutdown();
+    SetCurrentDirectoryA("..");
     EXPECT_EQ(GetDeviceListeners().size(), listenersBefore);
     EXPECT_EQ(host.GetFinalDeviceReferences(), 0u);
     FrameNumber = 0;

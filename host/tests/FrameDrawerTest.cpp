@@ -1,13 +1,19 @@
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
+#include "host/RenderQueueRing.h"
 
+#include "Render/PIVertexBuffer.h"
 #include "Render/PPerspectiveCamera.h"
+#include "Render/PRenderQueue.h"
+#include "Render/tests/FixedDrawable.h"
 #include "Render/tests/RecordingDevice.h"
+#include "core/PGameObject.h"
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,19 +43,48 @@ protected:
         return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
     }
 
+    // The world camera at 16 and the screen camera of a 640 x 480 screen at 195.
+    void ListWorldAndScreenCameras()
+    {
+        D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
+        screen.SetViewMatrix(orthographic);
+        render.AddToRenderList(16, &camera);
+        render.AddToRenderList(195, &screen);
+    }
+
+    // Where each of the calls stands in the recording.
+    std::vector<size_t> PositionsOf(const std::string& call) const
+    {
+        std::vector<size_t> positions;
+        const std::vector<std::string> calls = device.CallTexts();
+        for (size_t index = 0; index < calls.size(); ++index) {
+            if (calls[index] == call) positions.push_back(index);
+        }
+        return positions;
+    }
+
+    // Whether the call was made at a place in [from, to).
+    bool CalledBetween(const std::string& call, size_t from, size_t to) const
+    {
+        const std::vector<std::string> calls = device.CallTexts();
+        return std::find(calls.begin() + from, calls.begin() + to, call) != calls.begin() + to;
+    }
+
     RecordingDevice device;
     CPPerspectiveCamera camera;
+    CPBaseCamera screen;
+    D3DXMATRIX orthographic;
     CPRender render;
 };
 
+std::string BlockDraw(int vertices)
+{
+    return Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, static_cast<unsigned long>(vertices), 0, 1});
+}
+
 TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
 {
-    CPBaseCamera screen;
-    D3DXMATRIX orthographic;
-    D3DXMatrixOrthoOffCenterLH(&orthographic, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
-    screen.SetViewMatrix(orthographic);
-    render.AddToRenderList(16, &camera);
-    render.AddToRenderList(195, &screen);
+    ListWorldAndScreenCameras();
     render.SetFogColour(0xFF336699);
     render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
     render.SetFade(0.5f);
@@ -61,10 +96,7 @@ TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
     EXPECT_EQ(calls.back().text, Call("EndScene"));
     const size_t lines = PositionOf(Call("DrawPrimitiveUP", {D3DPT_LINELIST, 1, sizeof(Vertex48)}));
     const size_t fade = PositionOf(Call("DrawPrimitiveUP", {D3DPT_TRIANGLESTRIP, 2, sizeof(LoadingScreenVertex)}));
-    std::vector<size_t> projections;
-    for (size_t index = 0; index < calls.size(); ++index) {
-        if (calls[index].text == Call("SetTransform", {D3DTS_PROJECTION})) projections.push_back(index);
-    }
+    const std::vector<size_t> projections = PositionsOf(Call("SetTransform", {D3DTS_PROJECTION}));
     ASSERT_EQ(projections.size(), 2u);
     EXPECT_EQ(memcmp(&calls[projections[0]].matrix, &camera.GetProjectionMatrix(), sizeof(D3DMATRIX)), 0);
     EXPECT_EQ(memcmp(&calls[projections[1]].matrix, &orthographic, sizeof(D3DMATRIX)), 0);
@@ -77,6 +109,101 @@ TEST_F(FrameDrawing, WorldLinesDrawBeforeTheScreenCameraAndTheFadeLast)
     EXPECT_EQ(corner.colour, 0x7F000000u);
     EXPECT_FALSE(render.HasLines());
     EXPECT_TRUE(render.GetLines().empty());
+}
+
+// Blocks of types 3 and 20 fall to the world camera at 16 (the first entry
+// also rules below its key), the interface's type 200 to the screen camera
+// at 195, after the lines.
+TEST_F(FrameDrawing, QueueBlocksDrawUnderTheEntryOfTheirTypeTheScreenLayerUnlitAndBlended)
+{
+    // The queue's blocks hold their materials, so the queue goes first.
+    std::vector<std::unique_ptr<CPMaterial>> materials;
+    std::vector<std::unique_ptr<FixedDrawable>> drawables;
+    device.SetCreateResult(D3D_OK);
+    RenderQueueRing queue(render);
+    std::vector<std::unique_ptr<CPGameObject>> objects;
+    ListWorldAndScreenCameras();
+    render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    render.SetFade(255.0f);
+    struct {
+        int type;
+        int vertices;
+    } const blocks[] = {{200, 4}, {20, 5}, {3, 3}};
+    for (const auto& block : blocks) {
+        materials.emplace_back(new CPMaterial(block.type, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()));
+        drawables.emplace_back(new FixedDrawable(block.vertices, 3));
+        drawables.back()->material = materials.back().get();
+        objects.emplace_back(new CPGameObject("block"));
+        objects.back()->SetComponent(CPGameObject::kKindMesh, drawables.back().get());
+        queue.GetQueue().AddObject(objects.back().get());
+    }
+    device.ForgetCalls();
+
+    FrameDrawer(render).Draw();
+
+    const std::vector<DeviceCall>& calls = device.Calls();
+    const std::vector<size_t> projections = PositionsOf(Call("SetTransform", {D3DTS_PROJECTION}));
+    ASSERT_EQ(projections.size(), 2u);
+    const size_t low = PositionOf(BlockDraw(3));
+    const size_t world = PositionOf(BlockDraw(5));
+    const size_t lines = PositionOf(Call("DrawPrimitiveUP", {D3DPT_LINELIST, 1, sizeof(Vertex48)}));
+    const size_t panel = PositionOf(BlockDraw(4));
+    ASSERT_LT(panel, calls.size());
+    EXPECT_LT(projections[0], low);
+    EXPECT_LT(low, world) << "blocks draw in ascending material type";
+    EXPECT_LT(world, lines);
+    EXPECT_LT(lines, projections[1]);
+    EXPECT_LT(projections[1], panel) << "the interface draws with the screen camera";
+    for (const std::string& state :
+         {Call("SetRenderState", {D3DRS_LIGHTING, FALSE}), Call("SetRenderState", {D3DRS_ALPHABLENDENABLE, TRUE}),
+          Call("SetRenderState", {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}),
+          Call("SetRenderState", {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}),
+          Call("SetTextureStageState", {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE})}) {
+        EXPECT_TRUE(CalledBetween(state, projections[1], panel)) << state;
+        EXPECT_FALSE(CalledBetween(state, projections[0], world)) << state << " is only the screen layer's";
+    }
+    EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0) << "the frame's blocks are emptied";
+}
+
+TEST_F(FrameDrawing, AFrameThatCannotBeDrawnStillEmptiesItsState)
+{
+    FixedDrawable drawable(3, 3);
+    device.SetCreateResult(D3D_OK);
+    RenderQueueRing queue(render);
+    CPGameObject object("block");
+    object.SetComponent(CPGameObject::kKindMesh, &drawable);
+    queue.GetQueue().AddObject(&object);
+    render.AddLine(0xFFFF0000, D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    device.ForgetCalls();
+    FrameDrawer(render).EmptyFrameState();
+    EXPECT_TRUE(device.CallTexts().empty());
+    EXPECT_EQ(queue.GetQueue().GetFrameBlockCount(), 0);
+    EXPECT_FALSE(render.HasLines());
+    EXPECT_TRUE(render.GetLines().empty());
+}
+
+TEST_F(FrameDrawing, TheQueueRingLetsItsBuffersGoForAResetAndMakesThemAgain)
+{
+    device.SetCreateResult(D3D_OK);
+    RenderQueueRing queue(render);
+    CPIVertexBuffer& ring = queue.GetRing();
+    ASSERT_EQ(ring.GetRingSize(), RenderQueueRing::kRingSize);
+    EXPECT_NE(ring.GetVertexBuffer(0), nullptr);
+    EXPECT_EQ(render.GetStaticBatch().Get(), &ring) << "published through the renderer";
+    device.ForgetCalls();
+    queue.OnLostDevice();
+    for (int pair = 0; pair < ring.GetRingSize(); ++pair) {
+        EXPECT_EQ(ring.GetVertexBuffer(pair), nullptr);
+        EXPECT_EQ(ring.GetIndexBuffer(pair), nullptr);
+    }
+    queue.OnResetDevice();
+    const std::vector<std::string> made = device.CallTexts();
+    EXPECT_EQ(std::count(made.begin(), made.end(),
+                         Call("CreateVertexBuffer", {RenderQueueRing::kVertexCapacity * sizeof(Vertex48),
+                                                     D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kVertex48FVF,
+                                                     D3DPOOL_DEFAULT})),
+              RenderQueueRing::kRingSize);
+    EXPECT_NE(ring.GetIndexBuffer(RenderQueueRing::kRingSize - 1), nullptr);
 }
 
 TEST_F(FrameDrawing, TheViewProjectionIsTheWorldCamerasAndTheAmbientFollowsTheLightCoefficient)

@@ -1,3 +1,4 @@
+#include "host/DemoData.h"
 #include "launcher/LauncherResources.h"
 
 #include <windows.h>
@@ -20,12 +21,13 @@ const char* const kShot = "game-shot.bmp";
 
 class GameProgram {
 public:
-    explicit GameProgram(const std::string& arguments)
+    // Without a folder the game runs in the test's own.
+    explicit GameProgram(const std::string& arguments, const char* folder = nullptr)
     {
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         std::string commandLine = std::string("\"") + HM_GAME_PROGRAM + "\" " + arguments;
-        m_started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        m_started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                                    &m_process) != 0;
     }
     ~GameProgram()
@@ -105,6 +107,60 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     EXPECT_EQ(bytes[1], 'M');
     EXPECT_EQ(ReadUint32(bytes, 18), 640u);
     EXPECT_EQ(ReadUint32(bytes, 22), 480u);
+}
+
+std::vector<char> ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<char>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The colour at a point of a BMP file of 24 or 32 bits, its rows stored from
+// the bottom up, as 0xRRGGBB.
+uint32_t BmpPixel(const std::vector<char>& bytes, int x, int y)
+{
+    const size_t kDataOffsetAt = 10, kWidthAt = 18, kHeightAt = 22, kBitsAt = 28;
+    const size_t bytesPerPixel = (ReadUint32(bytes, kBitsAt) & 0xFFFF) / 8;
+    const size_t width = ReadUint32(bytes, kWidthAt);
+    const size_t height = ReadUint32(bytes, kHeightAt);
+    const size_t stride = (width * bytesPerPixel + 3) & ~static_cast<size_t>(3);
+    const size_t at = ReadUint32(bytes, kDataOffsetAt) + (height - 1 - y) * stride + x * bytesPerPixel;
+    return ReadUint32(bytes, at) & 0xFFFFFF;
+}
+
+void ExpectColourNear(uint32_t actual, D3DCOLOR expected, const char* what)
+{
+    const int kTolerance = 8;
+    for (int shift : {0, 8, 16}) {
+        EXPECT_NEAR(static_cast<int>((actual >> shift) & 0xFF), static_cast<int>((expected >> shift) & 0xFF),
+                    kTolerance)
+            << what << std::hex << ": 0x" << actual;
+    }
+}
+
+// The opening scene from the demo data, through a device reset: the box at
+// the centre, the sky's dome above the horizon near the top, its fog colour
+// below the box.
+TEST(GameProgram, ShowsTheOpeningSceneWithSkyAndBox)
+{
+    const char* const kFolder = "demo";
+    CreateDirectoryA(kFolder, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
+    std::string error;
+    const bool written = WriteDemoData(error);
+    SetCurrentDirectoryA("..");
+    ASSERT_TRUE(written) << error;
+    const std::string shot = std::string(kFolder) + "\\" + kShot;
+    DeleteFileA(shot.c_str());
+
+    GameProgram game(std::string("--frames 30 --fixed-dt 0.02 --reset-at 10 --screenshot ") + kShot, kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::vector<char> bytes = ReadWholeFile(shot);
+    ASSERT_GT(bytes.size(), 54u);
+    ExpectColourNear(BmpPixel(bytes, 320, 240), kDemoBoxColour, "the box at the centre");
+    ExpectColourNear(BmpPixel(bytes, 320, 8), kDemoSkyColour, "the sky near the top");
+    ExpectColourNear(BmpPixel(bytes, 320, 440), kDemoFogColour, "the fog below the horizon");
 }
 
 // A display that offers no full screen of the size makes the game fall back

@@ -6,6 +6,7 @@
 #include "core/PDataFile.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -76,6 +77,27 @@ TEST_F(Fonts, CutsEachGlyphFromTheTexture)
         EXPECT_EQ(Vertices()[i].diffuse, 0xFFFFFFFFu);
     }
     EXPECT_FLOAT_EQ(Vertices()[4].tex0.x, 0.1f);
+}
+
+// The lists hold stale bytes of a longer text first, so a field left
+// unwritten shows.
+TEST_F(Fonts, WriteTheUnusedFieldsZeroAndTheSourceListAlike)
+{
+    Vertex48 stale;
+    std::memset(static_cast<void*>(&stale), 0xAB, sizeof(stale));
+    textObject.mesh.GetWorldVertices().assign(12, stale);
+    textObject.mesh.GetLocalVertices().assign(12, stale);
+    Build("AB");
+    ASSERT_EQ(textObject.mesh.GetLocalVertices().size(), 8u);
+    for (size_t i = 0; i < 8; ++i) {
+        const Vertex48& vertex = Vertices()[i];
+        EXPECT_EQ(vertex.position.z, 0.0f) << i;
+        EXPECT_EQ(vertex.normal, D3DXVECTOR3(0.0f, 0.0f, 0.0f)) << i;
+        EXPECT_EQ(vertex.diffuse, 0xFFFFFFFFu) << i;
+        EXPECT_EQ(vertex.specular, 0u) << i;
+        EXPECT_EQ(vertex.tex1, D3DXVECTOR2(0.0f, 0.0f)) << i;
+        EXPECT_EQ(std::memcmp(&vertex, &textObject.mesh.GetLocalVertices()[i], sizeof(Vertex48)), 0) << i;
+    }
 }
 
 TEST_F(Fonts, LeaveObjectsOfOtherKindsAlone)

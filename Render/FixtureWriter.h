@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-// Builds a binary test file field by field, in the little-endian layout the
+// Builds a binary data file field by field, in the little-endian layout the
 // engine's data files read (strings as a 32-bit length and their bytes),
 // and remembers where each field starts and what it holds, so that a test
-// can cut the file short at any field or overwrite one of them.
+// can cut the file short at any field or overwrite one of them. The demo
+// data's files are built with it too.
 class FixtureWriter {
 public:
     struct Field {
