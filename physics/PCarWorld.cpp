@@ -34,7 +34,12 @@ const float kSparkLife = 1.0f;
 
 float Random01() { return static_cast<float>(rand()) / 32767.0f; }
 
-int ClampIndex(int value, int count) { return std::max(0, std::min(value, count - 1)); }
+// The cell index of a distance counted in cells, clamped to [0, count - 1]
+// before the truncation: a distance beyond the integers has no integer value.
+int CellIndex(float cells, int count)
+{
+    return static_cast<int>(std::max(0.0f, std::min(cells, static_cast<float>(count - 1))));
+}
 
 D3DXVECTOR3 ToVector3(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
 
@@ -361,8 +366,8 @@ void CPCarWorld::RemovePhysicData(CPPhysicData* data)
 void CPCarWorld::CellOf(const D3DXVECTOR3& point, int& column, int& row) const
 {
     const float scale = 1.0f / kCellSize;
-    column = ClampIndex(static_cast<int>((point.x - m_gridOrigin.x) * scale), m_gridColumnCount);
-    row = ClampIndex(static_cast<int>((point.y - m_gridOrigin.y) * scale), m_gridRowCount);
+    column = CellIndex((point.x - m_gridOrigin.x) * scale, m_gridColumnCount);
+    row = CellIndex((point.y - m_gridOrigin.y) * scale, m_gridRowCount);
 }
 
 float CPCarWorld::GetGroundHeight(const D3DXVECTOR3& point) const

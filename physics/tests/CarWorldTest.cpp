@@ -66,10 +66,22 @@ TEST(CarWorld, PointsOutsideTheGridMapToTheBorderCells)
     CPCarWorld world;
     RoadMesh road = RoadMesh::Plane(20.0f);
     world.BuildRoadTables(road.vertices, road.indices);
-    int column, row;
-    world.CellOf(D3DXVECTOR3(-500, 500, 0), column, row);
-    EXPECT_EQ(column, 0);
-    EXPECT_EQ(row, world.GetGridRowCount() - 1);
+    const int lastColumn = world.GetGridColumnCount() - 1, lastRow = world.GetGridRowCount() - 1;
+    struct Case {
+        D3DXVECTOR3 point;
+        int column, row;
+    };
+    const Case cases[] = {
+        {D3DXVECTOR3(-500, 500, 0), 0, lastRow},
+        {D3DXVECTOR3(1e10f, -1e10f, 0), lastColumn, 0},  // beyond the integers
+        {D3DXVECTOR3(-1e10f, 1e10f, 0), 0, lastRow},
+    };
+    for (const Case& c : cases) {
+        int column, row;
+        world.CellOf(c.point, column, row);
+        EXPECT_EQ(column, c.column) << c.point.x;
+        EXPECT_EQ(row, c.row) << c.point.y;
+    }
 }
 
 TEST(CarWorld, GroundHeightIsTheNearestRoadVertexOrThePointsOwnZ)
