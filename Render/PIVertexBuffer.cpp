@@ -33,6 +33,13 @@ const size_t kPrefetchAhead = 2;
 const size_t kObjectPrefetchAhead = 2 * kPrefetchAhead;
 const size_t kDrawableHeadBytes = 128;
 
+// A count beyond the capacity locks, and lets the section hold, no more
+// than the buffer has: the drawables write straight into the locked memory.
+int LockedCount(int count, int capacity)
+{
+    return count > capacity ? capacity : count;
+}
+
 } // namespace
 
 DrawableBaseTable::DrawableBaseTable()
@@ -149,6 +156,8 @@ CPIVertexBuffer::~CPIVertexBuffer()
 bool CPIVertexBuffer::Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition)
 {
     if (m_locked) return false;
+    vertexCount = LockedCount(vertexCount, m_vertexCapacity);
+    indexCount = LockedCount(indexCount, m_indexCapacity);
     if (ringPosition != kCurrentPosition) m_current = ringPosition;
     if (m_current < 0 || m_current >= m_ringSize) return false;
     DWORD flags = m_keepContents ? kKeepLockFlags : kDiscardLockFlags;

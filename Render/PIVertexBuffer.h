@@ -45,7 +45,8 @@ public:
     const char* GetTypeName() override { return "CPIVertexBuffer"; }
 
     // Locks the pair at ringPosition (-1: the current one) for the counts
-    // (0 locks a whole buffer) and starts a new section. False while
+    // (0 locks a whole buffer, and so does a count beyond its capacity) and
+    // starts a new section. False while
     // already locked or when a lock fails; a failed lock leaves nothing
     // locked.
     bool Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition);

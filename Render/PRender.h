@@ -149,6 +149,9 @@ public:
     // Sets and enables the collected lights on the device, disables the rest
     // of the 30 and empties the table.
     void ApplyLights();
+    // Empties the table without touching the device, for a frame that is
+    // not drawn.
+    void ClearLights() { m_lightCount = 0; }
     // The last directional light that ApplyLights set.
     const D3DLIGHT9& GetDirectionalLight() const { return m_directionalLight; }
 

@@ -100,8 +100,9 @@ struct NearSearch {
 
 CPSpline::CPSpline()
     : CPGameObject("CPSpline"), m_totalLength(0.0f), m_closed(false), m_drawBlock(new CPRenderObject(this)),
-      m_lastFound(nullptr), m_boxMin(kBoxStart, kBoxStart, kBoxStart), m_boxMax(-kBoxStart, -kBoxStart, -kBoxStart)
+      m_lastFound(nullptr)
 {
+    Clear();
 }
 
 CPSpline::~CPSpline() { m_drawBlock->SetOwner(nullptr); }
@@ -151,7 +152,13 @@ void CPSpline::EvaluateAt(const Segment& segment, float distance, D3DXVECTOR3& p
 bool CPSpline::PointAt(float distance, D3DXVECTOR3& point) const
 {
     if (!m_closed && distance > m_totalLength) return false;
-    while (distance > m_totalLength) distance -= m_totalLength;
+    // Wrapped round a closed path in one step: a path far shorter than a
+    // piece would take countless subtractions, or never finish them once
+    // the length is below the distance's rounding step.
+    if (distance > m_totalLength) {
+        distance = std::fmod(distance, m_totalLength);
+        if (distance == 0.0f) distance = m_totalLength;
+    }
     D3DXVECTOR3 direction;
     for (const Segment& segment : m_segments) {
         if (distance <= segment.length) {
@@ -278,6 +285,8 @@ void CPSpline::Clear()
     m_totalLength = 0.0f;
     m_pieces.clear();
     m_lastFound = nullptr;
+    m_boxMin = D3DXVECTOR3(kBoxStart, kBoxStart, kBoxStart);
+    m_boxMax = D3DXVECTOR3(-kBoxStart, -kBoxStart, -kBoxStart);
     m_drawBlock->GetLocalVertices().clear();
     m_drawBlock->GetIndices().clear();
 }

@@ -80,6 +80,7 @@ private:
     void CloseRing();
     void GrowBox(const D3DXVECTOR3& point);
     void AddToDrawBlock(const CPLine& piece);
+    // No segments, no pieces, an empty box and an empty drawing.
     void Clear();
 
     std::vector<Segment> m_segments;

@@ -74,7 +74,7 @@ void FrameDrawer::Draw()
     // Where nothing is drawn, the sky's fog colour shows.
     m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_render.GetFogColour(), kFarZ, 0);
     m_device->BeginScene();
-    DrawSky();
+    if (!DrawSky()) m_render.ApplyLights();
     ApplyAmbient();
     const std::map<int, RenderListEntry>& list = m_render.GetRenderList();
     bool overlaysDrawn = false;
@@ -100,6 +100,7 @@ void FrameDrawer::Draw()
 void FrameDrawer::EmptyFrameState()
 {
     m_render.ClearLines();
+    m_render.ClearLights();
     if (CPRenderQueue* queue = m_render.GetRenderQueue().Get()) queue->ClearFrame();
 }
 
@@ -116,14 +117,15 @@ void FrameDrawer::DrawQueueBlocks(int fromType, int toType, bool screenLayer)
 
 // The sky's frame step draws it and sets the frame's ambient light, fog
 // colour and sun. It is seen from the world's camera only.
-void FrameDrawer::DrawSky()
+bool FrameDrawer::DrawSky()
 {
     CPDynamicSky* sky = m_render.GetSky();
-    if (!sky || !m_worldCamera) return;
+    if (!sky || !m_worldCamera) return false;
     m_device->SetTransform(D3DTS_VIEW, &m_worldCamera->GetViewMatrix());
     m_device->SetTransform(D3DTS_PROJECTION, &m_worldCamera->GetProjectionMatrix());
     sky->Update(FrameDeltaTime);
     RestoreWorldStates(m_device);
+    return true;
 }
 
 // Scripts brighten or darken the sky's ambient light by the light coefficient.

@@ -15,8 +15,10 @@ class ParticleBatchSet;
 // behind itself, so the world draws over it. Before the screen camera's
 // entry takes over, the world's overlays draw with the world's camera: the
 // particles, then the debug lines. The fade covers the whole frame last.
-// Drawing empties the per-frame state (the line list, the queue's blocks);
-// presenting is the caller's.
+// The sky's frame step sets the frame's collected lights on the device;
+// without a sky the frame sets them itself. Drawing empties the per-frame
+// state (the line list, the queue's blocks, the light table); presenting is
+// the caller's.
 class FrameDrawer {
 public:
     static const int kScreenCameraKey = 195;
@@ -38,7 +40,8 @@ public:
     static int FadeAlpha(float fade, int maxFade);
 
 private:
-    void DrawSky();
+    // False when there is no sky to draw, or no camera to see it with.
+    bool DrawSky();
     void ApplyAmbient();
     void ApplyEntry(const RenderListEntry& entry);
     void DrawQueueBlocks(int fromType, int toType, bool screenLayer);

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -46,7 +47,7 @@ public:
         char* end = nullptr;
         errno = 0;
         const float value = std::strtof(text.c_str(), &end);
-        if (*end != '\0' || errno == ERANGE) m_bad = true;
+        if (*end != '\0' || errno == ERANGE || !std::isfinite(value)) m_bad = true;
         return value;
     }
     long Whole(long lowest, long highest)

@@ -27,7 +27,8 @@ extern const char* const kParticleFile;
 // be read (error empty) or is malformed (error naming the file, the emitter
 // and the fault): a missing or wrong header, a count below 0 or beyond the
 // lines left, an emitter line with too few or too many fields, a value that
-// is not a number of its kind, or a flag outside its byte.
+// is not a finite number of its kind, or a flag outside its byte. (A life
+// of "inf" or "nan" would keep every particle of the emitter for ever.)
 bool ReadParticleFile(const std::string& path, std::vector<NamedEmitter>& emitters, std::string& error);
 // S_OK, or E_FAIL when the file could not be written.
 HRESULT WriteParticleFile(const std::string& path, const std::vector<NamedEmitter>& emitters);

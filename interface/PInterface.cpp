@@ -137,9 +137,11 @@ void CPInterface::ActivateQuietly(int priority)
     CPGameObject::Start(priority);
 }
 
+// A press held while the screen goes inactive gets no click at its release.
 void CPInterface::Deactivate()
 {
     m_active = false;
+    m_pressedElement = nullptr;
     CPGameObject::Stop();
 }
 

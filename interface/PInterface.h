@@ -68,7 +68,8 @@ public:
 
     // A mouse button pressed: the topmost enabled, visible element under
     // the pointer takes it and is remembered. Its release goes to that same
-    // element as a click at the release point. Only while active.
+    // element as a click at the release point. Only while active: going
+    // inactive forgets the press.
     void PressAt(int mouseButton, float x, float y);
     void ReleaseAt(int mouseButton, float x, float y);
 

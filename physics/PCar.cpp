@@ -19,8 +19,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+// A wheel whose ray touches ground this step: the ray's depth in the
+// ground, the ground's upward normal and the contact point relative to the
+// body's position.
+struct CPCar::WheelContact {
+    int wheel;
+    bool front;
+    float depth;
+    D3DXVECTOR3 normal;
+    D3DXVECTOR3 arm;
+};
+
 // What one controller step shares between the wheels.
 struct CPCar::StepFrame {
+    const CPRigidBody* body;
     PMatrix3 rotation;
     D3DXVECTOR3 position;
     D3DXVECTOR3 velocity;
@@ -83,7 +95,6 @@ bool RestartSound(CNSound* sound, DWORD flags)
 
 CPCar::CPCar(CPGameObject* owner)
     : m_owner(owner),
-      m_body(nullptr),
       m_wheelCount(4),
       m_wheelX(0.0f),
       m_wheelY(0.0f),
@@ -153,25 +164,7 @@ void CPCar::LoadParams(bool sendToScript)
 {
     TiXmlElement* root = m_owner ? m_owner->GetDescriptionDocument().RootElement() : nullptr;
     if (!root) return;
-    if (TiXmlElement* wheels = Find(root, "physics", "geometry", "wheels")) {
-        float count = static_cast<float>(m_wheelCount);
-        ReadFloat(wheels, "count", count);
-        // More wheels than rays would overrun the tables.
-        m_wheelCount = std::max(0, std::min(static_cast<int>(count), kMaxWheels));
-        ReadFloat(wheels, "x", m_wheelX);
-        ReadFloat(wheels, "y", m_wheelY);
-        ReadFloat(wheels, "length", m_wheelLength);
-        ReadFloat(wheels, "radius", m_wheelRadius);
-        ReadFloat(wheels, "front_min_radius", m_frontMaxOffset);
-        ReadFloat(wheels, "back_min_radius", m_rearMaxOffset);
-        ReadFloat(wheels, "width", m_width);
-        if (const char* fixed = wheels->Attribute("fixed")) {
-            std::string text(fixed);
-            std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-            m_fixedMin = text == "min";
-            m_fixedMax = text == "max";
-        }
-    }
+    ReadWheelGeometry(Find(root, "physics", "geometry", "wheels"));
     if (TiXmlElement* physics = Find(root, "physics")) {
         const char* debug = physics->Attribute("debug");
         if (debug && std::string(debug) == "true") m_debug = true;
@@ -184,21 +177,7 @@ void CPCar::LoadParams(bool sendToScript)
     ReadFloat(speed, "max_front_speed", m_maxFrontSpeed);
     ReadFloat(speed, "max_rear_speed", m_maxRearSpeed);
     TiXmlElement* acceleration = Find(root, "physics", "params", "acceleration");
-    if (speed && speed->Attribute("angle") && sendToScript && g_pCommandManager) {
-        // A missing value goes out as 0.00.
-        float angle = 0, fovDiv = 0, accelFront = 0, accelBack = 0, speedFront = 0, speedBack = 0;
-        ReadFloat(speed, "angle", angle);
-        ReadFloat(Find(root, "camera"), "fov_div", fovDiv);
-        ReadFloat(acceleration, "accel_front", accelFront);
-        ReadFloat(acceleration, "accel_back", accelBack);
-        ReadFloat(acceleration, "speed_front", speedFront);
-        ReadFloat(acceleration, "speed_back", speedBack);
-        char text[128];
-        snprintf(text, sizeof(text), "%.2f,%.2f,%.2f,%.2f", angle, fovDiv, accelFront, accelBack);
-        g_pCommandManager->SendCommandByName("jeep", "set_car_params", text);
-        snprintf(text, sizeof(text), "%.2f,%.2f", speedFront, speedBack);
-        g_pCommandManager->SendCommandByName("jeep", "set_car_params2", text);
-    }
+    if (speed && speed->Attribute("angle") && sendToScript) SendSpeedParams(root, *speed, acceleration);
     TiXmlElement* friction = Find(root, "physics", "params", "friction");
     ReadFloat(friction, "front", m_frictionFront);
     ReadFloat(friction, "back", m_frictionBack);
@@ -214,6 +193,50 @@ void CPCar::LoadParams(bool sendToScript)
     }
 }
 
+void CPCar::ReadWheelGeometry(TiXmlElement* wheels)
+{
+    if (!wheels) return;
+    float count = static_cast<float>(m_wheelCount);
+    ReadFloat(wheels, "count", count);
+    // More wheels than rays would overrun the tables. Clamped before the
+    // conversion: a count beyond the integers has no integer value.
+    count = std::max(0.0f, std::min(count, static_cast<float>(kMaxWheels)));
+    m_wheelCount = static_cast<int>(count);
+    ReadFloat(wheels, "x", m_wheelX);
+    ReadFloat(wheels, "y", m_wheelY);
+    ReadFloat(wheels, "length", m_wheelLength);
+    ReadFloat(wheels, "radius", m_wheelRadius);
+    ReadFloat(wheels, "front_min_radius", m_frontMaxOffset);
+    ReadFloat(wheels, "back_min_radius", m_rearMaxOffset);
+    ReadFloat(wheels, "width", m_width);
+    if (const char* fixed = wheels->Attribute("fixed")) {
+        std::string text(fixed);
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        m_fixedMin = text == "min";
+        m_fixedMax = text == "max";
+    }
+}
+
+// The speed block's steering angle, the camera's divisor and the
+// acceleration block's script values go to "jeep"; a missing value goes out
+// as 0.00.
+void CPCar::SendSpeedParams(TiXmlElement* root, TiXmlElement& speed, TiXmlElement* acceleration)
+{
+    if (!g_pCommandManager) return;
+    float angle = 0, fovDiv = 0, accelFront = 0, accelBack = 0, speedFront = 0, speedBack = 0;
+    ReadFloat(&speed, "angle", angle);
+    ReadFloat(Find(root, "camera"), "fov_div", fovDiv);
+    ReadFloat(acceleration, "accel_front", accelFront);
+    ReadFloat(acceleration, "accel_back", accelBack);
+    ReadFloat(acceleration, "speed_front", speedFront);
+    ReadFloat(acceleration, "speed_back", speedBack);
+    char text[128];
+    snprintf(text, sizeof(text), "%.2f,%.2f,%.2f,%.2f", angle, fovDiv, accelFront, accelBack);
+    g_pCommandManager->SendCommandByName("jeep", "set_car_params", text);
+    snprintf(text, sizeof(text), "%.2f,%.2f", speedFront, speedBack);
+    g_pCommandManager->SendCommandByName("jeep", "set_car_params2", text);
+}
+
 void CPCar::Load(CPSimulator*, bool withSounds)
 {
     m_locked = false;
@@ -225,20 +248,20 @@ void CPCar::Load(CPSimulator*, bool withSounds)
         m_wheelParts[i] = m_owner->GetChildByName(name);
     }
     CPPhysicData* data = m_owner->GetPhysicData();
-    m_body = data ? data->GetRigidBody() : nullptr;
-    if (m_body) {
+    CPRigidBody* body = data ? data->GetRigidBody() : nullptr;
+    if (body) {
         for (int i = 0; i < m_wheelCount; ++i) {
             if (!m_wheelParts[i]) continue;
             const D3DXVECTOR3& part = *m_wheelParts[i]->GetPositionRef();
             const float side = i % 2 == 0 ? 1.0f : -1.0f;
             const D3DXVECTOR3 start(part.x - m_wheelX * side, part.y, m_wheelY);
-            m_wheelSensors[i] = m_body->AddSensor();
+            m_wheelSensors[i] = body->AddSensor();
             if (m_wheelSensors[i]) m_wheelSensors[i]->Set(start, D3DXVECTOR3(0.0f, 0.0f, -m_wheelLength));
             m_wheelRest[i] = D3DXVECTOR3(part.x, part.y, m_wheelY);
             m_lastDustPoint[i] = D3DXVECTOR3(start.x, start.y, 0.0f);
             m_wheelOffset[i] = m_wheelRadius - m_wheelLength;
         }
-        m_body->AddController(this, 0);
+        body->AddController(this, 0);
         data->SetupRigidBody();
     }
     m_stoplights = m_owner->GetChildByName("stoplights");
@@ -261,6 +284,12 @@ void CPCar::LoadSounds()
     sounds->LoadSound(m_nitroSound, "nitro.wav", CNSound::kPlain, false);
 }
 
+CPRigidBody* CPCar::RigidBody() const
+{
+    CPPhysicData* data = m_owner ? m_owner->GetPhysicData() : nullptr;
+    return data ? data->GetRigidBody() : nullptr;
+}
+
 void CPCar::ShowLight(CPGameObject* light, bool visible)
 {
     if (light) light->SetVisible(visible);
@@ -274,7 +303,8 @@ void CPCar::SetControls(float throttle, float steering)
         ShowLight(m_backlights2.Get(), false);
     } else {
         m_drive = throttle * m_accelBack;
-        if (m_body && Dot(m_body->GetVelocity(), m_body->GetRotation().column[1]) > 0.0f) {
+        const CPRigidBody* body = RigidBody();
+        if (body && Dot(body->GetVelocity(), body->GetRotation().column[1]) > 0.0f) {
             ShowLight(m_backlights.Get(), false);
             ShowLight(m_backlights2.Get(), true);
         }
@@ -297,10 +327,11 @@ void CPCar::SetBrake(bool on)
 
 void CPCar::OnControllerStep(CPController* controller, float timeStep)
 {
-    if (!m_body) return;
+    const CPRigidBody* body = controller->GetBody();
+    if (!body) return;
     m_slideFactor = m_brake ? m_slide : std::max(0.0f, m_slideFactor - kSlideDecay * timeStep);
-    StepFrame frame{m_body->GetRotation(), m_body->GetPosition(), m_body->GetVelocity(),
-                    m_body->GetRotation().column[1], timeStep};
+    StepFrame frame{body, body->GetRotation(), body->GetPosition(), body->GetVelocity(),
+                    body->GetRotation().column[1], timeStep};
     std::fill(std::begin(m_inContact), std::end(m_inContact), false);
     m_velocity = D3DXVECTOR4(frame.velocity.x, frame.velocity.y, frame.velocity.z, 0.0f);
     m_speed = Length(frame.velocity);
@@ -330,86 +361,110 @@ void CPCar::OnControllerStep(CPController* controller, float timeStep)
 void CPCar::AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque)
 {
     CPSensor* sensor = m_wheelSensors[wheel];
-    const bool front = wheel < kFrontWheels;
     const float depth = sensor ? sensor->GetDetectedDepth() : 0.0f;
     if (depth <= 0.0f) {
         m_airborne[wheel] = true;
         return;
     }
-    const D3DXVECTOR3 contact = sensor->GetContactPoint();
-    m_meanContact += contact;
+    WheelContact contact{wheel, wheel < kFrontWheels, depth, sensor->GetContactNormal(), D3DXVECTOR3(0, 0, 0)};
+    if (contact.normal.z < 0.0f) contact.normal = -contact.normal;
+    const D3DXVECTOR3 point = sensor->GetContactPoint();
+    contact.arm = point - frame.position;
+    m_meanContact += point;
     m_inContact[wheel] = true;
-    m_contactPoint[wheel] = contact;
+    m_contactPoint[wheel] = point;
     m_airborne[wheel] = false;
+    UpdateWheelOffset(contact);
+    AddSuspension(*sensor, contact, frame, force, torque);
+    const D3DXVECTOR3 rolling = AddSideFriction(contact, frame, force, torque);
+    if (m_locked) AddLockHold(contact, rolling, frame, force, torque);
+    else if (m_drive != 0.0f) AddDrive(contact, frame, force, torque);
+}
 
-    const float limit = front ? m_frontMaxOffset : m_rearMaxOffset;
+void CPCar::UpdateWheelOffset(const WheelContact& contact)
+{
+    const float limit = contact.front ? m_frontMaxOffset : m_rearMaxOffset;
+    float& offset = m_wheelOffset[contact.wheel];
     if (m_fixedMax) {
-        m_wheelOffset[wheel] = m_wheelRadius - m_wheelLength;
+        offset = m_wheelRadius - m_wheelLength;
     } else {
-        const float offset = m_wheelRadius - (m_wheelLength - depth);
-        m_wheelOffset[wheel] = m_fixedMin || offset > limit ? limit : offset;
+        const float travel = m_wheelRadius - (m_wheelLength - contact.depth);
+        offset = m_fixedMin || travel > limit ? limit : travel;
     }
+}
 
-    D3DXVECTOR3 normal = sensor->GetContactNormal();
-    if (normal.z < 0.0f) normal = -normal;
-    const D3DXVECTOR3 direction = frame.rotation.Apply(sensor->GetDirection());
-    const D3DXVECTOR3 start = frame.rotation.Apply(sensor->GetStart()) + frame.position;
+// The spring along the ground's normal and the damper along the ray, both
+// at the ray's start.
+void CPCar::AddSuspension(const CPSensor& sensor, const WheelContact& contact, const StepFrame& frame,
+                          D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
+    const D3DXVECTOR3 direction = frame.rotation.Apply(sensor.GetDirection());
+    const D3DXVECTOR3 start = frame.rotation.Apply(sensor.GetStart()) + frame.position;
     if (m_debug && g_pRender) g_pRender->AddLine(0xffffffff, start, start + direction);
     const D3DXVECTOR3 arm = start - frame.position;
-    const D3DXVECTOR3 spring = normal * depth * (front ? m_spring1 : m_spring2);
+    const D3DXVECTOR3 spring = contact.normal * contact.depth * (contact.front ? m_spring1 : m_spring2);
     force += spring;
     torque += Cross(arm, spring);
-    const float closing = Dot(m_body->GetVelocityAtPoint(arm), direction);
+    const float closing = Dot(frame.body->GetVelocityAtPoint(arm), direction);
     const D3DXVECTOR3 damper = -direction * closing * m_damping;
     force += damper;
     torque += Cross(arm, damper);
+}
 
-    const D3DXVECTOR3 contactArm = contact - frame.position;
-    D3DXVECTOR3 slip = m_body->GetVelocityAtPoint(contactArm);
-    m_wheelSpin[wheel] = -Dot(slip, frame.axisY);
-    const D3DXVECTOR3 rolling = front ? m_steerDir : frame.axisY;
-    slip -= normal * Dot(slip, normal);
+// Friction across the rolling direction, on the ground plane; the rolling
+// direction is the answer.
+D3DXVECTOR3 CPCar::AddSideFriction(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force,
+                                   D3DXVECTOR3& torque)
+{
+    D3DXVECTOR3 slip = frame.body->GetVelocityAtPoint(contact.arm);
+    m_wheelSpin[contact.wheel] = -Dot(slip, frame.axisY);
+    const D3DXVECTOR3 rolling = contact.front ? m_steerDir : frame.axisY;
+    slip -= contact.normal * Dot(slip, contact.normal);
     slip -= rolling * Dot(slip, rolling);
     // Full friction would overshoot a slip smaller than one step's worth
     // and make the wheel chatter sideways; it stops the slip instead.
-    const float wheels = static_cast<float>(std::max(1, m_wheelCount));
-    const float stopping = Length(slip) * m_body->GetMass() / (frame.timeStep * wheels);
-    const float friction = front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
+    const float stopping = Length(slip) * frame.body->GetMass() / (frame.timeStep * WheelShare());
+    const float friction = contact.front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
     const D3DXVECTOR3 side = -Normalised(slip) * std::min(friction, stopping);
     force.x += side.x;
     force.y += side.y;
-    torque += Cross(contactArm, side);
+    torque += Cross(contact.arm, side);
+    return rolling;
+}
 
-    if (m_locked) {
-        // Cancels the wheel's share of the rolling speed in one step, with
-        // the pull of gravity along it, no harder than the rear wheels grip
-        // sideways.
-        const D3DXVECTOR3 along = Normalised(rolling - normal * Dot(rolling, normal));
-        const float rollingSpeed = Dot(m_body->GetVelocityAtPoint(contactArm), along);
-        const float pull = Dot(kGravity, along);
-        float size = -(rollingSpeed / frame.timeStep + pull) * m_body->GetMass() / wheels;
-        size = std::max(-m_frictionBack, std::min(size, m_frictionBack));
-        const D3DXVECTOR3 hold = along * size;
-        force += hold;
-        torque += Cross(contactArm, hold) * m_inertiaPitch;
-        return;
-    }
-    if (m_drive == 0.0f) return;
+// Cancels the wheel's share of the rolling speed in one step, with the pull
+// of gravity along it, no harder than the rear wheels grip sideways.
+void CPCar::AddLockHold(const WheelContact& contact, const D3DXVECTOR3& rolling, const StepFrame& frame,
+                        D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
+    const D3DXVECTOR3 along = Normalised(rolling - contact.normal * Dot(rolling, contact.normal));
+    const float rollingSpeed = Dot(frame.body->GetVelocityAtPoint(contact.arm), along);
+    const float pull = Dot(kGravity, along);
+    float size = -(rollingSpeed / frame.timeStep + pull) * frame.body->GetMass() / WheelShare();
+    size = std::max(-m_frictionBack, std::min(size, m_frictionBack));
+    const D3DXVECTOR3 hold = along * size;
+    force += hold;
+    torque += Cross(contact.arm, hold) * m_inertiaPitch;
+}
+
+// Drive along the steered nose at the front and along the ground under the
+// nose at the rear, stronger on a slope; only the sign of the drive counts.
+void CPCar::AddDrive(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque)
+{
     D3DXVECTOR3 drive = -m_steerDir;
-    if (!front) {
-        // The contact normal a quarter turn about the car's x axis: the nose
-        // direction following the ground.
-        const D3DXVECTOR3 axisX = frame.rotation.column[0];
-        drive = Normalised(Cross(axisX, normal));
+    if (!contact.front) {
+        // The contact normal a quarter turn about the car's x axis.
+        drive = Normalised(Cross(frame.rotation.column[0], contact.normal));
     }
-    D3DXVECTOR3 flat(drive.x, drive.y, 0.0f);
-    flat = Normalised(flat);
+    const D3DXVECTOR3 flat = Normalised(D3DXVECTOR3(drive.x, drive.y, 0.0f));
     const float slope = std::acos(std::max(-1.0f, std::min(1.0f, Dot(drive, flat))));
     const D3DXVECTOR3 push = drive * (1.0f + kSlopeDriveGain * std::fabs(slope)) * SignOf(m_drive) *
                              (m_drive > 0.0f ? m_accelFront : m_accelBack);
     force += push;
-    torque += Cross(contactArm, push);
+    torque += Cross(contact.arm, push);
 }
+
+float CPCar::WheelShare() const { return static_cast<float>(std::max(1, m_wheelCount)); }
 
 void CPCar::UpdateWheel(int wheel, float timeStep)
 {

@@ -8,6 +8,7 @@
 #include <string>
 
 class CNSound;
+class TiXmlElement;
 class CPGameObject;
 class CPSensor;
 class CPSimulator;
@@ -81,9 +82,25 @@ public:
 
 private:
     struct StepFrame;
+    struct WheelContact;
 
+    void ReadWheelGeometry(TiXmlElement* wheels);
+    void SendSpeedParams(TiXmlElement* root, TiXmlElement& speed, TiXmlElement* acceleration);
+    // The owner's body while it is in a world; the world's reset takes it
+    // away, so the car keeps no pointer of its own.
+    CPRigidBody* RigidBody() const;
     void ShowLight(CPGameObject* light, bool visible);
     void AddWheelForces(int wheel, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque);
+    void UpdateWheelOffset(const WheelContact& contact);
+    void AddSuspension(const CPSensor& sensor, const WheelContact& contact, const StepFrame& frame,
+                       D3DXVECTOR3& force, D3DXVECTOR3& torque);
+    D3DXVECTOR3 AddSideFriction(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force,
+                                D3DXVECTOR3& torque);
+    void AddLockHold(const WheelContact& contact, const D3DXVECTOR3& rolling, const StepFrame& frame,
+                     D3DXVECTOR3& force, D3DXVECTOR3& torque);
+    void AddDrive(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque);
+    // The number of wheels sharing the body's mass, at least 1.
+    float WheelShare() const;
     void UpdateWheel(int wheel, float timeStep);
     void RaiseDust(int wheel);
     void PlaceWheelPart(int wheel);
@@ -92,7 +109,6 @@ private:
     void UpdateEngineSound();
 
     CPGameObject* m_owner;
-    CPRigidBody* m_body;
 
     int m_wheelCount;
     float m_wheelX, m_wheelY, m_wheelLength, m_wheelRadius;

@@ -34,9 +34,40 @@ const float kSparkLife = 1.0f;
 
 float Random01() { return static_cast<float>(rand()) / 32767.0f; }
 
-int ClampIndex(int value, int count) { return std::max(0, std::min(value, count - 1)); }
+// The cell index of a distance counted in cells, clamped to [0, count - 1]
+// before the truncation: a distance beyond the integers has no integer value.
+int CellIndex(float cells, int count)
+{
+    return static_cast<int>(std::max(0.0f, std::min(cells, static_cast<float>(count - 1))));
+}
 
 D3DXVECTOR3 ToVector3(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
+
+bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// The triangle query looks under a body's four bounds corners and its centre.
+const int kQueryPoints = 5;
+
+struct GridCell {
+    int column, row;
+    bool operator==(const GridCell& other) const { return column == other.column && row == other.row; }
+};
+
+// The candidate buffer being filled: a cell whose triangles would bring it
+// to its capacity ends the filling.
+struct CandidateFill {
+    int* buffer;
+    int count;
+
+    bool Append(const CPCarWorld::RoadCell& cell)
+    {
+        const int size = static_cast<int>(cell.triangles.size());
+        if (count + size >= CPPhysicData::kCandidateCapacity) return false;
+        std::copy(cell.triangles.begin(), cell.triangles.end(), buffer + count);
+        count += size;
+        return true;
+    }
+};
 
 // Plain 2D geometry for the grid: a point against a directed edge, and
 // whether a triangle and an axis-aligned square overlap.
@@ -112,6 +143,54 @@ D3DXVECTOR3 CarVelocity(CPGameObject* object)
     CPPhysicData* data = object->GetPhysicData();
     if (!data || !data->GetRigidBody()) return D3DXVECTOR3(0, 0, 0);
     return data->GetRigidBody()->GetVelocity();
+}
+
+// A shape's place on its body: the inverse of its stored rotation, and its
+// position as stored.
+D3DXMATRIX ShapeTransform(const PhysicShape& shape)
+{
+    D3DXQUATERNION inverse(-shape.orientationX, -shape.orientationY, -shape.orientationZ, shape.orientationW);
+    D3DXQuaternionNormalize(&inverse, &inverse);
+    D3DXMATRIX local;
+    D3DXMatrixRotationQuaternion(&local, &inverse);
+    local._41 = shape.positionX;
+    local._42 = shape.positionY;
+    local._43 = shape.positionZ;
+    return local;
+}
+
+// Gives every shape a geometry on the body (a box's second and third sizes
+// swap places); the number of geometries made.
+int AddShapes(CPBody& body, std::vector<PhysicShape>& shapes, int material)
+{
+    int added = 0;
+    for (PhysicShape& shape : shapes) {
+        CPGeometry* geometry = body.AddGeometry();
+        shape.geometry = geometry;
+        if (!geometry) continue;
+        ++added;
+        geometry->SetTransform(ShapeTransform(shape));
+        if (shape.type == CPPhysicData::kBoxShape) geometry->SetBoxSize(shape.size1, shape.size3, shape.size2);
+        else if (shape.type == CPPhysicData::kCylinderShape) geometry->SetCylinder(shape.size4, shape.size2);
+        geometry->SetMaterialIndex(material);
+    }
+    return added;
+}
+
+// The distinct cells of the bounds' corners (L, H, (L.x, H.y, L.z),
+// (H.x, L.y, H.z)) and centre, in that order; their number.
+int CellsUnderBounds(const CPCarWorld& world, const D3DXVECTOR3& low, const D3DXVECTOR3& high,
+                     GridCell cells[kQueryPoints])
+{
+    const D3DXVECTOR3 points[kQueryPoints] = {low, high, D3DXVECTOR3(low.x, high.y, low.z),
+                                              D3DXVECTOR3(high.x, low.y, high.z), low + (high - low) * 0.5f};
+    int count = 0;
+    for (const D3DXVECTOR3& point : points) {
+        GridCell cell;
+        world.CellOf(point, cell.column, cell.row);
+        if (std::find(cells, cells + count, cell) == cells + count) cells[count++] = cell;
+    }
+    return count;
 }
 
 }  // namespace
@@ -220,23 +299,7 @@ void CPCarWorld::CreateBodies(CPPhysicData* data, const D3DXVECTOR3& position, c
     }
     if (!body) return;
     m_physicData.push_back(data);
-    for (PhysicShape& shape : data->GetShapes()) {
-        CPGeometry* geometry = body->AddGeometry();
-        shape.geometry = geometry;
-        if (!geometry) continue;
-        ++s_shapeCount;
-        D3DXQUATERNION inverse(-shape.orientationX, -shape.orientationY, -shape.orientationZ, shape.orientationW);
-        D3DXQuaternionNormalize(&inverse, &inverse);
-        D3DXMATRIX local;
-        D3DXMatrixRotationQuaternion(&local, &inverse);
-        local._41 = shape.positionX;
-        local._42 = shape.positionY;
-        local._43 = shape.positionZ;
-        geometry->SetTransform(local);
-        if (shape.type == CPPhysicData::kBoxShape) geometry->SetBoxSize(shape.size1, shape.size3, shape.size2);
-        else if (shape.type == CPPhysicData::kCylinderShape) geometry->SetCylinder(shape.size4, shape.size2);
-        geometry->SetMaterialIndex(material);
-    }
+    s_shapeCount += AddShapes(*body, data->GetShapes(), material);
     body->UpdateBoundingInfo();
     if (kinematic) {
         CPKinematicBody* kinematicBody = data->GetKinematicBody();
@@ -303,8 +366,8 @@ void CPCarWorld::RemovePhysicData(CPPhysicData* data)
 void CPCarWorld::CellOf(const D3DXVECTOR3& point, int& column, int& row) const
 {
     const float scale = 1.0f / kCellSize;
-    column = ClampIndex(static_cast<int>((point.x - m_gridOrigin.x) * scale), m_gridColumnCount);
-    row = ClampIndex(static_cast<int>((point.y - m_gridOrigin.y) * scale), m_gridRowCount);
+    column = CellIndex((point.x - m_gridOrigin.x) * scale, m_gridColumnCount);
+    row = CellIndex((point.y - m_gridOrigin.y) * scale, m_gridRowCount);
 }
 
 float CPCarWorld::GetGroundHeight(const D3DXVECTOR3& point) const
@@ -347,6 +410,7 @@ void CPCarWorld::BuildRoadTables(const std::vector<D3DXVECTOR3>& vertices, const
     D3DXVECTOR3 low(0, 0, 0), high(0, 0, 0);
     for (const D3DXVECTOR3& v : vertices) {
         m_roadVertices.push_back(D3DXVECTOR4(v.x, v.y, v.z, 1.0f));
+        if (!IsFinite(v)) continue;
         D3DXVec3Minimize(&low, &low, &v);
         D3DXVec3Maximize(&high, &high, &v);
     }
@@ -354,14 +418,12 @@ void CPCarWorld::BuildRoadTables(const std::vector<D3DXVECTOR3>& vertices, const
     m_gridColumnCount = static_cast<int>(std::ceil((high.x - low.x) / kCellSize)) + kGridMargin;
     m_gridRowCount = static_cast<int>(std::ceil((high.y - low.y) / kCellSize)) + kGridMargin;
     m_gridCells.assign(m_gridColumnCount, std::vector<RoadCell>(m_gridRowCount));
-    const int vertexCount = static_cast<int>(vertices.size());
+    // An index past the vertices, or a vertex at no finite place, names no
+    // corner: its triangle is dropped.
+    auto isCorner = [&vertices](uint16_t index) { return index < vertices.size() && IsFinite(vertices[index]); };
     for (size_t first = 0; first + 3 <= indices.size(); first += 3) {
+        if (!isCorner(indices[first]) || !isCorner(indices[first + 1]) || !isCorner(indices[first + 2])) continue;
         RoadTriangle triangle{{indices[first], indices[first + 1], indices[first + 2]}, 0, 0, 0};
-        // An index past the vertices names no corner: the triangle is dropped.
-        if (triangle.vertex[0] >= vertexCount || triangle.vertex[1] >= vertexCount ||
-            triangle.vertex[2] >= vertexCount) {
-            continue;
-        }
         m_roadTriangles.push_back(triangle);
         ListTriangle(static_cast<int>(m_roadTriangles.size()) - 1);
     }
@@ -413,37 +475,30 @@ void CPCarWorld::TriangleQuery(const D3DXVECTOR3& minimum, const D3DXVECTOR3& ma
     *vertices = world->m_roadVertices.data();
 }
 
+// The cells under the body's corners and centre come first, then the rest
+// of the range one cell around them: when the buffer fills, the triangles
+// right under the body are the ones kept.
 void CPCarWorld::FillCandidates(const D3DXVECTOR3& low, const D3DXVECTOR3& high, CPPhysicData& data) const
 {
-    const D3DXVECTOR3 points[5] = {low, high, D3DXVECTOR3(low.x, high.y, low.z),
-                                   D3DXVECTOR3(high.x, low.y, high.z), low + (high - low) * 0.5f};
-    int lowColumn = m_gridColumnCount, highColumn = -1, lowRow = m_gridRowCount, highRow = -1;
-    for (const D3DXVECTOR3& point : points) {
-        int column, row;
-        CellOf(point, column, row);
-        lowColumn = std::min(lowColumn, column);
-        highColumn = std::max(highColumn, column);
-        lowRow = std::min(lowRow, row);
-        highRow = std::max(highRow, row);
+    GridCell cells[kQueryPoints];
+    const int cellCount = CellsUnderBounds(*this, low, high, cells);
+    CandidateFill fill{data.GetCandidates(), 0};
+    bool full = false;
+    for (int i = 0; i < cellCount && !full; ++i) full = !fill.Append(m_gridCells[cells[i].column][cells[i].row]);
+    GridCell lowest = cells[0], highest = cells[0];
+    for (int i = 1; i < cellCount; ++i) {
+        lowest = GridCell{std::min(lowest.column, cells[i].column), std::min(lowest.row, cells[i].row)};
+        highest = GridCell{std::max(highest.column, cells[i].column), std::max(highest.row, cells[i].row)};
     }
-    lowColumn = std::max(0, lowColumn - 1);
-    lowRow = std::max(0, lowRow - 1);
-    highColumn = std::min(m_gridColumnCount - 1, highColumn + 1);
-    highRow = std::min(m_gridRowCount - 1, highRow + 1);
-    int* buffer = data.GetCandidates();
-    int count = 0;
-    for (int i = lowColumn; i <= highColumn; ++i) {
-        for (int j = lowRow; j <= highRow; ++j) {
-            const std::vector<int32_t>& list = m_gridCells[i][j].triangles;
-            if (count + static_cast<int>(list.size()) >= CPPhysicData::kCandidateCapacity) {
-                data.SetCandidateCount(count);
-                return;
-            }
-            std::copy(list.begin(), list.end(), buffer + count);
-            count += static_cast<int>(list.size());
+    const int columnEnd = std::min(m_gridColumnCount - 1, highest.column + 1);
+    const int rowEnd = std::min(m_gridRowCount - 1, highest.row + 1);
+    for (int column = std::max(0, lowest.column - 1); column <= columnEnd && !full; ++column) {
+        for (int row = std::max(0, lowest.row - 1); row <= rowEnd && !full; ++row) {
+            if (std::find(cells, cells + cellCount, GridCell{column, row}) != cells + cellCount) continue;
+            full = !fill.Append(m_gridCells[column][row]);
         }
     }
-    data.SetCandidateCount(count);
+    data.SetCandidateCount(fill.count);
 }
 
 int CPCarWorld::GetLiveParticleCount()

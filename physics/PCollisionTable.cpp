@@ -1,11 +1,5 @@
 #include "physics/PCollisionTypes.h"
 
-namespace {
-
-bool IsClass(int value) { return value >= 0 && value < CPCollisionTable::kClassCount; }
-
-} // namespace
-
 CPCollisionTable::CPCollisionTable()
 {
     for (int a = 0; a < kClassCount; ++a) {

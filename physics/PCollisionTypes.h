@@ -58,8 +58,10 @@ public:
     // (a, b) and (b, a); with one of them −1 the other's road entry; both −1
     // change nothing.
     void Set(int a, int b, int response);
-    int Get(int a, int b) const { return m_pairs[a][b]; }
-    int GetRoad(int a) const { return m_road[a]; }
+    // A class outside the table (a removed car's −1) touches nothing.
+    int Get(int a, int b) const { return IsClass(a) && IsClass(b) ? m_pairs[a][b] : kNoContact; }
+    int GetRoad(int a) const { return IsClass(a) ? m_road[a] : kNoContact; }
+    static bool IsClass(int value) { return value >= 0 && value < kClassCount; }
 
 private:
     int m_pairs[kClassCount][kClassCount];

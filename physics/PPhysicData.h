@@ -39,7 +39,7 @@ struct PhysicBodyParams {
 // object moves the body.
 class CPPhysicData : public IPObject, public IPControllerCallback {
 public:
-    static const int kCandidateCapacity = 1000;
+    static constexpr int kCandidateCapacity = 1000;
     static const int kBoxShape = 0;
     static const int kCylinderShape = 1;
 

@@ -182,6 +182,22 @@ TEST_F(DynamicRing, RefusesRepeatsEmptyDrawablesAndWhatWouldNotFit)
     EXPECT_TRUE(buffer.AddDrawable(&drawable));
 }
 
+// A block may ask for more than a pair holds; the lock and the section stop
+// at the buffers' ends instead of letting drawables write past them.
+TEST_F(DynamicRing, ALockBeyondTheCapacityTakesOnlyWhatThePairHolds)
+{
+    ASSERT_TRUE(buffer.Lock(kVertexCapacity + 4, kIndexCapacity + 8, true, -1));
+    ASSERT_EQ(ring.journal, (Journal{"vb0." + Call("Lock", {0, kVertexCapacity * sizeof(Vertex48), 0x2800}),
+                                     "ib0." + Call("Lock", {0, kIndexCapacity * sizeof(uint16_t), 0x2800})}));
+    FixedDrawable tooManyVertices(kVertexCapacity + 1, 3);
+    FixedDrawable tooManyIndices(1, kIndexCapacity + 1);
+    FixedDrawable whole(kVertexCapacity, kIndexCapacity);
+    EXPECT_FALSE(buffer.AddDrawable(&tooManyVertices));
+    EXPECT_FALSE(buffer.AddDrawable(&tooManyIndices));
+    EXPECT_TRUE(buffer.AddDrawable(&whole));
+    EXPECT_EQ(tooManyVertices.writes + tooManyIndices.writes, 0);
+}
+
 TEST_F(DynamicRing, AStaticDrawableWritesNothingButTakesItsPlace)
 {
     FixedDrawable scenery(3, 6, 5.0f);

@@ -35,13 +35,14 @@ public:
     void Execute() override {}
     int GetTaskValue() override { return 0; }
 
-    // Every queued command as "name:params", oldest first.
+    // Every queued command as "name:params" (params joined by ","), oldest first.
     std::vector<std::string> TakeCommands()
     {
         std::vector<std::string> commands;
         while (SetNextCommand()) {
             std::string text = *GetCurrentCommand() + ":";
-            for (const std::string& param : *GetCurrentParams()) text += param;
+            const std::vector<std::string>& params = *GetCurrentParams();
+            for (size_t i = 0; i < params.size(); ++i) text += (i ? "," : "") + params[i];
             commands.push_back(text);
         }
         return commands;

@@ -60,6 +60,21 @@ TEST(CPSpline, ReadsTheEndPointSecondAndTheControlPointsAfterIt)
     ExpectNear(segment.points[3], D3DXVECTOR3(40, 5, 6));
 }
 
+TEST(CPSpline, ASecondLoadKeepsNothingOfTheFirst)
+{
+    RefPtr<CPSpline> spline = LoadSpline(StraightPath(100.0f, true));
+    ASSERT_TRUE(spline);
+    SplineWriter writer;
+    writer.Spline({"c_path", 0, {Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 30, 0))}});
+    CPDataFile* file = nullptr;
+    ASSERT_TRUE(writer.Open("spline.bin", file));
+    EXPECT_TRUE(spline->Load(*file));
+    delete file;
+    EXPECT_EQ(spline->GetLineCount(), 2);
+    ExpectNear(spline->GetBoxMin(), D3DXVECTOR3(0, 0, 0));
+    ExpectNear(spline->GetBoxMax(), D3DXVECTOR3(0, 21.0f / 0.9f, 0));
+}
+
 TEST(CPSpline, MeasuresASegmentAsTheChordToNineTenths)
 {
     RefPtr<CPSpline> spline = LoadSpline({"c_path", 0, {Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0))}});
@@ -110,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(CPSpline, PieceCount,
                                            PieceCase{"OpenTwenty", 20.0f, false, 1},
                                            PieceCase{"OpenShorterThanAPiece", 10.0f, false, 0},
                                            PieceCase{"ClosedShorterThanAPiece", 10.0f, true, 1},
+                                           // Far shorter than the rounding step of a piece's length.
+                                           PieceCase{"ClosedShorterThanARoundingStep", 1e-7f, true, 1},
                                            PieceCase{"ClosedHundred", 100.0f, true, 10},
                                            PieceCase{"ClosedOneStepPastTen", 105.1f, true, 11}),
                          [](const ::testing::TestParamInfo<PieceCase>& info) { return info.param.name; });

@@ -182,6 +182,32 @@ TEST_F(FrameDrawing, AFrameThatCannotBeDrawnStillEmptiesItsState)
     EXPECT_TRUE(render.GetLines().empty());
 }
 
+// Screens and the level submit lights every frame; the sky's frame step
+// sets them on the device and empties the table. Without a sky the frame
+// does that itself, and a frame that cannot be drawn drops them, so the
+// table never fills with the lights of earlier frames.
+TEST_F(FrameDrawing, TheFramesLightsReachTheDeviceWithoutASkyAndNeverPileUp)
+{
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = D3DXVECTOR3(0.0f, 0.6f, -0.8f);
+    ListWorldAndScreenCameras();
+    render.AddLight(light);
+    device.ForgetCalls();
+    FrameDrawer(render).Draw();
+    const std::vector<size_t> set = PositionsOf(Call("SetLight", {0}));
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(memcmp(&device.Calls()[set[0]].light, &light, sizeof(light)), 0);
+    EXPECT_LT(PositionOf(Call("LightEnable", {0, TRUE})), device.Calls().size());
+    EXPECT_EQ(render.GetLightCount(), 0);
+
+    for (int frame = 0; frame < CPRender::kMaxLights + 1; ++frame) {
+        render.AddLight(light);
+        FrameDrawer(render).EmptyFrameState();
+    }
+    EXPECT_EQ(render.GetLightCount(), 0) << "frames that could not be drawn leave no lights behind";
+}
+
 TEST_F(FrameDrawing, TheQueueRingLetsItsBuffersGoForAResetAndMakesThemAgain)
 {
     device.SetCreateResult(D3D_OK);

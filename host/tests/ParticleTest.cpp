@@ -88,6 +88,9 @@ TEST_F(ParticleFileTest, RefusesACorruptFileWithOneClearLine)
         {"word for a number", "emitters 2\r\n" + good + "b 1 x 0 0 1 2 0 0 -1 3 0 smoke 10 0 0 0\r\n",
          "emitter 2: a value"},
         {"flag beyond a byte", "emitters 1\r\na 1 1 0 0 1 2 0 0 -1 3 256 smoke 10 0 0 0\r\n", "emitter 1: a value"},
+        {"life not a finite number", "emitters 2\r\n" + good + "b 1 1 0 0 1 2 0 0 -1 nan 0 smoke 10 0 0 0\r\n",
+         "emitter 2: a value"},
+        {"endless life", "emitters 1\r\na 1 1 0 0 1 2 0 0 -1 inf 0 smoke 10 0 0 0\r\n", "emitter 1: a value"},
         {"huge cone", "emitters 1\r\na 1 1 0 0 1 2 0 0 -1 3 0 smoke 99999999999999999999 0 0 0\r\n",
          "emitter 1: a value"},
     };

@@ -216,4 +216,20 @@ TEST_F(InterfaceCommands, PressAndReleaseGoToTheElementUnderThePointer)
     EXPECT_EQ(Button(screen, "under")->GetState(), CPButton::kNormal);
 }
 
+// A screen that goes inactive while a button is held takes no click: its
+// pointer handling runs only while it is active.
+TEST_F(InterfaceCommands, AScreenDeactivatedWhileAButtonIsHeldTakesNoClick)
+{
+    CPInterface* screen = ActiveScreen();
+    InterfaceMouseDown(0, 110.0f, 110.0f);
+    screen->Deactivate();
+    menu.Take();
+    InterfaceMouseUp(0, 110.0f, 110.0f);
+    EXPECT_TRUE(menu.Take().empty());
+    screen->ActivateQuietly(450);
+    menu.Take();
+    InterfaceMouseUp(0, 110.0f, 110.0f);
+    EXPECT_TRUE(menu.Take().empty()) << "the press before the deactivation is forgotten";
+}
+
 } // namespace

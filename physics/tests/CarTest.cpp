@@ -1,5 +1,6 @@
 #include "CarTestSupport.h"
 
+#include "core/tests/GameObjectTestSupport.h"
 #include "core/Settings.h"
 
 using namespace car_test;
@@ -29,7 +30,7 @@ TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
         const char* count;
         int expected;
     };
-    for (const Case& c : {Case{"12", 8}, Case{"-3", 0}, Case{"2", 2}}) {
+    for (const Case& c : {Case{"12", 8}, Case{"-3", 0}, Case{"2", 2}, Case{"1e10", 8}}) {
         RefPtr<CPGameObject> owner(new CPGameObject("car"));
         owner->GetDescriptionDocument().Parse(
             (std::string("<car><physics><geometry><wheels count=\"") + c.count + "\"/></geometry></physics></car>")
@@ -38,6 +39,42 @@ TEST(Car, WheelCountIsClampedAndMissingWheelsAreSkipped)
         car.Load(nullptr, false);
         EXPECT_EQ(car.GetWheelCount(), c.expected) << c.count;
     }
+}
+
+TEST(Car, ASpeedBlockWithAnAngleSendsTheScriptValuesToJeep)
+{
+    struct Case {
+        const char* name;
+        const char* description;
+        bool sendToScript;
+        std::vector<std::string> commands;
+    };
+    const Case cases[] = {
+        {"all values",
+         "<car><camera fov_div=\"2\"/><physics><params><speed angle=\"0.5\"/>"
+         "<acceleration accel_front=\"3\" accel_back=\"4\" speed_front=\"5\" speed_back=\"6.25\"/>"
+         "</params></physics></car>",
+         true,
+         {"set_car_params:0.50,2.00,3.00,4.00", "set_car_params2:5.00,6.25"}},
+        {"missing values", "<car><physics><params><speed angle=\"1\"/></params></physics></car>", true,
+         {"set_car_params:1.00,0.00,0.00,0.00", "set_car_params2:0.00,0.00"}},
+        {"no angle", "<car><physics><params><speed max_front_speed=\"9\"/></params></physics></car>", true, {}},
+        {"not for the script", "<car><physics><params><speed angle=\"1\"/></params></physics></car>", false, {}},
+    };
+    CPCommandManager bus;
+    gameobject_test::Receiver jeep;
+    jeep.Start();
+    bus.RegisterReceiver("jeep", &jeep);
+    CPCommandManager* previous = g_pCommandManager;
+    g_pCommandManager = &bus;
+    for (const Case& c : cases) {
+        RefPtr<CPGameObject> owner(new CPGameObject("car"));
+        owner->GetDescriptionDocument().Parse(c.description);
+        CPCar car(owner.Get());
+        car.LoadParams(c.sendToScript);
+        EXPECT_EQ(jeep.TakeCommands(), c.commands) << c.name;
+    }
+    g_pCommandManager = previous;
 }
 
 class CarDriving : public CarWorldFixture {};

@@ -1,6 +1,8 @@
 #include "CarTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 using namespace car_test;
 
@@ -10,6 +12,14 @@ bool Lists(const CPCarWorld& world, int column, int row, int triangle)
 {
     const std::vector<int32_t>& list = world.GetCell(column, row).triangles;
     return std::find(list.begin(), list.end(), triangle) != list.end();
+}
+
+void AddTriangle(RoadMesh& road, const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c)
+{
+    for (const D3DXVECTOR3* corner : {&a, &b, &c}) {
+        road.indices.push_back(static_cast<uint16_t>(road.vertices.size()));
+        road.vertices.push_back(*corner);
+    }
 }
 
 }  // namespace
@@ -56,10 +66,22 @@ TEST(CarWorld, PointsOutsideTheGridMapToTheBorderCells)
     CPCarWorld world;
     RoadMesh road = RoadMesh::Plane(20.0f);
     world.BuildRoadTables(road.vertices, road.indices);
-    int column, row;
-    world.CellOf(D3DXVECTOR3(-500, 500, 0), column, row);
-    EXPECT_EQ(column, 0);
-    EXPECT_EQ(row, world.GetGridRowCount() - 1);
+    const int lastColumn = world.GetGridColumnCount() - 1, lastRow = world.GetGridRowCount() - 1;
+    struct Case {
+        D3DXVECTOR3 point;
+        int column, row;
+    };
+    const Case cases[] = {
+        {D3DXVECTOR3(-500, 500, 0), 0, lastRow},
+        {D3DXVECTOR3(1e10f, -1e10f, 0), lastColumn, 0},  // beyond the integers
+        {D3DXVECTOR3(-1e10f, 1e10f, 0), 0, lastRow},
+    };
+    for (const Case& c : cases) {
+        int column, row;
+        world.CellOf(c.point, column, row);
+        EXPECT_EQ(column, c.column) << c.point.x;
+        EXPECT_EQ(row, c.row) << c.point.y;
+    }
 }
 
 TEST(CarWorld, GroundHeightIsTheNearestRoadVertexOrThePointsOwnZ)
@@ -91,6 +113,20 @@ TEST(CarWorld, SparksShareALimitOfFortyLiveParticlesThatExpire)
     EXPECT_EQ(world.GetLiveParticleCount(), 35);
     world.SpawnSparks(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 1), 25);
     EXPECT_EQ(world.GetLiveParticleCount(), 40) << "25 asked, 5 made";
+}
+
+TEST(CarWorld, AVertexAtNoFinitePlaceDropsItsTrianglesAndStaysOutOfTheBounds)
+{
+    CPCarWorld world;
+    RoadMesh road;
+    const float infinity = std::numeric_limits<float>::infinity();
+    road.vertices = {D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(4, 0, 0), D3DXVECTOR3(0, 4, 0),
+                     D3DXVECTOR3(std::nanf(""), 0, 0), D3DXVECTOR3(0, infinity, 0)};
+    road.indices = {0, 1, 2, 0, 1, 3, 0, 4, 2};
+    world.BuildRoadTables(road.vertices, road.indices);
+    EXPECT_EQ(world.GetRoadTriangleCount(), 1);
+    EXPECT_EQ(world.GetGridColumnCount(), 1 + 10);
+    EXPECT_EQ(world.GetGridRowCount(), 1 + 10);
 }
 
 class CarWorldStepping : public CarWorldFixture {};
@@ -144,4 +180,70 @@ TEST_F(CarWorldStepping, ControlsWithoutACarOrBodyAreSafe)
     world.CreateCar(noBody, false);
     world.SetCarControls(noBody.Get(), 1.0f, 0.3f);
     EXPECT_EQ(noBody->GetCar()->GetSteering(), 0.3f);
+}
+
+TEST_F(CarWorldStepping, ReversingLightsShowWhileRollingBackwardsOnABodyInTheWorld)
+{
+    struct Case {
+        const char* name;
+        float backwardSpeed;
+        bool resetFirst;
+        bool reversing;
+    };
+    const Case cases[] = {
+        {"rolling forwards", -3.0f, false, false},
+        {"rolling backwards", 3.0f, false, true},
+        {"the body went with the world's reset", 3.0f, true, false},
+    };
+    for (const Case& c : cases) {
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 2));
+        // The car's back is its local +y.
+        BodyOf(*car).SetVelocity(D3DXVECTOR3(0, c.backwardSpeed, 0));
+        if (c.resetFirst) world.Reset();
+        car->GetCar()->SetControls(-1.0f, 0.0f);
+        EXPECT_EQ(car->GetChildByName("backlights2")->IsVisible(), c.reversing) << c.name;
+        EXPECT_EQ(car->GetChildByName("backlights")->IsVisible(), !c.reversing) << c.name;
+    }
+}
+
+TEST_F(CarWorldStepping, TriangleQueryFillsFromTheCellsUnderTheBodyFirst)
+{
+    // A thousand tiny triangles inside cell (1, 1), beside the body's cell
+    // (2, 2), which lists one road triangle.
+    RoadMesh road;
+    for (int i = 0; i < CPPhysicData::kCandidateCapacity; ++i) {
+        const float x = 5.0f + 0.002f * static_cast<float>(i);
+        AddTriangle(road, D3DXVECTOR3(x, 5, 0), D3DXVECTOR3(x + 0.001f, 5, 0), D3DXVECTOR3(x, 5.001f, 0));
+    }
+    AddTriangle(road, D3DXVECTOR3(9, 9, 0), D3DXVECTOR3(11, 9, 0), D3DXVECTOR3(9, 11, 0));
+    BuildRoad(road);
+    RefPtr<CPGameObject> car = MakeCarObject(CarSpec(), D3DXVECTOR3(10, 10, 5));
+    world.AddObject(car, 0, 1);
+    const int* candidates = nullptr;
+    int count = 0, triangleCount = 0;
+    const RoadTriangle* triangles = nullptr;
+    const D3DXVECTOR4* vertices = nullptr;
+    CPCarWorld::TriangleQuery(D3DXVECTOR3(9.5f, 9.5f, 0), D3DXVECTOR3(10, 10, 1), &candidates, &count, &triangles,
+                              &triangleCount, &vertices, &BodyOf(*car));
+    ASSERT_EQ(count, 1) << "the cell beside would fill the buffer";
+    EXPECT_EQ(candidates[0], CPPhysicData::kCandidateCapacity);
+}
+
+TEST_F(CarWorldStepping, ARemovedCarsBodyTouchesNothing)
+{
+    BuildRoad(RoadMesh::Plane(20.0f));
+    // Bodies alone, without wheel rays: only their boxes meet the road.
+    RefPtr<CPGameObject> kept = MakeCarObject(CarSpec(), D3DXVECTOR3(-5, 0, 1));
+    RefPtr<CPGameObject> removed = MakeCarObject(CarSpec(), D3DXVECTOR3(5, 0, 1));
+    for (CPGameObject* car : {kept.Get(), removed.Get()}) {
+        world.AddObject(car, 0, 1);
+        car->GetPhysicData()->SetupRigidBody();
+        world.RegisterCar(car);
+    }
+    world.RemoveCar(removed.Get());
+    RunFrames(60);
+    EXPECT_GT(BodyOf(*kept).GetPosition().z, 0.0f) << "held by the road";
+    EXPECT_LT(BodyOf(*removed).GetPosition().z, -1.0f) << "fell through it";
+    EXPECT_EQ(world.GetCars().size(), 1u);
 }
