@@ -26,11 +26,16 @@ IPDrawable* DrawableOf(const CPGameObject& object)
     }
 }
 
-// The material's textures on stages 0, 1, ... in block order.
+// The material's textures on stages 0, 1, ... in block order. A material
+// without textures empties stage 0, so that it does not draw with the
+// texture of the block before it.
 void SetTextures(IDirect3DDevice9* device, CPMaterial* material)
 {
     CPTextureBlock* textures = material ? material->GetTextureBlock() : nullptr;
-    if (!textures) return;
+    if (!textures || textures->GetTextureCount() <= 0) {
+        device->SetTexture(0, nullptr);
+        return;
+    }
     for (int stage = 0; stage < textures->GetTextureCount(); ++stage) {
         CPTexture* texture = textures->GetTexture(stage);
         device->SetTexture(static_cast<DWORD>(stage), texture ? texture->GetBaseTexture() : nullptr);

@@ -257,12 +257,14 @@ TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
     objects.clear();
 }
 
+// The material has no textures either, so stage 0 is emptied of whatever
+// an earlier block left there.
 TEST_F(RenderQueueTest, WithoutAnEffectTheBlockIsDrawnOnceByTheFixedPipeline)
 {
     queue->AddObject(Object("a", CPGameObject::kKindMesh, Drawable(3, 3, &plain)));
     queue->DrawBlocks(device.Get());
     EXPECT_EQ(device.CallTexts(),
-              (Journal{Call("SetTransform", {D3DTS_WORLD}), Call("SetStreamSource", {0, 0, 48}),
+              (Journal{Call("SetTexture", {0}), Call("SetTransform", {D3DTS_WORLD}), Call("SetStreamSource", {0, 0, 48}),
                        Call("SetIndices"), Call("SetFVF", {0x2D2}),
                        Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1})}));
 }
