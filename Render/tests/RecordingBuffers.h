@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Render/tests/BufferResourceStub.h"
 #include "Render/tests/RecordingDevice.h"
 
 #include <d3d9.h>
@@ -12,8 +13,8 @@
 // journal, as "<name>.Lock(offset, size, flags)" and "<name>.Unlock". Each
 // holds memory of its own size, so what was written can be read back. A
 // buffer can be told to fail its next locks.
-template <class Interface, class Description>
-class RecordingBuffer : public Interface {
+template <class Interface, class Description, D3DRESOURCETYPE kType>
+class RecordingBuffer : public BufferResourceStub<Interface> {
 public:
     RecordingBuffer(std::string name, UINT size, std::vector<std::string>& journal)
         : bytes(size), failLocks(false), m_name(std::move(name)), m_journal(journal)
@@ -36,24 +37,9 @@ public:
         return D3D_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
-    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
-    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
-    void STDMETHODCALLTYPE PreLoad() override {}
-    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
     HRESULT STDMETHODCALLTYPE GetDesc(Description*) override { return E_NOTIMPL; }
 
 private:
@@ -61,8 +47,8 @@ private:
     std::vector<std::string>& m_journal;
 };
 
-typedef RecordingBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC> RecordingVertexBuffer;
-typedef RecordingBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC> RecordingIndexBuffer;
+typedef RecordingBuffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC, D3DRTYPE_VERTEXBUFFER> RecordingVertexBuffer;
+typedef RecordingBuffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC, D3DRTYPE_INDEXBUFFER> RecordingIndexBuffer;
 
 // A ring's worth of recording pairs named "vb0", "ib0", "vb1", ... with
 // room for the given counts of 48-byte vertices and 16-bit indices.

@@ -1,5 +1,7 @@
 #include "Render/tests/RecordingDevice.h"
 
+#include "Render/tests/BufferResourceStub.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -41,7 +43,7 @@ namespace {
 // when it fails; a size of 0 locks the whole buffer. It lives until its
 // last reference is released.
 template <class Interface, class Description, D3DRESOURCETYPE kType>
-class DeviceBuffer : public Interface {
+class DeviceBuffer : public BufferResourceStub<Interface> {
 public:
     DeviceBuffer(const char* name, UINT length, BufferCallRecorder* recorder, HRESULT lockResult)
         : m_name(name), m_bytes(length), m_recorder(recorder), m_lockResult(lockResult)
@@ -70,11 +72,6 @@ public:
         return D3D_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
     ULONG STDMETHODCALLTYPE Release() override
     {
@@ -82,16 +79,6 @@ public:
         if (left == 0) delete this;
         return left;
     }
-    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
-    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
-    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
-    void STDMETHODCALLTYPE PreLoad() override {}
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return kType; }
     HRESULT STDMETHODCALLTYPE GetDesc(Description* description) override
     {
