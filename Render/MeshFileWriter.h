@@ -154,7 +154,7 @@ inline void WriteStaticMeshFile(FixtureWriter& out, const std::vector<MeshPartDa
 // they are added.
 class DescriptionWriter {
 public:
-    explicit DescriptionWriter(const std::string& meshSpec) : m_text("mesh=" + meshSpec + "\r\n") {}
+    explicit DescriptionWriter(const std::string& meshEntry) : m_text("mesh=" + meshEntry + "\r\n") {}
     DescriptionWriter& Section(const std::string& name)
     {
         m_text += "[" + name + "]\r\n";

@@ -25,7 +25,7 @@ void ObjectDescription::Parse(const void* text, size_t size)
 {
     CPTextReader reader(text, size);
     std::string line;
-    if (reader.ReadLine(line)) meshSpec = SecondField(line);
+    if (reader.ReadLine(line)) meshEntry = SecondField(line);
     sections.reserve(kSectionHashHint);
     KeySection* current = nullptr;
     while (reader.ReadLine(line)) {

@@ -13,7 +13,7 @@ typedef std::unordered_map<std::string, KeySection> SectionMap;
 // built from, the per-part sections and the object-wide keys.
 struct ObjectDescription {
     // The first line's value: one mesh file, an "anim" list or "empty".
-    std::string meshSpec;
+    std::string meshEntry;
     SectionMap sections;
     std::vector<std::string> sprites;
     std::vector<std::string> levelsOfDetail;

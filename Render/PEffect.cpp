@@ -2,7 +2,7 @@
 
 #include "Render/EffectFactory.h"
 #include "Render/PRender.h"
-#include "Render/ResourceSpec.h"
+#include "Render/ResourceRequest.h"
 #include "core/PDataFile.h"
 #include "core/PDXErrorLog.h"
 
@@ -59,11 +59,11 @@ const char* CPEffect::GetTypeName()
     return m_typeName.c_str();
 }
 
-bool CPEffect::Load(const std::string& spec)
+bool CPEffect::Load(const std::string& request)
 {
-    m_name = spec;
-    m_typeName = kTypeNamePrefix + spec;
-    const ResourceSpec parsed = ParseResourceSpec(spec);
+    m_name = request;
+    m_typeName = kTypeNamePrefix + request;
+    const ResourceRequest parsed = ParseResourceRequest(request);
 
     CPDataFile file(kEffectFolder + parsed.fileName, false);
     if (SUCCEEDED(file.Load())) return Compile(file, parsed.HasOption(kSharedOption));
@@ -148,9 +148,9 @@ CPEffectCache::~CPEffectCache()
     if (m_pool) m_pool->Release();
 }
 
-void CPEffectCache::GetEffect(RefPtr<CPEffect>& effect, const std::string& spec)
+void CPEffectCache::GetEffect(RefPtr<CPEffect>& effect, const std::string& request)
 {
-    effect = FindOrLoad(m_effects, spec, kErrorEffect);
+    effect = FindOrLoad(m_effects, request, kErrorEffect);
 }
 
 void CPEffectCache::RemoveEffect(CPEffect* effect)

@@ -12,7 +12,7 @@
 
 class CPDataFile;
 
-// A compiled effect from "Data\Effects", loaded by a specification string:
+// A compiled effect from "Data\Effects", loaded by a request string:
 // a file name, then the option "shared" to compile it into the common effect
 // pool. It keeps the handles that drawing sets per effect ("time" and the
 // consecutive "tex0", "tex1", ...). An effect that could not be compiled, or
@@ -23,13 +23,13 @@ public:
     ~CPEffect() override;
 
     int GetObjectSize() override;
-    // "CPEffect - " and the specification it was loaded with.
+    // "CPEffect - " and the request it was loaded with.
     const char* GetTypeName() override;
 
     // A missing file is replaced by "simple.fx", compiled without the pool.
     // False when neither can be read, the compile fails or no technique of
     // the effect can run on the device.
-    bool Load(const std::string& spec);
+    bool Load(const std::string& request);
 
     void OnLostDevice() override;
     void OnResetDevice() override;
@@ -66,7 +66,7 @@ enum CommonParameter {
     kCommonParameterCount
 };
 
-// The one effect cache: one effect per specification string (exact,
+// The one effect cache: one effect per request string (exact,
 // case-sensitive), the shared effect pool, and the handles of the common
 // parameters. An effect that does not load is replaced by one loaded from
 // "error.fx". The cache never destroys effects.
@@ -79,7 +79,7 @@ public:
     CPEffectCache& operator=(const CPEffectCache&) = delete;
 
     // Never hands back an empty reference.
-    void GetEffect(RefPtr<CPEffect>& effect, const std::string& spec);
+    void GetEffect(RefPtr<CPEffect>& effect, const std::string& request);
     // Forgets an effect being destroyed.
     void RemoveEffect(CPEffect* effect);
     // Destroys every cached effect; the host's end of the run.

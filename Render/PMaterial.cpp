@@ -27,13 +27,13 @@ const char* CPMaterial::GetTypeName()
 }
 
 void CPMaterialManager::CreateMaterial(RefPtr<CPMaterial>& material, int type,
-                                       const std::string& effectSpec,
-                                       const std::vector<std::string>& textureSpecs)
+                                       const std::string& effectRequest,
+                                       const std::vector<std::string>& textureRequests)
 {
     RefPtr<CPEffect> effect;
-    GetEffectCache()->GetEffect(effect, effectSpec);
+    GetEffectCache()->GetEffect(effect, effectRequest);
     RefPtr<CPTextureBlock> textures;
-    GetTextureCache()->GetTextureBlock(textures, textureSpecs);
+    GetTextureCache()->GetTextureBlock(textures, textureRequests);
 
     for (const RefPtr<CPMaterial>& existing : m_materials) {
         if (existing->GetType() == type && existing->GetEffect() == effect.Get() &&

@@ -35,8 +35,8 @@ class CPMaterialManager {
 public:
     // The material of this type, effect and textures: an existing one when
     // the caches answer the same effect and block objects, else a new one.
-    void CreateMaterial(RefPtr<CPMaterial>& material, int type, const std::string& effectSpec,
-                        const std::vector<std::string>& textureSpecs);
+    void CreateMaterial(RefPtr<CPMaterial>& material, int type, const std::string& effectRequest,
+                        const std::vector<std::string>& textureRequests);
 
 private:
     std::vector<RefPtr<CPMaterial>> m_materials;

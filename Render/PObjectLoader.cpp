@@ -101,8 +101,8 @@ const char kMeshFolder[] = "Data\\Meshes\\";
 const char kTextureFolder[] = "Data\\Textures\\";
 const char kEffectFolder[] = "Data\\Effects\\";
 const char kFallbackDescription[] = "wrong.rdf";
-const char kEmptySpec[] = "empty";
-const char kAnimSpec[] = "anim";
+const char kEmptyMesh[] = "empty";
+const char kAnimationList[] = "anim";
 const char kNullLevel[] = "null";
 
 // Nesting deeper than this is taken for a damaged file.
@@ -296,18 +296,18 @@ RefPtr<CPGameObject> CPObjectLoader::LoadFallback(int typeOffset)
 RefPtr<CPGameObject> CPObjectLoader::BuildObject(const std::string& name, ObjectDescription& description,
                                                  int typeOffset)
 {
-    const std::vector<std::string> fields = SplitFields(description.meshSpec, ";");
-    if (FieldAt(fields, 0) == kAnimSpec) return BuildFromAnimationFiles(name, description, typeOffset);
-    if (description.meshSpec == kEmptySpec) return BuildEmptyGroup(description, typeOffset);
+    const std::vector<std::string> fields = SplitFields(description.meshEntry, ";");
+    if (FieldAt(fields, 0) == kAnimationList) return BuildFromAnimationFiles(name, description, typeOffset);
+    if (description.meshEntry == kEmptyMesh) return BuildEmptyGroup(description, typeOffset);
     return BuildFromMeshFile(name, description, typeOffset);
 }
 
 RefPtr<CPGameObject> CPObjectLoader::BuildFromMeshFile(const std::string& name, ObjectDescription& description,
                                                        int typeOffset)
 {
-    m_currentMeshName = description.meshSpec;
+    m_currentMeshName = description.meshEntry;
     StringToLower(m_currentMeshName);
-    const std::string path = kMeshFolder + description.meshSpec;
+    const std::string path = kMeshFolder + description.meshEntry;
     CPDataFile file(path, false);
     if (FAILED(file.Load())) {
         m_errors.push_back(path + ": the mesh file does not open");
@@ -361,7 +361,7 @@ void CPObjectLoader::ReadTransformTable(MeshFileReader& stream)
 RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& name,
                                                              ObjectDescription& description, int typeOffset)
 {
-    const std::vector<std::string> entries = SplitFields(description.meshSpec, ";");
+    const std::vector<std::string> entries = SplitFields(description.meshEntry, ";");
     RefPtr<CPGameObject> root;
     for (size_t i = 1; i < entries.size(); ++i) {
         const std::vector<std::string> entry = SplitFields(entries[i], ",");
@@ -393,7 +393,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& 
 
 RefPtr<CPGameObject> CPObjectLoader::BuildEmptyGroup(ObjectDescription& description, int typeOffset)
 {
-    RefPtr<CPGameObject> root = new CPGameObject(kEmptySpec);
+    RefPtr<CPGameObject> root = new CPGameObject(kEmptyMesh);
     root->SetComponent(CPGameObject::kKindGroup, nullptr);
     AddSprites(*root, description, typeOffset, kSpriteEmptyForm);
     return root;

@@ -1,7 +1,7 @@
 #include "Render/PTexture.h"
 
 #include "Render/PRender.h"
-#include "Render/ResourceSpec.h"
+#include "Render/ResourceRequest.h"
 #include "core/FileSystem.h"
 #include "core/PDataFile.h"
 #include "core/PDXErrorLog.h"
@@ -106,12 +106,12 @@ const char* CPTexture::GetTypeName()
     return m_typeName.c_str();
 }
 
-bool CPTexture::Load(const std::string& spec)
+bool CPTexture::Load(const std::string& request)
 {
-    const ResourceSpec parsed = ParseResourceSpec(spec);
+    const ResourceRequest parsed = ParseResourceRequest(request);
     const std::string path = TexturePath(parsed.fileName);
-    m_name = spec;
-    m_typeName = kTypeNamePrefix + spec;
+    m_name = request;
+    m_typeName = kTypeNamePrefix + request;
 
     const bool noMip = parsed.HasOption(kNoMipOption);
     const UINT mipLevels = noMip ? kSingleMipLevel : kFullMipChain;
@@ -217,9 +217,9 @@ CPTextureCache::~CPTextureCache()
     if (g_pTextureCache == this) g_pTextureCache = nullptr;
 }
 
-void CPTextureCache::GetTexture(RefPtr<CPTexture>& texture, const std::string& spec)
+void CPTextureCache::GetTexture(RefPtr<CPTexture>& texture, const std::string& request)
 {
-    texture = FindOrLoad(m_textures, spec, kErrorTexture);
+    texture = FindOrLoad(m_textures, request, kErrorTexture);
 }
 
 void CPTextureCache::GetTextureBlock(RefPtr<CPTextureBlock>& block, std::vector<std::string> names)

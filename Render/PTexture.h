@@ -10,7 +10,7 @@
 #include <vector>
 
 // A texture the engine draws with, loaded from "Data\Textures" by a
-// specification string: a file name, then the options "nomip" (one mip
+// request string: a file name, then the options "nomip" (one mip
 // level, no level-of-detail setting) and "cube" (a cube map). Textures live
 // in the managed pool, so they survive a lost device. Obtained from the
 // texture cache; whoever holds one destroys it, and it then leaves the cache.
@@ -20,12 +20,12 @@ public:
     ~CPTexture() override;
 
     int GetObjectSize() override;
-    // "CPTexture - " and the specification it was loaded with.
+    // "CPTexture - " and the request it was loaded with.
     const char* GetTypeName() override;
 
     // A file missing on disk is looked for with "jpg" in place of its last
     // three characters. False when the file cannot be read or decoded.
-    bool Load(const std::string& spec);
+    bool Load(const std::string& request);
 
     // Shows a texture that a video player owns and fills under the player's
     // name ("VIDEO"): the player keeps it, so this texture never releases
@@ -76,17 +76,17 @@ private:
     std::vector<RefPtr<CPTexture>> m_textures;
 };
 
-// The one texture cache: one texture per specification string (exact,
+// The one texture cache: one texture per request string (exact,
 // case-sensitive) and one block per sequence of textures. A texture that
 // does not load is replaced by one loaded from "error.tga", a copy per
-// failed specification. The cache never destroys textures or blocks.
+// failed request. The cache never destroys textures or blocks.
 class CPTextureCache {
 public:
     CPTextureCache();
     ~CPTextureCache();
 
     // Never hands back an empty reference.
-    void GetTexture(RefPtr<CPTexture>& texture, const std::string& spec);
+    void GetTexture(RefPtr<CPTexture>& texture, const std::string& request);
     void GetTextureBlock(RefPtr<CPTextureBlock>& block, std::vector<std::string> names);
 
     // Forget a texture or block being destroyed.

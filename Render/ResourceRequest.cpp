@@ -1,4 +1,4 @@
-#include "Render/ResourceSpec.h"
+#include "Render/ResourceRequest.h"
 
 #include "core/PTokenizer.h"
 
@@ -6,19 +6,19 @@
 
 namespace {
 
-const char* const kSpecSeparator = ",";
+const char* const kOptionSeparator = ",";
 
 } // namespace
 
-bool ResourceSpec::HasOption(const char* option) const
+bool ResourceRequest::HasOption(const char* option) const
 {
     return std::find(options.begin(), options.end(), option) != options.end();
 }
 
-ResourceSpec ParseResourceSpec(const std::string& spec)
+ResourceRequest ParseResourceRequest(const std::string& request)
 {
-    ResourceSpec parsed;
-    CPTokenizer tokenizer(spec, kSpecSeparator, true);
+    ResourceRequest parsed;
+    CPTokenizer tokenizer(request, kOptionSeparator, true);
     std::string token;
     if (tokenizer.NextToken(token)) parsed.fileName = token;
     while (tokenizer.NextToken(token)) {

@@ -6,9 +6,9 @@
 #include <unordered_set>
 #include <vector>
 
-// A texture or effect specification string: a file name, then options, each
+// A texture or effect request string: a file name, then options, each
 // after a ",". The whole string, options included, is the cache key.
-struct ResourceSpec {
+struct ResourceRequest {
     std::string fileName;
     std::vector<std::string> options;
 
@@ -16,7 +16,7 @@ struct ResourceSpec {
     bool HasOption(const char* option) const;
 };
 
-ResourceSpec ParseResourceSpec(const std::string& spec);
+ResourceRequest ParseResourceRequest(const std::string& request);
 
 // What the texture and effect caches share: one resource per key, loaded on
 // first request; a resource that does not load is replaced by one loaded
@@ -25,19 +25,19 @@ ResourceSpec ParseResourceSpec(const std::string& spec);
 // hands it out: resources are destroyed by their users and then leave the
 // cache through EraseEntriesOf.
 template <class Resource>
-Resource* FindOrLoad(std::unordered_map<std::string, Resource*>& entries, const std::string& spec,
+Resource* FindOrLoad(std::unordered_map<std::string, Resource*>& entries, const std::string& request,
                      const char* fallbackSpec)
 {
-    auto found = entries.find(spec);
+    auto found = entries.find(request);
     if (found != entries.end()) return found->second;
 
     Resource* resource = new Resource();
-    if (!resource->Load(spec)) {
+    if (!resource->Load(request)) {
         delete resource;
         resource = new Resource();
         resource->Load(fallbackSpec);
     }
-    entries[spec] = resource;
+    entries[request] = resource;
     return resource;
 }
 

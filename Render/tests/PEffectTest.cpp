@@ -4,10 +4,10 @@ namespace {
 
 class EffectCache : public ResourceTest {
 protected:
-    RefPtr<CPEffect> Get(const std::string& spec)
+    RefPtr<CPEffect> Get(const std::string& request)
     {
         RefPtr<CPEffect> effect;
-        effectCache->GetEffect(effect, spec);
+        effectCache->GetEffect(effect, request);
         return effect;
     }
 
@@ -212,10 +212,10 @@ TEST_F(EffectCache, ADestroyedEffectLeavesItsEntriesAndTheFirstSharedEffectStays
     EXPECT_EQ(sunDouble->references, 1u);
     EXPECT_EQ(effectCache->GetFirstSharedEffect(), sunDouble);
 
-    for (const char* spec : {"sun.fx,shared", "missing.fx"}) {
+    for (const char* request : {"sun.fx,shared", "missing.fx"}) {
         const size_t objectsBefore = GetGlobalObjectList().size();
-        Get(spec);
-        EXPECT_GT(GetGlobalObjectList().size(), objectsBefore) << spec << " was made anew";
+        Get(request);
+        EXPECT_GT(GetGlobalObjectList().size(), objectsBefore) << request << " was made anew";
     }
     EXPECT_EQ(effectCache->GetFirstSharedEffect(), sunDouble);
 }

@@ -12,10 +12,10 @@ protected:
     TextureCache() : m_savedTexLod(g_texlod) {}
     ~TextureCache() override { g_texlod = m_savedTexLod; }
 
-    RefPtr<CPTexture> Get(const std::string& spec)
+    RefPtr<CPTexture> Get(const std::string& request)
     {
         RefPtr<CPTexture> texture;
-        textureCache->GetTexture(texture, spec);
+        textureCache->GetTexture(texture, request);
         return texture;
     }
 

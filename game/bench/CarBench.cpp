@@ -29,7 +29,7 @@ const char* const kRouteFile = "car_bench_route.bin";
 RefPtr<CPGameObject> AddDrivenCar(CPCarWorld& world, AIManager& drivers, const track_test::Track& track,
                                   RefPtr<CPSpline> route, float angle)
 {
-    RefPtr<CPGameObject> car = car_test::MakeCarObject(car_test::CarSpec(), track.PointAt(angle, 1.0f), angle);
+    RefPtr<CPGameObject> car = car_test::MakeCarObject(car_test::CarSetup(), track.PointAt(angle, 1.0f), angle);
     world.AddObject(car, 0, 1);
     world.CreateCar(car, false);
     world.RegisterCar(car.Get());

@@ -158,7 +158,7 @@ protected:
 
     RefPtr<AI_Vehicle> AddDriverAt(const D3DXVECTOR3& position, float yaw, bool reversed)
     {
-        RefPtr<CPGameObject> car = AddCar(CarSpec(), position, yaw);
+        RefPtr<CPGameObject> car = AddCar(CarSetup(), position, yaw);
         RefPtr<AI_Vehicle> vehicle(new AI_Vehicle());
         vehicle->Setup(car, D3DXVECTOR3(0, 0, 0), 0, car, static_cast<int>(manager.opponents.size()), 0);
         vehicle->feedFlag = reversed;

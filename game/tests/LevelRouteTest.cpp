@@ -122,7 +122,7 @@ TEST_F(LevelStop, LetsTheRaceGoAndResetsTheDriversAndTheCarWorld)
     level.raceTimerOn = true;
     level.allCarsDriven = true;
     level.dynamicObjects.push_back(ObjectAt(D3DXVECTOR3(0, 0, 0)));
-    RefPtr<CPGameObject> car = AddCar(car_test::CarSpec(), D3DXVECTOR3(0, 0, 1));
+    RefPtr<CPGameObject> car = AddCar(car_test::CarSetup(), D3DXVECTOR3(0, 0, 1));
     level.opponents.push_back(car);
     level.updateTask = new AIManager();
     level.updateTask->Start();

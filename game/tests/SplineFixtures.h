@@ -22,7 +22,8 @@ struct FileSegment {
     D3DXVECTOR3 control2;
 };
 
-struct SplineSpec {
+// What a spline file holds: the path's name, its closed flag and its segments.
+struct SplineShape {
     std::string name = "c_path";
     int32_t closed = 1;
     std::vector<FileSegment> segments;
@@ -45,12 +46,12 @@ public:
         Int(static_cast<int32_t>(text.size()));
         Raw(text.data(), text.size());
     }
-    void Spline(const SplineSpec& spec)
+    void Spline(const SplineShape& shape)
     {
-        Text(spec.name);
-        Int(spec.closed);
-        Int(static_cast<int32_t>(spec.segments.size()));
-        for (const FileSegment& segment : spec.segments) {
+        Text(shape.name);
+        Int(shape.closed);
+        Int(static_cast<int32_t>(shape.segments.size()));
+        for (const FileSegment& segment : shape.segments) {
             for (const D3DXVECTOR3* p : {&segment.start, &segment.end, &segment.control1, &segment.control2}) {
                 Point(*p);
             }
@@ -82,38 +83,38 @@ inline FileSegment Straight(const D3DXVECTOR3& start, const D3DXVECTOR3& end)
 }
 
 // A straight path along +x whose length is exactly the given one.
-inline SplineSpec StraightPath(float length, bool closed)
+inline SplineShape StraightPath(float length, bool closed)
 {
-    SplineSpec spec;
-    spec.closed = closed ? 1 : 0;
-    spec.segments.push_back(Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(length / 0.9f, 0, 0)));
-    return spec;
+    SplineShape shape;
+    shape.closed = closed ? 1 : 0;
+    shape.segments.push_back(Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(length / 0.9f, 0, 0)));
+    return shape;
 }
 
 // A circle of four segments around the centre, counter-clockwise seen from
 // above, starting on the +x side.
-inline SplineSpec CirclePath(const D3DXVECTOR3& centre, float radius)
+inline SplineShape CirclePath(const D3DXVECTOR3& centre, float radius)
 {
     // Control points at this share of the radius keep each quarter within
     // a tenth of a percent of the circle.
     const float handle = 0.5523f * radius;
-    SplineSpec spec;
+    SplineShape shape;
     for (int quarter = 0; quarter < 4; ++quarter) {
         const float a0 = quarter * 1.5707963f;
         const float a1 = a0 + 1.5707963f;
         const D3DXVECTOR3 r0(std::cos(a0), std::sin(a0), 0), r1(std::cos(a1), std::sin(a1), 0);
         const D3DXVECTOR3 t0(-r0.y, r0.x, 0), t1(-r1.y, r1.x, 0);
         const D3DXVECTOR3 p0 = centre + r0 * radius, p3 = centre + r1 * radius;
-        spec.segments.push_back(FileSegment{p0, p3, p0 + t0 * handle, p3 - t1 * handle});
+        shape.segments.push_back(FileSegment{p0, p3, p0 + t0 * handle, p3 - t1 * handle});
     }
-    return spec;
+    return shape;
 }
 
-// Writes the spec and loads it into a new spline; null when Load fails.
-inline RefPtr<CPSpline> LoadSpline(const SplineSpec& spec, const std::string& path = "spline.bin")
+// Writes the shape and loads it into a new spline; null when Load fails.
+inline RefPtr<CPSpline> LoadSpline(const SplineShape& shape, const std::string& path = "spline.bin")
 {
     SplineWriter writer;
-    writer.Spline(spec);
+    writer.Spline(shape);
     CPDataFile* file = nullptr;
     RefPtr<CPSpline> spline(new CPSpline());
     const bool opened = writer.Open(path, file);

@@ -193,19 +193,19 @@ class CorruptSpline : public ::testing::TestWithParam<Damage> {};
 // longest path the limit allows still loads.
 TEST_P(CorruptSpline, FailsToLoadAndKeepsNoRing)
 {
-    SplineSpec spec = StraightPath(30.0f, true);
-    spec.segments.push_back(Straight(D3DXVECTOR3(33.3f, 0, 0), D3DXVECTOR3(0, 0, 0)));
-    const size_t header = 4 + spec.name.size() + 4;
+    SplineShape shape = StraightPath(30.0f, true);
+    shape.segments.push_back(Straight(D3DXVECTOR3(33.3f, 0, 0), D3DXVECTOR3(0, 0, 0)));
+    const size_t header = 4 + shape.name.size() + 4;
     SplineWriter writer;
     switch (GetParam()) {
-    case Damage::kInfinitePoint: spec.segments[1].control1.x = std::numeric_limits<float>::infinity(); break;
-    case Damage::kNaNPoint: spec.segments[0].end.y = std::numeric_limits<float>::quiet_NaN(); break;
+    case Damage::kInfinitePoint: shape.segments[1].control1.x = std::numeric_limits<float>::infinity(); break;
+    case Damage::kNaNPoint: shape.segments[0].end.y = std::numeric_limits<float>::quiet_NaN(); break;
     // About 207 km and 199 km of path: just past and just within the limit.
-    case Damage::kHuge: spec.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.3e5f, 0, 0)); break;
-    case Damage::kLongest: spec.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.21e5f, 0, 0)); break;
+    case Damage::kHuge: shape.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.3e5f, 0, 0)); break;
+    case Damage::kLongest: shape.segments[1] = Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2.21e5f, 0, 0)); break;
     default: break;
     }
-    writer.Spline(spec);
+    writer.Spline(shape);
     const int32_t count = GetParam() == Damage::kCountPastEnd ? 3 : -1;
     switch (GetParam()) {
     case Damage::kCountPastEnd:

@@ -15,7 +15,7 @@ struct Track {
     float radius;
     float halfWidth;
     car_test::RoadMesh road;
-    spline_test::SplineSpec route;
+    spline_test::SplineShape route;
 
     float Length() const { return kTwoPi * radius; }
     // The point on the middle of the road at the angle from the +x axis.

@@ -82,7 +82,7 @@ protected:
 
     RefPtr<CPGameObject> Car(const D3DXVECTOR3& position, bool withSounds)
     {
-        m_cars.push_back(AddCar(CarSpec(), position, 0.0f, withSounds));
+        m_cars.push_back(AddCar(CarSetup(), position, 0.0f, withSounds));
         return m_cars.back();
     }
 

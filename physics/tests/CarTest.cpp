@@ -11,10 +11,10 @@ TEST(Car, ControlsClampSteeringAndScaleDriveByDirection)
         float throttle, steering, drive, steer;
     };
     const Case cases[] = {{0.5f, 1.2f, 50.0f, 0.7f}, {0.5f, -0.3f, 50.0f, -0.3f}, {-0.5f, -2.0f, -30.0f, -0.7f}};
-    CarSpec spec;
-    spec.accelFront = 100.0f;
-    spec.accelBack = 60.0f;
-    RefPtr<CPGameObject> owner = MakeCarObject(spec, D3DXVECTOR3(0, 0, 0));
+    CarSetup setup;
+    setup.accelFront = 100.0f;
+    setup.accelBack = 60.0f;
+    RefPtr<CPGameObject> owner = MakeCarObject(setup, D3DXVECTOR3(0, 0, 0));
     for (const Case& c : cases) {
         CPCar car(owner.Get());
         car.LoadParams(false);
@@ -81,9 +81,9 @@ class CarDriving : public CarWorldFixture {};
 
 TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
 {
-    CarSpec spec;
-    RefPtr<CPGameObject> car = SettledCar(spec);
-    const float rest = spec.wheelLength - spec.wheelY - spec.mass * kGravity / (4 * spec.spring);
+    CarSetup setup;
+    RefPtr<CPGameObject> car = SettledCar(setup);
+    const float rest = setup.wheelLength - setup.wheelY - setup.mass * kGravity / (4 * setup.spring);
     for (int second = 0; second < 10; ++second) {
         RunFrames(60);
         EXPECT_NEAR(BodyOf(*car).GetPosition().z, rest, 0.002f) << second;
@@ -94,20 +94,20 @@ TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
 
 TEST_F(CarDriving, FullThrottleAcceleratesAtTheDriveOverTheMass)
 {
-    CarSpec spec;
-    RefPtr<CPGameObject> car = SettledCar(spec);
+    CarSetup setup;
+    RefPtr<CPGameObject> car = SettledCar(setup);
     const float start = ForwardSpeed(*car);
     for (int i = 0; i < 60; ++i) {
         world.SetCarControls(car.Get(), 1.0f, 0.0f);
         RunFrames(1);
     }
-    EXPECT_NEAR(ForwardSpeed(*car) - start, 4 * spec.accelFront / spec.mass, 0.05f * 4 * spec.accelFront / spec.mass);
+    EXPECT_NEAR(ForwardSpeed(*car) - start, 4 * setup.accelFront / setup.mass, 0.05f * 4 * setup.accelFront / setup.mass);
 }
 
 TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
 {
-    CarSpec spec;
-    RefPtr<CPGameObject> car = SettledCar(spec);
+    CarSetup setup;
+    RefPtr<CPGameObject> car = SettledCar(setup);
     while (ForwardSpeed(*car) < 15.0f) {
         world.SetCarControls(car.Get(), 1.0f, 0.0f);
         RunFrames(1);
@@ -119,7 +119,7 @@ TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
         world.SetCarControls(car.Get(), -1.0f, 0.0f);
         RunFrames(1);
     }
-    const float expected = speed * speed / (2 * 4 * spec.accelBack / spec.mass);
+    const float expected = speed * speed / (2 * 4 * setup.accelBack / setup.mass);
     EXPECT_NEAR(Length(BodyOf(*car).GetPosition() - from), expected, 0.1f * expected);
 }
 
@@ -130,10 +130,10 @@ TEST_F(CarDriving, FullSteeringAtWalkingPaceCircles)
     // side force and the car turns about the inner front wheel's path, half
     // a track (about a fifth here) wider than the centre line's circle;
     // tyres this grippy keep the scrub small.
-    CarSpec spec;
-    spec.frictionFront = 1000.0f;
-    spec.frictionBack = 1000.0f;
-    RefPtr<CPGameObject> car = SettledCar(spec);
+    CarSetup setup;
+    setup.frictionFront = 1000.0f;
+    setup.frictionBack = 1000.0f;
+    RefPtr<CPGameObject> car = SettledCar(setup);
     const float target = 5.0f;
     float radiusSum = 0.0f;
     int samples = 0;
@@ -143,19 +143,19 @@ TEST_F(CarDriving, FullSteeringAtWalkingPaceCircles)
         if (frame < 300) continue;
         // The rear axle's middle moves along the circle: its speed over the yaw rate.
         CPRigidBody& body = BodyOf(*car);
-        const D3DXVECTOR3 arm = body.GetRotation().column[1] * spec.halfBase;
+        const D3DXVECTOR3 arm = body.GetRotation().column[1] * setup.halfBase;
         const D3DXVECTOR3 rear = body.GetVelocityAtPoint(arm);
         radiusSum += Length(D3DXVECTOR3(rear.x, rear.y, 0)) / std::fabs(body.GetAngularVelocity().z);
         ++samples;
     }
-    const float expected = 2 * spec.halfBase / std::tan(0.7f * (1.0f - 0.025f * target));
+    const float expected = 2 * setup.halfBase / std::tan(0.7f * (1.0f - 0.025f * target));
     EXPECT_NEAR(radiusSum / samples, expected, 0.15f * expected);
 }
 
 TEST_F(CarDriving, LockedCarHoldsOnASlope)
 {
     BuildRoad(RoadMesh::Plane(60.0f, 10.0f, 10.0f * D3DX_PI / 180.0f));
-    RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 1.0f));
+    RefPtr<CPGameObject> car = AddCar(CarSetup(), D3DXVECTOR3(0, 0, 1.0f));
     car->GetCar()->SetLocked(true);
     RunFrames(300);
     const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
@@ -170,7 +170,7 @@ TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
     for (int braking = 0; braking < 2; ++braking) {
         world.Reset();
         world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
-        RefPtr<CPGameObject> car = SettledCar(CarSpec());
+        RefPtr<CPGameObject> car = SettledCar(CarSetup());
         while (ForwardSpeed(*car) < 15.0f) {
             world.SetCarControls(car.Get(), 1.0f, 0.0f);
             RunFrames(1);

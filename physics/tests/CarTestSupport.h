@@ -46,7 +46,7 @@ struct RoadMesh {
 };
 
 // The values of a test car's description.
-struct CarSpec {
+struct CarSetup {
     float mass = 40.0f;
     float spring = 400.0f;
     float damping = 40.0f;
@@ -60,7 +60,7 @@ struct CarSpec {
     float halfBase = 1.5f;
 };
 
-inline std::string Description(const CarSpec& spec)
+inline std::string Description(const CarSetup& setup)
 {
     char text[1024];
     snprintf(text, sizeof(text),
@@ -70,21 +70,21 @@ inline std::string Description(const CarSpec& spec)
              "<speed max_front_speed=\"25\" max_rear_speed=\"10\"/>"
              "<friction front=\"%g\" back=\"%g\" slide=\"0.9\"/>"
              "<acceleration front=\"%g\" back=\"%g\" brake=\"50\"/></params></physics></car>",
-             spec.wheelY, spec.wheelLength, spec.spring, spec.spring, spec.damping, spec.frictionFront,
-             spec.frictionBack, spec.accelFront, spec.accelBack);
+             setup.wheelY, setup.wheelLength, setup.spring, setup.spring, setup.damping, setup.frictionFront,
+             setup.frictionBack, setup.accelFront, setup.accelBack);
     return text;
 }
 
 // A car object: wheels "w0" to "w3", lights, "glass", a box shape and its
 // description, placed at the position and turned by yaw about z.
-inline RefPtr<CPGameObject> MakeCarObject(const CarSpec& spec, const D3DXVECTOR3& position, float yaw = 0.0f)
+inline RefPtr<CPGameObject> MakeCarObject(const CarSetup& setup, const D3DXVECTOR3& position, float yaw = 0.0f)
 {
     RefPtr<CPGameObject> car(new CPGameObject("car"));
-    car->GetDescriptionDocument().Parse(Description(spec).c_str());
-    const float wheels[4][2] = {{spec.halfTrack, -spec.halfBase},
-                                {-spec.halfTrack, -spec.halfBase},
-                                {spec.halfTrack, spec.halfBase},
-                                {-spec.halfTrack, spec.halfBase}};
+    car->GetDescriptionDocument().Parse(Description(setup).c_str());
+    const float wheels[4][2] = {{setup.halfTrack, -setup.halfBase},
+                                {-setup.halfTrack, -setup.halfBase},
+                                {setup.halfTrack, setup.halfBase},
+                                {-setup.halfTrack, setup.halfBase}};
     for (int i = 0; i < 4; ++i) {
         RefPtr<CPGameObject> wheel(new CPGameObject("w" + std::to_string(i)));
         wheel->SetPosition(wheels[i][0], wheels[i][1], 0.0f);
@@ -96,8 +96,8 @@ inline RefPtr<CPGameObject> MakeCarObject(const CarSpec& spec, const D3DXVECTOR3
     RefPtr<CPPhysicData> data(new CPPhysicData(car.Get()));
     const float origin[3] = {0, 0, 0};
     const float identity[4] = {0, 0, 0, 1};
-    data->SetBodyParams(0.6f, 2.0f, 4.0f, spec.mass);
-    data->AddBox(origin, identity, 2.0f, 0.6f, 4.0f, spec.mass);
+    data->SetBodyParams(0.6f, 2.0f, 4.0f, setup.mass);
+    data->AddBox(origin, identity, 2.0f, 0.6f, 4.0f, setup.mass);
     car->SetPhysicData(data);
     car->SetPosition(position.x, position.y, position.z);
     const D3DXVECTOR3 up(0, 0, 1);
@@ -125,10 +125,10 @@ protected:
 
     void BuildRoad(const RoadMesh& road) { world.BuildRoadTables(road.vertices, road.indices); }
 
-    RefPtr<CPGameObject> AddCar(const CarSpec& spec, const D3DXVECTOR3& position, float yaw = 0.0f,
+    RefPtr<CPGameObject> AddCar(const CarSetup& setup, const D3DXVECTOR3& position, float yaw = 0.0f,
                                 bool withSounds = false)
     {
-        RefPtr<CPGameObject> car = MakeCarObject(spec, position, yaw);
+        RefPtr<CPGameObject> car = MakeCarObject(setup, position, yaw);
         world.AddObject(car, 0, 1);
         world.CreateCar(car, withSounds);
         world.RegisterCar(car.Get());
@@ -136,10 +136,10 @@ protected:
     }
 
     // A car on a wide flat road, settled on its springs for two seconds.
-    RefPtr<CPGameObject> SettledCar(const CarSpec& spec, float yaw = 0.0f, bool withSounds = false)
+    RefPtr<CPGameObject> SettledCar(const CarSetup& setup, float yaw = 0.0f, bool withSounds = false)
     {
         BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
-        RefPtr<CPGameObject> car = AddCar(spec, D3DXVECTOR3(0, 0, 1.0f), yaw, withSounds);
+        RefPtr<CPGameObject> car = AddCar(setup, D3DXVECTOR3(0, 0, 1.0f), yaw, withSounds);
         RunFrames(120);
         return car;
     }

@@ -137,7 +137,7 @@ TEST_F(CarWorldStepping, RemovedBodiesAreParkedFiveHundredApartAndRestartBelowTh
     BuildRoad(RoadMesh::Plane(20.0f));
     std::vector<RefPtr<CPGameObject>> cars;
     for (int i = 0; i < 10; ++i) {
-        cars.push_back(MakeCarObject(CarSpec(), D3DXVECTOR3(0, 0, 5)));
+        cars.push_back(MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, 5)));
         world.AddObject(cars.back(), 0, 1);
     }
     for (RefPtr<CPGameObject>& car : cars) {
@@ -151,7 +151,7 @@ TEST_F(CarWorldStepping, RemovedBodiesAreParkedFiveHundredApartAndRestartBelowTh
     world.SetParkingHeight(-99800.0f);
     cars.front()->GetPhysicData()->RemoveFromWorld();
     EXPECT_EQ(world.GetParkingHeight(), -99800.0f) << "without a body nothing is parked";
-    RefPtr<CPGameObject> last = MakeCarObject(CarSpec(), D3DXVECTOR3(0, 0, 5));
+    RefPtr<CPGameObject> last = MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, 5));
     world.AddObject(last, 0, 1);
     world.RemovePhysicData(last->GetPhysicData());
     EXPECT_EQ(world.GetRemovedBodies().back().rigidBody->GetPosition().z, -99800.0f);
@@ -161,7 +161,7 @@ TEST_F(CarWorldStepping, RemovedBodiesAreParkedFiveHundredApartAndRestartBelowTh
 TEST_F(CarWorldStepping, ResetClearsTablesListsAndBodyPointers)
 {
     BuildRoad(RoadMesh::Plane(20.0f));
-    RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 2));
+    RefPtr<CPGameObject> car = AddCar(CarSetup(), D3DXVECTOR3(0, 0, 2));
     world.Reset();
     EXPECT_EQ(world.GetSimulator(), nullptr);
     EXPECT_EQ(world.GetRoadTriangleCount(), 0);
@@ -197,7 +197,7 @@ TEST_F(CarWorldStepping, ReversingLightsShowWhileRollingBackwardsOnABodyInTheWor
     };
     for (const Case& c : cases) {
         world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
-        RefPtr<CPGameObject> car = AddCar(CarSpec(), D3DXVECTOR3(0, 0, 2));
+        RefPtr<CPGameObject> car = AddCar(CarSetup(), D3DXVECTOR3(0, 0, 2));
         // The car's back is its local +y.
         BodyOf(*car).SetVelocity(D3DXVECTOR3(0, c.backwardSpeed, 0));
         if (c.resetFirst) world.Reset();
@@ -218,7 +218,7 @@ TEST_F(CarWorldStepping, TriangleQueryFillsFromTheCellsUnderTheBodyFirst)
     }
     AddTriangle(road, D3DXVECTOR3(9, 9, 0), D3DXVECTOR3(11, 9, 0), D3DXVECTOR3(9, 11, 0));
     BuildRoad(road);
-    RefPtr<CPGameObject> car = MakeCarObject(CarSpec(), D3DXVECTOR3(10, 10, 5));
+    RefPtr<CPGameObject> car = MakeCarObject(CarSetup(), D3DXVECTOR3(10, 10, 5));
     world.AddObject(car, 0, 1);
     const int* candidates = nullptr;
     int count = 0, triangleCount = 0;
@@ -234,8 +234,8 @@ TEST_F(CarWorldStepping, ARemovedCarsBodyTouchesNothing)
 {
     BuildRoad(RoadMesh::Plane(20.0f));
     // Bodies alone, without wheel rays: only their boxes meet the road.
-    RefPtr<CPGameObject> kept = MakeCarObject(CarSpec(), D3DXVECTOR3(-5, 0, 1));
-    RefPtr<CPGameObject> removed = MakeCarObject(CarSpec(), D3DXVECTOR3(5, 0, 1));
+    RefPtr<CPGameObject> kept = MakeCarObject(CarSetup(), D3DXVECTOR3(-5, 0, 1));
+    RefPtr<CPGameObject> removed = MakeCarObject(CarSetup(), D3DXVECTOR3(5, 0, 1));
     for (CPGameObject* car : {kept.Get(), removed.Get()}) {
         world.AddObject(car, 0, 1);
         car->GetPhysicData()->SetupRigidBody();
