@@ -14,10 +14,15 @@ case "$arch" in
 esac
 
 bash "$repo/tools/setup.sh"
+
+# Every checkout shares one compiler cache: paths below the checkout are
+# hashed relative to it, so a fresh clone (CI's) rebuilds only what changed.
+export CCACHE_BASEDIR=$repo CCACHE_NOHASHDIR=1
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$repo" -B "$build" -G Ninja \
           -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" \
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
 echo "$wine_arch" > "$build/wine-arch"
 if [ ${#targets[@]} -gt 0 ]; then

@@ -7,7 +7,7 @@ set -euo pipefail
 deps=${HOLLOWMERE_DEPS:-/var/cache/hollowmere/deps}
 
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 mingw-w64-tools cmake ninja-build make dpkg-dev
-          wine wine32:i386 xvfb xauth imagemagick googletest xdotool
+          wine wine32:i386 xvfb xauth imagemagick googletest xdotool ccache
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 
 apt_updated=no
