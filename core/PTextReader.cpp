@@ -36,14 +36,16 @@ CPTextReader::~CPTextReader()
 {
 }
 
+// A line left empty (blank, a comment, or a section line without a name)
+// is passed over: only the end of the text ends the reading.
 bool CPTextReader::ReadLine(std::string& line)
 {
     do {
         ReadPhysicalLine(line);
         DropComments(line);
         TrimString(line);
+        m_plainLine = !StripSectionBrackets(line);
     } while (line.empty() && m_position < m_size);
-    m_plainLine = !StripSectionBrackets(line);
     return !line.empty();
 }
 

@@ -49,6 +49,16 @@ TEST(CPTextReader, AZeroByteEndsALineWithoutCountingIt)
     EXPECT_EQ(reader.GetLineCount(), 2);
 }
 
+// A section line without a name is passed over like a blank line; it
+// never reads as the end of the text.
+TEST(CPTextReader, ASectionLineWithoutANameIsSkipped)
+{
+    const std::string text = "first\n[]\n  [] \nsecond\n[]";
+    CPTextReader reader(text.data(), text.size());
+    const std::vector<std::pair<std::string, bool>> expected = {{"first", true}, {"second", true}};
+    EXPECT_EQ(ReadAllLines(reader), expected);
+}
+
 TEST(CPTextReader, AnUnclosedBlockCommentSwallowsTheRest)
 {
     const std::string text = "first\n/* never closed\nsecond\n";
