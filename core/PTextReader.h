@@ -16,7 +16,7 @@ public:
     bool ReadLine(std::string& line);
     // False when the last line read was a section line.
     bool IsPlainLine() const { return m_plainLine; }
-    // Line feeds passed so far.
+    // Line ends passed so far (LF, CR LF or CR alone).
     int GetLineCount() const { return m_lineCount; }
 
 private:

@@ -40,6 +40,18 @@ TEST(CPTextReader, SkipsCommentsAndBlankLinesAndTellsSections)
     EXPECT_EQ(reader.GetLineCount(), 11);
 }
 
+// Files saved with old Macintosh line ends keep every line apart; a CR LF
+// pair is one line end.
+TEST(CPTextReader, ACarriageReturnAloneEndsALine)
+{
+    const std::string text = "one\rtwo\r\nthree\n\rfour\r";
+    CPTextReader reader(text.data(), text.size());
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"one", true}, {"two", true}, {"three", true}, {"four", true}};
+    EXPECT_EQ(ReadAllLines(reader), expected);
+    EXPECT_EQ(reader.GetLineCount(), 5);
+}
+
 TEST(CPTextReader, AZeroByteEndsALineWithoutCountingIt)
 {
     const std::string text("one\0two\nthree\n", 14);

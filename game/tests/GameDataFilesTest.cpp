@@ -71,7 +71,7 @@ TEST(PlayerDataFile, FillsBothSetupsAndFallsBackToEmptySlots)
         {"count not a number", "a\nb\nc\nm\nr\nu\ne\ns\nx7\nq1\nq2\n", "a,b,c|q1,q2|u|e|r|s*0|m"},
         {"NUL bytes", Bytes("a\0b\nc\n"), "a,b,c|,||||*0|"},
         {"2 KB line", longKey + "\nb\n", longKey + ",b,|,||||*0|"},
-        {"CR-only ends", "a\rb\rc\r", "a\rb\rc,,|,||||*0|"},
+        {"CR-only ends", "a\rb\rc\r", "a,b,c|,||||*0|"},
     };
     for (const Case& c : cases) {
         PlaceFixture(kPlayerData, c.file);
@@ -115,7 +115,7 @@ TEST(CoefficientsFile, LoadsInFileOrderOrAllOneOnTheDifficultSetting)
         {"cut mid-line", "1\n2\n3\n4", 0, false, "1,3,2,4"},
         {"NUL bytes", Bytes("1\0002\n3\n4\n"), 0, false, "1,3,2,4"},
         {"2 KB line", longLine + "\n2\n3\n4\n", 0, false, "0,3,2,4"},
-        {"CR-only ends", "1\r2\r3\r4\r", 0, false, "1,9,9,9"},
+        {"CR-only ends", "1\r2\r3\r4\r", 0, false, "1,3,2,4"},
     };
     const int camSpeed = g_cam_speed;
     for (const Case& c : cases) {
@@ -202,7 +202,7 @@ TEST(MissionFile, ReadsCheckpointRecordsAndSourcesAtTheLevelsPoints)
         {"2 KB line", "1 2 3 4 " + longName + ",5 0 b,1\n", true, "1|2,3,4|" + longName + ":0-5|0|b:0-1",
          ""},
         {"CR-only ends", "1 2 3 4 a,10 5 b,1\rsources\rp1 s 1 1 z,1\r", true,
-         "1|2,3,4|a:0-10|5|b:0-1", ""},
+         "1|2,3,4|a:0-10|5|b:0-1", "s=1,2,3,on,1,z:0-1"},
     };
     for (const Case& c : cases) {
         PlaceFixture(kMission, c.file);

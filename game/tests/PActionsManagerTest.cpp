@@ -118,7 +118,7 @@ TEST_F(ActionsFile, ReadsDamagedLinesWithoutLosingBindings)
         {"NUL bytes", Bytes("fire;Fire;LCtrl;false\0junk\r\n"),
          "fire;Fire;LCtrl;false\r\njunk;;;false\r\n", {0, 29}, -1},
         {"2 KB line", longAction + ";A;Q;false\r\n", longAction + ";A;Q;false\r\n", {16}, -1},
-        {"CR-only ends", "a;A;Q;false\rb;B;W;false\r", "a;A;Q;false\r\n", {16}, -1},
+        {"CR-only ends", "a;A;Q;false\rb;B;W;false\r", "a;A;Q;false\r\nb;B;W;false\r\n", {16, 17}, -1},
         {"a section line without a name", "a;A;Q;false\r\n[]\r\nb;B;W;false\r\n",
          "a;A;Q;false\r\nb;B;W;false\r\n", {16, 17}, -1},
     };
