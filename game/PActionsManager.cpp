@@ -61,8 +61,9 @@ void ReadBindings(CPActionsManager& manager, CPTextReader& reader)
 std::string BindingLine(const std::string& action, const ActionBinding& binding)
 {
     const std::string key = binding.byCode ? std::to_string(binding.code) : binding.key;
-    return action + kFieldSeparator + binding.text + kFieldSeparator + key + kFieldSeparator +
-           (binding.byCode ? kByCode : kByName) + kLineEnd;
+    return QuoteField(action, kFieldSeparator) + kFieldSeparator + QuoteField(binding.text, kFieldSeparator) +
+           kFieldSeparator + QuoteField(key, kFieldSeparator) + kFieldSeparator + (binding.byCode ? kByCode : kByName) +
+           kLineEnd;
 }
 
 } // namespace

@@ -135,6 +135,42 @@ TEST_F(ActionsFile, ReadsDamagedLinesWithoutLosingBindings)
     }
 }
 
+// A field that would not read back as itself unquoted (it holds the
+// separator, a quote, or blanks at its edges) is written quoted, its quotes
+// doubled.
+TEST_F(ActionsFile, FieldsThatNeedQuotesAreWrittenQuoted)
+{
+    struct Case {
+        const char* line;
+        const char* caption;
+        int keySlot;
+        const char* action;
+    };
+    const Case cases[] = {
+        {"fire;\"Fire; main\";LCtrl;false\r\n", "Fire; main", 29, "fire"},
+        {"semi;Semi;\";\";false\r\n", "Semi", 39, "semi"},
+        {"talk;\"Say \"\"hi\"\"\";T;false\r\n", "Say \"hi\"", 20, "talk"},
+        {"blank;\" \";Q;false\r\n", " ", 16, "blank"},
+        {"\"a;b\";AB;W;false\r\n", "AB", 17, "a;b"},
+    };
+    for (const Case& c : cases) {
+        manager = CPActionsManager();
+        EXPECT_EQ(LoadAndSave(c.line), c.line);
+        EXPECT_EQ(manager.keySlots[c.keySlot].text, c.action) << c.line;
+        EXPECT_EQ(manager.actions[c.action].text, c.caption) << c.line;
+    }
+}
+
+TEST_F(ActionsFile, AKeyNamedBySeparatorSurvivesSaveAndReload)
+{
+    WriteFileBytes(kActions, kBindings);
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    manager.SetAction("jump", ";");
+    EXPECT_EQ(SaveAndReloadActionsFile(), 0);
+    EXPECT_EQ(manager.keySlots[39].text, "jump");
+    EXPECT_EQ(manager.actions["jump"].key, ";");
+}
+
 TEST_F(ActionsFile, AnActionNamedTwiceIsWrittenTwiceWithItsLastBinding)
 {
     EXPECT_EQ(LoadAndSave("fire;Fire;LCtrl;false\r\nfire;Shoot;Space;false\r\n"),
