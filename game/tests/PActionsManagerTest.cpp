@@ -112,9 +112,9 @@ TEST_F(ActionsFile, ReadsDamagedLinesWithoutLosingBindings)
         {"no action name", ";Fire;LCtrl;false\r\n", "", {}, -1},
         {"unknown key name", "fire;Fire;Nope;false\r\n", "fire;Fire;Nope;false\r\n", {0}, -1},
         {"number not a number", "look;Look;abc;true\r\n", "look;Look;0;true\r\n", {}, 0},
-        {"number -1", "look;Look;-1;true\r\n", "look;Look;255;true\r\n", {}, -1},
+        {"number -1", "look;Look;-1;true\r\n", "look;Look;-1;true\r\n", {}, -1},
         {"number 128", "look;Look;128;true\r\n", "look;Look;128;true\r\n", {}, -1},
-        {"number 300", "look;Look;300;true\r\n", "look;Look;44;true\r\n", {}, -1},
+        {"number 300", "look;Look;300;true\r\n", "look;Look;300;true\r\n", {}, -1},
         {"NUL bytes", Bytes("fire;Fire;LCtrl;false\0junk\r\n"),
          "fire;Fire;LCtrl;false\r\njunk;;;false\r\n", {0, 29}, -1},
         {"2 KB line", longAction + ";A;Q;false\r\n", longAction + ";A;Q;false\r\n", {16}, -1},
@@ -169,6 +169,21 @@ TEST_F(ActionsFile, AKeyNamedBySeparatorSurvivesSaveAndReload)
     EXPECT_EQ(SaveAndReloadActionsFile(), 0);
     EXPECT_EQ(manager.keySlots[39].text, "jump");
     EXPECT_EQ(manager.actions["jump"].key, ";");
+}
+
+// A number without a code slot binds nothing, and keeps binding nothing
+// however often the bindings are saved and read back.
+TEST_F(ActionsFile, AnOutOfRangeNumberStaysInertAfterSaveAndReload)
+{
+    WriteFileBytes(kActions, "look;Look;300;true\r\nback;Back;-129;true\r\n");
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    for (int round = 0; round < 2; ++round) ASSERT_EQ(SaveAndReloadActionsFile(), 0);
+    EXPECT_EQ(ReadFileBytes(kActions), "look;Look;300;true\r\nback;Back;-129;true\r\n");
+    for (int code = 0; code < CPActionsManager::kCodeSlots; ++code) EXPECT_FALSE(manager.codeSlots[code].bound) << code;
+    manager.SetAction("look", "Z");
+    ASSERT_TRUE(SaveActionsFile());
+    EXPECT_EQ(ReadFileBytes(kActions), "look;Look;44;true\r\nback;Back;-129;true\r\n")
+        << "a rebound key is written by its code";
 }
 
 TEST_F(ActionsFile, AnActionNamedTwiceIsWrittenTwiceWithItsLastBinding)
