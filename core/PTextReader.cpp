@@ -28,7 +28,7 @@ bool StripSectionBrackets(std::string& line)
 } // namespace
 
 CPTextReader::CPTextReader(const void* data, size_t size)
-    : m_data(static_cast<const char*>(data)), m_size(size), m_position(0), m_lineCount(0),
+    : m_data(static_cast<const char*>(data)), m_size(size), m_position(0), m_lineCount(0), m_lineNumber(0),
       m_inBlockComment(false), m_plainLine(false)
 {
 }
@@ -57,6 +57,7 @@ bool CPTextReader::ReadLine(std::string& line)
 // its first binding.
 void CPTextReader::ReadPhysicalLine(std::string& line)
 {
+    m_lineNumber = m_lineCount + 1;
     const char* start = m_data + m_position;
     const char* end = m_data + m_size;
     const char* stop = std::find_if(

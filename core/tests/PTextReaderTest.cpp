@@ -52,6 +52,17 @@ TEST(CPTextReader, ACarriageReturnAloneEndsALine)
     EXPECT_EQ(reader.GetLineCount(), 5);
 }
 
+TEST(CPTextReader, TellsTheNumberOfTheLineRead)
+{
+    const std::string text = "a\n\n// c\r\nb\rd";
+    CPTextReader reader(text.data(), text.size());
+    std::string line;
+    for (int number : {1, 4, 5}) {
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(reader.GetLineNumber(), number) << line;
+    }
+}
+
 TEST(CPTextReader, AZeroByteEndsALineWithoutCountingIt)
 {
     const std::string text("one\0two\nthree\n", 14);

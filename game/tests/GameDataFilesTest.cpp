@@ -2,8 +2,10 @@
 #include "game/PLevel.h"
 
 #include "core/PDataFile.h"
+#include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
+#include "game/GameLog.h"
 #include "game/tests/GameFileFixtures.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +133,27 @@ TEST(CoefficientsFile, LoadsInFileOrderOrAllOneOnTheDifficultSetting)
     DeleteFileA(kCoefficients);
 }
 
+// The game log's lines, each cut to the file and line it names.
+std::vector<std::string> LoggedPlaces()
+{
+    std::vector<std::string> places;
+    for (const std::string& line : GetGameLog().GetLines()) places.push_back(line.substr(0, line.find(':')));
+    return places;
+}
+
+TEST(CoefficientsFile, RefusesNumbersThatAreNotFiniteWithFileAndLine)
+{
+    PlaceFixture(kCoefficients, "nan\n2\n\n-inf\n1e39\n");
+    GetGameLog().Clear();
+    CPGameData data;
+    data.coeffA = data.coeffB = data.coeffC = data.coeffD = 9.0f;
+    data.LoadCoefficients();
+    EXPECT_EQ(Coefficients(data), "9,9,2,9");
+    EXPECT_EQ(LoggedPlaces(), std::vector<std::string>({"DATA\\coeff.dat line 1", "DATA\\coeff.dat line 4",
+                                                        "DATA\\coeff.dat line 5"}));
+    DeleteFileA(kCoefficients);
+}
+
 std::vector<WeightedName> Weighted(std::vector<std::pair<const char*, int>> entries)
 {
     std::vector<WeightedName> list;
@@ -219,6 +242,21 @@ TEST(MissionFile, ReadsCheckpointRecordsAndSourcesAtTheLevelsPoints)
         EXPECT_EQ(Describe(data.missionRecords), c.records) << c.what;
         EXPECT_EQ(Describe(data.enemySources), c.sources) << c.what;
     }
+    DeleteFileA(kMission);
+}
+
+TEST(MissionFile, RefusesNumbersThatAreNotFiniteWithFileAndLine)
+{
+    PlaceFixture(kMission, "nan 1 2 3 a,1 5 b,1\n// note\nsources\np1 s 1 inf z,1\n");
+    GetGameLog().Clear();
+    CPLevel level;
+    level.sourcePoints["p1"] = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    CPGameData data;
+    data.LoadMissionInfo(kMissionName);
+    EXPECT_EQ(Describe(data.missionRecords), "0|1,2,3|a:0-1|5|b:0-1");
+    EXPECT_EQ(Describe(data.enemySources), "s=1,2,3,on,0,z:0-1");
+    EXPECT_EQ(LoggedPlaces(), std::vector<std::string>({"Data\\Levels\\mission1.txt line 1",
+                                                        "Data\\Levels\\mission1.txt line 4"}));
     DeleteFileA(kMission);
 }
 
