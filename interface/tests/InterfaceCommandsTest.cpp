@@ -216,6 +216,19 @@ TEST_F(InterfaceCommands, PressAndReleaseGoToTheElementUnderThePointer)
     EXPECT_EQ(Button(screen, "under")->GetState(), CPButton::kNormal);
 }
 
+TEST_F(InterfaceCommands, EachMouseButtonKeepsItsOwnPress)
+{
+    CPInterface* screen = ActiveScreen();
+    InterfaceMouseDown(0, 110.0f, 110.0f);
+    InterfaceMouseDown(1, 110.0f, 210.0f);
+    InterfaceMouseUp(0, 120.0f, 110.0f);
+    EXPECT_EQ(menu.Take(), Commands({"button:play"}));
+    EXPECT_EQ(Button(screen, "play")->GetState(), CPButton::kHover);
+    InterfaceMouseUp(1, 120.0f, 210.0f);
+    EXPECT_EQ(menu.Take(), Commands()) << "a right click on a button sends nothing";
+    EXPECT_EQ(Button(screen, "quit")->GetState(), CPButton::kNormal);
+}
+
 // A screen that goes inactive while a button is held takes no click: its
 // pointer handling runs only while it is active.
 TEST_F(InterfaceCommands, AScreenDeactivatedWhileAButtonIsHeldTakesNoClick)
