@@ -403,15 +403,19 @@ void CPInterface::UpdateBuffers()
     SetQuadIndexCount(m_renderObject->GetIndices(), drawn);
 }
 
+// The lit button goes out whenever it is not the topmost element under the
+// pointer, also where it lies under another element: otherwise a button
+// partly covered by a window stays lit while the pointer is on the window.
 void CPInterface::HoverAt(float x, float y)
 {
     bool changed = false;
-    if (m_currentButton && !m_currentButton->HitTest(x, y)) {
+    CPWindow* element = TopmostElementAt(x, y);
+    if (m_currentButton && m_currentButton.Get() != element) {
         RefPtr<CPWindow> left = m_currentButton;
         m_currentButton = nullptr;
         changed = left->OnMouseOut(x, y);
     }
-    if (CPWindow* element = TopmostElementAt(x, y)) {
+    if (element) {
         m_currentButton = element;
         if (element->OnMouseOver(x, y)) {
             UpdateBuffers();

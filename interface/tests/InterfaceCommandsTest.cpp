@@ -121,6 +121,22 @@ TEST_F(InterfaceCommands, AWindowOnTopShieldsTheButtonUnderIt)
     EXPECT_EQ(screen->GetCurrentButton(), nullptr);
 }
 
+// The lit button goes out as soon as another element is topmost under the
+// pointer, even where the button lies under that element.
+TEST_F(InterfaceCommands, AButtonGoesOutWhenAWindowOverItIsTopmost)
+{
+    CPInterface* screen = ActiveScreen();
+    CPWindow* shield = screen->GetElements()["shield"].Get();
+    shield->visible = false;
+    InterfaceMouseMove(310.0f, 110.0f);
+    EXPECT_EQ(HoverCommands(), Commands({"mouse_button_over:under"}));
+    shield->visible = true;
+    InterfaceMouseMove(311.0f, 110.0f);
+    EXPECT_EQ(HoverCommands(), Commands({"mouse_button_out:under", "mouse_window_over:shield"}));
+    EXPECT_EQ(Button(screen, "under")->GetState(), CPButton::kNormal);
+    EXPECT_EQ(screen->GetCurrentButton(), nullptr);
+}
+
 TEST_F(InterfaceCommands, NoHoverWithoutACursorOrWhileInactive)
 {
     InterfaceFileWriter bare("menu", "menu.tga", 256.0f, 128.0f);
