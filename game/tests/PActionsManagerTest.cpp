@@ -39,6 +39,49 @@ TEST(KeyNames, NameTheKeyboardCodes)
     EXPECT_EQ(FindKeyCode(""), -1);
 }
 
+// Every code's name, each typed here apart from the table under test: the
+// codes without a key by ranges, then the named keys.
+TEST(KeyNames, SpellEveryCode)
+{
+    std::vector<std::string> expected(kKeyNameCount);
+    const int unnamedRanges[][2] = {{0, 0},     {84, 86},   {89, 99},   {103, 111}, {113, 120}, {122, 122},
+                                    {124, 124}, {126, 140}, {142, 143}, {152, 155}, {158, 178}, {180, 180},
+                                    {182, 182}, {185, 196}, {198, 198}, {202, 202}, {204, 204}, {206, 206}};
+    for (const auto& range : unnamedRanges) {
+        for (int code = range[0]; code <= range[1]; ++code) expected[code] = "undefined key";
+    }
+    const std::vector<std::pair<int, const char*>> named = {
+        {1, "Esc"}, {2, "1"}, {3, "2"}, {4, "3"}, {5, "4"}, {6, "5"}, {7, "6"}, {8, "7"}, {9, "8"}, {10, "9"},
+        {11, "0"}, {12, "-"}, {13, "="}, {14, "Backspace"}, {15, "Tab"}, {16, "Q"}, {17, "W"}, {18, "E"},
+        {19, "R"}, {20, "T"}, {21, "Y"}, {22, "U"}, {23, "I"}, {24, "O"}, {25, "P"}, {26, "["}, {27, "]"},
+        {28, "Enter"}, {29, "LCtrl"}, {30, "A"}, {31, "S"}, {32, "D"}, {33, "F"}, {34, "G"}, {35, "H"},
+        {36, "J"}, {37, "K"}, {38, "L"}, {39, ";"}, {40, "'"}, {41, "`"}, {42, "LShift"}, {43, "\\"},
+        {44, "Z"}, {45, "X"}, {46, "C"}, {47, "V"}, {48, "B"}, {49, "N"}, {50, "M"}, {51, ","}, {52, "."},
+        {53, "/"}, {54, "RShift"}, {55, "*"}, {56, "LAlt"}, {57, "Space"}, {58, "CapsLock"}, {59, "F1"},
+        {60, "F2"}, {61, "F3"}, {62, "F4"}, {63, "F5"}, {64, "F6"}, {65, "F7"}, {66, "F8"}, {67, "F9"},
+        {68, "F10"}, {69, "NumLock"}, {70, "ScrollLock"}, {71, "NumPad 7"}, {72, "NumPad 8"}, {73, "NumPad 9"},
+        {74, "NumPad -"}, {75, "NumPad 4"}, {76, "NumPad 5"}, {77, "NumPad 6"}, {78, "NumPad +"},
+        {79, "NumPad 1"}, {80, "NumPad 2"}, {81, "NumPad 3"}, {82, "NumPad 0"}, {83, "NumPad ."}, {87, "F11"},
+        {88, "F12"}, {100, "F13"}, {101, "F14"}, {102, "F15"}, {112, "Kana"}, {121, "Convert"},
+        {123, "NoConvert"}, {125, "Yen"}, {141, "Numpad ="}, {144, "CircumFlex"}, {145, "@"}, {146, ":"},
+        {147, "_"}, {148, "Kanji"}, {149, "Stop"}, {150, "Ax"}, {151, "Unlabeled"}, {156, "NumPad Enter"},
+        {157, "RCtrl"}, {179, "Numpad ,"}, {181, "Numpad /"}, {183, "SysRq"}, {184, "RAlt"}, {197, "Pause"},
+        {199, "Home"}, {200, "Up"}, {201, "PgUp"}, {203, "Left"}, {205, "Right"}, {207, "End"}, {208, "Down"},
+        {209, "PgDn"}, {210, "Ins"}, {211, "Del"},
+    };
+    ASSERT_EQ(named.size(), 118u);
+    for (const auto& key : named) {
+        EXPECT_EQ(expected[key.first], "") << key.first << " typed twice";
+        expected[key.first] = key.second;
+    }
+    for (int code = 0; code < kKeyNameCount; ++code) {
+        EXPECT_EQ(KeyNames[code], expected[code]) << code;
+        if (expected[code] != "undefined key") {
+            EXPECT_EQ(FindKeyCode(expected[code]), code);
+        }
+    }
+}
+
 // A manager of its own published for each test, and no bindings file left
 // behind.
 class ActionsFile : public ::testing::Test {
@@ -231,6 +274,22 @@ TEST_F(ActionsFile, SaveAndReloadMovesTheSlots)
     EXPECT_EQ(manager.keySlots[29].text, "jump");
     EXPECT_EQ(manager.keySlots[0].text, "fire");
     EXPECT_FALSE(manager.keySlots[57].bound);
+}
+
+// The code slots are left as they were: only the key slots and the
+// actions are read anew.
+TEST_F(ActionsFile, ReadingAnotherFileReplacesTheActionsAndKeySlots)
+{
+    WriteFileBytes(kActions, kBindings);
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    WriteFileBytes(kActions, "jump;Leap;Space;false\r\n");
+    ASSERT_EQ(LoadActionsFile(kActions), 0);
+    EXPECT_EQ(manager.actionNames, std::vector<std::string>({"jump"}));
+    EXPECT_EQ(manager.actions.size(), 1u);
+    EXPECT_EQ(manager.actions["jump"].text, "Leap");
+    EXPECT_FALSE(manager.keySlots[29].bound);
+    EXPECT_EQ(manager.keySlots[57].text, "jump");
+    EXPECT_EQ(manager.codeSlots[3].text, "look");
 }
 
 TEST_F(ActionsFile, AMissingFileChangesNothing)
