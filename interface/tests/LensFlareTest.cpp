@@ -176,10 +176,10 @@ TEST_F(LensFlare, SizesBeyondTheIntegerRangeAreClampedAndLogged)
         bool logged;
     };
     const Case cases[] = {
-        {"file sizes times the screen beyond 32 bits", "f.tga\t0\t1\t1\t0\t3000001\t1000001\t-3000001\t0",
-         7200002, 2400002, -7200002, 3600001, 1200001, false},
-        {"scales beyond the range", "f.tga\t0\t1e30\t-1e30\t0\t1000\t10\t10\t0", 2400, 24, 24, 1073741823,
-         -1073741824, true},
+        {"file sizes times the screen beyond 32 bits", "f.tga\t0\t1\t1\t0\t20000001\t1000001\t-3000001\t0",
+         48000002, 2400002, -7200002, 24000001, 1200001, false},
+        {"scales beyond the range", "f.tga\t0\t-1e30\t1e30\t0\t1000\t10\t10\t10", 2400, 24, 24, -1073741824,
+         1073741823, true},
         {"a file size beyond the range", "f.tga\t0\t1\t1\t0\t99999999999\t10\t0\t0", 2147483647, 24, 0,
          1073741823, 12, true},
     };
@@ -194,6 +194,7 @@ TEST_F(LensFlare, SizesBeyondTheIntegerRangeAreClampedAndLogged)
         EXPECT_EQ(element.halfWidth, c.halfWidth) << c.what;
         EXPECT_EQ(element.halfHeight, c.halfHeight) << c.what;
         EXPECT_EQ(Logged(), c.logged) << c.what;
+        EXPECT_GE(Quad(flare, 0)[0].tex0.y, 0.0f) << c.what << ": a clamped texture offset keeps its sign";
     }
 }
 
