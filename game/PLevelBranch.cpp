@@ -31,6 +31,16 @@ int MaterialSum(const RefPtr<CPLevelBranch> (&pair)[2])
     return pair[0]->GetMaterialCount() + pair[1]->GetMaterialCount();
 }
 
+// A branch owns its halves: nothing outside the tree holds them.
+void DestroyPair(RefPtr<CPLevelBranch> (&pair)[2])
+{
+    for (RefPtr<CPLevelBranch>& branch : pair) {
+        CPLevelBranch* owned = branch.Get();
+        branch = nullptr;
+        delete owned;
+    }
+}
+
 } // namespace
 
 AxisAlignedBox LevelBoxOf(const CPGameObject& object)
@@ -46,6 +56,11 @@ bool IsBonusName(const std::string& name)
 }
 
 CPLevelBranch::CPLevelBranch() = default;
+
+CPLevelBranch::~CPLevelBranch()
+{
+    DestroyPair(m_children);
+}
 
 // The shared buffer takes the geometry of the root's objects only: the
 // halves of a split hold the same objects again, and writing them for every
@@ -108,8 +123,11 @@ void CPLevelBranch::Build()
         RefPtr<CPLevelBranch> halves[2];
         if (!SplitAlong(axis, middle, halves)) continue;
         if (IsLeaf() || MaterialSum(halves) < MaterialSum(m_children)) {
+            DestroyPair(m_children);
             m_children[0] = halves[0];
             m_children[1] = halves[1];
+        } else {
+            DestroyPair(halves);
         }
     }
     if (IsLeaf()) {

@@ -25,6 +25,8 @@ public:
     typedef CPGameObject::ObjectList ObjectList;
 
     CPLevelBranch();
+    // Destroys the halves below it; whoever holds the root destroys that.
+    ~CPLevelBranch() override;
 
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPLevelBranch"; }

@@ -294,10 +294,7 @@ TEST_F(LevelBranchTest, RaysKeepTheNearestHitAcrossLeaves)
     RefPtr<CPGameObject> farther = Box(1, "farther", D3DXVECTOR3(40, 15, 0));
     RefPtr<CPGameObject> aside = Box(1, "aside", D3DXVECTOR3(30, 50, 0));
     RefPtr<CPLevelBranch> root = Tree({farther, aside, nearer});
-    RayQuery query;
-    query.origin = D3DXVECTOR3(0.0f, -15.0f, 1.0f);
-    query.direction = D3DXVECTOR3(0.8f, 0.6f, 0.0f);
-    query.distance = 100.0f;
+    RayQuery query = MakeRay(D3DXVECTOR3(0.0f, -15.0f, 1.0f), D3DXVECTOR3(0.8f, 0.6f, 0.0f), 100.0f);
     EXPECT_TRUE(root->IntersectRay(query));
     EXPECT_EQ(query.hitObject.Get(), nearer.Get());
     // The ray enters the nearer box's -x face at x = 19: 19 / 0.8 along it.

@@ -5,6 +5,7 @@
 #include "Render/PRenderObject.h"
 #include "Render/tests/ResourceTest.h"
 #include "core/PGameObject.h"
+#include "core/RayQuery.h"
 #include "game/tests/BoxMeshFixture.h"
 
 #include <windows.h>
@@ -13,6 +14,15 @@
 #include <vector>
 
 namespace level_test {
+
+inline RayQuery MakeRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float length)
+{
+    RayQuery query;
+    query.origin = origin;
+    query.direction = direction;
+    query.distance = length;
+    return query;
+}
 
 // The renderer's resources and the object loader over a scratch
 // "Data\Meshes" folder, with box objects whose material type each test

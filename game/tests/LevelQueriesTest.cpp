@@ -53,16 +53,8 @@ protected:
         level.player->SetPosition(position.x, position.y, position.z);
         level.player->UpdateTransform();
     }
-    static RayQuery Ray(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float length)
-    {
-        RayQuery query;
-        query.origin = origin;
-        query.direction = direction;
-        query.distance = length;
-        return query;
-    }
     // Along +x at height 1, 100 long.
-    static RayQuery AlongX() { return Ray(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 0, 0), 100.0f); }
+    static RayQuery AlongX() { return MakeRay(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 0, 0), 100.0f); }
 
     CPLevel level;
     RefPtr<CPGameObject> wall;
@@ -120,11 +112,11 @@ TEST_F(LevelQueries, TheHitPointIsWhereTheRayEnds)
 {
     PutPlayerAt(D3DXVECTOR3(0, 300, 0));
     // Enters the wall's -x face at x = 59 after 15 units.
-    RayQuery query = Ray(D3DXVECTOR3(50, -12, 1.5f), D3DXVECTOR3(0.6f, 0.8f, 0.0f), 40.0f);
+    RayQuery query = MakeRay(D3DXVECTOR3(50, -12, 1.5f), D3DXVECTOR3(0.6f, 0.8f, 0.0f), 40.0f);
     EXPECT_TRUE(level.CrossRay(query));
     ExpectPoint(query.hitPoint, D3DXVECTOR3(59, 0, 1.5f));
 
-    query = Ray(D3DXVECTOR3(50, -12, 1.5f), D3DXVECTOR3(0.6f, 0.8f, 0.0f), 10.0f);
+    query = MakeRay(D3DXVECTOR3(50, -12, 1.5f), D3DXVECTOR3(0.6f, 0.8f, 0.0f), 10.0f);
     EXPECT_FALSE(level.CrossRay(query));
     ExpectPoint(query.hitPoint, D3DXVECTOR3(56, -4, 1.5f));
     EXPECT_FALSE(query.hitObject);
