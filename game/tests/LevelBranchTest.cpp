@@ -300,8 +300,15 @@ TEST_F(LevelBranchTest, RaysKeepTheNearestHitAcrossLeaves)
     // The ray enters the nearer box's -x face at x = 19: 19 / 0.8 along it.
     EXPECT_NEAR(query.distance, 23.75f, 1e-4f);
 
-    query.distance = 20.0f;
-    query.hitObject = nullptr;
+    // Backwards the nearer box lies in the tree's upper half, searched after
+    // the lower one that the ray also crosses.
+    query = MakeRay(D3DXVECTOR3(100.0f, 15.0f, 1.0f), D3DXVECTOR3(-1.0f, 0.0f, 0.0f), 100.0f);
+    RefPtr<CPLevelBranch> line = Tree({Box(1, "low", D3DXVECTOR3(20, 15, 0)), farther});
+    EXPECT_TRUE(line->IntersectRay(query));
+    EXPECT_EQ(query.hitObject.Get(), farther.Get());
+    EXPECT_NEAR(query.distance, 59.0f, 1e-4f);
+
+    query = MakeRay(D3DXVECTOR3(0.0f, -15.0f, 1.0f), D3DXVECTOR3(0.8f, 0.6f, 0.0f), 20.0f);
     EXPECT_FALSE(root->IntersectRay(query)) << "too short to reach";
     EXPECT_FALSE(query.hitObject);
 }
