@@ -1,7 +1,10 @@
 #include "game/PLevelBranch.h"
 
 #include "Render/PPerspectiveCamera.h"
+#include "Render/PIVertexBuffer.h"
 #include "Render/PRenderQueue.h"
+#include "Render/tests/FixedDrawable.h"
+#include "Render/tests/RecordingBuffers.h"
 #include "core/RayQuery.h"
 #include "core/Settings.h"
 #include "game/tests/LevelObjectFixtures.h"
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -328,6 +332,42 @@ TEST_F(LevelBranchTest, SpheresCollectTheObjectsTheyReach)
     root->CollectInSphere(D3DXVECTOR3(0, 20, 0), 20.0f, found);
     EXPECT_EQ(NamesOf(found), (std::set<std::string>{"a", "c"}));
     EXPECT_EQ(found.size(), 2u);
+}
+
+// The halves of each split hold the root's objects again; only the root
+// writes them.
+TEST_F(LevelBranchTest, WithTheStaticSettingTheRootWritesItsDistanceObjectsIntoTheSharedBuffer)
+{
+    const int kCapacity = 64;
+    RecordingRing ring(1, kCapacity, kCapacity);
+    std::unique_ptr<CPIVertexBuffer> shared(
+        new CPIVertexBuffer(ring.VertexBuffers(), ring.IndexBuffers(), kCapacity, kCapacity, false));
+    CPRenderQueue fillingQueue(shared.get());
+    render.SetRenderQueue(&fillingQueue);
+    const int previousStatic = g_static;
+    g_static = 1;
+    std::vector<std::unique_ptr<FixedDrawable>> drawables;
+    CPGameObject::ObjectList objects;
+    for (int i = 0; i < 3; ++i) {
+        drawables.emplace_back(new FixedDrawable(1 << i, 3));
+        RefPtr<CPGameObject> object(new CPGameObject("part" + std::to_string(i)));
+        object->SetComponent(CPGameObject::kKindMesh, drawables.back().get());
+        object->GetParts().push_back(CPBoundingBox(kOrigin, BoxHalf()));
+        object->SetPosition(30.0f * i, 0.0f, 0.0f);
+        object->UpdateTransform();
+        objects.push_back(object);
+    }
+    objects[1]->ClearSharedGeometry();
+
+    ASSERT_TRUE(shared->Lock(0, 0, true, -1));
+    RefPtr<CPLevelBranch> root = Tree(objects);
+    shared->Unlock(true);
+    EXPECT_FALSE(root->IsLeaf());
+    EXPECT_EQ(shared->GetBaseCounter(), 1 + 4);
+    EXPECT_EQ(drawables[0]->writes, 1);
+    EXPECT_EQ(drawables[1]->writes, 0);
+    g_static = previousStatic;
+    render.SetRenderQueue(&queue);
 }
 
 TEST_F(LevelBranchTest, StopObjectsStopsTheObjectsDrawnAsTheyAre)
