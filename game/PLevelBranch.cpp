@@ -63,8 +63,8 @@ CPLevelBranch::~CPLevelBranch()
 }
 
 // The shared buffer takes the geometry of the root's objects only: the
-// halves of a split hold the same objects again, and writing them for every
-// branch would fill the buffer with copies.
+// halves of every split hold the same objects again, which the buffer
+// would only refuse after walking each object's tree once more.
 void CPLevelBranch::SetObjects(const ObjectList& objects)
 {
     Assign(objects);
