@@ -43,8 +43,6 @@ int CellIndex(float cells, int count)
 
 D3DXVECTOR3 ToVector3(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
 
-bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
 // The triangle query looks under a body's four bounds corners and its centre.
 const int kQueryPoints = 5;
 

@@ -4,7 +4,9 @@ CPKinematicBody::CPKinematicBody() : m_moved(false), m_stepped(false), m_lastSte
 
 void CPKinematicBody::SetPosition(float x, float y, float z)
 {
-    m_state.position = D3DXVECTOR3(x, y, z);
+    const D3DXVECTOR3 position(x, y, z);
+    if (!IsFinite(position)) return;
+    m_state.position = position;
     m_moved = true;
 }
 

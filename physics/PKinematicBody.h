@@ -8,6 +8,7 @@ class CPKinematicBody : public CPBody {
 public:
     CPKinematicBody();
 
+    // A position that is no finite number keeps the old one.
     void SetPosition(float x, float y, float z);
     // A zero or non-finite quaternion keeps the rotation; others are normalised.
     void SetRotation(float x, float y, float z, float w);

@@ -4,6 +4,7 @@
 #include "physics/PPhysicData.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -15,6 +16,7 @@ const char* const kGeometriesMessage = "Run out of Geometries. Increase 'geometr
 const char* const kSensorsMessage = "Run out of Sensors. Increase 'sensorsCount'.\n";
 const char* const kControllersMessage = "Run out of Controllers. Increase 'constraintSetsCount'.\n";
 const char* const kMemoryMessage = "Failed to allocate memory.\n";
+const char* const kNonFiniteFormat = "Body %d left the finite numbers and sleeps where its step began.\n";
 
 // Shapes closer than this (plus what they travel in a step) already get a
 // contact, so nothing passes through a surface within one step.
@@ -291,6 +293,7 @@ void CPSimulator::Step()
     FindContacts();
     m_solver.Solve(kTimeStep);
     Integrate();
+    SleepBodiesLeftFinite();
     UpdateSleep();
 }
 
@@ -680,5 +683,19 @@ void CPSimulator::UpdateSleep()
         while (end < sleepers.size() && FindIsland(sleepers[end]->GetNumber()) == island) ++end;
         for (size_t k = i; k < end; ++k) sleepers[k]->Sleep(sleepers[k + 1 < end ? k + 1 : i]);
         i = end;
+    }
+}
+
+// A body that a step carried to no finite number (a force or a mass of no
+// finite size) goes back to where the step began and sleeps there: its
+// bounds would otherwise stop every other body's overlaps in the sweep.
+void CPSimulator::SleepBodiesLeftFinite()
+{
+    for (CPRigidBody* body : m_awakeBodies) {
+        if (body->HasFiniteState()) continue;
+        if (!body->SleepAtStepStart()) continue;
+        char text[kErrorTextSize];
+        std::snprintf(text, sizeof(text), kNonFiniteFormat, body->GetNumber());
+        Report(text);
     }
 }

@@ -138,6 +138,7 @@ private:
                 const CPGeometry* geometryB, int materialB);
     void Integrate();
     void UpdateSleep();
+    void SleepBodiesLeftFinite();
     float MarginOf(const CPBody* body) const;
     bool IsMovingObstacle(const CPBody* body) const;
     int FindIsland(int number);

@@ -3,6 +3,7 @@
 #include "core/PGameObject.h"
 #include "physics/PPhysicData.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -474,6 +475,82 @@ TEST_F(RigidBodyTest, TheRigidBodyOfHigherMaterialIsBodyA)
     EXPECT_NEAR(info.normal.x, 1.0f, 1e-4f);
     EXPECT_LT(info.relativeVelocity.x, -1.0f) << "A's velocity minus B's";
 }
+
+// --- values of no finite number ------------------------------------------------
+
+// Pushes its body with a force of no finite size.
+class NaNController : public IPControllerCallback {
+public:
+    void OnControllerStep(CPController* controller, float) override
+    {
+        controller->SetControllerForce(D3DXVECTOR3(NAN, 0, 0));
+    }
+};
+
+struct SpoilCase {
+    const char* name;
+    // Tries to put the body (one box shape) at no finite place or size.
+    std::function<void(CPRigidBody&)> spoil;
+    // The value carried it there inside a step: it sleeps where the step began.
+    bool sleeps;
+};
+
+class NonFiniteBody : public PhysicsWorld, public ::testing::WithParamInterface<SpoilCase> {};
+
+TEST_P(NonFiniteBody, KeepsItsLastFiniteStateAndOtherBodiesTheirContacts)
+{
+    World();
+    LoggedText().clear();
+    simulator->SetLogCallback([](const char* text) { LoggedText() += text; });
+    simulator->SetLogLevel(1);
+    CPKinematicBody* platform = simulator->CreateKinematicBody();
+    platform->AddGeometry()->SetBoxSize(4, 3, 0.5f);
+    platform->UpdateBoundingInfo();
+    platform->SetPosition(0, 0, -0.25f);
+    const float radius = 0.3f;
+    CPRigidBody* ball = Ball(radius, 1, D3DXVECTOR3(0.2f, -0.1f, 1.0f));
+    const D3DXVECTOR3 start(50, 3, 2);
+    CPRigidBody* bad = Box(D3DXVECTOR3(1, 2, 3), 2, start);
+    simulator->SetGravity(D3DXVECTOR3(0, 0, 0));
+    simulator->Step();
+    simulator->SetGravity(D3DXVECTOR3(0, 0, -kGravity));
+    GetParam().spoil(*bad);
+    Run(1.5f);
+    EXPECT_NEAR(ball->GetPosition().z, radius, 0.01f) << "the ball rests on the platform";
+    EXPECT_TRUE(IsFinite(bad->GetPosition()) && IsFinite(bad->GetVelocity()));
+    EXPECT_TRUE(IsFinite(bad->GetBoundsHalfSize()));
+    if (!GetParam().sleeps) {
+        EXPECT_EQ(LoggedText(), "");
+        return;
+    }
+    EXPECT_FALSE(bad->IsAwake());
+    EXPECT_EQ(bad->GetPosition(), start);
+    EXPECT_EQ(LoggedText(), "Body 1 left the finite numbers and sleeps where its step began.\n") << "once";
+}
+
+NaNController g_nanController;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, NonFiniteBody,
+    ::testing::Values(
+        SpoilCase{"Position", [](CPRigidBody& b) { b.SetPosition(NAN, 0, 0); }, false},
+        SpoilCase{"Velocity", [](CPRigidBody& b) { b.SetVelocity(D3DXVECTOR3(0, INFINITY, 0)); }, false},
+        SpoilCase{"AngularMomentum", [](CPRigidBody& b) { b.SetAngularMomentum(D3DXVECTOR3(NAN, 0, 1)); }, false},
+        SpoilCase{"Rotation", [](CPRigidBody& b) { b.SetRotation(0, NAN, 0, 1); }, false},
+        SpoilCase{"BoxSize",
+                  [](CPRigidBody& b) {
+                      b.GetGeometries()->SetBoxSize(1, NAN, 1);
+                      b.UpdateBoundingInfo();
+                  },
+                  false},
+        SpoilCase{"SphereRadius",
+                  [](CPRigidBody& b) {
+                      b.GetGeometries()->SetSphere(INFINITY);
+                      b.UpdateBoundingInfo();
+                  },
+                  false},
+        SpoilCase{"ForceInAStep", [](CPRigidBody& b) { b.AddController(&g_nanController, 1); }, true}),
+    [](const ::testing::TestParamInfo<SpoilCase>& info) { return std::string(info.param.name); });
 
 // --- kinematic bodies and write-back -------------------------------------------
 
