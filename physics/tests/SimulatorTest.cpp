@@ -582,6 +582,51 @@ TEST_F(RigidBodyTest, KinematicBoxPushesARestingOne)
     EXPECT_NEAR(Collisions().front().normal.x, 1.0f, 1e-4f);
 }
 
+// A pusher box beside the sleeping cube, its face 0.5 behind the cube's.
+CPKinematicBody* Pusher(CPSimulator& simulator, float x)
+{
+    CPKinematicBody* pusher = simulator.CreateKinematicBody();
+    pusher->AddGeometry()->SetBoxSize(1, 2, 1);
+    pusher->UpdateBoundingInfo();
+    pusher->SetPosition(x, 0, 0.5f);
+    return pusher;
+}
+
+TEST_F(RigidBodyTest, APusherMovedOnceAFramePushesAtItsOwnSpeed)
+{
+    CPRigidBody* cube = SleepingCube();
+    const float frame = 1.0f / 60.0f;
+    const float speed = 1.0f;
+    float x = -1.5f;
+    CPKinematicBody* pusher = Pusher(*simulator, x);
+    float cubeAtOneSecond = 0.0f;
+    for (int i = 1; i <= 120; ++i) {
+        x += speed * frame;
+        pusher->SetPosition(x, 0, 0.5f);
+        simulator->Advance(frame);
+        if (i == 60) cubeAtOneSecond = cube->GetPosition().x;
+    }
+    EXPECT_NEAR(cube->GetPosition().x - cubeAtOneSecond, speed * 1.0f, 0.05f) << "over the second second";
+    EXPECT_NEAR(cube->GetPosition().x - 0.5f, x + 0.5f, 0.02f) << "just ahead of the pusher's face";
+}
+
+TEST_F(RigidBodyTest, AMoveFasterThanAHundredMetresASecondIsAPlacementAndPushesNothing)
+{
+    CPRigidBody* cube = SleepingCube();
+    const float frame = 1.0f / 60.0f;
+    CPKinematicBody* pusher = Pusher(*simulator, -10.0f);
+    simulator->Advance(frame);
+    // 9 m in a frame: far beyond 100 m/s. It lands 1 cm into the cube.
+    pusher->SetPosition(-0.99f, 0, 0.5f);
+    float fastest = 0.0f;
+    for (int i = 0; i < 30; ++i) {
+        simulator->Advance(frame);
+        fastest = std::max(fastest, Length(cube->GetVelocity()));
+    }
+    EXPECT_LT(fastest, 2.5f) << "only the overlap is pushed out";
+    EXPECT_LT(cube->GetPosition().x, 0.2f);
+}
+
 TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
 {
     World();
