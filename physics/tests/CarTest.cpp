@@ -92,6 +92,32 @@ TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
     EXPECT_NEAR(car->GetPositionRef()->x, 0.0f, 0.01f);
 }
 
+TEST_F(CarDriving, CarsLightOrHeavySettleOnStiffDampersAndLongRays)
+{
+    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+    std::vector<RefPtr<CPGameObject>> cars;
+    std::vector<float> rests;
+    float x = -150.0f;
+    for (float mass : {2.0f, 4.0f, 8.0f, 40.0f}) {
+        CarSetup setup;
+        setup.mass = mass;
+        setup.damping = 150.0f;
+        setup.wheelLength = 1.5f;
+        rests.push_back(setup.wheelLength - setup.wheelY - mass * kGravity / (4 * setup.spring));
+        cars.push_back(AddCar(setup, D3DXVECTOR3(x, 0, rests.back() + 0.1f)));
+        x += 100.0f;
+    }
+    RunFrames(180);
+    for (int frame = 0; frame < 60; ++frame) {
+        RunFrames(1);
+        for (size_t i = 0; i < cars.size(); ++i) {
+            CPRigidBody& body = BodyOf(*cars[i]);
+            ASSERT_NEAR(body.GetPosition().z, rests[i], 0.01f) << "car " << i << " frame " << frame;
+            ASSERT_LT(Length(body.GetVelocity()), 0.05f) << "car " << i << " frame " << frame;
+        }
+    }
+}
+
 TEST_F(CarDriving, FullThrottleAcceleratesAtTheDriveOverTheMass)
 {
     CarSetup setup;
