@@ -9,9 +9,11 @@
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 #include "physics/PSimulator.h"
+#include "physics/PhysicsLog.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 int CPCarWorld::s_bodyCount = 0;
@@ -234,8 +236,10 @@ void CPCarWorld::CreateSimulator(const D3DXVECTOR3&, const D3DXVECTOR3&, int, in
     sizes.poolSize11 = 200;
     sizes.poolGrowth12 = -1;
     const float gravity[3] = {0.0f, 0.0f, kGravityZ};
-    m_simulator = ::CreateSimulator(sizes, nullptr, gravity);
+    m_simulator = ::CreateSimulator(sizes, nullptr, gravity, &LogPhysicsProblem);
     if (!m_simulator) return;
+    m_simulator->SetLogCallback(&LogPhysicsProblem);
+    m_simulator->SetLogLevel(1);
     m_simulator->SetMaterial(kCarMaterial, g_friction, g_restitution);
     m_simulator->SetMaterial(kRoadMaterial, g_friction, g_restitution);
     m_simulator->SetCollisionCallback(&CPCarWorld::CollisionCallback);

@@ -81,13 +81,15 @@ bool CPSimulator::BuildPools()
     return true;
 }
 
-CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3])
+CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3],
+                             SimulatorLogCallback log)
 {
     if (!allocator) allocator = GetHeapAllocator();
     void* memory = allocator->Allocate(sizeof(CPSimulator));
-    if (!memory) return nullptr;
-    CPSimulator* simulator = new (memory) CPSimulator(sizes, allocator, D3DXVECTOR3(gravity[0], gravity[1], gravity[2]));
-    if (simulator->IsBuilt()) return simulator;
+    CPSimulator* simulator = nullptr;
+    if (memory) simulator = new (memory) CPSimulator(sizes, allocator, D3DXVECTOR3(gravity[0], gravity[1], gravity[2]));
+    if (simulator && simulator->IsBuilt()) return simulator;
+    if (log) log(kMemoryMessage);
     DestroySimulator(simulator);
     return nullptr;
 }

@@ -179,7 +179,9 @@ private:
 };
 
 // A simulator built through the allocator (null: the runtime heap); null
-// when memory runs out, with nothing left allocated.
-CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3]);
+// when memory runs out, with nothing left allocated and the message handed
+// to the log callback (when one is given) before the simulator goes.
+CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3],
+                             SimulatorLogCallback log = nullptr);
 // Destroys a simulator made by CreateSimulator and gives its memory back.
 void DestroySimulator(CPSimulator* simulator);

@@ -1,5 +1,7 @@
 #include "CarTestSupport.h"
 
+#include "physics/PhysicsLog.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>

@@ -140,22 +140,28 @@ private:
     int m_live = 0;
 };
 
-TEST(Simulator, EveryFailedAllocationGivesNullAndLeavesNothingAllocated)
+TEST(Simulator, EveryFailedAllocationGivesNullLogsItAndLeavesNothingAllocated)
 {
     const float gravity[3] = {0, 0, -9.8f};
+    const SimulatorLogCallback log = [](const char* text) { LoggedText() += text; };
+    const int kMostAllocations = 100;
     int failAt = 1;
-    for (;; ++failAt) {
+    for (; failAt <= kMostAllocations; ++failAt) {
         FailingAllocator allocator(failAt);
-        CPSimulator* simulator = CreateSimulator(SimulatorSizeInfo(), &allocator, gravity);
+        LoggedText().clear();
+        CPSimulator* simulator = CreateSimulator(SimulatorSizeInfo(), &allocator, gravity, log);
         if (simulator) {
             EXPECT_GT(allocator.Live(), 0);
+            EXPECT_EQ(LoggedText(), "");
             DestroySimulator(simulator);
             EXPECT_EQ(allocator.Live(), 0);
             break;
         }
         EXPECT_EQ(allocator.Live(), 0) << "failing allocation " << failAt;
+        EXPECT_EQ(LoggedText(), "Failed to allocate memory.\n") << "failing allocation " << failAt;
     }
     EXPECT_GT(failAt, 6) << "the pools and tables all come from the allocator";
+    EXPECT_LE(failAt, kMostAllocations) << "the simulator was never built";
 }
 
 // --- tables and gravity ------------------------------------------------------
