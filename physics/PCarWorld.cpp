@@ -283,7 +283,9 @@ void CPCarWorld::AddObject(RefPtr<CPGameObject> object, unsigned char bodyFlag, 
     CPPhysicData* data = object->GetPhysicData();
     if (!data) return;
     CreateBodies(data, *object->GetPositionRef(), *object->GetRotationRef(), bodyFlag, material);
-    if (CPBody* body = BodyOf(*data)) body->SetUserData(object.Get());
+    CPBody* body = BodyOf(*data);
+    if (!body) return;
+    body->SetUserData(object.Get());
     ++s_bodyCount;
 }
 

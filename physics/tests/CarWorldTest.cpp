@@ -288,3 +288,17 @@ TEST_F(CarWorldStepping, ARemovedCarsBodyTouchesNothing)
     EXPECT_LT(BodyOf(*removed).GetPosition().z, -1.0f) << "fell through it";
     EXPECT_EQ(world.GetCars().size(), 1u);
 }
+
+TEST_F(CarWorldStepping, AnEmptyBodyPoolCountsNoBodyAndReachesTheWorldsLog)
+{
+    ClearPhysicsLog();
+    std::vector<RefPtr<CPGameObject>> objects;
+    for (int i = 0; i <= 500; ++i) {
+        objects.push_back(MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, static_cast<float>(i))));
+        world.AddObject(objects.back(), 0, 1);
+    }
+    EXPECT_EQ(CPCarWorld::s_bodyCount, 500);
+    EXPECT_EQ(objects.back()->GetPhysicData()->GetRigidBody(), nullptr);
+    ASSERT_EQ(GetPhysicsLog().size(), 1u);
+    EXPECT_EQ(GetPhysicsLog().back(), "Run out of RigidBodies. Increase 'rigidBodiesCount'.\n");
+}
