@@ -218,7 +218,8 @@ CPCarWorld::~CPCarWorld() { Reset(); }
 void CPCarWorld::Execute()
 {
     if (!m_simulator) return;
-    const float frameTime = std::min(FrameDeltaTime, kMaxFrameTime);
+    // A frame time of no finite number counts as none.
+    const float frameTime = std::isfinite(FrameDeltaTime) ? std::min(FrameDeltaTime, kMaxFrameTime) : 0.0f;
     m_clock += frameTime;
     m_simulator->Advance(frameTime);
 }

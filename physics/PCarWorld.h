@@ -65,7 +65,7 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPCarWorld"; }
     // Runs the simulator's fixed steps for the frame time (at most 0.25 s
-    // of it) and writes the poses back.
+    // of it; none for a time of no finite number) and writes the poses back.
     void Execute() override;
     int GetTaskValue() override { return 0; }
 

@@ -242,7 +242,7 @@ void CPSimulator::EnterBroadPhase(CPBody* body)
 
 void CPSimulator::Advance(float frameTime)
 {
-    m_accumulatedTime += frameTime;
+    if (std::isfinite(frameTime)) m_accumulatedTime += frameTime;
     int steps = 0;
     while (m_accumulatedTime >= kTimeStep && steps < kMaxStepsPerFrame) {
         Step();

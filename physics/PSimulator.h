@@ -83,7 +83,8 @@ public:
     // One step of kTimeStep.
     void Step();
     // The whole steps that the frame time adds up to, then every awake body
-    // that belongs to a game object hands it its pose.
+    // that belongs to a game object hands it its pose. A frame time of no
+    // finite number counts as none.
     void Advance(float frameTime);
     void WriteBack();
 

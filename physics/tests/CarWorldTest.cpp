@@ -302,3 +302,21 @@ TEST_F(CarWorldStepping, AnEmptyBodyPoolCountsNoBodyAndReachesTheWorldsLog)
     ASSERT_EQ(GetPhysicsLog().size(), 1u);
     EXPECT_EQ(GetPhysicsLog().back(), "Run out of RigidBodies. Increase 'rigidBodiesCount'.\n");
 }
+
+TEST_F(CarWorldStepping, AFrameTimeOfNoFiniteNumberStepsNothingAndStopsNothing)
+{
+    for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity()}) {
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> crate = MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, 50));
+        world.AddObject(crate, 0, 1);
+        crate->GetPhysicData()->SetupRigidBody();
+        RunFrames(1);
+        const float before = BodyOf(*crate).GetPosition().z;
+        FrameDeltaTime = bad;
+        RunFrames(1);
+        EXPECT_EQ(BodyOf(*crate).GetPosition().z, before) << bad;
+        FrameDeltaTime = kFrame;
+        RunFrames(30);
+        EXPECT_LT(BodyOf(*crate).GetPosition().z, before - 0.5f * kGravity * 0.25f) << "still falls after " << bad;
+    }
+}
