@@ -33,7 +33,10 @@ public:
     CPSpline();
     ~CPSpline() override;
 
-    int GetObjectSize() override { return sizeof(*this); }
+    // The size the object reports, the same whatever this build's layout.
+    static const int kObjectSize = 1172;
+
+    int GetObjectSize() override { return kObjectSize; }
     const char* GetTypeName() override { return "CPSpline"; }
     void Start(int) override {}
     void Stop() override {}

@@ -75,6 +75,14 @@ TEST(CPSpline, ASecondLoadKeepsNothingOfTheFirst)
     ExpectNear(spline->GetBoxMax(), D3DXVECTOR3(0, 21.0f / 0.9f, 0));
 }
 
+TEST(CPSpline, NamesItselfAndReportsItsFixedObjectSize)
+{
+    RefPtr<CPSpline> spline(new CPSpline());
+    EXPECT_EQ(spline->GetObjectSize(), 1172);
+    EXPECT_STREQ(spline->GetTypeName(), "CPSpline");
+    EXPECT_EQ(spline->GetName(), "CPSpline");
+}
+
 TEST(CPSpline, MeasuresASegmentAsTheChordToNineTenths)
 {
     RefPtr<CPSpline> spline = LoadSpline({"c_path", 0, {Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0))}});
