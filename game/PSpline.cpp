@@ -3,6 +3,7 @@
 #include "Render/PMaterial.h"
 #include "Render/PRenderObject.h"
 #include "core/PDataFile.h"
+#include "game/AIManager.h"
 #include "physics/PCarWorld.h"
 
 #include <algorithm>
@@ -109,6 +110,9 @@ CPSpline::~CPSpline() { m_drawBlock->SetOwner(nullptr); }
 
 bool CPSpline::Load(CPDataFile& file)
 {
+    // The computer drivers following this spline remember one of the pieces
+    // that are about to go.
+    if (AIManager* drivers = GetAIManager()) drivers->ForgetPiecesOf(this);
     Clear();
     file.ReadString(m_name);
     m_closed = file.ReadInt() != 0;
