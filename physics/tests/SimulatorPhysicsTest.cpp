@@ -1,5 +1,7 @@
 #include "physics/tests/PhysicsTestSupport.h"
 
+#include <algorithm>
+
 namespace physics_test {
 namespace {
 
@@ -47,6 +49,56 @@ TEST_F(SimulatorPhysics, SphereReboundsToRestitutionSquaredTimesHeight)
     }
     EXPECT_NEAR(highest, restitution * restitution * height, 0.05f * restitution * restitution * height);
 }
+
+struct PairedMaterials {
+    // Material 0 is the road's, material 1 the body's.
+    float roadValue, bodyValue;
+};
+
+class MaterialPair : public SimulatorPhysics, public ::testing::WithParamInterface<PairedMaterials> {};
+
+TEST_P(MaterialPair, ReboundTakesTheLargerRestitution)
+{
+    const float height = 1.5f;
+    const float radius = 0.25f;
+    World(D3DXVECTOR3(0, 0, -kGravity), 0.5f, 0.0f);
+    simulator->SetMaterial(0, 0.5f, GetParam().roadValue);
+    simulator->SetMaterial(1, 0.5f, GetParam().bodyValue);
+    Floor();
+    CPRigidBody* ball = Ball(radius, 1, D3DXVECTOR3(0, 0, height + radius));
+    ball->GetGeometries()->SetMaterialIndex(1);
+    float highest = 0.0f;
+    bool bounced = false;
+    for (int step = 0; step < 240; ++step) {
+        simulator->Step();
+        bounced = bounced || ball->GetVelocity().z > 0.0f;
+        if (bounced) highest = std::max(highest, ball->GetPosition().z - radius);
+    }
+    // The larger of 0.8 and 0.2: 0.64 of the height.
+    EXPECT_NEAR(highest, 0.64f * height, 0.05f * 0.64f * height);
+}
+
+TEST_P(MaterialPair, SlidingFrictionIsTheGeometricMeanOfTheTwo)
+{
+    World();
+    simulator->SetMaterial(0, GetParam().roadValue, 0.0f);
+    simulator->SetMaterial(1, GetParam().bodyValue, 0.0f);
+    const float angle = 30.0f * kPi / 180.0f;
+    const D3DXVECTOR3 along(0, std::cos(angle), std::sin(angle));
+    const D3DXVECTOR3 normal(0, -std::sin(angle), std::cos(angle));
+    road.AddSquare(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0), along * 30.0f);
+    const D3DXVECTOR3 start = normal * 0.1f;
+    CPRigidBody* body = Box(D3DXVECTOR3(1.2f, 1.0f, 0.2f), 4, start, AxisAngle(D3DXVECTOR3(1, 0, 0), angle));
+    body->GetGeometries()->SetMaterialIndex(1);
+    const float seconds = 1.5f;
+    Run(seconds);
+    const float travelled = -Dot(body->GetPosition() - start, along);
+    // sqrt(0.8 x 0.2) = 0.4: g (sin 30° - 0.4 cos 30°) = 9.8 x 0.153590 = 1.505.
+    EXPECT_NEAR(2.0f * travelled / (seconds * seconds), 1.505f, 0.05f * 1.505f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Materials, MaterialPair,
+                         ::testing::Values(PairedMaterials{0.8f, 0.2f}, PairedMaterials{0.2f, 0.8f}));
 
 struct SlopeCase {
     float degrees;
