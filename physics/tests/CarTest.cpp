@@ -134,10 +134,7 @@ TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
 {
     CarSetup setup;
     RefPtr<CPGameObject> car = SettledCar(setup);
-    while (ForwardSpeed(*car) < 15.0f) {
-        world.SetCarControls(car.Get(), 1.0f, 0.0f);
-        RunFrames(1);
-    }
+    ASSERT_TRUE(AccelerateTo(*car, 15.0f));
     const float speed = ForwardSpeed(*car);
     const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
     int frames = 0;
@@ -197,10 +194,7 @@ TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
         world.Reset();
         world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
         RefPtr<CPGameObject> car = SettledCar(CarSetup());
-        while (ForwardSpeed(*car) < 15.0f) {
-            world.SetCarControls(car.Get(), 1.0f, 0.0f);
-            RunFrames(1);
-        }
+        ASSERT_TRUE(AccelerateTo(*car, 15.0f));
         CPCar& control = *car->GetCar();
         control.SetBrake(braking == 1);
         for (int frame = 0; frame < 30; ++frame) {
