@@ -531,6 +531,11 @@ TEST_P(NonFiniteBody, KeepsItsLastFiniteStateAndOtherBodiesTheirContacts)
     }
     EXPECT_FALSE(bad->IsAwake());
     EXPECT_EQ(bad->GetPosition(), start);
+    // Woken again, it leaves the finite numbers again, and is not reported again.
+    bad->SetPosition(start.x, start.y, start.z + 1);
+    Run(0.1f);
+    EXPECT_FALSE(bad->IsAwake());
+    EXPECT_EQ(bad->GetPosition(), start + D3DXVECTOR3(0, 0, 1));
     EXPECT_EQ(LoggedText(), "Body 1 left the finite numbers and sleeps where its step began.\n") << "once";
 }
 
@@ -631,6 +636,16 @@ TEST_F(RigidBodyTest, AMoveFasterThanAHundredMetresASecondIsAPlacementAndPushesN
     }
     EXPECT_LT(fastest, 2.5f) << "only the overlap is pushed out";
     EXPECT_LT(cube->GetPosition().x, 0.2f);
+}
+
+TEST_F(RigidBodyTest, AFrameTimeOfNoFiniteNumberAdvancesNothingAndStopsNothing)
+{
+    World();
+    CPRigidBody* ball = Ball(0.5f, 1, D3DXVECTOR3(0, 0, 10));
+    simulator->Advance(NAN);
+    EXPECT_EQ(ball->GetPosition().z, 10.0f);
+    simulator->Advance(1.0f / 60.0f);
+    EXPECT_LT(ball->GetPosition().z, 10.0f);
 }
 
 TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
