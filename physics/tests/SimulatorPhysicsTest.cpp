@@ -9,6 +9,19 @@ class SimulatorPhysics : public PhysicsWorld {
 protected:
     // A level floor at height 0, far larger than anything dropped on it.
     void Floor() { road.AddSquare(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(20, 0, 0), D3DXVECTOR3(0, 20, 0)); }
+
+    // The highest the ball's bottom rises after its first bounce within two seconds.
+    float ReboundHeight(const CPRigidBody& ball, float radius)
+    {
+        float highest = 0.0f;
+        bool bounced = false;
+        for (int step = 0; step < 240; ++step) {
+            simulator->Step();
+            bounced = bounced || ball.GetVelocity().z > 0.0f;
+            if (bounced) highest = std::max(highest, ball.GetPosition().z - radius);
+        }
+        return highest;
+    }
 };
 
 TEST_F(SimulatorPhysics, FreeFallCoversHalfGTSquared)
@@ -40,13 +53,7 @@ TEST_F(SimulatorPhysics, SphereReboundsToRestitutionSquaredTimesHeight)
     World(D3DXVECTOR3(0, 0, -kGravity), 0.5f, restitution);
     Floor();
     CPRigidBody* ball = Ball(radius, 1, D3DXVECTOR3(0, 0, height + radius));
-    float highest = 0.0f;
-    bool bounced = false;
-    for (int step = 0; step < 240; ++step) {
-        simulator->Step();
-        bounced = bounced || ball->GetVelocity().z > 0.0f;
-        if (bounced) highest = std::max(highest, ball->GetPosition().z - radius);
-    }
+    const float highest = ReboundHeight(*ball, radius);
     EXPECT_NEAR(highest, restitution * restitution * height, 0.05f * restitution * restitution * height);
 }
 
@@ -67,13 +74,7 @@ TEST_P(MaterialPair, ReboundTakesTheLargerRestitution)
     Floor();
     CPRigidBody* ball = Ball(radius, 1, D3DXVECTOR3(0, 0, height + radius));
     ball->GetGeometries()->SetMaterialIndex(1);
-    float highest = 0.0f;
-    bool bounced = false;
-    for (int step = 0; step < 240; ++step) {
-        simulator->Step();
-        bounced = bounced || ball->GetVelocity().z > 0.0f;
-        if (bounced) highest = std::max(highest, ball->GetPosition().z - radius);
-    }
+    const float highest = ReboundHeight(*ball, radius);
     // The larger of 0.8 and 0.2: 0.64 of the height.
     EXPECT_NEAR(highest, 0.64f * height, 0.05f * 0.64f * height);
 }
