@@ -619,6 +619,10 @@ TEST_F(RigidBodyTest, APusherMovedOnceAFramePushesAtItsOwnSpeed)
     }
     EXPECT_NEAR(cube->GetPosition().x - cubeAtOneSecond, speed * 1.0f, 0.05f) << "over the second second";
     EXPECT_NEAR(cube->GetPosition().x - 0.5f, x + 0.5f, 0.02f) << "just ahead of the pusher's face";
+    // Through both steps of the frame; a frame without a move ends it.
+    EXPECT_NEAR(pusher->GetVelocity().x, speed, 1e-3f);
+    simulator->Advance(frame);
+    EXPECT_EQ(pusher->GetVelocity(), D3DXVECTOR3(0, 0, 0));
 }
 
 TEST_F(RigidBodyTest, AMoveFasterThanAHundredMetresASecondIsAPlacementAndPushesNothing)
