@@ -1,33 +1,28 @@
 #include "physics/PhysicsLog.h"
 
-#include <windows.h>
+#include "core/ProblemLog.h"
 
 namespace {
 
-const size_t kKeptReports = 64;
-
-std::vector<std::string>& Reports()
+ProblemLog& Log()
 {
-    static std::vector<std::string> reports;
-    return reports;
+    static ProblemLog log("physics");
+    return log;
 }
 
 } // namespace
 
 void LogPhysicsProblem(const char* text)
 {
-    std::vector<std::string>& reports = Reports();
-    if (reports.size() >= kKeptReports) reports.erase(reports.begin());
-    reports.push_back(text);
-    OutputDebugStringA((std::string("physics: ") + text).c_str());
+    Log().Report("%s", text);
 }
 
 const std::vector<std::string>& GetPhysicsLog()
 {
-    return Reports();
+    return Log().GetLines();
 }
 
 void ClearPhysicsLog()
 {
-    Reports().clear();
+    Log().Clear();
 }
