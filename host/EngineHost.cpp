@@ -5,7 +5,6 @@
 #include "host/MotionBlur.h"
 #include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
-#include "host/ParticleFile.h"
 #include "host/RenderQueueRing.h"
 
 #include "DynamicSky/PDynamicSkyMaker.h"
@@ -19,6 +18,7 @@
 #include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
+#include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "Render/PTexture.h"
 #include "Sound/PMusic.h"
