@@ -8,6 +8,7 @@
 #include <d3d9.h>
 #include <dsound.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,8 +68,8 @@ public:
     // the default states. Answers Reset's result.
     HRESULT ResetDevice();
 
-    // Stops every task and lets go of everything in reverse order of making;
-    // safe to call twice.
+    // Stops every task and lets go of everything in reverse order of making,
+    // also after a start that failed half way; safe to call twice.
     void Shutdown();
 
     bool SaveScreenshot(const std::string& path);
@@ -80,6 +81,12 @@ public:
     ULONG GetFinalDeviceReferences() const { return m_finalDeviceReferences; }
 
 private:
+    // Remembers how to undo a step of start-up; Shutdown undoes the steps
+    // from the last to the first.
+    void OnShutdown(std::function<void()> undo);
+    // Sets a published single object that Shutdown deletes and sets null.
+    template <class T>
+    void Publish(T*& global, T* object);
     bool CreateDevice(std::string& error);
     void ResetPresentParameters(bool fullScreen);
     void CreateRenderResources();
@@ -110,6 +117,7 @@ private:
     LARGE_INTEGER m_clockFrequency;
     LARGE_INTEGER m_lastFrameStart;
     ULONG m_finalDeviceReferences;
+    std::vector<std::function<void()>> m_shutdownSteps;
     bool m_started;
 };
 
