@@ -203,10 +203,11 @@ bool VideoStreamPlayer::PrepareTexture(int videoWidth, int videoHeight)
     ReleaseInterface(m_texture);
     const HRESULT result = m_device->CreateTexture(width, height, 1, 0, TextureFormatFor(g_screenBPP),
                                                    D3DPOOL_MANAGED, &m_texture, nullptr);
-    if (Report(result, __LINE__)) {
-        m_texture = nullptr;
-        return false;
-    }
+    if (FAILED(result)) m_texture = nullptr;
+    // The entry shows the new texture, or none, even when Play fails later:
+    // the one it showed is gone.
+    PublishTexture();
+    if (Report(result, __LINE__)) return false;
     m_textureWidth = width;
     m_textureHeight = height;
     m_textureBPP = g_screenBPP;
