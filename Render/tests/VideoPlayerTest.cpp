@@ -4,6 +4,7 @@
 #include "Render/PTexture.h"
 #include "Render/tests/RecordingVideoStreams.h"
 #include "Render/tests/TestDevice.h"
+#include "core/PTaskManager.h"
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
@@ -245,6 +246,30 @@ TEST_F(VideoPlayer, TheCacheEntryFollowsTheTextureAlsoWhenPlayFails)
     CPTexture* texture = entry.Get();
     entry = nullptr;
     delete texture;
+}
+
+// The script functions add the player to the task manager after Play, which
+// does nothing to a task that runs already.
+TEST_F(VideoPlayer, PlayWhileAVideoRunsStartsTheNewOne)
+{
+    for (bool listed : {true, false}) {
+        CPVideoPlayer player;
+        CPTaskManager manager;
+        g_pTaskManager = listed ? &manager : nullptr;
+        ASSERT_EQ(player.Play("a.avi", false), 1);
+        if (listed) {
+            manager.AddTask(&player);
+        } else {
+            player.Start();
+        }
+        ASSERT_EQ(player.Play("b.avi", false), 1);
+        g_pTaskManager = &manager;
+        manager.AddTask(&player);
+        EXPECT_TRUE(player.IsRunning()) << listed;
+        EXPECT_EQ(streams.log.calls.back(), "SetState 1") << listed;
+        EXPECT_EQ(manager.GetTasks().size(), 1u) << listed;
+        g_pTaskManager = nullptr;
+    }
 }
 
 class FailingVideoStep : public VideoPlayer, public testing::WithParamInterface<const char*> {};
