@@ -6,6 +6,7 @@
 #include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
 #include "host/RenderQueueRing.h"
+#include "host/ScreenSize.h"
 
 #include "DynamicSky/PDynamicSkyMaker.h"
 #include "DynamicSky/VertexObject.h"
@@ -126,6 +127,7 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     m_settings.reset(new CPSettings());
     OnShutdown([this] { m_settings.reset(); });
     m_settings->Load(kConfigFile);
+    KeepScreenSizeInRange(g_screenWidth, g_screenHeight);
     // Data files may come from the archives, so they are known before
     // anything loads.
     RegisterPackArchivesIn("");
