@@ -1,6 +1,7 @@
 #include "host/EngineHost.h"
 
 #include "host/CommandQueueDrain.h"
+#include "host/DeviceRecovery.h"
 #include "host/FrameDrawer.h"
 #include "host/MotionBlur.h"
 #include "host/OpeningScene.h"
@@ -12,7 +13,6 @@
 #include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
-#include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
 #include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
@@ -224,6 +224,8 @@ void EngineHost::CreateRenderResources()
     g_pRender->SetMaxAnisotropy(static_cast<int>(caps.MaxAnisotropy));
     g_pRender->SetMaxFade(kMaxFade);
     g_pRender->SetSkyMaker(m_skyMaker.get());
+    m_deviceRecovery.reset(new DeviceRecovery(*m_device, m_presentParameters, *g_pRender));
+    OnShutdown([this] { m_deviceRecovery.reset(); });
     m_motionBlur.reset(new MotionBlur(*g_pRender));
     OnShutdown([this] { m_motionBlur.reset(); });
 
@@ -392,22 +394,12 @@ void EngineHost::RunTasks()
 // reset failed stays lost, since drawing on it would fail later.
 bool EngineHost::DeviceReady()
 {
-    const HRESULT state = m_device->TestCooperativeLevel();
-    if (state == D3D_OK) return true;
-    if (state == D3DERR_DEVICENOTRESET) return SUCCEEDED(ResetDevice());
-    return false;
+    return m_deviceRecovery->Ready();
 }
 
 HRESULT EngineHost::ResetDevice()
 {
-    // A listener may leave the list while it is told; the walk keeps its own copy.
-    const std::list<IPDeviceListener*> listeners = GetDeviceListeners();
-    for (IPDeviceListener* listener : listeners) listener->OnLostDevice();
-    const HRESULT result = m_device->Reset(&m_presentParameters);
-    if (FAILED(result)) return result;
-    for (IPDeviceListener* listener : GetDeviceListeners()) listener->OnResetDevice();
-    GetRender()->SetDefaultStates();
-    return result;
+    return m_deviceRecovery->Reset();
 }
 
 bool EngineHost::SaveScreenshot(const std::string& path)

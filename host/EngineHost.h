@@ -17,6 +17,7 @@ class CPDynamicSkyMaker;
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
+class DeviceRecovery;
 class MotionBlur;
 class OpeningScene;
 class ParticleBatchSet;
@@ -63,9 +64,9 @@ public:
     // runs from the next frame on.
     void RunTasks();
 
-    // Tells every device listener of the loss in order, resets the device
-    // and, when that worked, tells them of the reset in order and restores
-    // the default states. Answers Reset's result.
+    // Tells every device listener of the loss in order (once a loss),
+    // resets the device and, when that worked, tells them of the reset in
+    // order and restores the default states. Answers Reset's result.
     HRESULT ResetDevice();
 
     // Stops every task and lets go of everything in reverse order of making,
@@ -107,6 +108,7 @@ private:
     IDirectSound8* m_directSound;
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
+    std::unique_ptr<DeviceRecovery> m_deviceRecovery;
     std::unique_ptr<MotionBlur> m_motionBlur;
     std::unique_ptr<RenderQueueRing> m_renderQueue;
     std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
