@@ -330,10 +330,10 @@ int EngineHost::Run()
         }
         if (m_options.HasFrameLimit() && frame > m_options.frames) return 0;
         if (frame == m_options.resetAt) ResetDevice();
-        // The clock's time since the last frame began, whether or not the
-        // frames run on a fixed time.
-        const float measured = MeasureFrameTime();
-        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : measured;
+        // The clock's time since the last frame began, printed as it is,
+        // whether or not the frames run on a fixed time.
+        const double measured = MeasureFrameTime();
+        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : ClampedStep(measured);
         const bool last = m_options.HasFrameLimit() && frame == m_options.frames;
         const bool screenshot = last && !m_options.screenshot.empty();
         if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) return 1;
@@ -344,13 +344,18 @@ int EngineHost::Run()
     }
 }
 
-float EngineHost::MeasureFrameTime()
+double EngineHost::MeasureFrameTime()
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const double seconds = static_cast<double>(now.QuadPart - m_lastFrameStart.QuadPart) /
                            static_cast<double>(m_clockFrequency.QuadPart);
     m_lastFrameStart = now;
+    return seconds;
+}
+
+float EngineHost::ClampedStep(double seconds)
+{
     return seconds < kLongestFrame ? static_cast<float>(seconds) : kLongestFrame;
 }
 

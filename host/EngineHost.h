@@ -97,7 +97,10 @@ private:
     void RegisterReceivers();
     void ShowOpeningScene();
     bool DeviceReady();
-    float MeasureFrameTime();
+    // Seconds since the last frame began, by the clock.
+    double MeasureFrameTime();
+    // The game's step for a frame that lasted seconds: at most the longest.
+    static float ClampedStep(double seconds);
 
     HostOptions m_options;
     std::unique_ptr<CPSettings> m_settings;
