@@ -27,7 +27,8 @@ TEST(HostOptions, RefusesWhatItCannotRead)
 {
     const std::vector<std::vector<std::string>> refused = {
         {"--fullscreen"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "3x"},
-        {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--reset-at", ""}, {"--screenshot", ""},
+        {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--fixed-dt", "inf"}, {"--fixed-dt", "infinity"},
+        {"--fixed-dt", "1e39"}, {"--reset-at", ""}, {"--screenshot", ""},
     };
     for (const auto& arguments : refused) {
         HostOptions options;
