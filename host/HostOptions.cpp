@@ -65,5 +65,9 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions& op
             return false;
         }
     }
+    if (!options.screenshot.empty() && options.frames == 0) {
+        error = "--screenshot needs at least one frame";
+        return false;
+    }
     return true;
 }
