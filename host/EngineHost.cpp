@@ -336,7 +336,11 @@ int EngineHost::Run()
         const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : ClampedStep(measured);
         const bool last = m_options.HasFrameLimit() && frame == m_options.frames;
         const bool screenshot = last && !m_options.screenshot.empty();
-        if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) return 1;
+        if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) {
+            std::fprintf(stderr, "%s: the screenshot %s could not be written\n", kProgramTitle,
+                         m_options.screenshot.c_str());
+            return 1;
+        }
         if (m_options.frameTimes) {
             std::printf("frame %d: %.3f ms\n", frame, measured * kMillisecondsPerSecond);
             std::fflush(stdout);

@@ -5,21 +5,42 @@
 #include <fstream>
 #include <iterator>
 
+namespace {
+
+const char* const kErrorFile = "game-errors.txt";
+
+} // namespace
+
 GameProgram::GameProgram(const std::string& arguments, const char* folder)
 {
+    SECURITY_ATTRIBUTES inherited = {sizeof(inherited), nullptr, TRUE};
+    m_errors = CreateFileA(kErrorFile, GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = m_errors;
     std::string commandLine = std::string("\"") + HM_GAME_PROGRAM + "\" " + arguments;
-    m_started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+    m_started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder, &startup,
                                &m_process) != 0;
 }
 
 GameProgram::~GameProgram()
 {
+    if (m_errors != INVALID_HANDLE_VALUE) CloseHandle(m_errors);
     if (!m_started) return;
     if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_process.hProcess, 99);
     CloseHandle(m_process.hThread);
     CloseHandle(m_process.hProcess);
+}
+
+std::string GameProgram::ErrorOutput()
+{
+    if (m_errors != INVALID_HANDLE_VALUE) CloseHandle(m_errors);
+    m_errors = INVALID_HANDLE_VALUE;
+    const std::vector<char> bytes = ReadWholeFile(kErrorFile);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 DWORD GameProgram::ExitCode()

@@ -13,7 +13,7 @@ const DWORD kProgramWait = 60000;
 const DWORD kWindowPoll = 100;
 
 // The game program started with a command line, ended when the object goes
-// if it still runs.
+// if it still runs. What it writes to standard error is kept in a file.
 class GameProgram {
 public:
     // Without a folder the game runs in the test's own.
@@ -30,8 +30,12 @@ public:
     // The game's main window once it is there, or null.
     HWND WaitForWindow();
 
+    // What the game wrote to standard error; call it after ExitCode.
+    std::string ErrorOutput();
+
 private:
     PROCESS_INFORMATION m_process = {};
+    HANDLE m_errors = INVALID_HANDLE_VALUE;
     bool m_started = false;
 };
 

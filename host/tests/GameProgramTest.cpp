@@ -72,6 +72,16 @@ TEST(GameProgram, RefusesAnUnknownOption)
     GameProgram game("--no-such-option");
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 2u);
+    EXPECT_NE(game.ErrorOutput().find("--no-such-option"), std::string::npos);
+}
+
+TEST(GameProgram, SaysOnStandardErrorThatTheScreenshotCouldNotBeWritten)
+{
+    GameProgram game("--frames 1 --screenshot no-such-folder\\shot.bmp");
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 1u);
+    const std::string errors = game.ErrorOutput();
+    EXPECT_NE(errors.find("no-such-folder\\shot.bmp"), std::string::npos) << errors;
 }
 
 TEST(GameProgram, EndsCleanlyOnACloseRequestOrEscape)
