@@ -3,6 +3,7 @@
 #include "host/CommandQueueDrain.h"
 #include "host/DeviceRecovery.h"
 #include "host/FrameDrawer.h"
+#include "host/HostLog.h"
 #include "host/MotionBlur.h"
 #include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
@@ -46,6 +47,7 @@
 namespace {
 
 const char* const kConfigFile = "config.cfg";
+const char* const kDataFolder = "Data";
 const char* const kShadowEffect = "shadow.fx";
 const char* const kProgramTitle = "Hollowmere";
 const int kOpeningSkyNumber = 0;
@@ -130,7 +132,8 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     KeepScreenSizeInRange(g_screenWidth, g_screenHeight);
     // Data files may come from the archives, so they are known before
     // anything loads.
-    RegisterPackArchivesIn("");
+    const int archives = RegisterPackArchivesIn("");
+    if (archives == 0) ReportMissingDataFolder();
 
     if (!m_window.Create(instance, g_screenWidth, g_screenHeight, g_fullScreen != 0)) {
         error = "The game window could not be created.";
@@ -150,6 +153,17 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     QueryPerformanceFrequency(&m_clockFrequency);
     QueryPerformanceCounter(&m_lastFrameStart);
     return true;
+}
+
+// Without its data the game still runs but shows nothing of its own: the
+// player, or the run without one, learns why.
+void EngineHost::ReportMissingDataFolder()
+{
+    const DWORD attributes = GetFileAttributesA(kDataFolder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    const std::string line = std::string("no \"") + kDataFolder + "\" folder or pack archive in the working folder";
+    LogHostLine(line);
+    std::fprintf(stderr, "%s: %s\n", kProgramTitle, line.c_str());
 }
 
 // Full screen works only where the display offers the size; anywhere else

@@ -88,6 +88,7 @@ private:
     // Sets a published single object that Shutdown deletes and sets null.
     template <class T>
     void Publish(T*& global, T* object);
+    void ReportMissingDataFolder();
     bool CreateDevice(std::string& error);
     void ResetPresentParameters(bool fullScreen);
     void CreateRenderResources();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -73,6 +74,18 @@ TEST(GameProgram, RefusesAnUnknownOption)
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 2u);
     EXPECT_NE(game.ErrorOutput().find("--no-such-option"), std::string::npos);
+}
+
+TEST(GameProgram, SaysInOneLineOnStandardErrorThatTheDataFolderIsMissing)
+{
+    const char* const kFolder = "no-data";
+    CreateDirectoryA(kFolder, nullptr);
+    GameProgram game("--frames 1", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::string errors = game.ErrorOutput();
+    EXPECT_NE(errors.find("\"Data\""), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
 
 TEST(GameProgram, SaysOnStandardErrorThatTheScreenshotCouldNotBeWritten)

@@ -35,6 +35,13 @@ TEST(ScreenSize, FallsBackTo640By480OutsideTheRangeWithOneLogLine)
     }
 }
 
+int HostLogLinesWith(const std::string& text)
+{
+    int lines = 0;
+    for (const std::string& line : GetHostLog()) lines += line.find(text) != std::string::npos;
+    return lines;
+}
+
 // The sizes that once reached Direct3D from a damaged settings file.
 TEST(EngineHostStart, OpensA640By480WindowForAScreenSizeOutOfRange)
 {
@@ -51,11 +58,30 @@ TEST(EngineHostStart, OpensA640By480WindowForAScreenSizeOutOfRange)
         host.Shutdown();
     }
     std::remove("config.cfg");
-    int sizeLines = 0;
-    for (const std::string& line : GetHostLog()) sizeLines += line.find("screen size") != std::string::npos;
-    EXPECT_EQ(sizeLines, 1);
+    EXPECT_EQ(HostLogLinesWith("screen size"), 1);
     g_screenWidth = 640;
     g_screenHeight = 480;
+}
+
+// Data may also come from pack archives, but without either the game shows
+// nothing of its own.
+TEST(EngineHostStart, LogsOneLineWhenTheDataFolderIsMissing)
+{
+    for (bool withData : {false, true}) {
+        const std::string folder = withData ? "with-data" : "without-data";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        if (withData) CreateDirectoryA((folder + "\\Data").c_str(), nullptr);
+        ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+        ClearHostLog();
+        {
+            EngineHost host{HostOptions()};
+            std::string error;
+            EXPECT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+            host.Shutdown();
+        }
+        SetCurrentDirectoryA("..");
+        EXPECT_EQ(HostLogLinesWith("\"Data\""), withData ? 0 : 1) << folder;
+    }
 }
 
 } // namespace
