@@ -106,4 +106,34 @@ TEST_F(ParticlesOverFrames, DrawCameraFacingQuadsBlendedFirstThenAdditive)
     }
 }
 
+// Turned by 30 degrees, the first corner (the texture's top left) lies
+// half a size times (-cos - sin) along the camera's right and (cos - sin)
+// along its up from the centre: -0.683 and 0.183 for a size of 1.
+TEST(ParticleQuad, IsTurnedByTheStartAngleAboutTheViewDirection)
+{
+    ParticleBatch batch("smoke", nullptr);
+    Particle particle;
+    particle.record = Record("smoke", 1.0f, false);
+    particle.startAngle = D3DX_PI / 6.0f;
+    batch.AddParticle(particle);
+    D3DXMATRIX view;
+    const D3DXVECTOR3 eye(-5.0f, -7.0f, 4.0f), target(1.0f, 2.0f, 3.0f), up(0.0f, 0.0f, 1.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+    RecordingDevice device;
+    batch.Draw(device.Get(), view);
+
+    const DeviceCall* draw = nullptr;
+    for (const DeviceCall& call : device.Calls()) {
+        if (call.text.compare(0, 15, "DrawPrimitiveUP") == 0) draw = &call;
+    }
+    ASSERT_NE(draw, nullptr);
+    Vertex48 topLeft;
+    memcpy(&topLeft, draw->vertices.data(), sizeof(topLeft));
+    const D3DXVECTOR3 offset = topLeft.position - D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    const D3DXVECTOR3 right(view._11, view._21, view._31), upward(view._12, view._22, view._32);
+    EXPECT_NEAR(D3DXVec3Dot(&offset, &right), -0.5f * (std::sqrt(3.0f) / 2.0f + 0.5f), 1e-4f);
+    EXPECT_NEAR(D3DXVec3Dot(&offset, &upward), 0.5f * (std::sqrt(3.0f) / 2.0f - 0.5f), 1e-4f);
+    EXPECT_EQ(topLeft.tex0, D3DXVECTOR2(0.0f, 0.0f));
+}
+
 } // namespace
