@@ -54,7 +54,7 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
 // to a window of it.
 TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
 {
-    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 320\r\nscreenHeight = 200\r\n";
+    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 400\r\nscreenHeight = 320\r\n";
     DeleteFileA(kShot);
     GameProgram game(std::string("--frames 3 --screenshot ") + kShot);
     ASSERT_TRUE(game.Started());
@@ -64,8 +64,8 @@ TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
     std::ifstream file(kShot, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 54u);
-    EXPECT_EQ(ReadUint32(bytes, 18), 320u);
-    EXPECT_EQ(ReadUint32(bytes, 22), 200u);
+    EXPECT_EQ(ReadUint32(bytes, 18), 400u);
+    EXPECT_EQ(ReadUint32(bytes, 22), 320u);
 }
 
 TEST(GameProgram, RefusesAnUnknownOption)
