@@ -1,6 +1,7 @@
 #include "host/DeviceRecovery.h"
 
-#include "Render/PDeviceListener.h"
+#include "host/tests/CountingListener.h"
+
 #include "Render/PRender.h"
 #include "Render/tests/RecordingDevice.h"
 
@@ -12,15 +13,6 @@
 #include <vector>
 
 namespace {
-
-class CountingListener : public IPDeviceListener {
-public:
-    void OnLostDevice() override { ++lost; }
-    void OnResetDevice() override { ++reset; }
-
-    int lost = 0;
-    int reset = 0;
-};
 
 class LostDevice : public testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "host/EngineHost.h"
 
-#include "Render/PDeviceListener.h"
+#include "host/tests/CountingListener.h"
+
 #include "core/FrameClock.h"
 #include "core/PProcess.h"
 #include "core/PTaskManager.h"
@@ -17,15 +18,6 @@
 #include <vector>
 
 namespace {
-
-class CountingListener : public IPDeviceListener {
-public:
-    void OnLostDevice() override { ++lost; }
-    void OnResetDevice() override { ++reset; }
-
-    int lost = 0;
-    int reset = 0;
-};
 
 // Notes each frame's step and the listeners' resets seen so far; the first
 // frame can be made to last longer than the longest step.

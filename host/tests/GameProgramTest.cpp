@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,8 +40,7 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 0u);
 
-    std::ifstream file(kShot, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes = ReadWholeFile(kShot);
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
@@ -61,8 +59,7 @@ TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
     EXPECT_EQ(game.ExitCode(), 0u);
     DeleteFileA("config.cfg");
 
-    std::ifstream file(kShot, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes = ReadWholeFile(kShot);
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(ReadUint32(bytes, 18), 400u);
     EXPECT_EQ(ReadUint32(bytes, 22), 320u);
