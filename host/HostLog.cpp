@@ -1,34 +1,28 @@
 #include "host/HostLog.h"
 
-#include <windows.h>
+#include "core/ProblemLog.h"
 
 namespace {
 
-const size_t kKeptLines = 64;
-const char* const kPrefix = "Hollowmere: ";
-
-std::vector<std::string>& Lines()
+ProblemLog& Log()
 {
-    static std::vector<std::string> lines;
-    return lines;
+    static ProblemLog log("Hollowmere");
+    return log;
 }
 
 } // namespace
 
 void LogHostLine(const std::string& line)
 {
-    std::vector<std::string>& lines = Lines();
-    if (lines.size() >= kKeptLines) lines.erase(lines.begin());
-    lines.push_back(line);
-    OutputDebugStringA((kPrefix + line + "\n").c_str());
+    Log().Report("%s", line.c_str());
 }
 
 const std::vector<std::string>& GetHostLog()
 {
-    return Lines();
+    return Log().GetLines();
 }
 
 void ClearHostLog()
 {
-    Lines().clear();
+    Log().Clear();
 }
