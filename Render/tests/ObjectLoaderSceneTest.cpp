@@ -540,10 +540,27 @@ TEST_P(CorruptMeshTest, FailsWithItsErrorAndGivesTheFallbackObject)
     EXPECT_NE(loader.GetErrors().back().find(GetParam().error), std::string::npos) << loader.GetErrors().back();
 }
 
-TEST_P(CorruptMeshTest, GivesNoObjectWithoutTheFallback)
+TEST_P(CorruptMeshTest, GivesNoObjectAndKeepsNothingWithoutTheFallback)
 {
     WriteBadObject();
+    // The first load fills the caches of textures, effects, materials and
+    // morph animations; the second must leave no object of its own alive.
+    loader.LoadObject("bad.rdf", 0);
+    const int before = GetLiveObjectCount();
     EXPECT_FALSE(loader.LoadObject("bad.rdf", 0));
+    EXPECT_EQ(GetLiveObjectCount(), before);
+}
+
+TEST_P(CorruptMeshTest, DeletesWhatItBuiltAndKeepsOnlyTheFallback)
+{
+    const int kFallbackObjects = 3; // the group, the sprite's object and its sprite
+    WriteBadObject();
+    WriteFallback();
+    loader.LoadObject("bad.rdf", 0);
+    const int before = GetLiveObjectCount();
+    RefPtr<CPGameObject> object = loader.LoadObject("bad.rdf", 0);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(GetLiveObjectCount(), before + kFallbackObjects);
 }
 
 const CorruptCase kCorruptCases[] = {
@@ -580,6 +597,45 @@ const CorruptCase kCorruptCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, CorruptMeshTest, ::testing::ValuesIn(kCorruptCases),
                          [](const ::testing::TestParamInfo<CorruptCase>& info) { return info.param.title; });
+
+// Lights, particle systems and anim-form sprites whose parent the tree
+// lacks, and tracks that no part keeps, go with the load that made them.
+TEST_F(ObjectLoaderTest, WhatFindsNoOwnerIsDeletedWithTheLoad)
+{
+    WriteTriangleMesh("lamp.msh", "Base", {});
+    FixtureWriter first, second;
+    WriteTrackFile(first, {{"Base", {TranslationKey(1, 0, 0, 0)}},
+                           {"Hinge", {TranslationKey(1, 0, 0, 0)}},
+                           {"HINGE", {TranslationKey(1, 0, 0, 0)}}});
+    WriteTrackFile(second, {{"Base", {TranslationKey(2, 0, 0, 0)}}});
+    WriteFile("Data\\Animations\\first.anm", first.GetBytes());
+    WriteFile("Data\\Animations\\second.anm", second.GetBytes());
+    g_weather = 1;
+    WriteDescription("lamp.rdf", DescriptionWriter("lamp.msh")
+                                     .Key("light", "lost,nowhere,x,1,2,3,1,1,1,0.1,20")
+                                     .Key("psystem", "smoke,nowhere,0,0,0,1,puff")
+                                     .Section("base")
+                                     .Key("animation", "idle,first.anm;idle,second.anm"));
+    FixtureWriter walk;
+    WriteAnimationMeshFile(walk, BodyPart(2), false);
+    WriteMesh("walk.msh", walk);
+    WriteDescription("man.rdf", DescriptionWriter("anim;walk,walk.msh").Key("sprite", "spark,0,0,0,1,nowhere"));
+
+    const struct {
+        const char* name;
+        int kept;
+    } rows[] = {
+        {"lamp.rdf", 3}, // the part, its mesh and the second file's track
+        {"man.rdf", 4},  // body and arm with their animated objects
+    };
+    for (const auto& row : rows) {
+        loader.LoadObject(row.name, 0);
+        const int before = GetLiveObjectCount();
+        RefPtr<CPGameObject> object = loader.LoadObject(row.name, 0);
+        ASSERT_TRUE(object) << row.name;
+        EXPECT_EQ(GetLiveObjectCount(), before + row.kept) << row.name;
+    }
+}
 
 TEST_F(ObjectLoaderTest, NegativeBoxShapeAndChildCountsReadNothing)
 {
