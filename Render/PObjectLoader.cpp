@@ -254,6 +254,14 @@ RefPtr<CPGameObject> CPObjectLoader::LoadObject(const std::string& name, int typ
     return object;
 }
 
+// A long run of damaged loads keeps only its latest faults.
+void CPObjectLoader::RecordError(const std::string& error)
+{
+    const size_t kErrorsKept = 100;
+    m_errors.push_back(error);
+    if (m_errors.size() > kErrorsKept) m_errors.erase(m_errors.begin());
+}
+
 CPGameObject* CPObjectLoader::MakeGameObject(const std::string& name)
 {
     CPGameObject* object = new CPGameObject(name);
@@ -304,7 +312,7 @@ RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name
 {
     CPDataFile file(kMeshFolder + name, false);
     if (FAILED(file.Load())) {
-        m_errors.push_back(kMeshFolder + name + ": the description does not open");
+        RecordError(kMeshFolder + name + ": the description does not open");
         return LoadFallback(typeOffset);
     }
     ObjectDescription description;
@@ -321,7 +329,7 @@ RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name
     try {
         object = BuildObject(name, description, typeOffset);
     } catch (const MeshFileError& error) {
-        m_errors.push_back(error.what());
+        RecordError(error.what());
     }
     m_loading.pop_back();
     if (!object) return LoadFallback(typeOffset);
@@ -364,7 +372,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromMeshFile(const std::string& name, 
     const std::string path = kMeshFolder + description.meshEntry;
     CPDataFile file(path, false);
     if (FAILED(file.Load())) {
-        m_errors.push_back(path + ": the mesh file does not open");
+        RecordError(path + ": the mesh file does not open");
         return nullptr;
     }
     MeshFileReader stream(file, path);
@@ -437,7 +445,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& 
         root->UpdateTransform();
     }
     if (!root) {
-        m_errors.push_back(kMeshFolder + name + ": none of the animation files opens");
+        RecordError(kMeshFolder + name + ": none of the animation files opens");
         return nullptr;
     }
     AddLevelsOfDetail(*root, description, typeOffset);
@@ -468,7 +476,7 @@ void CPObjectLoader::AddLevelsOfDetail(CPGameObject& root, const ObjectDescripti
 RefPtr<CPGameObject> CPObjectLoader::LoadLevelOfDetail(const std::string& name, int typeOffset)
 {
     if (std::find(m_loading.begin(), m_loading.end(), name) != m_loading.end()) {
-        m_errors.push_back(kMeshFolder + name + ": a level of detail names a description being loaded");
+        RecordError(kMeshFolder + name + ": a level of detail names a description being loaded");
         return nullptr;
     }
     return LoadObject(name, typeOffset);

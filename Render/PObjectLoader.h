@@ -63,7 +63,8 @@ public:
     void ReadMeshAnimations(RefPtr<CPGameObject> object, MeshFileReader& stream, SectionMap& sections,
                             int typeOffset, const std::string& animationName);
 
-    // The faults of the loads so far, one line each, naming file and field.
+    // The last 100 faults of the loads so far, one line each, naming file
+    // and field, the latest last.
     const std::vector<std::string>& GetErrors() const { return m_errors; }
 
     const std::string& GetCurrentMeshName() const { return m_currentMeshName; }
@@ -81,6 +82,7 @@ private:
         return made;
     }
     void HandOver(CPGameObject* root);
+    void RecordError(const std::string& error);
 
     RefPtr<CPGameObject> BuildObject(const std::string& name, ObjectDescription& description, int typeOffset);
     RefPtr<CPGameObject> BuildFromMeshFile(const std::string& name, ObjectDescription& description,

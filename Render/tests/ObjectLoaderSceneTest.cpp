@@ -668,6 +668,20 @@ TEST_F(ObjectLoaderTest, MissingDescriptionOrMeshFileGivesTheFallbackOrNone)
     }
 }
 
+TEST_F(ObjectLoaderTest, ErrorListKeepsTheLastHundred)
+{
+    for (int load = 0; load <= 100; ++load) {
+        loader.LoadObject("gone" + std::to_string(load) + ".rdf", 0);
+        if (load == 99) {
+            ASSERT_EQ(loader.GetErrors().size(), 100u);
+            EXPECT_NE(loader.GetErrors().front().find("\\gone0.rdf"), std::string::npos);
+        }
+    }
+    ASSERT_EQ(loader.GetErrors().size(), 100u);
+    EXPECT_NE(loader.GetErrors().front().find("\\gone1.rdf"), std::string::npos) << loader.GetErrors().front();
+    EXPECT_NE(loader.GetErrors().back().find("\\gone100.rdf"), std::string::npos) << loader.GetErrors().back();
+}
+
 TEST_F(ObjectLoaderTest, LevelOfDetailCycleEnds)
 {
     WriteTriangleMesh("c.msh", "C", {});
