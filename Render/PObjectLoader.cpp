@@ -22,6 +22,7 @@
 #include <d3dx9.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -596,7 +597,13 @@ void CPObjectLoader::ReadVertices(MeshFileReader& stream, std::vector<Vertex48>&
     const int32_t count = stream.ReadCount("vertex count", kVertexSize, false);
     vertices.resize(count);
     if (count > 0) stream.ReadBytes(vertices.data(), count * kVertexSize, "vertices");
-    for (Vertex48& vertex : vertices) vertex.diffuse = m_vertexColour;
+    for (Vertex48& vertex : vertices) {
+        const D3DXVECTOR3& at = vertex.position;
+        if (!std::isfinite(at.x) || !std::isfinite(at.y) || !std::isfinite(at.z)) {
+            stream.Fail("vertices", "hold a position that is not a finite number");
+        }
+        vertex.diffuse = m_vertexColour;
+    }
 }
 
 namespace {

@@ -563,6 +563,11 @@ TEST_P(CorruptMeshTest, DeletesWhatItBuiltAndKeepsOnlyTheFallback)
     EXPECT_EQ(GetLiveObjectCount(), before + kFallbackObjects);
 }
 
+// Float bit patterns that are no finite number.
+const int32_t kNaNBits = 0x7FC00000;
+const int32_t kInfinityBits = 0x7F800000;
+const int32_t kNegativeInfinityBits = -0x800000; // 0xFF800000
+
 const CorruptCase kCorruptCases[] = {
     {"VertexCut", BadFormat::Static, "vertex", 1, Damage::Cut, 0, "bad.msh: part count is more"},
     {"LastVertexCut", BadFormat::Static, "vertex", 8, Damage::Cut, 0, "vertex count is more"},
@@ -593,6 +598,18 @@ const CorruptCase kCorruptCases[] = {
     {"FollowOnChildNameWithoutZero", BadFormat::AnimFollowOn, "child name", 0, Damage::StripNameZero, 0,
      "child name has no terminating"},
     {"NestingTooDeep", BadFormat::DeepStatic, "part header", 0, Damage::PatchInt, 0, "nests parts too deep"},
+    {"VertexPositionNaN", BadFormat::Static, "vertex", 4, Damage::PatchInt, kNaNBits,
+     "bad.msh: vertices hold a position that is not a finite number"},
+    {"P3dVertexPositionInfinite", BadFormat::P3d, "vertex", 0, Damage::PatchInt, kInfinityBits,
+     "bad.p3d: vertices hold a position that is not a finite number"},
+    {"BoxHalfExtentInfinite", BadFormat::Static, "box", 5, Damage::PatchInt, kNegativeInfinityBits,
+     "bad.msh: box is not a finite number"},
+    {"MassNaN", BadFormat::P3d, "mass", 0, Damage::PatchInt, kNaNBits, "bad.p3d: physics block is not a finite number"},
+    {"GroupMassInfinite", BadFormat::AnimFirst, "mass", 0, Damage::PatchInt, kInfinityBits,
+     "physics block is not a finite number"},
+    {"ShapeSizeInfinite", BadFormat::P3d, "shape size", 2, Damage::PatchInt, kNegativeInfinityBits,
+     "shape is not a finite number"},
+    {"PlacementNaN", BadFormat::P3d, "placement", 6, Damage::PatchInt, kNaNBits, "placement is not a finite number"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, CorruptMeshTest, ::testing::ValuesIn(kCorruptCases),
