@@ -22,6 +22,7 @@
 #include <d3dx9.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -230,6 +231,18 @@ KeySection& SectionOf(SectionMap& sections, const std::string& name)
 void CheckDepth(MeshFileReader& stream, int depth)
 {
     if (depth > kMaxPartDepth) stream.Fail("child count", "nests parts too deep");
+}
+
+// The number the text starts with plus the offset, summed in 64 bits; false
+// when the number or the sum lies outside an int.
+bool SumFitsAnInt(const std::string& text, int offset, int& sum)
+{
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value < INT_MIN || value > INT_MAX) return false;
+    const long long total = value + offset;
+    if (total < INT_MIN || total > INT_MAX) return false;
+    sum = static_cast<int>(total);
+    return true;
 }
 
 bool IsSnow(const std::string& name)
@@ -798,7 +811,11 @@ void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& sect
 
     RefPtr<CPMaterial> material;
     CPMaterialManager* materials = GetMaterialManager();
-    const int type = atoi(section["type"].c_str()) + typeOffset;
+    int type = 0;
+    if (!SumFitsAnInt(section["type"], typeOffset, type)) {
+        const std::string description = m_loading.empty() ? std::string() : kMeshFolder + m_loading.back();
+        throw MeshFileError(description + ": type of part " + part->GetName() + " does not fit an int");
+    }
     if (materials) materials->CreateMaterial(material, type, effect, textures);
     if (part->GetShadowFlag()) {
         RefPtr<CPMaterial> shadow;

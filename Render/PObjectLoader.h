@@ -49,7 +49,8 @@ public:
 
     // Gives the part its material, flags, script handler, vertex effects,
     // static geometry and part animations from its section. Keys the
-    // material reads and the section lacks are entered empty.
+    // material reads and the section lacks are entered empty. A type that
+    // with the offset does not fit an int throws MeshFileError.
     void ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& section, int typeOffset);
 
     // The part readers of the three mesh formats, each reading one part

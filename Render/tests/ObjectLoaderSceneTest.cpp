@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -682,6 +683,36 @@ TEST_F(ObjectLoaderTest, MissingDescriptionOrMeshFileGivesTheFallbackOrNone)
         RefPtr<CPGameObject> object = loader.LoadObject(name, 0);
         ASSERT_TRUE(object) << name;
         EXPECT_TRUE(object->GetChildByName("wrong")) << name;
+    }
+}
+
+// A type that with the offset does not fit an int damages the description.
+TEST_F(ObjectLoaderTest, MaterialTypeOutsideAnIntGivesTheFallback)
+{
+    WriteFallback();
+    WriteTriangleMesh("tile.msh", "Tile", {});
+    const struct {
+        const char* type;
+        int offset;
+        bool fits;
+    } rows[] = {
+        {"2147483640", 7, true}, {"2147483641", 7, false},   {"-2147483647", -1, true},
+        {"-2147483647", -2, false}, {"99999999999", 0, false}, {"-4294967296", 0, false},
+    };
+    for (const auto& row : rows) {
+        WriteDescription("tile.rdf", DescriptionWriter("tile.msh").Section("tile").Key("type", row.type));
+        RefPtr<CPGameObject> tile = loader.LoadObject("tile.rdf", row.offset);
+        ASSERT_TRUE(tile) << row.type;
+        if (row.fits) {
+            ASSERT_EQ(tile->GetName(), "tile") << row.type;
+            EXPECT_EQ(MaterialOf(tile)->GetType(), std::atoll(row.type) + row.offset);
+        } else {
+            EXPECT_TRUE(tile->GetChildByName("wrong")) << row.type;
+            ASSERT_FALSE(loader.GetErrors().empty());
+            EXPECT_NE(loader.GetErrors().back().find("tile.rdf: type of part tile does not fit an int"),
+                      std::string::npos)
+                << loader.GetErrors().back();
+        }
     }
 }
 
