@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -684,6 +685,25 @@ TEST_F(ObjectLoaderTest, MissingDescriptionOrMeshFileGivesTheFallbackOrNone)
         ASSERT_TRUE(object) << name;
         EXPECT_TRUE(object->GetChildByName("wrong")) << name;
     }
+}
+
+TEST_F(ObjectLoaderTest, NameFieldsHoldAtMost259BytesBeforeTheirZero)
+{
+    const std::string longest(259, 'n');
+    FixtureWriter out;
+    WriteName260(out, longest, "name");
+    ASSERT_EQ(out.GetBytes().size(), 260u);
+    EXPECT_EQ(out.GetBytes().back(), '\0');
+    EXPECT_THROW(WriteName260(out, longest + "n", "name"), std::length_error);
+    EXPECT_EQ(out.GetBytes().size(), 260u) << "a refused name writes nothing";
+
+    FixtureWriter mesh;
+    WriteStaticMeshFile(mesh, {TrianglePart(longest)}, false);
+    WriteMesh("long.msh", mesh);
+    WriteDescription("long.rdf", DescriptionWriter("long.msh"));
+    RefPtr<CPGameObject> loaded = loader.LoadObject("long.rdf", 0);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->GetName(), longest);
 }
 
 // A type that with the offset does not fit an int damages the description.
