@@ -170,7 +170,7 @@ TEST_F(ObjectLoaderTest, StaticMeshBuildsAGroupOfPartsWithGeometryBoxesKeysAndSh
 }
 
 // One p3d part "Crate" with one vertex, a placement, a physics block and
-// a box, a cylinder and an unknown shape.
+// a box turned 60 degrees about x, a cylinder and an unknown shape.
 MeshPartData CratePart()
 {
     MeshPartData crate;
@@ -179,7 +179,7 @@ MeshPartData CratePart()
     crate.placement = {5, 6, 7, 0.0f, 0.6f, 0.0f, 0.8f};
     crate.bodySizes = {2, 3, 4};
     crate.mass = 10.0f;
-    crate.shapes = {ShapeData{0, 2, 4, 6, {0, 0, 0}, {0, 0, 0, 1}, 0, 1.0f},
+    crate.shapes = {ShapeData{0, 2, 4, 6, {1, -2, 0}, {0.5f, 0, 0, 0.8660254f}, 0, 1.0f},
                     ShapeData{1, 0, 5, 0, {1, 1, 1}, {0.6f, 0, 0, 0.8f}, 3, 2.0f},
                     ShapeData{7, 1, 1, 1, {0, 0, 0}, {0, 0, 0, 1}, 1, 1.0f}};
     return crate;
@@ -210,6 +210,7 @@ TEST_F(ObjectLoaderTest, SingleP3dPartIsTheRootWithPlacementBoxAndPhysicsShapes)
     const PhysicShape& box = physics->GetShapes()[0];
     EXPECT_EQ(box.type, 0);
     EXPECT_EQ(box.positionZ, 2.0f);
+    EXPECT_EQ(box.orientationX, 0.5f) << "the physics box keeps the stored rotation";
     EXPECT_EQ(box.size1, 2.0f);
     EXPECT_EQ(box.size2, 4.0f);
     EXPECT_EQ(box.size3, 6.0f);
@@ -221,7 +222,18 @@ TEST_F(ObjectLoaderTest, SingleP3dPartIsTheRootWithPlacementBoxAndPhysicsShapes)
 
     ASSERT_EQ(crate->GetParts().size(), 1u);
     ExpectVector(crate->GetParts()[0].GetHalfExtents(), 1, 3, 2);
-    EXPECT_EQ(crate->GetParts()[0].GetOwnMatrix()._43, 2.0f);
+    // The part box turns the other way, -60 degrees about x, then moves to
+    // (1, -2, 0 + 4 / 2).
+    D3DXMATRIX turn, lift, expected;
+    D3DXMatrixRotationX(&turn, -D3DX_PI / 3.0f);
+    D3DXMatrixTranslation(&lift, 1.0f, -2.0f, 2.0f);
+    D3DXMatrixMultiply(&expected, &turn, &lift);
+    const D3DXMATRIX& placed = crate->GetParts()[0].GetOwnMatrix();
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            EXPECT_NEAR(placed.m[row][column], expected.m[row][column], 1e-5f) << row << ", " << column;
+        }
+    }
 }
 
 // A walking body with an arm, and a running one whose file also holds a
@@ -328,6 +340,7 @@ TEST_F(ObjectLoaderTest, ObjectWideKeysAddSpritesLightsLevelsParticleSystemsAndL
     EXPECT_FLOAT_EQ(record.Attenuation1, 0.1f);
     EXPECT_EQ(record.Range, 40.0f);
     ExpectVector(bulb->GetBoundingBox().GetHalfExtents(), 40, 40, 40);
+    ExpectVector(*bulb->GetPositionRef(), 1, 2, 3);
     EXPECT_FALSE(lamp->FindChild("lost"));
 
     RefPtr<CPGameObject> snow = pole->GetChildByName("snow2");
@@ -413,6 +426,49 @@ TEST_F(ObjectLoaderTest, PartKeysMakeShadowFireAndShadowTextureMaterials)
     EXPECT_EQ(Mesh(tree)->GetVertexEffects().size(), 1u);
     EXPECT_FALSE(Mesh(tree)->IsStatic());
     EXPECT_FALSE(tree->GetSharedGeometry());
+}
+
+TEST_F(ObjectLoaderTest, TextureFilesTwoToFourFollowTheFirstInTheirOwnOrder)
+{
+    for (const char* name : {"t1.tga", "t2.tga", "t3.tga", "t4.tga"}) {
+        WriteTga(std::string("Data\\Textures\\") + name, 4, 4);
+    }
+    WriteTriangleMesh("wall.msh", "Wall", {"Gap"});
+    WriteDescription("wall.rdf", DescriptionWriter("wall.msh")
+                                     .Section("wall")
+                                     .Key("texturefile3", "t3.tga")
+                                     .Key("texturefile1", "t1.tga")
+                                     .Key("texturefile4", "t4.tga")
+                                     .Key("texturefile2", "t2.tga")
+                                     .Section("gap")
+                                     .Key("texturefile4", "t4.tga")
+                                     .Key("texturefile1", "t1.tga")
+                                     .Key("texturefile3", "t3.tga"));
+    RefPtr<CPGameObject> wall = loader.LoadObject("wall.rdf", 0);
+    ASSERT_TRUE(wall);
+    const auto textureNames = [](CPMaterial* material) {
+        std::vector<std::string> names;
+        CPTextureBlock* block = material->GetTextureBlock();
+        for (int index = 0; index < block->GetTextureCount(); ++index) names.push_back(block->GetTexture(index)->GetName());
+        return names;
+    };
+    EXPECT_EQ(textureNames(MaterialOf(wall)), (std::vector<std::string>{"t1.tga", "t2.tga", "t3.tga", "t4.tga"}));
+    EXPECT_EQ(textureNames(MaterialOf(wall->GetChildByName("gap"))),
+              (std::vector<std::string>{"t1.tga", "t3.tga", "t4.tga"}));
+}
+
+TEST_F(ObjectLoaderTest, DescriptionKeyLoadsTheObjectsXmlDescription)
+{
+    CreateDirectoryA("Data\\Descriptions", nullptr);
+    WriteFile("Data\\Descriptions\\lamp.xml", "<lamp colour=\"red\"/>");
+    WriteTriangleMesh("lamp.msh", "Base", {});
+    WriteDescription("lamp.rdf", DescriptionWriter("lamp.msh").Key("Description", "Lamp.XML"));
+    RefPtr<CPGameObject> lamp = loader.LoadObject("lamp.rdf", 0);
+    ASSERT_TRUE(lamp);
+    const TiXmlElement* root = lamp->GetDescriptionDocument().RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Value(), "lamp");
+    EXPECT_STREQ(root->Attribute("colour"), "red");
 }
 
 TEST_F(ObjectLoaderTest, AnimationKeyGivesTracksToThePartsOfTheirNames)
@@ -653,6 +709,29 @@ TEST_F(ObjectLoaderTest, WhatFindsNoOwnerIsDeletedWithTheLoad)
         RefPtr<CPGameObject> object = loader.LoadObject(row.name, 0);
         ASSERT_TRUE(object) << row.name;
         EXPECT_EQ(GetLiveObjectCount(), before + row.kept) << row.name;
+    }
+}
+
+// The top part stands at depth 0: a chain of 65 parts is the deepest read.
+TEST_F(ObjectLoaderTest, PartsNestSixtyFiveLevelsAndNoMore)
+{
+    for (int depth : {64, 65}) {
+        FixtureWriter out;
+        WriteStaticMeshFile(out, {DeepChain(depth)}, false);
+        WriteMesh("deep.msh", out);
+        WriteDescription("deep.rdf", DescriptionWriter("deep.msh"));
+        RefPtr<CPGameObject> chain = loader.LoadObject("deep.rdf", 0);
+        if (depth == 65) {
+            EXPECT_FALSE(chain);
+            ASSERT_FALSE(loader.GetErrors().empty());
+            EXPECT_NE(loader.GetErrors().back().find("nests parts too deep"), std::string::npos);
+            continue;
+        }
+        ASSERT_TRUE(chain);
+        CPGameObject::ObjectList parts;
+        chain->CollectTree(parts);
+        EXPECT_EQ(parts.size(), 65u);
+        EXPECT_TRUE(loader.GetErrors().empty());
     }
 }
 
