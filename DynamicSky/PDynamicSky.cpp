@@ -377,11 +377,15 @@ void CPDynamicSky::AdvanceValues(float step)
 
 // Ring after ring from the horizon: within each key interval the colour
 // climbs from its key by one increment before every ring, and the points
-// facing the sun glow brighter.
+// facing the sun glow brighter. The dome is drawn turned by the turn angle,
+// so the sun's direction is turned back into the unturned dome's frame.
 void CPDynamicSky::ColourDome(float weight)
 {
     D3DXVECTOR3 toSun;
-    D3DXVec3Normalize(&toSun, &SunPosition);
+    D3DXMATRIX turnBack;
+    D3DXMatrixRotationZ(&turnBack, m_current.turnAngle);
+    D3DXVec3TransformNormal(&toSun, &SunPosition, &turnBack);
+    D3DXVec3Normalize(&toSun, &toSun);
     const size_t pointsPerRing = static_cast<size_t>(m_segments) + 1;
     const float rings = static_cast<float>(m_ringsPerInterval);
     Vertex48* vertex = m_sourceVertices.data();

@@ -149,11 +149,49 @@ TEST_F(DynamicSkyTest, RingsClimbFromEachKeyByOneIncrementAndClamp)
 
 TEST_F(DynamicSkyTest, ThePointsFacingTheSunGlow)
 {
-    LoadSky(ThreeKeySky());
+    SkyscapeDescription unturned = ThreeKeySky();
+    unturned.states[0].turnDegrees = 0.0f;
+    LoadSky(unturned);
     SunPosition = D3DXVECTOR3(1000.0f, 0.0f, 0.0f);
     sky.Update(0.0f);
     EXPECT_EQ(RingColour(0, 0), 0x8056CEFFu) << "(30, 150, 252) + 56, capped at 255";
     EXPECT_EQ(RingColour(0, 8), 0x801E96FCu) << "the point facing away does not glow";
+}
+
+// The glow follows the drawn (turned) dome: its brightest horizon point
+// stands toward the sun whatever the turn.
+TEST_F(DynamicSkyTest, TheBrightestHorizonPointFacesTheSunOnTheTurnedDome)
+{
+    const struct {
+        float turnDegrees;
+        D3DXVECTOR3 sun;
+    } rows[] = {
+        {0.0f, D3DXVECTOR3(1000.0f, 0.0f, 0.0f)},
+        {90.0f, D3DXVECTOR3(1000.0f, 0.0f, 0.0f)},
+        {90.0f, D3DXVECTOR3(0.0f, 1000.0f, 0.0f)},
+        {45.0f, D3DXVECTOR3(0.0f, -1000.0f, 0.0f)},
+    };
+    for (const auto& row : rows) {
+        CPDynamicSky turned;
+        SkyscapeDescription description = ThreeKeySky();
+        description.states[0].keys = {D3DXVECTOR3(10, 10, 10), D3DXVECTOR3(10, 10, 10), D3DXVECTOR3(10, 10, 10)};
+        description.states[0].turnDegrees = row.turnDegrees;
+        WriteSky("sky.txt", description);
+        turned.Load("sky.txt");
+        ASSERT_TRUE(turned.IsLoaded());
+        SunPosition = row.sun;
+        turned.Update(0.0f);
+        const std::vector<Vertex48>& drawn = turned.GetWorkingVertices();
+        size_t brightest = 0;
+        for (size_t point = 0; point <= 16; ++point) {
+            if ((drawn[point].diffuse & 0xFF) > (drawn[brightest].diffuse & 0xFF)) brightest = point;
+        }
+        D3DXVECTOR3 toPoint, toSun;
+        D3DXVec3Normalize(&toPoint, &drawn[brightest].position);
+        D3DXVec3Normalize(&toSun, &row.sun);
+        EXPECT_GT(D3DXVec3Dot(&toPoint, &toSun), 0.99f) << "turn " << row.turnDegrees << ", point " << brightest;
+        EXPECT_EQ(drawn[brightest].diffuse & 0xFF, 10u + 56u);
+    }
 }
 
 TEST_F(DynamicSkyTest, GreyPhasesBlendTowardTheGreyRecord)
