@@ -276,18 +276,21 @@ void CPDynamicSky::StartTransition()
     }
 }
 
+// A name that no loaded group bears leaves the groups and the list as they
+// are.
 void CPDynamicSky::SwitchCloudGroup(const std::string& name)
 {
     m_fadeClock = 0.0f;
     m_fadingIn = true;
+    auto found = m_cloudGroups.find(name);
+    if (found == m_cloudGroups.end()) return;
     CPCloudGroup* shown = nullptr;
     if (m_fadeList.size() == 1) shown = m_fadeList.front();
     if (m_fadeList.size() >= 2) {
         shown = m_fadeList[1];
         m_fadeList.clear();
     }
-    auto found = m_cloudGroups.find(name);
-    if (found == m_cloudGroups.end() || found->second == shown) return;
+    if (found->second == shown) return;
     CPCloudGroup* wanted = found->second;
     m_fadeList.clear();
     if (shown) {
