@@ -469,6 +469,7 @@ void CPDynamicSky::AdvanceState()
     StartTransition();
 }
 
+// A phase that no other can follow is chosen again and fades in again.
 void CPDynamicSky::AdvancePhase()
 {
     if (m_phaseClock > m_phaseLength) {
@@ -477,6 +478,9 @@ void CPDynamicSky::AdvancePhase()
             m_currentPhase = m_phases.entries[chosen];
             m_phaseIndex = chosen;
             SwitchCloudGroup(m_currentPhase.cloudGroup);
+        } else {
+            m_fadeClock = 0.0f;
+            m_fadingIn = true;
         }
         m_phaseClock = 0.0f;
         m_phaseLength = DrawPhaseLength();

@@ -421,6 +421,35 @@ TEST_F(DynamicSkyTest, ThePhaseStopsFadingInWhenItsEndIsNear)
     EXPECT_EQ(sky.GetFadeClock(), 2.0f);
 }
 
+// A phase that stays, as the only one or the only acceptable one, is chosen
+// again at its end and fades in again.
+TEST_F(DynamicSkyTest, APhaseChosenAgainFadesInAgain)
+{
+    SkySequenceEntry phase;
+    phase.fadeTime = 3.0f;
+    phase.meanLength = 10.0f;
+    phase.probability = 1.0f;
+    SkySequenceEntry refused = phase;
+    refused.probability = -1.0f;
+    for (const std::vector<SkySequenceEntry>& phases :
+         {std::vector<SkySequenceEntry>{phase}, std::vector<SkySequenceEntry>{phase, refused}}) {
+        CPDynamicSky again;
+        WritePhases(phases);
+        WriteSky("sky.txt", ExampleSky(8, 2, 1, 0));
+        again.Load("sky.txt");
+        ASSERT_TRUE(again.IsLoaded());
+        again.Update(4.5f); // 9 of 10 scaled seconds
+        EXPECT_FALSE(again.IsFadingIn());
+        again.Update(1.0f); // past the end
+        EXPECT_EQ(again.GetPhaseIndex(), 0);
+        EXPECT_EQ(again.GetPhaseClock(), 0.0f);
+        EXPECT_TRUE(again.IsFadingIn()) << phases.size() << " phases";
+        EXPECT_EQ(again.GetFadeClock(), 0.0f);
+        again.Update(0.5f);
+        EXPECT_EQ(again.GetFadeClock(), 1.0f);
+    }
+}
+
 TEST_F(DynamicSkyTest, AmbientKeepsTheLowByteAndTheFullChannel)
 {
     SetSkyAmbient(300.0f, 0.0f, 51.0f);
