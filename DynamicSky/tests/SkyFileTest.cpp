@@ -294,6 +294,22 @@ INSTANTIATE_TEST_SUITE_P(
         CorruptFile{"SequenceCut", Format::Sequence, KeepLines(15), 1}),
     [](const testing::TestParamInfo<CorruptFile>& info) { return std::string(info.param.name); });
 
+// The next phase is drawn with rand(), which reaches only 32768 of them.
+TEST_F(SkyFileTest, ASequenceOfMoreThan32768PhasesIsRefusedWithItsCount)
+{
+    const std::string path = SkyFilePath("long.txt");
+    for (int count : {32768, 32769}) {
+        reports.clear();
+        WriteFile(path, "entries " + std::to_string(count) + "\n");
+        std::vector<SkySequenceEntry> entries;
+        EXPECT_FALSE(ReadSkySequenceFile(path, entries));
+        ASSERT_EQ(reports.size(), 1u);
+        const bool tooMany = reports[0].find("(1): 32769 phases, more than 32768") != std::string::npos;
+        EXPECT_EQ(tooMany, count == 32769) << reports[0];
+        EXPECT_EQ(reports[0].find(path), 0u) << reports[0];
+    }
+}
+
 TEST_F(SkyFileTest, TheLargestDomeTheBuffersHoldIsRead)
 {
     SkyscapeDescription sky = ExampleSky(200, 2, 1, 0);
