@@ -644,6 +644,18 @@ void SkipMorphFrames(MeshFileReader& stream)
     }
 }
 
+// The shared animation of the name, read anew from the stream.
+RefPtr<CPAnimation> ReadMorphAnimation(MeshFileReader& stream, const std::string& name)
+{
+    RefPtr<CPAnimation> animation;
+    if (!g_pAnimationCache) stream.Fail("morph frames", "have no animation cache to go to");
+    if (!g_pAnimationCache->GetAnimation(animation, name, stream.GetFile())) {
+        const CPAnimation::LoadFault& fault = animation->GetLoadFault();
+        stream.Fail(fault.field, fault.reason);
+    }
+    return animation;
+}
+
 CPRenderObject* GiveRenderObject(CPGameObject& part, CPRenderObject* mesh)
 {
     part.SetComponent(CPGameObject::kKindMesh, mesh);
@@ -746,11 +758,7 @@ RefPtr<CPGameObject> CPObjectLoader::ReadGroupPart(MeshFileReader& stream, Secti
     CPAnimatedObject* animated = KeepMade(new CPAnimatedObject());
     animated->SetOwner(part.Get());
     part->SetComponent(CPGameObject::kKindAnimated, animated);
-    RefPtr<CPAnimation> animation;
-    if (!g_pAnimationCache ||
-        !g_pAnimationCache->GetAnimation(animation, part->GetName() + "&" + m_currentMeshFile, stream.GetFile())) {
-        stream.Fail("morph frames", "do not fit the file");
-    }
+    RefPtr<CPAnimation> animation = ReadMorphAnimation(stream, part->GetName() + "&" + m_currentMeshFile);
     animated->AddAnimation(animationName, animation);
     part->SetBoundingBox(bounds.mass > 0.0f ? ShapeBox(bounds) : animation->GetBoundingBox());
 
@@ -778,11 +786,7 @@ void CPObjectLoader::ReadFollowOn(CPGameObject* object, MeshFileReader& stream, 
     CheckDepth(stream, depth);
     stream.Skip(kPlacementSize + kPhysicsBlockWords * sizeof(float) + kShapeRecordSize, "placement");
     if (object) {
-        RefPtr<CPAnimation> animation;
-        if (!g_pAnimationCache || !g_pAnimationCache->GetAnimation(
-                                      animation, object->GetName() + "&" + m_currentMeshFile, stream.GetFile())) {
-            stream.Fail("morph frames", "do not fit the file");
-        }
+        RefPtr<CPAnimation> animation = ReadMorphAnimation(stream, object->GetName() + "&" + m_currentMeshFile);
         if (object->GetKind() == CPGameObject::kKindAnimated) {
             static_cast<CPAnimatedObject*>(object->GetComponent())->AddAnimation(animationName, animation);
         }

@@ -668,6 +668,10 @@ const CorruptCase kCorruptCases[] = {
     {"ShapeSizeInfinite", BadFormat::P3d, "shape size", 2, Damage::PatchInt, kNegativeInfinityBits,
      "shape is not a finite number"},
     {"PlacementNaN", BadFormat::P3d, "placement", 6, Damage::PatchInt, kNaNBits, "placement is not a finite number"},
+    {"FrameTimeInfinite", BadFormat::AnimFirst, "frame time", 0, Damage::PatchInt, kInfinityBits,
+     "bad.msh: frame time is not a finite number"},
+    {"FollowOnFrameTimeNaN", BadFormat::AnimFollowOn, "frame time", 1, Damage::PatchInt, kNaNBits,
+     "bad.msh: frame time is not a finite number"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, CorruptMeshTest, ::testing::ValuesIn(kCorruptCases),
