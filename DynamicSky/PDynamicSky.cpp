@@ -51,11 +51,16 @@ D3DXVECTOR3 Grey(const D3DXVECTOR3& colour, int component)
     return D3DXVECTOR3(darker, darker, value);
 }
 
-// Channels from 0 to 255, truncated to bytes.
+// A channel clamped to 0..255 before it is truncated to a byte; NaN, which
+// rates of infinite differences can make, counts as 0.
+D3DCOLOR ChannelByte(float value)
+{
+    return value > 0.0f ? static_cast<D3DCOLOR>(std::min(value, kColourMax)) : 0;
+}
+
 D3DCOLOR PackDomeColour(float alpha, float red, float green, float blue)
 {
-    return static_cast<D3DCOLOR>(static_cast<int>(alpha) << 24 | static_cast<int>(red) << 16 |
-                                 static_cast<int>(green) << 8 | static_cast<int>(blue));
+    return ChannelByte(alpha) << 24 | ChannelByte(red) << 16 | ChannelByte(green) << 8 | ChannelByte(blue);
 }
 
 // Change per scaled second over the passage; a passage of no length has none.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -459,6 +460,13 @@ TEST_F(DynamicSkyTest, AmbientKeepsTheLowByteAndTheFullChannel)
     SetSkyFogColour(1.0f, 2.9f, 255.0f);
     EXPECT_EQ(render.GetFogColour(), 0xFF0102FFu);
     EXPECT_EQ(device.CallTexts().back(), Call("SetRenderState", {D3DRS_FOGCOLOR, 0xFF0102FFu}));
+
+    // 2147483520 is the largest float below 2^31 (0x7FFFFF80); every float
+    // from 2^31 on is a multiple of 256, so its low byte is 0, as is NaN's.
+    SetSkyAmbient(2147483520.0f, std::numeric_limits<float>::quiet_NaN(), -300.0f);
+    EXPECT_EQ(render.GetAmbient(), 0xFF8000D4u);
+    SetSkyFogColour(2147483648.0f, -std::numeric_limits<float>::infinity(), 1e20f);
+    EXPECT_EQ(render.GetFogColour(), 0xFF000000u);
 }
 
 TEST_F(DynamicSkyTest, TheSunLightIsStoredInSteps)
