@@ -246,6 +246,71 @@ TEST_F(DynamicSkyTest, RatesRunToTheNextStateAndTurnOnIntoTheFirst)
     EXPECT_EQ(sky.GetStateIndex(), 0);
 }
 
+// The passage starts at the file's start state when it names one.
+TEST_F(DynamicSkyTest, StartsAtTheStartStateWhenItNamesOne)
+{
+    const struct {
+        int start;
+        int index;
+    } rows[] = {{1, 1}, {2, 2}, {3, 0}, {-1, 0}};
+    for (const auto& row : rows) {
+        CPDynamicSky started;
+        SkyscapeDescription description = ExampleSky(8, 2, 3, 1);
+        description.startState = row.start;
+        WriteSky("sky.txt", description);
+        started.Load("sky.txt");
+        ASSERT_TRUE(started.IsLoaded());
+        EXPECT_EQ(started.GetStateIndex(), row.index) << "start " << row.start;
+        const SkyState& from = started.GetStates()[row.index];
+        const SkyState& to = started.GetStates()[(row.index + 1) % 3];
+        EXPECT_EQ(started.GetCurrent().keys[1], from.keys[1]) << "start " << row.start;
+        EXPECT_NEAR(started.GetRate().domeAlpha, (to.domeAlpha - from.domeAlpha) / from.duration, kTolerance)
+            << "start " << row.start;
+    }
+}
+
+// In a grey phase half faded in, the sun quad keeps more of its alpha
+// (255 - 200 w) than the other quads (255 - 255 w).
+TEST_F(DynamicSkyTest, TheSunQuadFadesLessThanTheOthersInAGreyPhase)
+{
+    SkySequenceEntry grey;
+    grey.fadeTime = 2.0f;
+    grey.meanLength = 100.0f;
+    grey.value9 = 1;
+    WritePhases({grey});
+    LoadSky(ExampleSky(8, 2, 1, 3));
+    sky.Update(0.5f); // one scaled second: w = 0.5
+    ASSERT_EQ(sky.BlendWeight(), 0.5f);
+    const unsigned expected[] = {155, 127, 127};
+    for (size_t quad = 0; quad < 3; ++quad) {
+        for (const Vertex48& vertex : sky.GetQuads()[quad]->GetWorkingVertices()) {
+            EXPECT_EQ(vertex.diffuse >> 24, expected[quad]) << "quad " << quad;
+        }
+    }
+}
+
+// Each quad moves on to its next texture when a state whose step flag for
+// it is 1 begins, at load and at every passage.
+TEST_F(DynamicSkyTest, QuadTexturesAdvanceWhenAStateWithTheirStepBegins)
+{
+    SkyscapeDescription description = ExampleSky(8, 2, 3, 2);
+    const int steps[3][2] = {{1, 0}, {0, 1}, {1, 2}};
+    for (int state = 0; state < 3; ++state) {
+        for (int quad = 0; quad < 2; ++quad) description.states[state].quads[quad].textureStep = steps[state][quad];
+    }
+    for (SkyscapeDescription::Quad& quad : description.quads) quad.textures = {"a.tga", "b.tga", "c.tga"};
+    LoadSky(description);
+    const auto indices = [this]() {
+        return std::vector<int>{sky.GetQuads()[0]->GetTextureIndex(), sky.GetQuads()[1]->GetTextureIndex()};
+    };
+    EXPECT_EQ(indices(), (std::vector<int>{1, 0})) << "state 0 begins at load";
+    const std::vector<int> after[] = {{1, 1}, {2, 1}, {0, 1}};
+    for (int passage = 0; passage < 3; ++passage) {
+        sky.Update(sky.GetStates()[passage].duration / sky.GetSkySpeed() + 0.01f);
+        EXPECT_EQ(indices(), after[passage]) << "state " << (passage + 1) % 3 << " begins";
+    }
+}
+
 TEST_F(DynamicSkyTest, AStateWithoutDurationHasNoRates)
 {
     SkyscapeDescription description = ExampleSky(8, 2, 2, 1);
