@@ -41,6 +41,15 @@ protected:
         ASSERT_EQ(WriteSkySequenceFile(SkyFilePath("phases.txt"), phases), S_OK);
         WriteFile(SkyFilePath("phases.txt"), ReadFile(SkyFilePath("phases.txt")));
     }
+    // One grey phase that fades in over 2 scaled seconds and lasts 100.
+    void WriteGreyPhase()
+    {
+        SkySequenceEntry grey;
+        grey.fadeTime = 2.0f;
+        grey.meanLength = 100.0f;
+        grey.value9 = 1;
+        WritePhases({grey});
+    }
     void LoadSky(const SkyscapeDescription& description)
     {
         m_segments = description.segments;
@@ -197,11 +206,7 @@ TEST_F(DynamicSkyTest, TheBrightestHorizonPointFacesTheSunOnTheTurnedDome)
 
 TEST_F(DynamicSkyTest, GreyPhasesBlendTowardTheGreyRecord)
 {
-    SkySequenceEntry grey;
-    grey.fadeTime = 2.0f;
-    grey.meanLength = 100.0f;
-    grey.value9 = 1;
-    WritePhases({grey});
+    WriteGreyPhase();
     LoadSky(ThreeKeySky());
     sky.Update(0.0f);
     EXPECT_EQ(sky.BlendWeight(), 0.0f);
@@ -273,11 +278,7 @@ TEST_F(DynamicSkyTest, StartsAtTheStartStateWhenItNamesOne)
 // (255 - 200 w) than the other quads (255 - 255 w).
 TEST_F(DynamicSkyTest, TheSunQuadFadesLessThanTheOthersInAGreyPhase)
 {
-    SkySequenceEntry grey;
-    grey.fadeTime = 2.0f;
-    grey.meanLength = 100.0f;
-    grey.value9 = 1;
-    WritePhases({grey});
+    WriteGreyPhase();
     LoadSky(ExampleSky(8, 2, 1, 3));
     sky.Update(0.5f); // one scaled second: w = 0.5
     ASSERT_EQ(sky.BlendWeight(), 0.5f);

@@ -694,7 +694,7 @@ TEST_F(ObjectLoaderTest, WhatFindsNoOwnerIsDeletedWithTheLoad)
                                      .Key("light", "lost,nowhere,x,1,2,3,1,1,1,0.1,20")
                                      .Key("psystem", "smoke,nowhere,0,0,0,1,puff")
                                      .Section("base")
-                                     .Key("animation", "idle,first.anm;idle,second.anm"));
+                                     .Key("animation", "swing,first.anm;swing,second.anm"));
     FixtureWriter walk;
     WriteAnimationMeshFile(walk, BodyPart(2), false);
     WriteMesh("walk.msh", walk);
