@@ -51,11 +51,16 @@ D3DXVECTOR3 Grey(const D3DXVECTOR3& colour, int component)
     return D3DXVECTOR3(darker, darker, value);
 }
 
-// Channels from 0 to 255, truncated to bytes.
+// A channel clamped to 0..255 before it is truncated to a byte; NaN, which
+// rates of infinite differences can make, counts as 0.
+D3DCOLOR ChannelByte(float value)
+{
+    return value > 0.0f ? static_cast<D3DCOLOR>(std::min(value, kColourMax)) : 0;
+}
+
 D3DCOLOR PackDomeColour(float alpha, float red, float green, float blue)
 {
-    return static_cast<D3DCOLOR>(static_cast<int>(alpha) << 24 | static_cast<int>(red) << 16 |
-                                 static_cast<int>(green) << 8 | static_cast<int>(blue));
+    return ChannelByte(alpha) << 24 | ChannelByte(red) << 16 | ChannelByte(green) << 8 | ChannelByte(blue);
 }
 
 // Change per scaled second over the passage; a passage of no length has none.
@@ -276,18 +281,21 @@ void CPDynamicSky::StartTransition()
     }
 }
 
+// A name that no loaded group bears leaves the groups and the list as they
+// are.
 void CPDynamicSky::SwitchCloudGroup(const std::string& name)
 {
     m_fadeClock = 0.0f;
     m_fadingIn = true;
+    auto found = m_cloudGroups.find(name);
+    if (found == m_cloudGroups.end()) return;
     CPCloudGroup* shown = nullptr;
     if (m_fadeList.size() == 1) shown = m_fadeList.front();
     if (m_fadeList.size() >= 2) {
         shown = m_fadeList[1];
         m_fadeList.clear();
     }
-    auto found = m_cloudGroups.find(name);
-    if (found == m_cloudGroups.end() || found->second == shown) return;
+    if (found->second == shown) return;
     CPCloudGroup* wanted = found->second;
     m_fadeList.clear();
     if (shown) {
@@ -377,11 +385,15 @@ void CPDynamicSky::AdvanceValues(float step)
 
 // Ring after ring from the horizon: within each key interval the colour
 // climbs from its key by one increment before every ring, and the points
-// facing the sun glow brighter.
+// facing the sun glow brighter. The dome is drawn turned by the turn angle,
+// so the sun's direction is turned back into the unturned dome's frame.
 void CPDynamicSky::ColourDome(float weight)
 {
     D3DXVECTOR3 toSun;
-    D3DXVec3Normalize(&toSun, &SunPosition);
+    D3DXMATRIX turnBack;
+    D3DXMatrixRotationZ(&turnBack, m_current.turnAngle);
+    D3DXVec3TransformNormal(&toSun, &SunPosition, &turnBack);
+    D3DXVec3Normalize(&toSun, &toSun);
     const size_t pointsPerRing = static_cast<size_t>(m_segments) + 1;
     const float rings = static_cast<float>(m_ringsPerInterval);
     Vertex48* vertex = m_sourceVertices.data();
@@ -462,6 +474,7 @@ void CPDynamicSky::AdvanceState()
     StartTransition();
 }
 
+// A phase that no other can follow is chosen again and fades in again.
 void CPDynamicSky::AdvancePhase()
 {
     if (m_phaseClock > m_phaseLength) {
@@ -470,6 +483,9 @@ void CPDynamicSky::AdvancePhase()
             m_currentPhase = m_phases.entries[chosen];
             m_phaseIndex = chosen;
             SwitchCloudGroup(m_currentPhase.cloudGroup);
+        } else {
+            m_fadeClock = 0.0f;
+            m_fadingIn = true;
         }
         m_phaseClock = 0.0f;
         m_phaseLength = DrawPhaseLength();

@@ -3,6 +3,8 @@
 #include "DynamicSky/VertexObject.h"
 #include "Render/PRender.h"
 
+#include <cmath>
+
 namespace {
 
 IPSunLightTarget* g_sunLightTarget = nullptr;
@@ -14,8 +16,13 @@ const D3DCOLOR kOpaqueAlpha = 0xFF000000;
 const D3DCOLOR kOpaqueBlack = 0xFF000000;
 const float kFarDepth = 1.0f;
 
+// The low byte of the value truncated to a whole number. Only values that
+// an int holds are converted: every float from 2^31 on is a multiple of
+// 256, so its low byte is 0, and NaN counts as 0 too.
 DWORD LowByte(float value)
 {
+    const float kIntLimit = 2147483648.0f;
+    if (!(std::fabs(value) < kIntLimit)) return 0;
     return static_cast<DWORD>(static_cast<int>(value)) & 0xFF;
 }
 

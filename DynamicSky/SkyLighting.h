@@ -17,7 +17,8 @@ void SetSunLightTarget(IPSunLightTarget* target);
 IPSunLightTarget* GetSunLightTarget();
 
 // The sky's colours are on a 0 to 255 scale. Each channel is truncated to a
-// whole number whose low 8 bits are packed with an opaque alpha.
+// whole number whose low 8 bits are packed with an opaque alpha; a channel
+// beyond an int's range (whose low byte is 0) or NaN packs as 0.
 D3DCOLOR PackSkyColour(float red, float green, float blue);
 
 // The renderer's ambient light: the packed colour and the channels / 255.

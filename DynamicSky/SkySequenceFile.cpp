@@ -5,6 +5,9 @@
 namespace {
 
 const size_t kLinesPerEntry = 15;
+// The sky draws the next phase with rand(), whose values run from 0 to
+// 32767: a phase past those could never be drawn.
+const int kMaxEntries = 32768;
 
 SkySequenceEntry ReadEntry(SkyTextFile& file)
 {
@@ -35,6 +38,10 @@ bool ReadSkySequenceFile(const std::string& path, std::vector<SkySequenceEntry>&
     SkyTextFile file;
     if (!file.Open(path)) return false;
     const int count = file.ReadInt();
+    if (count > kMaxEntries) {
+        file.Refuse(std::to_string(count) + " phases, more than " + std::to_string(kMaxEntries));
+        return false;
+    }
     if (!file.CheckCount(count, kLinesPerEntry, "entry")) return false;
     for (int index = 0; index < count; ++index) entries.push_back(ReadEntry(file));
     return !file.Failed();

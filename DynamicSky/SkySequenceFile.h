@@ -27,7 +27,8 @@ struct SkySequenceEntry {
 };
 
 // Reads the sequence file at path into entries (emptied first). False when
-// it cannot be read (silently) or is malformed (reported): a missing line or
-// an entry count beyond the lines left.
+// it cannot be read (silently) or is malformed (reported): a missing line,
+// a real value that is no finite number, or an entry count beyond the lines
+// left or above 32768.
 bool ReadSkySequenceFile(const std::string& path, std::vector<SkySequenceEntry>& entries);
 HRESULT WriteSkySequenceFile(const std::string& path, const std::vector<SkySequenceEntry>& entries);

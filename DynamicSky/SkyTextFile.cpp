@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -113,19 +115,29 @@ int SkyTextFile::ReadInt()
     return values ? std::atoi((*values)[0].c_str()) : 0;
 }
 
+// A value that a float cannot hold (such as 1e39) or that is no number at
+// all is a fault: it would reach the colours and angles as infinity or NaN.
+float SkyTextFile::RealValue(const std::string& text)
+{
+    const double value = std::atof(text.c_str());
+    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
+        Refuse("value " + text + " is not a finite number");
+        return 0.0f;
+    }
+    return static_cast<float>(value);
+}
+
 float SkyTextFile::ReadReal()
 {
     const std::vector<std::string>* values = NextValues(1);
-    return values ? static_cast<float>(std::atof((*values)[0].c_str())) : 0.0f;
+    return values ? RealValue((*values)[0]) : 0.0f;
 }
 
 D3DXVECTOR3 SkyTextFile::ReadTriple()
 {
     const std::vector<std::string>* values = NextValues(3);
     if (!values) return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    return D3DXVECTOR3(static_cast<float>(std::atof((*values)[0].c_str())),
-                       static_cast<float>(std::atof((*values)[1].c_str())),
-                       static_cast<float>(std::atof((*values)[2].c_str())));
+    return D3DXVECTOR3(RealValue((*values)[0]), RealValue((*values)[1]), RealValue((*values)[2]));
 }
 
 void SkyTextFile::ReadIntPair(int& first, int& second)
@@ -138,8 +150,8 @@ void SkyTextFile::ReadIntPair(int& first, int& second)
 void SkyTextFile::ReadRealPair(float& first, float& second)
 {
     const std::vector<std::string>* values = NextValues(2);
-    first = values ? static_cast<float>(std::atof((*values)[0].c_str())) : 0.0f;
-    second = values ? static_cast<float>(std::atof((*values)[1].c_str())) : 0.0f;
+    first = values ? RealValue((*values)[0]) : 0.0f;
+    second = values ? RealValue((*values)[1]) : 0.0f;
 }
 
 std::string SkyTextFile::ReadName()

@@ -23,8 +23,9 @@ std::string SkyFilePath(const std::string& name);
 // blanks (double quotes honoured) into a label that is not looked at and
 // the values after it. Numbers read as atoi and atof read them.
 //
-// The first fault (a missing line or value, a count or value that the
-// caller refuses) is reported once and ends the walk: every later read
+// The first fault (a missing line or value, a real value that is no finite
+// float, a count or value that the caller refuses) is reported once and ends
+// the walk: every later read
 // answers zero or an empty name, so a reader can read a whole block and
 // test once.
 class SkyTextFile {
@@ -67,6 +68,7 @@ private:
 
     // The next line's values, at least wanted of them, or null after a fault.
     const std::vector<std::string>* NextValues(size_t wanted);
+    float RealValue(const std::string& text);
     int CurrentLineNumber() const;
 
     std::string m_path;

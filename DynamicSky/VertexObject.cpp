@@ -206,6 +206,11 @@ int CPVertexDrawer::Draw(const CPVertexObject& object)
     m_device->SetFVF(kVertex48FVF);
     m_device->SetIndices(object.m_indexBuffer);
     m_device->SetStreamSource(0, object.m_vertexBuffer, 0, sizeof(Vertex48));
+    // Sky vertices are placed in world space already; the device may still
+    // hold the world matrix of the last part drawn.
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    m_device->SetTransform(D3DTS_WORLD, &identity);
     if (object.m_useSecondEffect) {
         if (!object.m_secondEffect) return E_FAIL;
         return DrawWithEffect(object, object.m_secondEffect);

@@ -81,7 +81,8 @@ private:
 };
 
 // Draws vertex objects on the device that the host hands in together with
-// the renderer's; without one every draw fails.
+// the renderer's, with the identity world matrix; without a device every
+// draw fails.
 class CPVertexDrawer {
 public:
     CPVertexDrawer();

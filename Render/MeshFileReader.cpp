@@ -2,6 +2,7 @@
 
 #include "core/StringUtils.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -36,13 +37,15 @@ int32_t MeshFileReader::ReadInt(const char* field)
 float MeshFileReader::ReadFloat(const char* field)
 {
     Require(sizeof(float), field);
-    return m_file.ReadFloat();
+    const float value = m_file.ReadFloat();
+    if (!std::isfinite(value)) Fail(field, "is not a finite number");
+    return value;
 }
 
 void MeshFileReader::ReadFloats(float* values, int count, const char* field)
 {
     Require(count * sizeof(float), field);
-    for (int i = 0; i < count; ++i) values[i] = m_file.ReadFloat();
+    for (int i = 0; i < count; ++i) values[i] = ReadFloat(field);
 }
 
 std::string MeshFileReader::ReadName(const char* field)

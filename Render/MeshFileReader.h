@@ -14,9 +14,9 @@ public:
 };
 
 // Reads the fields of a binary mesh file and checks each against the bytes
-// that remain: a field past the end, a name without its terminating zero or
-// a count that the rest of the file cannot hold throws a MeshFileError
-// naming the file and the field.
+// that remain: a field past the end, a name without its terminating zero, a
+// float that is no finite number or a count that the rest of the file
+// cannot hold throws a MeshFileError naming the file and the field.
 class MeshFileReader {
 public:
     // The characters of a fixed-size name field, its zero included.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,13 @@ struct TransformData {
     std::array<float, 12> elements;
 };
 
-// The zero-terminated name in a 260-byte field.
+// The zero-terminated name in a 260-byte field. A name that leaves no room
+// for the zero throws std::length_error and writes nothing.
 inline void WriteName260(FixtureWriter& out, const std::string& name, const std::string& label)
 {
-    std::string field(260, '\0');
+    const size_t kFieldSize = 260;
+    if (name.size() >= kFieldSize) throw std::length_error("name of " + label + " needs 260 bytes or more");
+    std::string field(kFieldSize, '\0');
     field.replace(0, name.size(), name);
     out.Raw(field.data(), field.size(), label);
 }

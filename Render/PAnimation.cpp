@@ -5,11 +5,15 @@
 #include "Render/PObjectLoader.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Stored frame times count in 1/2400 s.
 const float kFrameTimeUnit = 0.00041666668f;
+
+const CPAnimation::LoadFault kFramesDoNotFit = {"morph frames", "do not fit the file"};
+const CPAnimation::LoadFault kFrameTimeNotFinite = {"frame time", "is not a finite number"};
 
 // The smallest frame a stream can hold: its two counts.
 const size_t kEmptyFrameSize = 2 * sizeof(int32_t);
@@ -56,7 +60,8 @@ CPAnimation::CPAnimation(std::string name)
       m_duration(0.0f),
       m_frameCount(0),
       m_frameTime(0.0f),
-      m_boundingBox(BoxBetween(kExtentStartMinimum, kExtentStartMaximum))
+      m_boundingBox(BoxBetween(kExtentStartMinimum, kExtentStartMaximum)),
+      m_loadFault(kFramesDoNotFit)
 {
     if (g_pAnimationCache) g_pAnimationCache->Enter(this);
 }
@@ -68,9 +73,14 @@ CPAnimation::~CPAnimation()
 
 bool CPAnimation::Load(CPDataFile& stream)
 {
+    m_loadFault = kFramesDoNotFit;
     const int32_t frameCount = stream.ReadInt();
     const float frameTime = stream.ReadFloat() * kFrameTimeUnit;
     if (stream.HasReadError() || frameCount < 0) return false;
+    if (!std::isfinite(frameTime)) {
+        m_loadFault = kFrameTimeNotFinite;
+        return false;
+    }
     if (static_cast<size_t>(frameCount) > stream.GetBytesLeft() / kEmptyFrameSize) return false;
 
     std::vector<MorphFrame> frames(frameCount);

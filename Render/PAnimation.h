@@ -22,6 +22,12 @@ struct MorphFrame {
 // name when it is made and leaves it when it is destroyed.
 class CPAnimation : public IPObject {
 public:
+    // Why the last Load failed: the field and what is wrong with it.
+    struct LoadFault {
+        const char* field;
+        const char* reason;
+    };
+
     explicit CPAnimation(std::string name);
     ~CPAnimation() override;
 
@@ -33,9 +39,11 @@ public:
     // frame count, a frame time in units of 1/2400 s, then per frame a
     // vertex count, the vertices, an index count and the indices. Every
     // vertex takes the object loader's vertex colour. Answers false, with
-    // the animation left as it was, when a count does not fit the bytes left
-    // or an index names no vertex of its frame.
+    // the animation left as it was, when a count does not fit the bytes left,
+    // the frame time is no finite number or an index names no vertex of its
+    // frame; GetLoadFault then says which.
     bool Load(CPDataFile& stream);
+    const LoadFault& GetLoadFault() const { return m_loadFault; }
 
     // Seconds for one pass: frame time x frame count.
     float GetDuration() const { return m_duration; }
@@ -52,4 +60,5 @@ private:
     float m_frameTime;
     std::vector<MorphFrame> m_frames;
     CPBoundingBox m_boundingBox;
+    LoadFault m_loadFault;
 };

@@ -22,9 +22,12 @@
 #include <d3dx9.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 CPObjectLoader* g_pObjectLoader = nullptr;
@@ -71,7 +74,7 @@ bool ReadTrackKeys(CPDataFile& file, std::vector<D3DXMATRIX>& matrices, std::vec
 
 } // namespace
 
-CPObjectLoader::CPObjectLoader() : m_vertexColour(kOpaqueWhite), m_shadowTexturesActive(false) {}
+CPObjectLoader::CPObjectLoader() : m_vertexColour(kOpaqueWhite), m_shadowTexturesActive(false), m_loadDepth(0) {}
 
 void CPObjectLoader::LoadAnimationFile(const std::string& fileName, PartAnimationMap& tracks)
 {
@@ -84,7 +87,7 @@ void CPObjectLoader::LoadAnimationFile(const std::string& fileName, PartAnimatio
         std::vector<D3DXMATRIX> matrices;
         std::vector<float> times;
         if (file.HasReadError() || !ReadTrackKeys(file, matrices, times)) return;
-        CPPartAnimation* animation = new CPPartAnimation();
+        CPPartAnimation* animation = KeepMade(new CPPartAnimation());
         animation->SetKeys(matrices, times);
         tracks[StringToLower(name)] = animation;
     }
@@ -166,9 +169,8 @@ PhysicsBlock ReadPhysicsBlock(MeshFileReader& stream)
     return block;
 }
 
-void GivePhysicData(CPGameObject& part, const PhysicsBlock& block)
+void GivePhysicData(CPGameObject& part, CPPhysicData* physicData, const PhysicsBlock& block)
 {
-    CPPhysicData* physicData = new CPPhysicData(&part);
     part.SetPhysicData(physicData);
     physicData->SetBodyParams(static_cast<float>(block.sizes[0]), static_cast<float>(block.sizes[1]),
                               static_cast<float>(block.sizes[2]), block.mass);
@@ -231,6 +233,18 @@ void CheckDepth(MeshFileReader& stream, int depth)
     if (depth > kMaxPartDepth) stream.Fail("child count", "nests parts too deep");
 }
 
+// The number the text starts with plus the offset, summed in 64 bits; false
+// when the number or the sum lies outside an int.
+bool SumFitsAnInt(const std::string& text, int offset, int& sum)
+{
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value < INT_MIN || value > INT_MAX) return false;
+    const long long total = value + offset;
+    if (total < INT_MIN || total > INT_MAX) return false;
+    sum = static_cast<int>(total);
+    return true;
+}
+
 bool IsSnow(const std::string& name)
 {
     return name == "snow" || name == "snow2" || name == "snow3";
@@ -248,9 +262,71 @@ CPGameObject* NamedParent(CPGameObject& root, const std::string& name)
 
 RefPtr<CPGameObject> CPObjectLoader::LoadObject(const std::string& name, int typeOffset)
 {
+    ++m_loadDepth;
+    RefPtr<CPGameObject> object = LoadDescribedObject(name, typeOffset);
+    if (--m_loadDepth == 0) HandOver(object.Get());
+    return object;
+}
+
+// A long run of damaged loads keeps only its latest faults.
+void CPObjectLoader::RecordError(const std::string& error)
+{
+    const size_t kErrorsKept = 100;
+    m_errors.push_back(error);
+    if (m_errors.size() > kErrorsKept) m_errors.erase(m_errors.begin());
+}
+
+CPGameObject* CPObjectLoader::MakeGameObject(const std::string& name)
+{
+    CPGameObject* object = new CPGameObject(name);
+    if (m_loadDepth > 0) m_madeObjects.push_back(object);
+    return object;
+}
+
+namespace {
+
+// Everything the tree holds of what a load makes: its objects, their
+// drawables, physics data and tracks, through children and levels of detail.
+void CollectHeld(CPGameObject& object, std::unordered_set<IPObject*>& held)
+{
+    if (!held.insert(&object).second) return;
+    if (IPObject* component = object.GetComponent()) held.insert(component);
+    if (CPPhysicData* physicData = object.GetPhysicData()) held.insert(physicData);
+    for (const auto& named : object.GetNamedAnimations()) {
+        if (named.second) held.insert(named.second.Get());
+    }
+    for (const RefPtr<CPGameObject>& child : object.GetChildren()) CollectHeld(*child, held);
+    for (const CPGameObject::LevelOfDetail& level : object.GetLevelsOfDetail()) {
+        if (level.object) CollectHeld(*level.object, held);
+    }
+}
+
+} // namespace
+
+// The game objects go first, parents before their children, while the
+// drawables, physics data and tracks that their destructors let go of are
+// still there.
+void CPObjectLoader::HandOver(CPGameObject* root)
+{
+    std::unordered_set<IPObject*> held;
+    if (root) CollectHeld(*root, held);
+    std::vector<CPGameObject*> objects;
+    std::vector<IPObject*> parts;
+    objects.swap(m_madeObjects);
+    parts.swap(m_madeParts);
+    for (CPGameObject* object : objects) {
+        if (!held.count(object)) delete object;
+    }
+    for (IPObject* part : parts) {
+        if (!held.count(part)) delete part;
+    }
+}
+
+RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name, int typeOffset)
+{
     CPDataFile file(kMeshFolder + name, false);
     if (FAILED(file.Load())) {
-        m_errors.push_back(kMeshFolder + name + ": the description does not open");
+        RecordError(kMeshFolder + name + ": the description does not open");
         return LoadFallback(typeOffset);
     }
     ObjectDescription description;
@@ -267,7 +343,7 @@ RefPtr<CPGameObject> CPObjectLoader::LoadObject(const std::string& name, int typ
     try {
         object = BuildObject(name, description, typeOffset);
     } catch (const MeshFileError& error) {
-        m_errors.push_back(error.what());
+        RecordError(error.what());
     }
     m_loading.pop_back();
     if (!object) return LoadFallback(typeOffset);
@@ -310,7 +386,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromMeshFile(const std::string& name, 
     const std::string path = kMeshFolder + description.meshEntry;
     CPDataFile file(path, false);
     if (FAILED(file.Load())) {
-        m_errors.push_back(path + ": the mesh file does not open");
+        RecordError(path + ": the mesh file does not open");
         return nullptr;
     }
     MeshFileReader stream(file, path);
@@ -326,7 +402,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromMeshFile(const std::string& name, 
     if (partCount == 1) {
         root = readPart();
     } else {
-        root = new CPGameObject(name);
+        root = MakeGameObject(name);
         root->SetComponent(CPGameObject::kKindGroup, nullptr);
         if (partCount > 0 &&
             static_cast<size_t>(partCount) > file.GetBytesLeft() / (p3d ? kMinP3dRecord : kMinMeshRecord)) {
@@ -383,7 +459,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& 
         root->UpdateTransform();
     }
     if (!root) {
-        m_errors.push_back(kMeshFolder + name + ": none of the animation files opens");
+        RecordError(kMeshFolder + name + ": none of the animation files opens");
         return nullptr;
     }
     AddLevelsOfDetail(*root, description, typeOffset);
@@ -393,7 +469,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& 
 
 RefPtr<CPGameObject> CPObjectLoader::BuildEmptyGroup(ObjectDescription& description, int typeOffset)
 {
-    RefPtr<CPGameObject> root = new CPGameObject(kEmptyMesh);
+    RefPtr<CPGameObject> root = MakeGameObject(kEmptyMesh);
     root->SetComponent(CPGameObject::kKindGroup, nullptr);
     AddSprites(*root, description, typeOffset, kSpriteEmptyForm);
     return root;
@@ -414,7 +490,7 @@ void CPObjectLoader::AddLevelsOfDetail(CPGameObject& root, const ObjectDescripti
 RefPtr<CPGameObject> CPObjectLoader::LoadLevelOfDetail(const std::string& name, int typeOffset)
 {
     if (std::find(m_loading.begin(), m_loading.end(), name) != m_loading.end()) {
-        m_errors.push_back(kMeshFolder + name + ": a level of detail names a description being loaded");
+        RecordError(kMeshFolder + name + ": a level of detail names a description being loaded");
         return nullptr;
     }
     return LoadObject(name, typeOffset);
@@ -440,8 +516,8 @@ void CPObjectLoader::AddSprites(CPGameObject& root, ObjectDescription& descripti
         const std::vector<std::string> fields = SplitFields(value, ",");
         const std::string& name = FieldAt(fields, 0);
         const float size = FieldFloat(fields, 4);
-        RefPtr<CPGameObject> object = new CPGameObject(name);
-        CPSprite* sprite = new CPSprite(size);
+        RefPtr<CPGameObject> object = MakeGameObject(name);
+        CPSprite* sprite = KeepMade(new CPSprite(size));
         sprite->SetOwner(object.Get());
         object->SetComponent(CPGameObject::kKindSprite, sprite);
         if (form != kSpriteMeshForm) object->SetBoundingBox(CentredBox(size));
@@ -470,8 +546,8 @@ void CPObjectLoader::AddLights(CPGameObject& root, const ObjectDescription& desc
 {
     for (const std::string& value : description.lights) {
         const std::vector<std::string> fields = SplitFields(value, ",");
-        RefPtr<CPGameObject> object = new CPGameObject(FieldAt(fields, 0));
-        CPLight* light = new CPLight();
+        RefPtr<CPGameObject> object = MakeGameObject(FieldAt(fields, 0));
+        CPLight* light = KeepMade(new CPLight());
         light->SetOwner(object.Get());
         object->SetComponent(CPGameObject::kKindLight, light);
         D3DLIGHT9& record = *light->GetLight();
@@ -500,10 +576,10 @@ void CPObjectLoader::AddParticleSystems(CPGameObject& root, const ObjectDescript
         const std::vector<std::string> fields = SplitFields(value, ",");
         const std::string& name = FieldAt(fields, 0);
         if (g_weather == 0 && IsSnow(name)) continue;
-        RefPtr<CPGameObject> object = new CPGameObject(name);
+        RefPtr<CPGameObject> object = MakeGameObject(name);
         std::vector<std::string> emitters;
         for (size_t i = kFirstEmitterField; i < fields.size(); ++i) emitters.push_back(fields[i]);
-        CPParticleSystem* system = new CPParticleSystem(object.Get(), emitters);
+        CPParticleSystem* system = KeepMade(new CPParticleSystem(object.Get(), emitters));
         system->SetDamage(FieldFloat(fields, 5));
         object->SetComponent(CPGameObject::kKindParticleSystem, system);
         object->SetShadowFlag(false);
@@ -534,7 +610,13 @@ void CPObjectLoader::ReadVertices(MeshFileReader& stream, std::vector<Vertex48>&
     const int32_t count = stream.ReadCount("vertex count", kVertexSize, false);
     vertices.resize(count);
     if (count > 0) stream.ReadBytes(vertices.data(), count * kVertexSize, "vertices");
-    for (Vertex48& vertex : vertices) vertex.diffuse = m_vertexColour;
+    for (Vertex48& vertex : vertices) {
+        const D3DXVECTOR3& at = vertex.position;
+        if (!std::isfinite(at.x) || !std::isfinite(at.y) || !std::isfinite(at.z)) {
+            stream.Fail("vertices", "hold a position that is not a finite number");
+        }
+        vertex.diffuse = m_vertexColour;
+    }
 }
 
 namespace {
@@ -562,9 +644,20 @@ void SkipMorphFrames(MeshFileReader& stream)
     }
 }
 
-CPRenderObject* GiveRenderObject(CPGameObject& part)
+// The shared animation of the name, read anew from the stream.
+RefPtr<CPAnimation> ReadMorphAnimation(MeshFileReader& stream, const std::string& name)
 {
-    CPRenderObject* mesh = new CPRenderObject(&part);
+    RefPtr<CPAnimation> animation;
+    if (!g_pAnimationCache) stream.Fail("morph frames", "have no animation cache to go to");
+    if (!g_pAnimationCache->GetAnimation(animation, name, stream.GetFile())) {
+        const CPAnimation::LoadFault& fault = animation->GetLoadFault();
+        stream.Fail(fault.field, fault.reason);
+    }
+    return animation;
+}
+
+CPRenderObject* GiveRenderObject(CPGameObject& part, CPRenderObject* mesh)
+{
     part.SetComponent(CPGameObject::kKindMesh, mesh);
     return mesh;
 }
@@ -576,8 +669,8 @@ RefPtr<CPGameObject> CPObjectLoader::ReadMeshPart(MeshFileReader& stream, Sectio
 {
     CheckDepth(stream, depth);
     stream.ReadInt("part header");
-    RefPtr<CPGameObject> part = new CPGameObject(stream.ReadName("part name"));
-    CPRenderObject* mesh = GiveRenderObject(*part);
+    RefPtr<CPGameObject> part = MakeGameObject(stream.ReadName("part name"));
+    CPRenderObject* mesh = GiveRenderObject(*part, KeepMade(new CPRenderObject(part.Get())));
     ReadVertices(stream, mesh->GetLocalVertices());
     mesh->GetWorldVertices() = mesh->GetLocalVertices();
     ReadIndices(stream, mesh->GetIndices(), mesh->GetLocalVertices().size());
@@ -601,14 +694,15 @@ RefPtr<CPGameObject> CPObjectLoader::ReadP3dPart(MeshFileReader& stream, Section
 {
     CheckDepth(stream, depth);
     stream.ReadInt("part header");
-    RefPtr<CPGameObject> part = new CPGameObject(stream.ReadName("part name"));
+    RefPtr<CPGameObject> part = MakeGameObject(stream.ReadName("part name"));
     float placement[7];
     stream.ReadFloats(placement, 7, "placement");
-    GivePhysicData(*part, ReadPhysicsBlock(stream));
+    const PhysicsBlock block = ReadPhysicsBlock(stream);
+    GivePhysicData(*part, KeepMade(new CPPhysicData(part.Get())), block);
     part->SetPosition(placement[0], placement[1], placement[2]);
     part->SetRotation(-placement[3], -placement[4], -placement[5], placement[6]);
 
-    CPRenderObject* mesh = GiveRenderObject(*part);
+    CPRenderObject* mesh = GiveRenderObject(*part, KeepMade(new CPRenderObject(part.Get())));
     std::vector<Vertex48>& vertices = mesh->GetLocalVertices();
     ReadVertices(stream, vertices);
     D3DXVECTOR3 minimum(kVertexMinimumStart, kVertexMinimumStart, kVertexMinimumStart);
@@ -655,20 +749,16 @@ RefPtr<CPGameObject> CPObjectLoader::ReadGroupPart(MeshFileReader& stream, Secti
                                                    const std::string& animationName, int depth)
 {
     CheckDepth(stream, depth);
-    RefPtr<CPGameObject> part = new CPGameObject(stream.ReadName("part name"));
+    RefPtr<CPGameObject> part = MakeGameObject(stream.ReadName("part name"));
     stream.Skip(kPlacementSize, "placement");
     const PhysicsBlock block = ReadPhysicsBlock(stream);
     const ShapeRecord bounds = ReadShapeRecord(stream, "bounds record");
-    if (block.mass > 0.0f) GivePhysicData(*part, block);
+    if (block.mass > 0.0f) GivePhysicData(*part, KeepMade(new CPPhysicData(part.Get())), block);
 
-    CPAnimatedObject* animated = new CPAnimatedObject();
+    CPAnimatedObject* animated = KeepMade(new CPAnimatedObject());
     animated->SetOwner(part.Get());
     part->SetComponent(CPGameObject::kKindAnimated, animated);
-    RefPtr<CPAnimation> animation;
-    if (!g_pAnimationCache ||
-        !g_pAnimationCache->GetAnimation(animation, part->GetName() + "&" + m_currentMeshFile, stream.GetFile())) {
-        stream.Fail("morph frames", "do not fit the file");
-    }
+    RefPtr<CPAnimation> animation = ReadMorphAnimation(stream, part->GetName() + "&" + m_currentMeshFile);
     animated->AddAnimation(animationName, animation);
     part->SetBoundingBox(bounds.mass > 0.0f ? ShapeBox(bounds) : animation->GetBoundingBox());
 
@@ -696,11 +786,7 @@ void CPObjectLoader::ReadFollowOn(CPGameObject* object, MeshFileReader& stream, 
     CheckDepth(stream, depth);
     stream.Skip(kPlacementSize + kPhysicsBlockWords * sizeof(float) + kShapeRecordSize, "placement");
     if (object) {
-        RefPtr<CPAnimation> animation;
-        if (!g_pAnimationCache || !g_pAnimationCache->GetAnimation(
-                                      animation, object->GetName() + "&" + m_currentMeshFile, stream.GetFile())) {
-            stream.Fail("morph frames", "do not fit the file");
-        }
+        RefPtr<CPAnimation> animation = ReadMorphAnimation(stream, object->GetName() + "&" + m_currentMeshFile);
         if (object->GetKind() == CPGameObject::kKindAnimated) {
             static_cast<CPAnimatedObject*>(object->GetComponent())->AddAnimation(animationName, animation);
         }
@@ -729,7 +815,11 @@ void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& sect
 
     RefPtr<CPMaterial> material;
     CPMaterialManager* materials = GetMaterialManager();
-    const int type = atoi(section["type"].c_str()) + typeOffset;
+    int type = 0;
+    if (!SumFitsAnInt(section["type"], typeOffset, type)) {
+        const std::string description = m_loading.empty() ? std::string() : kMeshFolder + m_loading.back();
+        throw MeshFileError(description + ": type of part " + part->GetName() + " does not fit an int");
+    }
     if (materials) materials->CreateMaterial(material, type, effect, textures);
     if (part->GetShadowFlag()) {
         RefPtr<CPMaterial> shadow;

@@ -42,11 +42,15 @@ public:
     // does not open, or whose mesh files are missing or damaged, gives the
     // "wrong.rdf" object instead (none when that fails too); a level of
     // detail that names a description already being loaded gives none.
+    // Whatever the load made and the answered tree does not hold (the parts
+    // of a failed build, entries whose parent is missing, tracks no part
+    // took) is deleted before the tree is handed over.
     RefPtr<CPGameObject> LoadObject(const std::string& name, int typeOffset);
 
     // Gives the part its material, flags, script handler, vertex effects,
     // static geometry and part animations from its section. Keys the
-    // material reads and the section lacks are entered empty.
+    // material reads and the section lacks are entered empty. A type that
+    // with the offset does not fit an int throws MeshFileError.
     void ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& section, int typeOffset);
 
     // The part readers of the three mesh formats, each reading one part
@@ -60,7 +64,8 @@ public:
     void ReadMeshAnimations(RefPtr<CPGameObject> object, MeshFileReader& stream, SectionMap& sections,
                             int typeOffset, const std::string& animationName);
 
-    // The faults of the loads so far, one line each, naming file and field.
+    // The last 100 faults of the loads so far, one line each, naming file
+    // and field, the latest last.
     const std::vector<std::string>& GetErrors() const { return m_errors; }
 
     const std::string& GetCurrentMeshName() const { return m_currentMeshName; }
@@ -68,6 +73,18 @@ public:
     bool AreShadowTexturesActive() const { return m_shadowTexturesActive; }
 
 private:
+    RefPtr<CPGameObject> LoadDescribedObject(const std::string& name, int typeOffset);
+    // Made during a load, the objects are the loader's until HandOver.
+    CPGameObject* MakeGameObject(const std::string& name);
+    template <class T>
+    T* KeepMade(T* made)
+    {
+        if (m_loadDepth > 0) m_madeParts.push_back(made);
+        return made;
+    }
+    void HandOver(CPGameObject* root);
+    void RecordError(const std::string& error);
+
     RefPtr<CPGameObject> BuildObject(const std::string& name, ObjectDescription& description, int typeOffset);
     RefPtr<CPGameObject> BuildFromMeshFile(const std::string& name, ObjectDescription& description,
                                            int typeOffset);
@@ -110,6 +127,11 @@ private:
     // that names one of them would load without end.
     std::vector<std::string> m_loading;
     std::vector<std::string> m_errors;
+    // Nesting of LoadObject: levels of detail and the fallback load inside
+    // the outermost one, which alone hands its tree over.
+    int m_loadDepth;
+    std::vector<CPGameObject*> m_madeObjects;
+    std::vector<IPObject*> m_madeParts;
 };
 
 // The object loader that the host created and published.

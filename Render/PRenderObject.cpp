@@ -230,10 +230,11 @@ void CPRenderObject::CopyFrom(RefPtr<CPRenderObject> source)
     m_material = source->m_material;
 
     SetStatic(source->IsStatic());
-    if (IsStatic()) {
-        m_meshName = source->m_meshName;
-        m_staticBuffers = GetRender()->GetStaticMeshBuffers(
-            m_meshName, m_localVertices.data(), m_indices.data(), GetVertexCount(), GetIndexCount());
+    CPRender* render = GetRender();
+    if (IsStatic()) m_meshName = source->m_meshName;
+    if (IsStatic() && render) {
+        m_staticBuffers = render->GetStaticMeshBuffers(m_meshName, m_localVertices.data(), m_indices.data(),
+                                                       GetVertexCount(), GetIndexCount());
     }
     m_hasVertexEffects = source->m_hasVertexEffects;
     m_vertexEffects = CloneVertexEffects(source->m_vertexEffects);

@@ -63,7 +63,9 @@ public:
     void PrefetchGeometry() override;
 
     // Takes the source's owner, mesh, material, static state and a clone of
-    // each of its vertex effects. Damage zones stay behind.
+    // each of its vertex effects. Damage zones stay behind. A static copy
+    // shares the renderer's buffers of its mesh name; without a renderer it
+    // has none.
     virtual void CopyFrom(RefPtr<CPRenderObject> source);
 
     // World vertices = local vertices under the owner's world matrix

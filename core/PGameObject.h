@@ -155,6 +155,10 @@ public:
     // destroyed, no longer drives or reports to the object.
     void SetNamedAnimation(const std::string& name, RefPtr<CPPartAnimation> animation);
     CPPartAnimation* GetNamedAnimation(const std::string& name) const;
+    const std::unordered_map<std::string, RefPtr<CPPartAnimation>>& GetNamedAnimations() const
+    {
+        return m_animations;
+    }
     CPPartAnimation* GetIdleAnimation() const { return m_idleAnimation.Get(); }
     bool HasAnimations() const { return m_hasAnimations; }
 

@@ -1,5 +1,9 @@
 #include "core/PObject.h"
 
+namespace {
+int g_liveObjects = 0;
+} // namespace
+
 std::list<IPObject*>& GetGlobalObjectList()
 {
     static std::list<IPObject*> objects;
@@ -24,9 +28,18 @@ void DeleteListedObjects()
 IPObject::IPObject() : m_refCount(0)
 {
     GetGlobalObjectList().push_back(this);
+    ++g_liveObjects;
 }
 
-IPObject::~IPObject() = default;
+IPObject::~IPObject()
+{
+    --g_liveObjects;
+}
+
+int GetLiveObjectCount()
+{
+    return g_liveObjects;
+}
 
 void IPObject::AddRef()
 {

@@ -30,6 +30,9 @@ private:
 // reach objects.
 std::list<IPObject*>& GetGlobalObjectList();
 
+// How many IPObjects exist now: constructed and not yet destroyed.
+int GetLiveObjectCount();
+
 // Objects a host wants destroyed together; nothing in the engine adds to it.
 std::list<IPObject*>& GetPendingDeletionList();
 

@@ -209,6 +209,13 @@ TEST_F(CloudSwitch, AnUnknownGroupKeepsTheShownOneAndAddsNoEntry)
     EXPECT_EQ(sky.GetFadeList(), (std::vector<CPCloudGroup*>{Group("a")}));
     EXPECT_EQ(sky.GetCloudGroups().size(), 3u);
     EXPECT_FALSE(Group("a")->hidden);
+
+    sky.SwitchCloudGroup("b");
+    sky.SwitchCloudGroup("nowhere");
+    EXPECT_EQ(sky.GetFadeList(), (std::vector<CPCloudGroup*>{Group("a"), Group("b")}))
+        << "a completed switch keeps its list";
+    sky.SwitchCloudGroup("c");
+    EXPECT_EQ(sky.GetFadeList(), (std::vector<CPCloudGroup*>{Group("b"), Group("c")}));
 }
 
 TEST_F(CloudTest, ATwiceNamedGroupKeepsTheLaterOne)

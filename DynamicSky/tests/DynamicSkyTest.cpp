@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -39,6 +40,15 @@ protected:
     {
         ASSERT_EQ(WriteSkySequenceFile(SkyFilePath("phases.txt"), phases), S_OK);
         WriteFile(SkyFilePath("phases.txt"), ReadFile(SkyFilePath("phases.txt")));
+    }
+    // One grey phase that fades in over 2 scaled seconds and lasts 100.
+    void WriteGreyPhase()
+    {
+        SkySequenceEntry grey;
+        grey.fadeTime = 2.0f;
+        grey.meanLength = 100.0f;
+        grey.value9 = 1;
+        WritePhases({grey});
     }
     void LoadSky(const SkyscapeDescription& description)
     {
@@ -149,20 +159,54 @@ TEST_F(DynamicSkyTest, RingsClimbFromEachKeyByOneIncrementAndClamp)
 
 TEST_F(DynamicSkyTest, ThePointsFacingTheSunGlow)
 {
-    LoadSky(ThreeKeySky());
+    SkyscapeDescription unturned = ThreeKeySky();
+    unturned.states[0].turnDegrees = 0.0f;
+    LoadSky(unturned);
     SunPosition = D3DXVECTOR3(1000.0f, 0.0f, 0.0f);
     sky.Update(0.0f);
     EXPECT_EQ(RingColour(0, 0), 0x8056CEFFu) << "(30, 150, 252) + 56, capped at 255";
     EXPECT_EQ(RingColour(0, 8), 0x801E96FCu) << "the point facing away does not glow";
 }
 
+// The glow follows the drawn (turned) dome: its brightest horizon point
+// stands toward the sun whatever the turn.
+TEST_F(DynamicSkyTest, TheBrightestHorizonPointFacesTheSunOnTheTurnedDome)
+{
+    const struct {
+        float turnDegrees;
+        D3DXVECTOR3 sun;
+    } rows[] = {
+        {0.0f, D3DXVECTOR3(1000.0f, 0.0f, 0.0f)},
+        {90.0f, D3DXVECTOR3(1000.0f, 0.0f, 0.0f)},
+        {90.0f, D3DXVECTOR3(0.0f, 1000.0f, 0.0f)},
+        {45.0f, D3DXVECTOR3(0.0f, -1000.0f, 0.0f)},
+    };
+    for (const auto& row : rows) {
+        CPDynamicSky turned;
+        SkyscapeDescription description = ThreeKeySky();
+        description.states[0].keys = {D3DXVECTOR3(10, 10, 10), D3DXVECTOR3(10, 10, 10), D3DXVECTOR3(10, 10, 10)};
+        description.states[0].turnDegrees = row.turnDegrees;
+        WriteSky("sky.txt", description);
+        turned.Load("sky.txt");
+        ASSERT_TRUE(turned.IsLoaded());
+        SunPosition = row.sun;
+        turned.Update(0.0f);
+        const std::vector<Vertex48>& drawn = turned.GetWorkingVertices();
+        size_t brightest = 0;
+        for (size_t point = 0; point <= 16; ++point) {
+            if ((drawn[point].diffuse & 0xFF) > (drawn[brightest].diffuse & 0xFF)) brightest = point;
+        }
+        D3DXVECTOR3 toPoint, toSun;
+        D3DXVec3Normalize(&toPoint, &drawn[brightest].position);
+        D3DXVec3Normalize(&toSun, &row.sun);
+        EXPECT_GT(D3DXVec3Dot(&toPoint, &toSun), 0.99f) << "turn " << row.turnDegrees << ", point " << brightest;
+        EXPECT_EQ(drawn[brightest].diffuse & 0xFF, 10u + 56u);
+    }
+}
+
 TEST_F(DynamicSkyTest, GreyPhasesBlendTowardTheGreyRecord)
 {
-    SkySequenceEntry grey;
-    grey.fadeTime = 2.0f;
-    grey.meanLength = 100.0f;
-    grey.value9 = 1;
-    WritePhases({grey});
+    WriteGreyPhase();
     LoadSky(ThreeKeySky());
     sky.Update(0.0f);
     EXPECT_EQ(sky.BlendWeight(), 0.0f);
@@ -205,6 +249,67 @@ TEST_F(DynamicSkyTest, RatesRunToTheNextStateAndTurnOnIntoTheFirst)
         sky.Update(from.duration / speed + 0.01f);
     }
     EXPECT_EQ(sky.GetStateIndex(), 0);
+}
+
+// The passage starts at the file's start state when it names one.
+TEST_F(DynamicSkyTest, StartsAtTheStartStateWhenItNamesOne)
+{
+    const struct {
+        int start;
+        int index;
+    } rows[] = {{1, 1}, {2, 2}, {3, 0}, {-1, 0}};
+    for (const auto& row : rows) {
+        CPDynamicSky started;
+        SkyscapeDescription description = ExampleSky(8, 2, 3, 1);
+        description.startState = row.start;
+        WriteSky("sky.txt", description);
+        started.Load("sky.txt");
+        ASSERT_TRUE(started.IsLoaded());
+        EXPECT_EQ(started.GetStateIndex(), row.index) << "start " << row.start;
+        const SkyState& from = started.GetStates()[row.index];
+        const SkyState& to = started.GetStates()[(row.index + 1) % 3];
+        EXPECT_EQ(started.GetCurrent().keys[1], from.keys[1]) << "start " << row.start;
+        EXPECT_NEAR(started.GetRate().domeAlpha, (to.domeAlpha - from.domeAlpha) / from.duration, kTolerance)
+            << "start " << row.start;
+    }
+}
+
+// In a grey phase half faded in, the sun quad keeps more of its alpha
+// (255 - 200 w) than the other quads (255 - 255 w).
+TEST_F(DynamicSkyTest, TheSunQuadFadesLessThanTheOthersInAGreyPhase)
+{
+    WriteGreyPhase();
+    LoadSky(ExampleSky(8, 2, 1, 3));
+    sky.Update(0.5f); // one scaled second: w = 0.5
+    ASSERT_EQ(sky.BlendWeight(), 0.5f);
+    const unsigned expected[] = {155, 127, 127};
+    for (size_t quad = 0; quad < 3; ++quad) {
+        for (const Vertex48& vertex : sky.GetQuads()[quad]->GetWorkingVertices()) {
+            EXPECT_EQ(vertex.diffuse >> 24, expected[quad]) << "quad " << quad;
+        }
+    }
+}
+
+// Each quad moves on to its next texture when a state whose step flag for
+// it is 1 begins, at load and at every passage.
+TEST_F(DynamicSkyTest, QuadTexturesAdvanceWhenAStateWithTheirStepBegins)
+{
+    SkyscapeDescription description = ExampleSky(8, 2, 3, 2);
+    const int steps[3][2] = {{1, 0}, {0, 1}, {1, 2}};
+    for (int state = 0; state < 3; ++state) {
+        for (int quad = 0; quad < 2; ++quad) description.states[state].quads[quad].textureStep = steps[state][quad];
+    }
+    for (SkyscapeDescription::Quad& quad : description.quads) quad.textures = {"a.tga", "b.tga", "c.tga"};
+    LoadSky(description);
+    const auto indices = [this]() {
+        return std::vector<int>{sky.GetQuads()[0]->GetTextureIndex(), sky.GetQuads()[1]->GetTextureIndex()};
+    };
+    EXPECT_EQ(indices(), (std::vector<int>{1, 0})) << "state 0 begins at load";
+    const std::vector<int> after[] = {{1, 1}, {2, 1}, {0, 1}};
+    for (int passage = 0; passage < 3; ++passage) {
+        sky.Update(sky.GetStates()[passage].duration / sky.GetSkySpeed() + 0.01f);
+        EXPECT_EQ(indices(), after[passage]) << "state " << (passage + 1) % 3 << " begins";
+    }
 }
 
 TEST_F(DynamicSkyTest, AStateWithoutDurationHasNoRates)
@@ -383,6 +488,35 @@ TEST_F(DynamicSkyTest, ThePhaseStopsFadingInWhenItsEndIsNear)
     EXPECT_EQ(sky.GetFadeClock(), 2.0f);
 }
 
+// A phase that stays, as the only one or the only acceptable one, is chosen
+// again at its end and fades in again.
+TEST_F(DynamicSkyTest, APhaseChosenAgainFadesInAgain)
+{
+    SkySequenceEntry phase;
+    phase.fadeTime = 3.0f;
+    phase.meanLength = 10.0f;
+    phase.probability = 1.0f;
+    SkySequenceEntry refused = phase;
+    refused.probability = -1.0f;
+    for (const std::vector<SkySequenceEntry>& phases :
+         {std::vector<SkySequenceEntry>{phase}, std::vector<SkySequenceEntry>{phase, refused}}) {
+        CPDynamicSky again;
+        WritePhases(phases);
+        WriteSky("sky.txt", ExampleSky(8, 2, 1, 0));
+        again.Load("sky.txt");
+        ASSERT_TRUE(again.IsLoaded());
+        again.Update(4.5f); // 9 of 10 scaled seconds
+        EXPECT_FALSE(again.IsFadingIn());
+        again.Update(1.0f); // past the end
+        EXPECT_EQ(again.GetPhaseIndex(), 0);
+        EXPECT_EQ(again.GetPhaseClock(), 0.0f);
+        EXPECT_TRUE(again.IsFadingIn()) << phases.size() << " phases";
+        EXPECT_EQ(again.GetFadeClock(), 0.0f);
+        again.Update(0.5f);
+        EXPECT_EQ(again.GetFadeClock(), 1.0f);
+    }
+}
+
 TEST_F(DynamicSkyTest, AmbientKeepsTheLowByteAndTheFullChannel)
 {
     SetSkyAmbient(300.0f, 0.0f, 51.0f);
@@ -392,6 +526,13 @@ TEST_F(DynamicSkyTest, AmbientKeepsTheLowByteAndTheFullChannel)
     SetSkyFogColour(1.0f, 2.9f, 255.0f);
     EXPECT_EQ(render.GetFogColour(), 0xFF0102FFu);
     EXPECT_EQ(device.CallTexts().back(), Call("SetRenderState", {D3DRS_FOGCOLOR, 0xFF0102FFu}));
+
+    // 2147483520 is the largest float below 2^31 (0x7FFFFF80); every float
+    // from 2^31 on is a multiple of 256, so its low byte is 0, as is NaN's.
+    SetSkyAmbient(2147483520.0f, std::numeric_limits<float>::quiet_NaN(), -300.0f);
+    EXPECT_EQ(render.GetAmbient(), 0xFF8000D4u);
+    SetSkyFogColour(2147483648.0f, -std::numeric_limits<float>::infinity(), 1e20f);
+    EXPECT_EQ(render.GetFogColour(), 0xFF000000u);
 }
 
 TEST_F(DynamicSkyTest, TheSunLightIsStoredInSteps)

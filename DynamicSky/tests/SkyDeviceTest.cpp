@@ -60,17 +60,19 @@ protected:
     }
 
     // Draws the frame looking from the dome's centre toward target and
-    // answers the pixel in the middle of the screen.
+    // answers the pixel in the middle of the screen. The world matrix is
+    // whatever the last part drawn left: one that would shrink the dome
+    // inside the near plane.
     Pixel DrawLookingAt(const D3DXVECTOR3& target, const D3DXVECTOR3& up)
     {
-        D3DXMATRIX identity;
+        D3DXMATRIX leftover;
         D3DXMATRIX view;
         D3DXMATRIX projection;
         const D3DXVECTOR3 eye(0.0f, 0.0f, 0.0f);
-        D3DXMatrixIdentity(&identity);
+        D3DXMatrixScaling(&leftover, 0.001f, 0.002f, 0.003f);
         D3DXMatrixLookAtLH(&view, &eye, &target, &up);
         D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, 1.0f, 1.0f, 1000.0f);
-        realDevice->SetTransform(D3DTS_WORLD, &identity);
+        realDevice->SetTransform(D3DTS_WORLD, &leftover);
         realDevice->SetTransform(D3DTS_VIEW, &view);
         realDevice->SetTransform(D3DTS_PROJECTION, &projection);
         realDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

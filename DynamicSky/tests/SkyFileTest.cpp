@@ -291,8 +291,28 @@ INSTANTIATE_TEST_SUITE_P(
         CorruptFile{"GroupWithASetTooMany", Format::CloudGroup, SetLine(6, "sets 2"), 6},
         CorruptFile{"GroupCutInASet", Format::CloudGroup, KeepLines(8), 0},
         CorruptFile{"SequenceWithAnEntryTooMany", Format::Sequence, SetLine(1, "entries 2"), 1},
-        CorruptFile{"SequenceCut", Format::Sequence, KeepLines(15), 1}),
+        CorruptFile{"SequenceCut", Format::Sequence, KeepLines(15), 1},
+        CorruptFile{"SkyWithARadiusBeyondAFloat", Format::Skyscape, SetLine(3, "radius 1e39"), 3},
+        CorruptFile{"SkyWithAKeyBelowAFloat", Format::Skyscape, SetLine(21, "key 1 -1e39 2"), 21},
+        CorruptFile{"SetWithASizeBeyondAFloat", Format::CloudSet, SetLine(8, "size 1 1e39"), 8},
+        CorruptFile{"SequenceWithAnInfiniteFadeTime", Format::Sequence, SetLine(2, "fade_time 1e400"), 2}),
     [](const testing::TestParamInfo<CorruptFile>& info) { return std::string(info.param.name); });
+
+// The next phase is drawn with rand(), which reaches only 32768 of them.
+TEST_F(SkyFileTest, ASequenceOfMoreThan32768PhasesIsRefusedWithItsCount)
+{
+    const std::string path = SkyFilePath("long.txt");
+    for (int count : {32768, 32769}) {
+        reports.clear();
+        WriteFile(path, "entries " + std::to_string(count) + "\n");
+        std::vector<SkySequenceEntry> entries;
+        EXPECT_FALSE(ReadSkySequenceFile(path, entries));
+        ASSERT_EQ(reports.size(), 1u);
+        const bool tooMany = reports[0].find("(1): 32769 phases, more than 32768") != std::string::npos;
+        EXPECT_EQ(tooMany, count == 32769) << reports[0];
+        EXPECT_EQ(reports[0].find(path), 0u) << reports[0];
+    }
+}
 
 TEST_F(SkyFileTest, TheLargestDomeTheBuffersHoldIsRead)
 {

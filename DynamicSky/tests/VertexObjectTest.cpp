@@ -159,6 +159,10 @@ TEST_P(VertexObjectDraw, DrawsThroughTheChosenEffectOrWithoutOne)
         EXPECT_NE(device.Calls()[1].resource, nullptr);
         EXPECT_EQ(device.CallTexts()[2], Call("SetStreamSource", {0, 0, 48}));
         EXPECT_NE(device.Calls()[2].resource, nullptr);
+        EXPECT_EQ(device.CallTexts()[3], Call("SetTransform", {D3DTS_WORLD}));
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        EXPECT_EQ(D3DXMATRIX(device.Calls()[3].matrix), identity) << "the sky is placed in world space";
     }
 }
 
@@ -189,9 +193,9 @@ TEST_F(VertexObjectTest, WithoutAnEffectDrawsItsOwnTextureUnlitAndBlended)
     device.ForgetCalls();
     object.Draw(0.0f);
     const std::vector<DeviceCall>& calls = device.Calls();
-    ASSERT_GT(calls.size(), 4u);
-    EXPECT_EQ(calls[3].text, Call("SetTexture", {0}));
-    EXPECT_EQ(calls[3].texture, nullptr);
+    ASSERT_GT(calls.size(), 5u);
+    EXPECT_EQ(calls[4].text, Call("SetTexture", {0})) << "after the world matrix";
+    EXPECT_EQ(calls[4].texture, nullptr);
     const std::vector<std::string> texts = device.CallTexts();
     for (const std::string& state :
          {Call("SetTextureStageState", {0, D3DTSS_COLOROP, D3DTOP_MODULATE}),

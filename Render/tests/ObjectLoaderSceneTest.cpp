@@ -21,6 +21,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -168,7 +170,7 @@ TEST_F(ObjectLoaderTest, StaticMeshBuildsAGroupOfPartsWithGeometryBoxesKeysAndSh
 }
 
 // One p3d part "Crate" with one vertex, a placement, a physics block and
-// a box, a cylinder and an unknown shape.
+// a box turned 60 degrees about x, a cylinder and an unknown shape.
 MeshPartData CratePart()
 {
     MeshPartData crate;
@@ -177,7 +179,7 @@ MeshPartData CratePart()
     crate.placement = {5, 6, 7, 0.0f, 0.6f, 0.0f, 0.8f};
     crate.bodySizes = {2, 3, 4};
     crate.mass = 10.0f;
-    crate.shapes = {ShapeData{0, 2, 4, 6, {0, 0, 0}, {0, 0, 0, 1}, 0, 1.0f},
+    crate.shapes = {ShapeData{0, 2, 4, 6, {1, -2, 0}, {0.5f, 0, 0, 0.8660254f}, 0, 1.0f},
                     ShapeData{1, 0, 5, 0, {1, 1, 1}, {0.6f, 0, 0, 0.8f}, 3, 2.0f},
                     ShapeData{7, 1, 1, 1, {0, 0, 0}, {0, 0, 0, 1}, 1, 1.0f}};
     return crate;
@@ -208,6 +210,7 @@ TEST_F(ObjectLoaderTest, SingleP3dPartIsTheRootWithPlacementBoxAndPhysicsShapes)
     const PhysicShape& box = physics->GetShapes()[0];
     EXPECT_EQ(box.type, 0);
     EXPECT_EQ(box.positionZ, 2.0f);
+    EXPECT_EQ(box.orientationX, 0.5f) << "the physics box keeps the stored rotation";
     EXPECT_EQ(box.size1, 2.0f);
     EXPECT_EQ(box.size2, 4.0f);
     EXPECT_EQ(box.size3, 6.0f);
@@ -219,7 +222,18 @@ TEST_F(ObjectLoaderTest, SingleP3dPartIsTheRootWithPlacementBoxAndPhysicsShapes)
 
     ASSERT_EQ(crate->GetParts().size(), 1u);
     ExpectVector(crate->GetParts()[0].GetHalfExtents(), 1, 3, 2);
-    EXPECT_EQ(crate->GetParts()[0].GetOwnMatrix()._43, 2.0f);
+    // The part box turns the other way, -60 degrees about x, then moves to
+    // (1, -2, 0 + 4 / 2).
+    D3DXMATRIX turn, lift, expected;
+    D3DXMatrixRotationX(&turn, -D3DX_PI / 3.0f);
+    D3DXMatrixTranslation(&lift, 1.0f, -2.0f, 2.0f);
+    D3DXMatrixMultiply(&expected, &turn, &lift);
+    const D3DXMATRIX& placed = crate->GetParts()[0].GetOwnMatrix();
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            EXPECT_NEAR(placed.m[row][column], expected.m[row][column], 1e-5f) << row << ", " << column;
+        }
+    }
 }
 
 // A walking body with an arm, and a running one whose file also holds a
@@ -326,6 +340,7 @@ TEST_F(ObjectLoaderTest, ObjectWideKeysAddSpritesLightsLevelsParticleSystemsAndL
     EXPECT_FLOAT_EQ(record.Attenuation1, 0.1f);
     EXPECT_EQ(record.Range, 40.0f);
     ExpectVector(bulb->GetBoundingBox().GetHalfExtents(), 40, 40, 40);
+    ExpectVector(*bulb->GetPositionRef(), 1, 2, 3);
     EXPECT_FALSE(lamp->FindChild("lost"));
 
     RefPtr<CPGameObject> snow = pole->GetChildByName("snow2");
@@ -411,6 +426,49 @@ TEST_F(ObjectLoaderTest, PartKeysMakeShadowFireAndShadowTextureMaterials)
     EXPECT_EQ(Mesh(tree)->GetVertexEffects().size(), 1u);
     EXPECT_FALSE(Mesh(tree)->IsStatic());
     EXPECT_FALSE(tree->GetSharedGeometry());
+}
+
+TEST_F(ObjectLoaderTest, TextureFilesTwoToFourFollowTheFirstInTheirOwnOrder)
+{
+    for (const char* name : {"t1.tga", "t2.tga", "t3.tga", "t4.tga"}) {
+        WriteTga(std::string("Data\\Textures\\") + name, 4, 4);
+    }
+    WriteTriangleMesh("wall.msh", "Wall", {"Gap"});
+    WriteDescription("wall.rdf", DescriptionWriter("wall.msh")
+                                     .Section("wall")
+                                     .Key("texturefile3", "t3.tga")
+                                     .Key("texturefile1", "t1.tga")
+                                     .Key("texturefile4", "t4.tga")
+                                     .Key("texturefile2", "t2.tga")
+                                     .Section("gap")
+                                     .Key("texturefile4", "t4.tga")
+                                     .Key("texturefile1", "t1.tga")
+                                     .Key("texturefile3", "t3.tga"));
+    RefPtr<CPGameObject> wall = loader.LoadObject("wall.rdf", 0);
+    ASSERT_TRUE(wall);
+    const auto textureNames = [](CPMaterial* material) {
+        std::vector<std::string> names;
+        CPTextureBlock* block = material->GetTextureBlock();
+        for (int index = 0; index < block->GetTextureCount(); ++index) names.push_back(block->GetTexture(index)->GetName());
+        return names;
+    };
+    EXPECT_EQ(textureNames(MaterialOf(wall)), (std::vector<std::string>{"t1.tga", "t2.tga", "t3.tga", "t4.tga"}));
+    EXPECT_EQ(textureNames(MaterialOf(wall->GetChildByName("gap"))),
+              (std::vector<std::string>{"t1.tga", "t3.tga", "t4.tga"}));
+}
+
+TEST_F(ObjectLoaderTest, DescriptionKeyLoadsTheObjectsXmlDescription)
+{
+    CreateDirectoryA("Data\\Descriptions", nullptr);
+    WriteFile("Data\\Descriptions\\lamp.xml", "<lamp colour=\"red\"/>");
+    WriteTriangleMesh("lamp.msh", "Base", {});
+    WriteDescription("lamp.rdf", DescriptionWriter("lamp.msh").Key("Description", "Lamp.XML"));
+    RefPtr<CPGameObject> lamp = loader.LoadObject("lamp.rdf", 0);
+    ASSERT_TRUE(lamp);
+    const TiXmlElement* root = lamp->GetDescriptionDocument().RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Value(), "lamp");
+    EXPECT_STREQ(root->Attribute("colour"), "red");
 }
 
 TEST_F(ObjectLoaderTest, AnimationKeyGivesTracksToThePartsOfTheirNames)
@@ -540,11 +598,33 @@ TEST_P(CorruptMeshTest, FailsWithItsErrorAndGivesTheFallbackObject)
     EXPECT_NE(loader.GetErrors().back().find(GetParam().error), std::string::npos) << loader.GetErrors().back();
 }
 
-TEST_P(CorruptMeshTest, GivesNoObjectWithoutTheFallback)
+TEST_P(CorruptMeshTest, GivesNoObjectAndKeepsNothingWithoutTheFallback)
 {
     WriteBadObject();
+    // The first load fills the caches of textures, effects, materials and
+    // morph animations; the second must leave no object of its own alive.
+    loader.LoadObject("bad.rdf", 0);
+    const int before = GetLiveObjectCount();
     EXPECT_FALSE(loader.LoadObject("bad.rdf", 0));
+    EXPECT_EQ(GetLiveObjectCount(), before);
 }
+
+TEST_P(CorruptMeshTest, DeletesWhatItBuiltAndKeepsOnlyTheFallback)
+{
+    const int kFallbackObjects = 3; // the group, the sprite's object and its sprite
+    WriteBadObject();
+    WriteFallback();
+    loader.LoadObject("bad.rdf", 0);
+    const int before = GetLiveObjectCount();
+    RefPtr<CPGameObject> object = loader.LoadObject("bad.rdf", 0);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(GetLiveObjectCount(), before + kFallbackObjects);
+}
+
+// Float bit patterns that are no finite number.
+const int32_t kNaNBits = 0x7FC00000;
+const int32_t kInfinityBits = 0x7F800000;
+const int32_t kNegativeInfinityBits = -0x800000; // 0xFF800000
 
 const CorruptCase kCorruptCases[] = {
     {"VertexCut", BadFormat::Static, "vertex", 1, Damage::Cut, 0, "bad.msh: part count is more"},
@@ -576,10 +656,88 @@ const CorruptCase kCorruptCases[] = {
     {"FollowOnChildNameWithoutZero", BadFormat::AnimFollowOn, "child name", 0, Damage::StripNameZero, 0,
      "child name has no terminating"},
     {"NestingTooDeep", BadFormat::DeepStatic, "part header", 0, Damage::PatchInt, 0, "nests parts too deep"},
+    {"VertexPositionNaN", BadFormat::Static, "vertex", 4, Damage::PatchInt, kNaNBits,
+     "bad.msh: vertices hold a position that is not a finite number"},
+    {"P3dVertexPositionInfinite", BadFormat::P3d, "vertex", 0, Damage::PatchInt, kInfinityBits,
+     "bad.p3d: vertices hold a position that is not a finite number"},
+    {"BoxHalfExtentInfinite", BadFormat::Static, "box", 5, Damage::PatchInt, kNegativeInfinityBits,
+     "bad.msh: box is not a finite number"},
+    {"MassNaN", BadFormat::P3d, "mass", 0, Damage::PatchInt, kNaNBits, "bad.p3d: physics block is not a finite number"},
+    {"GroupMassInfinite", BadFormat::AnimFirst, "mass", 0, Damage::PatchInt, kInfinityBits,
+     "physics block is not a finite number"},
+    {"ShapeSizeInfinite", BadFormat::P3d, "shape size", 2, Damage::PatchInt, kNegativeInfinityBits,
+     "shape is not a finite number"},
+    {"PlacementNaN", BadFormat::P3d, "placement", 6, Damage::PatchInt, kNaNBits, "placement is not a finite number"},
+    {"FrameTimeInfinite", BadFormat::AnimFirst, "frame time", 0, Damage::PatchInt, kInfinityBits,
+     "bad.msh: frame time is not a finite number"},
+    {"FollowOnFrameTimeNaN", BadFormat::AnimFollowOn, "frame time", 1, Damage::PatchInt, kNaNBits,
+     "bad.msh: frame time is not a finite number"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, CorruptMeshTest, ::testing::ValuesIn(kCorruptCases),
                          [](const ::testing::TestParamInfo<CorruptCase>& info) { return info.param.title; });
+
+// Lights, particle systems and anim-form sprites whose parent the tree
+// lacks, and tracks that no part keeps, go with the load that made them.
+TEST_F(ObjectLoaderTest, WhatFindsNoOwnerIsDeletedWithTheLoad)
+{
+    WriteTriangleMesh("lamp.msh", "Base", {});
+    FixtureWriter first, second;
+    WriteTrackFile(first, {{"Base", {TranslationKey(1, 0, 0, 0)}},
+                           {"Hinge", {TranslationKey(1, 0, 0, 0)}},
+                           {"HINGE", {TranslationKey(1, 0, 0, 0)}}});
+    WriteTrackFile(second, {{"Base", {TranslationKey(2, 0, 0, 0)}}});
+    WriteFile("Data\\Animations\\first.anm", first.GetBytes());
+    WriteFile("Data\\Animations\\second.anm", second.GetBytes());
+    g_weather = 1;
+    WriteDescription("lamp.rdf", DescriptionWriter("lamp.msh")
+                                     .Key("light", "lost,nowhere,x,1,2,3,1,1,1,0.1,20")
+                                     .Key("psystem", "smoke,nowhere,0,0,0,1,puff")
+                                     .Section("base")
+                                     .Key("animation", "swing,first.anm;swing,second.anm"));
+    FixtureWriter walk;
+    WriteAnimationMeshFile(walk, BodyPart(2), false);
+    WriteMesh("walk.msh", walk);
+    WriteDescription("man.rdf", DescriptionWriter("anim;walk,walk.msh").Key("sprite", "spark,0,0,0,1,nowhere"));
+
+    const struct {
+        const char* name;
+        int kept;
+    } rows[] = {
+        {"lamp.rdf", 3}, // the part, its mesh and the second file's track
+        {"man.rdf", 4},  // body and arm with their animated objects
+    };
+    for (const auto& row : rows) {
+        loader.LoadObject(row.name, 0);
+        const int before = GetLiveObjectCount();
+        RefPtr<CPGameObject> object = loader.LoadObject(row.name, 0);
+        ASSERT_TRUE(object) << row.name;
+        EXPECT_EQ(GetLiveObjectCount(), before + row.kept) << row.name;
+    }
+}
+
+// The top part stands at depth 0: a chain of 65 parts is the deepest read.
+TEST_F(ObjectLoaderTest, PartsNestSixtyFiveLevelsAndNoMore)
+{
+    for (int depth : {64, 65}) {
+        FixtureWriter out;
+        WriteStaticMeshFile(out, {DeepChain(depth)}, false);
+        WriteMesh("deep.msh", out);
+        WriteDescription("deep.rdf", DescriptionWriter("deep.msh"));
+        RefPtr<CPGameObject> chain = loader.LoadObject("deep.rdf", 0);
+        if (depth == 65) {
+            EXPECT_FALSE(chain);
+            ASSERT_FALSE(loader.GetErrors().empty());
+            EXPECT_NE(loader.GetErrors().back().find("nests parts too deep"), std::string::npos);
+            continue;
+        }
+        ASSERT_TRUE(chain);
+        CPGameObject::ObjectList parts;
+        chain->CollectTree(parts);
+        EXPECT_EQ(parts.size(), 65u);
+        EXPECT_TRUE(loader.GetErrors().empty());
+    }
+}
 
 TEST_F(ObjectLoaderTest, NegativeBoxShapeAndChildCountsReadNothing)
 {
@@ -610,6 +768,69 @@ TEST_F(ObjectLoaderTest, MissingDescriptionOrMeshFileGivesTheFallbackOrNone)
         ASSERT_TRUE(object) << name;
         EXPECT_TRUE(object->GetChildByName("wrong")) << name;
     }
+}
+
+TEST_F(ObjectLoaderTest, NameFieldsHoldAtMost259BytesBeforeTheirZero)
+{
+    const std::string longest(259, 'n');
+    FixtureWriter out;
+    WriteName260(out, longest, "name");
+    ASSERT_EQ(out.GetBytes().size(), 260u);
+    EXPECT_EQ(out.GetBytes().back(), '\0');
+    EXPECT_THROW(WriteName260(out, longest + "n", "name"), std::length_error);
+    EXPECT_EQ(out.GetBytes().size(), 260u) << "a refused name writes nothing";
+
+    FixtureWriter mesh;
+    WriteStaticMeshFile(mesh, {TrianglePart(longest)}, false);
+    WriteMesh("long.msh", mesh);
+    WriteDescription("long.rdf", DescriptionWriter("long.msh"));
+    RefPtr<CPGameObject> loaded = loader.LoadObject("long.rdf", 0);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->GetName(), longest);
+}
+
+// A type that with the offset does not fit an int damages the description.
+TEST_F(ObjectLoaderTest, MaterialTypeOutsideAnIntGivesTheFallback)
+{
+    WriteFallback();
+    WriteTriangleMesh("tile.msh", "Tile", {});
+    const struct {
+        const char* type;
+        int offset;
+        bool fits;
+    } rows[] = {
+        {"2147483640", 7, true}, {"2147483641", 7, false},   {"-2147483647", -1, true},
+        {"-2147483647", -2, false}, {"99999999999", 0, false}, {"-4294967296", 0, false},
+    };
+    for (const auto& row : rows) {
+        WriteDescription("tile.rdf", DescriptionWriter("tile.msh").Section("tile").Key("type", row.type));
+        RefPtr<CPGameObject> tile = loader.LoadObject("tile.rdf", row.offset);
+        ASSERT_TRUE(tile) << row.type;
+        if (row.fits) {
+            ASSERT_EQ(tile->GetName(), "tile") << row.type;
+            EXPECT_EQ(MaterialOf(tile)->GetType(), std::atoll(row.type) + row.offset);
+        } else {
+            EXPECT_TRUE(tile->GetChildByName("wrong")) << row.type;
+            ASSERT_FALSE(loader.GetErrors().empty());
+            EXPECT_NE(loader.GetErrors().back().find("tile.rdf: type of part tile does not fit an int"),
+                      std::string::npos)
+                << loader.GetErrors().back();
+        }
+    }
+}
+
+TEST_F(ObjectLoaderTest, ErrorListKeepsTheLastHundred)
+{
+    for (int load = 0; load <= 100; ++load) {
+        loader.LoadObject("gone" + std::to_string(load) + ".rdf", 0);
+        if (load == 99) {
+            ASSERT_EQ(loader.GetErrors().size(), 100u);
+            EXPECT_NE(loader.GetErrors().front().find("\\gone0.rdf"), std::string::npos);
+        }
+    }
+    ASSERT_EQ(loader.GetErrors().size(), 100u);
+    EXPECT_NE(loader.GetErrors().front().find("\\gone1.rdf"), std::string::npos) << loader.GetErrors().front();
+    EXPECT_NE(loader.GetErrors().back().find("\\gone100.rdf"), std::string::npos) << loader.GetErrors().back();
 }
 
 TEST_F(ObjectLoaderTest, LevelOfDetailCycleEnds)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,19 @@ TEST_F(MorphStreamTest, FrameTimeCountsIn2400thsOfASecond)
     EXPECT_NEAR(animation.GetDuration(), 10.0f, 1e-5f);
     ASSERT_EQ(animation.GetFrames().size(), 10u);
     for (int k = 0; k < 10; ++k) EXPECT_EQ(animation.GetFrames()[k].frameNumber, k);
+}
+
+TEST_F(MorphStreamTest, AFrameTimeThatIsNoFiniteNumberIsRefusedAndNamed)
+{
+    ASSERT_TRUE(LoadFrames(animation, 600.0f, NumberedFrames({3})));
+    const float kInfinity = std::numeric_limits<float>::infinity();
+    for (float stored : {kInfinity, -kInfinity, std::numeric_limits<float>::quiet_NaN()}) {
+        EXPECT_FALSE(LoadFrames(animation, stored, NumberedFrames({3, 3}))) << stored;
+        EXPECT_EQ(std::string(animation.GetLoadFault().field), "frame time");
+        EXPECT_EQ(std::string(animation.GetLoadFault().reason), "is not a finite number");
+        EXPECT_EQ(animation.GetFrameTime(), 0.25f) << "a refused stream changes nothing";
+        EXPECT_EQ(animation.GetFrameCount(), 1);
+    }
 }
 
 TEST_F(MorphStreamTest, FramesKeepTheirOwnSizesUnderOneBoxAndTheLoadersColour)

@@ -55,25 +55,35 @@ protected:
 
 TEST_F(TrackFileTest, ReadsTimesAndMatrixColumnsOfEveryKey)
 {
-    // One track "Arm" of one key, time 0.5, matrix elements 1, 0, 0, 5,
-    // 0, 1, 0, 6, 0, 0, 1, 7: the translation by (5, 6, 7).
+    // One track "Arm" of two keys. Key 0, time 0.5, elements 1, 0, 0, 5,
+    // 0, 1, 0, 6, 0, 0, 1, 7: the translation by (5, 6, 7). Key 1, time 2,
+    // elements 0, 0, 1, 5, 1, 0, 0, 6, 0, 1, 0, 7: output x is input z + 5,
+    // y is x + 6 and z is y + 7, a turn about (1, 1, 1) that carries x onto y.
     const auto word = [](const char* bytes) { return std::string(bytes, 4); };
     const std::string one = word("\x00\x00\x80\x3F"), zero = word("\x00\x00\x00\x00");
+    const std::string five = word("\x00\x00\xA0\x40"), six = word("\x00\x00\xC0\x40");
+    const std::string seven = word("\x00\x00\xE0\x40");
     std::string bytes = word("\x01\x00\x00\x00") + word("\x03\x00\x00\x00") + "Arm" +
-                        word("\x01\x00\x00\x00") + word("\x00\x00\x00\x3F");
-    bytes += one + zero + zero + word("\x00\x00\xA0\x40");
-    bytes += zero + one + zero + word("\x00\x00\xC0\x40");
-    bytes += zero + zero + one + word("\x00\x00\xE0\x40");
+                        word("\x02\x00\x00\x00") + word("\x00\x00\x00\x3F");
+    bytes += one + zero + zero + five + zero + one + zero + six + zero + zero + one + seven;
+    bytes += word("\x00\x00\x00\x40");
+    bytes += zero + zero + one + five + one + zero + zero + six + zero + one + zero + seven;
     std::ofstream(kTrackPath, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
     Load();
     ASSERT_EQ(TrackNames(), std::vector<std::string>{"arm"});
     const CPPartAnimation& arm = *tracks["arm"];
-    EXPECT_EQ(arm.GetKeyTimes(), std::vector<float>{0.5f});
-    D3DXMATRIX expected;
-    D3DXMatrixTranslation(&expected, 5.0f, 6.0f, 7.0f);
-    ASSERT_EQ(arm.GetKeyMatrices().size(), 1u);
-    EXPECT_EQ(arm.GetKeyMatrices()[0], expected);
+    EXPECT_EQ(arm.GetKeyTimes(), (std::vector<float>{0.5f, 2.0f}));
+    D3DXMATRIX translation;
+    D3DXMatrixTranslation(&translation, 5.0f, 6.0f, 7.0f);
+    const D3DXMATRIX turn(0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 5, 6, 7, 1);
+    ASSERT_EQ(arm.GetKeyMatrices().size(), 2u);
+    EXPECT_EQ(arm.GetKeyMatrices()[0], translation);
+    EXPECT_EQ(arm.GetKeyMatrices()[1], turn);
+    D3DXVECTOR3 moved;
+    const D3DXVECTOR3 unitX(1.0f, 0.0f, 0.0f);
+    D3DXVec3TransformCoord(&moved, &unitX, &arm.GetKeyMatrices()[1]);
+    EXPECT_EQ(moved, D3DXVECTOR3(5.0f, 7.0f, 7.0f));
 }
 
 TEST_F(TrackFileTest, LaterTrackOfTheSameNameInAnyCaseReplacesTheEarlier)

@@ -246,6 +246,20 @@ TEST_F(RenderObjectTest, AStaticCopySharesTheRenderersBuffersOfItsMeshName)
     g_pRender = previous;
 }
 
+TEST_F(RenderObjectTest, AStaticCopyWithoutARendererKeepsItsMeshNameAndHasNoBuffers)
+{
+    CPRender* previous = g_pRender;
+    g_pRender = nullptr;
+    mesh->SetStatic(true);
+    mesh->SetMeshName("Rock");
+    CPRenderObject copy(nullptr);
+    copy.CopyFrom(mesh.get());
+    g_pRender = previous;
+    EXPECT_TRUE(copy.IsStatic());
+    EXPECT_EQ(copy.GetMeshName(), "Rock");
+    EXPECT_EQ(copy.GetStaticBuffers(), nullptr);
+}
+
 TEST(RenderBlockMaterial, ReplacesTheDrawablesMaterial)
 {
     CPMaterial first(1, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>());
