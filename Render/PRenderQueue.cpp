@@ -119,9 +119,10 @@ void CPRenderQueue::FillVertexBuffer(RefPtr<CPGameObject> object)
         if (IPDrawable* mesh = DrawableOf(*object)) m_sharedBuffer->AddDrawable(mesh);
     }
     for (const RefPtr<CPGameObject>& child : object->GetChildren()) FillVertexBuffer(child);
+    // The first level of detail is the object itself, already written.
     std::vector<CPGameObject::LevelOfDetail> attached = object->GetLevelsOfDetail();
-    for (const CPGameObject::LevelOfDetail& entry : attached) {
-        if (entry.object) FillVertexBuffer(entry.object);
+    for (size_t i = 1; i < attached.size(); ++i) {
+        if (attached[i].object) FillVertexBuffer(attached[i].object);
     }
 }
 

@@ -40,7 +40,8 @@ public:
     // light table while it has room.
     void AddObjectGeometry(const RefPtr<CPGameObject>& object);
     // Writes the visible plain meshes of the tree whose shared-geometry flag
-    // is set, and those of the attached objects, into the shared buffer.
+    // is set, and those of its other levels of detail, into the shared
+    // buffer.
     void FillVertexBuffer(RefPtr<CPGameObject> object);
 
     // Draws every block of the frame on the device in ascending material

@@ -175,8 +175,9 @@ TEST_F(RenderQueueTest, FillingWritesVisibleFlaggedMeshesOfTheTreeAndItsAttachme
     CPGameObject* hidden = Object("hidden", CPGameObject::kKindMesh, Drawable(100, 3), root);
     hidden->SetVisible(false);
     Object("underHidden", CPGameObject::kKindMesh, Drawable(100, 3), hidden);
-    root->AddLevelOfDetail(Object("near", CPGameObject::kKindMesh, Drawable(8, 3)), 0);
-    root->AddLevelOfDetail(RefPtr<CPGameObject>(), 1);
+    root->AddLevelOfDetail(root, 0);
+    root->AddLevelOfDetail(Object("near", CPGameObject::kKindMesh, Drawable(8, 3)), 1);
+    root->AddLevelOfDetail(RefPtr<CPGameObject>(), 2);
 
     RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
     ASSERT_TRUE(batch->Lock(0, 0, true, -1));
