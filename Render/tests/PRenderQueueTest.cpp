@@ -186,6 +186,27 @@ TEST_F(RenderQueueTest, FillingWritesVisibleFlaggedMeshesOfTheTreeAndItsAttachme
     EXPECT_EQ(batch->GetBaseCounter(), 1 + 2 + 4 + 8);
 }
 
+// A part drawn in the frame before is written again into the batch, and
+// the batch's indices start from vertex 0.
+TEST_F(RenderQueueTest, TheStaticBatchOpensEmptyAfterADrawnFrame)
+{
+    CPGameObject* drawn = Object("drawn", CPGameObject::kKindMesh, Drawable(5, 3, &plain));
+    queue->AddObject(drawn);
+    queue->DrawBlocks(device.Get());
+    queue->ClearFrame();
+    Object("child", CPGameObject::kKindMesh, Drawable(4, 3), drawn);
+
+    RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
+    const int pair = batch->GetCurrent();
+    ASSERT_TRUE(batch->Lock(0, 0, true, -1));
+    queue->FillVertexBuffer(drawn);
+    batch->Unlock(true);
+    EXPECT_EQ(batch->GetVerticesWritten(), 5 + 4);
+    const uint16_t* indices = reinterpret_cast<const uint16_t*>(ring.indexBuffers[pair]->bytes.data());
+    EXPECT_EQ(indices[0], 0);
+    EXPECT_EQ(indices[3], 5) << "the child follows the drawn part";
+}
+
 // One block of two dynamic drawables and a static part, drawn with a
 // material of two textures and an effect of two passes.
 TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
