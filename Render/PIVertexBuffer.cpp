@@ -209,11 +209,8 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     int vertexCount = drawable->GetVertexCount();
     if (vertexCount <= 0) return false;
     int indexCount = drawable->GetIndexCount();
-    bool fits = m_verticesWritten + vertexCount <= m_vertexRoom &&
-                m_indicesWritten + indexCount <= m_indexRoom &&
-                m_baseCounter + vertexCount <= kAddressableVertices;
     // A drawable already in the section is refused by the insertion.
-    if (!fits || !m_drawables.Insert(drawable, m_baseCounter)) return false;
+    if (!HasRoomFor(vertexCount, indexCount) || !m_drawables.Insert(drawable, m_baseCounter)) return false;
     drawable->WriteGeometry(m_vertexWrite, m_indexWrite, static_cast<uint16_t>(m_baseCounter), true);
     m_vertexWrite += vertexCount;
     m_indexWrite += indexCount;
@@ -225,20 +222,29 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     return true;
 }
 
+bool CPIVertexBuffer::HasRoomFor(int vertexCount, int indexCount) const
+{
+    return m_verticesWritten + vertexCount <= m_vertexRoom && m_indicesWritten + indexCount <= m_indexRoom &&
+           m_baseCounter + vertexCount <= kAddressableVertices;
+}
+
 // Fetching ahead keeps several parts' memory on its way while one is
 // written.
-void CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables)
+size_t CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables, size_t first)
 {
     const size_t count = drawables.size();
-    for (size_t i = 0; i < count && i < kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = first; i < count && i < first + kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
+    for (size_t i = first; i < count; ++i) {
         if (i + kObjectPrefetchAhead < count) {
             PrefetchMemory(drawables[i + kObjectPrefetchAhead].Get(), kDrawableHeadBytes);
         }
         if (i + kPrefetchAhead < count) drawables[i + kPrefetchAhead]->PrefetchGeometry();
         IPDrawable* drawable = drawables[i].Get();
-        if (!drawable->IsStatic()) AddDrawable(drawable);
+        if (drawable->IsStatic()) continue;
+        if (!HasRoomFor(drawable->GetVertexCount(), drawable->GetIndexCount()) && !IsSectionEmpty()) return i;
+        AddDrawable(drawable);
     }
+    return count;
 }
 
 void CPIVertexBuffer::ClearDrawables()

@@ -321,6 +321,59 @@ TEST_F(RenderQueueTest, BlocksDrawInAscendingMaterialTypeWithinTheAskedRange)
     objects.clear();
 }
 
+// Three parts of one material, of which two fill a pair: by its room, or
+// by the vertices that 16-bit indices reach in a pair with room for all.
+TEST_F(RenderQueueTest, ABlockLargerThanAPairGoesOnInTheNextPair)
+{
+    const struct {
+        int vertexCapacity;
+        int partVertices;
+    } cases[] = {{64, 30}, {100000, 30000}};
+    for (const auto& sizes : cases) {
+        const int indexCapacity = 3 * sizes.partVertices;
+        RecordingRing largeRing(2, sizes.vertexCapacity, indexCapacity);
+        CPIVertexBuffer largeBuffer(largeRing.VertexBuffers(), largeRing.IndexBuffers(), sizes.vertexCapacity,
+                                    indexCapacity, false);
+        CPRenderQueue largeQueue(&largeBuffer);
+        for (int part = 0; part < 3; ++part) {
+            largeQueue.AddObject(Object("part", CPGameObject::kKindMesh,
+                                        Drawable(sizes.partVertices, sizes.partVertices, &plain)));
+        }
+        device.ForgetCalls();
+        largeQueue.DrawBlocks(device.Get());
+
+        const unsigned long two = 2ul * sizes.partVertices;
+        const unsigned long one = sizes.partVertices;
+        std::vector<std::string> draws;
+        std::vector<const void*> streams;
+        for (const DeviceCall& call : device.Calls()) {
+            if (call.text.find("DrawIndexedPrimitive") == 0) draws.push_back(call.text);
+            if (call.text.find("SetStreamSource") == 0) streams.push_back(call.resource);
+        }
+        EXPECT_EQ(draws, (Journal{Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, two, 0, two / 3}),
+                                  Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, one, 0, one / 3})}))
+            << sizes.partVertices;
+        EXPECT_EQ(streams, (std::vector<const void*>{largeRing.vertexBuffers[0].get(), largeRing.vertexBuffers[1].get()}));
+        const uint16_t* secondIndices = reinterpret_cast<const uint16_t*>(largeRing.indexBuffers[1]->bytes.data());
+        EXPECT_EQ(secondIndices[0], 0) << "each pair's indices start from its own first vertex";
+        objects.clear();
+    }
+}
+
+TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
+{
+    for (int vertices : {30, kCapacity + 1, 30}) {
+        queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(vertices, 30, &plain)));
+    }
+    queue->DrawBlocks(device.Get());
+    std::vector<std::string> draws;
+    for (const std::string& call : device.CallTexts()) {
+        if (call.find("DrawIndexedPrimitive") == 0) draws.push_back(call);
+    }
+    const std::string draw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 30, 0, 10});
+    EXPECT_EQ(draws, (Journal{draw, draw}));
+}
+
 TEST_F(RenderQueueTest, ABlockWhosePairWillNotLockDrawsNothing)
 {
     ring.vertexBuffers[0]->failLocks = true;
