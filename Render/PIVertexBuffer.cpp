@@ -155,11 +155,18 @@ CPIVertexBuffer::~CPIVertexBuffer()
 
 bool CPIVertexBuffer::Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition)
 {
-    if (m_locked) return false;
+    if (m_locked || m_ringSize == 0) return false;
+    // A position outside the ring is refused before it is kept, so the
+    // ring goes on from the pair it stood at.
+    if (ringPosition != kCurrentPosition) {
+        if (ringPosition < 0 || ringPosition >= m_ringSize) {
+            ReportDXError(D3DERR_INVALIDCALL, kSourceFile, __LINE__);
+            return false;
+        }
+        m_current = ringPosition;
+    }
     vertexCount = LockedCount(vertexCount, m_vertexCapacity);
     indexCount = LockedCount(indexCount, m_indexCapacity);
-    if (ringPosition != kCurrentPosition) m_current = ringPosition;
-    if (m_current < 0 || m_current >= m_ringSize) return false;
     DWORD flags = m_keepContents ? kKeepLockFlags : kDiscardLockFlags;
     m_indicesWritten = 0;
     m_verticesWritten = 0;

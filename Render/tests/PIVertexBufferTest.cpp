@@ -101,6 +101,20 @@ TEST_F(DynamicRing, LockingWhileLockedChangesNothingAndUnlockingTwiceOnlyOnce)
     EXPECT_EQ(buffer.GetCurrent(), 0);
 }
 
+TEST_F(DynamicRing, APositionOutsideTheRingIsRefusedAndTheRingGoesOn)
+{
+    ASSERT_TRUE(buffer.Lock(0, 0, true, 1));
+    buffer.Unlock(true);
+    ring.journal.clear();
+    for (int outside : {2, -2}) {
+        EXPECT_FALSE(buffer.Lock(0, 0, true, outside)) << outside;
+        EXPECT_FALSE(buffer.IsLocked());
+    }
+    EXPECT_TRUE(ring.journal.empty());
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    EXPECT_EQ(buffer.GetCurrent(), 0) << "the pair after the last one unlocked";
+}
+
 struct LockFailureCase {
     const char* name;
     bool failVertices;
