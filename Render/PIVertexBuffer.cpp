@@ -103,16 +103,21 @@ CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int ver
 void CPIVertexBuffer::CreateBuffers()
 {
     if (!m_device) return;
+    // Only the buffers still missing are made: a pair of which one buffer
+    // failed before is completed, not made twice.
     for (int i = 0; i < m_ringSize; ++i) {
-        if (m_vertexBuffers[i] || m_indexBuffers[i]) continue;
-        HRESULT result = m_device->CreateVertexBuffer(
-            static_cast<UINT>(m_vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
-            D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
-        result = m_device->CreateIndexBuffer(static_cast<UINT>(m_indexCapacity) * sizeof(uint16_t),
-                                             kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                             &m_indexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
+        if (!m_vertexBuffers[i]) {
+            HRESULT result = m_device->CreateVertexBuffer(
+                static_cast<UINT>(m_vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
+                D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
+            if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
+        }
+        if (!m_indexBuffers[i]) {
+            HRESULT result = m_device->CreateIndexBuffer(static_cast<UINT>(m_indexCapacity) * sizeof(uint16_t),
+                                                         kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                                         &m_indexBuffers[i], nullptr);
+            if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
+        }
     }
 }
 

@@ -52,6 +52,22 @@ TEST(DynamicRingOnDevice, MakesItsPairsAsDynamicWriteOnlyDefaultPoolBuffers)
     EXPECT_FALSE(buffer.IsLocked());
 }
 
+TEST(DynamicRingOnDevice, APairWhoseIndexBufferFailedIsCompletedOnTheNextCreation)
+{
+    RecordingDevice device;
+    device.SetCreateResult(D3D_OK);
+    device.SetIndexCreateResult(E_OUTOFMEMORY);
+    CPIVertexBuffer buffer(device.Get(), 1, 100, 300, false);
+    EXPECT_FALSE(buffer.Lock(0, 0, true, -1));
+
+    device.SetIndexCreateResult(D3D_OK);
+    device.ForgetCalls();
+    buffer.CreateBuffers();
+    EXPECT_EQ(device.CallTexts(), Journal{Call("CreateIndexBuffer", {600, 0x208, D3DFMT_INDEX16, 0})});
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    buffer.Unlock(true);
+}
+
 struct LockFlagsCase {
     bool keepContents;
     unsigned long flags;
