@@ -125,6 +125,14 @@ INSTANTIATE_TEST_SUITE_P(
                  {0.225f, 0.1f, 0.025f}}),
     [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
+TEST_F(DamageZones, BuildingAgainStartsFromNoZones)
+{
+    SetBodyVertices({{0, 0, 0}, {0.5f, 0, 0}});
+    Build();
+    Build();
+    EXPECT_EQ(Body().GetDamageZones().size(), 2u);
+}
+
 TEST_F(DamageZones, OnlyTheExactLowerCaseWheelNamesStayOut)
 {
     SetBodyVertices({{0, 0, 0}});
