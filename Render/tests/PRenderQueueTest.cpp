@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +114,34 @@ TEST_F(RenderQueueTest, SharedGeometryOnlySkipsAnUnflaggedSubtree)
 
     queue->AddObject(root);
     EXPECT_EQ(queue->GetFrameBlock(&plain)->GetVertexTotal(), 1);
+}
+
+// More materials than the queue remembers recent blocks for: at least two
+// of them meet in one place of its memory, and each keeps its own block.
+TEST_F(RenderQueueTest, EveryMaterialKeepsItsOwnBlockWhenMoreMaterialsThanPlacesAreQueued)
+{
+    const int kMaterials = 17;
+    std::vector<std::unique_ptr<CPMaterial>> materials;
+    for (int i = 0; i < kMaterials; ++i) {
+        materials.emplace_back(new CPMaterial(i, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()));
+    }
+    for (int frame = 0; frame < 2; ++frame) {
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < kMaterials; ++i) {
+                queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(i + 1, 3, materials[i].get())));
+            }
+        }
+        EXPECT_EQ(queue->GetFrameBlockCount(), kMaterials);
+        for (int i = 0; i < kMaterials; ++i) {
+            CPIVBlock* block = queue->GetFrameBlock(materials[i].get());
+            ASSERT_NE(block, nullptr) << i;
+            EXPECT_EQ(block->GetVertexTotal(), 2 * (i + 1)) << i;
+        }
+        queue->ClearFrame();
+    }
+    EXPECT_EQ(queue->GetBlockCount(), kMaterials);
+    queue.reset();
+    objects.clear();
 }
 
 TEST_F(RenderQueueTest, LightsFillTheTableAtTheirOwnersPlaceUntilItIsFull)
@@ -356,6 +385,10 @@ TEST_F(RenderQueueTest, ABlockLargerThanAPairGoesOnInTheNextPair)
         EXPECT_EQ(streams, (std::vector<const void*>{largeRing.vertexBuffers[0].get(), largeRing.vertexBuffers[1].get()}));
         const uint16_t* secondIndices = reinterpret_cast<const uint16_t*>(largeRing.indexBuffers[1]->bytes.data());
         EXPECT_EQ(secondIndices[0], 0) << "each pair's indices start from its own first vertex";
+        const std::string secondLock =
+            "vb1." + Call("Lock", {0, static_cast<unsigned long>(sizes.partVertices * sizeof(Vertex48)), 0x2800});
+        EXPECT_NE(std::find(largeRing.journal.begin(), largeRing.journal.end(), secondLock), largeRing.journal.end())
+            << "the second pair is locked for what is left";
         objects.clear();
     }
 }
