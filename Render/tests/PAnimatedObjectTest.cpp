@@ -306,6 +306,7 @@ TEST_F(AnimatedObjectTest, WritesTheFramePlacedByTheOwnerAndKeepsTheWindingUnder
         {"slanted mirror", Scaling(-1, 2, 3) * TurnAbout(1, 2, 3, 0.5f), true},
         {"mirror towards y", Scaling(2, -1, 3) * TurnAbout(1, 1, 1, 1.9f), true},
         {"mirror towards z", Scaling(3, 2, -1) * TurnAbout(1, 1, 1, 4.3f), true},
+        {"mirror about a leaning axis", Scaling(3, 2, -1) * TurnAbout(3, -1, 2, 2.5f), true},
     };
     for (const PlacementCase& row : cases) {
         part.SetAnimationMatrix(row.world);

@@ -117,6 +117,14 @@ TEST_F(DynamicRing, LockingWhileLockedChangesNothingAndUnlockingTwiceOnlyOnce)
     EXPECT_EQ(buffer.GetCurrent(), 0);
 }
 
+TEST(DynamicRingWithoutPairs, NeverLocks)
+{
+    CPIVertexBuffer buffer(std::vector<IDirect3DVertexBuffer9*>(), std::vector<IDirect3DIndexBuffer9*>(),
+                           kVertexCapacity, kIndexCapacity, false);
+    EXPECT_FALSE(buffer.Lock(0, 0, true, -1));
+    EXPECT_FALSE(buffer.IsLocked());
+}
+
 TEST_F(DynamicRing, APositionOutsideTheRingIsRefusedAndTheRingGoesOn)
 {
     ASSERT_TRUE(buffer.Lock(0, 0, true, 1));

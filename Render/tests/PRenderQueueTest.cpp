@@ -393,8 +393,21 @@ TEST_F(RenderQueueTest, ABlockLargerThanAPairGoesOnInTheNextPair)
     }
 }
 
+// The block's static part is drawn once, with the first pair.
 TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
 {
+    RecordingVertexBuffer staticVertices("static vb", 4 * sizeof(Vertex48), ring.journal);
+    RecordingIndexBuffer staticIndices("static ib", 12, ring.journal);
+    StaticMeshBuffers mesh;
+    mesh.vertexBuffer = &staticVertices;
+    mesh.indexBuffer = &staticIndices;
+    mesh.vertexCount = 4;
+    mesh.triangleCount = 2;
+    std::unique_ptr<CPRenderObject> scenery(new CPRenderObject(nullptr));
+    scenery->SetStatic(true);
+    scenery->SetStaticBuffers(&mesh);
+    scenery->SetMaterial(&plain);
+    queue->AddObject(Object("rock", CPGameObject::kKindMesh, scenery.get()));
     for (int vertices : {30, kCapacity + 1, 30}) {
         queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(vertices, 30, &plain)));
     }
@@ -403,8 +416,12 @@ TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
     for (const std::string& call : device.CallTexts()) {
         if (call.find("DrawIndexedPrimitive") == 0) draws.push_back(call);
     }
-    const std::string draw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 30, 0, 10});
-    EXPECT_EQ(draws, (Journal{draw, draw}));
+    const std::string dynamicDraw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 30, 0, 10});
+    const std::string staticDraw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2});
+    EXPECT_EQ(draws, (Journal{dynamicDraw, staticDraw, dynamicDraw}));
+    queue->ClearFrame();
+    scenery->SetMaterial(nullptr);
+    objects.clear();
 }
 
 TEST_F(RenderQueueTest, ABlockWhosePairWillNotLockDrawsNothing)
