@@ -20,6 +20,29 @@ typedef std::vector<std::string> Journal;
 
 const int kCapacity = 64;
 
+// A static part of four vertices and two triangles in shared buffers that
+// record into the journal.
+struct StaticScenery {
+    StaticScenery(Journal& journal, CPMaterial* material)
+        : vertices("static vb", 4 * sizeof(Vertex48), journal),
+          indices("static ib", 12, journal),
+          part(new CPRenderObject(nullptr))
+    {
+        mesh.vertexBuffer = &vertices;
+        mesh.indexBuffer = &indices;
+        mesh.vertexCount = 4;
+        mesh.triangleCount = 2;
+        part->SetStatic(true);
+        part->SetStaticBuffers(&mesh);
+        part->SetMaterial(material);
+    }
+
+    RecordingVertexBuffer vertices;
+    RecordingIndexBuffer indices;
+    StaticMeshBuffers mesh;
+    std::unique_ptr<CPRenderObject> part;
+};
+
 // A queue over a recording ring of two pairs, published in the renderer.
 // Drawables and lights outlive the objects and blocks that refer to them.
 class RenderQueueTest : public ResourceTest {
@@ -249,18 +272,9 @@ TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
     ASSERT_NE(effect, nullptr);
     effect->journal.clear();
 
-    RecordingVertexBuffer staticVertices("static vb", 4 * sizeof(Vertex48), ring.journal);
-    RecordingIndexBuffer staticIndices("static ib", 12, ring.journal);
-    StaticMeshBuffers mesh;
-    mesh.vertexBuffer = &staticVertices;
-    mesh.indexBuffer = &staticIndices;
-    mesh.vertexCount = 4;
-    mesh.triangleCount = 2;
-    std::unique_ptr<CPRenderObject> scenery(new CPRenderObject(nullptr));
-    scenery->SetStatic(true);
-    scenery->SetStaticBuffers(&mesh);
-    scenery->SetMaterial(material);
-    CPGameObject* rock = Object("rock", CPGameObject::kKindMesh, scenery.get());
+    StaticScenery rockPart(ring.journal, material.Get());
+    CPRenderObject* scenery = rockPart.part.get();
+    CPGameObject* rock = Object("rock", CPGameObject::kKindMesh, scenery);
     scenery->SetOwner(rock);
     rock->SetPosition(5, 0, 0);
     rock->UpdateTransform();
@@ -295,7 +309,7 @@ TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
     EXPECT_EQ(calls[0].texture, material->GetTextureBlock()->GetTexture(0)->GetBaseTexture());
     EXPECT_EQ(calls[3].resource, ring.vertexBuffers[1].get());
     EXPECT_EQ(calls[4].resource, ring.indexBuffers[1].get());
-    EXPECT_EQ(calls[8].resource, &staticVertices);
+    EXPECT_EQ(calls[8].resource, &rockPart.vertices);
     EXPECT_EQ(calls[7].matrix._41, 5.0f) << "the static part is drawn at its owner";
     EXPECT_EQ(calls[2].matrix._41, 0.0f) << "dynamic geometry is already in world space";
     EXPECT_TRUE(queue->GetFrameBlock(material.Get())->IsValid());
@@ -396,18 +410,8 @@ TEST_F(RenderQueueTest, ABlockLargerThanAPairGoesOnInTheNextPair)
 // The block's static part is drawn once, with the first pair.
 TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
 {
-    RecordingVertexBuffer staticVertices("static vb", 4 * sizeof(Vertex48), ring.journal);
-    RecordingIndexBuffer staticIndices("static ib", 12, ring.journal);
-    StaticMeshBuffers mesh;
-    mesh.vertexBuffer = &staticVertices;
-    mesh.indexBuffer = &staticIndices;
-    mesh.vertexCount = 4;
-    mesh.triangleCount = 2;
-    std::unique_ptr<CPRenderObject> scenery(new CPRenderObject(nullptr));
-    scenery->SetStatic(true);
-    scenery->SetStaticBuffers(&mesh);
-    scenery->SetMaterial(&plain);
-    queue->AddObject(Object("rock", CPGameObject::kKindMesh, scenery.get()));
+    StaticScenery rock(ring.journal, &plain);
+    queue->AddObject(Object("rock", CPGameObject::kKindMesh, rock.part.get()));
     for (int vertices : {30, kCapacity + 1, 30}) {
         queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(vertices, 30, &plain)));
     }
@@ -420,7 +424,7 @@ TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
     const std::string staticDraw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2});
     EXPECT_EQ(draws, (Journal{dynamicDraw, staticDraw, dynamicDraw}));
     queue->ClearFrame();
-    scenery->SetMaterial(nullptr);
+    rock.part->SetMaterial(nullptr);
     objects.clear();
 }
 
