@@ -11,19 +11,23 @@ const size_t kLineLength = 512;
 
 } // namespace
 
+ProblemLog::ProblemLog(const char* subsystem) : m_subsystem(subsystem)
+{
+}
+
 void ProblemLog::Report(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    ReportList(format, arguments);
+    ReportArguments(format, arguments);
     va_end(arguments);
 }
 
-void ProblemLog::ReportList(const char* format, va_list arguments)
+void ProblemLog::ReportArguments(const char* format, va_list arguments)
 {
     char line[kLineLength];
     std::vsnprintf(line, sizeof(line), format, arguments);
     if (m_lines.size() >= kKeptLines) m_lines.erase(m_lines.begin());
     m_lines.push_back(line);
-    OutputDebugStringA((m_prefix + ": " + line + "\n").c_str());
+    OutputDebugStringA((m_subsystem + ": " + line + "\n").c_str());
 }

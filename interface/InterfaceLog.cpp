@@ -18,7 +18,7 @@ void LogInterfaceProblem(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    Log().ReportList(format, arguments);
+    Log().ReportArguments(format, arguments);
     va_end(arguments);
 }
 
