@@ -103,16 +103,21 @@ CPIVertexBuffer::CPIVertexBuffer(IDirect3DDevice9* device, int ringSize, int ver
 void CPIVertexBuffer::CreateBuffers()
 {
     if (!m_device) return;
+    // Only the buffers still missing are made: a pair of which one buffer
+    // failed before is completed, not made twice.
     for (int i = 0; i < m_ringSize; ++i) {
-        if (m_vertexBuffers[i] || m_indexBuffers[i]) continue;
-        HRESULT result = m_device->CreateVertexBuffer(
-            static_cast<UINT>(m_vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
-            D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
-        result = m_device->CreateIndexBuffer(static_cast<UINT>(m_indexCapacity) * sizeof(uint16_t),
-                                             kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                             &m_indexBuffers[i], nullptr);
-        if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
+        if (!m_vertexBuffers[i]) {
+            HRESULT result = m_device->CreateVertexBuffer(
+                static_cast<UINT>(m_vertexCapacity) * sizeof(Vertex48), kDynamicUsage, kVertex48FVF,
+                D3DPOOL_DEFAULT, &m_vertexBuffers[i], nullptr);
+            if (ReportDXError(result, kSourceFile, __LINE__)) m_vertexBuffers[i] = nullptr;
+        }
+        if (!m_indexBuffers[i]) {
+            HRESULT result = m_device->CreateIndexBuffer(static_cast<UINT>(m_indexCapacity) * sizeof(uint16_t),
+                                                         kDynamicUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                                         &m_indexBuffers[i], nullptr);
+            if (ReportDXError(result, kSourceFile, __LINE__)) m_indexBuffers[i] = nullptr;
+        }
     }
 }
 
@@ -155,11 +160,18 @@ CPIVertexBuffer::~CPIVertexBuffer()
 
 bool CPIVertexBuffer::Lock(int vertexCount, int indexCount, bool lockVertices, int ringPosition)
 {
-    if (m_locked) return false;
+    if (m_locked || m_ringSize == 0) return false;
+    // A position outside the ring is refused before it is kept, so the
+    // ring goes on from the pair it stood at.
+    if (ringPosition != kCurrentPosition) {
+        if (ringPosition < 0 || ringPosition >= m_ringSize) {
+            ReportDXError(D3DERR_INVALIDCALL, kSourceFile, __LINE__);
+            return false;
+        }
+        m_current = ringPosition;
+    }
     vertexCount = LockedCount(vertexCount, m_vertexCapacity);
     indexCount = LockedCount(indexCount, m_indexCapacity);
-    if (ringPosition != kCurrentPosition) m_current = ringPosition;
-    if (m_current < 0 || m_current >= m_ringSize) return false;
     DWORD flags = m_keepContents ? kKeepLockFlags : kDiscardLockFlags;
     m_indicesWritten = 0;
     m_verticesWritten = 0;
@@ -209,11 +221,8 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     int vertexCount = drawable->GetVertexCount();
     if (vertexCount <= 0) return false;
     int indexCount = drawable->GetIndexCount();
-    bool fits = m_verticesWritten + vertexCount <= m_vertexRoom &&
-                m_indicesWritten + indexCount <= m_indexRoom &&
-                m_baseCounter + vertexCount <= kAddressableVertices;
     // A drawable already in the section is refused by the insertion.
-    if (!fits || !m_drawables.Insert(drawable, m_baseCounter)) return false;
+    if (!HasRoomFor(vertexCount, indexCount) || !m_drawables.Insert(drawable, m_baseCounter)) return false;
     drawable->WriteGeometry(m_vertexWrite, m_indexWrite, static_cast<uint16_t>(m_baseCounter), true);
     m_vertexWrite += vertexCount;
     m_indexWrite += indexCount;
@@ -225,20 +234,29 @@ bool CPIVertexBuffer::AddDrawable(IPDrawable* drawable)
     return true;
 }
 
+bool CPIVertexBuffer::HasRoomFor(int vertexCount, int indexCount) const
+{
+    return m_verticesWritten + vertexCount <= m_vertexRoom && m_indicesWritten + indexCount <= m_indexRoom &&
+           m_baseCounter + vertexCount <= kAddressableVertices;
+}
+
 // Fetching ahead keeps several parts' memory on its way while one is
 // written.
-void CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables)
+size_t CPIVertexBuffer::AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables, size_t first)
 {
     const size_t count = drawables.size();
-    for (size_t i = 0; i < count && i < kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = first; i < count && i < first + kPrefetchAhead; ++i) drawables[i]->PrefetchGeometry();
+    for (size_t i = first; i < count; ++i) {
         if (i + kObjectPrefetchAhead < count) {
             PrefetchMemory(drawables[i + kObjectPrefetchAhead].Get(), kDrawableHeadBytes);
         }
         if (i + kPrefetchAhead < count) drawables[i + kPrefetchAhead]->PrefetchGeometry();
         IPDrawable* drawable = drawables[i].Get();
-        if (!drawable->IsStatic()) AddDrawable(drawable);
+        if (drawable->IsStatic()) continue;
+        if (!HasRoomFor(drawable->GetVertexCount(), drawable->GetIndexCount()) && !IsSectionEmpty()) return i;
+        AddDrawable(drawable);
     }
+    return count;
 }
 
 void CPIVertexBuffer::ClearDrawables()

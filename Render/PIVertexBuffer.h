@@ -57,9 +57,13 @@ public:
     // and one that would not fit the locked space or would take the section
     // past the 65536 vertices that 16-bit indices reach.
     bool AddDrawable(IPDrawable* drawable);
-    // Adds each drawable of the list that is not static, in order; the
-    // next one's geometry is fetched while one is written.
-    void AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables);
+    // Adds each drawable of the list from first on that is not static, in
+    // order, until one would not fit the section; answers that one's place
+    // (the list's size when all are in), from which the next section goes
+    // on. One too large for an empty section is passed over: no section
+    // would hold it. The next one's geometry is fetched while one is
+    // written.
+    size_t AddDrawables(const std::vector<RefPtr<IPDrawable>>& drawables, size_t first = 0);
     // Forgets which drawables the section holds and restarts its base.
     void ClearDrawables();
 
@@ -85,6 +89,9 @@ public:
     IDirect3DIndexBuffer9* GetIndexBuffer(int position) const { return m_indexBuffers[position]; }
 
 private:
+    bool HasRoomFor(int vertexCount, int indexCount) const;
+    bool IsSectionEmpty() const { return m_verticesWritten == 0 && m_indicesWritten == 0; }
+
     DrawableBaseTable m_drawables;
     IDirect3DDevice9* m_device;
     int m_baseCounter;

@@ -29,6 +29,16 @@ void CPPartAnimation::CopyFrom(RefPtr<CPPartAnimation> source)
     m_looping = source->m_looping;
 }
 
+bool CPPartAnimation::Start()
+{
+    if (!IPProcess::Start()) return false;
+    if (HasRunOut()) {
+        m_keyIndex = 0;
+        m_elapsed = 0.0f;
+    }
+    return true;
+}
+
 void CPPartAnimation::Execute()
 {
     if (!IsPlayable()) return;

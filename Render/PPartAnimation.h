@@ -21,6 +21,9 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPPartAnimation"; }
     int GetTaskValue() override { return 1; }
+    // A track that ran out starts again from its first key; one stopped
+    // before its end goes on from where it stood.
+    bool Start() override;
     void Execute() override;
 
     // One matrix per key; the time of key i is the duration of the passage

@@ -3,9 +3,15 @@
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "Render/RenderLog.h"
 #include "core/Settings.h"
 
 #include <algorithm>
+
+#if !defined(_WIN64)
+static_assert(sizeof(CPQuadTreeNode) == 48 && sizeof(AxisAlignedBox) == 48,
+              "the deepest leaf depth is reckoned from these sizes");
+#endif
 
 namespace {
 
@@ -81,9 +87,21 @@ bool CPQuadTreeNode::HasChildren() const
     return false;
 }
 
+int CPQuadTreeNode::LeafDepthFor(int setting)
+{
+    int depth = std::max(0, std::min(setting, kDeepestLeafDepth));
+    if (depth != setting) GetRenderLog().Report("\"quadlevels\" %d taken as %d", setting, depth);
+    return depth;
+}
+
 void CPQuadTreeNode::Build(const CPGameObject::ObjectList& objects, int depth)
 {
-    if (depth == g_quadlevels || !m_bounds) {
+    BuildTo(objects, depth, LeafDepthFor(g_quadlevels));
+}
+
+void CPQuadTreeNode::BuildTo(const CPGameObject::ObjectList& objects, int depth, int leafDepth)
+{
+    if (depth >= leafDepth || !m_bounds) {
         BuildLeaf(objects);
         return;
     }
@@ -105,7 +123,7 @@ void CPQuadTreeNode::Build(const CPGameObject::ObjectList& objects, int depth)
     }
     AxisAlignedBox merged;
     for (int i = 0; i < kChildCount; ++i) {
-        quadrants[i]->Build(shares[i], depth + 1);
+        quadrants[i]->BuildTo(shares[i], depth + 1, leafDepth);
         if (i == 0) {
             merged = *quadrants[0]->GetBounds();
         } else {

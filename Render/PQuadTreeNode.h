@@ -17,6 +17,13 @@ class CPPerspectiveCamera;
 class CPQuadTreeNode {
 public:
     static const int kChildCount = 4;
+    // A tree with leaves at depth L has (4^(L+1) - 1) / 3 nodes, and each
+    // node holds two blocks of the heap: itself and its bounds, 48 bytes
+    // each in the 32-bit program, 56 with the heap's header and rounding.
+    // At depth 11 that is 5,592,405 nodes in 626 MB; at depth 12 it would
+    // be 22,369,621 nodes in 2.5 GB, more than the 2 GB that a 32-bit
+    // process can address.
+    static const int kDeepestLeafDepth = 11;
 
     CPQuadTreeNode();
     virtual ~CPQuadTreeNode();
@@ -36,6 +43,10 @@ public:
     // first quadrant whose closed box holds its position; one outside them
     // all goes to the quadrant nearest to it.
     void Build(const CPGameObject::ObjectList& objects, int depth);
+    // The depth of the leaves for a "quadlevels" setting: one below 0 is
+    // taken as 0 and one past the deepest tree that fits the address space
+    // as that depth; either change leaves a line in the render log.
+    static int LeafDepthFor(int setting);
     // Queues the objects of every visible leaf whose centre lies closer to
     // the eye than the "distance" setting.
     void Render(const CPPerspectiveCamera& camera);
@@ -46,6 +57,7 @@ public:
     const AxisAlignedBox* GetBounds() const { return m_bounds.get(); }
 
 private:
+    void BuildTo(const CPGameObject::ObjectList& objects, int depth, int leafDepth);
     bool HasChildren() const;
     void BuildLeaf(const CPGameObject::ObjectList& objects);
     void QueueObjects();

@@ -612,7 +612,12 @@ RefPtr<CPRenderQueue> CPRender::GetRenderQueue() const
     return m_renderQueue;
 }
 
+// The buffer last held the frame's final block: its drawables and base
+// vertex are forgotten, so the batch starts at vertex 0 and takes parts
+// that the frame drew.
 RefPtr<CPIVertexBuffer> CPRender::GetStaticBatch() const
 {
-    return m_renderQueue ? m_renderQueue->GetSharedBuffer() : nullptr;
+    CPIVertexBuffer* batch = m_renderQueue ? m_renderQueue->GetSharedBuffer() : nullptr;
+    if (batch) batch->ClearDrawables();
+    return batch;
 }

@@ -207,7 +207,7 @@ public:
     RefPtr<CPRenderQueue> GetRenderQueue() const;
     // The static-geometry batch is the render queue's shared buffer: the
     // level locks it whole, has its shared meshes written into it and
-    // unlocks it. Null without a queue.
+    // unlocks it. It is handed out empty. Null without a queue.
     RefPtr<CPIVertexBuffer> GetStaticBatch() const;
 
     // Rebuilds the decal mesh under the object: the object's footprint,

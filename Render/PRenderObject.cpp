@@ -255,6 +255,7 @@ void CPRenderObject::TransformVertices(const D3DXMATRIX& matrix)
 void CPRenderObject::BuildDamageZones()
 {
     m_deformable = true;
+    m_damageZones.clear();
     std::vector<std::vector<DamageVertex>> clusters;
     WeldClusters(clusters);
     GroupZones(clusters);

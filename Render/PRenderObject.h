@@ -75,7 +75,8 @@ public:
     // normals rotated only).
     void TransformVertices(const D3DXMATRIX& matrix);
     // Welds the vertices of this part and of the owner's other mesh parts
-    // (the wheels excepted) into clusters, and the clusters into zones.
+    // (the wheels excepted) into clusters, and the clusters into zones;
+    // the zones replace those of an earlier build.
     void BuildDamageZones();
     // Dents every zone that the ray from origin along direction reaches
     // within 1.7 units; amounts up to 0.01 are ignored.

@@ -120,9 +120,10 @@ void CPRenderQueue::FillVertexBuffer(RefPtr<CPGameObject> object)
         if (IPDrawable* mesh = DrawableOf(*object)) m_sharedBuffer->AddDrawable(mesh);
     }
     for (const RefPtr<CPGameObject>& child : object->GetChildren()) FillVertexBuffer(child);
+    // The first level of detail is the object itself, already written.
     std::vector<CPGameObject::LevelOfDetail> attached = object->GetLevelsOfDetail();
-    for (const CPGameObject::LevelOfDetail& entry : attached) {
-        if (entry.object) FillVertexBuffer(entry.object);
+    for (size_t i = 1; i < attached.size(); ++i) {
+        if (attached[i].object) FillVertexBuffer(attached[i].object);
     }
 }
 
@@ -166,49 +167,75 @@ void CPRenderQueue::DrawSorted(IDirect3DDevice9* device, TypedMaterials::const_i
     for (auto typed = first; typed != last; ++typed) DrawBlock(device, typed->second, *m_frameBlocks[typed->second]);
 }
 
+// The dynamic drawables go into as many pairs of the ring as they need,
+// each drawn once it is written; the static parts are drawn with the first.
 void CPRenderQueue::DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block)
 {
-    int pair = 0;
-    bool written = WriteDynamicDrawables(block, pair);
     std::vector<CPRenderObject*> staticParts;
     for (const RefPtr<IPDrawable>& drawable : block.GetDrawables()) {
         CPRenderObject* part = dynamic_cast<CPRenderObject*>(drawable.Get());
         if (part && part->IsStatic() && part->GetStaticBuffers()) staticParts.push_back(part);
     }
-    if (!written && staticParts.empty()) return;
-
-    SetTextures(device, material);
-    auto drawAll = [&]() {
-        if (written) DrawDynamic(device, pair);
-        for (CPRenderObject* part : staticParts) DrawStatic(device, *part);
-    };
-    ID3DXEffect* effect = CompiledEffect(material);
-    if (!effect) {
-        drawAll();
-    } else {
-        UINT passes = 0;
-        effect->Begin(&passes, 0);
-        for (UINT pass = 0; pass < passes; ++pass) {
-            effect->BeginPass(pass);
-            drawAll();
-            effect->EndPass();
-        }
-        effect->End();
-    }
-    block.SetValid(true);
+    const size_t count = block.GetDrawables().size();
+    int verticesLeft = block.GetVertexTotal();
+    int indicesLeft = block.GetIndexTotal();
+    bool drawn = false;
+    size_t next = 0;
+    do {
+        int pair = 0;
+        bool written = WriteDynamicDrawables(block, next, verticesLeft, indicesLeft, pair);
+        if (!written && staticParts.empty()) continue;
+        if (!drawn) SetTextures(device, material);
+        DrawWithMaterial(material, [&]() {
+            if (written) DrawDynamic(device, pair);
+            for (CPRenderObject* part : staticParts) DrawStatic(device, *part);
+        });
+        staticParts.clear();
+        drawn = true;
+    } while (next < count);
+    if (drawn) block.SetValid(true);
 }
 
-// Writes the block's dynamic drawables into the ring's next pair; false
-// when there is nothing to draw from it.
-bool CPRenderQueue::WriteDynamicDrawables(CPIVBlock& block, int& pair)
+void CPRenderQueue::DrawWithMaterial(CPMaterial* material, const std::function<void()>& draw)
+{
+    ID3DXEffect* effect = CompiledEffect(material);
+    if (!effect) {
+        draw();
+        return;
+    }
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    for (UINT pass = 0; pass < passes; ++pass) {
+        effect->BeginPass(pass);
+        draw();
+        effect->EndPass();
+    }
+    effect->End();
+}
+
+// Writes the block's dynamic drawables from next on into the ring's next
+// pair, locked for what is left of the totals; next moves past what was
+// written, or to the end when nothing more can be. False when there is
+// nothing to draw from the pair.
+bool CPRenderQueue::WriteDynamicDrawables(CPIVBlock& block, size_t& next, int& verticesLeft, int& indicesLeft,
+                                          int& pair)
 {
     CPIVertexBuffer& buffer = *m_sharedBuffer;
-    if (block.GetVertexTotal() <= 0) return false;
+    const std::vector<RefPtr<IPDrawable>>& drawables = block.GetDrawables();
+    if (verticesLeft <= 0) {
+        next = drawables.size();
+        return false;
+    }
     buffer.ClearDrawables();
     pair = buffer.GetCurrent();
-    if (!buffer.Lock(block.GetVertexTotal(), block.GetIndexTotal(), true, -1)) return false;
-    buffer.AddDrawables(block.GetDrawables());
+    if (!buffer.Lock(verticesLeft, indicesLeft, true, -1)) {
+        next = drawables.size();
+        return false;
+    }
+    next = buffer.AddDrawables(drawables, next);
     buffer.Unlock(true);
+    verticesLeft -= buffer.GetVerticesWritten();
+    indicesLeft -= buffer.GetIndicesWritten();
     return buffer.GetIndicesWritten() >= kTriangleIndices;
 }
 

@@ -7,6 +7,7 @@
 
 #include <d3d9.h>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -40,14 +41,16 @@ public:
     // light table while it has room.
     void AddObjectGeometry(const RefPtr<CPGameObject>& object);
     // Writes the visible plain meshes of the tree whose shared-geometry flag
-    // is set, and those of the attached objects, into the shared buffer.
+    // is set, and those of its other levels of detail, into the shared
+    // buffer.
     void FillVertexBuffer(RefPtr<CPGameObject> object);
 
     // Draws every block of the frame on the device in ascending material
-    // type: each block's dynamic drawables are written into the next pair
-    // of the ring and drawn with one call, its static parts from their
-    // shared buffers under their owner's world matrix, all with the block's
-    // material. A block without a material counts as type 0.
+    // type: each block's dynamic drawables are written into the next pairs
+    // of the ring, as many as they fill, and drawn with one call a pair,
+    // its static parts from their shared buffers under their owner's world
+    // matrix, all with the block's material. A block without a material
+    // counts as type 0.
     void DrawBlocks(IDirect3DDevice9* device);
     // The same for the blocks whose material type lies in [fromType, toType).
     void DrawBlocks(IDirect3DDevice9* device, int fromType, int toType);
@@ -85,7 +88,8 @@ private:
     void DrawSorted(IDirect3DDevice9* device, TypedMaterials::const_iterator first,
                     TypedMaterials::const_iterator last);
     void DrawBlock(IDirect3DDevice9* device, CPMaterial* material, CPIVBlock& block);
-    bool WriteDynamicDrawables(CPIVBlock& block, int& pair);
+    static void DrawWithMaterial(CPMaterial* material, const std::function<void()>& draw);
+    bool WriteDynamicDrawables(CPIVBlock& block, size_t& next, int& verticesLeft, int& indicesLeft, int& pair);
     void DrawDynamic(IDirect3DDevice9* device, int pair);
     void DrawStatic(IDirect3DDevice9* device, CPRenderObject& part);
 

@@ -125,6 +125,39 @@ INSTANTIATE_TEST_SUITE_P(
                  {0.225f, 0.1f, 0.025f}}),
     [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
+TEST_F(DamageZones, BuildingAgainStartsFromNoZones)
+{
+    SetBodyVertices({{0, 0, 0}, {0.5f, 0, 0}});
+    Build();
+    Build();
+    EXPECT_EQ(Body().GetDamageZones().size(), 2u);
+}
+
+// A quarter turn about x carries (x, y, z) to (x, -z, y); the body then
+// stands at (5, -3, 2).
+TEST_F(DamageZones, ZoneBoxesFollowTheBodyOffTheOrigin)
+{
+    SetBodyVertices({{1, 2, 3}});
+    Body().BuildDamageZones();
+    const D3DXVECTOR3 xAxis(1, 0, 0);
+    D3DXQUATERNION turn;
+    D3DXQuaternionRotationAxis(&turn, &xAxis, D3DX_PI / 2);
+    body.SetPosition(5, -3, 2);
+    body.SetRotation(turn.x, turn.y, turn.z, turn.w);
+    body.UpdateTransform();
+    Body().UpdateWorldVertices();
+
+    const CPBoundingBox& box = Body().GetDamageZones()[0].box;
+    const struct {
+        int corner;
+        D3DXVECTOR3 world;
+    } corners[] = {{0, {5.7f, -5.7f, 3.7f}}, {6, {6.3f, -6.3f, 4.3f}}, {1, {6.3f, -5.7f, 3.7f}}};
+    for (const auto& row : corners) {
+        const D3DXVECTOR3 error = box.GetCorner(row.corner) - row.world;
+        EXPECT_NEAR(D3DXVec3Length(&error), 0.0f, 1e-5f) << "corner " << row.corner;
+    }
+}
+
 TEST_F(DamageZones, OnlyTheExactLowerCaseWheelNamesStayOut)
 {
     SetBodyVertices({{0, 0, 0}});

@@ -14,8 +14,10 @@
 #include "Render/PParticleSystem.h"
 #include "Render/PPartAnimation.h"
 #include "Render/PRenderObject.h"
+#include "Render/PRenderQueue.h"
 #include "Render/PSprite.h"
 #include "Render/tests/MeshFixtures.h"
+#include "Render/tests/RecordingBuffers.h"
 #include "Render/tests/ResourceTest.h"
 
 #include <windows.h>
@@ -848,6 +850,28 @@ TEST_F(ObjectLoaderTest, LevelOfDetailCycleEnds)
     EXPECT_EQ(level->GetName(), "d");
     ASSERT_EQ(level->GetLevelsOfDetail().size(), 2u);
     EXPECT_FALSE(level->GetLevelsOfDetail()[1].object);
+}
+
+// The loader makes every object its own first level of detail: filling
+// the shared buffer writes the object once and its other level once.
+TEST_F(ObjectLoaderTest, FillingTheSharedBufferWritesALoadedObjectAndItsOtherLevelOnce)
+{
+    WriteTriangleMesh("near.msh", "Near", {"Lamp"});
+    WriteDescription("near.rdf", DescriptionWriter("near.msh").Key("lod", "far.rdf,1"));
+    WriteTriangleMesh("far.msh", "Far", {});
+    WriteDescription("far.rdf", DescriptionWriter("far.msh"));
+    RefPtr<CPGameObject> object = loader.LoadObject("near.rdf", 0);
+    ASSERT_TRUE(object);
+    ASSERT_EQ(object->GetLevelsOfDetail().size(), 2u);
+
+    const int kCapacity = 64;
+    RecordingRing ring(1, kCapacity, kCapacity);
+    CPIVertexBuffer buffer(ring.VertexBuffers(), ring.IndexBuffers(), kCapacity, kCapacity, false);
+    CPRenderQueue queue(&buffer);
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    queue.FillVertexBuffer(object);
+    buffer.Unlock(true);
+    EXPECT_EQ(buffer.GetBaseCounter(), 3 * 3) << "near, lamp and far, one triangle each";
 }
 
 // A post whose box shape sits off its centre, turned a quarter round z.

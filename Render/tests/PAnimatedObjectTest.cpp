@@ -4,11 +4,13 @@
 #include "core/PCommandManager.h"
 #include "core/PGameObject.h"
 #include "core/tests/GameObjectTestSupport.h"
+#include "Render/tests/AffineYEffect.h"
 #include "Render/tests/AnimationTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -274,6 +276,14 @@ D3DXMATRIX TurnAboutZ(float radians)
     return matrix;
 }
 
+D3DXMATRIX TurnAbout(float x, float y, float z, float radians)
+{
+    const D3DXVECTOR3 axis(x, y, z);
+    D3DXMATRIX matrix;
+    D3DXMatrixRotationAxis(&matrix, &axis, radians);
+    return matrix;
+}
+
 TEST_F(AnimatedObjectTest, WritesTheFramePlacedByTheOwnerAndKeepsTheWindingUnderAMirror)
 {
     FrameData square;
@@ -288,6 +298,15 @@ TEST_F(AnimatedObjectTest, WritesTheFramePlacedByTheOwnerAndKeepsTheWindingUnder
         {"turned", TurnAboutZ(1.0f), false},
         {"mirrored", Scaling(-1, 2, 3), true},
         {"turned mirror", Scaling(-1, 2, 3) * TurnAboutZ(1.0f), true},
+        // Turns whose first row leans most towards x, y and z in turn, so
+        // that each term of the determinant decides its sign.
+        {"slanted turn", TurnAbout(1, 2, 3, 0.5f), false},
+        {"turn towards y", TurnAbout(1, 1, 1, 1.9f), false},
+        {"turn towards z", TurnAbout(1, 1, 1, 4.3f), false},
+        {"slanted mirror", Scaling(-1, 2, 3) * TurnAbout(1, 2, 3, 0.5f), true},
+        {"mirror towards y", Scaling(2, -1, 3) * TurnAbout(1, 1, 1, 1.9f), true},
+        {"mirror towards z", Scaling(3, 2, -1) * TurnAbout(1, 1, 1, 4.3f), true},
+        {"mirror about a leaning axis", Scaling(3, 2, -1) * TurnAbout(3, -1, 2, 2.5f), true},
     };
     for (const PlacementCase& row : cases) {
         part.SetAnimationMatrix(row.world);
@@ -314,6 +333,19 @@ TEST_F(AnimatedObjectTest, WritesTheFramePlacedByTheOwnerAndKeepsTheWindingUnder
             EXPECT_EQ(written.tex1, square.vertices[v].tex1);
         }
     }
+}
+
+// y = 2 becomes (2 + 1) x 10: the effects run in order on the placed frame.
+TEST_F(AnimatedObjectTest, VertexEffectsApplyInOrderToTheWrittenFrame)
+{
+    object.AddVertexEffect(std::unique_ptr<IPVertexEffect>(new AffineYEffect(1, 1)));
+    object.AddVertexEffect(std::unique_ptr<IPVertexEffect>(new AffineYEffect(10, 0)));
+    part.SetPosition(0, 2, 0);
+    part.UpdateTransform();
+    Play("walk", 1.0f, 0, -1);
+    const Drawn drawn = DrawAt(0.1);
+    ASSERT_FALSE(drawn.vertices.empty());
+    EXPECT_FLOAT_EQ(drawn.vertices[0].position.y, (walk.GetFrames()[0].vertices[0].position.y + 2 + 1) * 10);
 }
 
 TEST_F(AnimatedObjectTest, CopyGoesOnFromTheSourcesPlaceInThePass)

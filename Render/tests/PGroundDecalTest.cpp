@@ -133,6 +133,21 @@ TEST_F(GroundDecal, CopiesEachTriangleOnceJustAboveTheGround)
     EXPECT_EQ(mesh->GetWorldVertices().size(), 6u);
 }
 
+// A turned, slanted frame from (1, -1) along u (2, 1) and v (-1, 3): the
+// ground vertices (0, 0), (2, 0) and (0, 4) lie at the frame coordinates
+// (-2/7, 3/7), (4/7, 1/7) and (2/7, 11/7).
+TEST_F(GroundDecal, TextureCoordinatesFollowATurnedFrame)
+{
+    SetCandidates({0});
+    ProjectDecalOnGround(decal.get(), D3DXVECTOR2(1, -1), D3DXVECTOR2(1, -1), D3DXVECTOR2(2, 1),
+                         D3DXVECTOR2(-1, 3), candidates.get());
+    std::vector<Vertex48>& vertices = mesh->GetLocalVertices();
+    ASSERT_EQ(vertices.size(), 3u);
+    ExpectNear(vertices[0].tex0, -2 / 7.0f - 1, 3 / 7.0f);
+    ExpectNear(vertices[1].tex0, 4 / 7.0f - 1, 1 / 7.0f);
+    ExpectNear(vertices[2].tex0, 2 / 7.0f - 1, 11 / 7.0f);
+}
+
 TEST_F(GroundDecal, TheSameCornersInAnotherOrderCountAsTheSameTriangle)
 {
     world.GetRoadTriangles().push_back(RoadTriangle{{2, 0, 1}, 0, 0, 0});

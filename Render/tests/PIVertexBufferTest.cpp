@@ -52,6 +52,22 @@ TEST(DynamicRingOnDevice, MakesItsPairsAsDynamicWriteOnlyDefaultPoolBuffers)
     EXPECT_FALSE(buffer.IsLocked());
 }
 
+TEST(DynamicRingOnDevice, APairWhoseIndexBufferFailedIsCompletedOnTheNextCreation)
+{
+    RecordingDevice device;
+    device.SetCreateResult(D3D_OK);
+    device.SetIndexCreateResult(E_OUTOFMEMORY);
+    CPIVertexBuffer buffer(device.Get(), 1, 100, 300, false);
+    EXPECT_FALSE(buffer.Lock(0, 0, true, -1));
+
+    device.SetIndexCreateResult(D3D_OK);
+    device.ForgetCalls();
+    buffer.CreateBuffers();
+    EXPECT_EQ(device.CallTexts(), Journal{Call("CreateIndexBuffer", {600, 0x208, D3DFMT_INDEX16, 0})});
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    buffer.Unlock(true);
+}
+
 struct LockFlagsCase {
     bool keepContents;
     unsigned long flags;
@@ -99,6 +115,28 @@ TEST_F(DynamicRing, LockingWhileLockedChangesNothingAndUnlockingTwiceOnlyOnce)
     before.push_back("ib1.Unlock");
     EXPECT_EQ(ring.journal, before) << "the vertices stay locked when not asked to unlock";
     EXPECT_EQ(buffer.GetCurrent(), 0);
+}
+
+TEST(DynamicRingWithoutPairs, NeverLocks)
+{
+    CPIVertexBuffer buffer(std::vector<IDirect3DVertexBuffer9*>(), std::vector<IDirect3DIndexBuffer9*>(),
+                           kVertexCapacity, kIndexCapacity, false);
+    EXPECT_FALSE(buffer.Lock(0, 0, true, -1));
+    EXPECT_FALSE(buffer.IsLocked());
+}
+
+TEST_F(DynamicRing, APositionOutsideTheRingIsRefusedAndTheRingGoesOn)
+{
+    ASSERT_TRUE(buffer.Lock(0, 0, true, 1));
+    buffer.Unlock(true);
+    ring.journal.clear();
+    for (int outside : {2, -2}) {
+        EXPECT_FALSE(buffer.Lock(0, 0, true, outside)) << outside;
+        EXPECT_FALSE(buffer.IsLocked());
+    }
+    EXPECT_TRUE(ring.journal.empty());
+    ASSERT_TRUE(buffer.Lock(0, 0, true, -1));
+    EXPECT_EQ(buffer.GetCurrent(), 0) << "the pair after the last one unlocked";
 }
 
 struct LockFailureCase {

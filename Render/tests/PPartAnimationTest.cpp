@@ -80,6 +80,33 @@ TEST_F(PartAnimationTest, TrackEndsWhenItLeavesThePassageBeforeTheClosingKeys)
     EXPECT_EQ(track.GetKeyIndex(), 2);
 }
 
+TEST_F(PartAnimationTest, StartingAnEndedTrackPlaysItAgainFromTheFirstKey)
+{
+    Play({1.0f, 2.0f, 50.0f, 50.0f}, false);
+    Advance(3.25f);
+    ASSERT_EQ(part.ends, 1);
+    ASSERT_FALSE(track.IsRunning());
+
+    EXPECT_TRUE(track.Start());
+    Advance(0.5f);
+    EXPECT_EQ(track.GetKeyIndex(), 0);
+    EXPECT_FLOAT_EQ(track.GetElapsed(), 0.5f);
+    Advance(2.75f);
+    EXPECT_EQ(part.ends, 2);
+    EXPECT_TRUE(track.IsStopped());
+}
+
+TEST_F(PartAnimationTest, StartingATrackStoppedBeforeItsEndGoesOnFromWhereItStood)
+{
+    Play({1.0f, 2.0f, 50.0f, 50.0f}, false);
+    Advance(1.5f);
+    track.Stop();
+    EXPECT_TRUE(track.Start());
+    Advance(0.25f);
+    EXPECT_EQ(track.GetKeyIndex(), 1);
+    EXPECT_FLOAT_EQ(track.GetElapsed(), 0.75f);
+}
+
 TEST_F(PartAnimationTest, LoopingTrackReportsEveryPassEndedInOneFrame)
 {
     Play({1.0f, 1.0f, 9.0f, 9.0f}, true);

@@ -2,11 +2,13 @@
 #include "Render/PQuadTreeNode.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "Render/RenderLog.h"
 #include "Render/tests/FixedDrawable.h"
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +67,37 @@ protected:
 private:
     CPRender* m_previousRender;
 };
+
+TEST(QuadTreeDepth, ASettingOutsideWhatCanBeBuiltIsChangedAndLogged)
+{
+    const struct {
+        int setting;
+        int depth;
+        const char* line;
+    } rows[] = {{0, 0, nullptr},
+                {11, 11, nullptr},
+                {-1, 0, "\"quadlevels\" -1 taken as 0"},
+                {12, 11, "\"quadlevels\" 12 taken as 11"},
+                {INT_MAX, 11, "\"quadlevels\" 2147483647 taken as 11"}};
+    for (const auto& row : rows) {
+        GetRenderLog().Clear();
+        EXPECT_EQ(CPQuadTreeNode::LeafDepthFor(row.setting), row.depth) << row.setting;
+        const std::vector<std::string> expected = row.line ? std::vector<std::string>{row.line}
+                                                           : std::vector<std::string>{};
+        EXPECT_EQ(GetRenderLog().GetLines(), expected);
+    }
+    GetRenderLog().Clear();
+}
+
+TEST_F(QuadTreeTest, ASettingBelowZeroMakesTheRootALeaf)
+{
+    g_quadlevels = -1;
+    CPQuadTreeNode root;
+    BuildRoot(root, {Object(10, 20)});
+    EXPECT_FALSE(root.GetChild(0));
+    EXPECT_EQ(root.GetObjects().size(), 1u);
+    GetRenderLog().Clear();
+}
 
 struct QuadrantCase {
     const char* name;

@@ -1,5 +1,6 @@
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
+#include "Render/tests/AffineYEffect.h"
 #include "Render/tests/RecordingDevice.h"
 #include "core/PGameObject.h"
 
@@ -13,29 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Scales or shifts the y of every vertex, so that the order in which
-// effects ran shows in the result.
-class AffineYEffect : public IPVertexEffect {
-public:
-    AffineYEffect(float scale, float shift) : m_scale(scale), m_shift(shift) {}
-    void Update(float) override {}
-    void Apply(Vertex48* dest, const Vertex48* source, int n) override
-    {
-        for (int i = 0; i < n; ++i) {
-            dest[i] = source[i];
-            dest[i].position.y = source[i].position.y * m_scale + m_shift;
-        }
-    }
-    std::unique_ptr<IPVertexEffect> Clone() const override
-    {
-        return std::unique_ptr<IPVertexEffect>(new AffineYEffect(m_scale, m_shift));
-    }
-
-private:
-    float m_scale;
-    float m_shift;
-};
 
 Vertex48 MakeVertex(float x, float y, float z)
 {

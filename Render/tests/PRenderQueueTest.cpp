@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,29 @@ namespace {
 typedef std::vector<std::string> Journal;
 
 const int kCapacity = 64;
+
+// A static part of four vertices and two triangles in shared buffers that
+// record into the journal.
+struct StaticScenery {
+    StaticScenery(Journal& journal, CPMaterial* material)
+        : vertices("static vb", 4 * sizeof(Vertex48), journal),
+          indices("static ib", 12, journal),
+          part(new CPRenderObject(nullptr))
+    {
+        mesh.vertexBuffer = &vertices;
+        mesh.indexBuffer = &indices;
+        mesh.vertexCount = 4;
+        mesh.triangleCount = 2;
+        part->SetStatic(true);
+        part->SetStaticBuffers(&mesh);
+        part->SetMaterial(material);
+    }
+
+    RecordingVertexBuffer vertices;
+    RecordingIndexBuffer indices;
+    StaticMeshBuffers mesh;
+    std::unique_ptr<CPRenderObject> part;
+};
 
 // A queue over a recording ring of two pairs, published in the renderer.
 // Drawables and lights outlive the objects and blocks that refer to them.
@@ -115,6 +139,34 @@ TEST_F(RenderQueueTest, SharedGeometryOnlySkipsAnUnflaggedSubtree)
     EXPECT_EQ(queue->GetFrameBlock(&plain)->GetVertexTotal(), 1);
 }
 
+// More materials than the queue remembers recent blocks for: at least two
+// of them meet in one place of its memory, and each keeps its own block.
+TEST_F(RenderQueueTest, EveryMaterialKeepsItsOwnBlockWhenMoreMaterialsThanPlacesAreQueued)
+{
+    const int kMaterials = 17;
+    std::vector<std::unique_ptr<CPMaterial>> materials;
+    for (int i = 0; i < kMaterials; ++i) {
+        materials.emplace_back(new CPMaterial(i, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()));
+    }
+    for (int frame = 0; frame < 2; ++frame) {
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < kMaterials; ++i) {
+                queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(i + 1, 3, materials[i].get())));
+            }
+        }
+        EXPECT_EQ(queue->GetFrameBlockCount(), kMaterials);
+        for (int i = 0; i < kMaterials; ++i) {
+            CPIVBlock* block = queue->GetFrameBlock(materials[i].get());
+            ASSERT_NE(block, nullptr) << i;
+            EXPECT_EQ(block->GetVertexTotal(), 2 * (i + 1)) << i;
+        }
+        queue->ClearFrame();
+    }
+    EXPECT_EQ(queue->GetBlockCount(), kMaterials);
+    queue.reset();
+    objects.clear();
+}
+
 TEST_F(RenderQueueTest, LightsFillTheTableAtTheirOwnersPlaceUntilItIsFull)
 {
     lights.emplace_back(new CPLight());
@@ -175,14 +227,36 @@ TEST_F(RenderQueueTest, FillingWritesVisibleFlaggedMeshesOfTheTreeAndItsAttachme
     CPGameObject* hidden = Object("hidden", CPGameObject::kKindMesh, Drawable(100, 3), root);
     hidden->SetVisible(false);
     Object("underHidden", CPGameObject::kKindMesh, Drawable(100, 3), hidden);
-    root->AddLevelOfDetail(Object("near", CPGameObject::kKindMesh, Drawable(8, 3)), 0);
-    root->AddLevelOfDetail(RefPtr<CPGameObject>(), 1);
+    root->AddLevelOfDetail(root, 0);
+    root->AddLevelOfDetail(Object("near", CPGameObject::kKindMesh, Drawable(8, 3)), 1);
+    root->AddLevelOfDetail(RefPtr<CPGameObject>(), 2);
 
     RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
     ASSERT_TRUE(batch->Lock(0, 0, true, -1));
     queue->FillVertexBuffer(root);
     batch->Unlock(true);
     EXPECT_EQ(batch->GetBaseCounter(), 1 + 2 + 4 + 8);
+}
+
+// A part drawn in the frame before is written again into the batch, and
+// the batch's indices start from vertex 0.
+TEST_F(RenderQueueTest, TheStaticBatchOpensEmptyAfterADrawnFrame)
+{
+    CPGameObject* drawn = Object("drawn", CPGameObject::kKindMesh, Drawable(5, 3, &plain));
+    queue->AddObject(drawn);
+    queue->DrawBlocks(device.Get());
+    queue->ClearFrame();
+    Object("child", CPGameObject::kKindMesh, Drawable(4, 3), drawn);
+
+    RefPtr<CPIVertexBuffer> batch = render.GetStaticBatch();
+    const int pair = batch->GetCurrent();
+    ASSERT_TRUE(batch->Lock(0, 0, true, -1));
+    queue->FillVertexBuffer(drawn);
+    batch->Unlock(true);
+    EXPECT_EQ(batch->GetVerticesWritten(), 5 + 4);
+    const uint16_t* indices = reinterpret_cast<const uint16_t*>(ring.indexBuffers[pair]->bytes.data());
+    EXPECT_EQ(indices[0], 0);
+    EXPECT_EQ(indices[3], 5) << "the child follows the drawn part";
 }
 
 // One block of two dynamic drawables and a static part, drawn with a
@@ -198,18 +272,9 @@ TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
     ASSERT_NE(effect, nullptr);
     effect->journal.clear();
 
-    RecordingVertexBuffer staticVertices("static vb", 4 * sizeof(Vertex48), ring.journal);
-    RecordingIndexBuffer staticIndices("static ib", 12, ring.journal);
-    StaticMeshBuffers mesh;
-    mesh.vertexBuffer = &staticVertices;
-    mesh.indexBuffer = &staticIndices;
-    mesh.vertexCount = 4;
-    mesh.triangleCount = 2;
-    std::unique_ptr<CPRenderObject> scenery(new CPRenderObject(nullptr));
-    scenery->SetStatic(true);
-    scenery->SetStaticBuffers(&mesh);
-    scenery->SetMaterial(material);
-    CPGameObject* rock = Object("rock", CPGameObject::kKindMesh, scenery.get());
+    StaticScenery rockPart(ring.journal, material.Get());
+    CPRenderObject* scenery = rockPart.part.get();
+    CPGameObject* rock = Object("rock", CPGameObject::kKindMesh, scenery);
     scenery->SetOwner(rock);
     rock->SetPosition(5, 0, 0);
     rock->UpdateTransform();
@@ -244,7 +309,7 @@ TEST_F(RenderQueueTest, ABlockIsWrittenIntoTheNextPairAndDrawnPerPass)
     EXPECT_EQ(calls[0].texture, material->GetTextureBlock()->GetTexture(0)->GetBaseTexture());
     EXPECT_EQ(calls[3].resource, ring.vertexBuffers[1].get());
     EXPECT_EQ(calls[4].resource, ring.indexBuffers[1].get());
-    EXPECT_EQ(calls[8].resource, &staticVertices);
+    EXPECT_EQ(calls[8].resource, &rockPart.vertices);
     EXPECT_EQ(calls[7].matrix._41, 5.0f) << "the static part is drawn at its owner";
     EXPECT_EQ(calls[2].matrix._41, 0.0f) << "dynamic geometry is already in world space";
     EXPECT_TRUE(queue->GetFrameBlock(material.Get())->IsValid());
@@ -296,6 +361,70 @@ TEST_F(RenderQueueTest, BlocksDrawInAscendingMaterialTypeWithinTheAskedRange)
     device.ForgetCalls();
     queue->DrawBlocks(device.Get());
     EXPECT_EQ(device.CallTexts().back(), Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 5, 0, 1}));
+    objects.clear();
+}
+
+// Three parts of one material, of which two fill a pair: by its room, or
+// by the vertices that 16-bit indices reach in a pair with room for all.
+TEST_F(RenderQueueTest, ABlockLargerThanAPairGoesOnInTheNextPair)
+{
+    const struct {
+        int vertexCapacity;
+        int partVertices;
+    } cases[] = {{64, 30}, {100000, 30000}};
+    for (const auto& sizes : cases) {
+        const int indexCapacity = 3 * sizes.partVertices;
+        RecordingRing largeRing(2, sizes.vertexCapacity, indexCapacity);
+        CPIVertexBuffer largeBuffer(largeRing.VertexBuffers(), largeRing.IndexBuffers(), sizes.vertexCapacity,
+                                    indexCapacity, false);
+        CPRenderQueue largeQueue(&largeBuffer);
+        for (int part = 0; part < 3; ++part) {
+            largeQueue.AddObject(Object("part", CPGameObject::kKindMesh,
+                                        Drawable(sizes.partVertices, sizes.partVertices, &plain)));
+        }
+        device.ForgetCalls();
+        largeQueue.DrawBlocks(device.Get());
+
+        const unsigned long two = 2ul * sizes.partVertices;
+        const unsigned long one = sizes.partVertices;
+        std::vector<std::string> draws;
+        std::vector<const void*> streams;
+        for (const DeviceCall& call : device.Calls()) {
+            if (call.text.find("DrawIndexedPrimitive") == 0) draws.push_back(call.text);
+            if (call.text.find("SetStreamSource") == 0) streams.push_back(call.resource);
+        }
+        EXPECT_EQ(draws, (Journal{Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, two, 0, two / 3}),
+                                  Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, one, 0, one / 3})}))
+            << sizes.partVertices;
+        EXPECT_EQ(streams, (std::vector<const void*>{largeRing.vertexBuffers[0].get(), largeRing.vertexBuffers[1].get()}));
+        const uint16_t* secondIndices = reinterpret_cast<const uint16_t*>(largeRing.indexBuffers[1]->bytes.data());
+        EXPECT_EQ(secondIndices[0], 0) << "each pair's indices start from its own first vertex";
+        const std::string secondLock =
+            "vb1." + Call("Lock", {0, static_cast<unsigned long>(sizes.partVertices * sizeof(Vertex48)), 0x2800});
+        EXPECT_NE(std::find(largeRing.journal.begin(), largeRing.journal.end(), secondLock), largeRing.journal.end())
+            << "the second pair is locked for what is left";
+        objects.clear();
+    }
+}
+
+// The block's static part is drawn once, with the first pair.
+TEST_F(RenderQueueTest, APartTooLargeForAnyPairIsPassedOver)
+{
+    StaticScenery rock(ring.journal, &plain);
+    queue->AddObject(Object("rock", CPGameObject::kKindMesh, rock.part.get()));
+    for (int vertices : {30, kCapacity + 1, 30}) {
+        queue->AddObject(Object("part", CPGameObject::kKindMesh, Drawable(vertices, 30, &plain)));
+    }
+    queue->DrawBlocks(device.Get());
+    std::vector<std::string> draws;
+    for (const std::string& call : device.CallTexts()) {
+        if (call.find("DrawIndexedPrimitive") == 0) draws.push_back(call);
+    }
+    const std::string dynamicDraw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 30, 0, 10});
+    const std::string staticDraw = Call("DrawIndexedPrimitive", {D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2});
+    EXPECT_EQ(draws, (Journal{dynamicDraw, staticDraw, dynamicDraw}));
+    queue->ClearFrame();
+    rock.part->SetMaterial(nullptr);
     objects.clear();
 }
 

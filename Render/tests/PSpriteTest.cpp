@@ -86,24 +86,41 @@ INSTANTIATE_TEST_SUITE_P(
                        0xFFFFFFFF}),
     [](const testing::TestParamInfo<VisibilityCase>& info) { return info.param.name; });
 
+// The facing is judged on the level: a camera high above the sprite that
+// lies straight ahead in plan sees it in full.
+TEST_F(SpriteTest, FacingIsJudgedOnTheLevelDirectionToACameraAbove)
+{
+    view.SetEye(D3DXVECTOR3(0, -10, 9));
+    view.UpdateMatrices();
+    sprite->SetFacing(D3DXVECTOR3(0, -1, 0), kHalfPi);
+    EXPECT_EQ(sprite->GetVertexCount(), 4);
+    EXPECT_EQ(sprite->GetColour(), 0xFFFFFFFFu);
+}
+
+// Seen level, and from above off the axes, where the camera's upright
+// axis leans away from the world's.
 TEST_F(SpriteTest, WritesACameraFacingQuadAroundItsOwner)
 {
     sprite->SetRoll(kHalfPi);
     Vertex48 vertices[4];
     uint16_t indices[6];
-    ASSERT_EQ(sprite->GetVertexCount(), 4);
-    sprite->WriteGeometry(vertices, indices, 10, true);
+    for (const D3DXVECTOR3& eye : {D3DXVECTOR3(0, -10, 1), D3DXVECTOR3(3, -4, 9)}) {
+        view.SetEye(eye);
+        view.UpdateMatrices();
+        ASSERT_EQ(sprite->GetVertexCount(), 4);
+        sprite->WriteGeometry(vertices, indices, 10, true);
 
-    // The camera's right and up axes, in world space.
-    const D3DXMATRIX& cameraToWorld = view.GetInverseView();
-    D3DXVECTOR3 right(cameraToWorld._11, cameraToWorld._12, cameraToWorld._13);
-    D3DXVECTOR3 up(cameraToWorld._21, cameraToWorld._22, cameraToWorld._23);
-    // With a quarter roll the first corner sits at (size, -size) in the
-    // camera plane.
-    D3DXVECTOR3 expected = D3DXVECTOR3(0, 0, 1) + 0.5f * right - 0.5f * up;
-    EXPECT_NEAR(vertices[0].position.x, expected.x, 1e-5f);
-    EXPECT_NEAR(vertices[0].position.y, expected.y, 1e-5f);
-    EXPECT_NEAR(vertices[0].position.z, expected.z, 1e-5f);
+        // The camera's right and up axes, in world space.
+        const D3DXMATRIX& cameraToWorld = view.GetInverseView();
+        D3DXVECTOR3 right(cameraToWorld._11, cameraToWorld._12, cameraToWorld._13);
+        D3DXVECTOR3 up(cameraToWorld._21, cameraToWorld._22, cameraToWorld._23);
+        // With a quarter roll the first corner sits at (size, -size) in the
+        // camera plane.
+        D3DXVECTOR3 expected = D3DXVECTOR3(0, 0, 1) + 0.5f * right - 0.5f * up;
+        EXPECT_NEAR(vertices[0].position.x, expected.x, 1e-5f) << eye.z;
+        EXPECT_NEAR(vertices[0].position.y, expected.y, 1e-5f) << eye.z;
+        EXPECT_NEAR(vertices[0].position.z, expected.z, 1e-5f) << eye.z;
+    }
     EXPECT_EQ(vertices[2].tex0, D3DXVECTOR2(1, 1));
     EXPECT_EQ(vertices[3].tex0, D3DXVECTOR2(0, 1));
     EXPECT_EQ(vertices[1].diffuse, 0xFFFFFFFFu);

@@ -151,6 +151,7 @@ class RecordingDeviceCalls : public IDirect3DDevice9, public BufferCallRecorder 
 public:
     std::vector<DeviceCall> calls;
     HRESULT createResult = D3DERR_INVALIDCALL;
+    HRESULT indexCreateResult = D3D_OK;
     HRESULT lockResult = D3D_OK;
     bool recording = true;
     HRESULT cooperativeLevel = D3D_OK;
@@ -303,10 +304,9 @@ public:
     {
         Record("CreateIndexBuffer", {length, usage, static_cast<unsigned long>(format),
                                      static_cast<unsigned long>(pool)});
-        *buffer = SUCCEEDED(createResult)
-                      ? new DeviceIndexBuffer("IndexBuffer", length, this, lockResult)
-                      : nullptr;
-        return createResult;
+        HRESULT result = FAILED(createResult) ? createResult : indexCreateResult;
+        *buffer = SUCCEEDED(result) ? new DeviceIndexBuffer("IndexBuffer", length, this, lockResult) : nullptr;
+        return result;
     }
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
     {
@@ -466,6 +466,11 @@ void RecordingDevice::ForgetCalls()
 void RecordingDevice::SetCreateResult(HRESULT result)
 {
     m_device->createResult = result;
+}
+
+void RecordingDevice::SetIndexCreateResult(HRESULT result)
+{
+    m_device->indexCreateResult = result;
 }
 
 void RecordingDevice::SetRecording(bool recording)

@@ -43,6 +43,9 @@ public:
     std::vector<std::string> CallTexts() const;
     void ForgetCalls();
     void SetCreateResult(HRESULT result);
+    // Index buffers fail with this result too, while buffer creation
+    // otherwise succeeds.
+    void SetIndexCreateResult(HRESULT result);
     void SetLockResult(HRESULT result);
     // Off, the device does nothing at all: calls are answered, not kept.
     void SetRecording(bool recording);

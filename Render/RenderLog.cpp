@@ -1,0 +1,7 @@
+#include "Render/RenderLog.h"
+
+ProblemLog& GetRenderLog()
+{
+    static ProblemLog log("render");
+    return log;
+}
