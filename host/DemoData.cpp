@@ -7,6 +7,7 @@
 #include "Render/MeshFileWriter.h"
 #include "Render/TgaImage.h"
 #include "core/PDataFileWriter.h"
+#include "game/LevelOneData.h"
 
 #include <windows.h>
 
@@ -171,5 +172,5 @@ bool WriteDemoData(std::string& error)
         error = skyPath + " could not be written";
         return false;
     }
-    return WriteBox(error) && WriteParticles(error);
+    return WriteBox(error) && WriteParticles(error) && WriteLevelOne(error);
 }

@@ -15,5 +15,5 @@ extern const D3DCOLOR kDemoFogColour;
 // Writes the opening scene's data under "Data" of the working folder: the
 // loading screen's two images, the sky "skyscape0.txt" with its dome image,
 // the box with its mesh file and image, and the particle definitions with
-// their image. False, naming the file, when one could not be written.
+// their image, and the level "level1" with every file it names. False, naming the file, when one could not be written.
 bool WriteDemoData(std::string& error);
