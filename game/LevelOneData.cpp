@@ -34,12 +34,14 @@ const float kCarMass = 40.0f;
 const D3DXQUATERNION kFacingRoundTheRing(0.0f, 0.0f, 1.0f, 0.0f);
 
 const char* const kCarMesh = "level1_car.p3d";
+const char* const kCarShadow = "car_shadow.tga";
+const D3DCOLOR kShadowColour = 0x80000000;
 const char* const kOpponentCars[] = {"tvr1", "tvr2", "tvr3"};
 const char* const kPlayerCar = "zil_130_";
 
 std::string CarXml(const std::string& cameraElements)
 {
-    return "<car><render><shadow name=\"car_shadow.tga\"/></render>"
+    return "<car><render><shadow name=\"" + std::string(kCarShadow) + "\"/></render>"
            "<physics><geometry><wheels count=\"4\" x=\"0\" y=\"0\" length=\"1\" radius=\"0.4\" "
            "front_min_radius=\"1\" back_min_radius=\"1\"/></geometry>"
            "<params><wheels spring1=\"400\" spring2=\"400\" damping=\"40\"/>"
@@ -298,5 +300,7 @@ bool WriteLevelOne(std::string& error)
     return WriteBytes(std::string("Data\\Textures\\") + kTexture, SolidTgaImage(kImageSize, kImageSize, kTextureColour),
                       error) &&
            WriteBytes(kSkyTexture, SolidTgaImage(kImageSize, kImageSize, kWhite), error) &&
+           WriteBytes(std::string("Data\\Textures\\") + kCarShadow,
+                      SolidTgaImage(kImageSize, kImageSize, kShadowColour), error) &&
            WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Render/PAnimationCache.h"
 #include "Render/PObjectLoader.h"
 #include "Render/PSkyMaker.h"
 #include "Render/tests/ResourceTest.h"
@@ -43,6 +44,7 @@ protected:
         : m_rolling(g_rolling), m_plane(g_plane), m_quadlevels(g_quadlevels), m_static(g_static)
     {
         g_pObjectLoader = &loader;
+        g_pAnimationCache = &animations;
         g_pCarWorld = &world;
         g_pAIManager = &drivers;
         g_pGameData = &data;
@@ -60,6 +62,7 @@ protected:
         world.Reset();
         render.SetSkyMaker(nullptr);
         g_pObjectLoader = nullptr;
+        g_pAnimationCache = nullptr;
         g_pCarWorld = nullptr;
         g_pAIManager = nullptr;
         g_pGameData = nullptr;
@@ -109,6 +112,7 @@ protected:
     }
 
     CPObjectLoader loader;
+    CPAnimationCache animations;
     CPCarWorld world;
     AIManager drivers;
     CPGameData data;

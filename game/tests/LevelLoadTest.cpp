@@ -1,6 +1,11 @@
 #include "game/tests/LevelLoadFixture.h"
 
+#include "Render/PAnimatedObject.h"
+#include "Render/PIVertexBuffer.h"
 #include "Render/PMaterial.h"
+#include "Render/PRenderQueue.h"
+#include "Render/tests/MeshFixtures.h"
+#include "core/FrameClock.h"
 #include "Render/PRenderObject.h"
 #include "core/ShadowMatrix.h"
 #include "game/LevelClock.h"
@@ -543,6 +548,103 @@ TEST_F(LevelLoad, ADamagedFileBuildsNothing)
         EXPECT_EQ(tasks.GetTasks().size(), tasksBefore) << c.field;
         EXPECT_EQ(world.GetSimulator(), nullptr) << c.field;
     }
+}
+
+TEST_F(LevelLoad, AnimatedObjectsStartIdlingAtARandomPointAndSpeed)
+{
+    MeshPartData body;
+    body.name = "flag";
+    body.frames.assign(2, FrameData{{MorphVertex(0, 0, 0), MorphVertex(2, 4, 6)}, {0, 1, 0}});
+    FixtureWriter mesh;
+    WriteAnimationMeshFile(mesh, body, false);
+    WriteFile("Data\\Meshes\\flag.msh", mesh.GetBytes());
+    WriteFile("Data\\Meshes\\flag.rdf", DescriptionWriter("anim;idle,flag.msh").GetText());
+    const LevelClockFunction previous = SetLevelClock([]() -> DWORD { return 4242; });
+    FullTime = 100.0;
+    LevelFileContent content = PlayerOnly();
+    content.objects.push_back(LevelObjectRecord("flag", D3DXVECTOR3(1, 2, 3)));
+    CPLevel& level = LoadContent("idle", content);
+    SetLevelClock(previous);
+    ASSERT_TRUE(loaded) << Errors(level);
+    ASSERT_EQ(level.levelObjects.size(), 1u);
+    CPGameObject& flag = *level.levelObjects.front();
+    ASSERT_EQ(flag.GetKind(), CPGameObject::kKindAnimated);
+    const CPAnimatedObject& animated = *static_cast<CPAnimatedObject*>(flag.GetComponent());
+    srand(4242);
+    const float start = rand() / 32767.0f;
+    const float speed = 0.8f + 0.4f * (rand() / 32767.0f);
+    EXPECT_EQ(animated.GetCurrentName(), "idle");
+    EXPECT_NEAR(animated.GetStartTime(), 100.0f + start, 1e-4f);
+    EXPECT_FLOAT_EQ(animated.GetSpeed(), speed);
+}
+
+TEST_F(LevelLoad, SomeCarModelsHideTheirLightsAndHalos)
+{
+    MeshPartData body;
+    body.name = "body";
+    body.placement = {0, 0, 0, 0, 0, 0, 1};
+    body.mass = 40.0f;
+    body.bodySizes = {1, 2, 4};
+    body.shapes = {ShapeData{CPPhysicData::kBoxShape, 2.0f, 0.6f, 4.0f, {0, 0, 0}, {0, 0, 0, 1}, 0.0f, 40.0f}};
+    for (const char* name : {"light", "halo", "halo_blend"}) {
+        MeshPartData child;
+        child.name = name;
+        child.placement = {0, 0, 0, 0, 0, 0, 1};
+        body.children.push_back(child);
+    }
+    FixtureWriter mesh;
+    WriteStaticMeshFile(mesh, {body}, true);
+    WriteFile("Data\\Meshes\\lit.p3d", mesh.GetBytes());
+    const struct {
+        const char* model;
+        const char* hidden;
+    } cases[] = {{"uaz", "light"}, {"volswagen_toureg", "halo halo_blend"}, {"gaz", ""}};
+    for (const auto& c : cases) {
+        WriteFile("Data\\Meshes\\" + std::string(c.model) + ".rdf", DescriptionWriter("lit.p3d").GetText());
+        data.carKey = c.model;
+        CPLevel& level = LoadContent("lights", PlayerOnly());
+        ASSERT_TRUE(loaded) << c.model << Errors(level);
+        std::string hidden;
+        for (const char* name : {"light", "halo", "halo_blend"}) {
+            RefPtr<CPGameObject> child = level.player->FindChild(name);
+            ASSERT_TRUE(child) << name;
+            if (!child->IsVisible()) hidden += (hidden.empty() ? "" : " ") + std::string(name);
+        }
+        EXPECT_EQ(hidden, c.hidden) << c.model;
+    }
+}
+
+TEST_F(LevelLoad, RacersDrawTheirShadowWithTheCarsShadowTexture)
+{
+    WriteFile("Data\\Effects\\shadow.fx", "effect technique main");
+    CPLevel& level = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(level);
+    for (const RefPtr<CPGameObject>& racer : {level.player, level.opponents[2]}) {
+        const CPPlayer& player = static_cast<CPPlayer&>(*racer);
+        ASSERT_TRUE(player.shadow);
+        RefPtr<CPMaterial> material;
+        player.shadow->GetRenderObject()->GetMaterial(material);
+        ASSERT_TRUE(material);
+        EXPECT_EQ(material->GetEffect()->GetName(), "shadow.fx");
+        ASSERT_EQ(material->GetTextureBlock()->GetTextureCount(), 1);
+        EXPECT_EQ(material->GetTextureBlock()->GetTexture(0)->GetName(), "car_shadow.tga");
+    }
+}
+
+TEST_F(LevelLoad, TheStaticBatchIsOpenedAroundTheTreeBuildOnlyWhenAskedFor)
+{
+    CPIVertexBuffer batch(render.GetDevice(), 2, 1000, 1000, false);
+    CPRenderQueue queue(&batch);
+    render.SetRenderQueue(&queue);
+    for (int setting : {0, 1}) {
+        g_static = setting;
+        const int before = batch.GetCurrent();
+        CPLevel& level = Load("level1");
+        ASSERT_TRUE(loaded) << Errors(level);
+        EXPECT_FALSE(batch.IsLocked());
+        EXPECT_EQ(batch.GetCurrent(), (before + setting) % 2) << setting;
+    }
+    render.SetRenderQueue(nullptr);
 }
 
 TEST(LevelClock, TheLevelReadsTheInstalledClock)
