@@ -11,11 +11,17 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
-const char* const kFolders[] = {"Data",          "Data\\Levels",   "Data\\Meshes",
-                                "Data\\Clouds",  "Data\\Textures", "Data\\Descriptions"};
+const char* const kFolders[] = {"Data",          "Data\\Levels",   "Data\\Meshes",        "Data\\Clouds",
+                                "Data\\Textures", "Data\\Descriptions", "Data\\Textures\\level1"};
+// The ground's colour and detail textures, which the level asks for by
+// its name.
+const char* const kGroundTextures[] = {"Data\\Textures\\level1\\color.dds", "Data\\Textures\\level1\\detail1.dds"};
+const D3DCOLOR kGroundColours[] = {0xFF4A6B2E, 0xFF8C8C8C};
+const int kGroundImageSize = 4;
 const char* const kMeshFolder = "Data\\Meshes\\";
 const char* const kTexture = "level1.tga";
 const char* const kSkyTexture = "Data\\Textures\\level1_sky.tga";
@@ -64,6 +70,27 @@ bool WriteBytes(const std::string& path, const std::string& bytes, std::string& 
     if (SUCCEEDED(writer.Save())) return true;
     error = path + " could not be written";
     return false;
+}
+
+void AppendUint32s(std::string& bytes, std::initializer_list<uint32_t> values)
+{
+    for (uint32_t value : values) AppendUint32(bytes, value);
+}
+
+// An uncompressed 32-bit DDS image of one colour: "DDS ", the 124-byte
+// header with its pixel format (A8R8G8B8), then the pixels.
+std::string SolidDdsImage(int size, D3DCOLOR colour)
+{
+    const uint32_t kHeaderSize = 124, kPixelFormatSize = 32;
+    const uint32_t kCapsHeightWidthPitchFormat = 0x100F, kRgbWithAlpha = 0x41, kTextureCaps = 0x1000;
+    const uint32_t side = static_cast<uint32_t>(size);
+    std::string bytes = "DDS ";
+    AppendUint32s(bytes, {kHeaderSize, kCapsHeightWidthPitchFormat, side, side, side * 4, 0, 0});
+    bytes.append(11 * sizeof(uint32_t), '\0');
+    AppendUint32s(bytes, {kPixelFormatSize, kRgbWithAlpha, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000});
+    AppendUint32s(bytes, {kTextureCaps, 0, 0, 0, 0});
+    for (uint32_t i = 0; i < side * side; ++i) AppendUint32(bytes, colour);
+    return bytes;
 }
 
 Vertex48 MeshVertex(const D3DXVECTOR3& position, const D3DXVECTOR3& normal, float u, float v)
@@ -302,5 +329,7 @@ bool WriteLevelOne(std::string& error)
            WriteBytes(kSkyTexture, SolidTgaImage(kImageSize, kImageSize, kWhite), error) &&
            WriteBytes(std::string("Data\\Textures\\") + kCarShadow,
                       SolidTgaImage(kImageSize, kImageSize, kShadowColour), error) &&
+           WriteBytes(kGroundTextures[0], SolidDdsImage(kGroundImageSize, kGroundColours[0]), error) &&
+           WriteBytes(kGroundTextures[1], SolidDdsImage(kGroundImageSize, kGroundColours[1]), error) &&
            WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
 }

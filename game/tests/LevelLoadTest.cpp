@@ -240,6 +240,7 @@ TEST_F(LevelLoad, ScaleIsBakedIntoMeshesOnlyWithoutPhysics)
 
 TEST_F(LevelLoad, TheGroundIsOneQuadOverTheWholeLevel)
 {
+    WriteFile("Data\\Effects\\terrain2.fx", "effect technique main");
     CPLevel& level = Load("level1");
     ASSERT_TRUE(loaded) << Errors(level);
     ASSERT_TRUE(level.planeObject);
@@ -266,6 +267,13 @@ TEST_F(LevelLoad, TheGroundIsOneQuadOverTheWholeLevel)
     ground->GetMaterial(material);
     ASSERT_TRUE(material);
     EXPECT_EQ(material->GetType(), 17);
+    EXPECT_EQ(material->GetEffect()->GetName(), "terrain2.fx");
+    ASSERT_EQ(material->GetTextureBlock()->GetTextureCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const CPTexture& texture = *material->GetTextureBlock()->GetTexture(i);
+        EXPECT_EQ(texture.GetName(), i == 0 ? "level1\\color.dds" : "level1\\detail1.dds");
+        EXPECT_EQ(texture.GetWidth(), 4) << "the demo level's own image";
+    }
 
     g_plane = 0.0f;
     CPLevel& flat = Load("level1");
