@@ -73,7 +73,7 @@ bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& le
     }
     for (int32_t i = 0; i < splineCount; ++i) {
         RefPtr<CPSpline> spline(new CPSpline());
-        if (!spline->Load(file) || file.HasReadError()) {
+        if (!spline->Load(file)) {
             return Fail(path, "spline " + std::to_string(i), "is damaged", error);
         }
         level.splines.push_back(spline);

@@ -10,7 +10,7 @@ public:
     const char* GetTypeName() override { return "CPLevelBranch"; }
 
     void SetObjects(const CPGameObject::ObjectList& objects) { m_objects = objects; }
-    void Build(int depth) { (void)depth; }
+    void Build() {}
     const CPGameObject::ObjectList& GetObjects() const { return m_objects; }
 
 private:

@@ -491,7 +491,7 @@ void CPLevel::BuildSpatialTree()
     }
     CPLevelBranch* tree = static_cast<CPLevelBranch*>(branchTree.Get());
     tree->SetObjects(m_treeObjects);
-    tree->Build(0);
+    tree->Build();
     camera->SetTrackedTree(tree);
 }
 

@@ -110,4 +110,15 @@ TEST(LevelFile, RefusesCountsPastTheBytesLeft)
     }
 }
 
+// Lights that end exactly where the file ends are whole; it is the object
+// count after them that is missing.
+TEST(LevelFile, LightsMayFillTheRestOfTheFileExactly)
+{
+    const std::string bytes = Float(0.0f) + Float(0.0f) + Float(0.0f) + Float(0.0f) + Int(2) + std::string(52 + 28, '\0');
+    LevelDescription level;
+    std::string error;
+    EXPECT_FALSE(Read(bytes, level, error));
+    EXPECT_EQ(error, "hand.lvl: object count does not fit the file");
+}
+
 } // namespace
