@@ -16,8 +16,11 @@ public:
     bool ReadLine(std::string& line);
     // False when the last line read was a section line.
     bool IsPlainLine() const { return m_plainLine; }
-    // Line feeds passed so far.
+    // Line ends passed so far (LF, CR LF or CR alone).
     int GetLineCount() const { return m_lineCount; }
+    // The number, from 1, of the line in the text that the last line read
+    // came from, for reports about it.
+    int GetLineNumber() const { return m_lineNumber; }
 
 private:
     void ReadPhysicalLine(std::string& line);
@@ -27,6 +30,7 @@ private:
     size_t m_size;
     size_t m_position;
     int m_lineCount;
+    int m_lineNumber;
     bool m_inBlockComment;
     bool m_plainLine;
 };

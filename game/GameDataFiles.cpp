@@ -3,10 +3,13 @@
 #include "core/PDataFileWriter.h"
 #include "core/PTextReader.h"
 #include "core/PTokenizer.h"
+#include "core/ProblemLog.h"
+#include "game/GameLog.h"
 #include "game/TextFields.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -35,16 +38,28 @@ std::string ReadItemKey(CPTextReader& reader)
     return line == kEmptySlot ? std::string() : line;
 }
 
-void ReadCoefficient(CPTextReader& reader, float& coefficient)
+// The number of a field, or the fallback when it is not finite.
+float ReadFiniteNumber(const std::string& text, const std::string& path, const CPTextReader& reader,
+                       float fallback)
 {
-    std::string line;
-    if (reader.ReadLine(line)) coefficient = ParseDecimalFloat(line);
+    const float value = ParseDecimalFloat(text);
+    if (std::isfinite(value)) return value;
+    GetGameLog().Report("%s line %d: \"%s\" is not a finite number; %g is used", path.c_str(),
+                        reader.GetLineNumber(), text.c_str(), fallback);
+    return fallback;
 }
 
-EnemySourceRecord ParseMissionRecord(const std::vector<std::string>& fields)
+void ReadCoefficient(CPTextReader& reader, const std::string& path, float& coefficient)
+{
+    std::string line;
+    if (reader.ReadLine(line)) coefficient = ReadFiniteNumber(line, path, reader, coefficient);
+}
+
+EnemySourceRecord ParseMissionRecord(const std::vector<std::string>& fields, const std::string& path,
+                                     const CPTextReader& reader)
 {
     EnemySourceRecord record;
-    record.value = ParseDecimalFloat(fields[0]);
+    record.value = ReadFiniteNumber(fields[0], path, reader, 0.0f);
     for (int i = 0; i < EnemySourceRecord::kWholeNumbers; ++i) {
         record.numbers[i] = ParseDecimalInt(fields[1 + i]);
     }
@@ -54,14 +69,15 @@ EnemySourceRecord ParseMissionRecord(const std::vector<std::string>& fields)
     return record;
 }
 
-EnemySourcePoint ParseSourcePoint(const std::vector<std::string>& fields, const D3DXVECTOR3& at)
+EnemySourcePoint ParseSourcePoint(const std::vector<std::string>& fields, const D3DXVECTOR3& at,
+                                  const std::string& path, const CPTextReader& reader)
 {
     EnemySourcePoint point;
     point.x = at.x;
     point.y = at.y;
     point.z = at.z;
     point.active = fields[2] != kInactive;
-    point.value = ParseDecimalFloat(fields[3]);
+    point.value = ReadFiniteNumber(fields[3], path, reader, 0.0f);
     point.enemyKinds = ParseWeightedList(fields[4]);
     return point;
 }
@@ -101,26 +117,27 @@ CarSettings ReadPlayerData(CPTextReader& reader)
     return settings;
 }
 
-void ReadCoefficients(CPTextReader& reader, float& coeffA, float& coeffB, float& coeffC,
-                      float& coeffD)
+void ReadCoefficients(CPTextReader& reader, const std::string& path, float& coeffA, float& coeffB,
+                      float& coeffC, float& coeffD)
 {
-    ReadCoefficient(reader, coeffA);
-    ReadCoefficient(reader, coeffC);
-    ReadCoefficient(reader, coeffB);
-    ReadCoefficient(reader, coeffD);
+    ReadCoefficient(reader, path, coeffA);
+    ReadCoefficient(reader, path, coeffC);
+    ReadCoefficient(reader, path, coeffB);
+    ReadCoefficient(reader, path, coeffD);
 }
 
-std::vector<EnemySourceRecord> ReadMissionRecords(CPTextReader& reader)
+std::vector<EnemySourceRecord> ReadMissionRecords(CPTextReader& reader, const std::string& path)
 {
     std::vector<EnemySourceRecord> records;
     std::string line;
     while (reader.ReadLine(line) && line != kSourcesLine) {
-        records.push_back(ParseMissionRecord(SplitFields(line, kFieldSeparator, kRecordFields, false)));
+        records.push_back(
+            ParseMissionRecord(SplitFields(line, kFieldSeparator, kRecordFields, false), path, reader));
     }
     return records;
 }
 
-void ReadSourcePoints(CPTextReader& reader,
+void ReadSourcePoints(CPTextReader& reader, const std::string& path,
                       const std::unordered_map<std::string, D3DXVECTOR3>& points,
                       std::unordered_map<std::string, std::vector<EnemySourcePoint>>& sources)
 {
@@ -129,7 +146,7 @@ void ReadSourcePoints(CPTextReader& reader,
         const std::vector<std::string> fields = SplitFields(line, kFieldSeparator, kSourceFields, false);
         auto point = points.find(fields[0]);
         if (point == points.end()) continue;
-        sources[fields[1]].push_back(ParseSourcePoint(fields, point->second));
+        sources[fields[1]].push_back(ParseSourcePoint(fields, point->second, path, reader));
     }
 }
 

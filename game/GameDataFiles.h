@@ -24,17 +24,22 @@ std::vector<WeightedName> ParseWeightedList(const std::string& text);
 // super-weapon count on line 9.
 CarSettings ReadPlayerData(CPTextReader& reader);
 
+// Numbers that are not finite ("nan", "inf", or beyond a float's range) are
+// refused: each is reported to the game log with the file's path and line.
+
 // "DATA\coeff.dat": the four coefficients, stored as a, c, b, d. A line the
-// file lacks keeps its coefficient.
-void ReadCoefficients(CPTextReader& reader, float& coeffA, float& coeffB, float& coeffC,
-                      float& coeffD);
+// file lacks, or one not finite, keeps its coefficient.
+void ReadCoefficients(CPTextReader& reader, const std::string& path, float& coeffA, float& coeffB,
+                      float& coeffC, float& coeffD);
 
 // A mission's checkpoint lines, read up to the line "sources" or the end.
-std::vector<EnemySourceRecord> ReadMissionRecords(CPTextReader& reader);
+// A value that is not finite reads as 0.
+std::vector<EnemySourceRecord> ReadMissionRecords(CPTextReader& reader, const std::string& path);
 
 // A mission's source lines after "sources", each placed at the named point.
-// A line whose point is not among the points is skipped.
-void ReadSourcePoints(CPTextReader& reader,
+// A line whose point is not among the points is skipped; a value that is
+// not finite reads as 0.
+void ReadSourcePoints(CPTextReader& reader, const std::string& path,
                       const std::unordered_map<std::string, D3DXVECTOR3>& points,
                       std::unordered_map<std::string, std::vector<EnemySourcePoint>>& sources);
 

@@ -25,6 +25,11 @@ const char* const kLineEnd = "\r\n";
 const char* const kUnboundKey = "undefined key";
 const size_t kLineFields = 4;
 
+bool HasCodeSlot(int number)
+{
+    return number >= 0 && number < CPActionsManager::kCodeSlots;
+}
+
 void BindLine(CPActionsManager& manager, const std::vector<std::string>& fields)
 {
     const std::string& action = fields[0];
@@ -33,7 +38,7 @@ void BindLine(CPActionsManager& manager, const std::vector<std::string>& fields)
     if (fields[3] == kByCode) {
         const int number = ParseDecimalInt(key);
         const uint8_t code = static_cast<uint8_t>(number);
-        if (number >= 0 && number < CPActionsManager::kCodeSlots) {
+        if (HasCodeSlot(number)) {
             manager.codeSlots[number] = ActionBinding(code, "", action, true);
         }
         manager.actions[action] = ActionBinding(code, key, caption, true);
@@ -58,11 +63,20 @@ void ReadBindings(CPActionsManager& manager, CPTextReader& reader)
     }
 }
 
+// A number without a code slot binds nothing; it is written back as it was
+// read, since its low byte could name a live slot after the next reading.
+std::string CodeText(const ActionBinding& binding)
+{
+    if (!HasCodeSlot(ParseDecimalInt(binding.key))) return binding.key;
+    return std::to_string(binding.code);
+}
+
 std::string BindingLine(const std::string& action, const ActionBinding& binding)
 {
-    const std::string key = binding.byCode ? std::to_string(binding.code) : binding.key;
-    return action + kFieldSeparator + binding.text + kFieldSeparator + key + kFieldSeparator +
-           (binding.byCode ? kByCode : kByName) + kLineEnd;
+    const std::string key = binding.byCode ? CodeText(binding) : binding.key;
+    return QuoteField(action, kFieldSeparator) + kFieldSeparator + QuoteField(binding.text, kFieldSeparator) +
+           kFieldSeparator + QuoteField(key, kFieldSeparator) + kFieldSeparator + (binding.byCode ? kByCode : kByName) +
+           kLineEnd;
 }
 
 } // namespace

@@ -198,7 +198,7 @@ void CPGameData::LoadCoefficients()
     CPDataFile file(kCoefficientsPath, false);
     if (FAILED(file.Load())) return;
     CPTextReader reader(file.GetData(), file.GetDataSize());
-    ReadCoefficients(reader, coeffA, coeffB, coeffC, coeffD);
+    ReadCoefficients(reader, kCoefficientsPath, coeffA, coeffB, coeffC, coeffD);
 }
 
 // Source points stand at the named points of the current level, so without
@@ -206,13 +206,14 @@ void CPGameData::LoadCoefficients()
 void CPGameData::LoadMissionInfo(const std::string& name)
 {
     missionRecords.clear();
-    CPDataFile file(kMissionFolder + name, false);
+    const std::string path = kMissionFolder + name;
+    CPDataFile file(path, false);
     if (FAILED(file.Load())) return;
     CPTextReader reader(file.GetData(), file.GetDataSize());
-    missionRecords = ReadMissionRecords(reader);
+    missionRecords = ReadMissionRecords(reader, path);
     enemySources.clear();
     const CPLevel* level = GetLevel();
-    if (level) ReadSourcePoints(reader, level->sourcePoints, enemySources);
+    if (level) ReadSourcePoints(reader, path, level->sourcePoints, enemySources);
 }
 
 bool CPGameData::SaveScores() const

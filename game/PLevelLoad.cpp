@@ -9,15 +9,15 @@
 #include "core/PDataFile.h"
 #include "core/Settings.h"
 #include "core/ShadowMatrix.h"
+#include "core/ProblemLog.h"
 #include "game/AIManager.h"
+#include "game/GameLog.h"
 #include "game/LevelClock.h"
 #include "game/LevelFile.h"
 #include "game/PGameData.h"
 #include "game/PLevelBranch.h"
 #include "game/PPlayer.h"
 #include "physics/PPhysicData.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -121,6 +121,11 @@ std::string OpponentModelOf(const std::string& levelName)
     return std::string();
 }
 
+void ReportProblem(const std::string& line)
+{
+    GetGameLog().Report("%s", line.c_str());
+}
+
 float RandomFraction()
 {
     return static_cast<float>(rand()) / kRandomMax;
@@ -129,18 +134,6 @@ float RandomFraction()
 RefPtr<CPGameObject> LoadDescription(const std::string& name, int flags)
 {
     return g_pObjectLoader ? g_pObjectLoader->LoadObject(name, flags) : RefPtr<CPGameObject>();
-}
-
-// Scale is baked into the meshes of an object without physics: its own,
-// those of its other levels of detail and those of its children.
-void BakeIntoMeshes(CPGameObject& object, const D3DXMATRIX& matrix)
-{
-    if (CPRenderObject* mesh = object.GetRenderObject()) mesh->TransformVertices(matrix);
-    const std::vector<CPGameObject::LevelOfDetail>& levels = object.GetLevelsOfDetail();
-    for (size_t i = 1; i < levels.size(); ++i) {
-        if (levels[i].object) BakeIntoMeshes(*levels[i].object, matrix);
-    }
-    for (const RefPtr<CPGameObject>& child : object.GetChildren()) BakeIntoMeshes(*child, matrix);
 }
 
 // A car's body dents: it leaves the shared static geometry and gets its
@@ -249,12 +242,10 @@ void CPLevel::ResetForLoad(bool single, bool time)
     ghostIndex = 0;
     timeMode = time;
     singleMode = single;
-    loadErrors.clear();
     if (CPGameData* data = GetGameData()) trafficCount = data->trafficCount;
     if (trafficCount > kMaxTrafficStates) {
-        loadErrors.push_back("traffic count " + std::to_string(trafficCount) + " is more than " +
-                             std::to_string(kMaxTrafficStates) + "; " + std::to_string(kMaxTrafficStates) +
-                             " cars are made");
+        ReportProblem("traffic count " + std::to_string(trafficCount) + " is more than " +
+                      std::to_string(kMaxTrafficStates) + "; " + std::to_string(kMaxTrafficStates) + " cars are made");
         trafficCount = kMaxTrafficStates;
     }
 }
@@ -286,13 +277,12 @@ bool CPLevel::ReadDescription(const std::string& name, LevelDescription& descrip
     const std::string path = kLevelFolder + name + kLevelExtension;
     CPDataFile file(path, false);
     if (FAILED(file.Load())) {
-        loadErrors.push_back(path + ": the file does not open");
+        ReportProblem(path + ": the file does not open");
         return false;
     }
     std::string error;
     if (ReadLevelFile(file, path, description, error)) return true;
-    loadErrors.push_back(error);
-    OutputDebugStringA((error + "\n").c_str());
+    ReportProblem(error);
     return false;
 }
 
@@ -379,7 +369,7 @@ void CPLevel::PlaceSceneObject(RefPtr<CPGameObject> object, const std::string& f
     if (!object->GetPhysicData()) {
         D3DXMATRIX scale;
         D3DXMatrixScaling(&scale, record.scale.x, record.scale.y, record.scale.z);
-        BakeIntoMeshes(*object, scale);
+        TransformObjectTree(*object, scale);
     }
     object->SetPosition(record.position.x, record.position.y, record.position.z);
     object->SetRotation(-record.rotation.x, -record.rotation.y, -record.rotation.z, record.rotation.w);
@@ -489,10 +479,9 @@ void CPLevel::BuildSpatialTree()
         quadTree->Build(m_treeObjects, 0);
         return;
     }
-    CPLevelBranch* tree = static_cast<CPLevelBranch*>(branchTree.Get());
-    tree->SetObjects(m_treeObjects);
-    tree->Build();
-    camera->SetTrackedTree(tree);
+    branchTree->SetObjects(m_treeObjects);
+    branchTree->Build();
+    camera->SetTrackedTree(branchTree.Get());
 }
 
 RefPtr<CPGameObject> CPLevel::MakeRacer(RefPtr<CPGameObject> description, const std::string& model,
@@ -517,7 +506,7 @@ void CPLevel::BuildOpponents(const std::string& name)
         opponentModels.push_back(racerName);
         RefPtr<CPGameObject> description = LoadDescription(racerName + kOpponentSuffix, kObjectFlags);
         if (!description) {
-            loadErrors.push_back(racerName + kOpponentSuffix + ": no object; the opponent is left out");
+            ReportProblem(racerName + kOpponentSuffix + ": no object; the opponent is left out");
             continue;
         }
         const OpponentStart& start = opponentStarts[slot];
@@ -556,7 +545,7 @@ void CPLevel::BuildPlayer()
     const std::string fileName = carModel + (demoMode ? kOpponentSuffix : kDescriptionExtension);
     RefPtr<CPGameObject> description = LoadDescription(fileName, kObjectFlags);
     if (!description) {
-        loadErrors.push_back(fileName + ": the player's car gives no object");
+        ReportProblem(fileName + ": the player's car gives no object");
         return;
     }
     for (const HiddenChild& hidden : kHiddenChildren) {

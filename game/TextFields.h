@@ -11,6 +11,11 @@
 std::vector<std::string> SplitFields(const std::string& line, const char* separator, size_t count,
                                      bool quotes);
 
+// A field as it must be written between separators for SplitFields with
+// quotes to read it back: in quotes, its own quotes doubled, when it holds
+// the separator, a quote or white space at either end; as it is otherwise.
+std::string QuoteField(const std::string& field, const char* separator);
+
 // The leading decimal number of a text; 0 when it starts with none.
 // Integers beyond 32 bits saturate.
 int ParseDecimalInt(const std::string& text);

@@ -106,7 +106,7 @@ CPInterface::~CPInterface()
     m_cursor = nullptr;
     m_texts.clear();
     m_currentButton = nullptr;
-    m_pressedElement = nullptr;
+    m_pressedElements.clear();
     m_editBoxes.clear();
     m_buttons.clear();
     m_drawList.clear();
@@ -141,7 +141,7 @@ void CPInterface::ActivateQuietly(int priority)
 void CPInterface::Deactivate()
 {
     m_active = false;
-    m_pressedElement = nullptr;
+    m_pressedElements.clear();
     CPGameObject::Stop();
 }
 
@@ -403,15 +403,19 @@ void CPInterface::UpdateBuffers()
     SetQuadIndexCount(m_renderObject->GetIndices(), drawn);
 }
 
+// The lit button goes out whenever it is not the topmost element under the
+// pointer, also where it lies under another element: otherwise a button
+// partly covered by a window stays lit while the pointer is on the window.
 void CPInterface::HoverAt(float x, float y)
 {
     bool changed = false;
-    if (m_currentButton && !m_currentButton->HitTest(x, y)) {
+    CPWindow* element = TopmostElementAt(x, y);
+    if (m_currentButton && m_currentButton.Get() != element) {
         RefPtr<CPWindow> left = m_currentButton;
         m_currentButton = nullptr;
         changed = left->OnMouseOut(x, y);
     }
-    if (CPWindow* element = TopmostElementAt(x, y)) {
+    if (element) {
         m_currentButton = element;
         if (element->OnMouseOver(x, y)) {
             UpdateBuffers();
@@ -479,14 +483,17 @@ void CPInterface::SelectButton(Iterator first, Iterator last)
 void CPInterface::PressAt(int mouseButton, float x, float y)
 {
     if (!m_active) return;
-    m_pressedElement = TopmostElementAt(x, y);
-    if (m_pressedElement && m_pressedElement->OnMouseDown(mouseButton, x, y)) UpdateBuffers();
+    RefPtr<CPWindow> pressed = TopmostElementAt(x, y);
+    m_pressedElements[mouseButton] = pressed;
+    if (pressed && pressed->OnMouseDown(mouseButton, x, y)) UpdateBuffers();
 }
 
 void CPInterface::ReleaseAt(int mouseButton, float x, float y)
 {
-    RefPtr<CPWindow> pressed = m_pressedElement;
-    m_pressedElement = nullptr;
+    auto held = m_pressedElements.find(mouseButton);
+    if (held == m_pressedElements.end()) return;
+    RefPtr<CPWindow> pressed = held->second;
+    m_pressedElements.erase(held);
     if (pressed && pressed->OnClick(mouseButton, x, y)) UpdateBuffers();
 }
 

@@ -67,9 +67,9 @@ public:
     void SelectPreviousButton();
 
     // A mouse button pressed: the topmost enabled, visible element under
-    // the pointer takes it and is remembered. Its release goes to that same
-    // element as a click at the release point. Only while active: going
-    // inactive forgets the press.
+    // the pointer takes it and is remembered for that button. The button's
+    // release goes to that same element as a click at the release point.
+    // Only while active: going inactive forgets every press.
     void PressAt(int mouseButton, float x, float y);
     void ReleaseAt(int mouseButton, float x, float y);
 
@@ -136,7 +136,8 @@ private:
     RefPtr<CPGameObject> m_cursor;
     std::unordered_map<std::string, RefPtr<CPGameObject>> m_cursors;
     bool m_active;
-    RefPtr<CPWindow> m_pressedElement;
+    // The element each held mouse button was pressed on, by button number.
+    std::unordered_map<int, RefPtr<CPWindow>> m_pressedElements;
     std::string m_typeName;
     std::vector<std::unique_ptr<IPObject>> m_owned;
 };

@@ -11,6 +11,8 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,9 +36,31 @@ const int kAlphaShift = 24;
 // never reads less, so the flare behaves the same right after boot.
 const DWORD kFullFadeTicks = 5100;
 
-int ScaledToScreen(const std::string& field, int screenSize, double scale)
+// Truncates toward zero into the integer range; a value beyond it is
+// clamped and noted in clamped.
+int ClampedToInt(double value, bool& clamped)
 {
-    return static_cast<int>(std::atoi(field.c_str()) * screenSize * scale);
+    if (value > INT_MAX || value < INT_MIN) {
+        clamped = true;
+        return value > 0.0 ? INT_MAX : INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+// A whole file size times the screen, worked out in double so that no
+// product wraps around.
+int ScaledToScreen(const std::string& field, int screenSize, double scale, bool& clamped)
+{
+    const double size = static_cast<double>(std::strtoll(field.c_str(), nullptr, 10));
+    return ClampedToInt(size * screenSize * scale, clamped);
+}
+
+// A scale that is not finite as a float would make every size and texture
+// coordinate of its element meaningless.
+bool ReadScale(const std::string& field, float& scale)
+{
+    scale = static_cast<float>(std::strtod(field.c_str(), nullptr));
+    return std::isfinite(scale);
 }
 
 } // namespace
@@ -88,25 +112,32 @@ bool CPLensFlareInterface::ReadElement(const std::string& line, LensFlareElement
                             static_cast<int>(fields.size()));
         return false;
     }
+    if (!ReadScale(fields[2], element.scaleX) || !ReadScale(fields[3], element.scaleY)) {
+        LogInterfaceProblem("lens-flare line \"%s\" has a scale that is not a finite number; left out",
+                            line.c_str());
+        return false;
+    }
     element.textureName = fields[0];
     element.percent = std::atoi(fields[1].c_str());
-    element.scaleX = static_cast<float>(std::atof(fields[2].c_str()));
-    element.scaleY = static_cast<float>(std::atof(fields[3].c_str()));
     // Colours above 0x7FFFFFFF are written as large decimals.
     element.colour = static_cast<uint32_t>(std::strtoll(fields[4].c_str(), nullptr, 10));
-    element.width = ScaledToScreen(fields[5], g_screenWidth, kWidthScale);
-    element.height = ScaledToScreen(fields[6], g_screenHeight, kHeightScale);
-    element.texX = ScaledToScreen(fields[7], g_screenWidth, kWidthScale);
-    element.texY = ScaledToScreen(fields[8], g_screenHeight, kHeightScale);
+    bool clamped = false;
+    element.width = ScaledToScreen(fields[5], g_screenWidth, kWidthScale, clamped);
+    element.height = ScaledToScreen(fields[6], g_screenHeight, kHeightScale, clamped);
+    element.texX = ScaledToScreen(fields[7], g_screenWidth, kWidthScale, clamped);
+    element.texY = ScaledToScreen(fields[8], g_screenHeight, kHeightScale, clamped);
+    if (clamped) LogInterfaceProblem("lens-flare line \"%s\" has sizes beyond the integer range; clamped", line.c_str());
     return true;
 }
 
 void CPLensFlareInterface::MakeElementWindow(int index, LensFlareElement& element)
 {
-    const int w = static_cast<int>(element.width * element.scaleX);
-    const int h = static_cast<int>(element.height * element.scaleY);
-    const int tx = static_cast<int>(element.texX * element.scaleX);
-    const int ty = static_cast<int>(element.texY * element.scaleY);
+    bool clamped = false;
+    const int w = ClampedToInt(static_cast<double>(element.width) * element.scaleX, clamped);
+    const int h = ClampedToInt(static_cast<double>(element.height) * element.scaleY, clamped);
+    const int tx = ClampedToInt(static_cast<double>(element.texX) * element.scaleX, clamped);
+    const int ty = ClampedToInt(static_cast<double>(element.texY) * element.scaleY, clamped);
+    if (clamped) LogInterfaceProblem("lens-flare element %d is scaled beyond the integer range; clamped", index);
     element.halfWidth = w / 2;
     element.halfHeight = h / 2;
     const float textureWidth = static_cast<float>(g_screenWidth) * element.scaleX * kTextureWidthFactor;

@@ -40,6 +40,29 @@ TEST(CPTextReader, SkipsCommentsAndBlankLinesAndTellsSections)
     EXPECT_EQ(reader.GetLineCount(), 11);
 }
 
+// Files saved with old Macintosh line ends keep every line apart; a CR LF
+// pair is one line end.
+TEST(CPTextReader, ACarriageReturnAloneEndsALine)
+{
+    const std::string text = "one\rtwo\r\nthree\n\rfour\r";
+    CPTextReader reader(text.data(), text.size());
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"one", true}, {"two", true}, {"three", true}, {"four", true}};
+    EXPECT_EQ(ReadAllLines(reader), expected);
+    EXPECT_EQ(reader.GetLineCount(), 5);
+}
+
+TEST(CPTextReader, TellsTheNumberOfTheLineRead)
+{
+    const std::string text = "a\n\n// c\r\nb\rd";
+    CPTextReader reader(text.data(), text.size());
+    std::string line;
+    for (int number : {1, 4, 5}) {
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(reader.GetLineNumber(), number) << line;
+    }
+}
+
 TEST(CPTextReader, AZeroByteEndsALineWithoutCountingIt)
 {
     const std::string text("one\0two\nthree\n", 14);
@@ -47,6 +70,16 @@ TEST(CPTextReader, AZeroByteEndsALineWithoutCountingIt)
     const std::vector<std::pair<std::string, bool>> expected = {{"one", true}, {"two", true}, {"three", true}};
     EXPECT_EQ(ReadAllLines(reader), expected);
     EXPECT_EQ(reader.GetLineCount(), 2);
+}
+
+// A section line without a name is passed over like a blank line; it
+// never reads as the end of the text.
+TEST(CPTextReader, ASectionLineWithoutANameIsSkipped)
+{
+    const std::string text = "first\n[]\n  [] \nsecond\n[]";
+    CPTextReader reader(text.data(), text.size());
+    const std::vector<std::pair<std::string, bool>> expected = {{"first", true}, {"second", true}};
+    EXPECT_EQ(ReadAllLines(reader), expected);
 }
 
 TEST(CPTextReader, AnUnclosedBlockCommentSwallowsTheRest)

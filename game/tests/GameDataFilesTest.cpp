@@ -2,8 +2,10 @@
 #include "game/PLevel.h"
 
 #include "core/PDataFile.h"
+#include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
+#include "game/GameLog.h"
 #include "game/tests/GameFileFixtures.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +73,7 @@ TEST(PlayerDataFile, FillsBothSetupsAndFallsBackToEmptySlots)
         {"count not a number", "a\nb\nc\nm\nr\nu\ne\ns\nx7\nq1\nq2\n", "a,b,c|q1,q2|u|e|r|s*0|m"},
         {"NUL bytes", Bytes("a\0b\nc\n"), "a,b,c|,||||*0|"},
         {"2 KB line", longKey + "\nb\n", longKey + ",b,|,||||*0|"},
-        {"CR-only ends", "a\rb\rc\r", "a\rb\rc,,|,||||*0|"},
+        {"CR-only ends", "a\rb\rc\r", "a,b,c|,||||*0|"},
     };
     for (const Case& c : cases) {
         PlaceFixture(kPlayerData, c.file);
@@ -115,7 +117,7 @@ TEST(CoefficientsFile, LoadsInFileOrderOrAllOneOnTheDifficultSetting)
         {"cut mid-line", "1\n2\n3\n4", 0, false, "1,3,2,4"},
         {"NUL bytes", Bytes("1\0002\n3\n4\n"), 0, false, "1,3,2,4"},
         {"2 KB line", longLine + "\n2\n3\n4\n", 0, false, "0,3,2,4"},
-        {"CR-only ends", "1\r2\r3\r4\r", 0, false, "1,9,9,9"},
+        {"CR-only ends", "1\r2\r3\r4\r", 0, false, "1,3,2,4"},
     };
     const int camSpeed = g_cam_speed;
     for (const Case& c : cases) {
@@ -128,6 +130,27 @@ TEST(CoefficientsFile, LoadsInFileOrderOrAllOneOnTheDifficultSetting)
         EXPECT_EQ(Coefficients(data), c.coefficients) << c.what;
     }
     g_cam_speed = camSpeed;
+    DeleteFileA(kCoefficients);
+}
+
+// The game log's lines, each cut to the file and line it names.
+std::vector<std::string> LoggedPlaces()
+{
+    std::vector<std::string> places;
+    for (const std::string& line : GetGameLog().GetLines()) places.push_back(line.substr(0, line.find(':')));
+    return places;
+}
+
+TEST(CoefficientsFile, RefusesNumbersThatAreNotFiniteWithFileAndLine)
+{
+    PlaceFixture(kCoefficients, "nan\n2\n\n-inf\n1e39\n");
+    GetGameLog().Clear();
+    CPGameData data;
+    data.coeffA = data.coeffB = data.coeffC = data.coeffD = 9.0f;
+    data.LoadCoefficients();
+    EXPECT_EQ(Coefficients(data), "9,9,2,9");
+    EXPECT_EQ(LoggedPlaces(), std::vector<std::string>({"DATA\\coeff.dat line 1", "DATA\\coeff.dat line 4",
+                                                        "DATA\\coeff.dat line 5"}));
     DeleteFileA(kCoefficients);
 }
 
@@ -202,7 +225,7 @@ TEST(MissionFile, ReadsCheckpointRecordsAndSourcesAtTheLevelsPoints)
         {"2 KB line", "1 2 3 4 " + longName + ",5 0 b,1\n", true, "1|2,3,4|" + longName + ":0-5|0|b:0-1",
          ""},
         {"CR-only ends", "1 2 3 4 a,10 5 b,1\rsources\rp1 s 1 1 z,1\r", true,
-         "1|2,3,4|a:0-10|5|b:0-1", ""},
+         "1|2,3,4|a:0-10|5|b:0-1", "s=1,2,3,on,1,z:0-1"},
     };
     for (const Case& c : cases) {
         PlaceFixture(kMission, c.file);
@@ -219,6 +242,21 @@ TEST(MissionFile, ReadsCheckpointRecordsAndSourcesAtTheLevelsPoints)
         EXPECT_EQ(Describe(data.missionRecords), c.records) << c.what;
         EXPECT_EQ(Describe(data.enemySources), c.sources) << c.what;
     }
+    DeleteFileA(kMission);
+}
+
+TEST(MissionFile, RefusesNumbersThatAreNotFiniteWithFileAndLine)
+{
+    PlaceFixture(kMission, "nan 1 2 3 a,1 5 b,1\n// note\nsources\np1 s 1 inf z,1\n");
+    GetGameLog().Clear();
+    CPLevel level;
+    level.sourcePoints["p1"] = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    CPGameData data;
+    data.LoadMissionInfo(kMissionName);
+    EXPECT_EQ(Describe(data.missionRecords), "0|1,2,3|a:0-1|5|b:0-1");
+    EXPECT_EQ(Describe(data.enemySources), "s=1,2,3,on,0,z:0-1");
+    EXPECT_EQ(LoggedPlaces(), std::vector<std::string>({"Data\\Levels\\mission1.txt line 1",
+                                                        "Data\\Levels\\mission1.txt line 4"}));
     DeleteFileA(kMission);
 }
 

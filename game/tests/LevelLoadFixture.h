@@ -6,8 +6,10 @@
 #include "Render/tests/ResourceTest.h"
 #include "core/PCommandManager.h"
 #include "core/PTaskManager.h"
+#include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "game/AIManager.h"
+#include "game/GameLog.h"
 #include "game/LevelOneData.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
@@ -84,6 +86,7 @@ protected:
     CPLevel& Load(const std::string& name, bool single = false, bool time = false)
     {
         Unload();
+        GetGameLog().Clear();
         m_level.reset(new CPLevel);
         loaded = m_level->Load(name, single, time);
         return *m_level;
@@ -104,10 +107,12 @@ protected:
         content.objects.push_back(LevelObjectRecord("player", D3DXVECTOR3(10.0f, 10.0f, 0.0f)));
         return content;
     }
-    static std::string Errors(const CPLevel& level)
+    // What the last load reported.
+    static const std::vector<std::string>& Log() { return GetGameLog().GetLines(); }
+    static std::string Errors(const CPLevel&)
     {
         std::string text;
-        for (const std::string& line : level.loadErrors) text += line + "\n";
+        for (const std::string& line : Log()) text += line + "\n";
         return text;
     }
 

@@ -44,7 +44,7 @@ TEST_F(LevelLoad, LevelOneLoadsItsRecordsIntoTheLevel)
     EXPECT_EQ(level.routeSpline->GetSplineName(), "c_path");
     EXPECT_EQ(level.leftSpline->GetSplineName(), "left");
     EXPECT_EQ(level.rightSpline->GetSplineName(), "right");
-    EXPECT_TRUE(level.loadErrors.empty()) << Errors(level);
+    EXPECT_TRUE(Log().empty()) << Errors(level);
 }
 
 TEST_F(LevelLoad, LightAmbientAndShadowMatrixAreTheLevelsOwn)
@@ -95,7 +95,7 @@ TEST_F(LevelLoad, RecordNamesDecideWhatTheyYield)
              EXPECT_EQ(level.opponentStarts.size(), 3u);
              EXPECT_EQ(level.opponentModels, (std::vector<std::string>{"1", "2", "3"}));
              EXPECT_TRUE(level.opponents.empty());
-             EXPECT_EQ(level.loadErrors.size(), 3u);
+             EXPECT_EQ(Log().size(), 3u);
          }},
         {"in time mode opponents are ignored", {LevelObjectRecord("enemy1", here)}, false, true,
          [](CPLevel& level) {
@@ -425,7 +425,7 @@ TEST_F(LevelLoad, TheLevelIsTheCamerasSubjectAndTheCarWorldsRaceState)
     EXPECT_TRUE(level->IsLevelStarted());
     EXPECT_EQ(camera->GetTrackedTree(), level->branchTree.Get());
     ASSERT_TRUE(level->branchTree);
-    EXPECT_EQ(static_cast<CPLevelBranch*>(level->branchTree.Get())->GetObjects().size(), 6u);
+    EXPECT_EQ(level->branchTree->GetObjects().size(), 6u);
     Unload();
     EXPECT_EQ(camera->GetSubject(), nullptr);
     EXPECT_EQ(world.GetRaceState(), nullptr);
@@ -457,7 +457,7 @@ TEST_F(LevelLoad, TrafficStatesFollowTheCountWithinBounds)
         EXPECT_EQ(drivers.opponents.size(), 5u) << c.count;
         EXPECT_EQ(drivers.traffic.size(), c.states) << c.count;
         EXPECT_EQ(drivers.enabled, c.enabled) << c.count;
-        EXPECT_EQ(!level.loadErrors.empty(), c.logged) << c.count;
+        EXPECT_EQ(!Log().empty(), c.logged) << c.count;
     }
 }
 
@@ -480,8 +480,8 @@ TEST_F(LevelLoad, AMissingPlayerCarFailsTheLoad)
     EXPECT_FALSE(loaded);
     EXPECT_FALSE(level.player);
     EXPECT_EQ(level.cameraCar, nullptr);
-    ASSERT_FALSE(level.loadErrors.empty());
-    EXPECT_NE(level.loadErrors.back().find("nocar.rdf"), std::string::npos);
+    ASSERT_FALSE(Log().empty());
+    EXPECT_NE(Log().back().find("nocar.rdf"), std::string::npos);
 }
 
 TEST_F(LevelLoad, AMissingFileRunsOnlyTheStepsThatNeedNoPlayer)
@@ -499,8 +499,8 @@ TEST_F(LevelLoad, AMissingFileRunsOnlyTheStepsThatNeedNoPlayer)
     EXPECT_FALSE(level.camera);
     EXPECT_TRUE(level.levelObjects.empty());
     EXPECT_EQ(level.width, 10.0f);
-    ASSERT_EQ(level.loadErrors.size(), 1u);
-    EXPECT_EQ(level.loadErrors[0], "Data\\Levels\\level99.lvl: the file does not open");
+    ASSERT_EQ(Log().size(), 1u);
+    EXPECT_EQ(Log()[0], "Data\\Levels\\level99.lvl: the file does not open");
 }
 
 // Files cut or patched from the level writer's output.
@@ -543,9 +543,9 @@ TEST_F(LevelLoad, ADamagedFileBuildsNothing)
         const size_t tasksBefore = tasks.GetTasks().size();
         CPLevel& level = Load("damaged");
         EXPECT_FALSE(loaded) << c.field;
-        ASSERT_EQ(level.loadErrors.size(), 1u) << c.field;
-        EXPECT_EQ(level.loadErrors[0].find("Data\\Levels\\damaged.lvl: " + std::string(c.field)), 0u)
-            << level.loadErrors[0];
+        ASSERT_EQ(Log().size(), 1u) << c.field;
+        EXPECT_EQ(Log()[0].find("Data\\Levels\\damaged.lvl: " + std::string(c.field)), 0u)
+            << Log()[0];
         EXPECT_FALSE(level.camera) << c.field;
         EXPECT_FALSE(level.player) << c.field;
         EXPECT_TRUE(level.levelObjects.empty()) << c.field;

@@ -83,16 +83,26 @@ TEST(CPGameData, ShopOffersReachedItemsThatAreNotFitted)
 {
     CPGameData data;
     data.weapons.Add(Item<WeaponDefinition>("w1", 0, 1));
+    data.weapons.Add(Item<WeaponDefinition>("fitted0", 0, 1));
     data.weapons.Add(Item<WeaponDefinition>("fitted", 0, 1));
+    data.weapons.Add(Item<WeaponDefinition>("fitted2", 0, 1));
     data.weapons.Add(Item<WeaponDefinition>("w15", 0, 15));
     data.weapons.Add(Item<WeaponDefinition>("w16", 0, 16));
     data.superWeapons.Add(Item<SuperWeaponDefinition>("s1", 0, 1));
     data.superWeapons.Add(Item<SuperWeaponDefinition>("sfitted", 0, 1));
     data.equipment.Add(Item<EquipmentDefinition>("e1", 0, 1));
+    data.equipment.Add(Item<EquipmentDefinition>("efitted0", 0, 1));
     data.equipment.Add(Item<EquipmentDefinition>("efitted", 0, 1));
     data.engines.Add(Item<EngineDefinition>("n1", 0, 1));
     data.engines.Add(Item<EngineDefinition>("nfitted", 0, 1));
-    data.editedSetup = MakeSetup({"", "fitted"}, {"", "efitted"}, "", "nfitted", "", "sfitted", 1, "");
+    data.mines.Add(Item<MineDefinition>("mfitted", 0, 1));
+    data.mines.Add(Item<MineDefinition>("m1", 0, 1));
+    data.bumpers.Add(Item<BumperDefinition>("bfitted", 0, 1));
+    data.bumpers.Add(Item<BumperDefinition>("b1", 0, 1));
+    data.armor.Add(Item<ArmorDefinition>("afitted", 0, 1));
+    data.armor.Add(Item<ArmorDefinition>("a1", 0, 1));
+    data.editedSetup = MakeSetup({"fitted0", "fitted", "fitted2"}, {"efitted0", "efitted"}, "bfitted", "nfitted",
+                                 "afitted", "sfitted", 1, "mfitted");
 
     struct Case {
         ItemKind kind;
@@ -108,7 +118,10 @@ TEST(CPGameData, ShopOffersReachedItemsThatAreNotFitted)
         {ItemKind::SuperWeapon, false, 1, "s1,sfitted"},
         {ItemKind::Equipment, false, 1, "e1"},
         {ItemKind::Engine, false, 1, "n1"},
-        {ItemKind::Armor, false, 1, ""},
+        {ItemKind::Armor, false, 1, "a1"},
+        {ItemKind::Armor, false, 0, ""},
+        {ItemKind::Mine, false, 1, "m1"},
+        {ItemKind::Bumper, false, 1, "b1"},
     };
     for (const Case& c : cases) {
         data.difficultyFlag = c.difficult;

@@ -15,6 +15,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -30,6 +32,7 @@ const uint32_t kGreen = 0xFF00FF00;
 const uint32_t kBlue = 0xFF0000FF;
 const uint32_t kYellow = 0xFFFFFF00;
 const uint32_t kWhite = 0xFFFFFFFF;
+const uint32_t kCyan = 0xFF00FFFF;
 const uint32_t kClear = 0x00000000;
 const D3DCOLOR kBackground = 0xFF203040;
 
@@ -40,8 +43,8 @@ D3DCOLOR Drawn(uint32_t argb)
 }
 
 // The screen's texture: four columns of 64 texels, red, green, blue and
-// yellow. The font's texture: an opaque white left half and a clear right
-// half.
+// yellow, over a cyan lower half. The font's texture: an opaque white left
+// half and a clear right half.
 std::vector<uint32_t> ColumnTexels(int width, int height, const std::vector<uint32_t>& columns)
 {
     std::vector<uint32_t> texels;
@@ -49,6 +52,12 @@ std::vector<uint32_t> ColumnTexels(int width, int height, const std::vector<uint
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) texels.push_back(columns[x / columnWidth]);
     }
+    return texels;
+}
+
+std::vector<uint32_t> OverLowerHalf(std::vector<uint32_t> texels, uint32_t colour)
+{
+    std::fill(texels.begin() + static_cast<std::ptrdiff_t>(texels.size() / 2), texels.end(), colour);
     return texels;
 }
 
@@ -63,7 +72,8 @@ const char* const kFontTexture = "Data\\Textures\\hud.tga";
 // The game running in this process with a font in its fonts folder and a
 // screen of a cursor, a button "play" (100-164, 100-132) whose looks lie
 // side by side in the texture (red, green, blue), a yellow window "panel"
-// (300-348, 100-124) and the text "AB" at (100.5, 200.5), speaking to
+// (300-348, 100-124), a cyan window "low" cut from the texture's lower half
+// (400-448, 100-124) and the text "AB" at (100.5, 200.5), speaking to
 // "gamemenu". The font's "A" is white, its "B" clear.
 class ScreenInTheGame : public testing::Test {
 protected:
@@ -73,7 +83,8 @@ protected:
         CreateDirectoryA("Data\\Fonts", nullptr);
         CreateDirectoryA("Data\\Interface", nullptr);
         CreateDirectoryA("Data\\Textures", nullptr);
-        WriteFile(kMenuTexture, TgaImage(256, 128, ColumnTexels(256, 128, {kRed, kGreen, kBlue, kYellow})));
+        WriteFile(kMenuTexture,
+                  TgaImage(256, 128, OverLowerHalf(ColumnTexels(256, 128, {kRed, kGreen, kBlue, kYellow}), kCyan)));
         WriteFile(kFontTexture, TgaImage(16, 16, ColumnTexels(16, 16, {kWhite, kClear})));
         ASSERT_TRUE(WriteFontFile(
             FontPath("hud"),
@@ -84,6 +95,7 @@ protected:
                          {"play_h", 0, 0, 64, 32, 64, 0, 64, 32, "", ""},
                          {"play_p", 0, 0, 64, 32, 128, 0, 64, 32, "", ""});
         writer.AddWindow({"panel", 300.5f, 100.5f, 48, 24, 192, 0, 64, 32, "", ""});
+        writer.AddWindow({"low", 400.5f, 100.5f, 48, 24, 192, 64, 64, 32, "", ""});
         writer.AddText("title", "hud", 100, 200, "title", "");
         ASSERT_TRUE(writer.Save(InterfaceFilePath("hostmenu")));
 
@@ -194,6 +206,8 @@ TEST_F(ScreenInTheGame, DrawsItsWindowsButtonAndTextOnTheDevice)
         {130, 133, background, "below the button"},
         {324, 112, Drawn(kYellow), "the window"},
         {350, 112, background, "right of the window"},
+        {424, 112, Drawn(kCyan), "the window cut from the lower half"},
+        {424, 125, background, "below that window"},
         {106, 208, Drawn(kWhite), "the glyph A"},
         {118, 208, background, "the clear glyph B beyond A"},
         {106, 218, background, "below the text line"},

@@ -121,6 +121,22 @@ TEST_F(InterfaceCommands, AWindowOnTopShieldsTheButtonUnderIt)
     EXPECT_EQ(screen->GetCurrentButton(), nullptr);
 }
 
+// The lit button goes out as soon as another element is topmost under the
+// pointer, even where the button lies under that element.
+TEST_F(InterfaceCommands, AButtonGoesOutWhenAWindowOverItIsTopmost)
+{
+    CPInterface* screen = ActiveScreen();
+    CPWindow* shield = screen->GetElements()["shield"].Get();
+    shield->visible = false;
+    InterfaceMouseMove(310.0f, 110.0f);
+    EXPECT_EQ(HoverCommands(), Commands({"mouse_button_over:under"}));
+    shield->visible = true;
+    InterfaceMouseMove(311.0f, 110.0f);
+    EXPECT_EQ(HoverCommands(), Commands({"mouse_button_out:under", "mouse_window_over:shield"}));
+    EXPECT_EQ(Button(screen, "under")->GetState(), CPButton::kNormal);
+    EXPECT_EQ(screen->GetCurrentButton(), nullptr);
+}
+
 TEST_F(InterfaceCommands, NoHoverWithoutACursorOrWhileInactive)
 {
     InterfaceFileWriter bare("menu", "menu.tga", 256.0f, 128.0f);
@@ -214,6 +230,19 @@ TEST_F(InterfaceCommands, PressAndReleaseGoToTheElementUnderThePointer)
     InterfaceMouseUp(1, 330.0f, 111.0f);
     EXPECT_EQ(menu.Take(), Commands({"window:shield|330.00|111.00"}));
     EXPECT_EQ(Button(screen, "under")->GetState(), CPButton::kNormal);
+}
+
+TEST_F(InterfaceCommands, EachMouseButtonKeepsItsOwnPress)
+{
+    CPInterface* screen = ActiveScreen();
+    InterfaceMouseDown(0, 110.0f, 110.0f);
+    InterfaceMouseDown(1, 110.0f, 210.0f);
+    InterfaceMouseUp(0, 120.0f, 110.0f);
+    EXPECT_EQ(menu.Take(), Commands({"button:play"}));
+    EXPECT_EQ(Button(screen, "play")->GetState(), CPButton::kHover);
+    InterfaceMouseUp(1, 120.0f, 210.0f);
+    EXPECT_EQ(menu.Take(), Commands()) << "a right click on a button sends nothing";
+    EXPECT_EQ(Button(screen, "quit")->GetState(), CPButton::kNormal);
 }
 
 // A screen that goes inactive while a button is held takes no click: its

@@ -127,6 +127,63 @@ TEST_F(ScreenLoading, RebuildsBuffersFromVisibleElementsAtTheirPositions)
     EXPECT_EQ(mesh->GetLocalVertices()[6].position.y, vertices[6].position.y);
 }
 
+// Texture rectangles are cut in the texture's own width and height (256 by
+// 128 here), so a swapped height shows in every v coordinate.
+TEST_F(ScreenLoading, CutsTextureRectanglesInTheTexturesWidthAndHeight)
+{
+    InterfaceFileWriter writer = Screen();
+    writer.AddWindow({"panel", 0.5f, 0.5f, 40, 30, 32, 16, 64, 96, "", ""});
+    writer.AddButton({"ok", 100.5f, 0.5f, 64, 32, 0, 32, 64, 32, "", ""}, {"ok_h", 0, 0, 64, 32, 64, 64, 64, 32, "", ""},
+                     {"ok_p", 0, 0, 64, 32, 128, 64, 64, 32, "", ""});
+    writer.AddWindow({"cursor", 0.5f, 0.5f, 16, 16, 128, 96, 16, 16, "", ""});
+    CPInterface* screen = LoadScreen(writer);
+    struct Corner {
+        const char* what;
+        const Vertex48& vertex;
+        float u;
+        float v;
+    };
+    CPButton* ok = dynamic_cast<CPButton*>(screen->GetElements()["ok"].Get());
+    ASSERT_NE(ok, nullptr);
+    const std::vector<Vertex48>& drawn = screen->GetRenderObject()->GetWorldVertices();
+    ASSERT_EQ(drawn.size(), 8u);
+    const Vertex48* normal = ok->GetVertices();
+    ok->OnMouseOver(110.0f, 10.0f);
+    const Vertex48* hover = ok->GetVertices();
+    const std::vector<Vertex48>& cursor =
+        dynamic_cast<CPRenderObject*>(screen->GetCursor()->GetComponent())->GetLocalVertices();
+    const Corner corners[] = {
+        {"window top left", drawn[0], 0.125f, 0.125f},     {"window bottom right", drawn[2], 0.375f, 0.875f},
+        {"button top left", normal[0], 0.0f, 0.25f},        {"button bottom right", normal[2], 0.25f, 0.5f},
+        {"hover look top left", hover[0], 0.25f, 0.5f},     {"hover look bottom right", hover[2], 0.5f, 0.75f},
+        {"cursor top left", cursor[0], 0.5f, 0.75f},        {"cursor bottom right", cursor[2], 0.5625f, 0.875f},
+    };
+    for (const Corner& corner : corners) {
+        EXPECT_FLOAT_EQ(corner.vertex.tex0.x, corner.u) << corner.what;
+        EXPECT_FLOAT_EQ(corner.vertex.tex0.y, corner.v) << corner.what;
+    }
+}
+
+// One screen's mesh is drawn with 16-bit indices: the visible elements past
+// the first 16384 are left out, and the screen says so.
+TEST_F(ScreenLoading, DrawsAtMost16384Elements)
+{
+    InterfaceFileWriter writer = Screen();
+    for (int i = 0; i <= CPInterface::kMaxElements; ++i) writer.AddWindow(Line("w", 0.5f, 0.5f, 2, 2));
+    CPInterface* screen = LoadScreen(writer);
+    EXPECT_TRUE(Logged());
+    CPRenderObject* mesh = screen->GetRenderObject();
+    EXPECT_EQ(mesh->GetVertexCount(), 65536);
+    ASSERT_EQ(mesh->GetIndices().size(), 98304u);
+    EXPECT_EQ(mesh->GetIndices().back(), 65535);
+
+    ClearInterfaceLog();
+    screen->GetDrawList().front()->visible = false;
+    screen->UpdateBuffers();
+    EXPECT_FALSE(Logged()) << "16384 visible elements all fit";
+    EXPECT_EQ(mesh->GetVertexCount(), 65536);
+}
+
 TEST_F(ScreenLoading, MakesTheCursorWindowIntoTheCursorObject)
 {
     WriteFile("Data\\Effects\\interface.fx", "effect technique main");
@@ -201,6 +258,16 @@ TEST_F(ScreenLoading, SubmitsItsLightWhileTheTableHasRoom)
     for (CPInterface* screen : lit) screen->Update();
     EXPECT_EQ(render.GetLightCount(), 30);
     EXPECT_EQ(render.GetLight(29).Type, D3DLIGHT_DIRECTIONAL);
+}
+
+TEST_F(ScreenLoading, SubmitsNoLightWhileItIsOff)
+{
+    InterfaceFileWriter writer = Screen();
+    writer.SetLight("off", 0, 0, -1, 1, 1, 1, false);
+    CPInterface* screen = LoadScreen(writer);
+    const int before = render.GetLightCount();
+    screen->Update();
+    EXPECT_EQ(render.GetLightCount(), before);
 }
 
 TEST_F(ScreenLoading, QueuesItselfWithItsVisibleChildren)

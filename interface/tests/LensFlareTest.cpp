@@ -164,6 +164,53 @@ TEST_F(LensFlare, ShortLinesAreLeftOutAndLogged)
     EXPECT_TRUE(Logged());
 }
 
+// Sizes are worked out in double: a file size times the screen beyond 32
+// bits keeps its value, and a size the screen cannot hold is clamped to the
+// integer range and logged.
+TEST_F(LensFlare, SizesBeyondTheIntegerRangeAreClampedAndLogged)
+{
+    struct Case {
+        const char* what;
+        const char* line;
+        int width, height, texX, halfWidth, halfHeight;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"file sizes times the screen beyond 32 bits", "f.tga\t0\t1\t1\t0\t20000001\t1000001\t-3000001\t0",
+         48000002, 2400002, -7200002, 24000001, 1200001, false},
+        {"scales beyond the range", "f.tga\t0\t-1e30\t1e30\t0\t1000\t10\t10\t10", 2400, 24, 24, -1073741824,
+         1073741823, true},
+        {"a file size beyond the range", "f.tga\t0\t1\t1\t0\t99999999999\t10\t0\t0", 2147483647, 24, 0,
+         1073741823, 12, true},
+    };
+    for (const Case& c : cases) {
+        ClearInterfaceLog();
+        CPLensFlareInterface* flare = LoadText(std::string(c.line) + "\n");
+        ASSERT_EQ(flare->GetFlareElements().size(), 1u) << c.what;
+        const LensFlareElement& element = flare->GetFlareElements()[0];
+        EXPECT_EQ(element.width, c.width) << c.what;
+        EXPECT_EQ(element.height, c.height) << c.what;
+        EXPECT_EQ(element.texX, c.texX) << c.what;
+        EXPECT_EQ(element.halfWidth, c.halfWidth) << c.what;
+        EXPECT_EQ(element.halfHeight, c.halfHeight) << c.what;
+        EXPECT_EQ(Logged(), c.logged) << c.what;
+        EXPECT_GE(Quad(flare, 0)[0].tex0.y, 0.0f) << c.what << ": a clamped texture offset keeps its sign";
+    }
+}
+
+TEST_F(LensFlare, ScalesThatAreNotFiniteLeaveTheLineOut)
+{
+    for (const char* scale : {"nan", "inf", "-inf", "1e39"}) {
+        ClearInterfaceLog();
+        const std::string bad = std::string("f.tga\t0\t1\t") + scale + "\t0\t10\t10\t0\t0\n";
+        CPLensFlareInterface* flare = LoadText(bad + "g.tga\t50\t1\t1\t0\t10\t10\t0\t0\n");
+        ASSERT_EQ(flare->GetFlareElements().size(), 1u) << scale;
+        EXPECT_EQ(flare->GetFlareElements()[0].textureName, "g.tga") << scale;
+        EXPECT_EQ(flare->GetDrawList().size(), 1u) << scale;
+        EXPECT_TRUE(Logged()) << scale;
+    }
+}
+
 TEST_F(LensFlare, ZeroScaleGivesTextureCoordinatesZero)
 {
     CPLensFlareInterface* flare = Load({Element("f.tga", 0, 0.0f, 1.0f, 0, 10, 10, 5, 5)});
