@@ -122,7 +122,7 @@ void CPRenderQueue::FillVertexBuffer(RefPtr<CPGameObject> object)
     for (const RefPtr<CPGameObject>& child : object->GetChildren()) FillVertexBuffer(child);
     std::vector<CPGameObject::LevelOfDetail> attached = object->GetLevelsOfDetail();
     for (const CPGameObject::LevelOfDetail& entry : attached) {
-        if (entry.object) FillVertexBuffer(entry.object);
+        if (entry.object && entry.object.Get() != object.Get()) FillVertexBuffer(entry.object);
     }
 }
 
