@@ -464,6 +464,7 @@ TEST_F(LevelLoad, TrafficStatesFollowTheCountWithinBounds)
 TEST_F(LevelLoad, TimeModeLoadsTheBestRunsCarOnlyForLevelsOneToTen)
 {
     data.bestTimes[0].carModel = "zil_130";
+    EXPECT_FALSE(Load("level1").ghostCar) << "not in time mode";
     CPLevel& level = Load("level1", false, true);
     ASSERT_TRUE(loaded) << Errors(level);
     EXPECT_TRUE(level.ghostCar);
