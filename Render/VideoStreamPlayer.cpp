@@ -157,7 +157,22 @@ bool VideoStreamPlayer::PlayFile(const char* name, bool noSound)
     m_ended = false;
     if (Report(result, __LINE__)) return false;
     PublishTexture();
+    GoOnRunning();
     return true;
+}
+
+// The script functions add the player to the task manager after Play, which
+// does nothing to a task that runs already: a player that runs listed runs
+// the new stream itself, and one that runs unlisted (dropped by the host)
+// is marked idle, so that adding it lists and starts it.
+void VideoStreamPlayer::GoOnRunning()
+{
+    if (!IsRunning()) return;
+    if (g_pTaskManager && g_pTaskManager->IsListed(this)) {
+        SetStreamRunning(true);
+        return;
+    }
+    IPProcess::Stop();
 }
 
 // A path too long for the wide buffer fails here instead of reaching
@@ -203,10 +218,11 @@ bool VideoStreamPlayer::PrepareTexture(int videoWidth, int videoHeight)
     ReleaseInterface(m_texture);
     const HRESULT result = m_device->CreateTexture(width, height, 1, 0, TextureFormatFor(g_screenBPP),
                                                    D3DPOOL_MANAGED, &m_texture, nullptr);
-    if (Report(result, __LINE__)) {
-        m_texture = nullptr;
-        return false;
-    }
+    if (FAILED(result)) m_texture = nullptr;
+    // The entry shows the new texture, or none, even when Play fails later:
+    // the one it showed is gone.
+    PublishTexture();
+    if (Report(result, __LINE__)) return false;
     m_textureWidth = width;
     m_textureHeight = height;
     m_textureBPP = g_screenBPP;

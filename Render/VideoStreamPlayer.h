@@ -71,8 +71,9 @@ public:
 
 protected:
     // Prepares the named file of "Data\Video": true when the stream is open,
-    // the texture ready and published and the stream stopped; false at the
-    // first failed step, which is reported.
+    // the texture ready and published and the stream stopped, or running
+    // when the player runs as a listed task; false at the first failed step,
+    // which is reported.
     bool PlayFile(const char* name, bool noSound);
 
 private:
@@ -82,6 +83,7 @@ private:
     bool PrepareTexture(int videoWidth, int videoHeight);
     bool TakeGraphControls();
     void PublishTexture();
+    void GoOnRunning();
     void CopyFrameToTexture();
     void OnEndOfStream();
     // Runs or stops the stream when it is not already so.

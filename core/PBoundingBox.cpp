@@ -36,11 +36,13 @@ float RaisedHalfExtent(float value)
 CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents)
     : m_centre(centre),
       m_halfExtents(halfExtents),
+      m_baseMatrix(),
       m_corners(),
       m_planes(),
       m_minimum(centre - halfExtents),
       m_maximum(centre + halfExtents)
 {
+    D3DXMatrixIdentity(&m_baseMatrix);
     D3DXMatrixIdentity(&m_worldMatrix);
     D3DXMatrixIdentity(&m_ownMatrix);
 }

@@ -47,6 +47,11 @@ public:
     void SetOwnMatrix(const D3DXMATRIX& ownMatrix) { m_ownMatrix = ownMatrix; }
     const D3DXMATRIX& GetOwnMatrix() const { return m_ownMatrix; }
 
+    // A matrix kept and copied with the box for whoever sets it; the box's
+    // own operations never read it. Identity as constructed.
+    void SetBaseMatrix(const D3DXMATRIX& baseMatrix) { m_baseMatrix = baseMatrix; }
+    const D3DXMATRIX& GetBaseMatrix() const { return m_baseMatrix; }
+
 private:
     void ComputeCorners();
     void ComputePlanes();
@@ -55,6 +60,7 @@ private:
 
     D3DXVECTOR3 m_centre;
     D3DXVECTOR3 m_halfExtents;
+    D3DXMATRIX m_baseMatrix;
     D3DXVECTOR3 m_corners[kCornerCount];
     D3DXPLANE m_planes[kPlaneCount];
     D3DXVECTOR3 m_minimum;

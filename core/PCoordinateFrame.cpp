@@ -29,6 +29,8 @@ CPCoordinateFrame::CPCoordinateFrame()
 
 CPCoordinateFrame::~CPCoordinateFrame() = default;
 
+CPCoordinateFrame g_coordinateFrame;
+
 D3DXVECTOR3 CPCoordinateFrame::GetAxis1() const
 {
     return m_axis1;

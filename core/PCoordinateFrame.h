@@ -43,3 +43,6 @@ private:
     D3DXVECTOR3 m_axis3;
     D3DXVECTOR3 m_origin;
 };
+
+// The program's one frame, built at start exactly as Reset leaves it.
+extern CPCoordinateFrame g_coordinateFrame;

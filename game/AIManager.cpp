@@ -119,6 +119,15 @@ void AIManager::Reset()
     traffic.clear();
 }
 
+void AIManager::ForgetPiecesOf(const CPSpline* path)
+{
+    for (const std::vector<RefPtr<AI_Vehicle>>* list : {&opponents, &traffic}) {
+        for (const RefPtr<AI_Vehicle>& vehicle : *list) {
+            if (vehicle->paths[0].Get() == path) vehicle->nearestLine = nullptr;
+        }
+    }
+}
+
 void AIManager::SetVehiclePath(int index, int slot, RefPtr<CPSpline> path)
 {
     if (index < 0) return;

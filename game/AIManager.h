@@ -33,6 +33,9 @@ public:
     // Index 0 to 4 is an opponent state, 5 and up the traffic state at
     // index - 5; an index past the lists is ignored.
     void SetVehiclePath(int index, int slot, RefPtr<CPSpline> path);
+    // Every state that follows the path forgets the piece it found on it
+    // (the path is being loaded again, and its pieces go).
+    void ForgetPiecesOf(const CPSpline* path);
     // Drives one state for this frame.
     static void Drive(AI_Vehicle& vehicle);
     // The speed held on a straight road by a car of this top speed.

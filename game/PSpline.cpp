@@ -3,6 +3,7 @@
 #include "Render/PMaterial.h"
 #include "Render/PRenderObject.h"
 #include "core/PDataFile.h"
+#include "game/AIManager.h"
 #include "physics/PCarWorld.h"
 
 #include <algorithm>
@@ -100,7 +101,7 @@ struct NearSearch {
 
 CPSpline::CPSpline()
     : CPGameObject("CPSpline"), m_totalLength(0.0f), m_closed(false), m_drawBlock(new CPRenderObject(this)),
-      m_lastFound(nullptr)
+      m_lineCount(0), m_lastFound(nullptr)
 {
     Clear();
 }
@@ -109,6 +110,9 @@ CPSpline::~CPSpline() { m_drawBlock->SetOwner(nullptr); }
 
 bool CPSpline::Load(CPDataFile& file)
 {
+    // The computer drivers following this spline remember one of the pieces
+    // that are about to go.
+    if (AIManager* drivers = GetAIManager()) drivers->ForgetPiecesOf(this);
     Clear();
     file.ReadString(m_name);
     m_closed = file.ReadInt() != 0;
@@ -175,10 +179,13 @@ bool CPSpline::PointAt(float distance, D3DXVECTOR3& point) const
 }
 
 // Pieces start every kPieceLength of path; a step whose end point does not
-// move away from its start on the ground makes no piece.
+// move away from its start on the ground completes no piece, and the
+// current piece waits for the next step.
 void CPSpline::Sample()
 {
     if (!(m_totalLength > 0.0f)) return;
+    m_pieces.emplace_back(new CPLine());
+    CPLine* last = nullptr;
     D3DXVECTOR3 point(0.0f, 0.0f, 0.0f);
     for (int step = 0;; ++step) {
         const float distance = static_cast<float>(step) * kPieceLength;
@@ -188,9 +195,9 @@ void CPSpline::Sample()
         PointAt(distance + kPieceLength, point);
         GrowBox(start);
         GrowBox(point);
-        if (DiffersOnGround(start, point)) AddPiece(start, point);
+        if (DiffersOnGround(start, point)) last = CompletePiece(start, point);
     }
-    CloseRing();
+    CloseRing(last);
     RefPtr<CPMaterial> material;
     if (CPMaterialManager* manager = GetMaterialManager()) {
         manager->CreateMaterial(material, kDrawMaterialType, kDrawEffect, std::vector<std::string>(1, kDrawTexture));
@@ -198,23 +205,26 @@ void CPSpline::Sample()
     m_drawBlock->SetMaterial(material);
 }
 
-void CPSpline::AddPiece(const D3DXVECTOR3& start, const D3DXVECTOR3& end)
+CPLine* CPSpline::CompletePiece(const D3DXVECTOR3& start, const D3DXVECTOR3& end)
 {
-    std::unique_ptr<CPLine> piece(new CPLine());
-    piece->SetPoints(start, end);
-    AddToDrawBlock(*piece);
-    if (!m_pieces.empty()) {
-        m_pieces.back()->next = piece.get();
-        piece->previous = m_pieces.back().get();
-    }
-    m_pieces.push_back(std::move(piece));
+    CPLine* current = m_pieces.back().get();
+    current->SetPoints(start, end);
+    AddToDrawBlock(*current);
+    std::unique_ptr<CPLine> fresh(new CPLine());
+    current->next = fresh.get();
+    fresh->previous = current;
+    m_pieces.push_back(std::move(fresh));
+    ++m_lineCount;
+    return current;
 }
 
-void CPSpline::CloseRing()
+// The first piece and the last completed one close the ring; the fresh
+// piece after the last stays outside it.
+void CPSpline::CloseRing(CPLine* last)
 {
-    if (m_pieces.empty()) return;
-    m_pieces.front()->previous = m_pieces.back().get();
-    m_pieces.back()->next = m_pieces.front().get();
+    if (!last) return;
+    m_pieces.front()->previous = last;
+    last->next = m_pieces.front().get();
 }
 
 void CPSpline::GrowBox(const D3DXVECTOR3& point)
@@ -284,6 +294,7 @@ void CPSpline::Clear()
     m_segments.clear();
     m_totalLength = 0.0f;
     m_pieces.clear();
+    m_lineCount = 0;
     m_lastFound = nullptr;
     m_boxMin = D3DXVECTOR3(kBoxStart, kBoxStart, kBoxStart);
     m_boxMax = D3DXVECTOR3(-kBoxStart, -kBoxStart, -kBoxStart);

@@ -33,7 +33,10 @@ public:
     CPSpline();
     ~CPSpline() override;
 
-    int GetObjectSize() override { return sizeof(*this); }
+    // The size the object reports, the same whatever this build's layout.
+    static const int kObjectSize = 1172;
+
+    int GetObjectSize() override { return kObjectSize; }
     const char* GetTypeName() override { return "CPSpline"; }
     void Start(int) override {}
     void Stop() override {}
@@ -63,8 +66,12 @@ public:
     const std::vector<Segment>& GetSegments() const { return m_segments; }
     float GetTotalLength() const { return m_totalLength; }
     // The ring's first piece, or null when the path completed no piece.
-    CPLine* GetFirstLine() const { return m_pieces.empty() ? nullptr : m_pieces.front().get(); }
-    int GetLineCount() const { return static_cast<int>(m_pieces.size()); }
+    CPLine* GetFirstLine() const { return m_lineCount > 0 ? m_pieces.front().get() : nullptr; }
+    // The pieces in the ring.
+    int GetLineCount() const { return m_lineCount; }
+    // Every piece made, in sampling order: the ring's pieces, then the fresh
+    // piece that sampling made last and never completed, outside the ring.
+    const std::vector<std::unique_ptr<CPLine>>& GetPieces() const { return m_pieces; }
     CPLine* GetLastFoundLine() const { return m_lastFound; }
     const D3DXVECTOR3& GetBoxMin() const { return m_boxMin; }
     const D3DXVECTOR3& GetBoxMax() const { return m_boxMax; }
@@ -76,8 +83,10 @@ private:
     // The point at a distance along the path; false when the distance lies
     // beyond the end of an open path.
     bool PointAt(float distance, D3DXVECTOR3& point) const;
-    void AddPiece(const D3DXVECTOR3& start, const D3DXVECTOR3& end);
-    void CloseRing();
+    // Gives the current piece (the last made) its points and makes a fresh
+    // one after it; the piece completed.
+    CPLine* CompletePiece(const D3DXVECTOR3& start, const D3DXVECTOR3& end);
+    void CloseRing(CPLine* last);
     void GrowBox(const D3DXVECTOR3& point);
     void AddToDrawBlock(const CPLine& piece);
     // No segments, no pieces, an empty box and an empty drawing.
@@ -89,6 +98,7 @@ private:
     std::string m_name;
     RefPtr<CPRenderObject> m_drawBlock;
     std::vector<std::unique_ptr<CPLine>> m_pieces;
+    int m_lineCount;
     CPLine* m_lastFound;
     D3DXVECTOR3 m_boxMin;
     D3DXVECTOR3 m_boxMax;

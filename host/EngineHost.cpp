@@ -1,24 +1,26 @@
 #include "host/EngineHost.h"
 
 #include "host/CommandQueueDrain.h"
+#include "host/DeviceRecovery.h"
 #include "host/FrameDrawer.h"
+#include "host/HostLog.h"
 #include "host/MotionBlur.h"
 #include "host/OpeningScene.h"
 #include "host/ParticleBatch.h"
-#include "host/ParticleFile.h"
 #include "host/RenderQueueRing.h"
+#include "host/ScreenSize.h"
 
 #include "DynamicSky/PDynamicSkyMaker.h"
 #include "DynamicSky/VertexObject.h"
 #include "Render/PAVIPlayer.h"
 #include "Render/PAVIPlayer1.h"
-#include "Render/PDeviceListener.h"
 #include "Render/PEffect.h"
 #include "Render/PAnimationCache.h"
 #include "Render/PMaterial.h"
 #include "Render/PObjectLoader.h"
 #include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
+#include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "Render/PTexture.h"
 #include "Sound/PMusic.h"
@@ -45,6 +47,7 @@
 namespace {
 
 const char* const kConfigFile = "config.cfg";
+const char* const kDataFolder = "Data";
 const char* const kShadowEffect = "shadow.fx";
 const char* const kProgramTitle = "Hollowmere";
 const int kOpeningSkyNumber = 0;
@@ -77,13 +80,6 @@ const float kOpeningFieldOfView = 1.0f;
 const float kOpeningNearPlane = 1.0f;
 const float kOpeningFarPlane = 1000.0f;
 
-template <class T>
-void DeleteGlobal(T*& global)
-{
-    delete global;
-    global = nullptr;
-}
-
 template <class Interface>
 void ReleaseInterface(Interface*& object)
 {
@@ -112,24 +108,42 @@ EngineHost::~EngineHost()
     Shutdown();
 }
 
+void EngineHost::OnShutdown(std::function<void()> undo)
+{
+    m_shutdownSteps.push_back(std::move(undo));
+}
+
+template <class T>
+void EngineHost::Publish(T*& global, T* object)
+{
+    global = object;
+    OnShutdown([&global] {
+        delete global;
+        global = nullptr;
+    });
+}
+
 bool EngineHost::Start(HINSTANCE instance, std::string& error)
 {
     m_started = true;
     m_settings.reset(new CPSettings());
+    OnShutdown([this] { m_settings.reset(); });
     m_settings->Load(kConfigFile);
+    KeepScreenSizeInRange(g_screenWidth, g_screenHeight);
     // Data files may come from the archives, so they are known before
     // anything loads.
-    RegisterPackArchivesIn("");
+    const int archives = RegisterPackArchivesIn("");
+    if (archives == 0) ReportMissingDataFolder();
 
     if (!m_window.Create(instance, g_screenWidth, g_screenHeight, g_fullScreen != 0)) {
         error = "The game window could not be created.";
         return false;
     }
+    OnShutdown([this] { m_window.Destroy(); });
     if (!CreateDevice(error)) return false;
     CreateRenderResources();
-    g_VertexDrawer.SetDevice(m_device);
 
-    g_pTaskManager = new CPTaskManager();
+    Publish(g_pTaskManager, new CPTaskManager());
     g_pTaskManager->SetMainWindow(m_window.GetHandle());
     CreateSound();
     CreateSingleObjects();
@@ -141,6 +155,17 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     return true;
 }
 
+// Without its data the game still runs but shows nothing of its own: the
+// player, or the run without one, learns why.
+void EngineHost::ReportMissingDataFolder()
+{
+    const DWORD attributes = GetFileAttributesA(kDataFolder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    const std::string line = std::string("no \"") + kDataFolder + "\" folder or pack archive in the working folder";
+    LogHostLine(line);
+    std::fprintf(stderr, "%s: %s\n", kProgramTitle, line.c_str());
+}
+
 // Full screen works only where the display offers the size; anywhere else
 // the game falls back to a window of that size.
 bool EngineHost::CreateDevice(std::string& error)
@@ -150,6 +175,7 @@ bool EngineHost::CreateDevice(std::string& error)
         error = "Direct3D 9 is not available.";
         return false;
     }
+    OnShutdown([this] { ReleaseInterface(m_direct3D); });
     const DWORD flags = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE;
     HRESULT result = D3DERR_NOTAVAILABLE;
     if (g_fullScreen) {
@@ -167,6 +193,12 @@ bool EngineHost::CreateDevice(std::string& error)
         error = "No Direct3D 9 device could be created.";
         return false;
     }
+    OnShutdown([this] {
+        m_finalDeviceReferences = m_device->Release();
+        m_device = nullptr;
+    });
+    g_VertexDrawer.SetDevice(m_device);
+    OnShutdown([] { g_VertexDrawer.SetDevice(nullptr); });
     return true;
 }
 
@@ -186,24 +218,36 @@ void EngineHost::ResetPresentParameters(bool fullScreen)
         !fullScreen ? D3DFMT_UNKNOWN : g_screenBPP == kTrueColourBPP ? D3DFMT_X8R8G8B8 : D3DFMT_R5G6B5;
 }
 
-// The renderer with the device and what it needs of it, the caches that
-// resources come from and the shadow material made through them.
+// The caches that resources come from, the renderer with the device and
+// what it needs of it, and the shadow material made through the caches. The
+// caches' resources outlive everything that holds them; the sky maker
+// outlives the renderer, which destroys its sky through it.
 void EngineHost::CreateRenderResources()
 {
+    Publish(g_pTextureCache, new CPTextureCache());
+    OnShutdown([] { g_pTextureCache->DestroyAll(); });
+    Publish(g_pEffectCache, new CPEffectCache());
+    OnShutdown([] { g_pEffectCache->DestroyEffects(); });
+    m_skyMaker.reset(new CPDynamicSkyMaker());
+    OnShutdown([this] { m_skyMaker.reset(); });
+
     D3DCAPS9 caps = {};
     m_device->GetDeviceCaps(&caps);
-    g_pRender = new CPRender();
+    Publish(g_pRender, new CPRender());
     g_pRender->SetDevice(m_device);
     g_pRender->SetMaxAnisotropy(static_cast<int>(caps.MaxAnisotropy));
     g_pRender->SetMaxFade(kMaxFade);
+    g_pRender->SetSkyMaker(m_skyMaker.get());
+    m_deviceRecovery.reset(new DeviceRecovery(*m_device, m_presentParameters, *g_pRender));
+    OnShutdown([this] { m_deviceRecovery.reset(); });
     m_motionBlur.reset(new MotionBlur(*g_pRender));
+    OnShutdown([this] { m_motionBlur.reset(); });
 
-    g_pTextureCache = new CPTextureCache();
-    g_pEffectCache = new CPEffectCache();
-    g_pMaterialManager = new CPMaterialManager();
+    Publish(g_pMaterialManager, new CPMaterialManager());
     RefPtr<CPMaterial> shadow;
     g_pMaterialManager->CreateMaterial(shadow, kShadowMaterialType, kShadowEffect, std::vector<std::string>());
     g_pRender->SetShadowMaterial(shadow.Get());
+    OnShutdown([] { g_pRender->SetShadowMaterial(nullptr); });
 }
 
 // Without a sound device the game runs silent: the cache makes no buffers.
@@ -214,8 +258,9 @@ void EngineHost::CreateSound()
     } else if (FAILED(m_directSound->SetCooperativeLevel(m_window.GetHandle(), DSSCL_PRIORITY))) {
         ReleaseInterface(m_directSound);
     }
-    g_pSoundCache = new CPSoundCache(m_directSound);
-    g_pSoundManager = new CPSoundManager(g_pSoundCache);
+    OnShutdown([this] { ReleaseInterface(m_directSound); });
+    Publish(g_pSoundCache, new CPSoundCache(m_directSound));
+    Publish(g_pSoundManager, new CPSoundManager(g_pSoundCache));
 }
 
 // The car world runs as a task from the start; it simulates nothing until
@@ -223,32 +268,32 @@ void EngineHost::CreateSound()
 void EngineHost::CreateSingleObjects()
 {
     m_renderQueue.reset(new RenderQueueRing(*g_pRender));
-    g_pAnimationCache = new CPAnimationCache();
-    g_pObjectLoader = new CPObjectLoader();
-    g_pCommandManager = new CPCommandManager();
+    OnShutdown([this] { m_renderQueue.reset(); });
+    Publish(g_pAnimationCache, new CPAnimationCache());
+    Publish(g_pObjectLoader, new CPObjectLoader());
+    Publish(g_pCommandManager, new CPCommandManager());
     RegisterReceivers();
-    g_pMusic = new CPMusic();
-    g_pVideoPlayer = new CPVideoPlayer();
-    g_pVideoPlayer1 = new CPVideoPlayer1();
+    Publish(g_pMusic, new CPMusic());
+    Publish(g_pVideoPlayer, new CPVideoPlayer());
+    Publish(g_pVideoPlayer1, new CPVideoPlayer1());
     CreateParticles();
-    g_pFontManager = new CPFontManager();
+    Publish(g_pFontManager, new CPFontManager());
     LoadFontFolder(*g_pFontManager);
-    g_pGameData = new CPGameData();
-    g_pActionsManager = new CPActionsManager();
-    g_pAIManager = new AIManager();
-    m_skyMaker.reset(new CPDynamicSkyMaker());
-    g_pRender->SetSkyMaker(m_skyMaker.get());
-    g_pShotSpawner = new CPShotSpawner();
-    g_pCarWorld = new CPCarWorld();
+    Publish(g_pGameData, new CPGameData());
+    Publish(g_pActionsManager, new CPActionsManager());
+    Publish(g_pAIManager, new AIManager());
+    Publish(g_pShotSpawner, new CPShotSpawner());
+    Publish(g_pCarWorld, new CPCarWorld());
     g_pTaskManager->AddTask(g_pCarWorld);
 }
 
 // The emitter definitions with a batch for each particle name they use.
 void EngineHost::CreateParticles()
 {
-    g_pParticleManager = new CPParticleManager();
+    Publish(g_pParticleManager, new CPParticleManager());
     const std::vector<NamedEmitter> emitters = LoadParticleDefinitions(*g_pParticleManager);
     m_particles.reset(new ParticleBatchSet(*g_pParticleManager, emitters, g_pTextureCache));
+    OnShutdown([this] { m_particles.reset(); });
 }
 
 void EngineHost::RegisterReceivers()
@@ -260,6 +305,7 @@ void EngineHost::RegisterReceivers()
         g_pTaskManager->AddTask(receiver.get());
         m_receivers.push_back(std::move(receiver));
     }
+    OnShutdown([this] { m_receivers.clear(); });
 }
 
 // Until scripts load levels: the loading screen, then a camera over the
@@ -276,9 +322,14 @@ void EngineHost::ShowOpeningScene()
     m_worldCamera->SetFarPlane(kOpeningFarPlane);
     m_worldCamera->UpdateMatrices();
     GetRender()->AddToRenderList(kWorldCameraKey, m_worldCamera.get());
+    OnShutdown([this] {
+        g_pRender->RemoveFromRenderList(m_worldCamera.get());
+        m_worldCamera.reset();
+    });
     GetRender()->SetSky(kOpeningSkyNumber);
     GetRender()->SetFade(kFullBrightness);
     m_openingScene.reset(new OpeningScene());
+    OnShutdown([this] { m_openingScene.reset(); });
     g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
@@ -293,13 +344,17 @@ int EngineHost::Run()
         }
         if (m_options.HasFrameLimit() && frame > m_options.frames) return 0;
         if (frame == m_options.resetAt) ResetDevice();
-        // The clock's time since the last frame began, whether or not the
-        // frames run on a fixed time.
-        const float measured = MeasureFrameTime();
-        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : measured;
+        // The clock's time since the last frame began, printed as it is,
+        // whether or not the frames run on a fixed time.
+        const double measured = MeasureFrameTime();
+        const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : ClampedStep(measured);
         const bool last = m_options.HasFrameLimit() && frame == m_options.frames;
         const bool screenshot = last && !m_options.screenshot.empty();
-        if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) return 1;
+        if (!RunFrame(deltaTime, screenshot ? &m_options.screenshot : nullptr)) {
+            std::fprintf(stderr, "%s: the screenshot %s could not be written\n", kProgramTitle,
+                         m_options.screenshot.c_str());
+            return 1;
+        }
         if (m_options.frameTimes) {
             std::printf("frame %d: %.3f ms\n", frame, measured * kMillisecondsPerSecond);
             std::fflush(stdout);
@@ -307,13 +362,18 @@ int EngineHost::Run()
     }
 }
 
-float EngineHost::MeasureFrameTime()
+double EngineHost::MeasureFrameTime()
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const double seconds = static_cast<double>(now.QuadPart - m_lastFrameStart.QuadPart) /
                            static_cast<double>(m_clockFrequency.QuadPart);
     m_lastFrameStart = now;
+    return seconds;
+}
+
+float EngineHost::ClampedStep(double seconds)
+{
     return seconds < kLongestFrame ? static_cast<float>(seconds) : kLongestFrame;
 }
 
@@ -357,22 +417,12 @@ void EngineHost::RunTasks()
 // reset failed stays lost, since drawing on it would fail later.
 bool EngineHost::DeviceReady()
 {
-    const HRESULT state = m_device->TestCooperativeLevel();
-    if (state == D3D_OK) return true;
-    if (state == D3DERR_DEVICENOTRESET) return SUCCEEDED(ResetDevice());
-    return false;
+    return m_deviceRecovery->Ready();
 }
 
 HRESULT EngineHost::ResetDevice()
 {
-    // A listener may leave the list while it is told; the walk keeps its own copy.
-    const std::list<IPDeviceListener*> listeners = GetDeviceListeners();
-    for (IPDeviceListener* listener : listeners) listener->OnLostDevice();
-    const HRESULT result = m_device->Reset(&m_presentParameters);
-    if (FAILED(result)) return result;
-    for (IPDeviceListener* listener : GetDeviceListeners()) listener->OnResetDevice();
-    GetRender()->SetDefaultStates();
-    return result;
+    return m_deviceRecovery->Reset();
 }
 
 bool EngineHost::SaveScreenshot(const std::string& path)
@@ -391,56 +441,23 @@ bool EngineHost::SaveScreenshot(const std::string& path)
     return saved;
 }
 
-// Mostly the reverse of start-up. The task list holds references to the
-// tasks, so it goes before them; the renderer's list holds the opening
-// camera, so the camera goes after the renderer; the caches' resources go
-// before the device they were made on.
+// Every task stops and leaves the list first, since the list holds
+// references to tasks that go with the objects below; then each step of
+// start-up is undone, the last made first.
 void EngineHost::Shutdown()
 {
     if (!m_started) return;
     m_started = false;
-    if (g_pTaskManager) g_pTaskManager->KillAllTasks();
+    if (g_pTaskManager) {
+        g_pTaskManager->KillAllTasks();
+        g_pTaskManager->GetTasks().clear();
+    }
     m_taskOrder.clear();
-    DeleteGlobal(g_pTaskManager);
-
-    DeleteGlobal(g_pCarWorld);
-    DeleteGlobal(g_pShotSpawner);
-    DeleteGlobal(g_pAIManager);
-    DeleteGlobal(g_pActionsManager);
-    DeleteGlobal(g_pGameData);
-    DeleteGlobal(g_pFontManager);
-    m_particles.reset();
-    DeleteGlobal(g_pParticleManager);
-    DeleteGlobal(g_pVideoPlayer1);
-    DeleteGlobal(g_pVideoPlayer);
-    DeleteGlobal(g_pMusic);
-    DeleteGlobal(g_pCommandManager);
-    m_receivers.clear();
-    m_renderQueue.reset();
-    m_openingScene.reset();
-    DeleteGlobal(g_pSoundManager);
-    DeleteGlobal(g_pSoundCache);
-    ReleaseInterface(m_directSound);
-    DeleteGlobal(g_pObjectLoader);
-    DeleteGlobal(g_pAnimationCache);
-
-    if (g_pRender) g_pRender->SetShadowMaterial(nullptr);
-    DeleteGlobal(g_pMaterialManager);
-    if (g_pEffectCache) g_pEffectCache->DestroyEffects();
-    if (g_pTextureCache) g_pTextureCache->DestroyAll();
-    m_motionBlur.reset();
-    // The renderer destroys its sky through the maker.
-    DeleteGlobal(g_pRender);
-    m_skyMaker.reset();
-    g_VertexDrawer.SetDevice(nullptr);
-    m_worldCamera.reset();
-    DeleteGlobal(g_pEffectCache);
-    DeleteGlobal(g_pTextureCache);
-    if (m_device) m_finalDeviceReferences = m_device->Release();
-    m_device = nullptr;
-    ReleaseInterface(m_direct3D);
-    m_window.Destroy();
-    m_settings.reset();
+    while (!m_shutdownSteps.empty()) {
+        const std::function<void()> undo = std::move(m_shutdownSteps.back());
+        m_shutdownSteps.pop_back();
+        undo();
+    }
 }
 
 int RunGameProgram(HINSTANCE instance, const std::vector<std::string>& arguments)

@@ -8,6 +8,7 @@
 #include <d3d9.h>
 #include <dsound.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ class CPDynamicSkyMaker;
 class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
+class DeviceRecovery;
 class MotionBlur;
 class OpeningScene;
 class ParticleBatchSet;
@@ -62,13 +64,13 @@ public:
     // runs from the next frame on.
     void RunTasks();
 
-    // Tells every device listener of the loss in order, resets the device
-    // and, when that worked, tells them of the reset in order and restores
-    // the default states. Answers Reset's result.
+    // Tells every device listener of the loss in order (once a loss),
+    // resets the device and, when that worked, tells them of the reset in
+    // order and restores the default states. Answers Reset's result.
     HRESULT ResetDevice();
 
-    // Stops every task and lets go of everything in reverse order of making;
-    // safe to call twice.
+    // Stops every task and lets go of everything in reverse order of making,
+    // also after a start that failed half way; safe to call twice.
     void Shutdown();
 
     bool SaveScreenshot(const std::string& path);
@@ -80,6 +82,13 @@ public:
     ULONG GetFinalDeviceReferences() const { return m_finalDeviceReferences; }
 
 private:
+    // Remembers how to undo a step of start-up; Shutdown undoes the steps
+    // from the last to the first.
+    void OnShutdown(std::function<void()> undo);
+    // Sets a published single object that Shutdown deletes and sets null.
+    template <class T>
+    void Publish(T*& global, T* object);
+    void ReportMissingDataFolder();
     bool CreateDevice(std::string& error);
     void ResetPresentParameters(bool fullScreen);
     void CreateRenderResources();
@@ -89,7 +98,10 @@ private:
     void RegisterReceivers();
     void ShowOpeningScene();
     bool DeviceReady();
-    float MeasureFrameTime();
+    // Seconds since the last frame began, by the clock.
+    double MeasureFrameTime();
+    // The game's step for a frame that lasted seconds: at most the longest.
+    static float ClampedStep(double seconds);
 
     HostOptions m_options;
     std::unique_ptr<CPSettings> m_settings;
@@ -100,6 +112,7 @@ private:
     IDirectSound8* m_directSound;
     std::vector<std::unique_ptr<CommandQueueDrain>> m_receivers;
     std::unique_ptr<CPPerspectiveCamera> m_worldCamera;
+    std::unique_ptr<DeviceRecovery> m_deviceRecovery;
     std::unique_ptr<MotionBlur> m_motionBlur;
     std::unique_ptr<RenderQueueRing> m_renderQueue;
     std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
@@ -110,6 +123,7 @@ private:
     LARGE_INTEGER m_clockFrequency;
     LARGE_INTEGER m_lastFrameStart;
     ULONG m_finalDeviceReferences;
+    std::vector<std::function<void()>> m_shutdownSteps;
     bool m_started;
 };
 

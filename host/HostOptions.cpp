@@ -1,6 +1,7 @@
 #include "host/HostOptions.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -21,7 +22,7 @@ bool ReadSeconds(const std::string& text, float& value)
     char* end = nullptr;
     errno = 0;
     const float number = std::strtof(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !(number >= 0.0f)) return false;
+    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(number) || number < 0.0f) return false;
     value = number;
     return true;
 }
@@ -63,6 +64,10 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions& op
             error = "bad value " + value + " for " + option;
             return false;
         }
+    }
+    if (!options.screenshot.empty() && options.frames == 0) {
+        error = "--screenshot needs at least one frame";
+        return false;
     }
     return true;
 }

@@ -24,5 +24,5 @@ struct HostOptions {
 };
 
 // Reads the options; false with a message for an unknown option, a missing
-// value or a value that is no number in range.
+// value, a value that is no number in range, or a screenshot of no frame.
 bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions& options, std::string& error);

@@ -1,7 +1,5 @@
 #include "host/OpeningScene.h"
 
-#include "host/DemoData.h"
-
 #include "Render/PObjectLoader.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -12,6 +10,7 @@
 #include <vector>
 
 const float OpeningScene::kTurnRate = 0.8f;
+const char* const OpeningScene::kBoxDescription = "box.rdf";
 
 namespace {
 
@@ -36,7 +35,7 @@ OpeningScene::OpeningScene() : m_box(nullptr), m_angle(0.0f), m_updater(this, &O
 {
     CPObjectLoader* loader = g_pObjectLoader;
     if (!loader) return;
-    RefPtr<CPGameObject> box = loader->LoadObject(kDemoBoxDescription, kNoTypeOffset);
+    RefPtr<CPGameObject> box = loader->LoadObject(kBoxDescription, kNoTypeOffset);
     m_box = box.Get();
 }
 

@@ -13,6 +13,8 @@ class OpeningScene {
 public:
     // Radians per second.
     static const float kTurnRate;
+    // The box's description in "Data\Meshes".
+    static const char* const kBoxDescription;
 
     OpeningScene();
     ~OpeningScene();

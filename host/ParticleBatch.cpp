@@ -1,9 +1,9 @@
 #include "host/ParticleBatch.h"
 
-#include "host/ParticleFile.h"
 #include "host/ScreenLayerStates.h"
 
 #include "Render/PParticleManager.h"
+#include "Render/ParticleFile.h"
 #include "Render/RenderStates.h"
 
 #include <algorithm>

@@ -405,8 +405,13 @@ void CPCar::AddSuspension(const CPSensor& sensor, const WheelContact& contact, c
     const D3DXVECTOR3 spring = contact.normal * contact.depth * (contact.front ? m_spring1 : m_spring2);
     force += spring;
     torque += Cross(arm, spring);
-    const float closing = Dot(frame.body->GetVelocityAtPoint(arm), direction);
-    const D3DXVECTOR3 damper = -direction * closing * m_damping;
+    // The damper grows with the square of the ray's length; on a light car
+    // it is held to the force that stops the closing speed in one step, or
+    // it would overshoot and throw the car.
+    const D3DXVECTOR3 unit = Normalised(direction);
+    const float closing = Dot(frame.body->GetVelocityAtPoint(arm), unit);
+    const float stopping = frame.body->GetMass() / (frame.timeStep * WheelShare());
+    const D3DXVECTOR3 damper = -unit * closing * std::min(LengthSquared(direction) * m_damping, stopping);
     force += damper;
     torque += Cross(arm, damper);
 }

@@ -9,9 +9,11 @@
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 #include "physics/PSimulator.h"
+#include "physics/PhysicsLog.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 int CPCarWorld::s_bodyCount = 0;
@@ -26,6 +28,10 @@ const float kParkingStep = 500.0f;
 const float kParkingFloor = -100000.0f;
 const float kParkingRestart = -1000.0f;
 const int kGridMargin = 10;
+// A grid larger than this on a side is refused: it would take memory beyond
+// any road a level has.
+const float kMaxGridCells = 4096.0f;
+const char* const kGridRefusedFormat = "Road grid of %.0f x %.0f cells refused: more than 4096 a side.\n";
 const int kRoadMaterial = 0;
 const int kCarMaterial = 1;
 const int kRemovedValue = 2;
@@ -42,8 +48,6 @@ int CellIndex(float cells, int count)
 }
 
 D3DXVECTOR3 ToVector3(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
-
-bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // The triangle query looks under a body's four bounds corners and its centre.
 const int kQueryPoints = 5;
@@ -214,7 +218,8 @@ CPCarWorld::~CPCarWorld() { Reset(); }
 void CPCarWorld::Execute()
 {
     if (!m_simulator) return;
-    const float frameTime = std::min(FrameDeltaTime, kMaxFrameTime);
+    // A frame time of no finite number counts as none.
+    const float frameTime = std::isfinite(FrameDeltaTime) ? std::min(FrameDeltaTime, kMaxFrameTime) : 0.0f;
     m_clock += frameTime;
     m_simulator->Advance(frameTime);
 }
@@ -236,8 +241,10 @@ void CPCarWorld::CreateSimulator(const D3DXVECTOR3&, const D3DXVECTOR3&, int, in
     sizes.poolSize11 = 200;
     sizes.poolGrowth12 = -1;
     const float gravity[3] = {0.0f, 0.0f, kGravityZ};
-    m_simulator = ::CreateSimulator(sizes, nullptr, gravity);
+    m_simulator = ::CreateSimulator(sizes, nullptr, gravity, &LogPhysicsProblem);
     if (!m_simulator) return;
+    m_simulator->SetLogCallback(&LogPhysicsProblem);
+    m_simulator->SetLogLevel(1);
     m_simulator->SetMaterial(kCarMaterial, g_friction, g_restitution);
     m_simulator->SetMaterial(kRoadMaterial, g_friction, g_restitution);
     m_simulator->SetCollisionCallback(&CPCarWorld::CollisionCallback);
@@ -277,7 +284,9 @@ void CPCarWorld::AddObject(RefPtr<CPGameObject> object, unsigned char bodyFlag, 
     CPPhysicData* data = object->GetPhysicData();
     if (!data) return;
     CreateBodies(data, *object->GetPositionRef(), *object->GetRotationRef(), bodyFlag, material);
-    if (CPBody* body = BodyOf(*data)) body->SetUserData(object.Get());
+    CPBody* body = BodyOf(*data);
+    if (!body) return;
+    body->SetUserData(object.Get());
     ++s_bodyCount;
 }
 
@@ -407,26 +416,48 @@ void CPCarWorld::BuildRoadTables(CPRenderObject* mesh)
 void CPCarWorld::BuildRoadTables(const std::vector<D3DXVECTOR3>& vertices, const std::vector<uint16_t>& indices)
 {
     ClearTables();
-    D3DXVECTOR3 low(0, 0, 0), high(0, 0, 0);
-    for (const D3DXVECTOR3& v : vertices) {
-        m_roadVertices.push_back(D3DXVECTOR4(v.x, v.y, v.z, 1.0f));
-        if (!IsFinite(v)) continue;
-        D3DXVec3Minimize(&low, &low, &v);
-        D3DXVec3Maximize(&high, &high, &v);
-    }
-    m_gridOrigin = low;
-    m_gridColumnCount = static_cast<int>(std::ceil((high.x - low.x) / kCellSize)) + kGridMargin;
-    m_gridRowCount = static_cast<int>(std::ceil((high.y - low.y) / kCellSize)) + kGridMargin;
-    m_gridCells.assign(m_gridColumnCount, std::vector<RoadCell>(m_gridRowCount));
     // An index past the vertices, or a vertex at no finite place, names no
     // corner: its triangle is dropped.
     auto isCorner = [&vertices](uint16_t index) { return index < vertices.size() && IsFinite(vertices[index]); };
     for (size_t first = 0; first + 3 <= indices.size(); first += 3) {
         if (!isCorner(indices[first]) || !isCorner(indices[first + 1]) || !isCorner(indices[first + 2])) continue;
-        RoadTriangle triangle{{indices[first], indices[first + 1], indices[first + 2]}, 0, 0, 0};
-        m_roadTriangles.push_back(triangle);
-        ListTriangle(static_cast<int>(m_roadTriangles.size()) - 1);
+        m_roadTriangles.push_back(RoadTriangle{{indices[first], indices[first + 1], indices[first + 2]}, 0, 0, 0});
     }
+    for (const D3DXVECTOR3& v : vertices) m_roadVertices.push_back(D3DXVECTOR4(v.x, v.y, v.z, 1.0f));
+    if (!MakeGrid()) {
+        ClearTables();
+        return;
+    }
+    for (size_t triangle = 0; triangle < m_roadTriangles.size(); ++triangle) ListTriangle(static_cast<int>(triangle));
+}
+
+// The grid spans the corners of the kept triangles and the origin, with a
+// margin of cells; a vertex that no triangle uses counts for nothing.
+bool CPCarWorld::MakeGrid()
+{
+    D3DXVECTOR3 low(0, 0, 0), high(0, 0, 0);
+    for (const RoadTriangle& triangle : m_roadTriangles) {
+        for (int32_t index : triangle.vertex) {
+            const D3DXVECTOR3 corner = ToVector3(m_roadVertices[index]);
+            D3DXVec3Minimize(&low, &low, &corner);
+            D3DXVec3Maximize(&high, &high, &corner);
+        }
+    }
+    // Counted in floats first: a road far wider than the grid allows has no
+    // integer count.
+    const float columns = std::ceil((high.x - low.x) / kCellSize) + kGridMargin;
+    const float rows = std::ceil((high.y - low.y) / kCellSize) + kGridMargin;
+    if (columns > kMaxGridCells || rows > kMaxGridCells) {
+        char text[128];
+        std::snprintf(text, sizeof(text), kGridRefusedFormat, columns, rows);
+        LogPhysicsProblem(text);
+        return false;
+    }
+    m_gridOrigin = low;
+    m_gridColumnCount = static_cast<int>(columns);
+    m_gridRowCount = static_cast<int>(rows);
+    m_gridCells.assign(m_gridColumnCount, std::vector<RoadCell>(m_gridRowCount));
+    return true;
 }
 
 void CPCarWorld::ListTriangle(int index)

@@ -65,7 +65,7 @@ public:
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "CPCarWorld"; }
     // Runs the simulator's fixed steps for the frame time (at most 0.25 s
-    // of it) and writes the poses back.
+    // of it; none for a time of no finite number) and writes the poses back.
     void Execute() override;
     int GetTaskValue() override { return 0; }
 
@@ -92,7 +92,9 @@ public:
     // cell; the point's own z where the cell lists none.
     float GetGroundHeight(const D3DXVECTOR3& point) const;
     void BuildRoadTables(CPRenderObject* mesh);
-    // Fills the tables from vertices already in world space and 16-bit indices.
+    // Fills the tables from vertices already in world space and 16-bit
+    // indices; a road whose grid would have more than 4096 cells a side is
+    // refused and logged, and the world keeps no road.
     void BuildRoadTables(const std::vector<D3DXVECTOR3>& vertices, const std::vector<uint16_t>& indices);
 
     // Creates up to count "iskra" particles; sparks and dust share a limit
@@ -135,6 +137,8 @@ private:
     void HandleCarAgainstCar(const CollisionInfo& info, CPGameObject* first, CPGameObject* second);
     void PlaySlamFor(CPGameObject* object);
     void ClearTables();
+    // False, with the refusal logged, when the grid would pass its size limit.
+    bool MakeGrid();
     void ListTriangle(int triangle);
     void FillCandidates(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum, CPPhysicData& data) const;
 

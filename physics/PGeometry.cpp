@@ -9,12 +9,14 @@ CPGeometry::CPGeometry()
 
 void CPGeometry::SetBoxSize(float x, float y, float z)
 {
+    if (!IsFinite(D3DXVECTOR3(x, y, z))) return;
     m_type = kBox;
     m_halfExtents = D3DXVECTOR3(x * 0.5f, y * 0.5f, z * 0.5f);
 }
 
 void CPGeometry::SetSphere(float radius)
 {
+    if (!std::isfinite(radius)) return;
     m_type = kSphere;
     m_radius = radius;
     m_radiusSquared = radius * radius;
@@ -22,6 +24,7 @@ void CPGeometry::SetSphere(float radius)
 
 void CPGeometry::SetCylinder(float diameter, float height)
 {
+    if (!std::isfinite(diameter) || !std::isfinite(height)) return;
     m_type = kCylinder;
     m_radius = diameter * 0.5f;
     m_radiusSquared = m_radius * m_radius;
@@ -30,6 +33,11 @@ void CPGeometry::SetCylinder(float diameter, float height)
 
 void CPGeometry::SetTransform(const D3DXMATRIX& matrix)
 {
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (!std::isfinite(matrix.m[row][column])) return;
+        }
+    }
     for (int i = 0; i < 3; ++i) m_localRotation.column[i] = D3DXVECTOR3(matrix.m[i][0], matrix.m[i][1], matrix.m[i][2]);
     m_localPosition = D3DXVECTOR3(matrix.m[3][0], matrix.m[3][1], matrix.m[3][2]);
 }

@@ -10,6 +10,7 @@ public:
 
     CPGeometry();
 
+    // Sizes and placements that are no finite numbers keep the old shape.
     // Full extents; the box keeps half of each.
     void SetBoxSize(float x, float y, float z);
     void SetSphere(float radius);

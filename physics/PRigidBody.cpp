@@ -19,7 +19,7 @@ CPRigidBody::CPRigidBody()
     : m_previous(), m_mass(1), m_inverseMass(1), m_inertia(1, 1, 1), m_inverseInertia(1, 1, 1),
       m_inverseWorldInertia(PSymmetric3::Rotated(PMatrix3::Identity(), D3DXVECTOR3(1, 1, 1))), m_force(0, 0, 0),
       m_torque(0, 0, 0), m_velocity(0, 0, 0), m_angularVelocity(0, 0, 0), m_userFlag(0), m_sensors(), m_controllers(),
-      m_awake(true), m_restTime(0), m_groupNext(nullptr)
+      m_awake(true), m_leftFiniteBefore(false), m_restTime(0), m_groupNext(nullptr)
 {
 }
 
@@ -49,7 +49,9 @@ void CPRigidBody::UpdateDerived()
 
 void CPRigidBody::SetPosition(float x, float y, float z)
 {
-    m_state.position = D3DXVECTOR3(x, y, z);
+    const D3DXVECTOR3 position(x, y, z);
+    if (!IsFinite(position)) return;
+    m_state.position = position;
     Wake();
 }
 
@@ -61,12 +63,14 @@ void CPRigidBody::SetRotation(float x, float y, float z, float w)
 
 void CPRigidBody::SetVelocity(const D3DXVECTOR3& velocity)
 {
+    if (!IsFinite(velocity)) return;
     m_velocity = velocity;
     Wake();
 }
 
 void CPRigidBody::SetAngularMomentum(const D3DXVECTOR3& momentum)
 {
+    if (!IsFinite(momentum)) return;
     m_state.angularMomentum = momentum;
     UpdateDerived();
     Wake();
@@ -148,6 +152,23 @@ void CPRigidBody::Sleep(CPRigidBody* nextInGroup)
     m_angularVelocity = D3DXVECTOR3(0, 0, 0);
     m_state.angularMomentum = D3DXVECTOR3(0, 0, 0);
     m_groupNext = nextInGroup;
+}
+
+bool CPRigidBody::HasFiniteState() const
+{
+    const D3DXQUATERNION& q = m_state.orientation;
+    return IsFinite(m_state.position) && IsFinite(D3DXVECTOR3(q.x, q.y, q.z)) && std::isfinite(q.w) &&
+           IsFinite(m_state.angularMomentum) && IsFinite(m_velocity) && IsFinite(m_angularVelocity);
+}
+
+bool CPRigidBody::SleepAtStepStart()
+{
+    m_state = m_previous;
+    Sleep(nullptr);
+    UpdateDerived();
+    const bool first = !m_leftFiniteBefore;
+    m_leftFiniteBefore = true;
+    return first;
 }
 
 D3DXVECTOR3 ComputeInertia(const D3DXVECTOR3& extents, float mass)

@@ -23,6 +23,8 @@ public:
     const D3DXVECTOR3& GetInertia() const { return m_inertia; }
     const D3DXVECTOR3& GetInverseInertia() const { return m_inverseInertia; }
 
+    // A value that is no finite number keeps the old one: one body at no
+    // place would break the sorted bounds that every body's contacts use.
     void SetPosition(float x, float y, float z);
     // A zero or non-finite quaternion keeps the rotation; others are normalised.
     void SetRotation(float x, float y, float z, float w);
@@ -70,6 +72,11 @@ public:
     // Puts the body to sleep as one of a group linked in a ring.
     void Sleep(CPRigidBody* nextInGroup);
     CPRigidBody* GetGroupNext() const { return m_groupNext; }
+    // False once a step has left a value of the state or motion at no finite number.
+    bool HasFiniteState() const;
+    // Back to the state the step began with, asleep on its own; true the
+    // first time only, so that the body is reported once.
+    bool SleepAtStepStart();
     bool MaySleep() const { return m_sensors.count == 0 && m_controllers.count == 0; }
 
 protected:
@@ -94,6 +101,7 @@ private:
     PLinkedList<CPSensor> m_sensors;
     PLinkedList<CPController> m_controllers;
     bool m_awake;
+    bool m_leftFiniteBefore;
     float m_restTime;
     CPRigidBody* m_groupNext;
 };

@@ -4,6 +4,7 @@
 #include "physics/PPhysicData.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -15,6 +16,7 @@ const char* const kGeometriesMessage = "Run out of Geometries. Increase 'geometr
 const char* const kSensorsMessage = "Run out of Sensors. Increase 'sensorsCount'.\n";
 const char* const kControllersMessage = "Run out of Controllers. Increase 'constraintSetsCount'.\n";
 const char* const kMemoryMessage = "Failed to allocate memory.\n";
+const char* const kNonFiniteFormat = "Body %d left the finite numbers and sleeps where its step began.\n";
 
 // Shapes closer than this (plus what they travel in a step) already get a
 // contact, so nothing passes through a surface within one step.
@@ -79,13 +81,15 @@ bool CPSimulator::BuildPools()
     return true;
 }
 
-CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3])
+CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3],
+                             SimulatorLogCallback log)
 {
     if (!allocator) allocator = GetHeapAllocator();
     void* memory = allocator->Allocate(sizeof(CPSimulator));
-    if (!memory) return nullptr;
-    CPSimulator* simulator = new (memory) CPSimulator(sizes, allocator, D3DXVECTOR3(gravity[0], gravity[1], gravity[2]));
-    if (simulator->IsBuilt()) return simulator;
+    CPSimulator* simulator = nullptr;
+    if (memory) simulator = new (memory) CPSimulator(sizes, allocator, D3DXVECTOR3(gravity[0], gravity[1], gravity[2]));
+    if (simulator && simulator->IsBuilt()) return simulator;
+    if (log) log(kMemoryMessage);
     DestroySimulator(simulator);
     return nullptr;
 }
@@ -238,7 +242,7 @@ void CPSimulator::EnterBroadPhase(CPBody* body)
 
 void CPSimulator::Advance(float frameTime)
 {
-    m_accumulatedTime += frameTime;
+    if (std::isfinite(frameTime)) m_accumulatedTime += frameTime;
     int steps = 0;
     while (m_accumulatedTime >= kTimeStep && steps < kMaxStepsPerFrame) {
         Step();
@@ -291,6 +295,7 @@ void CPSimulator::Step()
     FindContacts();
     m_solver.Solve(kTimeStep);
     Integrate();
+    SleepBodiesLeftFinite();
     UpdateSleep();
 }
 
@@ -680,5 +685,19 @@ void CPSimulator::UpdateSleep()
         while (end < sleepers.size() && FindIsland(sleepers[end]->GetNumber()) == island) ++end;
         for (size_t k = i; k < end; ++k) sleepers[k]->Sleep(sleepers[k + 1 < end ? k + 1 : i]);
         i = end;
+    }
+}
+
+// A body that a step carried to no finite number (a force or a mass of no
+// finite size) goes back to where the step began and sleeps there: its
+// bounds would otherwise stop every other body's overlaps in the sweep.
+void CPSimulator::SleepBodiesLeftFinite()
+{
+    for (CPRigidBody* body : m_awakeBodies) {
+        if (body->HasFiniteState()) continue;
+        if (!body->SleepAtStepStart()) continue;
+        char text[kErrorTextSize];
+        std::snprintf(text, sizeof(text), kNonFiniteFormat, body->GetNumber());
+        Report(text);
     }
 }

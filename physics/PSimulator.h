@@ -83,7 +83,8 @@ public:
     // One step of kTimeStep.
     void Step();
     // The whole steps that the frame time adds up to, then every awake body
-    // that belongs to a game object hands it its pose.
+    // that belongs to a game object hands it its pose. A frame time of no
+    // finite number counts as none.
     void Advance(float frameTime);
     void WriteBack();
 
@@ -138,6 +139,7 @@ private:
                 const CPGeometry* geometryB, int materialB);
     void Integrate();
     void UpdateSleep();
+    void SleepBodiesLeftFinite();
     float MarginOf(const CPBody* body) const;
     bool IsMovingObstacle(const CPBody* body) const;
     int FindIsland(int number);
@@ -178,7 +180,9 @@ private:
 };
 
 // A simulator built through the allocator (null: the runtime heap); null
-// when memory runs out, with nothing left allocated.
-CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3]);
+// when memory runs out, with nothing left allocated and the message handed
+// to the log callback (when one is given) before the simulator goes.
+CPSimulator* CreateSimulator(const SimulatorSizeInfo& sizes, IPAllocator* allocator, const float gravity[3],
+                             SimulatorLogCallback log = nullptr);
 // Destroys a simulator made by CreateSimulator and gives its memory back.
 void DestroySimulator(CPSimulator* simulator);

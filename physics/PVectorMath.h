@@ -35,6 +35,8 @@ inline D3DXVECTOR3 Abs(const D3DXVECTOR3& v) { return D3DXVECTOR3(std::fabs(v.x)
 
 inline float Component(const D3DXVECTOR3& v, int axis) { return (&v.x)[axis]; }
 
+inline bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
 // Any unit vector at right angles to the unit vector n.
 inline D3DXVECTOR3 Perpendicular(const D3DXVECTOR3& n)
 {

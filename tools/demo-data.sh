@@ -11,7 +11,7 @@ writer_tree=$repo/build/x64
 bash "$repo/tools/build.sh" x86_64 demo_data
 bash "$repo/tools/wine-prefix.sh" "$writer_tree"
 cd "$tree"
-"$repo/tools/wine-run.sh" "$writer_tree" "$writer_tree/host/demo_data.exe" .
+"$repo/tools/wine-run.sh" "$writer_tree" "$writer_tree/demo/demo_data.exe" .
 # The writer's Wine server outlives it by a few seconds, and programs started
 # meanwhile join it with the writer's display (none): wait until it has gone.
 source "$repo/tools/wine-env.sh" "$writer_tree"

@@ -26,7 +26,7 @@ private:
     int m_savedTexLod;
 };
 
-TEST_F(TextureCache, OneTexturePerSpecificationWithOptionsInTheKey)
+TEST_F(TextureCache, OneTexturePerRequestStringWithItsOptions)
 {
     WriteTga("Data\\Textures\\road.tga", 8, 4);
     RefPtr<CPTexture> full = Get("road.tga");

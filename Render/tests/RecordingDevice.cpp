@@ -3,6 +3,7 @@
 #include "Render/tests/BufferResourceStub.h"
 
 #include <algorithm>
+#include <deque>
 #include <cstring>
 
 DeviceCall::DeviceCall()
@@ -152,6 +153,8 @@ public:
     HRESULT createResult = D3DERR_INVALIDCALL;
     HRESULT lockResult = D3D_OK;
     bool recording = true;
+    HRESULT cooperativeLevel = D3D_OK;
+    std::deque<HRESULT> resetResults;
     DeviceCall unrecorded;
 
     // While the device does not record, the call's text is never built.
@@ -305,7 +308,23 @@ public:
                       : nullptr;
         return createResult;
     }
-    UNRECORDED(HRESULT, TestCooperativeLevel, ())
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
+    {
+        Record("TestCooperativeLevel");
+        return cooperativeLevel;
+    }
+    // A reset that works ends the loss.
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS*) override
+    {
+        Record("Reset");
+        HRESULT result = D3D_OK;
+        if (!resetResults.empty()) {
+            result = resetResults.front();
+            resetResults.pop_front();
+        }
+        if (SUCCEEDED(result)) cooperativeLevel = D3D_OK;
+        return result;
+    }
     UNRECORDED(UINT, GetAvailableTextureMem, ())
     UNRECORDED(HRESULT, EvictManagedResources, ())
     UNRECORDED(HRESULT, GetDirect3D, (IDirect3D9**))
@@ -318,7 +337,6 @@ public:
     UNRECORDED(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9**))
     UNRECORDED(HRESULT, GetSwapChain, (UINT, IDirect3DSwapChain9**))
     UNRECORDED(UINT, GetNumberOfSwapChains, ())
-    UNRECORDED(HRESULT, Reset, (D3DPRESENT_PARAMETERS*))
     UNRECORDED(HRESULT, GetBackBuffer, (UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9**))
     UNRECORDED(HRESULT, GetRasterStatus, (UINT, D3DRASTER_STATUS*))
     UNRECORDED(HRESULT, SetDialogBoxMode, (WINBOOL))
@@ -458,4 +476,10 @@ void RecordingDevice::SetRecording(bool recording)
 void RecordingDevice::SetLockResult(HRESULT result)
 {
     m_device->lockResult = result;
+}
+
+void RecordingDevice::LoseDevice(HRESULT state, std::initializer_list<HRESULT> resetResults)
+{
+    m_device->cooperativeLevel = state;
+    m_device->resetResults.assign(resetResults);
 }

@@ -46,6 +46,9 @@ public:
     void SetLockResult(HRESULT result);
     // Off, the device does nothing at all: calls are answered, not kept.
     void SetRecording(bool recording);
+    // TestCooperativeLevel answers state (D3D_OK at first) until a Reset
+    // works; Reset answers the results in turn and D3D_OK after them.
+    void LoseDevice(HRESULT state, std::initializer_list<HRESULT> resetResults);
 
 private:
     std::unique_ptr<RecordingDeviceCalls> m_device;

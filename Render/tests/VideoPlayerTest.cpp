@@ -4,6 +4,7 @@
 #include "Render/PTexture.h"
 #include "Render/tests/RecordingVideoStreams.h"
 #include "Render/tests/TestDevice.h"
+#include "core/PTaskManager.h"
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,68 @@ TEST_F(VideoPlayer, PublishesItsTextureInTheCacheEntryMakingItWhenMissing)
         CPTexture* texture = shown->Get();
         *shown = nullptr;
         delete texture;
+    }
+}
+
+// A Play that fails after the texture changed, or while making it, leaves
+// the entry showing the player's texture of the moment, not a freed one.
+TEST_F(VideoPlayer, TheCacheEntryFollowsTheTextureAlsoWhenPlayFails)
+{
+    const struct {
+        const char* what;
+        const char* failing;
+        DWORD width, height;
+    } cases[] = {
+        {"graph after a new texture", "GetFilterGraph", 640, 480},
+        {"stream state after a new texture", "SetState", 640, 480},
+        {"no texture of that size", "", 40000, 240},
+    };
+    for (const auto& row : cases) {
+        CPVideoPlayer player;
+        Size(320, 240);
+        streams.log.failing.clear();
+        ASSERT_EQ(player.Play("a.avi", false), 1) << row.what;
+        // Held here, the first texture keeps its address from the next one.
+        IDirect3DTexture9* first = player.GetTexture();
+        first->AddRef();
+        Size(row.width, row.height);
+        streams.log.failing = row.failing;
+        EXPECT_EQ(player.Play("b.avi", false), 0) << row.what;
+        RefPtr<CPTexture> shown;
+        cache.GetTexture(shown, "video");
+        EXPECT_EQ(shown->GetTexture2D(), player.GetTexture()) << row.what;
+        EXPECT_EQ(player.GetTexture() == nullptr, row.width > 16384) << row.what;
+        first->Release();
+    }
+    streams.log.failing.clear();
+    RefPtr<CPTexture> entry;
+    cache.GetTexture(entry, "video");
+    CPTexture* texture = entry.Get();
+    entry = nullptr;
+    delete texture;
+}
+
+// The script functions add the player to the task manager after Play, which
+// does nothing to a task that runs already.
+TEST_F(VideoPlayer, PlayWhileAVideoRunsStartsTheNewOne)
+{
+    for (bool listed : {true, false}) {
+        CPVideoPlayer player;
+        CPTaskManager manager;
+        g_pTaskManager = listed ? &manager : nullptr;
+        ASSERT_EQ(player.Play("a.avi", false), 1);
+        if (listed) {
+            manager.AddTask(&player);
+        } else {
+            player.Start();
+        }
+        ASSERT_EQ(player.Play("b.avi", false), 1);
+        g_pTaskManager = &manager;
+        manager.AddTask(&player);
+        EXPECT_TRUE(player.IsRunning()) << listed;
+        EXPECT_EQ(streams.log.calls.back(), "SetState 1") << listed;
+        EXPECT_EQ(manager.GetTasks().size(), 1u) << listed;
+        g_pTaskManager = nullptr;
     }
 }
 

@@ -94,6 +94,27 @@ TEST(BoundingBox, UpdateUsesOwnMatrixBeforeTheObjectMatrix)
     ExpectVector(box.GetMaximum(), 7, 101, 3);
 }
 
+TEST(BoundingBox, BaseMatrixStartsAsIdentityAndTravelsWithCopiesOnly)
+{
+    CPBoundingBox box(D3DXVECTOR3(0.5f, 0, 0), D3DXVECTOR3(1, 2, 3));
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    EXPECT_EQ(box.GetBaseMatrix(), identity);
+    D3DXMATRIX base;
+    D3DXMatrixRotationYawPitchRoll(&base, 0.3f, -0.7f, 1.1f);
+    base._41 = 9;
+    box.SetBaseMatrix(base);
+    box.Update();
+    // Placing and updating read nothing of it.
+    ExpectVector(box.GetMinimum(), -0.5f, -2, -3);
+    ExpectVector(box.GetMaximum(), 1.5f, 2, 3);
+    const CPBoundingBox copy = box;
+    EXPECT_EQ(copy.GetBaseMatrix(), base);
+    CPBoundingBox assigned(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+    assigned = box;
+    EXPECT_EQ(assigned.GetBaseMatrix(), base);
+}
+
 TEST(BoundingBox, RayFindsTheNearestFaceMetFromOutside)
 {
     struct Row {

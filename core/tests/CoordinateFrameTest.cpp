@@ -31,6 +31,14 @@ TEST(CoordinateFrame, NewFrameIsTheResetFrame)
     ExpectVector(frame.GetOrigin(), 0, 0, 0);
 }
 
+TEST(CoordinateFrame, TheGlobalFrameStartsAsTheResetFrame)
+{
+    ExpectVector(g_coordinateFrame.GetAxis1(), -1, 0, 0);
+    ExpectVector(g_coordinateFrame.GetAxis2(), 0, 0, 1);
+    ExpectVector(g_coordinateFrame.GetAxis3(), 0, 1, 0);
+    ExpectVector(g_coordinateFrame.GetOrigin(), 0, 0, 0);
+}
+
 TEST(CoordinateFrame, FrameCoordinatesRunAlongFirstThirdAndSecondAxis)
 {
     CPCoordinateFrame frame;

@@ -136,6 +136,37 @@ TEST(AIManager, ResetReleasesWhatEveryStateHoldsAndEmptiesBothLists)
     EXPECT_FALSE(carrier->heldObject);
 }
 
+TEST(AIManager, LoadingASplineAgainMakesItsDriversForgetItsPieces)
+{
+    AIManager manager;
+    AIManager* previous = g_pAIManager;
+    g_pAIManager = &manager;
+    RefPtr<CPSpline> route = LoadSpline(CirclePath(D3DXVECTOR3(0, 0, 0), 50.0f));
+    RefPtr<CPSpline> other = LoadSpline(CirclePath(D3DXVECTOR3(0, 0, 0), 60.0f), "other.bin");
+    ASSERT_TRUE(route && other);
+    struct Follower {
+        RefPtr<CPSpline> path;
+        bool forgets;
+    };
+    const Follower followers[] = {{route, true}, {other, false}};
+    for (const Follower& f : followers) {
+        RefPtr<AI_Vehicle> vehicle(new AI_Vehicle());
+        vehicle->SetPathSlot(0, f.path);
+        vehicle->nearestLine = f.path->GetFirstLine()->next;
+        manager.traffic.push_back(vehicle);
+    }
+    SplineWriter writer;
+    writer.Spline(StraightPath(40.0f, true));
+    CPDataFile* file = nullptr;
+    ASSERT_TRUE(writer.Open("again.bin", file));
+    EXPECT_TRUE(route->Load(*file));
+    delete file;
+    for (size_t i = 0; i < manager.traffic.size(); ++i) {
+        EXPECT_EQ(manager.traffic[i]->nearestLine == nullptr, followers[i].forgets) << i;
+    }
+    g_pAIManager = previous;
+}
+
 // Computer-driven cars of the car fixture on a ring road of 100 m radius.
 class DrivenCars : public CarWorldFixture {
 protected:

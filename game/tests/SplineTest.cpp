@@ -75,6 +75,14 @@ TEST(CPSpline, ASecondLoadKeepsNothingOfTheFirst)
     ExpectNear(spline->GetBoxMax(), D3DXVECTOR3(0, 21.0f / 0.9f, 0));
 }
 
+TEST(CPSpline, NamesItselfAndReportsItsFixedObjectSize)
+{
+    RefPtr<CPSpline> spline(new CPSpline());
+    EXPECT_EQ(spline->GetObjectSize(), 1172);
+    EXPECT_STREQ(spline->GetTypeName(), "CPSpline");
+    EXPECT_EQ(spline->GetName(), "CPSpline");
+}
+
 TEST(CPSpline, MeasuresASegmentAsTheChordToNineTenths)
 {
     RefPtr<CPSpline> spline = LoadSpline({"c_path", 0, {Straight(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0))}});
@@ -117,6 +125,7 @@ TEST_P(PieceCount, SamplesAPieceEveryStepThatEndsOnThePath)
     ASSERT_TRUE(spline);
     EXPECT_EQ(spline->GetLineCount(), c.pieces);
     EXPECT_EQ(Ring(*spline).size(), static_cast<size_t>(c.pieces));
+    EXPECT_EQ(spline->GetPieces().size(), static_cast<size_t>(c.pieces) + 1) << "and the fresh piece made last";
     EXPECT_EQ(spline->GetDrawBlock()->GetIndices().size(), 3u * c.pieces);
 }
 
@@ -142,6 +151,11 @@ TEST(CPSpline, AClosedPathWrapsTheLastPieceAroundToItsStart)
     ExpectNear(ring.back()->end, atFive);
     EXPECT_EQ(ring.front()->previous, ring.back());
     EXPECT_EQ(ring.back()->next, ring.front());
+    // The fresh piece made after the last one stays outside the ring.
+    const CPLine& fresh = *spline->GetPieces().back();
+    EXPECT_EQ(fresh.previous, ring.back());
+    EXPECT_EQ(fresh.next, nullptr);
+    EXPECT_EQ(fresh.start, D3DXVECTOR3(0, 0, 0));
     for (size_t i = 1; i < ring.size(); ++i) EXPECT_EQ(ring[i]->previous, ring[i - 1]);
     ExpectNear(spline->GetBoxMin(), D3DXVECTOR3(0, 0, 0));
     // The farthest sampled point starts the last piece, 94.5 along.

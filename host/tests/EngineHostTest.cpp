@@ -1,4 +1,3 @@
-#include "host/DemoData.h"
 #include "host/EngineHost.h"
 
 #include "host/tests/BackBufferPixel.h"
@@ -194,31 +193,6 @@ TEST_F(RunningHost, MotionBlurBlendsTheLastFrameAndLetsItGoForAReset)
     host.DrawFrame();
     EXPECT_EQ(PixelAt(300, 200), 0u) << "a reset starts the blur over";
     GetRender()->SetMotionBlur(0.0f);
-}
-
-// With the opening scene's sky and box loaded from the demo data.
-TEST(EngineHostEnd, LeavesNoListenerAndTheDeviceUnheld)
-{
-    const char* const kFolder = "end-scene";
-    CreateDirectoryA(kFolder, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
-    std::string error;
-    EXPECT_TRUE(WriteDemoData(error)) << error;
-    const size_t listenersBefore = GetDeviceListeners().size();
-    EngineHost host{HostOptions()};
-    ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
-    ASSERT_NE(GetRender()->GetSky(), nullptr);
-    EXPECT_TRUE(GetRender()->GetSky()->IsLoaded());
-    host.RunFrame(0.02f);
-    EXPECT_EQ(host.ResetDevice(), D3D_OK);
-    host.RunFrame(0.02f);
-    EXPECT_GT(GetDeviceListeners().size(), listenersBefore) << "the shadow material's effect listens";
-    host.Shutdown();
-    SetCurrentDirectoryA("..");
-    EXPECT_EQ(GetDeviceListeners().size(), listenersBefore);
-    EXPECT_EQ(host.GetFinalDeviceReferences(), 0u);
-    FrameNumber = 0;
-    FullTime = 0.0;
 }
 
 } // namespace

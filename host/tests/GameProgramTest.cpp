@@ -1,71 +1,18 @@
-#include "host/DemoData.h"
+#include "host/tests/GameProgramRun.h"
 #include "launcher/LauncherResources.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Long enough for Wine to start a process and make a device; a run that
-// takes longer has hung.
-const DWORD kProgramWait = 60000;
-const DWORD kWindowPoll = 100;
 const char* const kShot = "game-shot.bmp";
-
-class GameProgram {
-public:
-    // Without a folder the game runs in the test's own.
-    explicit GameProgram(const std::string& arguments, const char* folder = nullptr)
-    {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        std::string commandLine = std::string("\"") + HM_GAME_PROGRAM + "\" " + arguments;
-        m_started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                                   &m_process) != 0;
-    }
-    ~GameProgram()
-    {
-        if (!m_started) return;
-        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
-
-    bool Started() const { return m_started; }
-
-    // The exit code, or STILL_ACTIVE when the program did not end in time.
-    DWORD ExitCode()
-    {
-        if (WaitForSingleObject(m_process.hProcess, kProgramWait) != WAIT_OBJECT_0) return STILL_ACTIVE;
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_process.hProcess, &code);
-        return code;
-    }
-
-    // The game's main window once it is there, or null.
-    HWND WaitForWindow()
-    {
-        for (DWORD waited = 0; waited < kProgramWait; waited += kWindowPoll) {
-            HWND window = FindWindowA("HollowmereGame", nullptr);
-            DWORD owner = 0;
-            if (window) GetWindowThreadProcessId(window, &owner);
-            if (window && owner == m_process.dwProcessId) return window;
-            Sleep(kWindowPoll);
-        }
-        return nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION m_process = {};
-    bool m_started = false;
-};
 
 // A build tree path as Wine sees it, on the drive that maps the root.
 std::string WindowsPath(std::string path)
@@ -86,13 +33,6 @@ HWND WaitForGameWindow(bool present)
     return present ? nullptr : FindWindowA("HollowmereGame", nullptr);
 }
 
-uint32_t ReadUint32(const std::vector<char>& bytes, size_t offset)
-{
-    uint32_t value = 0;
-    for (size_t index = 0; index < 4; ++index) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + index])) << (8 * index);
-    return value;
-}
-
 TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
 {
     DeleteFileA(kShot);
@@ -100,8 +40,7 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 0u);
 
-    std::ifstream file(kShot, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes = ReadWholeFile(kShot);
     ASSERT_GT(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
@@ -109,76 +48,21 @@ TEST(GameProgram, RunsHeadlessFramesAndSavesTheLastOne)
     EXPECT_EQ(ReadUint32(bytes, 22), 480u);
 }
 
-std::vector<char> ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<char>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-// The colour at a point of a BMP file of 24 or 32 bits, its rows stored from
-// the bottom up, as 0xRRGGBB.
-uint32_t BmpPixel(const std::vector<char>& bytes, int x, int y)
-{
-    const size_t kDataOffsetAt = 10, kWidthAt = 18, kHeightAt = 22, kBitsAt = 28;
-    const size_t bytesPerPixel = (ReadUint32(bytes, kBitsAt) & 0xFFFF) / 8;
-    const size_t width = ReadUint32(bytes, kWidthAt);
-    const size_t height = ReadUint32(bytes, kHeightAt);
-    const size_t stride = (width * bytesPerPixel + 3) & ~static_cast<size_t>(3);
-    const size_t at = ReadUint32(bytes, kDataOffsetAt) + (height - 1 - y) * stride + x * bytesPerPixel;
-    return ReadUint32(bytes, at) & 0xFFFFFF;
-}
-
-void ExpectColourNear(uint32_t actual, D3DCOLOR expected, const char* what)
-{
-    const int kTolerance = 8;
-    for (int shift : {0, 8, 16}) {
-        EXPECT_NEAR(static_cast<int>((actual >> shift) & 0xFF), static_cast<int>((expected >> shift) & 0xFF),
-                    kTolerance)
-            << what << std::hex << ": 0x" << actual;
-    }
-}
-
-// The opening scene from the demo data, through a device reset: the box at
-// the centre, the sky's dome above the horizon near the top, its fog colour
-// below the box.
-TEST(GameProgram, ShowsTheOpeningSceneWithSkyAndBox)
-{
-    const char* const kFolder = "demo";
-    CreateDirectoryA(kFolder, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
-    std::string error;
-    const bool written = WriteDemoData(error);
-    SetCurrentDirectoryA("..");
-    ASSERT_TRUE(written) << error;
-    const std::string shot = std::string(kFolder) + "\\" + kShot;
-    DeleteFileA(shot.c_str());
-
-    GameProgram game(std::string("--frames 30 --fixed-dt 0.02 --reset-at 10 --screenshot ") + kShot, kFolder);
-    ASSERT_TRUE(game.Started());
-    EXPECT_EQ(game.ExitCode(), 0u);
-    const std::vector<char> bytes = ReadWholeFile(shot);
-    ASSERT_GT(bytes.size(), 54u);
-    ExpectColourNear(BmpPixel(bytes, 320, 240), kDemoBoxColour, "the box at the centre");
-    ExpectColourNear(BmpPixel(bytes, 320, 8), kDemoSkyColour, "the sky near the top");
-    ExpectColourNear(BmpPixel(bytes, 320, 440), kDemoFogColour, "the fog below the horizon");
-}
-
 // A display that offers no full screen of the size makes the game fall back
 // to a window of it.
 TEST(GameProgram, AskedForFullScreenDrawsAtTheConfiguredSizeInAnyCase)
 {
-    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 320\r\nscreenHeight = 200\r\n";
+    std::ofstream("config.cfg") << "fullScreen = 1\r\nscreenWidth = 400\r\nscreenHeight = 320\r\n";
     DeleteFileA(kShot);
     GameProgram game(std::string("--frames 3 --screenshot ") + kShot);
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 0u);
     DeleteFileA("config.cfg");
 
-    std::ifstream file(kShot, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes = ReadWholeFile(kShot);
     ASSERT_GT(bytes.size(), 54u);
-    EXPECT_EQ(ReadUint32(bytes, 18), 320u);
-    EXPECT_EQ(ReadUint32(bytes, 22), 200u);
+    EXPECT_EQ(ReadUint32(bytes, 18), 400u);
+    EXPECT_EQ(ReadUint32(bytes, 22), 320u);
 }
 
 TEST(GameProgram, RefusesAnUnknownOption)
@@ -186,6 +70,28 @@ TEST(GameProgram, RefusesAnUnknownOption)
     GameProgram game("--no-such-option");
     ASSERT_TRUE(game.Started());
     EXPECT_EQ(game.ExitCode(), 2u);
+    EXPECT_NE(game.ErrorOutput().find("--no-such-option"), std::string::npos);
+}
+
+TEST(GameProgram, SaysInOneLineOnStandardErrorThatTheDataFolderIsMissing)
+{
+    const char* const kFolder = "no-data";
+    CreateDirectoryA(kFolder, nullptr);
+    GameProgram game("--frames 1", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::string errors = game.ErrorOutput();
+    EXPECT_NE(errors.find("\"Data\""), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST(GameProgram, SaysOnStandardErrorThatTheScreenshotCouldNotBeWritten)
+{
+    GameProgram game("--frames 1 --screenshot no-such-folder\\shot.bmp");
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 1u);
+    const std::string errors = game.ErrorOutput();
+    EXPECT_NE(errors.find("no-such-folder\\shot.bmp"), std::string::npos) << errors;
 }
 
 TEST(GameProgram, EndsCleanlyOnACloseRequestOrEscape)

@@ -17,6 +17,11 @@ TEST(HostOptions, ReadsEveryOption)
     EXPECT_TRUE(options.frameTimes);
     EXPECT_EQ(options.resetAt, 5);
 
+    HostOptions one;
+    EXPECT_TRUE(ParseHostOptions({"--frames", "1", "--screenshot", "shot.bmp"}, one, error)) << error;
+    HostOptions noFrames;
+    EXPECT_TRUE(ParseHostOptions({"--frames", "0"}, noFrames, error)) << error;
+
     HostOptions none;
     ASSERT_TRUE(ParseHostOptions({}, none, error));
     EXPECT_FALSE(none.HasFrameLimit());
@@ -27,7 +32,10 @@ TEST(HostOptions, RefusesWhatItCannotRead)
 {
     const std::vector<std::vector<std::string>> refused = {
         {"--fullscreen"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "3x"},
-        {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--reset-at", ""}, {"--screenshot", ""},
+        {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--fixed-dt", "inf"}, {"--fixed-dt", "infinity"},
+        {"--fixed-dt", "1e39"}, {"--reset-at", ""}, {"--screenshot", ""},
+        // No frame is drawn that could be saved.
+        {"--frames", "0", "--screenshot", "shot.bmp"}, {"--screenshot", "shot.bmp", "--frames", "0"},
     };
     for (const auto& arguments : refused) {
         HostOptions options;

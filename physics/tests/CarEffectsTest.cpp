@@ -22,8 +22,17 @@ const char* const kPlayOnce = "Play 0 0 0";
 class RaceStateStub : public IPRaceState {
 public:
     bool started = false;
+    CPGameObject* player = nullptr;
     bool IsLevelStarted() override { return started; }
-    CPGameObject* GetPlayerObject() override { return nullptr; }
+    CPGameObject* GetPlayerObject() override { return player; }
+};
+
+// A car object that counts how often its collision flag was raised.
+class FlaggedCar : public CPGameObject, public IPCollisionFlag {
+public:
+    FlaggedCar() : CPGameObject("car") {}
+    void RaiseCollisionFlag() override { ++raised; }
+    int raised = 0;
 };
 
 RecordingBuffer& BufferOf(CNSound* sound)
@@ -235,12 +244,22 @@ TEST_F(CarEffects, DestroyingACarFreesItsOwnSoundsButNotTheSharedNitro)
 
 TEST_F(CarEffects, ExhaustPartsUnderGlassStretchWithTheNitroOnceTheLevelStarts)
 {
+    // Seeded with 10000 the runtime's first random number is 32694, so the
+    // flicker r is 32694 / 32767 = 0.997772. One frame of nitro first burns
+    // 25 / 60 of the stock: 100 becomes 99.583333 and 40 becomes 39.583333.
+    // The flame is then (stock x 0.01 x r + 1) x 0.455 with nitro; without
+    // nitro it is 0.728 x stock / 100, and an empty stock puts the nitro
+    // out. The last shift value is -(flame x nitro) - 0.09.
     struct Case {
         float stock, nitro;
         bool started;
+        float shift;
     };
-    const Case cases[] = {{100.0f, 1.0f, true}, {40.0f, 0.5f, true}, {60.0f, 0.0f, true},
-                          {0.0f, 1.0f, true},   {100.0f, 1.0f, false}};
+    const Case cases[] = {{100.0f, 1.0f, true, -(0.907095f * 1.0f) - 0.09f},
+                          {40.0f, 0.5f, true, -(0.634703f * 0.5f) - 0.09f},
+                          {60.0f, 0.0f, true, -0.09f},
+                          {0.0f, 1.0f, true, -0.09f},
+                          {100.0f, 1.0f, false, 1.0f}};
     RefPtr<CPGameObject> object = CarOnRoad(false);
     RunFrames(120);
     RefPtr<CPGameObject> glass = object->GetChildByName("glass");
@@ -257,22 +276,144 @@ TEST_F(CarEffects, ExhaustPartsUnderGlassStretchWithTheNitroOnceTheLevelStarts)
         race.started = c.started;
         car.SetNitroStock(c.stock);
         car.SetNitro(c.nitro);
-        const unsigned seed = 11;
-        srand(seed);
-        const float r = static_cast<float>(rand()) / 32767.0f;
-        srand(seed);
+        srand(10000);
         RunFrames(1);
-        // One frame of nitro burns a quarter of the stock per second first.
-        const float stock = c.nitro > 0.0f ? std::max(0.0f, c.stock - 25.0f * kFrame) : c.stock;
-        const float nitro = stock > 0.0f ? c.nitro : 0.0f;
-        const float flame = nitro > 0.0f ? (stock * 0.01f * r + 1.0f) * 0.455f : 0.0f;
-        const D3DXVECTOR4 shift = c.started ? D3DXVECTOR4(0, 0, 0, -flame * nitro - 0.09f) : D3DXVECTOR4(1, 1, 1, 1);
+        const D3DXVECTOR4 shift = c.started ? D3DXVECTOR4(0, 0, 0, c.shift) : D3DXVECTOR4(1, 1, 1, 1);
         for (RefPtr<CPGameObject>& part : flames) {
             const D3DXVECTOR4& got = part->GetRenderObject()->GetShiftVector();
             EXPECT_EQ(got.x, shift.x) << c.stock << " " << c.nitro;
             EXPECT_EQ(got.y, shift.y);
             EXPECT_EQ(got.z, shift.z);
-            EXPECT_NEAR(got.w, shift.w, 1e-6f) << c.stock << " " << c.nitro << " started " << c.started;
+            EXPECT_NEAR(got.w, shift.w, 1e-5f) << c.stock << " " << c.nitro << " started " << c.started;
         }
     }
 }
+
+namespace {
+
+enum Player { kNoPlayer, kPlayerIsA, kPlayerIsB };
+
+struct ImpactCase {
+    const char* name;
+    int materialA, materialB;
+    bool withB;
+    D3DXVECTOR3 normal;
+    float relativeSpeed;
+    float speedA, speedB;
+    Player player;
+    float frameTime;
+    int frames, callsPerFrame;
+    // Expected, summed over every call.
+    int flagsA, flagsB;
+    float damageA, damageB;
+    int sparks, slams;
+};
+
+// Two cars at (0, 0, 1) and (10, 0, 1), each with one damage zone around
+// its origin and a rigid body; the contact points lie 1 along +x from each.
+class CarImpacts : public CarEffects, public ::testing::WithParamInterface<ImpactCase> {
+protected:
+    RefPtr<FlaggedCar> ImpactCar(const D3DXVECTOR3& position, float speed)
+    {
+        RefPtr<FlaggedCar> car(new FlaggedCar());
+        RefPtr<CPPhysicData> data(new CPPhysicData(car.Get()));
+        const float origin[3] = {0, 0, 0};
+        const float identity[4] = {0, 0, 0, 1};
+        data->SetBodyParams(0.6f, 2.0f, 4.0f, 10.0f);
+        data->AddBox(origin, identity, 2.0f, 0.6f, 4.0f, 10.0f);
+        car->SetPhysicData(data);
+        CPRenderObject* render = new CPRenderObject(car.Get());
+        Vertex48 vertex = {};
+        render->GetLocalVertices().push_back(vertex);
+        car->SetComponent(CPGameObject::kKindMesh, RefPtr<IPObject>(render));
+        render->BuildDamageZones();
+        car->SetPosition(position.x, position.y, position.z);
+        car->UpdateTransform();
+        render->UpdateWorldVertices();
+        world.AddObject(RefPtr<CPGameObject>(car.Get()), 0, 1);
+        BodyOf(*car).SetVelocity(D3DXVECTOR3(0, -speed, 0));
+        return car;
+    }
+
+    static float DamageOf(CPGameObject& car) { return car.GetRenderObject()->GetDamageZones()[0].damage; }
+};
+
+TEST_P(CarImpacts, DamageSparksSlamAndFlagsFollowTheMaterialsAndTheFrameTime)
+{
+    const ImpactCase& c = GetParam();
+    const int previousSystems = g_psystems;
+    g_psystems = 30;
+    BuildRoad(RoadMesh::Plane(20.0f));
+    RefPtr<FlaggedCar> a = ImpactCar(D3DXVECTOR3(0, 0, 1), c.speedA);
+    RefPtr<FlaggedCar> b = ImpactCar(D3DXVECTOR3(10, 0, 1), c.speedB);
+    wavefixture::WriteFile("Data\\Sounds\\slam.wav", wavefixture::Wave(1, kRate, 16, "abcdefgh"));
+    RefPtr<CNSound> slam;
+    g_pSoundManager->LoadSound(slam, "slam.wav", CNSound::kPlain, true);
+    g_pSoundManager->GetNamedSounds()["slam"] = slam;
+    race.player = c.player == kPlayerIsA ? a.Get() : (c.player == kPlayerIsB ? b.Get() : nullptr);
+
+    CollisionInfo info = {};
+    info.bodyA = &BodyOf(*a);
+    info.bodyB = c.withB ? &BodyOf(*b) : nullptr;
+    info.materialA = c.materialA;
+    info.materialB = c.materialB;
+    info.worldContactA = D3DXVECTOR4(1, 0, 1, 1);
+    info.worldContactB = D3DXVECTOR4(11, 0, 1, 1);
+    info.relativeVelocity = D3DXVECTOR4(0, 0.6f * c.relativeSpeed, -0.8f * c.relativeSpeed, 0);
+    info.normal = D3DXVECTOR4(c.normal.x, c.normal.y, c.normal.z, 0);
+    FrameDeltaTime = c.frameTime;
+    for (int frame = 0; frame < c.frames; ++frame) {
+        ++FrameNumber;
+        for (int call = 0; call < c.callsPerFrame; ++call) CPCarWorld::CollisionCallback(info);
+    }
+    EXPECT_EQ(a->raised, c.flagsA);
+    EXPECT_EQ(b->raised, c.flagsB);
+    EXPECT_NEAR(DamageOf(*a), c.damageA, 1e-5f);
+    EXPECT_NEAR(DamageOf(*b), c.damageB, 1e-5f);
+    EXPECT_EQ(world.GetLiveParticleCount(), c.sparks);
+    EXPECT_EQ(PlaysOf(slam.Get()), c.slams);
+    race.player = nullptr;
+    g_pSoundManager->GetNamedSounds().erase("slam");
+    g_psystems = previousSystems;
+}
+
+const D3DXVECTOR3 kSideways(0.6f, 0.8f, 0);
+const D3DXVECTOR3 kUp(0, 0, 1);
+
+// Against the world the damage is 0.008 per unit of speed and the sparks
+// number 30 x that / 2, truncated (12 m/s: 0.096 and 1); car against car
+// it is 0.08 per unit on both, and 30 sparks once more than 0.038 s of
+// frame time has gathered since the last.
+INSTANTIATE_TEST_SUITE_P(
+    Impacts, CarImpacts,
+    ::testing::Values(
+        ImpactCase{"CarHitsAWall", 1, 0, false, kSideways, 12, 5, 0, kPlayerIsA, kFrame, 1, 1, 1, 0, 0.096f, 0, 1, 1},
+        ImpactCase{"NotThePlayersCarHitsAWall", 1, 0, false, kSideways, 12, 5, 0, kPlayerIsB, kFrame, 1, 1, 1, 0,
+                   0.096f, 0, 1, 0},
+        ImpactCase{"CarLandsOnTheRoad", 1, 0, false, kUp, 12, 5, 0, kNoPlayer, kFrame, 1, 1, 0, 0, 0.096f, 0, 1, 0},
+        ImpactCase{"CarTouchesARoofAbove", 1, 0, false, -kUp, 30, 5, 0, kNoPlayer, kFrame, 1, 1, 0, 0, 0.24f, 0, 3,
+                   0},
+        ImpactCase{"NormalOfNoLength", 1, 0, false, D3DXVECTOR3(0, 0, 0), 12, 5, 0, kNoPlayer, kFrame, 1, 1, 1, 0,
+                   0.096f, 0, 1, 0},
+        ImpactCase{"SlowTouchMakesNoSpark", 1, 0, false, kSideways, 4, 5, 0, kNoPlayer, kFrame, 1, 1, 1, 0, 0.032f, 0,
+                   0, 0},
+        ImpactCase{"WorldFromBelow", 0, 1, true, kSideways, 12, 5, 0, kPlayerIsA, kFrame, 1, 1, 0, 0, 0, 0, 0, 0},
+        ImpactCase{"CarAgainstAnotherMaterial", 1, 2, true, kSideways, 12, 5, 0, kPlayerIsA, kFrame, 1, 1, 0, 0, 0, 0,
+                   0, 0},
+        ImpactCase{"FasterCarAIsThePlayer", 1, 1, true, kSideways, 2, 5, 3, kPlayerIsA, 0.04f, 1, 1, 1, 1, 0.16f,
+                   0.16f, 30, 1},
+        ImpactCase{"FasterCarBIsThePlayer", 1, 1, true, kSideways, 2, 3, 5, kPlayerIsB, 0.04f, 1, 1, 1, 1, 0.16f,
+                   0.16f, 30, 1},
+        ImpactCase{"SlowerCarIsThePlayer", 1, 1, true, kSideways, 2, 3, 5, kPlayerIsA, 0.04f, 1, 1, 1, 1, 0.16f,
+                   0.16f, 30, 0},
+        ImpactCase{"ExactlyTheEffectTime", 1, 1, true, kSideways, 2, 5, 3, kPlayerIsA, 0.038f, 1, 1, 1, 1, 0.16f,
+                   0.16f, 0, 0},
+        ImpactCase{"TwoContactsInOneFrame", 1, 1, true, kSideways, 2, 5, 3, kPlayerIsA, 0.04f, 1, 2, 2, 2, 0.32f,
+                   0.32f, 30, 1},
+        ImpactCase{"TimeGathersOverFrames", 1, 1, true, kSideways, 2, 5, 3, kPlayerIsA, 0.02f, 2, 1, 2, 2, 0.32f,
+                   0.32f, 30, 1},
+        ImpactCase{"ThreeFramesOfTimeAfterASpark", 1, 1, true, kSideways, 2, 5, 3, kPlayerIsA, 0.02f, 3, 1, 3, 3,
+                   0.48f, 0.48f, 30, 1}),
+    [](const ::testing::TestParamInfo<ImpactCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -92,6 +92,32 @@ TEST_F(CarDriving, SettlesOnItsSpringsAndStays)
     EXPECT_NEAR(car->GetPositionRef()->x, 0.0f, 0.01f);
 }
 
+TEST_F(CarDriving, CarsLightOrHeavySettleOnStiffDampersAndLongRays)
+{
+    BuildRoad(RoadMesh::Plane(300.0f, 20.0f));
+    std::vector<RefPtr<CPGameObject>> cars;
+    std::vector<float> rests;
+    float x = -150.0f;
+    for (float mass : {2.0f, 4.0f, 8.0f, 40.0f}) {
+        CarSetup setup;
+        setup.mass = mass;
+        setup.damping = 150.0f;
+        setup.wheelLength = 1.5f;
+        rests.push_back(setup.wheelLength - setup.wheelY - mass * kGravity / (4 * setup.spring));
+        cars.push_back(AddCar(setup, D3DXVECTOR3(x, 0, rests.back() + 0.1f)));
+        x += 100.0f;
+    }
+    RunFrames(180);
+    for (int frame = 0; frame < 60; ++frame) {
+        RunFrames(1);
+        for (size_t i = 0; i < cars.size(); ++i) {
+            CPRigidBody& body = BodyOf(*cars[i]);
+            ASSERT_NEAR(body.GetPosition().z, rests[i], 0.01f) << "car " << i << " frame " << frame;
+            ASSERT_LT(Length(body.GetVelocity()), 0.05f) << "car " << i << " frame " << frame;
+        }
+    }
+}
+
 TEST_F(CarDriving, FullThrottleAcceleratesAtTheDriveOverTheMass)
 {
     CarSetup setup;
@@ -108,10 +134,7 @@ TEST_F(CarDriving, ReverseThrottleStopsWithinTheBrakingDistance)
 {
     CarSetup setup;
     RefPtr<CPGameObject> car = SettledCar(setup);
-    while (ForwardSpeed(*car) < 15.0f) {
-        world.SetCarControls(car.Get(), 1.0f, 0.0f);
-        RunFrames(1);
-    }
+    ASSERT_TRUE(AccelerateTo(*car, 15.0f));
     const float speed = ForwardSpeed(*car);
     const D3DXVECTOR3 from = BodyOf(*car).GetPosition();
     int frames = 0;
@@ -171,10 +194,7 @@ TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
         world.Reset();
         world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
         RefPtr<CPGameObject> car = SettledCar(CarSetup());
-        while (ForwardSpeed(*car) < 15.0f) {
-            world.SetCarControls(car.Get(), 1.0f, 0.0f);
-            RunFrames(1);
-        }
+        ASSERT_TRUE(AccelerateTo(*car, 15.0f));
         CPCar& control = *car->GetCar();
         control.SetBrake(braking == 1);
         for (int frame = 0; frame < 30; ++frame) {
@@ -191,3 +211,71 @@ TEST_F(CarDriving, BrakingAtSpeedSlidesAndRaisesDustUntilTheSlideDecays)
     }
     g_dust = previousDust;
 }
+
+namespace {
+
+struct ForceCase {
+    const char* name;
+    float slopeDegrees;
+    D3DXVECTOR3 velocity;
+    float throttle, nitro;
+    // The controller's force less that of the car standing still with no
+    // throttle, in the same place.
+    D3DXVECTOR3 added;
+};
+
+class CarForces : public CarWorldFixture, public ::testing::WithParamInterface<ForceCase> {
+protected:
+    // One step with the body level at (0, 0, 1), every wheel's 1.5 m ray in
+    // the road; the force the car's controller gave.
+    D3DXVECTOR3 StepForce(CPGameObject& car, const D3DXVECTOR3& velocity, float throttle, float nitro)
+    {
+        CPRigidBody& body = BodyOf(car);
+        body.SetPosition(0, 0, 1);
+        body.SetRotation(0, 0, 0, 1);
+        body.SetAngularMomentum(D3DXVECTOR3(0, 0, 0));
+        body.SetVelocity(velocity);
+        car.GetCar()->SetControls(throttle, 0.0f);
+        car.GetCar()->SetNitro(nitro);
+        world.GetSimulator()->Step();
+        return body.GetControllers()->GetForce();
+    }
+};
+
+TEST_P(CarForces, EachInputAddsItsOwnForce)
+{
+    const ForceCase& c = GetParam();
+    CarSetup setup;
+    setup.accelFront = 100.0f;
+    setup.accelBack = 60.0f;
+    setup.damping = 40.0f;
+    setup.wheelLength = 1.5f;
+    BuildRoad(RoadMesh::Plane(40.0f, 10.0f, c.slopeDegrees * D3DX_PI / 180.0f));
+    RefPtr<CPGameObject> car = AddCar(setup, D3DXVECTOR3(0, 0, 1));
+    const D3DXVECTOR3 still = StepForce(*car, D3DXVECTOR3(0, 0, 0), 0.0f, 0.0f);
+    for (int wheel = 0; wheel < 4; ++wheel) ASSERT_TRUE(car->GetCar()->IsInContact(wheel)) << wheel;
+    const D3DXVECTOR3 added = StepForce(*car, c.velocity, c.throttle, c.nitro) - still;
+    EXPECT_NEAR(added.x, c.added.x, 0.05f);
+    EXPECT_NEAR(added.y, c.added.y, 0.05f);
+    EXPECT_NEAR(added.z, c.added.z, 0.05f);
+}
+
+// The nose points along -y. Drive: 100 forwards, 60 backwards per wheel,
+// whatever the throttle's size. Damper: 40 x 1.5² per unit of closing
+// speed and wheel. Rolling drag: half the speed along the car's y axis,
+// against it. Nitro: 80 x 100 x 1/120 along the nose. On a slope of 10°
+// (0.174533 rad) the rear wheels push along the ground, cos 10° = 0.984808
+// forwards and sin 10° = 0.173648 down, by 1 + 5 x 0.174533 = 1.872665.
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CarForces,
+    ::testing::Values(ForceCase{"FullThrottle", 0, D3DXVECTOR3(0, 0, 0), 1.0f, 0.0f, D3DXVECTOR3(0, -400, 0)},
+                      ForceCase{"HalfThrottle", 0, D3DXVECTOR3(0, 0, 0), 0.5f, 0.0f, D3DXVECTOR3(0, -400, 0)},
+                      ForceCase{"Reverse", 0, D3DXVECTOR3(0, 0, 0), -1.0f, 0.0f, D3DXVECTOR3(0, 240, 0)},
+                      ForceCase{"RollingBackwards", 0, D3DXVECTOR3(0, 2, 0), 0.0f, 0.0f, D3DXVECTOR3(0, -1, 0)},
+                      ForceCase{"Sinking", 0, D3DXVECTOR3(0, 0, -0.2f), 0.0f, 0.0f, D3DXVECTOR3(0, 0, 72)},
+                      ForceCase{"Nitro", 0, D3DXVECTOR3(0, 0, 0), 0.0f, 1.0f, D3DXVECTOR3(0, -66.667f, 0)},
+                      ForceCase{"ThrottleOnASlope", 10, D3DXVECTOR3(0, 0, 0), 1.0f, 0.0f,
+                                D3DXVECTOR3(0, -200 - 2 * 187.2665f * 0.984808f, -2 * 187.2665f * 0.173648f)}),
+    [](const ::testing::TestParamInfo<ForceCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -152,6 +152,17 @@ protected:
         }
     }
 
+    // Full throttle until the car is faster than speed along its nose;
+    // false when it was not within mostFrames.
+    bool AccelerateTo(CPGameObject& car, float speed, int mostFrames = 600)
+    {
+        for (int i = 0; i < mostFrames && ForwardSpeed(car) < speed; ++i) {
+            world.SetCarControls(&car, 1.0f, 0.0f);
+            RunFrames(1);
+        }
+        return ForwardSpeed(car) >= speed;
+    }
+
     static CPRigidBody& BodyOf(CPGameObject& car) { return *car.GetPhysicData()->GetRigidBody(); }
     // The speed along the nose (local -y).
     static float ForwardSpeed(CPGameObject& car)

@@ -1,5 +1,7 @@
 #include "CarTestSupport.h"
 
+#include "physics/PhysicsLog.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -129,6 +131,45 @@ TEST(CarWorld, AVertexAtNoFinitePlaceDropsItsTrianglesAndStaysOutOfTheBounds)
     EXPECT_EQ(world.GetGridRowCount(), 1 + 10);
 }
 
+TEST(CarWorld, GridSpansTheKeptTrianglesAndRefusesMoreThan4096CellsASide)
+{
+    struct Case {
+        const char* name;
+        D3DXVECTOR3 distant;
+        bool used;
+        int columns, rows;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"a vertex no triangle uses", D3DXVECTOR3(10000, -20000, 0), false, 8 + 10, 4 + 10, ""},
+        {"4096 columns", D3DXVECTOR3(16344, 0, 0), true, 4096, 4 + 10, ""},
+        {"4097 columns", D3DXVECTOR3(16348, 0, 0), true, 0, 0,
+         "Road grid of 4097 x 14 cells refused: more than 4096 a side.\n"},
+        {"4097 rows", D3DXVECTOR3(0, -16335, 0), true, 0, 0,
+         "Road grid of 18 x 4097 cells refused: more than 4096 a side.\n"},
+        {"100 km", D3DXVECTOR3(1e5f, 1e5f, 0), true, 0, 0,
+         "Road grid of 25010 x 25010 cells refused: more than 4096 a side.\n"},
+    };
+    for (const Case& c : cases) {
+        CPCarWorld world;
+        RoadMesh road;
+        road.AddQuad(D3DXVECTOR3(10, 5, 1), D3DXVECTOR3(30, 5, 1), D3DXVECTOR3(30, 13, 2), D3DXVECTOR3(10, 13, 2));
+        road.vertices.push_back(c.distant);
+        if (c.used) {
+            for (uint16_t index : {0, 1, 4}) road.indices.push_back(index);
+        }
+        ClearPhysicsLog();
+        world.BuildRoadTables(road.vertices, road.indices);
+        EXPECT_EQ(world.GetGridColumnCount(), c.columns) << c.name;
+        EXPECT_EQ(world.GetGridRowCount(), c.rows) << c.name;
+        const bool refused = c.columns == 0;
+        EXPECT_EQ(world.GetRoadTriangleCount(), refused ? 0 : (c.used ? 3 : 2)) << c.name;
+        EXPECT_EQ(world.GetGroundHeight(D3DXVECTOR3(11, 6, 9)), refused ? 9.0f : 1.0f) << c.name;
+        const std::string logged = GetPhysicsLog().empty() ? "" : GetPhysicsLog().back();
+        EXPECT_EQ(logged, c.log) << c.name;
+    }
+}
+
 class CarWorldStepping : public CarWorldFixture {};
 
 TEST_F(CarWorldStepping, RemovedBodiesAreParkedFiveHundredApartAndRestartBelowTheFloor)
@@ -246,4 +287,36 @@ TEST_F(CarWorldStepping, ARemovedCarsBodyTouchesNothing)
     EXPECT_GT(BodyOf(*kept).GetPosition().z, 0.0f) << "held by the road";
     EXPECT_LT(BodyOf(*removed).GetPosition().z, -1.0f) << "fell through it";
     EXPECT_EQ(world.GetCars().size(), 1u);
+}
+
+TEST_F(CarWorldStepping, AnEmptyBodyPoolCountsNoBodyAndReachesTheWorldsLog)
+{
+    ClearPhysicsLog();
+    std::vector<RefPtr<CPGameObject>> objects;
+    for (int i = 0; i <= 500; ++i) {
+        objects.push_back(MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, static_cast<float>(i))));
+        world.AddObject(objects.back(), 0, 1);
+    }
+    EXPECT_EQ(CPCarWorld::s_bodyCount, 500);
+    EXPECT_EQ(objects.back()->GetPhysicData()->GetRigidBody(), nullptr);
+    ASSERT_EQ(GetPhysicsLog().size(), 1u);
+    EXPECT_EQ(GetPhysicsLog().back(), "Run out of RigidBodies. Increase 'rigidBodiesCount'.\n");
+}
+
+TEST_F(CarWorldStepping, AFrameTimeOfNoFiniteNumberStepsNothingAndStopsNothing)
+{
+    for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity()}) {
+        world.CreateSimulator(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0), 0, 0, 0);
+        RefPtr<CPGameObject> crate = MakeCarObject(CarSetup(), D3DXVECTOR3(0, 0, 50));
+        world.AddObject(crate, 0, 1);
+        crate->GetPhysicData()->SetupRigidBody();
+        RunFrames(1);
+        const float before = BodyOf(*crate).GetPosition().z;
+        FrameDeltaTime = bad;
+        RunFrames(1);
+        EXPECT_EQ(BodyOf(*crate).GetPosition().z, before) << bad;
+        FrameDeltaTime = kFrame;
+        RunFrames(30);
+        EXPECT_LT(BodyOf(*crate).GetPosition().z, before - 0.5f * kGravity * 0.25f) << "still falls after " << bad;
+    }
 }

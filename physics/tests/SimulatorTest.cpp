@@ -3,6 +3,7 @@
 #include "core/PGameObject.h"
 #include "physics/PPhysicData.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -139,22 +140,28 @@ private:
     int m_live = 0;
 };
 
-TEST(Simulator, EveryFailedAllocationGivesNullAndLeavesNothingAllocated)
+TEST(Simulator, EveryFailedAllocationGivesNullLogsItAndLeavesNothingAllocated)
 {
     const float gravity[3] = {0, 0, -9.8f};
+    const SimulatorLogCallback log = [](const char* text) { LoggedText() += text; };
+    const int kMostAllocations = 100;
     int failAt = 1;
-    for (;; ++failAt) {
+    for (; failAt <= kMostAllocations; ++failAt) {
         FailingAllocator allocator(failAt);
-        CPSimulator* simulator = CreateSimulator(SimulatorSizeInfo(), &allocator, gravity);
+        LoggedText().clear();
+        CPSimulator* simulator = CreateSimulator(SimulatorSizeInfo(), &allocator, gravity, log);
         if (simulator) {
             EXPECT_GT(allocator.Live(), 0);
+            EXPECT_EQ(LoggedText(), "");
             DestroySimulator(simulator);
             EXPECT_EQ(allocator.Live(), 0);
             break;
         }
         EXPECT_EQ(allocator.Live(), 0) << "failing allocation " << failAt;
+        EXPECT_EQ(LoggedText(), "Failed to allocate memory.\n") << "failing allocation " << failAt;
     }
     EXPECT_GT(failAt, 6) << "the pools and tables all come from the allocator";
+    EXPECT_LE(failAt, kMostAllocations) << "the simulator was never built";
 }
 
 // --- tables and gravity ------------------------------------------------------
@@ -475,6 +482,87 @@ TEST_F(RigidBodyTest, TheRigidBodyOfHigherMaterialIsBodyA)
     EXPECT_LT(info.relativeVelocity.x, -1.0f) << "A's velocity minus B's";
 }
 
+// --- values of no finite number ------------------------------------------------
+
+// Pushes its body with a force of no finite size.
+class NaNController : public IPControllerCallback {
+public:
+    void OnControllerStep(CPController* controller, float) override
+    {
+        controller->SetControllerForce(D3DXVECTOR3(NAN, 0, 0));
+    }
+};
+
+struct SpoilCase {
+    const char* name;
+    // Tries to put the body (one box shape) at no finite place or size.
+    std::function<void(CPRigidBody&)> spoil;
+    // The value carried it there inside a step: it sleeps where the step began.
+    bool sleeps;
+};
+
+class NonFiniteBody : public PhysicsWorld, public ::testing::WithParamInterface<SpoilCase> {};
+
+TEST_P(NonFiniteBody, KeepsItsLastFiniteStateAndOtherBodiesTheirContacts)
+{
+    World();
+    LoggedText().clear();
+    simulator->SetLogCallback([](const char* text) { LoggedText() += text; });
+    simulator->SetLogLevel(1);
+    CPKinematicBody* platform = simulator->CreateKinematicBody();
+    platform->AddGeometry()->SetBoxSize(4, 3, 0.5f);
+    platform->UpdateBoundingInfo();
+    platform->SetPosition(0, 0, -0.25f);
+    const float radius = 0.3f;
+    CPRigidBody* ball = Ball(radius, 1, D3DXVECTOR3(0.2f, -0.1f, 1.0f));
+    const D3DXVECTOR3 start(50, 3, 2);
+    CPRigidBody* bad = Box(D3DXVECTOR3(1, 2, 3), 2, start);
+    simulator->SetGravity(D3DXVECTOR3(0, 0, 0));
+    simulator->Step();
+    simulator->SetGravity(D3DXVECTOR3(0, 0, -kGravity));
+    GetParam().spoil(*bad);
+    Run(1.5f);
+    EXPECT_NEAR(ball->GetPosition().z, radius, 0.01f) << "the ball rests on the platform";
+    EXPECT_TRUE(IsFinite(bad->GetPosition()) && IsFinite(bad->GetVelocity()));
+    EXPECT_TRUE(IsFinite(bad->GetBoundsHalfSize()));
+    if (!GetParam().sleeps) {
+        EXPECT_EQ(LoggedText(), "");
+        return;
+    }
+    EXPECT_FALSE(bad->IsAwake());
+    EXPECT_EQ(bad->GetPosition(), start);
+    // Woken again, it leaves the finite numbers again, and is not reported again.
+    bad->SetPosition(start.x, start.y, start.z + 1);
+    Run(0.1f);
+    EXPECT_FALSE(bad->IsAwake());
+    EXPECT_EQ(bad->GetPosition(), start + D3DXVECTOR3(0, 0, 1));
+    EXPECT_EQ(LoggedText(), "Body 1 left the finite numbers and sleeps where its step began.\n") << "once";
+}
+
+NaNController g_nanController;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, NonFiniteBody,
+    ::testing::Values(
+        SpoilCase{"Position", [](CPRigidBody& b) { b.SetPosition(NAN, 0, 0); }, false},
+        SpoilCase{"Velocity", [](CPRigidBody& b) { b.SetVelocity(D3DXVECTOR3(0, INFINITY, 0)); }, false},
+        SpoilCase{"AngularMomentum", [](CPRigidBody& b) { b.SetAngularMomentum(D3DXVECTOR3(NAN, 0, 1)); }, false},
+        SpoilCase{"Rotation", [](CPRigidBody& b) { b.SetRotation(0, NAN, 0, 1); }, false},
+        SpoilCase{"BoxSize",
+                  [](CPRigidBody& b) {
+                      b.GetGeometries()->SetBoxSize(1, NAN, 1);
+                      b.UpdateBoundingInfo();
+                  },
+                  false},
+        SpoilCase{"SphereRadius",
+                  [](CPRigidBody& b) {
+                      b.GetGeometries()->SetSphere(INFINITY);
+                      b.UpdateBoundingInfo();
+                  },
+                  false},
+        SpoilCase{"ForceInAStep", [](CPRigidBody& b) { b.AddController(&g_nanController, 1); }, true}),
+    [](const ::testing::TestParamInfo<SpoilCase>& info) { return std::string(info.param.name); });
+
 // --- kinematic bodies and write-back -------------------------------------------
 
 TEST_F(RigidBodyTest, KinematicBoxPushesARestingOne)
@@ -505,6 +593,65 @@ TEST_F(RigidBodyTest, KinematicBoxPushesARestingOne)
     EXPECT_NEAR(Collisions().front().normal.x, 1.0f, 1e-4f);
 }
 
+// A pusher box beside the sleeping cube, its face 0.5 behind the cube's.
+CPKinematicBody* Pusher(CPSimulator& simulator, float x)
+{
+    CPKinematicBody* pusher = simulator.CreateKinematicBody();
+    pusher->AddGeometry()->SetBoxSize(1, 2, 1);
+    pusher->UpdateBoundingInfo();
+    pusher->SetPosition(x, 0, 0.5f);
+    return pusher;
+}
+
+TEST_F(RigidBodyTest, APusherMovedOnceAFramePushesAtItsOwnSpeed)
+{
+    CPRigidBody* cube = SleepingCube();
+    const float frame = 1.0f / 60.0f;
+    const float speed = 1.0f;
+    float x = -1.5f;
+    CPKinematicBody* pusher = Pusher(*simulator, x);
+    float cubeAtOneSecond = 0.0f;
+    for (int i = 1; i <= 120; ++i) {
+        x += speed * frame;
+        pusher->SetPosition(x, 0, 0.5f);
+        simulator->Advance(frame);
+        if (i == 60) cubeAtOneSecond = cube->GetPosition().x;
+    }
+    EXPECT_NEAR(cube->GetPosition().x - cubeAtOneSecond, speed * 1.0f, 0.05f) << "over the second second";
+    EXPECT_NEAR(cube->GetPosition().x - 0.5f, x + 0.5f, 0.02f) << "just ahead of the pusher's face";
+    // Through both steps of the frame; a frame without a move ends it.
+    EXPECT_NEAR(pusher->GetVelocity().x, speed, 1e-3f);
+    simulator->Advance(frame);
+    EXPECT_EQ(pusher->GetVelocity(), D3DXVECTOR3(0, 0, 0));
+}
+
+TEST_F(RigidBodyTest, AMoveFasterThanAHundredMetresASecondIsAPlacementAndPushesNothing)
+{
+    CPRigidBody* cube = SleepingCube();
+    const float frame = 1.0f / 60.0f;
+    CPKinematicBody* pusher = Pusher(*simulator, -10.0f);
+    simulator->Advance(frame);
+    // 9 m in a frame: far beyond 100 m/s. It lands 1 cm into the cube.
+    pusher->SetPosition(-0.99f, 0, 0.5f);
+    float fastest = 0.0f;
+    for (int i = 0; i < 30; ++i) {
+        simulator->Advance(frame);
+        fastest = std::max(fastest, Length(cube->GetVelocity()));
+    }
+    EXPECT_LT(fastest, 2.5f) << "only the overlap is pushed out";
+    EXPECT_LT(cube->GetPosition().x, 0.2f);
+}
+
+TEST_F(RigidBodyTest, AFrameTimeOfNoFiniteNumberAdvancesNothingAndStopsNothing)
+{
+    World();
+    CPRigidBody* ball = Ball(0.5f, 1, D3DXVECTOR3(0, 0, 10));
+    simulator->Advance(NAN);
+    EXPECT_EQ(ball->GetPosition().z, 10.0f);
+    simulator->Advance(1.0f / 60.0f);
+    EXPECT_LT(ball->GetPosition().z, 10.0f);
+}
+
 TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
 {
     World();
@@ -517,15 +664,20 @@ TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
     data->SetRigidBody(body);
 
     const float frame = 1.0f / 60.0f;
+    // Frames until done answers true, at most a minute of them; false when it never did.
+    auto advanceUntil = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 3600 && !done(); ++i) simulator->Advance(frame);
+        return done();
+    };
     simulator->Advance(frame);
     EXPECT_EQ(*object.GetPositionRef(), body->GetPosition());
     EXPECT_EQ(*object.GetRotationRef(), body->GetOrientation());
-    while (body->GetRestTime() == 0.0f) simulator->Advance(frame);
+    ASSERT_TRUE(advanceUntil([body] { return body->GetRestTime() > 0.0f; })) << "never came to rest";
     // Resting but awake: writing back again restarts no rest.
     const float restTime = body->GetRestTime();
     simulator->WriteBack();
     EXPECT_EQ(body->GetRestTime(), restTime);
-    while (body->IsAwake()) simulator->Advance(frame);
+    ASSERT_TRUE(advanceUntil([body] { return !body->IsAwake(); })) << "never fell asleep";
     simulator->WriteBack();
     EXPECT_FALSE(body->IsAwake());
     EXPECT_NEAR(object.GetPositionRef()->z, 0.5f, 0.005f);

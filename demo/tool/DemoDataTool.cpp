@@ -1,11 +1,11 @@
-#include "host/DemoData.h"
+#include "demo/DemoData.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-// Writes the opening scene's data under "Data" of the folder given:
+// Writes the demo game's data under "Data" of the folder given:
 // demo_data <folder>
 int main(int argc, char** argv)
 {

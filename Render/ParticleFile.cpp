@@ -1,4 +1,4 @@
-#include "host/ParticleFile.h"
+#include "Render/ParticleFile.h"
 
 #include "Render/PParticleManager.h"
 #include "core/PDataFile.h"

@@ -1,10 +1,11 @@
-#include "host/DemoData.h"
+#include "demo/DemoData.h"
 
-#include "host/ParticleFile.h"
+#include "host/OpeningScene.h"
 
 #include "DynamicSky/SkyTextFile.h"
 #include "DynamicSky/SkyscapeFile.h"
 #include "Render/MeshFileWriter.h"
+#include "Render/ParticleFile.h"
 #include "Render/TgaImage.h"
 #include "core/PDataFileWriter.h"
 #include "game/LevelOneData.h"
@@ -14,14 +15,12 @@
 #include <cmath>
 #include <vector>
 
-const char* const kDemoBoxDescription = "box.rdf";
 const D3DCOLOR kDemoBoxColour = 0xFFC03020;
 const D3DCOLOR kDemoSkyColour = 0xFF5A96DC;
 const D3DCOLOR kDemoFogColour = 0xFF3C5A82;
 
 namespace {
 
-const char* const kFolders[] = {"Data", "Data\\Textures", "Data\\Clouds", "Data\\Meshes"};
 // The renderer's loading screen reads these two; the texture loader tells
 // an image by its bytes, not by its name.
 const char* const kLoadingBackground = "Data\\Textures\\back2.jpg";
@@ -51,23 +50,25 @@ const float kStateSeconds = 1000.0f;
 const float kOpaqueDome = 255.0f;
 const float kFullLight = 255.0f;
 
+// Every folder above the file at path, from the outermost in; a folder
+// that is there already counts as made.
+bool MakeFoldersFor(const std::string& path)
+{
+    for (size_t end = path.find('\\'); end != std::string::npos; end = path.find('\\', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return true;
+}
+
 std::string TexturePath(const std::string& name)
 {
     return "Data\\Textures\\" + name;
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes, std::string& error)
-{
-    CPDataFileWriter writer(path, false);
-    writer.Write(bytes.data(), bytes.size());
-    if (SUCCEEDED(writer.Save())) return true;
-    error = path + " could not be written";
-    return false;
-}
-
 bool WriteImage(const std::string& path, D3DCOLOR colour, std::string& error)
 {
-    return WriteBytes(path, SolidTgaImage(kImageSize, kImageSize, colour), error);
+    return WriteDemoFile(path, SolidTgaImage(kImageSize, kImageSize, colour), error);
 }
 
 D3DXVECTOR3 ColourValues(D3DCOLOR colour)
@@ -136,8 +137,8 @@ bool WriteBox(std::string& error)
     WriteStaticMeshFile(mesh, {BoxPart()}, false);
     const DescriptionWriter description =
         DescriptionWriter(kBoxMesh).Section(kBoxPart).Key("texturefile1", kBoxImage).Key("type", kBoxMaterialType);
-    return WriteBytes(std::string("Data\\Meshes\\") + kBoxMesh, mesh.GetBytes(), error) &&
-           WriteBytes(std::string("Data\\Meshes\\") + kDemoBoxDescription, description.GetText(), error) &&
+    return WriteDemoFile(std::string("Data\\Meshes\\") + kBoxMesh, mesh.GetBytes(), error) &&
+           WriteDemoFile(std::string("Data\\Meshes\\") + OpeningScene::kBoxDescription, description.GetText(), error) &&
            WriteImage(TexturePath(kBoxImage), kDemoBoxColour, error);
 }
 
@@ -151,26 +152,58 @@ bool WriteParticles(std::string& error)
     smoke.definition.thirdScalar = 0.5f;
     smoke.definition.speed = 1.0f;
     smoke.definition.coneAngle = 30;
-    if (FAILED(WriteParticleFile(kParticleFile, {smoke}))) {
+    if (!MakeFoldersFor(kParticleFile) || FAILED(WriteParticleFile(kParticleFile, {smoke}))) {
         error = std::string(kParticleFile) + " could not be written";
         return false;
     }
     return WriteImage(TexturePath(std::string(kSmokeName) + ".tga"), kSmokeColour, error);
 }
 
-} // namespace
-
-bool WriteDemoData(std::string& error)
+bool WriteLoadingScreen(std::string& error)
 {
-    for (const char* folder : kFolders) CreateDirectoryA(folder, nullptr);
-    if (!WriteImage(kLoadingBackground, kLoadingBackgroundColour, error) ||
-        !WriteImage(kLoadingBar, kLoadingBarColour, error) || !WriteImage(kDomeImage, kWhite, error)) {
-        return false;
-    }
+    return WriteImage(kLoadingBackground, kLoadingBackgroundColour, error) &&
+           WriteImage(kLoadingBar, kLoadingBarColour, error);
+}
+
+bool WriteSky(std::string& error)
+{
+    if (!WriteImage(kDomeImage, kWhite, error)) return false;
     const std::string skyPath = SkyFilePath(kSkyFile);
-    if (FAILED(WriteSkyscapeFile(skyPath, DemoSky()))) {
+    if (!MakeFoldersFor(skyPath) || FAILED(WriteSkyscapeFile(skyPath, DemoSky()))) {
         error = skyPath + " could not be written";
         return false;
     }
-    return WriteBox(error) && WriteParticles(error) && WriteLevelOne(error);
+    return true;
+}
+
+typedef bool (*DemoWriter)(std::string& error);
+
+// Each part of the demo game writes its own files.
+const DemoWriter kDemoWriters[] = {
+    WriteLoadingScreen,
+    WriteSky,
+    WriteBox,
+    WriteParticles,
+    WriteLevelOne,
+};
+
+} // namespace
+
+bool WriteDemoFile(const std::string& path, const std::string& bytes, std::string& error)
+{
+    if (MakeFoldersFor(path)) {
+        CPDataFileWriter writer(path, false);
+        writer.Write(bytes.data(), bytes.size());
+        if (SUCCEEDED(writer.Save())) return true;
+    }
+    error = path + " could not be written";
+    return false;
+}
+
+bool WriteDemoData(std::string& error)
+{
+    for (DemoWriter writer : kDemoWriters) {
+        if (!writer(error)) return false;
+    }
+    return true;
 }
