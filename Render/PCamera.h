@@ -59,6 +59,7 @@ public:
     void Update();
 
     void SetSubject(IPCameraSubject* subject) { m_subject = subject; }
+    IPCameraSubject* GetSubject() const { return m_subject; }
 
     // Hand a view to the renderer's render list under the key.
     void ActivateFirstView(int key);

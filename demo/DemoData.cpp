@@ -8,6 +8,7 @@
 #include "Render/ParticleFile.h"
 #include "Render/TgaImage.h"
 #include "core/PDataFileWriter.h"
+#include "game/LevelOneData.h"
 
 #include <windows.h>
 
@@ -183,6 +184,7 @@ const DemoWriter kDemoWriters[] = {
     WriteSky,
     WriteBox,
     WriteParticles,
+    WriteLevelOne,
 };
 
 } // namespace

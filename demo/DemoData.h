@@ -14,8 +14,8 @@ extern const D3DCOLOR kDemoFogColour;
 // writer after the other (the list is in DemoData.cpp): the loading
 // screen's two images, the sky "skyscape0.txt" with its dome image, the
 // opening scene's box with its mesh file and image, and the particle
-// definitions with their image. False, naming the file, when one could not
-// be written.
+// definitions with their image, and the level "level1" with every file it
+// names. False, naming the file, when one could not be written.
 bool WriteDemoData(std::string& error);
 
 // For the writers: saves bytes as the file at path (a path under "Data"),

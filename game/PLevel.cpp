@@ -1,14 +1,14 @@
 #include "game/PLevel.h"
 
 #include "Render/PRender.h"
+#include "core/Settings.h"
 #include "core/StringUtils.h"
 #include "game/AIManager.h"
+#include "game/LevelClock.h"
 #include "game/PGameData.h"
+#include "game/PPlayer.h"
 #include "physics/PCar.h"
 #include "physics/PCarWorld.h"
-
-#include <windows.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 
@@ -28,6 +28,9 @@ const float kDefaultCameraHeight = 2.0f;
 const float kDefaultFieldOfView = 50.0f;
 const int kFixedViewMode = 2;
 const int kSecondPresetMode = 1;
+// The share of the sound volume the player's car plays at in each camera
+// mode: the farther the camera, the quieter.
+const float kCarVolumeShares[CPLevel::kCameraModes] = {0.3f, 0.35f, 0.4f};
 // A route node farther than this (squared, on the ground) is no node's.
 const float kNodeReachSquared = 100000.0f;
 const size_t kRacersWithNodes = 5;
@@ -38,22 +41,13 @@ void StopAndRelease(std::vector<RefPtr<CPGameObject>>& objects)
     objects.clear();
 }
 
-// The angle of the object's forward axis from the x axis, negative on the
-// negative y side.
-float HeadingOf(CPGameObject& object)
-{
-    const D3DXVECTOR3 axis = ForwardAxisOf(object);
-    const float angle = ClampedAcos(axis.x);
-    return axis.y < 0.0f ? -angle : angle;
-}
-
 } // namespace
 
 CPLevel::CPLevel()
     : raceTime(0.0f), ghostSampleTime(0.0f), ghostIndex(0), trafficRefreshTime(0.0f),
       startupTime(0.0f), trafficCount(0), cameraMode(0), camera2Angle(0.0f), camera1Angle(0.0f),
       cameraAngle(0.0f), orbitDirection(1.0f), demoMode(true), carModel(kDefaultCarModel),
-      lastClock(static_cast<float>(timeGetTime())), levelFailedSent(false),
+      lastClock(static_cast<float>(LevelClockMilliseconds())), levelFailedSent(false),
       sourcePoints(kSourcePointBuckets), light(), width(kDefaultExtent), depth(kDefaultExtent),
       levelTime(0.0f), cameraSpeed(0.0f), ambientColour(0),
       cameraDistance(kDefaultCameraDistance), cameraHeight(kDefaultCameraHeight),
@@ -75,11 +69,15 @@ CPLevel::CPLevel()
 }
 
 // Destroying a level that has already been replaced as current must not
-// take the newer level out of reach. The members release what they hold.
+// take the newer level out of reach. The camera and the car world may
+// outlive the level, so they forget it. The members release what they hold.
 CPLevel::~CPLevel()
 {
     if (CurrentLevel == this) CurrentLevel = nullptr;
     if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
+    if (camera) camera->SetSubject(nullptr);
+    CPCarWorld* world = GetCarWorld();
+    if (world && world->GetRaceState() == this) world->SetRaceState(nullptr);
 }
 
 const char* CPLevel::GetTypeName()
@@ -120,6 +118,9 @@ void CPLevel::SetCameraMode(int mode)
     distanceDivisor = placing.distanceDivisor;
     cameraAngle = second ? camera2Angle : camera1Angle;
     if (player && camera) FollowPlayer(cameraPresets[mode], fixedView);
+    if (CPPlayer* racer = dynamic_cast<CPPlayer*>(player.Get())) {
+        racer->SetCarSoundVolume(g_soundVolume * kCarVolumeShares[mode]);
+    }
 }
 
 void CPLevel::FollowPlayer(const CameraPreset& preset, bool fixedView)
@@ -205,6 +206,13 @@ D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
     D3DXVECTOR3 axis;
     D3DXVec3TransformNormal(&axis, &localForward, &rotation);
     return axis;
+}
+
+float HeadingOf(CPGameObject& object)
+{
+    const D3DXVECTOR3 axis = ForwardAxisOf(object);
+    const float angle = ClampedAcos(axis.x);
+    return axis.y < 0.0f ? -angle : angle;
 }
 
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t)

@@ -9,6 +9,7 @@
 #include "game/GameDataRecords.h"
 #include "game/PLevelBranch.h"
 #include "game/PSpline.h"
+#include "physics/PCarWorld.h"
 
 #include <d3d9.h>
 #include <d3dx9math.h>
@@ -21,6 +22,8 @@
 #include <vector>
 
 class CPCar;
+struct LevelDescription;
+struct LevelObjectRecord;
 struct RayQuery;
 
 // A checkpoint of the level and the seconds it gives to reach it.
@@ -49,11 +52,13 @@ struct CameraPreset {
 // current when it is destroyed. It is not a counted engine object: whoever
 // holds the current level deletes it. The race rules and the scripts read
 // and write its fields directly. It is what its follow camera follows, and
-// while current it takes the sky's sun as its directional light.
+// while current it takes the sky's sun as its directional light. From its
+// load until it is destroyed it tells the car world whether the race runs
+// and which car the player drives.
 //
 // Objects of kinds that are built on the engine's base classes elsewhere
 // (players, the lens flare) are held through those bases.
-class CPLevel : public IPCameraSubject, public IPSunLightTarget {
+class CPLevel : public IPCameraSubject, public IPSunLightTarget, public IPRaceState {
 public:
     static const int kCameraModes = 3;
     static const int kRacerSlots = 20;
@@ -264,10 +269,63 @@ private:
     bool PassesNearPlayer(const RayQuery& query) const;
     // The grid column or row of a coordinate, clamped to the grid.
     static int GridIndexOf(float coordinate, float extent, int count);
+
+public:
+    // Loading. Reads "Data\Levels\<name>.lvl" whole, then places its
+    // objects, checkpoints, nitro zones, start posts and splines and builds
+    // the scene, ground, road physics, simulator, cars, driver paths and
+    // camera presets. A file that does not open, or is cut short or
+    // damaged, builds nothing of it: false, with a line in the game log
+    // naming the file and the field.
+    bool Load(const std::string& name, bool singleMode, bool timeMode);
+    // The places a load read from its start records.
+    struct OpponentStart {
+        D3DXVECTOR3 position;
+        D3DXQUATERNION rotation;
+    };
+    D3DXVECTOR3 leftPost = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 rightPost = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 playerStartPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    D3DXQUATERNION playerStartRotation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
+    std::vector<OpponentStart> opponentStarts;
+
+    // What the car world asks of the race.
+    bool IsLevelStarted() override;
+    CPGameObject* GetPlayerObject() override { return player.Get(); }
+
+private:
+    void ResetForLoad(bool single, bool time);
+    void PrepareDrivers();
+    void LoadGhostCar();
+    bool ReadDescription(const std::string& name, LevelDescription& description);
+    void SetUpLight();
+    void MakeGrid();
+    void HandleRecord(const LevelObjectRecord& record);
+    void HandleSceneRecord(const std::string& baseName, const LevelObjectRecord& record, float allowance);
+    void PlaceSceneObject(RefPtr<CPGameObject> object, const std::string& fileName, const LevelObjectRecord& record,
+                          float allowance);
+    void TakeSplines(const LevelDescription& description);
+    void BuildScene(const std::string& name);
+    void BuildGround(const std::string& name);
+    void BuildRoadPhysics();
+    void BuildSpatialTree();
+    void BuildOpponents(const std::string& name);
+    void BuildPlayer();
+    RefPtr<CPGameObject> MakeRacer(RefPtr<CPGameObject> description, const std::string& model,
+                                   const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
+    void ApplyPlayerCamera(TiXmlElement* root);
+    void FinishLoad();
+    void FinishBuild();
+
+    // The placed scene objects the spatial tree is built over.
+    CPGameObject::ObjectList m_treeObjects;
 };
 
 // The car's forward axis in the world: cars face their local -y.
 D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
+// The angle of the object's forward axis from the x axis, negative on the
+// negative y side.
+float HeadingOf(CPGameObject& object);
 
 // a + (b - a) * t.
 D3DXVECTOR3 LerpVector3(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float t);
