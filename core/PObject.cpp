@@ -1,5 +1,18 @@
 #include "core/PObject.h"
 
+#include <unordered_set>
+
+namespace {
+
+// Never destroyed: objects that outlive the static destructors still leave it.
+std::unordered_set<const void*>& LiveObjects()
+{
+    static std::unordered_set<const void*>* live = new std::unordered_set<const void*>();
+    return *live;
+}
+
+} // namespace
+
 std::list<IPObject*>& GetGlobalObjectList()
 {
     static std::list<IPObject*> objects;
@@ -21,12 +34,21 @@ void DeleteListedObjects()
     pending.clear();
 }
 
+bool IsLiveObject(const void* address)
+{
+    return address && LiveObjects().count(address) != 0;
+}
+
 IPObject::IPObject() : m_refCount(0)
 {
     GetGlobalObjectList().push_back(this);
+    LiveObjects().insert(this);
 }
 
-IPObject::~IPObject() = default;
+IPObject::~IPObject()
+{
+    LiveObjects().erase(this);
+}
 
 void IPObject::AddRef()
 {

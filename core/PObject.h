@@ -30,6 +30,11 @@ private:
 // reach objects.
 std::list<IPObject*>& GetGlobalObjectList();
 
+// Whether the address is that of an IPObject constructed and not yet
+// destroyed. Handles that come back from scripts are checked here before
+// they are used, so a stale or invented handle reaches nothing.
+bool IsLiveObject(const void* address);
+
 // Objects a host wants destroyed together; nothing in the engine adds to it.
 std::list<IPObject*>& GetPendingDeletionList();
 
