@@ -1,13 +1,13 @@
 #include "core/PObject.h"
 
-#include <unordered_set>
+#include "core/LiveObjectTable.h"
 
 namespace {
 
 // Never destroyed: objects that outlive the static destructors still leave it.
-std::unordered_set<const void*>& LiveObjects()
+LiveObjectTable& LiveObjects()
 {
-    static std::unordered_set<const void*>* live = new std::unordered_set<const void*>();
+    static LiveObjectTable* live = new LiveObjectTable();
     return *live;
 }
 
@@ -36,18 +36,18 @@ void DeleteListedObjects()
 
 bool IsLiveObject(const void* address)
 {
-    return address && LiveObjects().count(address) != 0;
+    return LiveObjects().Contains(address);
 }
 
 IPObject::IPObject() : m_refCount(0)
 {
     GetGlobalObjectList().push_back(this);
-    LiveObjects().insert(this);
+    LiveObjects().Insert(this);
 }
 
 IPObject::~IPObject()
 {
-    LiveObjects().erase(this);
+    LiveObjects().Erase(this);
 }
 
 void IPObject::AddRef()
