@@ -109,6 +109,10 @@ std::string OneLine(std::string text)
 ScriptHost::ScriptHost(GameLog& log)
     : m_log(log), m_state(lua_open()), m_hasMainScript(false), m_hadError(false)
 {
+    // The message handler stays at the bottom of the stack for every call:
+    // making it anew for each call would cost an allocation per frame and
+    // receiver.
+    lua_pushcfunction(m_state, AddErrorPlace);
     luaL_openlibs(m_state);
     InstallTables();
     lua_pushlightuserdata(m_state, &m_log);
@@ -218,14 +222,10 @@ bool ScriptHost::RunText(const std::string& text, const std::string& chunkName)
     return ran;
 }
 
-void ScriptHost::Step(ScriptReceiver& receiver)
+void ScriptHost::OnStepError(ScriptReceiver& receiver)
 {
-    if (receiver.GetStepReference() == ScriptReceiver::kNoStep) return;
-    const int top = lua_gettop(m_state);
-    lua_rawgeti(m_state, LUA_REGISTRYINDEX, receiver.GetStepReference());
-    PushHandle(m_state, &receiver);
-    if (!ProtectedCall(1, 0, receiver.GetFile())) receiver.Fail();
-    lua_settop(m_state, top);
+    LogError(receiver.GetFile());
+    receiver.Fail();
 }
 
 bool ScriptHost::LoadFile(const std::string& path)
@@ -251,12 +251,7 @@ bool ScriptHost::LoadText(const std::string& text, const std::string& chunkName)
 
 bool ScriptHost::ProtectedCall(int arguments, int results, const std::string& file)
 {
-    const int function = lua_gettop(m_state) - arguments;
-    lua_pushcfunction(m_state, AddErrorPlace);
-    lua_insert(m_state, function);
-    const int status = lua_pcall(m_state, arguments, results, function);
-    lua_remove(m_state, function);
-    if (status == 0) return true;
+    if (lua_pcall(m_state, arguments, results, kMessageHandler) == 0) return true;
     LogError(file);
     return false;
 }

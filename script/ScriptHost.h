@@ -35,8 +35,13 @@ public:
     bool RunFile(const std::string& path);
     // Runs script text under a chunk name, as RunFile does a file.
     bool RunText(const std::string& text, const std::string& chunkName);
-    // One frame of a receiver: its step function with its handle.
-    void Step(ScriptReceiver& receiver);
+    // The message handler of every protected call, kept at this place of
+    // the state's stack.
+    static constexpr int kMessageHandler = 1;
+
+    // Logs the error on the top of the stack, which the receiver's step
+    // raised, and stops the receiver.
+    void OnStepError(ScriptReceiver& receiver);
 
     bool HasMainScript() const { return m_hasMainScript; }
     // Whether any script error happened since start.

@@ -5,10 +5,12 @@
 #include <string>
 
 class ScriptHost;
+struct lua_State;
 
 // A command receiver driven by a script: its file, run once, hands back a
 // step function, which the host calls every frame with the receiver's
-// handle. A script error stops the receiver for good: restarting the task
+// handle; a receiver whose file gave no step function has failed already.
+// A script error stops the receiver for good: restarting the task
 // does not bring it back, and commands sent to it from then on are dropped.
 class ScriptReceiver : public CommandReceiver {
 public:
@@ -32,6 +34,7 @@ public:
 
 private:
     ScriptHost& m_host;
+    lua_State* m_state;
     std::string m_name;
     std::string m_file;
     int m_stepReference;
