@@ -2,6 +2,8 @@
 
 #include "host/ParticleFile.h"
 
+#include "script/ScriptDemoData.h"
+
 #include "DynamicSky/SkyTextFile.h"
 #include "DynamicSky/SkyscapeFile.h"
 #include "Render/MeshFileWriter.h"
@@ -171,5 +173,5 @@ bool WriteDemoData(std::string& error)
         error = skyPath + " could not be written";
         return false;
     }
-    return WriteBox(error) && WriteParticles(error);
+    return WriteBox(error) && WriteParticles(error) && WriteScriptDemoData(error);
 }

@@ -1,5 +1,6 @@
 #include "host/DemoData.h"
 #include "launcher/LauncherResources.h"
+#include "script/ScriptDemoData.h"
 
 #include <windows.h>
 
@@ -161,6 +162,24 @@ TEST(GameProgram, ShowsTheOpeningSceneWithSkyAndBox)
     ExpectColourNear(BmpPixel(bytes, 320, 240), kDemoBoxColour, "the box at the centre");
     ExpectColourNear(BmpPixel(bytes, 320, 8), kDemoSkyColour, "the sky near the top");
     ExpectColourNear(BmpPixel(bytes, 320, 440), kDemoFogColour, "the fog below the horizon");
+    const std::vector<char> log = ReadWholeFile(std::string(kFolder) + "\\game.log");
+    const std::string logged(log.begin(), log.end());
+    EXPECT_NE(logged.find(std::string(kDemoMainScriptLine) + "\n"), std::string::npos) << logged;
+    EXPECT_EQ(logged.find("error: "), std::string::npos) << logged;
+}
+
+// The rest of the run goes on; the run's exit code tells of the error.
+TEST(GameProgram, EndsAFramesRunThatSawAScriptErrorWithThree)
+{
+    const char* const kFolder = "broken";
+    for (const char* folder : {"broken", "broken\\Data", "broken\\Data\\Scripts"}) CreateDirectoryA(folder, nullptr);
+    std::ofstream("broken\\Data\\Scripts\\main.lua", std::ios::binary) << "print('before')\nlocal x = nil + 1\n";
+    GameProgram game("--frames 3 --fixed-dt 0.02", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 3u);
+    const std::vector<char> log = ReadWholeFile("broken\\game.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "before\nerror: Data\\Scripts\\main.lua:2: attempt to perform arithmetic on a nil value\n");
 }
 
 // A display that offers no full screen of the size makes the game fall back
