@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(Values, ToIntConversion,
                          testing::Values(ToIntCase{"-2.7", "-2"}, ToIntCase{"2.7", "2"},
                                          ToIntCase{"1e300", "2147483647"}, ToIntCase{"-1e300", "-2147483648"},
                                          ToIntCase{"0/0", "0"}, ToIntCase{"2147483647.5", "2147483647"},
-                                         ToIntCase{"-2147483648.5", "-2147483648"}));
+                                         ToIntCase{"-2147483648.5", "-2147483648"},
+                                         ToIntCase{"2^31", "2147483647"}, ToIntCase{"-2^31 - 1", "-2147483648"}));
 
 TEST_F(ObjectFunctions, ChildObjectsAreFoundByExactNameAnywhereInTheTree)
 {
