@@ -40,6 +40,20 @@ CPWindow* FindScreenElement(lua_State* state)
     return found == elements.end() ? nullptr : found->second.Get();
 }
 
+// Sends a command to the receivers that argument 1 names, by name or by
+// category; all three arguments are required texts.
+typedef void (CPCommandManager::*AddressedSend)(const std::string& address, const std::string& command,
+                                               const std::string& params);
+
+int SendAddressedCommand(lua_State* state, AddressedSend send)
+{
+    const char* address = CheckText(state, 1);
+    const char* command = CheckText(state, 2);
+    const char* params = CheckText(state, 3);
+    if (CPCommandManager* bus = GetCommandManager()) (bus->*send)(address, command, params);
+    return 0;
+}
+
 } // namespace
 
 int Script_GetDeltaTime(lua_State* state)
@@ -68,20 +82,12 @@ int Script_Release(lua_State* state)
 
 int Script_SendCommandByName(lua_State* state)
 {
-    const char* name = CheckText(state, 1);
-    const char* command = CheckText(state, 2);
-    const char* params = CheckText(state, 3);
-    if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(name, command, params);
-    return 0;
+    return SendAddressedCommand(state, &CPCommandManager::SendCommandByName);
 }
 
 int Script_SendCommandByCategory(lua_State* state)
 {
-    const char* category = CheckText(state, 1);
-    const char* command = CheckText(state, 2);
-    const char* params = CheckText(state, 3);
-    if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByCategory(category, command, params);
-    return 0;
+    return SendAddressedCommand(state, &CPCommandManager::SendCommandByCategory);
 }
 
 int Script_SendCommandByObject(lua_State* state)
