@@ -1,6 +1,7 @@
 #include "Render/PAnimatedObject.h"
 
 #include "core/FrameClock.h"
+#include "core/ObjectIdentity.h"
 #include "core/PCommandManager.h"
 #include "core/PGameObject.h"
 
@@ -18,13 +19,6 @@ const int kMinimumFrames = 2;
 // A stopped animation rests on the second-to-last frame.
 const int kRestingFrameFromEnd = 2;
 const int kTriangleCorners = 3;
-
-std::string IdentityText(const void* object)
-{
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", static_cast<int>(reinterpret_cast<intptr_t>(object)));
-    return text;
-}
 
 // A matrix whose upper 3x3 part has a negative determinant turns the
 // winding of every triangle it places.
@@ -252,7 +246,7 @@ void CPAnimatedObject::Notify(const char* command)
 {
     CPCommandManager* bus = GetCommandManager();
     if (!m_notify || !bus) return;
-    bus->SendCommandByObject(m_notify, command, IdentityText(m_notify.Get()));
+    bus->SendCommandByObject(m_notify, command, ObjectIdentityText(m_notify.Get()));
 }
 
 // Positions as points and normals as directions through the owner's world

@@ -1,6 +1,7 @@
 #include "core/PGameObject.h"
 
 #include "core/AnimationRequest.h"
+#include "core/ObjectIdentity.h"
 #include "core/PCommandManager.h"
 #include "core/PEnemyComponent.h"
 #include "core/PTaskManager.h"
@@ -132,9 +133,7 @@ const char* CPGameObject::GetTypeName()
 
 std::string CPGameObject::GetIdentityText() const
 {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", static_cast<int>(reinterpret_cast<intptr_t>(this)));
-    return text;
+    return ObjectIdentityText(this);
 }
 
 void CPGameObject::SendToScriptHandler(const char* command, const std::string& params)
@@ -454,6 +453,16 @@ void CPGameObject::UpdateTransform()
 
     m_transformChanged = true;
     m_dirty = false;
+}
+
+void CPGameObject::SetBaseTransform(const D3DXMATRIX& matrix)
+{
+    for (int row = 0; row < 4; ++row) {
+        if (!AllFinite({matrix(row, 0), matrix(row, 1), matrix(row, 2), matrix(row, 3)})) return;
+    }
+    m_parentMatrix = matrix;
+    MarkMoved();
+    UpdateTransform();
 }
 
 void CPGameObject::SetAnimationMatrix(const D3DXMATRIX& matrix)

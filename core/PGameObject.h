@@ -111,6 +111,12 @@ public:
 
     // Rebuilds the matrices and bounds of a dirty object and its subtree.
     void UpdateTransform();
+    // Places the object under a matrix of the caller's instead of its
+    // parent's world matrix and rebuilds the subtree; a matrix holding NaN
+    // or an infinity is refused and nothing moves. The parent's next
+    // rebuild hands down its own matrix again.
+    void SetBaseTransform(const D3DXMATRIX& matrix);
+    const D3DXMATRIX& GetBaseTransform() const { return m_parentMatrix; }
     // The matrix a part animation drives the object with, applied before
     // its rotation and position; marks the object for a rebuild.
     void SetAnimationMatrix(const D3DXMATRIX& matrix);

@@ -1,7 +1,16 @@
 #include "core/PObject.h"
 
+#include "core/LiveObjectTable.h"
+
 namespace {
-int g_liveObjects = 0;
+
+// Never destroyed: objects that outlive the static destructors still leave it.
+LiveObjectTable& LiveObjects()
+{
+    static LiveObjectTable* live = new LiveObjectTable();
+    return *live;
+}
+
 } // namespace
 
 std::list<IPObject*>& GetGlobalObjectList()
@@ -25,20 +34,25 @@ void DeleteListedObjects()
     pending.clear();
 }
 
+bool IsLiveObject(const void* address)
+{
+    return LiveObjects().Contains(address);
+}
+
 IPObject::IPObject() : m_refCount(0)
 {
     GetGlobalObjectList().push_back(this);
-    ++g_liveObjects;
+    LiveObjects().Insert(this);
 }
 
 IPObject::~IPObject()
 {
-    --g_liveObjects;
+    LiveObjects().Erase(this);
 }
 
 int GetLiveObjectCount()
 {
-    return g_liveObjects;
+    return static_cast<int>(LiveObjects().GetCount());
 }
 
 void IPObject::AddRef()

@@ -33,6 +33,11 @@ std::list<IPObject*>& GetGlobalObjectList();
 // How many IPObjects exist now: constructed and not yet destroyed.
 int GetLiveObjectCount();
 
+// Whether the address is that of an IPObject constructed and not yet
+// destroyed. Handles that come back from scripts are checked here before
+// they are used, so a stale or invented handle reaches nothing.
+bool IsLiveObject(const void* address);
+
 // Objects a host wants destroyed together; nothing in the engine adds to it.
 std::list<IPObject*>& GetPendingDeletionList();
 

@@ -2,6 +2,8 @@
 
 #include "host/OpeningScene.h"
 
+#include "script/ScriptDemoData.h"
+
 #include "DynamicSky/SkyTextFile.h"
 #include "DynamicSky/SkyscapeFile.h"
 #include "Render/MeshFileWriter.h"
@@ -185,6 +187,7 @@ const DemoWriter kDemoWriters[] = {
     WriteBox,
     WriteParticles,
     WriteLevelOne,
+    WriteScriptDemoData,
 };
 
 } // namespace

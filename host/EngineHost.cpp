@@ -27,6 +27,7 @@
 #include "Sound/PSoundCache.h"
 #include "Sound/PSoundManager.h"
 #include "core/FrameClock.h"
+#include "core/GlobalTimerTask.h"
 #include "core/PCommandManager.h"
 #include "core/PSettings.h"
 #include "core/PTaskManager.h"
@@ -35,14 +36,19 @@
 #include "game/AIManager.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
+#include "game/PLevel.h"
 #include "game/PShotSpawner.h"
 #include "interface/FontFile.h"
 #include "interface/PFontManager.h"
 #include "physics/PCarWorld.h"
+#include "script/GameLog.h"
+#include "script/ScriptHost.h"
+#include "script/StartupData.h"
 
 #include <d3dx9.h>
 
 #include <cstdio>
+#include <unordered_set>
 
 namespace {
 
@@ -58,6 +64,8 @@ const int kTrueColourBPP = 32;
 // a debugger does not throw the game a second ahead.
 const float kLongestFrame = 0.25f;
 const double kMillisecondsPerSecond = 1000.0;
+// What a run with a frame limit answers when a script failed during it.
+const int kScriptErrorExitCode = 3;
 
 // The command receivers that the engine and the scripts address, by name
 // and by category.
@@ -149,6 +157,7 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     CreateSingleObjects();
     GetRender()->SetDefaultStates();
     ShowOpeningScene();
+    StartScripts();
 
     QueryPerformanceFrequency(&m_clockFrequency);
     QueryPerformanceCounter(&m_lastFrameStart);
@@ -285,6 +294,8 @@ void EngineHost::CreateSingleObjects()
     Publish(g_pShotSpawner, new CPShotSpawner());
     Publish(g_pCarWorld, new CPCarWorld());
     g_pTaskManager->AddTask(g_pCarWorld);
+    Publish(g_pGlobalTimer, new GlobalTimerTask());
+    g_pTaskManager->AddTask(g_pGlobalTimer);
 }
 
 // The emitter definitions with a batch for each particle name they use.
@@ -333,6 +344,37 @@ void EngineHost::ShowOpeningScene()
     g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
+// The game's data files, then the scripts; the game log starts empty.
+void EngineHost::StartScripts()
+{
+    m_gameLog.reset(new GameLog());
+    OnShutdown([this] {
+        m_scripts.reset();
+        m_gameLog.reset();
+    });
+    m_gameLog->Clear();
+    LoadStartupData(*m_gameLog);
+    m_scripts.reset(new ScriptHost(*m_gameLog));
+    m_scripts->Start();
+}
+
+// A main script brings its own levels: once one exists the opening scene
+// stops, its camera leaves the render list and the box goes.
+void EngineHost::EndOpeningSceneOnceLevelExists()
+{
+    if (!m_openingScene || !m_scripts || !m_scripts->HasMainScript() || !GetLevel()) return;
+    IPProcess* updater = m_openingScene->GetUpdater();
+    updater->Stop();
+    g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) { return task.Get() == updater; });
+    GetRender()->RemoveFromRenderList(m_worldCamera.get());
+    m_openingScene.reset();
+}
+
+bool EngineHost::HadScriptError() const
+{
+    return m_scripts && m_scripts->HadError();
+}
+
 int EngineHost::Run()
 {
     for (int frame = 1;; ++frame) {
@@ -342,7 +384,9 @@ int EngineHost::Run()
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (m_options.HasFrameLimit() && frame > m_options.frames) return 0;
+        if (m_options.HasFrameLimit() && frame > m_options.frames) {
+            return HadScriptError() ? kScriptErrorExitCode : 0;
+        }
         if (frame == m_options.resetAt) ResetDevice();
         // The clock's time since the last frame began, printed as it is,
         // whether or not the frames run on a fixed time.
@@ -379,11 +423,14 @@ float EngineHost::ClampedStep(double seconds)
 
 bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
 {
-    FrameDeltaTime = deltaTime;
-    FullTime += deltaTime;
+    // The global timer passes the time on to the frame clocks while it runs.
+    g_pGlobalTimer->SetFrameTime(deltaTime);
     ++FrameNumber;
+    // Before the tasks run, so that nothing of the scene is queued for drawing
+    // when it goes.
+    EndOpeningSceneOnceLevelExists();
     RunTasks();
-    m_particles->Update(deltaTime);
+    m_particles->Update(FrameDeltaTime);
     if (!DeviceReady()) {
         FrameDrawer(*GetRender()).EmptyFrameState();
         return screenshot == nullptr;
@@ -405,11 +452,14 @@ void EngineHost::RunTasks()
     const CPTaskManager& manager = *g_pTaskManager;
     if (m_taskOrder.empty() || manager.GetChangeCount() != m_taskOrderChangeCount) {
         m_taskOrder.clear();
-        for (const RefPtr<IPProcess>& task : manager.GetTasks()) m_taskOrder.push_back(task.Get());
+        std::unordered_set<IPProcess*> listed;
+        for (const RefPtr<IPProcess>& task : manager.GetTasks()) {
+            if (listed.insert(task.Get()).second) m_taskOrder.push_back(task.Get());
+        }
         m_taskOrderChangeCount = manager.GetChangeCount();
     }
     for (IPProcess* task : m_taskOrder) {
-        if (task->IsRunning()) task->Execute();
+        if (task->IsRunning() && !task->IsStopped()) task->Execute();
     }
 }
 

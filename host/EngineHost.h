@@ -18,6 +18,8 @@ class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
 class DeviceRecovery;
+class GameLog;
+class ScriptHost;
 class MotionBlur;
 class OpeningScene;
 class ParticleBatchSet;
@@ -58,7 +60,8 @@ public:
     // Draws the frame from the renderer without presenting it.
     void DrawFrame();
 
-    // Calls Execute on every running task in list order. The order is
+    // Calls Execute on every task in list order that runs and is not marked
+    // stopped, once a frame even when it is listed twice. The order is
     // copied once per change of the list, since stepping an array is much
     // cheaper than stepping the list's nodes; a task added during the walk
     // runs from the next frame on.
@@ -74,6 +77,10 @@ public:
     void Shutdown();
 
     bool SaveScreenshot(const std::string& path);
+
+    // Whether a script has failed since start-up.
+    bool HadScriptError() const;
+    ScriptHost* GetScripts() const { return m_scripts.get(); }
 
     HWND GetWindow() const { return m_window.GetHandle(); }
     IDirect3DDevice9* GetDevice() const { return m_device; }
@@ -97,6 +104,8 @@ private:
     void CreateParticles();
     void RegisterReceivers();
     void ShowOpeningScene();
+    void StartScripts();
+    void EndOpeningSceneOnceLevelExists();
     bool DeviceReady();
     // Seconds since the last frame began, by the clock.
     double MeasureFrameTime();
@@ -118,6 +127,8 @@ private:
     std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
     std::unique_ptr<ParticleBatchSet> m_particles;
     std::unique_ptr<OpeningScene> m_openingScene;
+    std::unique_ptr<GameLog> m_gameLog;
+    std::unique_ptr<ScriptHost> m_scripts;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

@@ -1,10 +1,12 @@
 #include "core/PObject.h"
+#include "core/LiveObjectTable.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 #include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -98,6 +100,47 @@ TEST(DeleteListedObjects, DestroysEachListedObjectAndEmptiesTheList)
     DeleteListedObjects();
     EXPECT_EQ(destroyed, 2);
     EXPECT_TRUE(GetPendingDeletionList().empty());
+}
+
+} // namespace
+
+namespace {
+
+class PlainObject : public IPObject {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "PlainObject"; }
+};
+
+TEST(LiveObjects, AnObjectIsLiveFromConstructionToDestruction)
+{
+    PlainObject* object = new PlainObject();
+    const void* address = object;
+    EXPECT_TRUE(IsLiveObject(address));
+    EXPECT_FALSE(IsLiveObject(static_cast<const char*>(address) + 1));
+    EXPECT_FALSE(IsLiveObject(nullptr));
+    delete object;
+    EXPECT_FALSE(IsLiveObject(address));
+}
+
+// Enough addresses to grow the table several times, half of them removed
+// on the way, the rest still found.
+TEST(LiveObjectTable, KeepsWhatIsInsertedUntilItIsErasedThroughGrowthAndReuse)
+{
+    LiveObjectTable table;
+    std::vector<char> block(40000 * 8);
+    for (size_t i = 0; i < 40000; ++i) table.Insert(&block[i * 8]);
+    for (size_t i = 0; i < 40000; i += 2) table.Erase(&block[i * 8]);
+    for (size_t i = 0; i < 40000; i += 4) table.Insert(&block[i * 8]);
+    table.Insert(&block[8]);
+    size_t found = 0;
+    for (size_t i = 0; i < 40000; ++i) {
+        const bool expected = i % 2 == 1 || i % 4 == 0;
+        EXPECT_EQ(table.Contains(&block[i * 8]), expected) << i;
+        found += expected;
+    }
+    EXPECT_EQ(table.GetCount(), found);
+    EXPECT_FALSE(table.Contains(&block[2] + 1));
 }
 
 } // namespace

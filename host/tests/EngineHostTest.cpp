@@ -28,6 +28,10 @@
 #include "game/PShotSpawner.h"
 #include "interface/PFontManager.h"
 #include "physics/PCarWorld.h"
+#include "core/GlobalTimerTask.h"
+#include "game/PLevel.h"
+#include "script/ScriptArguments.h"
+#include "script/ScriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +140,58 @@ TEST_F(RunningHost, TheWindowsKeyMessagesReachTheKeyBindingManager)
     EXPECT_TRUE(g_pActionsManager->keysDown[30]);
     SendMessageA(host.GetWindow(), WM_KEYUP, 'A', keyA);
     EXPECT_FALSE(g_pActionsManager->keysDown[30]);
+}
+
+// A task marked stopped, by a script's StopScript or KillAllTasks, no
+// longer runs though it still counts as running; one stopped and added
+// again is listed twice and still runs once a frame.
+TEST_F(RunningHost, TheWalkSkipsStoppedTasksAndRunsATaskListedTwiceOnce)
+{
+    std::vector<std::string> log;
+    LoggingTask kept("kept", 100, log), marked("marked", 200, log);
+    g_pTaskManager->AddTask(&kept);
+    g_pTaskManager->AddTask(&marked);
+    lua_State* state = host.GetScripts()->GetState();
+    lua_pushlightuserdata(state, static_cast<IPObject*>(&marked));
+    lua_setglobal(state, "marked");
+    ASSERT_TRUE(host.GetScripts()->RunText("StopScript(marked)", "test"));
+    host.RunFrame(0.02f);
+    EXPECT_EQ(log, std::vector<std::string>{"kept@1"});
+
+    marked.Stop();
+    g_pTaskManager->AddTask(&marked);
+    log.clear();
+    host.RunFrame(0.02f);
+    EXPECT_EQ(log, (std::vector<std::string>{"kept@2", "marked@2"}));
+
+    ASSERT_TRUE(host.GetScripts()->RunText("KillAllTasks()", "test"));
+    log.clear();
+    host.RunFrame(0.02f);
+    EXPECT_TRUE(log.empty());
+    g_pTaskManager->GetTasks().remove_if(
+        [&](const RefPtr<IPProcess>& task) { return task.Get() == &kept || task.Get() == &marked; });
+}
+
+// Stopped, the timer holds the clocks still; restarted, its first frame
+// lasts no time.
+TEST_F(RunningHost, TheGlobalTimerPausesTheGameAndRestartsWithAFrameOfNoTime)
+{
+    std::vector<std::string> log;
+    LoggingTask watcher("watcher", 100, log);
+    g_pTaskManager->AddTask(&watcher);
+    host.RunFrame(0.25f);
+    EXPECT_FLOAT_EQ(watcher.seenDeltaTime, 0.25f);
+    ASSERT_TRUE(host.GetScripts()->RunText("StopGlobalTimer()", "test"));
+    host.RunFrame(0.5f);
+    EXPECT_FLOAT_EQ(watcher.seenDeltaTime, 0.0f);
+    EXPECT_DOUBLE_EQ(watcher.seenFullTime, 0.25);
+    ASSERT_TRUE(host.GetScripts()->RunText("StartGlobalTimer()", "test"));
+    host.RunFrame(0.5f);
+    EXPECT_FLOAT_EQ(watcher.seenDeltaTime, 0.0f);
+    host.RunFrame(0.5f);
+    EXPECT_FLOAT_EQ(watcher.seenDeltaTime, 0.5f);
+    EXPECT_DOUBLE_EQ(watcher.seenFullTime, 0.75);
+    g_pTaskManager->GetTasks().remove_if([&](const RefPtr<IPProcess>& task) { return task.Get() == &watcher; });
 }
 
 class OrderListener : public IPDeviceListener {

@@ -1,0 +1,44 @@
+#include "script/ScriptArguments.h"
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+const char* const kTooManyResults = "too many results";
+const int kSecondsPerMinute = 60;
+// The minute factor as a float, multiplied in double precision.
+const float kMinutesPerSecond = 0.016666668f;
+const double kHundredths = 100.0;
+
+} // namespace
+
+int NarrowToInt(double value)
+{
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+void PushTexts(lua_State* state, const std::vector<std::string>& texts)
+{
+    if (texts.size() > static_cast<size_t>(INT_MAX)) luaL_error(state, kTooManyResults);
+    luaL_checkstack(state, static_cast<int>(texts.size()), kTooManyResults);
+    for (const std::string& text : texts) lua_pushlstring(state, text.data(), text.size());
+}
+
+void SplitTime(lua_State* state, float seconds)
+{
+    const int whole = NarrowToInt(seconds);
+    int minutes = 0;
+    int wholeSeconds = whole;
+    if (whole >= kSecondsPerMinute) {
+        minutes = NarrowToInt(static_cast<double>(whole) * static_cast<double>(kMinutesPerSecond));
+        wholeSeconds = whole - kSecondsPerMinute * minutes;
+    }
+    const int hundredths = NarrowToInt((static_cast<double>(seconds) - whole) * kHundredths);
+    lua_pushnumber(state, minutes);
+    lua_pushnumber(state, wholeSeconds);
+    lua_pushnumber(state, hundredths);
+}

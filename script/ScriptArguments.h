@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/PObject.h"
+
+// Lua is compiled as C++, so its headers are included without C linkage.
+#include <lauxlib.h>
+#include <lua.h>
+
+#include <string>
+#include <vector>
+
+// How native functions read their arguments and push their results. Every
+// number is read with lua_tonumber and narrowed here, so every function
+// truncates the same way and no value, NaN or out of range, reaches an
+// integer conversion the language leaves undefined.
+
+// Truncated toward zero; NaN gives 0, values beyond the 32-bit range give
+// its nearest end.
+int NarrowToInt(double value);
+
+inline int ReadInt(lua_State* state, int index)
+{
+    return NarrowToInt(lua_tonumber(state, index));
+}
+
+inline float ReadFloat(lua_State* state, int index)
+{
+    return static_cast<float>(lua_tonumber(state, index));
+}
+
+inline bool ReadBool(lua_State* state, int index)
+{
+    return lua_toboolean(state, index) != 0;
+}
+
+// A text argument, or null when it is neither a string nor a number.
+inline const char* ReadText(lua_State* state, int index)
+{
+    return lua_tostring(state, index);
+}
+
+// A text the function cannot do without: anything else raises the
+// auxiliary library's argument error.
+inline const char* CheckText(lua_State* state, int index)
+{
+    return luaL_checklstring(state, index, nullptr);
+}
+
+// The engine object behind a handle argument when it is one that still
+// lives and is of the class asked for; null otherwise. Handles are the
+// addresses of objects' IPObject parts (see PushHandle).
+template <class T>
+T* ReadHandle(lua_State* state, int index)
+{
+    void* address = lua_touserdata(state, index);
+    if (!IsLiveObject(address)) return nullptr;
+    return dynamic_cast<T*>(static_cast<IPObject*>(address));
+}
+
+// Hands an engine object to a script; null gives the null handle.
+inline void PushHandle(lua_State* state, IPObject* object)
+{
+    lua_pushlightuserdata(state, object);
+}
+
+// Pushes each text as a result of its own, after making room for them: a
+// list longer than the stack can grow raises a script error.
+void PushTexts(lua_State* state, const std::vector<std::string>& texts);
+
+// Pushes a time in seconds as whole minutes, whole seconds and hundredths.
+void SplitTime(lua_State* state, float seconds);

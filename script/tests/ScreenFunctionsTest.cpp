@@ -1,0 +1,116 @@
+#include "interface/tests/InterfaceTest.h"
+
+#include "script/GameLog.h"
+#include "script/ScriptArguments.h"
+#include "script/ScriptHost.h"
+
+#include "Render/MeshFileWriter.h"
+#include "Render/PObjectLoader.h"
+
+#include <windows.h>
+
+namespace {
+
+using Commands = std::vector<std::string>;
+
+// Screens and scene objects made from generated files, driven from a script.
+class ScreenFunctions : public InterfaceTest {
+protected:
+    ScreenFunctions() : log("screen_script.log"), scripts(log), state(scripts.GetState())
+    {
+        SetScreenSize(640, 480);
+        InterfaceFileWriter writer("menu", "menu.tga", 256.0f, 128.0f);
+        writer.AddWindow(Line("cursor", 0.5f, 0.5f, 16, 16));
+        WindowLine normal = Line("play", 100.5f, 100.5f, 64, 32), hover = normal, pressed = normal;
+        hover.tx = 64;
+        pressed.tx = 128;
+        writer.AddButton(normal, hover, pressed);
+        writer.AddWindow(Line("frame", 300.5f, 100.5f, 64, 32));
+        screen = LoadScreen(writer);
+        screen->ActivateQuietly(450);
+        lua_pushlightuserdata(state, screen);
+        lua_setglobal(state, "screen");
+        menu.Take();
+        hud.Take();
+    }
+
+    void Run(const char* code) { ASSERT_TRUE(scripts.RunText(code, "test")); }
+
+    CPButton* Play() { return dynamic_cast<CPButton*>(screen->GetElements()["play"].Get()); }
+
+    GameLog log;
+    ScriptHost scripts;
+    lua_State* state;
+    CPInterface* screen;
+};
+
+TEST_F(ScreenFunctions, LockingTheHoveredButtonTakesItsHoverAway)
+{
+    InterfaceMouseMove(110.0f, 110.0f);
+    InterfaceMouseMove(111.0f, 110.0f);
+    ASSERT_EQ(screen->GetCurrentButton(), Play());
+    hud.Take();
+    Run("LockButton(screen, 'play')");
+    EXPECT_EQ(Play()->GetState(), CPButton::kNormal);
+    EXPECT_EQ(screen->GetCurrentButton(), nullptr);
+    EXPECT_EQ(hud.Take(), Commands({"mouse_button_out:play"}));
+    InterfaceMouseMove(112.0f, 110.0f);
+    EXPECT_EQ(Play()->GetState(), CPButton::kNormal) << "a locked button does not light up";
+
+    Run("UnlockButton(screen, 'play')");
+    InterfaceMouseMove(113.0f, 110.0f);
+    EXPECT_EQ(Play()->GetState(), CPButton::kHover);
+}
+
+TEST_F(ScreenFunctions, UnknownOrAbsentNamesLockNothingAndEnterNothing)
+{
+    const size_t elements = screen->GetElements().size();
+    Run("LockButton(screen, 'nothing') LockButton(screen, nil) LockButton(screen, {}) UnlockButton(screen)"
+        "LockButton(nil, 'play') LockButton(StringToPointer('77'), 'play')");
+    EXPECT_EQ(screen->GetElements().size(), elements);
+    InterfaceMouseMove(110.0f, 110.0f);
+    EXPECT_EQ(Play()->GetState(), CPButton::kHover);
+}
+
+TEST_F(ScreenFunctions, DeactivatingAScreenThroughEitherNameStopsIt)
+{
+    Run("DeactivateInterface(screen)");
+    EXPECT_FALSE(screen->IsActive());
+    Run("ActivateObject(screen, 450)");
+    EXPECT_TRUE(screen->IsActive());
+    Run("DeactivateObject(screen)");
+    EXPECT_FALSE(screen->IsActive());
+}
+
+TEST_F(ScreenFunctions, LoadRenderObjectHandsOverTheObjectItBuilt)
+{
+    CreateDirectoryA("Data\\Meshes", nullptr);
+    MeshPartData part;
+    part.name = "plate";
+    for (int corner = 0; corner < 3; ++corner) {
+        Vertex48 vertex = {};
+        vertex.position = D3DXVECTOR3(static_cast<float>(corner), static_cast<float>(corner * corner), 0.5f);
+        part.vertices.push_back(vertex);
+        part.indices.push_back(static_cast<uint16_t>(corner));
+    }
+    part.boxes = {MeshBoxData{D3DXVECTOR3(1, 2, 0), D3DXVECTOR3(1, 2, 0.5f)}};
+    MeshPartData rim = part;
+    rim.name = "rim";
+    FixtureWriter mesh;
+    WriteStaticMeshFile(mesh, {part, rim}, false);
+    WriteFile("Data\\Meshes\\plate.msh", mesh.GetBytes());
+    WriteFile("Data\\Meshes\\plate.rdf", DescriptionWriter("plate.msh").Section("plate").Key("type", "20").GetText());
+    CPObjectLoader loader;
+    g_pObjectLoader = &loader;
+    Run("plate = LoadRenderObject('plate.rdf', 0)");
+    lua_getglobal(state, "plate");
+    CPGameObject* plate = static_cast<CPGameObject*>(static_cast<IPObject*>(lua_touserdata(state, -1)));
+    lua_pop(state, 1);
+    ASSERT_NE(plate, nullptr);
+    EXPECT_NE(plate->FindChild("plate").Get(), nullptr);
+    Run("SetVisible(GetChildObject(plate, 'plate'), false)");
+    EXPECT_FALSE(plate->FindChild("plate")->IsVisible());
+    g_pObjectLoader = nullptr;
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+#include "script/tests/ScriptTest.h"
+
+#include "script/ScriptReceiver.h"
+
+#include "core/PDataFileWriter.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+// A scratch "Data\Scripts" tree of the test's own files, removed again.
+class ScriptHostOnData : public ScriptTest {
+protected:
+    ScriptHostOnData()
+    {
+        CreateDirectoryA("Data", nullptr);
+        CreateDirectoryA("Data\\Scripts", nullptr);
+    }
+    ~ScriptHostOnData() override
+    {
+        for (const std::string& file : m_files) DeleteFileA(file.c_str());
+        RemoveDirectoryA("Data\\Scripts");
+        RemoveDirectoryA("Data");
+    }
+
+    void Write(const std::string& name, const std::string& text)
+    {
+        const std::string path = "Data\\Scripts\\" + name;
+        CPDataFileWriter writer(path, false);
+        writer.Write(text.data(), text.size());
+        ASSERT_EQ(writer.Save(), S_OK);
+        m_files.push_back(path);
+    }
+
+    // One frame of the task list, as the host walks it.
+    void RunFrame()
+    {
+        for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
+            if (task->IsRunning() && !task->IsStopped()) task->Execute();
+        }
+    }
+
+    std::vector<std::string> LogLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream text(ReadLog());
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
+
+    // A receiver that prints each command with its parameters.
+    static std::string EchoScript()
+    {
+        return "return function(self)\n"
+               "    while SetNextCommand(self) do\n"
+               "        print(GetCurrentCommand(self), GetCurrentParams(self))\n"
+               "    end\n"
+               "end\n";
+    }
+
+private:
+    std::vector<std::string> m_files;
+};
+
+TEST_F(ScriptHostOnData, ReceiversEchoTheirCommandsInOrderAndReplaceTheBuiltOnes)
+{
+    Register(first, "menu", "interface");
+    Write("receivers.txt", "menu, echo.lua, interface, all\r\n\r\nlevel,echo.lua\n");
+    Write("echo.lua", EchoScript());
+    Write("main.lua", "print('main runs')\nSendCommandByName('menu', 'open', 'a,b')\n");
+    scripts.Start();
+    ASSERT_EQ(scripts.GetReceivers().size(), 2u);
+    EXPECT_TRUE(first.IsStopped()) << "the receiver it replaces";
+    EXPECT_FALSE(bus.FindReceiver("menu").Get() == &first);
+
+    bus.SendCommandByCategory("interface", "hover", "x");
+    bus.SendCommandByCategory("all", "tick", "");
+    bus.SendCommandByName("level", "start", "1");
+    RunFrame();
+    const std::vector<std::string> expected = {"main runs", "open\ta\tb", "hover\tx", "tick", "start\t1"};
+    EXPECT_EQ(LogLines(), expected);
+    EXPECT_TRUE(scripts.HasMainScript());
+    EXPECT_FALSE(scripts.HadError());
+    EXPECT_EQ(first.GetQueuedCount(), 0u) << "the replaced receiver hears nothing";
+}
+
+struct ErrorCase {
+    const char* name;
+    const char* script;
+    const char* logged;
+};
+
+class ScriptErrors : public ScriptHostOnData, public testing::WithParamInterface<ErrorCase> {};
+
+// The failing receiver stops; the other one and the main script go on.
+TEST_P(ScriptErrors, AreLoggedWithFileAndLineAndStopOnlyTheirReceiver)
+{
+    Write("receivers.txt", "bad, bad.lua\ngood, echo.lua\n");
+    Write("bad.lua", GetParam().script);
+    Write("echo.lua", EchoScript());
+    Write("main.lua", "print('main runs')\n");
+    scripts.Start();
+    for (int frame = 0; frame < 3; ++frame) {
+        bus.SendCommandByName("bad", "ping", "");
+        bus.SendCommandByName("good", "ping", std::to_string(frame));
+        RunFrame();
+    }
+    std::vector<std::string> lines = LogLines();
+    const auto error = std::find(lines.begin(), lines.end(), GetParam().logged);
+    ASSERT_NE(error, lines.end()) << ReadLog();
+    lines.erase(error);
+    const std::vector<std::string> expected = {"main runs", "ping\t0", "ping\t1", "ping\t2"};
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(scripts.HadError());
+    const ScriptReceiver& bad = *scripts.GetReceivers()[0];
+    EXPECT_TRUE(bad.HasFailed());
+    EXPECT_EQ(bad.GetQueuedCount(), 0u) << "a failed receiver drops what it is sent";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ScriptErrors,
+    testing::Values(
+        ErrorCase{"Syntax", "return function(self)\n  local x = = 1\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: unexpected symbol near '='"},
+        ErrorCase{"Runtime", "return function(self)\n  SetNextCommand(self)\n  local x = nil + 1\nend\n",
+                  "error: Data\\Scripts\\bad.lua:3: attempt to perform arithmetic on a nil value"},
+        ErrorCase{"Argument", "return function(self)\n\n  SendCommandByName(nil, 'a', 'b')\nend\n",
+                  "error: Data\\Scripts\\bad.lua:3: bad argument #1 to 'SendCommandByName' (string expected, "
+                  "got nil)"},
+        ErrorCase{"NoStepFunction", "local x = 1\n", "error: Data\\Scripts\\bad.lua:0: the script returns no step "
+                                                     "function"},
+        ErrorCase{"ErrorWhileLoading", "error('broken at load')\n",
+                  "error: Data\\Scripts\\bad.lua:1: broken at load"},
+        ErrorCase{"NotAString", "return function(self) error({}) end\n",
+                  "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"}),
+    [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
+
+TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppedWhenRestarted)
+{
+    Write("receivers.txt", "gone, missing.lua\n,empty.lua\nonly\n");
+    scripts.Start();
+    const std::vector<std::string> expected = {
+        "error: Data\\Scripts\\missing.lua:0: cannot be read",
+        "data: Data\\Scripts\\receivers.txt:2: a receiver needs a name and a script file",
+        "data: Data\\Scripts\\receivers.txt:3: a receiver needs a name and a script file"};
+    EXPECT_EQ(LogLines(), expected);
+    EXPECT_FALSE(scripts.HasMainScript());
+    ScriptReceiver& gone = *scripts.GetReceivers()[0];
+    gone.Stop();
+    tasks.AddTask(&gone);
+    RunFrame();
+    EXPECT_TRUE(gone.HasFailed());
+    EXPECT_EQ(LogLines().size(), 3u);
+}
+
+TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
+{
+    Write("main.lua", "print(1, 'two', nil, true, 2.5)\n");
+    scripts.Start();
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"1\ttwo\tnil\ttrue\t2.5"});
+    log.Clear();
+    EXPECT_EQ(ReadLog(), "");
+}
+
+TEST_F(ScriptHostOnData, BareNamesReachTheMainTablesFunctionsAndEachTableHasItsOwn)
+{
+    EXPECT_EQ(Results("return SetCursor == MainScriptTable.SetCursor, "
+                      "SetCursor ~= GameInterfaceScriptTable.SetCursor, ObjectScriptTable.SetVisible == SetVisible, "
+                      "GetWindowPosition == MainScriptTable.GetWindowPosition"),
+              (std::vector<std::string>{"true", "true", "true", "true"}));
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+#include "script/GameLog.h"
+#include "script/StartupData.h"
+
+#include "Sound/PSoundCache.h"
+#include "Sound/PSoundManager.h"
+#include "core/PDataFileWriter.h"
+#include "game/EnemyData.h"
+#include "game/PGameData.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+void Write(const std::string& path, const std::string& text)
+{
+    CPDataFileWriter writer(path, false);
+    writer.Write(text.data(), text.size());
+    ASSERT_EQ(writer.Save(), S_OK);
+}
+
+// The start-up files as the game finds them, with one bad line each.
+TEST(StartupData, FillsTheGameDataTheEnemyDataAndTheNamedSoundsAndLogsWhatItSkips)
+{
+    CreateDirectoryA("Data", nullptr);
+    CreateDirectoryA("Data\\Sounds", nullptr);
+    Write("Data\\Items.txt", "[engines]\nv8,100,1,2,3,4,5,v8_info,6,7,8,9\nv6,100\n");
+    Write("Data\\Texts.txt", "v8\tV8 engine\nno tab\n");
+    Write("Data\\Enemies.txt", "imp,1,2,imp.rdf,b,c\nimp,3,4,x,y,z\n");
+    Write("Data\\Sounds\\sounds.txt", "fast,missing.wav,0\n");
+    CPGameData gameData;
+    g_pGameData = &gameData;
+    CPSoundCache cache(nullptr);
+    CPSoundManager sounds(&cache);
+    g_pSoundManager = &sounds;
+    g_enemyData.clear();
+    GameLog log("startup.log");
+    log.Clear();
+
+    LoadStartupData(log);
+    EXPECT_NE(gameData.engines.Find("v8"), nullptr);
+    EXPECT_EQ(gameData.GetText("v8"), "V8 engine");
+    ASSERT_EQ(g_enemyData.count("imp"), 1u);
+    EXPECT_EQ(g_enemyData["imp"].firstText, "imp.rdf");
+    EXPECT_EQ(sounds.GetNamedSounds().count("fast"), 0u);
+    std::ifstream file("startup.log", std::ios::binary);
+    const std::string logged((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(logged, "data: Data\\Items.txt:3: not an item of this section\n"
+                      "data: Data\\Texts.txt:2: a text needs a key and a tab\n"
+                      "data: Data\\Enemies.txt:2: repeated enemy imp\n"
+                      "data: Data\\Sounds\\sounds.txt:1: sound fast: missing.wav cannot be loaded\n");
+
+    g_enemyData.clear();
+    g_pSoundManager = nullptr;
+    g_pGameData = nullptr;
+    for (const char* path : {"Data\\Items.txt", "Data\\Texts.txt", "Data\\Enemies.txt", "Data\\Sounds\\sounds.txt"}) {
+        DeleteFileA(path);
+    }
+    RemoveDirectoryA("Data\\Sounds");
+    RemoveDirectoryA("Data");
+}
+
+} // namespace
