@@ -410,7 +410,7 @@ void CPCar::AddSuspension(const CPSensor& sensor, const WheelContact& contact, c
     // it would overshoot and throw the car.
     const D3DXVECTOR3 unit = Normalised(direction);
     const float closing = Dot(frame.body->GetVelocityAtPoint(arm), unit);
-    const float stopping = frame.body->GetMass() / (frame.timeStep * WheelShare());
+    const float stopping = StoppingPerSpeed(frame);
     const D3DXVECTOR3 damper = -unit * closing * std::min(LengthSquared(direction) * m_damping, stopping);
     force += damper;
     torque += Cross(arm, damper);
@@ -428,7 +428,7 @@ D3DXVECTOR3 CPCar::AddSideFriction(const WheelContact& contact, const StepFrame&
     slip -= rolling * Dot(slip, rolling);
     // Full friction would overshoot a slip smaller than one step's worth
     // and make the wheel chatter sideways; it stops the slip instead.
-    const float stopping = Length(slip) * frame.body->GetMass() / (frame.timeStep * WheelShare());
+    const float stopping = Length(slip) * StoppingPerSpeed(frame);
     const float friction = contact.front ? m_frictionFront : m_frictionBack * (1.0f - m_slideFactor);
     const D3DXVECTOR3 side = -Normalised(slip) * std::min(friction, stopping);
     force.x += side.x;
@@ -470,6 +470,11 @@ void CPCar::AddDrive(const WheelContact& contact, const StepFrame& frame, D3DXVE
 }
 
 float CPCar::WheelShare() const { return static_cast<float>(std::max(1, m_wheelCount)); }
+
+float CPCar::StoppingPerSpeed(const StepFrame& frame) const
+{
+    return frame.body->GetMass() / (frame.timeStep * WheelShare());
+}
 
 void CPCar::UpdateWheel(int wheel, float timeStep)
 {

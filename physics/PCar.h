@@ -101,6 +101,9 @@ private:
     void AddDrive(const WheelContact& contact, const StepFrame& frame, D3DXVECTOR3& force, D3DXVECTOR3& torque);
     // The number of wheels sharing the body's mass, at least 1.
     float WheelShare() const;
+    // The force per unit of speed that stops one wheel's share of the body
+    // in one step: dampers and side friction push no harder.
+    float StoppingPerSpeed(const StepFrame& frame) const;
     void UpdateWheel(int wheel, float timeStep);
     void RaiseDust(int wheel);
     void PlaceWheelPart(int wheel);

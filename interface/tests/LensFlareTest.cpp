@@ -4,6 +4,8 @@
 
 #include "Render/PRenderObject.h"
 
+#include <climits>
+
 namespace {
 
 DWORD g_clock = 0;
@@ -180,6 +182,8 @@ TEST_F(LensFlare, SizesBeyondTheIntegerRangeAreClampedAndLogged)
          48000002, 2400002, -7200002, 24000001, 1200001, false},
         {"scales beyond the range", "f.tga\t0\t-1e30\t1e30\t0\t1000\t10\t10\t10", 2400, 24, 24, -1073741824,
          1073741823, true},
+        {"a file size beyond the range below zero", "f.tga\t0\t1\t1\t0\t-99999999999\t10\t0\t0", INT_MIN, 24, 0,
+         -1073741824, 12, true},
         {"a file size beyond the range", "f.tga\t0\t1\t1\t0\t99999999999\t10\t0\t0", 2147483647, 24, 0,
          1073741823, 12, true},
     };

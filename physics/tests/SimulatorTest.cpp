@@ -642,6 +642,32 @@ TEST_F(RigidBodyTest, AMoveFasterThanAHundredMetresASecondIsAPlacementAndPushesN
     EXPECT_LT(cube->GetPosition().x, 0.2f);
 }
 
+// A move made over some steps pushes at its speed through exactly those
+// steps; one faster than 100 m/s pushes nothing.
+TEST_F(RigidBodyTest, AMovePushesAtItsSpeedForTheStepsItTookUpToAHundredMetresASecond)
+{
+    World();
+    struct Case {
+        float speed;
+        int stepsPerMove;
+        float pushing;
+    };
+    const Case cases[] = {{3, 1, 3}, {3, 3, 3}, {99, 2, 99}, {101, 2, 0}, {-101, 1, 0}};
+    float x = -50.0f;
+    for (const Case& c : cases) {
+        x -= 10.0f;
+        CPKinematicBody* pusher = Pusher(*simulator, x);
+        for (int i = 0; i < c.stepsPerMove; ++i) simulator->Step();
+        pusher->SetPosition(x + c.speed * c.stepsPerMove * CPSimulator::kTimeStep, 0, 0.5f);
+        for (int i = 0; i < c.stepsPerMove; ++i) {
+            simulator->Step();
+            EXPECT_NEAR(pusher->GetVelocity().x, c.pushing, 0.01f) << c.speed << " m/s, step " << i;
+        }
+        simulator->Step();
+        EXPECT_EQ(pusher->GetVelocity(), D3DXVECTOR3(0, 0, 0)) << c.speed << " m/s, after its steps";
+    }
+}
+
 TEST_F(RigidBodyTest, AFrameTimeOfNoFiniteNumberAdvancesNothingAndStopsNothing)
 {
     World();
