@@ -55,7 +55,8 @@ CPRenderQueue::CPRenderQueue(CPIVertexBuffer* sharedBuffer)
       m_recentEntries(),
       m_sorted(false),
       m_sharedGeometryOnly(false),
-      m_frame(1)
+      m_frame(1),
+      m_objectCount(0)
 {
 }
 
@@ -248,4 +249,5 @@ void CPRenderQueue::ClearFrame()
     m_sortedMaterials.clear();
     m_sorted = false;
     ++m_frame;
+    m_objectCount = 0;
 }

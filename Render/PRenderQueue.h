@@ -51,8 +51,14 @@ public:
     void DrawBlocks(IDirect3DDevice9* device);
     // The same for the blocks whose material type lies in [fromType, toType).
     void DrawBlocks(IDirect3DDevice9* device, int fromType, int toType);
-    // Empties the frame's blocks and forgets which blocks the frame used.
+    // Empties the frame's blocks, forgets which blocks the frame used and
+    // zeroes the frame's object total.
     void ClearFrame();
+
+    // The frame's object total: how many objects the scene walks handed to
+    // the queue, counted by the walks themselves.
+    void AddObjectCount(int count) { m_objectCount += count; }
+    int GetObjectCount() const { return m_objectCount; }
 
     void SetSharedGeometryOnly(bool only) { m_sharedGeometryOnly = only; }
     CPIVertexBuffer* GetSharedBuffer() const { return m_sharedBuffer.Get(); }
@@ -98,4 +104,5 @@ private:
     bool m_sharedGeometryOnly;
     // Counts frames from 1, so that no entry starts out in the frame.
     unsigned m_frame;
+    int m_objectCount;
 };

@@ -110,11 +110,18 @@ bool CPBoundingBox::FaceContains(int plane, const D3DXVECTOR3& point) const
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction,
                                  float& distance, D3DXPLANE& hitPlane) const
 {
-    // IntersectRayPlane answers only for planes the ray runs against, so a
-    // ray meets a face from outside; a ray starting inside the box meets none.
+    // Only faces the ray runs against count, so a ray meets a face from
+    // outside; a ray starting inside the box meets none. The distance is
+    // measured from a corner of the face rather than through the plane's
+    // constant: far from the world's origin that constant is a large number
+    // whose rounding alone would move the hit by a visible fraction.
     bool hit = false;
     for (int i = 0; i < kPlaneCount; ++i) {
-        float s = IntersectRayPlane(origin, direction, m_planes[i]);
+        const D3DXVECTOR3 normal(m_planes[i].a, m_planes[i].b, m_planes[i].c);
+        const float approach = D3DXVec3Dot(&normal, &direction);
+        if (!(approach < 0.0f)) continue;
+        const D3DXVECTOR3 toFace = m_corners[kPlaneCorners[i][0]] - origin;
+        const float s = D3DXVec3Dot(&normal, &toFace) / approach;
         if (!(s < distance && s >= 0.0f)) continue;
         D3DXVECTOR3 point = origin + s * direction;
         if (FaceContains(i, point)) {

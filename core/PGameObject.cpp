@@ -74,7 +74,8 @@ CPGameObject::CPGameObject(std::string name)
       m_collision(true),
       m_enemy(nullptr),
       m_lineColour(kDefaultLineColour),
-      m_shadowFlag(true)
+      m_shadowFlag(true),
+      m_marked(false)
 {
     D3DXMatrixIdentity(&m_parentMatrix);
     D3DXMatrixIdentity(&m_animationMatrix);

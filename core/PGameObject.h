@@ -200,6 +200,10 @@ public:
     // tree flag.
     bool GetSharedGeometry() const { return m_sharedGeometry; }
     void ClearSharedGeometry() { m_sharedGeometry = false; }
+    // Marks a car that the level has handed to computer driving; off at
+    // construction and not copied.
+    bool IsMarked() const { return m_marked; }
+    void SetMarked(bool marked) { m_marked = marked; }
 
     // Free text of the description's "param" key, for the game rules.
     const std::string& GetParameter() const { return m_parameter; }
@@ -290,6 +294,7 @@ private:
     D3DCOLOR m_lineColour;
     std::string m_sourceDescriptionName;
     bool m_shadowFlag;
+    bool m_marked;
     RefPtr<CPPhysicData> m_physicData;
     RefPtr<CPCar> m_car;
     std::string m_typeName;

@@ -187,8 +187,10 @@ void CPLevel::Stop()
     if (player) player->Stop();
     if (AIManager* drivers = GetAIManager()) drivers->Reset();
     if (CPCarWorld* world = GetCarWorld()) world->Reset();
+    if (branchTree) branchTree->StopObjects();
     branchTree = nullptr;
     ghostCar = nullptr;
+    checkpointMarker = nullptr;
     shotsBlocked = true;
     gridCells.clear();
     gridCounts.clear();

@@ -7,6 +7,7 @@
 #include "core/PObject.h"
 #include "core/PProcess.h"
 #include "game/GameDataRecords.h"
+#include "game/PLevelBranch.h"
 #include "game/PSpline.h"
 
 #include <d3d9.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 class CPCar;
+struct RayQuery;
 
 // A checkpoint of the level and the seconds it gives to reach it.
 struct CheckpointEntry {
@@ -50,8 +52,7 @@ struct CameraPreset {
 // while current it takes the sky's sun as its directional light.
 //
 // Objects of kinds that are built on the engine's base classes elsewhere
-// (players, the lens flare, the branch tree) are held through
-// those bases.
+// (players, the lens flare) are held through those bases.
 class CPLevel : public IPCameraSubject, public IPSunLightTarget {
 public:
     static const int kCameraModes = 3;
@@ -95,13 +96,56 @@ public:
     // empty or no node is within reach.
     int FindNearestNode(const D3DXVECTOR3& point) const;
     // Ends the race: stops the level's task and objects, lets the splines,
-    // cars, route and grid go, resets the computer drivers and the car
-    // world, blocks shots and clears the game data's level-started flag.
+    // cars, route, branch tree, checkpoint marker and grid go, resets the
+    // computer drivers and the car world, blocks shots and clears the game
+    // data's level-started flag. Stopping again changes nothing more.
     void Stop();
 
     // Hands the level's light to the renderer for this frame; the renderer
     // drops it when it already holds as many lights as it can.
     void SubmitLight();
+
+    // Queries of the weapons, the camera and the scripts, and the small
+    // operations of the loader and the race rules. Whatever the level lacks
+    // (player, followed car, branch tree, grid) is skipped.
+    //
+    // True when the ray hits the level: the branch tree while the
+    // "quadlevels" setting is 0, then, only when the ray passes within
+    // reach of the player, the player's car and the dynamic and ray
+    // objects. The hit point is set where the query's length ends.
+    bool CrossRay(RayQuery& query);
+    // CrossRay without the player's car, from which these rays start.
+    bool CrossPlayerRay(RayQuery& query);
+    // The opponents in order, then the followed car: true at the first car
+    // hit, with the hit point set there.
+    bool CrossRacers(RayQuery& query);
+    // Appends every object whose box reaches the sphere: from the branch
+    // tree, the player's car, the dynamic objects (only near the player),
+    // the grid cells around the player and the ray objects.
+    void CollectInSphere(const D3DXVECTOR3& centre, float radius, CPGameObject::ObjectList& result);
+    // Appends the mesh parts of the root branch's marked objects.
+    void CollectFlaggedObjects(CPGameObject::ObjectList& result);
+    // Enters the object in the grid cell under its position; a position
+    // outside the grid goes to the nearest edge cell.
+    void AddToGrid(RefPtr<CPGameObject> object);
+    // Loads a numbered object of the level file: in "chk12_barrel" the
+    // digits from the fourth character on are its number, one separator
+    // follows, and "barrel.rdf" is loaded. It stands at the position,
+    // turned by the conjugate of the rotation, and joins placedObjects. A
+    // name of four characters or fewer, or one without a file name, loads
+    // nothing.
+    void PlaceObject(const std::string& name, const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
+    // Bakes the matrix into the meshes of the object, its levels of detail
+    // and its children; an animated object's own vertices stay.
+    static void TransformObjectTree(CPGameObject& object, const D3DXMATRIX& matrix);
+    // Whether the followed car's heading points against the route at the
+    // player (more than a quarter turn either way).
+    bool IsPlayerMovingBackwards() const;
+    // Hands every car to computer driving: the opponents from the sixth on
+    // are marked, get their tree flag and have their driver state placed at
+    // them.
+    void DriveAllCars();
+    void ClearAllCarsDriven() { allCarsDriven = false; }
 
     RefPtr<CPGameObject> ghostCar;
     float raceTime;
@@ -134,7 +178,7 @@ public:
     RefPtr<CPGameObject> cameraFollower;
     RefPtr<CPGameObject> roadPhysics;
     RefPtr<CPGameObject> planeObject;
-    RefPtr<IPObject> branchTree;
+    RefPtr<CPLevelBranch> branchTree;
     // The static-scene quadtree's root, owned by the level.
     std::unique_ptr<CPQuadTreeNode> quadTree;
     std::list<RefPtr<CPGameObject>> levelObjects;
@@ -215,6 +259,11 @@ public:
 
 private:
     void FollowPlayer(const CameraPreset& preset, bool fixedView);
+
+    bool CrossLevel(RayQuery& query, bool withPlayer);
+    bool PassesNearPlayer(const RayQuery& query) const;
+    // The grid column or row of a coordinate, clamped to the grid.
+    static int GridIndexOf(float coordinate, float extent, int count);
 };
 
 // The car's forward axis in the world: cars face their local -y.

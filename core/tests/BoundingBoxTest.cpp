@@ -143,6 +143,24 @@ TEST(BoundingBox, RayMeetsATurnedBoxOnItsWorldFaces)
     EXPECT_NEAR(distance, 10 - (1.41421356f - 0.1f), 1e-3f);
 }
 
+// Far from the world's origin a face's plane constant is a large number;
+// the distance must still come out as exactly as the corners give it.
+TEST(BoundingBox, RayDistanceFarFromTheOriginIsAsExactAsTheCorners)
+{
+    const float rows[][2] = {{0.6f, 0.8f}, {0.96f, 0.28f}, {0.28f, 0.96f}};
+    for (const auto& row : rows) {
+        CPBoundingBox box = UpdatedBox(D3DXVECTOR3(1487.37f, -1203.61f, 3.3f), D3DXVECTOR3(2.1f, 3.7f, 4.9f));
+        const D3DXVECTOR3 direction(row[0], row[1], 0.0f);
+        // Aimed at the middle of the -x face from 37.5 units away.
+        const D3DXVECTOR3 origin(box.GetCorner(0).x - row[0] * 37.5f, -1203.61f - row[1] * 37.5f, 3.3f);
+        float distance = 100;
+        D3DXPLANE plane;
+        ASSERT_TRUE(box.IntersectRay(origin, direction, distance, plane)) << row[0];
+        const double exact = (static_cast<double>(box.GetCorner(0).x) - origin.x) / direction.x;
+        EXPECT_NEAR(distance, exact, 2e-5) << row[0];
+    }
+}
+
 // Turned about z, the top face's hit point can sit on the diagonal that
 // splits the face into its two triangles, or line up exactly with a corner
 // along an axis of the face test: both lie inside the face.
