@@ -34,6 +34,7 @@
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PShotSpawner.h"
+#include "game/ShotFile.h"
 #include "interface/FontFile.h"
 #include "interface/PFontManager.h"
 #include "physics/PCarWorld.h"
@@ -218,8 +219,9 @@ void EngineHost::CreateSound()
     g_pSoundManager = new CPSoundManager(g_pSoundCache);
 }
 
-// The car world runs as a task from the start; it simulates nothing until
-// a level gives it a simulator.
+// The car world and the shot runner run as tasks from the start; the car
+// world simulates nothing until a level gives it a simulator, and the
+// shots' templates come from "Data\Shots.txt".
 void EngineHost::CreateSingleObjects()
 {
     m_renderQueue.reset(new RenderQueueRing(*g_pRender));
@@ -239,6 +241,8 @@ void EngineHost::CreateSingleObjects()
     m_skyMaker.reset(new CPDynamicSkyMaker());
     g_pRender->SetSkyMaker(m_skyMaker.get());
     g_pShotSpawner = new CPShotSpawner();
+    LoadShotTemplates(*g_pShotSpawner);
+    g_pTaskManager->AddTask(g_pShotSpawner->GetRunner());
     g_pCarWorld = new CPCarWorld();
     g_pTaskManager->AddTask(g_pCarWorld);
 }
