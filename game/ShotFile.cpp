@@ -11,6 +11,8 @@
 #include "game/ProjectileShot.h"
 #include "game/TextFields.h"
 
+#include <algorithm>
+
 const char* const kShotFile = "Data\\Shots.txt";
 
 namespace {
@@ -19,8 +21,10 @@ const char* const kSeparator = " ";
 const char* const kProjectileClass = "projectile";
 const char* const kEffectClass = "effect";
 
-std::vector<std::string> FieldsOf(const std::string& line)
+// Tabs separate fields as blanks do.
+std::vector<std::string> FieldsOf(std::string line)
 {
+    std::replace(line.begin(), line.end(), '\t', ' ');
     std::vector<std::string> fields;
     CPTokenizer tokenizer(line, kSeparator, true);
     std::string field;

@@ -18,7 +18,8 @@ struct ShotTemplateLine {
     std::vector<std::string> params;
 };
 
-// Fields are separated by blanks; a field with blanks in it is quoted.
+// Fields are separated by blanks or tabs; a field with blanks in it is
+// quoted.
 // "//" starts a comment.
 extern const char* const kShotFile;
 
