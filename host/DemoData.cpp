@@ -1,5 +1,6 @@
 #include "host/DemoData.h"
 
+#include "host/DemoShots.h"
 #include "host/ParticleFile.h"
 
 #include "DynamicSky/SkyTextFile.h"
@@ -150,11 +151,16 @@ bool WriteParticles(std::string& error)
     smoke.definition.thirdScalar = 0.5f;
     smoke.definition.speed = 1.0f;
     smoke.definition.coneAngle = 30;
-    if (FAILED(WriteParticleFile(kParticleFile, {smoke}))) {
+    std::vector<NamedEmitter> emitters = DemoShotEmitters();
+    emitters.insert(emitters.begin(), smoke);
+    if (FAILED(WriteParticleFile(kParticleFile, emitters))) {
         error = std::string(kParticleFile) + " could not be written";
         return false;
     }
-    return WriteImage(TexturePath(std::string(kSmokeName) + ".tga"), kSmokeColour, error);
+    for (const NamedEmitter& emitter : emitters) {
+        if (!WriteImage(TexturePath(emitter.definition.particleName + ".tga"), kSmokeColour, error)) return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -171,5 +177,5 @@ bool WriteDemoData(std::string& error)
         error = skyPath + " could not be written";
         return false;
     }
-    return WriteBox(error) && WriteParticles(error);
+    return WriteBox(error) && WriteParticles(error) && WriteDemoShots(error);
 }

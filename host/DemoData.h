@@ -14,6 +14,6 @@ extern const D3DCOLOR kDemoFogColour;
 
 // Writes the opening scene's data under "Data" of the working folder: the
 // loading screen's two images, the sky "skyscape0.txt" with its dome image,
-// the box with its mesh file and image, and the particle definitions with
-// their image. False, naming the file, when one could not be written.
+// the box with its mesh file and image, the particle definitions with
+// their images and the shot templates. False, naming the file, when one could not be written.
 bool WriteDemoData(std::string& error);
