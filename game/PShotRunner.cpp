@@ -10,27 +10,28 @@ CPShotRunner::CPShotRunner(CPShotSpawner& spawner) : m_spawner(spawner)
 }
 
 // Live shots are packed towards the front in place; the shots spawned
-// during the walk are then moved up behind them.
+// during the walk are then moved up behind them. A shot's transform is
+// rebuilt only when it is drawn: nothing else reads it.
 void CPShotRunner::Execute()
 {
     CPShotSpawner::ShotList& shots = m_spawner.GetActiveShots();
-    CPRenderQueue* queue = nullptr;
-    RefPtr<CPRenderQueue> heldQueue;
-    if (CPRender* render = GetRender()) {
-        heldQueue = render->GetRenderQueue();
-        queue = heldQueue.Get();
-    }
+    RefPtr<CPRenderQueue> queue;
+    if (CPRender* render = GetRender()) queue = render->GetRenderQueue();
     const size_t walked = shots.size();
     size_t kept = 0;
     for (size_t i = 0; i < walked; ++i) {
-        RefPtr<CPShot> shot = shots[i];
-        if (shot->Update()) {
-            if (queue) queue->AddObject(RefPtr<CPGameObject>(shot.Get()));
-            shots[kept++] = shot;
-        } else {
+        CPShot* shot = shots[i].Get();
+        if (!shot->Update()) {
             shot->Stop();
-            m_spawner.ReturnToPool(shot.Get());
+            m_spawner.ReturnToPool(shot);
+            continue;
         }
+        if (queue) {
+            shot->UpdateTransform();
+            queue->AddObject(RefPtr<CPGameObject>(shot));
+        }
+        if (kept != i) shots[kept] = shot;
+        ++kept;
     }
     shots.erase(shots.begin() + kept, shots.begin() + walked);
 }

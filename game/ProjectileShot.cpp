@@ -113,5 +113,4 @@ void ProjectileShot::MoveTo(const D3DXVECTOR3& position)
 {
     m_position = position;
     SetPosition(position.x, position.y, position.z);
-    UpdateTransform();
 }
