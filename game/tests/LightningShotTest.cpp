@@ -82,6 +82,8 @@ TEST_F(LightningShot, ReadsItsParametersAndBuildsAQuad)
     EXPECT_EQ(vertices[3].tex0.x, 0.0f);
     bolt.Launch(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), 10.0f, nullptr, 0);
     EXPECT_EQ(bolt.GetPower(), 10.0f);
+    bolt.Launch(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), 0.0f, nullptr, 0);
+    EXPECT_EQ(bolt.GetPower(), 0.0f) << "0 is a launch value too";
 }
 
 TEST_F(LightningShot, MissingParametersReadAsZeroOrEmpty)

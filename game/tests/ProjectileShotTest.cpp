@@ -127,8 +127,8 @@ TEST_F(Projectile, TheLevelIsTestedAsWellAsTheRacersAndTheNearerHitCounts)
 
 TEST_F(Projectile, EndsOncePastItsRangeAndFliesUntestedWithoutALevel)
 {
-    shot.SetParams({"none", "10", "12", "40", "hit", "none"});
-    // Up the y axis, clear of everything: 5, 10, then 15 > 12.
+    shot.SetParams({"none", "10", "10", "40", "hit", "none"});
+    // Up the y axis, clear of everything: 5, then 10 (the range itself), then 15.
     shot.Launch(D3DXVECTOR3(0, 10, 1), D3DXVECTOR3(0, 3, 0), -1.0f, nullptr, 0);
     EXPECT_TRUE(shot.Update());
     ExpectPoint(*shot.GetPositionRef(), D3DXVECTOR3(0, 15, 1));

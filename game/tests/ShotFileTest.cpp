@@ -38,7 +38,7 @@ TEST_F(ShotFile, ReadsATemplateForEveryGoodLineInOrder)
         "trasser11 projectile none 120 300 8.5 sparks \"gun shot.wav,2d\"\r\n"
         "\r\n"
         "  rocket_exp2\teffect blast 1.25 boom.wav  \n"
-        "sparks effect iskra 0.5 none";
+        "sparks  effect iskra   0.5 none";
     std::vector<std::unique_ptr<CPShot>> shots = ReadShotTemplates(text);
     ASSERT_EQ(shots.size(), 3u);
     EXPECT_TRUE(GetGameLog().GetLines().empty());
