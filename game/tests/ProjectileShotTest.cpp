@@ -92,12 +92,13 @@ TEST_F(Projectile, HitsTheNextRacerPastItsOwnCarAndDamagesItByTheLaunchValue)
     const struct {
         float value;
         const char* damage;
-    } cases[] = {{12.5f, "damage:12.50"}, {-1.0f, "damage:40.00"}, {0.0f, "damage:0.00"}};
+    } cases[] = {{12.5f, "damage:12.50"}, {-1.0f, "damage:40.00"}, {0.0f, "damage:0.00"}, {-0.5f, "damage:-0.50"}};
     for (const auto& c : cases) {
         spawner.GetActiveShots().clear();
-        shot.Launch(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(5, 0, 0), c.value, gun, 0);
-        // Steps of 5 units: the sixth, from 25 to 30, enters the target at 29.
-        EXPECT_EQ(FlyUntilEnd(10), 6) << c.value;
+        // From behind the firing car, through it: steps of 5 units, the
+        // seventh, from 25 to 30, enters the target at 29.
+        shot.Launch(D3DXVECTOR3(-5, 0, 1), D3DXVECTOR3(5, 0, 0), c.value, gun, 0);
+        EXPECT_EQ(FlyUntilEnd(10), 7) << c.value;
         EXPECT_EQ(receiver.TakeCommands(), std::vector<std::string>{c.damage}) << c.value;
         ASSERT_EQ(spawner.GetActiveShots().size(), 1u);
         ExpectPoint(Impact().position, D3DXVECTOR3(29, 0, 1));
