@@ -11,6 +11,7 @@
 #include "Render/PRenderObject.h"
 #include "core/FrameClock.h"
 #include "core/RayQuery.h"
+#include "core/bench/HeapCounter.h"
 #include "game/PLevel.h"
 #include "game/PLevelBranch.h"
 #include "game/PShotSpawner.h"
@@ -23,7 +24,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
@@ -43,8 +43,6 @@ const double kRatioLimit = 1.5;
 const unsigned kSeed = 27;
 const char* const kKind = "bullet";
 const char* const kImpact = "impact";
-
-size_t g_allocations = 0;
 
 double Seconds()
 {
@@ -135,11 +133,11 @@ public:
     // One runner frame; answers its seconds and the projectiles that hit.
     double RunnerFrame(int& hits, size_t& allocations)
     {
-        const size_t before = g_allocations;
+        const size_t before = HeapAllocationCount();
         const double start = Seconds();
         m_spawner.GetRunner()->Execute();
         const double elapsed = Seconds() - start;
-        allocations = g_allocations - before;
+        allocations = HeapAllocationCount() - before;
         hits = kShots - CountFlying();
         return elapsed;
     }
@@ -198,24 +196,6 @@ private:
 };
 
 } // namespace
-
-void* operator new(size_t size)
-{
-    ++g_allocations;
-    void* memory = std::malloc(size ? size : 1);
-    if (!memory) throw std::bad_alloc();
-    return memory;
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, size_t) noexcept
-{
-    std::free(memory);
-}
 
 int main()
 {
