@@ -54,12 +54,7 @@ ParticleSpawnRecord EffectShot::MakeRecord(const D3DXVECTOR3& position, const D3
     record.velocity = direction;
     const EmitterDefinition* emitter = g_pParticleManager->FindEmitterDefinition(m_particleName);
     if (!emitter) return record;
-    record.name = emitter->particleName;
-    record.acceleration = emitter->acceleration;
-    record.size = emitter->thirdScalar;
-    record.secondScalar = emitter->secondScalar;
-    record.thirdScalar = emitter->firstScalar;
-    record.firstFlag = emitter->flag;
+    SetEmitterValues(record, *emitter);
     if (D3DXVec3LengthSq(&direction) >= kZeroLengthSquared) {
         D3DXVec3Normalize(&record.velocity, &direction);
         record.velocity *= emitter->speed;

@@ -20,13 +20,6 @@ namespace {
 const std::vector<std::string> kScriptParams = {"enemy",          "8",   "1.5",    "0.75",         "razlom.dds",
                                                 "light_nofog.fx", "103", "sparks", "gorvath.wav,3d"};
 
-void ExpectPoint(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
-    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
-    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
-}
-
 // Frames of 0.125 s.
 class LightningShot : public testing::Test {
 protected:

@@ -18,13 +18,6 @@ using namespace shot_test;
 
 namespace {
 
-void ExpectPoint(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
-    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
-    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
-}
-
 // Frames of 0.5 s. A level whose branch tree holds a wall at (60, 0, 0);
 // every object is a box of half extents (1, 2, 3) around a point 0.5 above
 // its origin. The firing car stands at the origin with its gun as a child;

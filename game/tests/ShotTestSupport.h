@@ -5,6 +5,8 @@
 #include "Sound/tests/WaveFixtures.h"
 #include "game/PShot.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <deque>
@@ -13,6 +15,13 @@
 #include <vector>
 
 namespace shot_test {
+
+inline void ExpectPoint(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
+}
 
 // A shot that records its launches and answers Update from a script of
 // answers (true once they run out); it counts the shots alive, so a test
