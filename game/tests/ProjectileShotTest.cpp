@@ -2,6 +2,7 @@
 #include "game/ProjectileShot.h"
 
 #include "Render/PParticleManager.h"
+#include "Render/PRenderQueue.h"
 #include "core/FrameClock.h"
 #include "core/PCommandManager.h"
 #include "core/tests/GameObjectTestSupport.h"
@@ -137,6 +138,28 @@ TEST_F(Projectile, EndsOncePastItsRangeAndFliesUntestedWithoutALevel)
     EXPECT_EQ(FlyUntilEnd(30), 21) << "through the target and the wall";
     CurrentLevel = saved;
     EXPECT_TRUE(receiver.TakeCommands().empty());
+}
+
+TEST_F(Projectile, TheRunnerPlacesAndQueuesFlyingShotsForDrawingOnly)
+{
+    CPRenderQueue queue(nullptr);
+    render.SetRenderQueue(&queue);
+    std::unique_ptr<ProjectileShot> bullet(new ProjectileShot("bullet"));
+    bullet->SetParams({"none", "10", "7", "40", "hit", "none"});
+    spawner.AddTemplate(std::move(bullet));
+    // One clear of everything, one that ends past its range in the frame.
+    spawner.Spawn("bullet", D3DXVECTOR3(0, 40, 1), D3DXVECTOR3(0, 1, 0), -1.0f, nullptr, 0);
+    spawner.Spawn("bullet", D3DXVECTOR3(0, -40, 1), D3DXVECTOR3(0, -1, 0), -1.0f, nullptr, 0);
+    static_cast<ProjectileShot*>(spawner.GetActiveShots()[1].Get())->Update();
+    spawner.GetRunner()->Execute();
+    render.SetRenderQueue(nullptr);
+
+    ASSERT_EQ(spawner.GetActiveShots().size(), 1u);
+    EXPECT_EQ(queue.GetFrameBlockCount(), 1) << "only the flying shot";
+    const CPShot& flying = *spawner.GetActiveShots()[0];
+    const D3DXMATRIX& world = flying.GetWorldMatrix();
+    ExpectPoint(D3DXVECTOR3(world._41, world._42, world._43), D3DXVECTOR3(0, 45, 1));
+    EXPECT_FALSE(flying.IsDirty());
 }
 
 TEST(ProjectileParams, RefusesAWrongCountOrNumbersThatAreNot)
