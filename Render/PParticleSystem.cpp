@@ -205,11 +205,6 @@ ParticleSpawnRecord CPParticleSystem::MakeRecord(size_t index, const D3DXMATRIX&
     if (index == 0) record.position += D3DXVECTOR3(world._41, world._42, world._43);
     const D3DXVECTOR3 cone = RandomConeVelocity(emitter.speed, emitter.coneAngle);
     record.velocity = TurnDirection(TurnDirection(cone, m_turns[index]), world);
-    record.name = emitter.particleName;
-    record.acceleration = emitter.acceleration;
-    record.size = emitter.thirdScalar;
-    record.secondScalar = emitter.secondScalar;
-    record.thirdScalar = emitter.firstScalar;
-    record.firstFlag = emitter.flag;
+    SetEmitterValues(record, emitter);
     return record;
 }

@@ -52,3 +52,13 @@ void ParticleSpawnRecord::CopyValuesFrom(const ParticleSpawnRecord& other)
     number = other.number;
     object = other.object;
 }
+
+void SetEmitterValues(ParticleSpawnRecord& record, const EmitterDefinition& emitter)
+{
+    record.name = emitter.particleName;
+    record.acceleration = emitter.acceleration;
+    record.size = emitter.thirdScalar;
+    record.secondScalar = emitter.secondScalar;
+    record.thirdScalar = emitter.firstScalar;
+    record.firstFlag = emitter.flag;
+}

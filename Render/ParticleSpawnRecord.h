@@ -4,6 +4,8 @@
 
 #include <d3dx9.h>
 
+#include "Render/EmitterDefinition.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,3 +39,7 @@ private:
     // Every value but the chain.
     void CopyValuesFrom(const ParticleSpawnRecord& other);
 };
+
+// What an emitter gives every particle it starts: the batch name, the
+// acceleration, the size, the two further scalars and the flag.
+void SetEmitterValues(ParticleSpawnRecord& record, const EmitterDefinition& emitter);

@@ -4,6 +4,8 @@
 
 #include "script/ScriptDemoData.h"
 
+#include "demo/DemoShots.h"
+
 #include "DynamicSky/SkyTextFile.h"
 #include "DynamicSky/SkyscapeFile.h"
 #include "Render/MeshFileWriter.h"
@@ -154,11 +156,16 @@ bool WriteParticles(std::string& error)
     smoke.definition.thirdScalar = 0.5f;
     smoke.definition.speed = 1.0f;
     smoke.definition.coneAngle = 30;
-    if (!MakeFoldersFor(kParticleFile) || FAILED(WriteParticleFile(kParticleFile, {smoke}))) {
+    std::vector<NamedEmitter> emitters = DemoShotEmitters();
+    emitters.insert(emitters.begin(), smoke);
+    if (!MakeFoldersFor(kParticleFile) || FAILED(WriteParticleFile(kParticleFile, emitters))) {
         error = std::string(kParticleFile) + " could not be written";
         return false;
     }
-    return WriteImage(TexturePath(std::string(kSmokeName) + ".tga"), kSmokeColour, error);
+    for (const NamedEmitter& emitter : emitters) {
+        if (!WriteImage(TexturePath(emitter.definition.particleName + ".tga"), kSmokeColour, error)) return false;
+    }
+    return true;
 }
 
 bool WriteLoadingScreen(std::string& error)
@@ -186,6 +193,7 @@ const DemoWriter kDemoWriters[] = {
     WriteSky,
     WriteBox,
     WriteParticles,
+    WriteDemoShots,
     WriteLevelOne,
     WriteScriptDemoData,
 };

@@ -38,6 +38,7 @@
 #include "game/PGameData.h"
 #include "game/PLevel.h"
 #include "game/PShotSpawner.h"
+#include "game/ShotFile.h"
 #include "interface/FontFile.h"
 #include "interface/PFontManager.h"
 #include "physics/PCarWorld.h"
@@ -272,8 +273,9 @@ void EngineHost::CreateSound()
     Publish(g_pSoundManager, new CPSoundManager(g_pSoundCache));
 }
 
-// The car world runs as a task from the start; it simulates nothing until
-// a level gives it a simulator.
+// The car world and the shot runner run as tasks from the start; the car
+// world simulates nothing until a level gives it a simulator, and the
+// shots' templates come from "Data\Shots.txt".
 void EngineHost::CreateSingleObjects()
 {
     m_renderQueue.reset(new RenderQueueRing(*g_pRender));
@@ -292,6 +294,8 @@ void EngineHost::CreateSingleObjects()
     Publish(g_pActionsManager, new CPActionsManager());
     Publish(g_pAIManager, new AIManager());
     Publish(g_pShotSpawner, new CPShotSpawner());
+    LoadShotTemplates(*g_pShotSpawner);
+    g_pTaskManager->AddTask(g_pShotSpawner->GetRunner());
     Publish(g_pCarWorld, new CPCarWorld());
     g_pTaskManager->AddTask(g_pCarWorld);
     Publish(g_pGlobalTimer, new GlobalTimerTask());

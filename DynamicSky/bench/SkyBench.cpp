@@ -10,13 +10,13 @@
 #include "DynamicSky/SkyscapeFile.h"
 #include "Render/PRender.h"
 #include "Render/tests/RecordingDevice.h"
+#include "core/bench/HeapCounter.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
 namespace {
@@ -33,8 +33,6 @@ const double kTimeLimit = 3.0;
 const double kAllocationLimit = 0.0;
 const char* const kSkyFile = "skyscape_bench.txt";
 const char* const kPhaseFile = "phases_bench.txt";
-
-size_t g_allocations = 0;
 
 double Seconds()
 {
@@ -103,11 +101,11 @@ void RemoveBenchSky()
 
 double TimeSky(CPDynamicSky& sky, size_t& allocations)
 {
-    const size_t before = g_allocations;
+    const size_t before = HeapAllocationCount();
     const double start = Seconds();
     for (int frame = 0; frame < kFrames; ++frame) sky.Update(kFrameTime);
     const double elapsed = Seconds() - start;
-    allocations = g_allocations - before;
+    allocations = HeapAllocationCount() - before;
     return elapsed;
 }
 
@@ -126,24 +124,6 @@ double TimeCopies(std::vector<Vertex48>& from, std::vector<Vertex48>& to)
 }
 
 } // namespace
-
-void* operator new(size_t size)
-{
-    ++g_allocations;
-    void* memory = std::malloc(size ? size : 1);
-    if (!memory) throw std::bad_alloc();
-    return memory;
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, size_t) noexcept
-{
-    std::free(memory);
-}
 
 int main()
 {
