@@ -322,6 +322,7 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     FrameDeltaTime = deltaTime;
     FullTime += deltaTime;
     ++FrameNumber;
+    m_keyActions.SendChanges();
     RunTasks();
     m_particles->Update(deltaTime);
     if (!DeviceReady()) {

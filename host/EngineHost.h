@@ -2,6 +2,7 @@
 
 #include "host/GameWindow.h"
 #include "host/HostOptions.h"
+#include "host/KeyActionSender.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<CPDynamicSkyMaker> m_skyMaker;
     std::unique_ptr<ParticleBatchSet> m_particles;
     std::unique_ptr<OpeningScene> m_openingScene;
+    KeyActionSender m_keyActions;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;
