@@ -1,10 +1,12 @@
 #include "game/SaveGames.h"
 
+#include "core/PDataFile.h"
 #include "core/ProblemLog.h"
 #include "core/tests/FileTestSupport.h"
 #include "game/GameLog.h"
 #include "game/LocalClock.h"
 #include "game/PGameData.h"
+#include "game/SaveFile.h"
 #include "game/tests/GameFileFixtures.h"
 
 #include <gtest/gtest.h>
@@ -182,7 +184,7 @@ TEST_F(SaveGames, TakeTheFirstFreeSlotOrElseTheOneWrittenLongestAgo)
          {Time(2026, 3, 10, 10, 0, 30, 0), Time(2025, 12, 20, 23, 59, 31, 0), kNew, kNew, kNew, kNew}, 1},
         {"equal times: the lower slot", {kNew, kNew, Time(2020, 1, 1, 0, 0, 0, 0), kNew, Time(2020, 1, 1, 0, 0, 0, 0), kNew}, 2},
         {"milliseconds decide",
-         {kNew, kNew, Time(2020, 1, 1, 0, 0, 0, 2), kNew, Time(2020, 1, 1, 0, 0, 0, 1), kNew}, 4},
+         {kNew, kNew, Time(2020, 1, 1, 0, 0, 0, 2), kNew, Time(2020, 1, 1, 0, 0, 0, 1, 6), kNew}, 4},
         {"the day of the week says nothing",
          {kNew, kNew, kNew, Time(2020, 1, 1, 0, 0, 0, 0, 6), kNew, Time(2020, 1, 1, 0, 0, 0, 0, 1)}, 3},
         {"a damaged slot is the oldest", {Time(2000, 1, 1, 0, 0, 0, 0), kNew, kNew, kNew, kNew, kDamaged}, 5},
@@ -248,6 +250,22 @@ TEST_F(SaveGames, OfAnotherProfileStartItsProgressAgainAndTakeTheSlotFromTheName
     WriteFixture("DATA\\Saves\\mine.sav", ReadFileBytes(SlotPath(4)));
     ASSERT_TRUE(LoadSaveFile(data, "mine.sav"));
     EXPECT_EQ(data.saveSlot, -1);
+}
+
+TEST_F(SaveGames, ReadIntoAUsedRecordKeepNoModelOrSamplesForALevelWithoutARun)
+{
+    FillProfile(data, "Ann");
+    data.bestTimes[1].ghostSamples.clear();
+    ASSERT_TRUE(WriteSaveFile(data, "save0.sav"));
+    SaveRecord record;
+    record.bestTimes[1].carModel = "Old";
+    record.bestTimes[1].ghostSamples = {Sample(1.0f, 1.0f, 1.0f, 1.0f)};
+    CPDataFile file(SlotPath(0), false);
+    ASSERT_TRUE(SUCCEEDED(file.Load()));
+    ASSERT_TRUE(ReadSaveRecord(file, record));
+    EXPECT_EQ(record.bestTimes[1].carModel, "");
+    EXPECT_TRUE(record.bestTimes[1].ghostSamples.empty());
+    EXPECT_EQ(record.bestTimes[9].carModel, "Zed");
 }
 
 TEST_F(SaveGames, ResettingAProfileEmptiesItsBestRuns)
@@ -381,7 +399,10 @@ TEST_F(SaveGames, RefuseNamesThatAreNotPlainAndTouchNoOtherFile)
         GetGameLog().Clear();
         EXPECT_FALSE(DeleteSaveFile(name)) << name.substr(0, 16);
         EXPECT_FALSE(LoadSaveFile(data, name)) << name.substr(0, 16);
-        EXPECT_EQ(GetGameLog().GetLines().size(), 2u) << name.substr(0, 16);
+        ASSERT_EQ(GetGameLog().GetLines().size(), 2u) << name.substr(0, 16);
+        for (const std::string& line : GetGameLog().GetLines()) {
+            EXPECT_NE(line.find("is not a plain save name"), std::string::npos) << line;
+        }
     }
     EXPECT_EQ(ReadFileBytes("DATA\\config.cfg"), "keep");
     EXPECT_EQ(ReadFileBytes("DATA\\Saves\\b.sav"), "keep");
