@@ -82,7 +82,7 @@ std::string BindingLine(const std::string& action, const ActionBinding& binding)
 } // namespace
 
 CPActionsManager::CPActionsManager()
-    : mouseX(0.0f), mouseY(0.0f), actionsEnabled(false), assignKeyMode(false), keysDown()
+    : mouseX(0.0f), mouseY(0.0f), actionsEnabled(false), assignKeyMode(false), keysDown(), buttonsDown()
 {
 }
 

@@ -32,6 +32,8 @@ class CPActionsManager {
 public:
     static const int kKeySlots = 256;
     static const int kCodeSlots = 128;
+    // Left, right and middle; bound through code slots 0, 1 and 2.
+    static const int kMouseButtons = 3;
 
     CPActionsManager();
 
@@ -52,6 +54,8 @@ public:
     // The keys held now, by key code, as the host's key messages report
     // them; the host's input code reads them against the key slots.
     bool keysDown[kKeySlots];
+    // The mouse buttons held now, left, right and middle.
+    bool buttonsDown[kMouseButtons];
 };
 
 extern CPActionsManager* g_pActionsManager;

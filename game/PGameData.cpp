@@ -56,7 +56,7 @@ std::vector<std::string> OfferedKeys(const ItemCatalog<Definition>& catalog, int
 
 CPGameData::CPGameData()
     : trafficCount(0), money(0.0f), currentRace(0), coeffA(1.0f), coeffB(1.0f), coeffC(1.0f),
-      coeffD(1.0f), kills(0), difficultyFlag(false), saveSlot(0), racesPassed(0),
+      coeffD(1.0f), kills(0), difficultyFlag(false), saveSlot(-1), racesPassed(0),
       roundsRecorded(1), roundTimes(kRecordedRounds, 0.0f), routeProgress(-1), bonusCount(0),
       roundCount(0), playerType(0), raceRoundTime(0.0f), raceClock(0.0f), abilityLimit(0),
       mana(0), levelStarted(false), points(0)

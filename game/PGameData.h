@@ -94,6 +94,7 @@ public:
     float coeffD;
     int32_t kills;
     bool difficultyFlag;
+    // The save slot 0 to 5 the profile writes to; -1 until one is chosen.
     int32_t saveSlot;
     int32_t racesPassed;
     int32_t roundsRecorded;

@@ -433,6 +433,7 @@ bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)
     // Before the tasks run, so that nothing of the scene is queued for drawing
     // when it goes.
     EndOpeningSceneOnceLevelExists();
+    m_keyActions.SendChanges();
     RunTasks();
     m_particles->Update(FrameDeltaTime);
     if (!DeviceReady()) {

@@ -2,6 +2,7 @@
 
 #include "host/GameWindow.h"
 #include "host/HostOptions.h"
+#include "host/KeyActionSender.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -129,6 +130,7 @@ private:
     std::unique_ptr<OpeningScene> m_openingScene;
     std::unique_ptr<GameLog> m_gameLog;
     std::unique_ptr<ScriptHost> m_scripts;
+    KeyActionSender m_keyActions;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;

@@ -55,12 +55,12 @@ void GameWindow::Destroy()
     m_window = nullptr;
 }
 
-// Mouse messages go to the interface screens, keys to the key-binding
-// manager; the window itself only ends the game.
+// Keys and mouse buttons go to the key-binding manager, mouse messages
+// also to the interface screens; the window itself only ends the game.
 LRESULT CALLBACK GameWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (RouteInterfaceMouseMessage(message, lParam)) return 0;
     FeedKeyMessage(message, lParam);
+    if (RouteInterfaceMouseMessage(message, lParam)) return 0;
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);

@@ -10,7 +10,7 @@
 // keypad's Enter and "/").
 uint8_t KeyCodeOf(LPARAM lParam);
 
-// Tells the key-binding manager of a key pressed or released; when the
-// window loses the keyboard every key counts as released, since the
-// releases will go elsewhere.
+// Tells the key-binding manager of a key or mouse button pressed or
+// released; when the window loses the keyboard every key and button counts
+// as released, since the releases will go elsewhere.
 void FeedKeyMessage(UINT message, LPARAM lParam);

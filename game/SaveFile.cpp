@@ -1,0 +1,109 @@
+#include "game/SaveFile.h"
+
+#include "core/PDataFile.h"
+#include "core/PDataFileWriter.h"
+
+#include <cstring>
+
+namespace {
+
+const size_t kSampleBytes = 32;
+const size_t kTimeFields = 8;
+
+// Samples move to and from the file as whole blocks: the file's layout is
+// the record's own on a little-endian machine.
+static_assert(sizeof(GhostSample) == kSampleBytes, "a ghost sample is eight packed floats");
+static_assert(sizeof(SYSTEMTIME) == kTimeFields * sizeof(WORD), "the time is eight 16-bit fields");
+
+void WriteFloat(CPDataFileWriter& writer, float value)
+{
+    int32_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    writer.WriteInt(bits);
+}
+
+void WriteTime(CPDataFileWriter& writer, const SYSTEMTIME& time)
+{
+    const WORD fields[kTimeFields] = {time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                                      time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
+    for (WORD field : fields) {
+        const unsigned char bytes[2] = {static_cast<unsigned char>(field), static_cast<unsigned char>(field >> 8)};
+        writer.Write(bytes, sizeof(bytes));
+    }
+}
+
+void WriteBestTime(CPDataFileWriter& writer, const BestTimeRecord& record)
+{
+    WriteFloat(writer, record.bestTime);
+    writer.WriteInt(record.recordValue);
+    const size_t count = record.ghostSamples.size();
+    writer.WriteInt(static_cast<int32_t>(count));
+    if (count == 0) return;
+    writer.WriteString(record.carModel);
+    writer.Write(record.ghostSamples.data(), count * kSampleBytes);
+}
+
+void ReadTime(CPDataFile& file, SYSTEMTIME& time)
+{
+    unsigned char bytes[kTimeFields * 2];
+    file.Read(bytes, sizeof(bytes));
+    WORD fields[kTimeFields];
+    for (size_t i = 0; i < kTimeFields; ++i) fields[i] = static_cast<WORD>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    time.wYear = fields[0];
+    time.wMonth = fields[1];
+    time.wDayOfWeek = fields[2];
+    time.wDay = fields[3];
+    time.wHour = fields[4];
+    time.wMinute = fields[5];
+    time.wSecond = fields[6];
+    time.wMilliseconds = fields[7];
+}
+
+// The count is checked against the bytes left before anything is sized by
+// it, by division, so no count can overflow the product.
+bool ReadBestTime(CPDataFile& file, BestTimeRecord& record)
+{
+    record.bestTime = file.ReadFloat();
+    record.recordValue = file.ReadInt();
+    const int32_t count = file.ReadInt();
+    record.carModel.clear();
+    record.ghostSamples.clear();
+    if (file.HasReadError() || count < 0) return false;
+    if (count == 0) return true;
+    file.ReadString(record.carModel);
+    if (file.HasReadError() || static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
+    record.ghostSamples.resize(static_cast<size_t>(count));
+    return SUCCEEDED(file.Read(record.ghostSamples.data(), record.ghostSamples.size() * kSampleBytes));
+}
+
+} // namespace
+
+void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
+{
+    writer.WriteString(record.header.profileName);
+    writer.WriteString(record.header.carKey);
+    WriteTime(writer, record.header.savedAt);
+    writer.WriteInt(record.racesPassed);
+    writer.WriteInt(record.points);
+    for (const BestTimeRecord& bestTime : record.bestTimes) WriteBestTime(writer, bestTime);
+}
+
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+{
+    file.ReadString(header.profileName);
+    file.ReadString(header.carKey);
+    ReadTime(file, header.savedAt);
+    return !file.HasReadError();
+}
+
+bool ReadSaveRecord(CPDataFile& file, SaveRecord& record)
+{
+    if (!ReadSaveHeader(file, record.header)) return false;
+    record.racesPassed = file.ReadInt();
+    record.points = file.ReadInt();
+    if (file.HasReadError()) return false;
+    for (BestTimeRecord& bestTime : record.bestTimes) {
+        if (!ReadBestTime(file, bestTime)) return false;
+    }
+    return true;
+}

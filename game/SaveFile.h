@@ -1,0 +1,52 @@
+#pragma once
+
+#include "game/GameDataRecords.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class CPDataFile;
+class CPDataFileWriter;
+
+// The start of a save: whose profile it is, the player's car and when it
+// was written. Choosing a slot needs no more than this.
+struct SaveHeader {
+    SaveHeader() : savedAt() {}
+
+    std::string profileName;
+    std::string carKey;
+    SYSTEMTIME savedAt;
+};
+
+// Everything a save slot holds, apart from the game data it is copied
+// from and into.
+struct SaveRecord {
+    static const int kLevelCount = 10;
+
+    SaveRecord() : racesPassed(0), points(0) {}
+
+    SaveHeader header;
+    int32_t racesPassed;
+    int32_t points;
+    // The best run of level k + 1 at index k.
+    BestTimeRecord bestTimes[kLevelCount];
+};
+
+// A save file: little-endian, without header or padding; strings as a
+// 32-bit length and their bytes. The header's two strings and its time as
+// the eight 16-bit fields of SYSTEMTIME, races passed, points, then per
+// level its best time, record value and sample count, and only when the
+// count is above 0 the car model and the samples, 32 bytes each.
+void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
+
+// Reads the header from the start of a loaded file; false when the file is
+// too short for it or a length in it is damaged.
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header);
+
+// Reads a whole save from the start of a loaded file into record; false,
+// with record no use, when any field is cut, a length is negative or a
+// count promises more samples than the bytes left. A level stored with no
+// samples reads with no car model either.
+bool ReadSaveRecord(CPDataFile& file, SaveRecord& record);

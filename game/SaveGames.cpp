@@ -1,0 +1,221 @@
+#include "game/SaveGames.h"
+
+#include "core/PDataFile.h"
+#include "core/PDataFileWriter.h"
+#include "core/ProblemLog.h"
+#include "game/GameLog.h"
+#include "game/LocalClock.h"
+#include "game/PGameData.h"
+#include "game/SaveFile.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+const char* const kDataFolder = "DATA";
+const char* const kSavesFolder = "DATA\\Saves";
+const char* const kSavesPrefix = "DATA\\Saves\\";
+const char* const kSlotNameFormat = "save%i.sav";
+const size_t kSlotNumberStart = 4;
+const int kNoSlot = -1;
+const int kFirstRace = 1;
+const int32_t kResetRecordValue = 4;
+// No file system holds a longer name in one folder.
+const size_t kLongestFileName = 255;
+
+std::string SavePath(const std::string& fileName)
+{
+    return kSavesPrefix + fileName;
+}
+
+bool IsPlainFileName(const std::string& name)
+{
+    return !name.empty() && name.size() <= kLongestFileName && name.find_first_of("\\/:") == std::string::npos &&
+           name.find("..") == std::string::npos;
+}
+
+// Names come from scripts: one that could reach outside the saves folder is
+// refused whole, and only its start goes to the log.
+bool CheckFileName(const std::string& name, const char* operation)
+{
+    if (IsPlainFileName(name)) return true;
+    GetGameLog().Report("%s: \"%.64s\" is not a plain save name; no file touched", operation, name.c_str());
+    return false;
+}
+
+bool IsValidSlot(int slot)
+{
+    return slot >= 0 && slot < kSaveSlotCount;
+}
+
+SaveRecord RecordOf(const CPGameData& data)
+{
+    SaveRecord record;
+    record.header.profileName = data.profileName;
+    record.header.carKey = data.carKey;
+    record.header.savedAt = LocalClockTime();
+    record.racesPassed = data.racesPassed;
+    record.points = data.points;
+    for (int level = 0; level < SaveRecord::kLevelCount; ++level) record.bestTimes[level] = data.bestTimes[level];
+    return record;
+}
+
+void ApplyRecord(CPGameData& data, const std::string& fileName, SaveRecord& record)
+{
+    ReadSaveProfile(data, record.header.profileName);
+    data.saveSlot = SaveSlotOfName(fileName);
+    data.carKey = record.header.carKey;
+    data.racesPassed = record.racesPassed;
+    data.points = record.points;
+    for (int level = 0; level < SaveRecord::kLevelCount; ++level) {
+        data.bestTimes[level] = std::move(record.bestTimes[level]);
+    }
+}
+
+// What a slot holds: nothing (a missing or empty file), a save whose
+// header reads, or bytes without a readable header.
+enum class SlotState { Free, Taken, Damaged };
+
+// A damaged slot's header is left empty, with the zero time, so it is the
+// first slot to be replaced.
+SlotState ReadSlot(int slot, SaveHeader& header)
+{
+    CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
+    if (FAILED(file.Load()) || file.GetDataSize() == 0) return SlotState::Free;
+    if (ReadSaveHeader(file, header)) return SlotState::Taken;
+    header = SaveHeader();
+    return SlotState::Damaged;
+}
+
+// Earlier by the full date and time; the day of the week says nothing more.
+bool IsEarlier(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    const WORD left[] = {a.wYear, a.wMonth, a.wDay, a.wHour, a.wMinute, a.wSecond, a.wMilliseconds};
+    const WORD right[] = {b.wYear, b.wMonth, b.wDay, b.wHour, b.wMinute, b.wSecond, b.wMilliseconds};
+    for (size_t i = 0; i < sizeof(left) / sizeof(left[0]); ++i) {
+        if (left[i] != right[i]) return left[i] < right[i];
+    }
+    return false;
+}
+
+int ChooseSlot()
+{
+    int oldest = 0;
+    SYSTEMTIME oldestTime = {};
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) {
+        SaveHeader header;
+        if (ReadSlot(slot, header) == SlotState::Free) return slot;
+        if (slot == 0 || IsEarlier(header.savedAt, oldestTime)) {
+            oldest = slot;
+            oldestTime = header.savedAt;
+        }
+    }
+    return oldest;
+}
+
+bool WriteBytes(CPDataFileWriter& writer, const std::string& path)
+{
+    if (SUCCEEDED(writer.Save())) return true;
+    GetGameLog().Report("%s: could not be written; the file there is kept", path.c_str());
+    return false;
+}
+
+} // namespace
+
+std::string SaveSlotFileName(int slot)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), kSlotNameFormat, slot);
+    return name;
+}
+
+int SaveSlotOfName(const std::string& fileName)
+{
+    int slot = kNoSlot;
+    for (size_t i = kSlotNumberStart; i < fileName.size() && fileName[i] >= '0' && fileName[i] <= '9'; ++i) {
+        slot = (slot == kNoSlot ? 0 : slot * 10) + (fileName[i] - '0');
+        if (!IsValidSlot(slot)) return kNoSlot;
+    }
+    return slot;
+}
+
+bool WriteSaveFile(const CPGameData& data, const std::string& fileName)
+{
+    CreateDirectoryA(kDataFolder, nullptr);
+    CreateDirectoryA(kSavesFolder, nullptr);
+    const std::string path = SavePath(fileName);
+    CPDataFileWriter writer(path, false);
+    WriteSaveRecord(writer, RecordOf(data));
+    return WriteBytes(writer, path);
+}
+
+bool SaveGameToSlot(CPGameData& data)
+{
+    if (!IsValidSlot(data.saveSlot)) data.saveSlot = ChooseSlot();
+    return WriteSaveFile(data, SaveSlotFileName(data.saveSlot));
+}
+
+bool LoadSaveFile(CPGameData& data, const std::string& fileName)
+{
+    if (!CheckFileName(fileName, "LoadGame")) return false;
+    const std::string path = SavePath(fileName);
+    CPDataFile file(path, false);
+    if (FAILED(file.Load())) {
+        GetGameLog().Report("%s: no save to load", path.c_str());
+        return false;
+    }
+    SaveRecord record;
+    if (!ReadSaveRecord(file, record)) {
+        GetGameLog().Report("%s: damaged save; nothing loaded", path.c_str());
+        return false;
+    }
+    ApplyRecord(data, fileName, record);
+    return true;
+}
+
+bool DeleteSaveFile(const std::string& fileName)
+{
+    if (!CheckFileName(fileName, "DeleteSave")) return false;
+    const std::string path = SavePath(fileName);
+    CPDataFileWriter writer(path, false);
+    return WriteBytes(writer, path);
+}
+
+std::vector<std::string> ListSaves()
+{
+    std::vector<std::string> names(kSaveSlotCount);
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) {
+        SaveHeader header;
+        if (ReadSlot(slot, header) == SlotState::Taken) names[static_cast<size_t>(slot)] = header.profileName;
+    }
+    return names;
+}
+
+void ReadSaveProfile(CPGameData& data, const std::string& profileName)
+{
+    if (profileName != data.profileName) {
+        data.saveSlot = kNoSlot;
+        data.currentRace = kFirstRace;
+        data.points = 0;
+        for (BestTimeRecord& record : data.bestTimes) {
+            record = BestTimeRecord();
+            record.recordValue = kResetRecordValue;
+        }
+    }
+    data.profileName = profileName;
+}
+
+bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName)
+{
+    data.carKey = playerName;
+    SaveHeader header;
+    if (ReadSlot(0, header) == SlotState::Taken && header.profileName != data.profileName) {
+        GetGameLog().Report("%s: holds the save of \"%.64s\"; kept", SavePath(SaveSlotFileName(0)).c_str(),
+                            header.profileName.c_str());
+        return false;
+    }
+    return WriteSaveFile(data, SaveSlotFileName(0));
+}
