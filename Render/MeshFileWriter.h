@@ -46,6 +46,18 @@ struct MeshBoxData {
     D3DXVECTOR3 halfExtents;
 };
 
+// A white vertex with one set of texture coordinates, as the generated
+// meshes of the demo data and the tests use.
+inline Vertex48 WhiteVertex(const D3DXVECTOR3& position, const D3DXVECTOR3& normal, float u, float v)
+{
+    Vertex48 vertex = {};
+    vertex.position = position;
+    vertex.normal = normal;
+    vertex.diffuse = 0xFFFFFFFF;
+    vertex.tex0 = D3DXVECTOR2(u, v);
+    return vertex;
+}
+
 // One part of any of the formats; each writer takes what its format holds.
 struct MeshPartData {
     std::string name;

@@ -100,16 +100,6 @@ SkyscapeDescription DemoSky()
     return sky;
 }
 
-Vertex48 BoxVertex(const D3DXVECTOR3& position, const D3DXVECTOR3& normal, float u, float v)
-{
-    Vertex48 vertex = {};
-    vertex.position = position;
-    vertex.normal = normal;
-    vertex.diffuse = kWhite;
-    vertex.tex0 = D3DXVECTOR2(u, v);
-    return vertex;
-}
-
 // Four corners and two triangles for each face, wound clockwise as seen
 // from outside.
 MeshPartData BoxPart()
@@ -125,10 +115,10 @@ MeshPartData BoxPart()
         const D3DXVECTOR3 centre = normal * kBoxHalfSize;
         const D3DXVECTOR3 a = across * kBoxHalfSize, b = side * kBoxHalfSize;
         const uint16_t first = static_cast<uint16_t>(part.vertices.size());
-        part.vertices.push_back(BoxVertex(centre - a + b, normal, 0.0f, 0.0f));
-        part.vertices.push_back(BoxVertex(centre + a + b, normal, 1.0f, 0.0f));
-        part.vertices.push_back(BoxVertex(centre - a - b, normal, 0.0f, 1.0f));
-        part.vertices.push_back(BoxVertex(centre + a - b, normal, 1.0f, 1.0f));
+        part.vertices.push_back(WhiteVertex(centre - a + b, normal, 0.0f, 0.0f));
+        part.vertices.push_back(WhiteVertex(centre + a + b, normal, 1.0f, 0.0f));
+        part.vertices.push_back(WhiteVertex(centre - a - b, normal, 0.0f, 1.0f));
+        part.vertices.push_back(WhiteVertex(centre + a - b, normal, 1.0f, 1.0f));
         for (uint16_t corner : {0, 1, 2, 2, 1, 3}) part.indices.push_back(static_cast<uint16_t>(first + corner));
     }
     part.boxes = {MeshBoxData{D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(kBoxHalfSize, kBoxHalfSize, kBoxHalfSize)}};

@@ -93,21 +93,11 @@ std::string SolidDdsImage(int size, D3DCOLOR colour)
     return bytes;
 }
 
-Vertex48 MeshVertex(const D3DXVECTOR3& position, const D3DXVECTOR3& normal, float u, float v)
-{
-    Vertex48 vertex = {};
-    vertex.position = position;
-    vertex.normal = normal;
-    vertex.diffuse = kWhite;
-    vertex.tex0 = D3DXVECTOR2(u, v);
-    return vertex;
-}
-
 void AddQuad(MeshPartData& part, const D3DXVECTOR3 (&corners)[4], const D3DXVECTOR3& normal)
 {
     const uint16_t first = static_cast<uint16_t>(part.vertices.size());
     const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int i = 0; i < 4; ++i) part.vertices.push_back(MeshVertex(corners[i], normal, uv[i][0], uv[i][1]));
+    for (int i = 0; i < 4; ++i) part.vertices.push_back(WhiteVertex(corners[i], normal, uv[i][0], uv[i][1]));
     for (int corner : {0, 1, 2, 0, 2, 3}) part.indices.push_back(static_cast<uint16_t>(first + corner));
 }
 
