@@ -311,4 +311,14 @@ TEST_F(LevelLaps, TheClocksTimeTheRunningLapFromTheFirst)
         EXPECT_EQ(data.GetRoundTime(c.timed), 0.75f) << c.rounds;
         EXPECT_GE(data.roundTimes.size(), static_cast<size_t>(c.timed));
     }
+
+    // Completing that lap keeps its time and starts the second.
+    data.roundsRecorded = 0;
+    data.roundTimes.assign(20, 0.0f);
+    data.roundTimes[0] = 3.0f;
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(data.roundsRecorded, 2);
+    EXPECT_EQ(data.GetRoundTime(1), 3.0f);
 }
