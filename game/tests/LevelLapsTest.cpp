@@ -322,3 +322,57 @@ TEST_F(LevelLaps, TheClocksTimeTheRunningLapFromTheFirst)
     EXPECT_EQ(data.roundsRecorded, 2);
     EXPECT_EQ(data.GetRoundTime(1), 3.0f);
 }
+
+// Standing on the start node early in the first lap, before the start
+// line was properly crossed, puts the progress since the start back to 0.
+TEST_F(LevelLaps, EarlyInTheFirstLapTheStartNodePutsTheProgressBackToZero)
+{
+    level.opponents = {Racer(0)};
+    const struct {
+        int rounds;
+        int progress;
+        int routeProgress;
+        int recordProgress;
+    } cases[] = {{1, 69, 0, 0}, {1, 70, 9, 70}, {2, 10, 9, 10}};
+    for (const auto& c : cases) {
+        data.roundsRecorded = c.rounds;
+        data.routeProgress = 9;
+        level.lapProgress = c.progress;
+        RacerRecord& record = data.racerRecords["0"];
+        record.laps = c.rounds;
+        record.totalProgress = c.progress;
+        level.racerNodes[0] = 0;
+        level.racerProgress[0] = 0;
+        MoveTo(*level.opponents[0], 0);
+        level.UpdateLaps();
+        EXPECT_EQ(data.routeProgress, c.routeProgress) << c.rounds << " " << c.progress;
+        EXPECT_EQ(data.racerRecords["0"].totalProgress, c.recordProgress) << c.rounds << " " << c.progress;
+    }
+}
+
+// A racer out of the route's reach leaves everything as it was; one found
+// after none starts counting where it is.
+TEST_F(LevelLaps, ARacerFoundAtNoNodeCountsNothing)
+{
+    level.opponents = {Racer(0)};
+    const D3DXVECTOR3 outOfReach(0, 500, 0);
+    car.SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
+    level.opponents[0]->SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
+    level.lastNode = level.racerNodes[0] = kNone;
+    level.startNode = kNone;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(level.lastNode, kNone);
+    EXPECT_EQ(level.racerNodes[0], kNone);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    EXPECT_EQ(data.racerRecords.count("0"), 0u);
+
+    level.startNode = 0;
+    MoveTo(car, 40);
+    MoveTo(*level.opponents[0], 40);
+    level.UpdateLaps();
+    EXPECT_EQ(level.lastNode, 40);
+    EXPECT_EQ(level.lapProgress, 90);
+    EXPECT_EQ(level.racerNodes[0], 40);
+    EXPECT_EQ(level.racerProgress[0], 0);
+}
