@@ -350,29 +350,32 @@ TEST_F(LevelLaps, EarlyInTheFirstLapTheStartNodePutsTheProgressBackToZero)
     }
 }
 
-// A racer out of the route's reach leaves everything as it was; one found
-// after none starts counting where it is.
+// A racer out of the route's reach leaves everything as it was, even with
+// the start as far out; one found after none starts counting where it is.
 TEST_F(LevelLaps, ARacerFoundAtNoNodeCountsNothing)
 {
     level.opponents = {Racer(0)};
     const D3DXVECTOR3 outOfReach(0, 500, 0);
     car.SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
     level.opponents[0]->SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
-    level.lastNode = level.racerNodes[0] = kNone;
+    level.startPoint = outOfReach;
     level.startNode = kNone;
-    level.lapProgress = 90;
+    level.lastNode = level.racerNodes[0] = 40;
+    level.lapProgress = level.racerProgress[0] = 90;
     level.UpdateLaps();
-    EXPECT_EQ(level.lastNode, kNone);
-    EXPECT_EQ(level.racerNodes[0], kNone);
+    EXPECT_EQ(level.lastNode, 40);
+    EXPECT_EQ(level.lapProgress, 90);
+    EXPECT_EQ(level.racerNodes[0], 40);
+    EXPECT_EQ(level.racerProgress[0], 90);
     EXPECT_EQ(data.roundsRecorded, 1);
     EXPECT_EQ(data.racerRecords.count("0"), 0u);
 
-    level.startNode = 0;
+    level.lastNode = level.racerNodes[0] = kNone;
     MoveTo(car, 40);
     MoveTo(*level.opponents[0], 40);
     level.UpdateLaps();
     EXPECT_EQ(level.lastNode, 40);
     EXPECT_EQ(level.lapProgress, 90);
     EXPECT_EQ(level.racerNodes[0], 40);
-    EXPECT_EQ(level.racerProgress[0], 0);
+    EXPECT_EQ(level.racerProgress[0], 90);
 }
