@@ -33,7 +33,6 @@ const int kSecondPresetMode = 1;
 const float kCarVolumeShares[CPLevel::kCameraModes] = {0.3f, 0.35f, 0.4f};
 // A route node farther than this (squared, on the ground) is no node's.
 const float kNodeReachSquared = 100000.0f;
-const size_t kRacersWithNodes = 5;
 
 void StopAndRelease(std::vector<RefPtr<CPGameObject>>& objects)
 {
@@ -150,8 +149,10 @@ void CPLevel::BuildRoute()
     startNode = FindNearestNode(startPoint);
     racerNodes.resize(std::max(racerNodes.size(), static_cast<size_t>(kRacerSlots)), 0);
     racerProgress.resize(std::max(racerProgress.size(), static_cast<size_t>(kRacerSlots)), 0);
-    for (size_t i = 0; i < opponents.size() && i < kRacersWithNodes; ++i) {
-        racerNodes[i] = FindNearestNode(*opponents[i]->GetPositionRef());
+    size_t slot = 0;
+    for (size_t i = 0; i < opponents.size() && slot < static_cast<size_t>(kRacersOnRoute); ++i) {
+        if (HasSideFlag(*opponents[i], CPPlayer::kTraffic)) continue;
+        racerNodes[slot++] = FindNearestNode(*opponents[i]->GetPositionRef());
     }
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 class CPCar;
+class CPGameData;
 struct LevelDescription;
 struct LevelObjectRecord;
 struct RayQuery;
@@ -63,6 +64,11 @@ public:
     static const int kCameraModes = 3;
     static const int kRacerSlots = 20;
     static const int kPlaces = 3;
+    // The computer cars whose laps the race follows: the first ones of the
+    // opponents.
+    static const int kRacersOnRoute = 5;
+    // The racer id of the followed car in places.
+    static const int kCameraCarRacer = 10;
     static const size_t kSourcePointBuckets = 100;
 
     CPLevel();
@@ -94,12 +100,42 @@ public:
     // The route: the route spline's ring from its first piece along the
     // previous links (the next links when reversed), the route nodes
     // nearest to the followed car and to the start point, and the nearest
-    // node of each of the first opponents.
+    // node of each of the first opponents that are not traffic cars.
     void BuildRoute();
     // The index of the route node whose centre is nearest to the point on
     // the ground, the highest of equally near ones; -1 when the route is
     // empty or no node is within reach.
     int FindNearestNode(const D3DXVECTOR3& point) const;
+
+    // Laps and race clocks, every frame.
+    //
+    // Follows the followed car and the first computer cars along the route,
+    // counts their laps, sends the lap messages and hands out the places
+    // first come, first served: the followed car before the computer cars,
+    // these in opponents order. A racer found at no route node is left as
+    // it was for the frame.
+    void UpdateLaps();
+    // UpdateLaps, then, while the race timer runs, adds the seconds to the
+    // running lap's time and the race clock and takes them off every
+    // computer racer's time slot of its lap.
+    void UpdateRaceClocks(float seconds);
+
+private:
+    static bool HasSideFlag(const CPGameObject& car, uint32_t flag);
+    void FollowCameraCarLap(CPGameData& data);
+    void CompleteCameraCarLap(CPGameData& data);
+    void FollowRacerLap(CPGameData& data, int racer, size_t slot);
+    void CompleteRacerLap(CPGameData& data, int racer);
+    // The signed count of route nodes from one node to another; a step of
+    // 15 or more either way runs round the end of the numbering instead.
+    int RouteStep(int from, int to) const;
+    // The ground distance of the point from the start line.
+    float DistanceFromStartLine(const D3DXVECTOR3& point) const;
+    // Gives the racer the first free place unless it holds one already.
+    void TakePlace(int racer);
+
+public:
+
     // Ends the race: stops the level's task and objects, lets the splines,
     // cars, route, branch tree, checkpoint marker and grid go, resets the
     // computer drivers and the car world, blocks shots and clears the game

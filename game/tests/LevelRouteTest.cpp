@@ -1,6 +1,7 @@
 #include "game/AIManager.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
+#include "game/PPlayer.h"
 #include "game/tests/TrackFixtures.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,30 @@ TEST_F(LevelRoute, FindsTheNodesNearestToTheFollowedCarTheStartAndTheFirstFiveOp
     EXPECT_EQ(level.startNode, 3);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(level.racerNodes[i], 10 + i);
     EXPECT_EQ(level.racerNodes[5], 77);
+}
+
+// Traffic cars are not raced against: they take no slot.
+TEST_F(LevelRoute, GivesSlotsToTheFirstFiveOpponentsThatAreNotTraffic)
+{
+    level.BuildRoute();
+    const uint32_t traffic = CPPlayer::kTraffic;
+    const struct {
+        uint32_t flags;
+        int node;
+    } cars[] = {{traffic, 3},  {0, 10}, {CPPlayer::kDarkSide, 11}, {traffic | CPPlayer::kLightSide, 4},
+                {CPPlayer::kHumanPlayer, 12}, {0, 13}, {0, 14}, {0, 15}};
+    for (const auto& c : cars) {
+        CPPlayer* racer = new CPPlayer();
+        racer->sideFlags = c.flags;
+        const D3DXVECTOR3 at = level.route[static_cast<size_t>(c.node)]->centre;
+        racer->SetPosition(at.x, at.y, at.z);
+        level.opponents.push_back(racer);
+    }
+    level.racerNodes.assign(CPLevel::kRacerSlots, 77);
+
+    level.BuildRoute();
+    const std::vector<int> slots(level.racerNodes.begin(), level.racerNodes.begin() + 6);
+    EXPECT_EQ(slots, (std::vector<int>{10, 11, 12, 13, 14, 77}));
 }
 
 TEST(CPLevel, NearestNodeTakesTheLastOfEquallyNearNodesWithinReach)

@@ -1,0 +1,187 @@
+#include "game/PLevel.h"
+
+#include "core/PCommandManager.h"
+#include "game/PGameData.h"
+#include "game/PPlayer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// A step this long either way is the numbering running round, not a jump.
+const int kWrapStep = 15;
+// How many nodes short of a whole lap still count as a lap at the start
+// line: the followed car may cut corners, the computer cars more so.
+const int kCameraCarLapMargin = 20;
+const int kRacerLapMargin = 50;
+// Until a racer is this far into its first lap it has not yet passed the
+// start properly: standing on the start node puts its progress back to 0.
+const int kEarlyStartProgress = 70;
+// How far from the start line the followed car may cross it.
+const float kStartLineReach = 2.0f;
+
+const char* const kInterfaceReceiver = "game_interface";
+const char* const kShowMessage = "show_message";
+const char* const kLastLapMessage = "posledniy_krug!";
+const char* const kLapDoneMessage = "krug_proiden!";
+
+std::string RacerKey(int racer)
+{
+    char key[16];
+    std::snprintf(key, sizeof(key), "%d", racer);
+    return key;
+}
+
+// A running round below 1 counts as the first.
+int RunningRound(const CPGameData& data)
+{
+    return std::max(data.roundsRecorded, 1);
+}
+
+// The time of the running round, the list grown to hold it.
+float& RunningRoundTime(CPGameData& data)
+{
+    const size_t round = static_cast<size_t>(RunningRound(data));
+    if (data.roundTimes.size() < round) data.roundTimes.resize(round, 0.0f);
+    return data.roundTimes[round - 1];
+}
+
+void ShowMessage(const char* message)
+{
+    if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(kInterfaceReceiver, kShowMessage, message);
+}
+
+} // namespace
+
+bool CPLevel::HasSideFlag(const CPGameObject& car, uint32_t flag)
+{
+    const CPPlayer* racer = dynamic_cast<const CPPlayer*>(&car);
+    return racer && (racer->sideFlags & flag) != 0;
+}
+
+void CPLevel::UpdateRaceClocks(float seconds)
+{
+    UpdateLaps();
+    CPGameData* data = GetGameData();
+    if (!raceTimerOn || !data) return;
+    RunningRoundTime(*data) += seconds;
+    data->raceClock += seconds;
+    for (auto& entry : data->racerRecords) {
+        RacerRecord& record = entry.second;
+        // Slots past the record's last are not kept.
+        if (record.laps >= 0 && static_cast<size_t>(record.laps) < record.timeSlots.size()) {
+            record.timeSlots[static_cast<size_t>(record.laps)] -= seconds;
+        }
+    }
+}
+
+void CPLevel::UpdateLaps()
+{
+    CPGameData* data = GetGameData();
+    if (!data || route.empty()) return;
+    if (cameraCar) FollowCameraCarLap(*data);
+    // The human player's car among the opponents keeps its number but no
+    // slot.
+    size_t slot = 0;
+    for (size_t i = 0; i < opponents.size() && i < static_cast<size_t>(kRacersOnRoute); ++i) {
+        if (HasSideFlag(*opponents[i], CPPlayer::kHumanPlayer)) continue;
+        if (slot < racerNodes.size() && slot < racerProgress.size()) FollowRacerLap(*data, static_cast<int>(i), slot);
+        ++slot;
+    }
+}
+
+// Adds nothing from no node at all: a racer out of the route's reach when
+// the route was built only starts counting where it is first found.
+int CPLevel::RouteStep(int from, int to) const
+{
+    if (from < 0) return 0;
+    const int nodes = static_cast<int>(route.size());
+    int step = to - from;
+    if (step <= -kWrapStep) step += nodes - 1;
+    else if (step >= kWrapStep) step -= nodes - 1;
+    return step;
+}
+
+float CPLevel::DistanceFromStartLine(const D3DXVECTOR3& point) const
+{
+    D3DXVECTOR3 direction;
+    D3DXVec3Normalize(&direction, &startLineDirection);
+    const D3DXVECTOR3 offset = startPoint - point;
+    D3DXVECTOR3 cross;
+    D3DXVec3Cross(&cross, &offset, &direction);
+    return D3DXVec3Length(&cross);
+}
+
+void CPLevel::FollowCameraCarLap(CPGameData& data)
+{
+    const D3DXVECTOR3& position = *cameraCar->GetPositionRef();
+    const int node = FindNearestNode(position);
+    if (node < 0) return;
+    if (node != lastNode) {
+        const int step = RouteStep(lastNode, node);
+        lapProgress += step;
+        data.routeProgress += step;
+        lastNode = node;
+    }
+    const int nodes = static_cast<int>(route.size());
+    if (node == startNode && lapProgress >= nodes - kCameraCarLapMargin &&
+        DistanceFromStartLine(position) <= kStartLineReach) {
+        CompleteCameraCarLap(data);
+    }
+    if (node == startNode && lapProgress < kEarlyStartProgress && data.roundsRecorded == 1) data.routeProgress = 0;
+}
+
+// The finished lap keeps its time; the next one starts at 0.
+void CPLevel::CompleteCameraCarLap(CPGameData& data)
+{
+    RunningRoundTime(data);
+    data.roundsRecorded = RunningRound(data) + 1;
+    RunningRoundTime(data) = 0.0f;
+    lapProgress = 0;
+    data.routeProgress = (static_cast<int>(route.size()) - 1) * (data.roundsRecorded - 1);
+    if (data.roundCount < data.roundsRecorded) TakePlace(kCameraCarRacer);
+    else if (data.roundsRecorded == data.roundCount) ShowMessage(kLastLapMessage);
+    else ShowMessage(kLapDoneMessage);
+}
+
+void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
+{
+    const int node = FindNearestNode(*opponents[static_cast<size_t>(racer)]->GetPositionRef());
+    if (node < 0) return;
+    const std::string key = RacerKey(racer);
+    if (node != racerNodes[slot]) {
+        const int step = RouteStep(racerNodes[slot], node);
+        racerProgress[slot] += step;
+        data.racerRecords[key].totalProgress += step;
+        racerNodes[slot] = node;
+    }
+    if (node != startNode) return;
+    const int nodes = static_cast<int>(route.size());
+    if (racerProgress[slot] >= nodes - kRacerLapMargin) {
+        CompleteRacerLap(data, racer);
+        racerProgress[slot] = 0;
+    }
+    RacerRecord& record = data.racerRecords[key];
+    if (record.laps == 1 && record.totalProgress < kEarlyStartProgress) record.totalProgress = 0;
+}
+
+// Without a record the lap is not counted.
+void CPLevel::CompleteRacerLap(CPGameData& data, int racer)
+{
+    auto found = data.racerRecords.find(RacerKey(racer));
+    if (found == data.racerRecords.end()) return;
+    RacerRecord& record = found->second;
+    record.laps += 1;
+    record.totalProgress = (static_cast<int>(route.size()) - 1) * (record.laps - 1);
+    if (record.laps > data.roundCount) TakePlace(racer);
+}
+
+// A racer holding any place takes no other, so taking the first free one
+// is the whole rule.
+void CPLevel::TakePlace(int racer)
+{
+    if (std::find(places, places + kPlaces, racer) != places + kPlaces) return;
+    int* free = std::find(places, places + kPlaces, -1);
+    if (free != places + kPlaces) *free = racer;
+}

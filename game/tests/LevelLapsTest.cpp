@@ -1,0 +1,381 @@
+#include "core/PCommandManager.h"
+#include "core/tests/GameObjectTestSupport.h"
+#include "game/PGameData.h"
+#include "game/PLevel.h"
+#include "game/PPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const float kTwoPi = 6.28318531f;
+const float kRadius = 100.0f;
+const int kNodes = 100;
+const int kNone = -1;
+
+// A racer of the level; its side flags say what kind of car it is.
+RefPtr<CPGameObject> Racer(uint32_t sideFlags)
+{
+    CPPlayer* racer = new CPPlayer();
+    racer->sideFlags = sideFlags;
+    return racer;
+}
+
+} // namespace
+
+// A level whose route is a ring of pieces round the origin, node i at the
+// angle 2 pi i / n, driven with rising node numbers; the start line runs
+// across the road at node 0. The followed car stands at node 0.
+class LevelLaps : public ::testing::Test {
+protected:
+    LevelLaps() : m_savedBus(g_pCommandManager), m_savedData(g_pGameData)
+    {
+        g_pCommandManager = &bus;
+        g_pGameData = &data;
+        bus.RegisterReceiver("game_interface", &messages);
+        messages.Start();
+        MakeRing(kNodes);
+        level.startNode = 0;
+        level.startPoint = level.route[0]->centre;
+        // Not of unit length: the line's direction is normalised first.
+        level.startLineDirection = D3DXVECTOR3(4, 0, 0);
+        level.cameraCar = &car;
+        MoveTo(car, 0);
+        level.lastNode = 0;
+        level.places[0] = level.places[1] = level.places[2] = kNone;
+        data.roundCount = 3;
+    }
+    ~LevelLaps() override
+    {
+        g_pCommandManager = m_savedBus;
+        g_pGameData = m_savedData;
+    }
+
+    void MakeRing(int nodes)
+    {
+        const float half = kTwoPi / nodes / 2;
+        for (int i = 0; i < nodes; ++i) {
+            const float angle = kTwoPi * i / nodes;
+            pieces.push_back(std::make_unique<CPLine>());
+            pieces.back()->SetPoints(PointAt(angle - half), PointAt(angle + half));
+            level.route.push_back(pieces.back().get());
+        }
+    }
+    static D3DXVECTOR3 PointAt(float angle)
+    {
+        return D3DXVECTOR3(kRadius * std::cos(angle), kRadius * std::sin(angle), 0.0f);
+    }
+    void MoveTo(CPGameObject& racer, int node, const D3DXVECTOR3& offset = D3DXVECTOR3(0, 0, 0))
+    {
+        const D3DXVECTOR3 at = level.route[static_cast<size_t>(node)]->centre + offset;
+        racer.SetPosition(at.x, at.y, at.z);
+    }
+    // Drives the followed car node by node with rising numbers, one frame
+    // of the race clocks per node.
+    void Drive(int from, int nodes, float seconds)
+    {
+        for (int i = 1; i <= nodes; ++i) {
+            MoveTo(car, (from + i) % kNodes);
+            level.UpdateRaceClocks(seconds);
+        }
+    }
+    // Drives the followed car back from the node, with falling numbers.
+    void DriveBack(int from, int nodes)
+    {
+        for (int i = 1; i <= nodes; ++i) {
+            MoveTo(car, (from - i + kNodes) % kNodes);
+            level.UpdateLaps();
+        }
+    }
+    std::vector<int> Places() const { return {level.places[0], level.places[1], level.places[2]}; }
+
+    CPCommandManager bus;
+    gameobject_test::Receiver messages;
+    CPGameData data;
+    CPLevel level;
+    CPGameObject car{"car"};
+    std::vector<std::unique_ptr<CPLine>> pieces;
+
+private:
+    CPCommandManager* m_savedBus;
+    CPGameData* m_savedData;
+};
+
+// Steps of 15 nodes or more either way are taken as running round the
+// end of the numbering, by n - 1 nodes.
+TEST_F(LevelLaps, StepsBetweenNodesRunRoundTheEndOfTheNumbering)
+{
+    level.opponents = {Racer(0)};
+    level.startNode = 60;
+    const struct {
+        int from;
+        int to;
+        int step;
+    } cases[] = {
+        {98, 2, 3},   {2, 98, -3},  {10, 24, 14}, {10, 25, -84}, {24, 10, -14},
+        {25, 10, 84}, {50, 51, 1},  {51, 50, -1}, {0, 99, 0},    {99, 0, 0},
+    };
+    for (const auto& c : cases) {
+        level.lastNode = level.racerNodes[0] = c.from;
+        level.lapProgress = level.racerProgress[0] = 0;
+        data.routeProgress = 500;
+        data.racerRecords["0"].totalProgress = 500;
+        MoveTo(car, c.to);
+        MoveTo(*level.opponents[0], c.to);
+        level.UpdateLaps();
+        EXPECT_EQ(level.lapProgress, c.step) << c.from << " -> " << c.to;
+        EXPECT_EQ(data.routeProgress, 500 + c.step) << c.from << " -> " << c.to;
+        EXPECT_EQ(level.lastNode, c.to);
+        EXPECT_EQ(level.racerProgress[0], c.step) << c.from << " -> " << c.to;
+        EXPECT_EQ(data.racerRecords["0"].totalProgress, 500 + c.step) << c.from << " -> " << c.to;
+        EXPECT_EQ(level.racerNodes[0], c.to);
+    }
+}
+
+// A lap from node 0 to node 0 advances 98 nodes: the last step, 99 to 0,
+// counts nothing. The clocks run from the frame after the start.
+TEST_F(LevelLaps, AThreeLapRaceAnnouncesTheLapsAndPlacesTheCarAtTheEnd)
+{
+    level.raceTimerOn = true;
+    const float frame = 0.25f;
+    Drive(0, kNodes, frame);
+    EXPECT_EQ(messages.TakeCommands(), std::vector<std::string>{"show_message:krug_proiden!"});
+    EXPECT_EQ(data.roundsRecorded, 2);
+    EXPECT_EQ(data.routeProgress, 99);
+    EXPECT_EQ(level.lapProgress, 0);
+
+    Drive(0, kNodes, frame);
+    EXPECT_EQ(messages.TakeCommands(), std::vector<std::string>{"show_message:posledniy_krug!"});
+    EXPECT_EQ(data.routeProgress, 2 * 99);
+    EXPECT_EQ(Places(), (std::vector<int>{kNone, kNone, kNone}));
+
+    Drive(0, kNodes, frame);
+    EXPECT_TRUE(messages.TakeCommands().empty());
+    EXPECT_EQ(data.roundsRecorded, 4);
+    EXPECT_EQ(Places(), (std::vector<int>{CPLevel::kCameraCarRacer, kNone, kNone}));
+    EXPECT_FLOAT_EQ(data.GetRoundTime(1), 99 * frame);
+    EXPECT_FLOAT_EQ(data.GetRoundTime(2), kNodes * frame);
+    EXPECT_FLOAT_EQ(data.GetRoundTime(3), kNodes * frame);
+    EXPECT_FLOAT_EQ(data.GetRoundTime(4), frame);
+    EXPECT_FLOAT_EQ(data.raceClock, 3 * kNodes * frame);
+}
+
+TEST_F(LevelLaps, DrivingBackOverTheLineAndForwardAgainCountsNoLap)
+{
+    DriveBack(0, 5);
+    EXPECT_EQ(level.lapProgress, -4);
+    Drive(kNodes - 5, 5, 0.0f);
+    EXPECT_EQ(level.lapProgress, 0);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    Drive(0, kNodes - 1, 0.0f);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    Drive(kNodes - 1, 1, 0.0f);
+    EXPECT_EQ(data.roundsRecorded, 2);
+}
+
+// The followed car needs n - 20 nodes and to be within 2 of the start
+// line, measured in all three directions.
+TEST_F(LevelLaps, CompletesALapOnlyCloseToTheStartLineAfterEnoughNodes)
+{
+    const struct {
+        int progress;
+        D3DXVECTOR3 offset;
+        int rounds;
+    } cases[] = {
+        {80, D3DXVECTOR3(1.5f, 0, 0), 2},     {79, D3DXVECTOR3(0, 0, 0), 1},
+        {80, D3DXVECTOR3(0.3f, 2.0f, 0), 2},  {80, D3DXVECTOR3(0, -2.05f, 0), 1},
+        {80, D3DXVECTOR3(0, 1.2f, 1.6f), 2},  {80, D3DXVECTOR3(0, 1.2f, 1.7f), 1},
+    };
+    for (const auto& c : cases) {
+        data.roundsRecorded = 1;
+        level.lastNode = kNodes - 1;
+        level.lapProgress = c.progress;
+        MoveTo(car, 0, c.offset);
+        level.UpdateLaps();
+        EXPECT_EQ(data.roundsRecorded, c.rounds) << c.progress << " " << c.offset.y << " " << c.offset.z;
+    }
+}
+
+// The human player's car among the opponents keeps its number but takes
+// no slot: the computer cars behind it use slots 0 and 1 and place as
+// racers 1 and 2.
+TEST_F(LevelLaps, TheFollowedCarWinsATieThenTheComputerCarsInOrder)
+{
+    data.roundCount = 1;
+    level.opponents = {Racer(CPPlayer::kHumanPlayer), Racer(0), Racer(0)};
+    for (size_t slot = 0; slot < 2; ++slot) {
+        level.racerNodes[slot] = kNodes - 1;
+        level.racerProgress[slot] = 50;
+    }
+    for (const RefPtr<CPGameObject>& racer : level.opponents) MoveTo(*racer, 0);
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(Places(), (std::vector<int>{CPLevel::kCameraCarRacer, 1, 2}));
+    EXPECT_EQ(data.racerRecords["1"].laps, 2);
+    EXPECT_EQ(data.racerRecords["1"].totalProgress, 99);
+    EXPECT_EQ(level.racerProgress[0], 0);
+    EXPECT_EQ(level.racerProgress[1], 0);
+    EXPECT_EQ(data.racerRecords.count("0"), 0u);
+}
+
+TEST_F(LevelLaps, AComputerCarNeedsFiftyNodesLessThanALapAndItsRecord)
+{
+    level.opponents = {Racer(0)};
+    const struct {
+        int progress;
+        bool recorded;
+        int laps;
+    } cases[] = {{50, true, 2}, {49, true, 1}, {50, false, 1}};
+    for (const auto& c : cases) {
+        data.racerRecords.clear();
+        if (c.recorded) data.racerRecords["0"] = RacerRecord();
+        level.racerNodes[0] = 0;
+        level.racerProgress[0] = c.progress;
+        MoveTo(*level.opponents[0], 0);
+        level.UpdateLaps();
+        EXPECT_EQ(data.racerRecords["0"].laps, c.laps) << c.progress << " " << c.recorded;
+        EXPECT_EQ(level.racerProgress[0], c.laps == 2 || !c.recorded ? 0 : c.progress);
+    }
+}
+
+TEST_F(LevelLaps, ARacerHoldingAPlaceTakesNoOther)
+{
+    data.roundCount = 1;
+    for (int lap = 0; lap < 2; ++lap) {
+        level.lastNode = kNodes - 1;
+        level.lapProgress = 90;
+        MoveTo(car, 0);
+        level.UpdateLaps();
+    }
+    EXPECT_EQ(data.roundsRecorded, 3);
+    EXPECT_EQ(Places(), (std::vector<int>{CPLevel::kCameraCarRacer, kNone, kNone}));
+
+    level.places[0] = 4;
+    level.places[2] = CPLevel::kCameraCarRacer;
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(Places(), (std::vector<int>{4, kNone, CPLevel::kCameraCarRacer}));
+}
+
+// The laps count on while the timer is off; once on, the running lap, the
+// race clock and each record's slot of its lap take the time; a record
+// has no slot past its twentieth.
+TEST_F(LevelLaps, TheClocksStandWhileTheRaceTimerIsOff)
+{
+    data.racerRecords["0"].laps = 3;
+    data.racerRecords["7"].laps = RacerRecord::kTimeSlots - 1;
+    data.racerRecords["9"].laps = RacerRecord::kTimeSlots;
+    const std::vector<float> slots = {0, 0, 0, 0};
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateRaceClocks(0.5f);
+    EXPECT_EQ(data.roundsRecorded, 2);
+    EXPECT_EQ(data.GetRoundTime(1), 0.0f);
+    EXPECT_EQ(data.GetRoundTime(2), 0.0f);
+    EXPECT_EQ(data.raceClock, 0.0f);
+    EXPECT_EQ(data.racerRecords["0"].timeSlots[3], 0.0f);
+
+    level.raceTimerOn = true;
+    level.UpdateRaceClocks(0.5f);
+    EXPECT_EQ(data.GetRoundTime(1), 0.0f);
+    EXPECT_EQ(data.GetRoundTime(2), 0.5f);
+    EXPECT_EQ(data.raceClock, 0.5f);
+    EXPECT_EQ(data.racerRecords["0"].timeSlots[3], -0.5f);
+    EXPECT_EQ(data.racerRecords["0"].timeSlots[2], 0.0f);
+    EXPECT_EQ(data.racerRecords["7"].timeSlots[RacerRecord::kTimeSlots - 1], -0.5f);
+    EXPECT_EQ(data.racerRecords["9"].timeSlots.size(), static_cast<size_t>(RacerRecord::kTimeSlots));
+    for (float slot : data.racerRecords["9"].timeSlots) EXPECT_EQ(slot, 0.0f);
+}
+
+// A running lap below 1 counts as the first; a lap not yet in the list is
+// added to it.
+TEST_F(LevelLaps, TheClocksTimeTheRunningLapFromTheFirst)
+{
+    level.raceTimerOn = true;
+    const struct {
+        int rounds;
+        size_t listed;
+        int timed;
+    } cases[] = {{0, 20, 1}, {-2, 20, 1}, {3, 0, 3}, {1, 0, 1}};
+    for (const auto& c : cases) {
+        data.roundsRecorded = c.rounds;
+        data.roundTimes.assign(c.listed, 0.0f);
+        level.UpdateRaceClocks(0.75f);
+        EXPECT_EQ(data.GetRoundTime(c.timed), 0.75f) << c.rounds;
+        EXPECT_GE(data.roundTimes.size(), static_cast<size_t>(c.timed));
+    }
+
+    // Completing that lap keeps its time and starts the second.
+    data.roundsRecorded = 0;
+    data.roundTimes.assign(20, 0.0f);
+    data.roundTimes[0] = 3.0f;
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(data.roundsRecorded, 2);
+    EXPECT_EQ(data.GetRoundTime(1), 3.0f);
+}
+
+// Standing on the start node early in the first lap, before the start
+// line was properly crossed, puts the progress since the start back to 0.
+TEST_F(LevelLaps, EarlyInTheFirstLapTheStartNodePutsTheProgressBackToZero)
+{
+    level.opponents = {Racer(0)};
+    const struct {
+        int rounds;
+        int progress;
+        int routeProgress;
+        int recordProgress;
+    } cases[] = {{1, 69, 0, 0}, {1, 70, 9, 70}, {2, 10, 9, 10}};
+    for (const auto& c : cases) {
+        data.roundsRecorded = c.rounds;
+        data.routeProgress = 9;
+        level.lapProgress = c.progress;
+        RacerRecord& record = data.racerRecords["0"];
+        record.laps = c.rounds;
+        record.totalProgress = c.progress;
+        level.racerNodes[0] = 0;
+        level.racerProgress[0] = 0;
+        MoveTo(*level.opponents[0], 0);
+        level.UpdateLaps();
+        EXPECT_EQ(data.routeProgress, c.routeProgress) << c.rounds << " " << c.progress;
+        EXPECT_EQ(data.racerRecords["0"].totalProgress, c.recordProgress) << c.rounds << " " << c.progress;
+    }
+}
+
+// A racer out of the route's reach leaves everything as it was, even with
+// the start as far out; one found after none starts counting where it is.
+TEST_F(LevelLaps, ARacerFoundAtNoNodeCountsNothing)
+{
+    level.opponents = {Racer(0)};
+    const D3DXVECTOR3 outOfReach(0, 500, 0);
+    car.SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
+    level.opponents[0]->SetPosition(outOfReach.x, outOfReach.y, outOfReach.z);
+    level.startPoint = outOfReach;
+    level.startNode = kNone;
+    level.lastNode = level.racerNodes[0] = 40;
+    level.lapProgress = level.racerProgress[0] = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(level.lastNode, 40);
+    EXPECT_EQ(level.lapProgress, 90);
+    EXPECT_EQ(level.racerNodes[0], 40);
+    EXPECT_EQ(level.racerProgress[0], 90);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    EXPECT_EQ(data.racerRecords.count("0"), 0u);
+
+    level.lastNode = level.racerNodes[0] = kNone;
+    MoveTo(car, 40);
+    MoveTo(*level.opponents[0], 40);
+    level.UpdateLaps();
+    EXPECT_EQ(level.lastNode, 40);
+    EXPECT_EQ(level.lapProgress, 90);
+    EXPECT_EQ(level.racerNodes[0], 40);
+    EXPECT_EQ(level.racerProgress[0], 90);
+}
