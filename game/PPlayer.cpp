@@ -191,6 +191,7 @@ CPRigidBody* CPPlayer::RigidBody() const
 
 void CPPlayer::Draw(CPRenderQueue& queue, const CPPerspectiveCamera& camera)
 {
+    UpdateTransform();
     const AxisAlignedBox& box = GetBounds();
     if (camera.IsBoxVisible(box.minimum, box.maximum)) {
         queue.AddObject(RefPtr<CPGameObject>(this));

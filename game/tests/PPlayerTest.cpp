@@ -3,6 +3,10 @@
 #include "game/PLevel.h"
 #include "game/PLine.h"
 #include "game/tests/SplineFixtures.h"
+#include "Render/PPerspectiveCamera.h"
+#include "Render/PRender.h"
+#include "Render/PRenderQueue.h"
+#include "core/FrameClock.h"
 #include "physics/PCar.h"
 #include "physics/PRigidBody.h"
 #include "physics/tests/CarTestSupport.h"
@@ -410,6 +414,76 @@ TEST_F(PlayerCars, TheRespawnKeepsClearOfOtherRacersTryingTheCentreThenEitherSid
         EXPECT_NEAR(player->GetPositionRef()->y, centre.y + c.placedSide, 1e-4f) << c.name;
         EXPECT_NEAR(player->GetPositionRef()->x, centre.x, 1e-4f) << c.name;
     }
+}
+
+// A view from the eye toward the target, 60 degrees wide, reaching 1000.
+void Look(CPPerspectiveCamera& view, const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
+{
+    view.SetEye(eye);
+    view.SetTarget(target);
+    view.SetUp(D3DXVECTOR3(0.0f, 0.0f, 1.0f));
+    view.SetFieldOfView(1.0471976f);
+    view.SetNearPlane(1.0f);
+    view.SetFarPlane(1000.0f);
+    view.UpdateMatrices();
+}
+
+TEST_F(PlayerCars, TheShadowIsPlacedUnderAVisibleCarWithinAHundredUnitsOfTheEye)
+{
+    RefPtr<CPPlayer> player = AddPlayer(D3DXVECTOR3(40, 0, 1));
+    const D3DXVECTOR3 car = *player->GetPositionRef();
+    const struct {
+        const char* name;
+        D3DXVECTOR3 eye;
+        D3DXVECTOR3 target;
+        bool placed;
+    } cases[] = {
+        {"near", car + D3DXVECTOR3(0, 99.0f, 0), car, true},
+        {"far", car + D3DXVECTOR3(0, 101.0f, 0), car, false},
+        {"nearButLookingAway", car + D3DXVECTOR3(0, 60.0f, 0), car + D3DXVECTOR3(0, 120.0f, 0), false},
+    };
+    CPRenderQueue queue(nullptr);
+    for (const auto& c : cases) {
+        player->shadow = new CPGameObject("shadow");
+        CPPerspectiveCamera view;
+        Look(view, c.eye, c.target);
+        player->Draw(queue, view);
+        EXPECT_EQ(player->shadow->GetBaseTransform() == player->GetWorldMatrix(), c.placed) << c.name;
+    }
+}
+
+TEST_F(PlayerCars, TheCameraCarsRespawnDarkensTheScreenForATenthThenBrightensItOverFourTenths)
+{
+    CPRender render;
+    render.SetMaxFade(100);
+    CPRender* previousRender = g_pRender;
+    g_pRender = &render;
+    RefPtr<CPPlayer> other = AddPlayer(D3DXVECTOR3(20, 0, 1));
+    RefPtr<CPPlayer> player = AddPlayer(D3DXVECTOR3(40, 0, 1));
+    level->cameraCar = player.Get();
+    CPRenderQueue queue(nullptr);
+    CPPerspectiveCamera view;
+    Look(view, D3DXVECTOR3(40, 30, 10), D3DXVECTOR3(40, 0, 1));
+    ASSERT_TRUE(other->Respawn(true));
+    EXPECT_FALSE(other->respawnFadeDown);
+    ASSERT_TRUE(player->Respawn(true));
+
+    // Frames of 1/16 s: 37.5 at the first, dark as the tenth passes, then up
+    // by 15.625 a frame until the seventh passes four tenths.
+    FrameDeltaTime = 0.0625f;
+    const float fades[] = {37.5f, 0.0f, 15.625f, 31.25f, 46.875f, 62.5f, 78.125f, 93.75f, 100.0f};
+    for (float fade : fades) {
+        render.SetFade(0.5f);
+        player->Draw(queue, view);
+        other->Draw(queue, view);
+        EXPECT_NEAR(render.GetFade(), fade, 1e-3f);
+    }
+    EXPECT_FALSE(player->respawnFadeDown || player->respawnFadeUp);
+    render.SetFade(0.5f);
+    player->Draw(queue, view);
+    EXPECT_EQ(render.GetFade(), 50.0f) << "no fade once it has run";
+    FrameDeltaTime = car_test::kFrame;
+    g_pRender = previousRender;
 }
 
 } // namespace
