@@ -3,6 +3,7 @@
 #include "game/PLevel.h"
 #include "game/PLine.h"
 #include "game/tests/SplineFixtures.h"
+#include "game/tests/ViewFixture.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -416,17 +417,7 @@ TEST_F(PlayerCars, TheRespawnKeepsClearOfOtherRacersTryingTheCentreThenEitherSid
     }
 }
 
-// A view from the eye toward the target, 60 degrees wide, reaching 1000.
-void Look(CPPerspectiveCamera& view, const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
-{
-    view.SetEye(eye);
-    view.SetTarget(target);
-    view.SetUp(D3DXVECTOR3(0.0f, 0.0f, 1.0f));
-    view.SetFieldOfView(1.0471976f);
-    view.SetNearPlane(1.0f);
-    view.SetFarPlane(1000.0f);
-    view.UpdateMatrices();
-}
+using view_test::Look;
 
 TEST_F(PlayerCars, TheShadowIsPlacedUnderAVisibleCarWithinAHundredUnitsOfTheEye)
 {
