@@ -2,6 +2,7 @@
 
 #include "game/PLevel.h"
 #include "game/PLine.h"
+#include "game/PPlayer.h"
 #include "game/PSpline.h"
 #include "physics/PCar.h"
 #include "physics/PCarWorld.h"
@@ -155,5 +156,12 @@ void AIManager::Drive(AI_Vehicle& vehicle)
         PointAhead(vehicle.nearestLine, position, kMinLookAhead + speed * kLookAheadTime, alongNext, aheadPiece);
     const float targetSpeed =
         SpeedThroughBend(CruiseSpeed(driven->GetMaxFrontSpeed()), *vehicle.nearestLine, *aheadPiece, alongNext);
-    world->SetCarControls(car, Throttle(speed, targetSpeed), SteeringToward(*car, target));
+    const float throttle = Throttle(speed, targetSpeed);
+    const float steering = SteeringToward(*car, target);
+    // A racer keeps its own lock and throttle block over what it is handed.
+    if (CPPlayer* racer = dynamic_cast<CPPlayer*>(car)) {
+        racer->SetCarParams(throttle, steering);
+    } else {
+        world->SetCarControls(car, throttle, steering);
+    }
 }

@@ -13,7 +13,7 @@ class CPSpline;
 // in path slot 0: it steers toward a point ahead on the route's ring of
 // pieces, farther ahead the faster the car goes, and holds a target speed
 // below the car's top speed that drops in bends. Throttle and steering go
-// to the car world.
+// to a racer's inputs, or to the car world for any other car.
 class AIManager : public IPProcess {
 public:
     static const int kPriority = 100;

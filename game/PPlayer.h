@@ -11,6 +11,9 @@
 #include <unordered_map>
 
 class CPLine;
+class CPPerspectiveCamera;
+class CPRigidBody;
+class CPRenderQueue;
 
 // The race object of one racer: the human player's car, a computer-driven
 // opponent or a traffic car. A game object named "PLAYER" around the car
@@ -38,6 +41,31 @@ public:
     // The volume of the car's engine, skid and nitro sounds; false, and
     // nothing changed, while the car has no sound.
     bool SetCarSoundVolume(float volume);
+
+    // The driver's inputs, handed to the car by the per-step rules. Ignored
+    // while locked; the throttle reads 0 while it is blocked.
+    void SetCarParams(float throttle, float steer);
+    // Locking hands the car throttle 0 and the current steering at once.
+    void SetLocked(bool flag);
+    // While the slow-down bonus runs the brake shows the rear flares
+    // instead of the car's brake lights. Ignored while locked.
+    void SetBrake(bool on);
+    // The car's nitro input: 0 while locked or with no nitro left, and then
+    // the nitro sound stops.
+    void SetNitro(float amount);
+    // Blocks the throttle for a computer-driven nitro run.
+    void SetNitroAI();
+    // The car's velocity record; zeros without a car.
+    D3DXVECTOR4 GetCarVelocity();
+    // At a world point on the car's body; nothing without a body.
+    void ApplyImpulse(const D3DXVECTOR3& point, const D3DXVECTOR3& impulse);
+    // Queues the car when its box is in view, and its shadow under it when
+    // the camera is near; the level's camera car also runs its respawn fade.
+    void Draw(CPRenderQueue& queue, const CPPerspectiveCamera& camera);
+    // Puts a capsized, falling or off-road car back on the route, upright
+    // and at rest (forced: whatever its state). Refused while locked or
+    // within a second of the last respawn. True when it respawned.
+    bool Respawn(bool force);
 
     // The car world's collision callback: the car touches something.
     void RaiseCollisionFlag() override { touching = true; }
@@ -107,4 +135,21 @@ public:
     int32_t cameraMax;
     bool dead;
     bool touching;
+
+private:
+    CPRigidBody* RigidBody() const;
+    bool IsCameraCar() const;
+    void RunRespawnFade(float dt);
+    // Off the road, falling or capsized.
+    bool IsStranded();
+    // Radians between the car's down axis and straight down.
+    float Tilt();
+    void PlaceOnRoute(CPRigidBody& body);
+    void StandUpright(float yaw);
+    // The turn about z that points the nose where it points now.
+    float Yaw();
+    // The piece's centre, else 3 units to either side: the first place
+    // where the car keeps clear of the other racers.
+    D3DXVECTOR3 ClearPlaceBeside(const CPLine& piece, float heading);
+    bool IsClearOfRacers(const D3DXVECTOR3& place);
 };

@@ -41,6 +41,7 @@ public:
     void OnControllerStep(CPController* controller, float timeStep) override;
 
     void SetLocked(bool locked) { m_locked = locked; }
+    bool IsLocked() const { return m_locked; }
     void SetNitro(float nitro) { m_nitro = nitro; }
     float GetNitro() const { return m_nitro; }
     void SetNitroStock(float stock) { m_nitroStock = stock; }

@@ -1,5 +1,6 @@
 #include "game/AIManager.h"
 #include "game/PLevel.h"
+#include "game/PPlayer.h"
 #include "game/tests/TrackFixtures.h"
 
 #include <gtest/gtest.h>
@@ -189,7 +190,11 @@ protected:
 
     RefPtr<AI_Vehicle> AddDriverAt(const D3DXVECTOR3& position, float yaw, bool reversed)
     {
-        RefPtr<CPGameObject> car = AddCar(CarSetup(), position, yaw);
+        return AddDriverOf(AddCar(CarSetup(), position, yaw), reversed);
+    }
+
+    RefPtr<AI_Vehicle> AddDriverOf(RefPtr<CPGameObject> car, bool reversed)
+    {
         RefPtr<AI_Vehicle> vehicle(new AI_Vehicle());
         vehicle->Setup(car, D3DXVECTOR3(0, 0, 0), 0, car, static_cast<int>(manager.opponents.size()), 0);
         vehicle->feedFlag = reversed;
@@ -324,3 +329,25 @@ TEST_F(DrivenCars, StatesWithoutACarOrARouteAreLeftAlone)
     manager.Execute();
     EXPECT_EQ(cars[0]->GetCar()->GetDrive(), 0.0f);
 }
+
+namespace {
+
+TEST_F(DrivenCars, ARacerTakesTheDriversOutputsAsItsInputsAndALockedOneKeepsItsOwn)
+{
+    UseRing(100.0f, 96);
+    RefPtr<CPPlayer> racer(new CPPlayer());
+    MakeCarObject(CarSetup(), track.PointAt(0.0f, 1.0f), 0.0f, RefPtr<CPGameObject>(racer.Get()));
+    AddDriverOf(AddCar(RefPtr<CPGameObject>(racer.Get())), false);
+    racer->steerInput = 0.5f;
+    manager.Execute();
+    EXPECT_EQ(racer->throttleInput, 1.0f) << "a car at rest speeds up";
+    EXPECT_NE(racer->steerInput, 0.5f);
+    EXPECT_EQ(racer->GetCar()->GetDrive(), 0.0f) << "the racer's own step hands the car its inputs";
+
+    racer->SetLocked(true);
+    racer->throttleInput = 0.25f;
+    manager.Execute();
+    EXPECT_EQ(racer->throttleInput, 0.25f);
+}
+
+} // namespace

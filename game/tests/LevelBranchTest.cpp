@@ -8,6 +8,7 @@
 #include "core/RayQuery.h"
 #include "core/Settings.h"
 #include "game/tests/LevelObjectFixtures.h"
+#include "game/tests/ViewFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -57,17 +58,7 @@ protected:
         return root;
     }
 
-    // A view from the eye toward the target, 60 degrees wide, reaching 1000.
-    void Look(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
-    {
-        view.SetEye(eye);
-        view.SetTarget(target);
-        view.SetUp(D3DXVECTOR3(0.0f, 0.0f, 1.0f));
-        view.SetFieldOfView(1.0471976f);
-        view.SetNearPlane(1.0f);
-        view.SetFarPlane(1000.0f);
-        view.UpdateMatrices();
-    }
+    void Look(const D3DXVECTOR3& eye, const D3DXVECTOR3& target) { view_test::Look(view, eye, target); }
 
     // The material types of those objects whose blocks hold drawables this
     // frame.

@@ -75,11 +75,11 @@ inline std::string Description(const CarSetup& setup)
     return text;
 }
 
-// A car object: wheels "w0" to "w3", lights, "glass", a box shape and its
-// description, placed at the position and turned by yaw about z.
-inline RefPtr<CPGameObject> MakeCarObject(const CarSetup& setup, const D3DXVECTOR3& position, float yaw = 0.0f)
+// Makes the object a car: wheels "w0" to "w3", lights, "glass", a box
+// shape and its description, placed at the position and turned by yaw about z.
+inline RefPtr<CPGameObject> MakeCarObject(const CarSetup& setup, const D3DXVECTOR3& position, float yaw,
+                                          RefPtr<CPGameObject> car)
 {
-    RefPtr<CPGameObject> car(new CPGameObject("car"));
     car->GetDescriptionDocument().Parse(Description(setup).c_str());
     const float wheels[4][2] = {{setup.halfTrack, -setup.halfBase},
                                 {-setup.halfTrack, -setup.halfBase},
@@ -107,6 +107,11 @@ inline RefPtr<CPGameObject> MakeCarObject(const CarSetup& setup, const D3DXVECTO
     return car;
 }
 
+inline RefPtr<CPGameObject> MakeCarObject(const CarSetup& setup, const D3DXVECTOR3& position, float yaw = 0.0f)
+{
+    return MakeCarObject(setup, position, yaw, RefPtr<CPGameObject>(new CPGameObject("car")));
+}
+
 // A published car world with a simulator and a road, and cars on it.
 class CarWorldFixture : public ::testing::Test {
 protected:
@@ -128,7 +133,12 @@ protected:
     RefPtr<CPGameObject> AddCar(const CarSetup& setup, const D3DXVECTOR3& position, float yaw = 0.0f,
                                 bool withSounds = false)
     {
-        RefPtr<CPGameObject> car = MakeCarObject(setup, position, yaw);
+        return AddCar(MakeCarObject(setup, position, yaw), withSounds);
+    }
+
+    // Puts a car object made by MakeCarObject into the world.
+    RefPtr<CPGameObject> AddCar(RefPtr<CPGameObject> car, bool withSounds = false)
+    {
         world.AddObject(car, 0, 1);
         world.CreateCar(car, withSounds);
         world.RegisterCar(car.Get());
