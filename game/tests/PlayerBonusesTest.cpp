@@ -3,6 +3,7 @@
 #include "Render/PRender.h"
 #include "Sound/PSoundManager.h"
 #include "core/FrameClock.h"
+#include "core/ShadowMatrix.h"
 #include "core/tests/GameObjectTestSupport.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
@@ -47,8 +48,10 @@ class Bonuses : public testing::Test {
 protected:
     Bonuses()
         : m_savedBus(g_pCommandManager), m_savedData(g_pGameData), m_savedSpawner(g_pShotSpawner),
-          m_savedTime(FullTime)
+          m_savedTime(FullTime), m_savedShadow(g_shadowMatrix)
     {
+        // Boxes grow by their shadow: none here, whatever an earlier test left.
+        D3DXMatrixIdentity(&g_shadowMatrix);
         g_pCommandManager = &bus;
         g_pGameData = &data;
         g_pShotSpawner = &spawner;
@@ -78,6 +81,7 @@ protected:
         g_pGameData = m_savedData;
         g_pShotSpawner = m_savedSpawner;
         FullTime = m_savedTime;
+        g_shadowMatrix = m_savedShadow;
     }
 
     // A bonus named name, with a child of that name when child is given,
@@ -127,6 +131,7 @@ private:
     CPGameData* m_savedData;
     CPShotSpawner* m_savedSpawner;
     double m_savedTime;
+    D3DXMATRIX m_savedShadow;
 };
 
 struct SideCase {
