@@ -202,8 +202,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReachCase{"bonus_remont", nullptr, kLight, D3DXVECTOR3(0, -0.92f, 0), false},
         ReachCase{"bonus_remont", nullptr, kLight, D3DXVECTOR3(0, 0, -0.45f), true},
         ReachCase{"bonus_remont", nullptr, kLight, D3DXVECTOR3(0, 0, -0.46f), false},
-        // "light": 2.0, x reach 1.0.
+        // "light": 2.0, x reach 1.0; exactly at the reach touches.
         ReachCase{"light", nullptr, kDark, D3DXVECTOR3(0.99f, 0, 0), true},
+        ReachCase{"light", nullptr, kDark, D3DXVECTOR3(1.0f, 0, 0), true},
         ReachCase{"light", nullptr, kDark, D3DXVECTOR3(1.01f, 0, 0), false},
         // "halo": 1.0 with a third of its own x and y: x reach 1.333, y 2.333.
         ReachCase{"halo", nullptr, kLight, D3DXVECTOR3(1.3f, 0, 0), true},
