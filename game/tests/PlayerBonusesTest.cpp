@@ -497,4 +497,25 @@ TEST_F(Bonuses, AnotherComputerCarInTheGloomVanishes)
     EXPECT_FALSE(level.allCarsDriven);
 }
 
+TEST_F(Bonuses, AThrowerLiftsTheCarAndSpinsItAboutItsSideInEveryStepOfContact)
+{
+    player.sideFlags = kLight;
+    // A quarter turn about z: the nose (-y) points along +x, the side axis
+    // along +y.
+    const float half = 0.70710678f;
+    player.SetRotation(0, 0, half, half);
+    player.UpdateTransform();
+    CPGameObject* thrower = AddBonus("empty", "v_bii", D3DXVECTOR3(0, 0, 0));
+    thrower->UpdateTransform();
+    for (int step = 1; step <= 2; ++step) {
+        player.timeBonus = 0.0f;
+        player.CheckBonuses();
+        // Lift 1.5 x mass 2 at mass 2; spin 1.5 x 2 x (34 along the side, 20 up).
+        shot_test::ExpectPoint(body.GetVelocity(), D3DXVECTOR3(0, 0, 1.5f * step));
+        shot_test::ExpectPoint(body.GetAngularMomentum(), D3DXVECTOR3(0, 102.0f, 60.0f));
+        EXPECT_EQ(player.timeBonus, 4.0f);
+    }
+    EXPECT_EQ(data.bonusList.size(), 1u);
+}
+
 } // namespace
