@@ -121,6 +121,9 @@ protected:
     CPLevel level;
     CPShotSpawner spawner;
     CPRigidBody body;
+    // Rear flares, for the tests that give the car its own.
+    CPGameObject left{"lflarerear"};
+    CPGameObject right{"rflarerear"};
     CPPlayer player;
     CPPhysicData physics{&player};
     CPCar car{&player};
@@ -516,6 +519,24 @@ TEST_F(Bonuses, AThrowerLiftsTheCarAndSpinsItAboutItsSideInEveryStepOfContact)
         EXPECT_EQ(player.timeBonus, 4.0f);
     }
     EXPECT_EQ(data.bonusList.size(), 1u);
+}
+
+TEST_F(Bonuses, ASlowDownKeepsHiddenRearFlaresHidden)
+{
+    player.sideFlags = kDark;
+    player.AddChild(&left);
+    player.AddChild(&right);
+    for (bool leftShown : {true, false}) {
+        left.SetVisible(leftShown);
+        right.SetVisible(true);
+        player.slowTime = 2.5f;
+        AddBonus("b", "glow2", D3DXVECTOR3(0, 0, 0));
+        player.CheckBonuses();
+        EXPECT_TRUE(player.slowActive);
+        EXPECT_EQ(player.slowTime, 0.0f);
+        EXPECT_EQ(left.IsVisible(), leftShown);
+        EXPECT_EQ(right.IsVisible(), leftShown) << "the right flare follows the left";
+    }
 }
 
 } // namespace
