@@ -445,7 +445,6 @@ void CPPlayer::CheckBonuses()
         const BonusKind kind = KindOf(*bonus);
         const PickupLook* pickup = PickupOf(kind);
         if (pickup && TakePickup(*this, *pickup, *bonus)) {
-            entry->object = nullptr;
             entry = bonuses.erase(entry);
             continue;
         }
