@@ -66,6 +66,11 @@ public:
     // and at rest (forced: whatever its state). Refused while locked or
     // within a second of the last respawn. True when it respawned.
     bool Respawn(bool force);
+    // Bonus pick-ups, while the level's race timer runs: tests the car
+    // against every entry of the game data's bonus list and applies what it
+    // touches. A pick-up is taken (and leaves the list) by one car only;
+    // obstacles stay. Entries without an object are skipped.
+    void CheckBonuses();
 
     // The car world's collision callback: the car touches something.
     void RaiseCollisionFlag() override { touching = true; }
