@@ -69,3 +69,6 @@ void PushTexts(lua_State* state, const std::vector<std::string>& texts);
 
 // Pushes a time in seconds as whole minutes, whole seconds and hundredths.
 void SplitTime(lua_State* state, float seconds);
+
+// Pushes one table holding the texts at the keys 1 to n.
+void PushTextTable(lua_State* state, const std::vector<std::string>& texts);

@@ -1,6 +1,7 @@
 #include "script/ScriptTables.h"
 
 #include "script/ObjectFunctions.h"
+#include "script/SaveFunctions.h"
 #include "script/TaskFunctions.h"
 
 namespace {
@@ -106,10 +107,10 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetAction", Script_NotYetAvailable},
     {"GetCurrentMission", Script_NotYetAvailable},
     {"SetCurrentMission", Script_NotYetAvailable},
-    {"SaveGame", Script_NotYetAvailable},
-    {"LoadGame", Script_NotYetAvailable},
-    {"GetSaves", Script_NotYetAvailable},
-    {"DeleteSave", Script_NotYetAvailable},
+    {"SaveGame", Script_SaveGame},
+    {"LoadGame", Script_LoadGame},
+    {"GetSaves", Script_GetSaves},
+    {"DeleteSave", Script_DeleteSave},
     {"ChangeCheckpointPosition", Script_NotYetAvailable},
     {"AutoSetting", Script_NotYetAvailable},
     {"GetCurrentResolution", Script_NotYetAvailable},
@@ -119,7 +120,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"GetActiveCar", Script_NotYetAvailable},
     {"ActivateAbilities", Script_NotYetAvailable},
     {"SetPlayersPanel", Script_NotYetAvailable},
-    {"NewPlayer", Script_NotYetAvailable},
+    {"NewPlayer", Script_NewPlayer},
     {"IMenuRight", Script_NotYetAvailable},
     {"IMenuLeft", Script_NotYetAvailable},
     {"GetRoundsNumber", Script_NotYetAvailable},
