@@ -1,8 +1,10 @@
 #include "script/ProfileFunctions.h"
 
+#include "script/CarModelTable.h"
 #include "script/ScriptArguments.h"
 
 #include "core/PCommandManager.h"
+#include "core/Settings.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
 
@@ -40,6 +42,34 @@ std::string MoneyText(float amount)
     char text[kMoneyTextSize];
     std::snprintf(text, sizeof(text), "%.2f", static_cast<double>(amount));
     return text;
+}
+
+const float kNoBestRound = 100000.0f;
+const int kListedRounds = 10;
+const int kRoundsTimeKeys = 4 * kListedRounds;
+
+int PushSplitTime(lua_State* state, float seconds)
+{
+    SplitTime(state, seconds);
+    return 3;
+}
+
+int PushNumber(lua_State* state, double value)
+{
+    lua_pushnumber(state, value);
+    return 1;
+}
+
+// The quickest finished round (every recorded one but the running last);
+// 0 when none has a time.
+float BestFinishedRound(const CPGameData& data)
+{
+    float best = kNoBestRound;
+    for (int round = 1; round < data.roundsRecorded; ++round) {
+        const float time = data.GetRoundTime(round);
+        if (time > 0.0f && time < best) best = time;
+    }
+    return best == kNoBestRound ? 0.0f : best;
 }
 
 } // namespace
@@ -96,4 +126,100 @@ int Script_GetBestTimeAttack(lua_State* state)
         g_pGameData && CurrentLevel ? g_pGameData->GetBestTime(CurrentLevel->levelNumber) : nullptr;
     SplitTime(state, record ? record->bestTime : 0.0f);
     return 3;
+}
+
+int Script_InitPlayer(lua_State*)
+{
+    if (!g_pGameData) return 0;
+    g_pGameData->LoadPlayerData();
+    g_pGameData->LoadCoefficients();
+    return 0;
+}
+
+int Script_GetCurrentResolution(lua_State* state)
+{
+    return PushNumber(state, g_screenWidth);
+}
+
+int Script_GetAICount(lua_State* state)
+{
+    if (lua_gettop(state) == 0) lua_pushnil(state);
+    return 1;
+}
+
+int Script_SetDifficulty(lua_State* state)
+{
+    g_cam_speed = ReadInt(state, 1);
+    return 0;
+}
+
+int Script_GetDifficult(lua_State* state)
+{
+    return PushNumber(state, g_pGameData && g_pGameData->difficultyFlag ? 1 : 0);
+}
+
+int Script_SetKills(lua_State* state)
+{
+    if (g_pGameData) g_pGameData->kills = ReadInt(state, 1);
+    return 0;
+}
+
+int Script_GetActiveCar(lua_State* state)
+{
+    lua_pushstring(state, g_pGameData ? CarModelTable::KeyToModel(g_pGameData->carKey).c_str() : "");
+    return 1;
+}
+
+int Script_GetRoundsNumber(lua_State* state)
+{
+    return PushNumber(state, g_pGameData ? g_pGameData->roundCount : 0);
+}
+
+int Script_GetCurrentRound(lua_State* state)
+{
+    return PushNumber(state, g_pGameData ? g_pGameData->roundsRecorded : 0);
+}
+
+int Script_SetNumRounds(lua_State* state)
+{
+    if (g_pGameData) g_pGameData->roundCount = ReadInt(state, 1);
+    return 0;
+}
+
+int Script_GetTimeAttack(lua_State* state)
+{
+    return PushSplitTime(state, g_pGameData ? g_pGameData->GetRoundTime(1) : 0.0f);
+}
+
+int Script_GetTime(lua_State* state)
+{
+    return PushSplitTime(state, g_pGameData ? g_pGameData->GetRoundTime(g_pGameData->roundsRecorded) : 0.0f);
+}
+
+int Script_GetTimeBest(lua_State* state)
+{
+    return PushSplitTime(state, g_pGameData ? BestFinishedRound(*g_pGameData) : 0.0f);
+}
+
+int Script_UpdateRoundsTime(lua_State* state)
+{
+    lua_pushnumber(state, kRoundsTimeKeys);
+    lua_newtable(state);
+    for (int round = 1; round <= kListedRounds; ++round) {
+        SplitTime(state, g_pGameData ? g_pGameData->GetRoundTime(round) : 0.0f);
+        const int firstKey = 4 * round - 3;
+        // The table sits under the three parts; each is stored from the top.
+        lua_rawseti(state, -4, firstKey + 2);
+        lua_rawseti(state, -3, firstKey + 1);
+        lua_rawseti(state, -2, firstKey);
+        lua_pushnumber(state, firstKey + 3);
+        lua_pushboolean(state, g_pGameData && g_pGameData->roundsRecorded >= round);
+        lua_settable(state, -3);
+    }
+    return 2;
+}
+
+int Script_DoNothing(lua_State*)
+{
+    return 0;
 }

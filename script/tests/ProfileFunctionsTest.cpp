@@ -83,3 +83,60 @@ TEST_F(ProfileFunctions, DoNothingWithoutGameData)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProfileFunctions, RoundTimesSplitTheFirstRunningAndBestFinishedRounds)
+{
+    data.roundsRecorded = 1;
+    data.roundTimes.assign(CPGameData::kRecordedRounds, 0.0f);
+    data.roundTimes[0] = 75.5f;
+    EXPECT_EQ(Joined("return GetTimeBest()"), "0|0|0") << "only the running round";
+    data.roundsRecorded = 4;
+    data.roundTimes[1] = 0.0f;
+    data.roundTimes[2] = 61.25f;
+    data.roundTimes[3] = 30.5f;
+    EXPECT_EQ(Joined("return GetTimeAttack()"), "1|15|50");
+    EXPECT_EQ(Joined("return GetTime()"), "0|30|50");
+    EXPECT_EQ(Joined("return GetTimeBest()"), "1|1|25") << "the running round and untimed ones do not count";
+    data.roundsRecorded = 40;
+    EXPECT_EQ(Joined("return GetTime()"), "0|0|0") << "a round count past the list";
+    data.roundTimes.clear();
+    EXPECT_EQ(Joined("return GetTimeAttack()"), "0|0|0");
+    EXPECT_EQ(Joined("return GetTimeBest()"), "0|0|0");
+}
+
+TEST_F(ProfileFunctions, UpdateRoundsTimeListsTenRoundsFourKeysEach)
+{
+    data.roundsRecorded = 2;
+    data.roundTimes.assign(CPGameData::kRecordedRounds, 0.0f);
+    data.roundTimes[0] = 75.5f;
+    data.roundTimes[1] = 61.25f;
+    data.roundTimes[9] = 5.75f;
+    EXPECT_EQ(Joined("local count, t = UpdateRoundsTime() "
+                     "return count, table.getn(t), t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], "
+                     "t[12], t[37], t[38], t[39], t[40]"),
+              "40|40|1|15|50|true|1|1|25|true|false|0|5|75|false");
+    data.roundTimes.resize(3);
+    EXPECT_EQ(Joined("local count, t = UpdateRoundsTime() return t[37], t[38], t[39]"), "0|0|0");
+}
+
+TEST_F(ProfileFunctions, ProfileValuesAreReadAndSet)
+{
+    data.carKey = "bmw";
+    data.difficultyFlag = true;
+    Results("SetKills(12.9) SetNumRounds(3)");
+    EXPECT_EQ(data.kills, 12);
+    EXPECT_EQ(Joined("return GetActiveCar(), GetDifficult(), GetRoundsNumber(), GetCurrentRound()"),
+              "bmw_i745|1|3|1");
+    data.carKey = "bmw_i745";
+    EXPECT_EQ(Joined("return GetActiveCar()"), "bmw_i745") << "a key outside the table is itself";
+}
+
+TEST_F(ProfileFunctions, GetAICountGivesBackItsArgumentAndNilWithoutOne)
+{
+    EXPECT_EQ(Joined("return GetAICount(7)"), "7");
+    EXPECT_EQ(Joined("return GetAICount()"), "nil");
+}
+
+} // namespace
