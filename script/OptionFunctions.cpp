@@ -11,22 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::string TextArgument(lua_State* state, int index)
-{
-    const char* text = ReadText(state, index);
-    return text ? std::string(text) : std::string();
-}
-
-int PushNumber(lua_State* state, float value)
-{
-    lua_pushnumber(state, value);
-    return 1;
-}
-
-} // namespace
-
 int Script_GetSoundVolume(lua_State* state)
 {
     return PushNumber(state, g_soundVolume);
@@ -144,6 +128,6 @@ int Script_SetAssignKey(lua_State*)
 
 int Script_SetAction(lua_State* state)
 {
-    if (g_pActionsManager) g_pActionsManager->SetAction(TextArgument(state, 1), TextArgument(state, 2));
+    if (g_pActionsManager) g_pActionsManager->SetAction(ReadTextOrEmpty(state, 1), ReadTextOrEmpty(state, 2));
     return 0;
 }

@@ -30,12 +30,6 @@ std::string* ItemSlots(CarSettings& settings, int index)
     return slots[index];
 }
 
-std::string TextArgument(lua_State* state, int index)
-{
-    const char* text = ReadText(state, index);
-    return text ? std::string(text) : std::string();
-}
-
 // "%.2f" of the amount; the buffer holds any float, however large.
 std::string MoneyText(float amount)
 {
@@ -52,12 +46,6 @@ int PushSplitTime(lua_State* state, float seconds)
 {
     SplitTime(state, seconds);
     return 3;
-}
-
-int PushNumber(lua_State* state, double value)
-{
-    lua_pushnumber(state, value);
-    return 1;
 }
 
 // The quickest finished round (every recorded one but the running last);
@@ -101,9 +89,9 @@ int Script_SetCarInfo(lua_State* state)
 {
     if (!g_pGameData) return 0;
     CarSettings settings;
-    for (int index = 0; index < kItemArguments; ++index) *ItemSlots(settings, index) = TextArgument(state, index + 1);
+    for (int index = 0; index < kItemArguments; ++index) *ItemSlots(settings, index) = ReadTextOrEmpty(state, index + 1);
     settings.superWeaponCount = ReadInt(state, kSuperWeaponCountArgument);
-    settings.mine = TextArgument(state, kMineArgument);
+    settings.mine = ReadTextOrEmpty(state, kMineArgument);
     g_pGameData->SetCarSettings(settings);
     return 0;
 }

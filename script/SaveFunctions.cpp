@@ -5,17 +5,6 @@
 #include "game/PGameData.h"
 #include "game/SaveGames.h"
 
-namespace {
-
-// A missing name reads as the empty one, which the saves refuse and log.
-std::string NameArgument(lua_State* state)
-{
-    const char* name = ReadText(state, 1);
-    return name ? std::string(name) : std::string();
-}
-
-} // namespace
-
 int Script_SaveGame(lua_State*)
 {
     if (g_pGameData) SaveGameToSlot(*g_pGameData);
@@ -24,13 +13,13 @@ int Script_SaveGame(lua_State*)
 
 int Script_LoadGame(lua_State* state)
 {
-    if (g_pGameData) LoadSaveFile(*g_pGameData, NameArgument(state));
+    if (g_pGameData) LoadSaveFile(*g_pGameData, ReadTextOrEmpty(state, 1));
     return 0;
 }
 
 int Script_DeleteSave(lua_State* state)
 {
-    DeleteSaveFile(NameArgument(state));
+    DeleteSaveFile(ReadTextOrEmpty(state, 1));
     return 0;
 }
 
@@ -43,6 +32,6 @@ int Script_GetSaves(lua_State* state)
 
 int Script_NewPlayer(lua_State* state)
 {
-    if (g_pGameData) WriteNewPlayerSave(*g_pGameData, NameArgument(state));
+    if (g_pGameData) WriteNewPlayerSave(*g_pGameData, ReadTextOrEmpty(state, 1));
     return 0;
 }

@@ -3,6 +3,7 @@
 struct lua_State;
 
 // The scripts' way to the six save slots; each does nothing without game data.
+// A file name that is missing or not a plain name touches no file (logged).
 
 // Writes the profile into its slot, choosing one on the first save.
 int Script_SaveGame(lua_State* state);
