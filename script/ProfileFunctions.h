@@ -44,5 +44,6 @@ int Script_GetTimeBest(lua_State* state);
 // 40 and a table of four keys per round for rounds 1 to 10: minutes,
 // seconds, hundredths and whether the round has been reached.
 int Script_UpdateRoundsTime(lua_State* state);
-// Reads nothing and does nothing: SetBrightness, DumpAIInfo, CreateArrow, DrawArrow.
+// Reads nothing and does nothing: SetBrightness, DumpAIInfo, CreateArrow,
+// DrawArrow and AddEnemy.
 int Script_DoNothing(lua_State* state);

@@ -1,5 +1,6 @@
 #include "script/ScriptTables.h"
 
+#include "script/MissionFunctions.h"
 #include "script/ObjectFunctions.h"
 #include "script/OptionFunctions.h"
 #include "script/ProfileFunctions.h"
@@ -78,16 +79,16 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetMoney", Script_SetMoney},
     {"GetMoney", Script_GetMoney},
     {"IsValidGameDataName", Script_NotYetAvailable},
-    {"AddEnemy", Script_NotYetAvailable},
+    {"AddEnemy", Script_DoNothing},
     {"GetPlayerPosition", Script_NotYetAvailable},
     {"GetPositionForEnemy", Script_NotYetAvailable},
     {"GetEnemyType", Script_NotYetAvailable},
-    {"LoadMissionInfo", Script_NotYetAvailable},
-    {"GetCheckPointInfo", Script_NotYetAvailable},
+    {"LoadMissionInfo", Script_LoadMissionInfo},
+    {"GetCheckPointInfo", Script_GetCheckPointInfo},
     {"IsEnemySourceNear", Script_NotYetAvailable},
-    {"GetCheckPointsCount", Script_NotYetAvailable},
+    {"GetCheckPointsCount", Script_GetCheckPointsCount},
     {"UpdateInterfaceBuffers", Script_NotYetAvailable},
-    {"SetLevelTime", Script_NotYetAvailable},
+    {"SetLevelTime", Script_SetLevelTime},
     {"SetBonus", Script_NotYetAvailable},
     {"CommitCarSettings", Script_CommitCarSettings},
     {"SmartBomb", Script_NotYetAvailable},
@@ -233,7 +234,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"IsNitro", Script_NotYetAvailable},
     {"SetReversed", Script_NotYetAvailable},
     {"IsLevelStarted", Script_NotYetAvailable},
-    {"SetPlaceToFinish", Script_NotYetAvailable},
+    {"SetPlaceToFinish", Script_SetPlaceToFinish},
     {"GetTimeBest", Script_GetTimeBest},
     {"GetCheckpointTime", Script_NotYetAvailable},
     {"GetPoints", Script_NotYetAvailable},
