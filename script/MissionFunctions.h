@@ -14,3 +14,8 @@ int Script_GetCheckPointInfo(lua_State* state);
 int Script_SetLevelTime(lua_State* state);
 // The place the player must reach; nothing without a level.
 int Script_SetPlaceToFinish(lua_State* state);
+// The standings as a table of racer ids, leader first: the computer cars
+// "0" to "4" by laps times progress, the player "10" by route progress
+// times rounds; on equal scores the player, then the higher id, leads.
+// No result without a level.
+int Script_SetPlayersPanel(lua_State* state);

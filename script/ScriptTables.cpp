@@ -122,7 +122,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"GetDifficult", Script_GetDifficult},
     {"GetActiveCar", Script_GetActiveCar},
     {"ActivateAbilities", Script_NotYetAvailable},
-    {"SetPlayersPanel", Script_NotYetAvailable},
+    {"SetPlayersPanel", Script_SetPlayersPanel},
     {"NewPlayer", Script_NewPlayer},
     {"IMenuRight", Script_NotYetAvailable},
     {"IMenuLeft", Script_NotYetAvailable},

@@ -62,3 +62,26 @@ TEST_F(MissionFunctions, LevelTimeAndPlaceNeedALevel)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MissionFunctions, PlayersPanelRanksByScoreAndBreaksTiesTowardsTheLaterRacer)
+{
+    const std::string panel = "return table.concat(SetPlayersPanel(), ',')";
+    EXPECT_EQ(Results("return SetPlayersPanel()").size(), 0u) << "no level";
+    std::unique_ptr<CPLevel> level(new CPLevel());
+    data.routeProgress = -1;
+    data.roundsRecorded = 1;
+    EXPECT_EQ(Joined(panel), "10,4,3,2,1,0") << "all at -1, missing records entered";
+    data.racerRecords["0"].laps = 2;
+    data.racerRecords["0"].totalProgress = 50;
+    data.racerRecords["3"].laps = 1;
+    data.racerRecords["3"].totalProgress = 100;
+    data.racerRecords["1"].laps = 65536;
+    data.racerRecords["1"].totalProgress = 65536;
+    data.routeProgress = 40;
+    data.roundsRecorded = 2;
+    EXPECT_EQ(Joined(panel), "1,3,0,10,4,2") << "a score past 32 bits still leads";
+}
+
+} // namespace
