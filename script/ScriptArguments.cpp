@@ -42,3 +42,14 @@ void SplitTime(lua_State* state, float seconds)
     lua_pushnumber(state, wholeSeconds);
     lua_pushnumber(state, hundredths);
 }
+
+void PushTextTable(lua_State* state, const std::vector<std::string>& texts)
+{
+    lua_newtable(state);
+    int key = 0;
+    for (const std::string& text : texts) {
+        lua_pushnumber(state, ++key);
+        lua_pushlstring(state, text.data(), text.size());
+        lua_settable(state, -3);
+    }
+}

@@ -39,6 +39,13 @@ inline const char* ReadText(lua_State* state, int index)
     return lua_tostring(state, index);
 }
 
+// A text argument, or the empty text when it is neither a string nor a number.
+inline std::string ReadTextOrEmpty(lua_State* state, int index)
+{
+    const char* text = lua_tostring(state, index);
+    return text ? std::string(text) : std::string();
+}
+
 // A text the function cannot do without: anything else raises the
 // auxiliary library's argument error.
 inline const char* CheckText(lua_State* state, int index)
@@ -63,9 +70,19 @@ inline void PushHandle(lua_State* state, IPObject* object)
     lua_pushlightuserdata(state, object);
 }
 
+// Pushes one number and answers the count of results, 1.
+inline int PushNumber(lua_State* state, double value)
+{
+    lua_pushnumber(state, value);
+    return 1;
+}
+
 // Pushes each text as a result of its own, after making room for them: a
 // list longer than the stack can grow raises a script error.
 void PushTexts(lua_State* state, const std::vector<std::string>& texts);
 
 // Pushes a time in seconds as whole minutes, whole seconds and hundredths.
 void SplitTime(lua_State* state, float seconds);
+
+// Pushes one table holding the texts at the keys 1 to n.
+void PushTextTable(lua_State* state, const std::vector<std::string>& texts);
