@@ -1,4 +1,4 @@
-#include "interface/tests/InterfaceTest.h"
+#include "script/tests/MenuScreen.h"
 
 #include "script/tests/ScriptTest.h"
 
@@ -11,19 +11,13 @@ using Commands = std::vector<std::string>;
 
 // A 640 x 480 screen of a cursor, a button, a window, a text and an edit
 // box of at most 3 characters holding "AB", driven from a script.
-class InterfaceFunctions : public InterfaceTest {
+class InterfaceFunctions : public MenuScreenTest {
 protected:
     InterfaceFunctions() : log("interface_script.log"), scripts(log), state(scripts.GetState())
     {
         SetScreenSize(640, 480);
         AddTestFont("small");
-        InterfaceFileWriter writer("menu", "menu.tga", 256.0f, 128.0f);
-        writer.AddWindow(Line("cursor", 0.5f, 0.5f, 16, 16));
-        WindowLine normal = Line("play", 100.5f, 100.5f, 64, 32), hover = normal, pressed = normal;
-        hover.tx = 64;
-        pressed.tx = 128;
-        writer.AddButton(normal, hover, pressed);
-        writer.AddWindow(Line("frame", 300.5f, 100.5f, 64, 32));
+        InterfaceFileWriter writer = MenuScreenWriter();
         writer.AddText("caption", "small", 10, 20, "title", "");
         writer.AddEditBox("player", 30, 40, "small", 3, "lu", "AB");
         screen = LoadScreen(writer);
