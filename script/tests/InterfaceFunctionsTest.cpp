@@ -2,7 +2,10 @@
 
 #include "script/tests/ScriptTest.h"
 
+#include "Render/PIVertexBuffer.h"
+#include "Render/PMaterial.h"
 #include "Render/PRenderObject.h"
+#include "Render/PRenderQueue.h"
 #include "core/ShuttingDown.h"
 
 namespace {
@@ -78,6 +81,19 @@ TEST_F(InterfaceFunctions, QuietActivationReportsNoPointerAndAbsentNamesMakeNoSc
     EXPECT_TRUE(screen->IsActive());
     EXPECT_TRUE(hud.Take().empty());
     EXPECT_EQ(Joined("return CreateInterface(nil, 2)"), "");
+}
+
+TEST_F(InterfaceFunctions, UpdateQueuesTheScreenForTheFrame)
+{
+    CPIVertexBuffer buffer(std::vector<IDirect3DVertexBuffer9*>(), std::vector<IDirect3DIndexBuffer9*>(), 0, 0, false);
+    CPRenderQueue queue(&buffer);
+    render.SetRenderQueue(&queue);
+    Run("UpdateInterface(nil) UpdateInterface(screen)");
+    RefPtr<CPMaterial> screenMaterial;
+    screen->GetRenderObject()->GetMaterial(screenMaterial);
+    EXPECT_NE(queue.GetFrameBlock(screenMaterial.Get()), nullptr);
+    queue.ClearFrame();
+    render.SetRenderQueue(nullptr);
 }
 
 TEST_F(InterfaceFunctions, WindowPositionsAreSetReadAndDefaultToMinusOne)
