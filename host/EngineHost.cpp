@@ -33,6 +33,7 @@
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
 #include "core/Settings.h"
+#include "core/ShuttingDown.h"
 #include "game/AIManager.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
@@ -534,6 +535,7 @@ int RunGameProgram(HINSTANCE instance, const std::vector<std::string>& arguments
         return 1;
     }
     const int exitCode = host.Run();
+    ShuttingDown = true;
     host.Shutdown();
     return exitCode;
 }

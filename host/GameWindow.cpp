@@ -56,7 +56,8 @@ void GameWindow::Destroy()
 }
 
 // Keys and mouse buttons go to the key-binding manager, mouse messages
-// also to the interface screens; the window itself only ends the game.
+// also to the interface screens and typed characters to the interface's
+// receivers; the window itself only ends the game.
 LRESULT CALLBACK GameWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     FeedKeyMessage(message, lParam);
@@ -64,6 +65,9 @@ LRESULT CALLBACK GameWindow::WindowProcedure(HWND window, UINT message, WPARAM w
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_CHAR:
+        SendInterfaceCharacter(wParam);
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);

@@ -1,14 +1,18 @@
 #include "host/InterfaceInput.h"
 
+#include "core/PCommandManager.h"
 #include "game/PActionsManager.h"
 #include "interface/PInterface.h"
 
 #include <windowsx.h>
 
+#include <cstdio>
+
 namespace {
 
 const int kLeftButton = 0;
 const int kRightButton = 1;
+const WPARAM kByteMask = 0xFF;
 
 } // namespace
 
@@ -30,4 +34,13 @@ bool RouteInterfaceMouseMessage(UINT message, LPARAM lParam)
     case WM_RBUTTONUP: InterfaceMouseUp(kRightButton, x, y); return true;
     default: return false;
     }
+}
+
+void SendInterfaceCharacter(WPARAM code)
+{
+    CPCommandManager* bus = GetCommandManager();
+    if (!bus) return;
+    char params[8];
+    std::snprintf(params, sizeof(params), "%d", static_cast<int>(static_cast<signed char>(code & kByteMask)));
+    bus->SendCommandByCategory("interface", "key_char", params);
 }

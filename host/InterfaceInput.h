@@ -8,3 +8,8 @@
 // element under the pointer and its release to that same element. Answers
 // whether the message was a mouse message it handled.
 bool RouteInterfaceMouseMessage(UINT message, LPARAM lParam);
+
+// Hands a character message's code to the "interface" receivers as
+// "key_char" with the code as a signed byte, so that codes above 127 arrive
+// negative, as the scripts expect them.
+void SendInterfaceCharacter(WPARAM code);

@@ -8,8 +8,6 @@
 
 #include <ole2.h>
 
-bool ShuttingDown = false;
-
 namespace {
 
 const char kGameExecutable[] = "_Hollowmere.exe";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ShuttingDown.h"
+
 #include <windows.h>
 
 // The launcher's run: it reads the settings, shows the start dialog and then
@@ -17,10 +19,6 @@ public:
 
 // The application of the run, or null before and after it.
 CPLauncherApp* GetLauncherApp();
-
-// Set once the launcher has finished and the program is ending; script
-// functions that would change the interface check it.
-extern bool ShuttingDown;
 
 // The program from its entry to its end: COM for the whole run, the launcher's
 // run, then the shutdown flag. Answers the program's exit code, always 0.

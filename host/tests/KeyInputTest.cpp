@@ -175,4 +175,26 @@ TEST(KeyActionsInTheGame, KeysAndButtonsPostedToTheGameWindowReachTheActionsRece
     host.Shutdown();
 }
 
+TEST(KeyActionsInTheGame, CharactersPostedToTheGameWindowReachTheInterfaceAsSignedBytes)
+{
+    EngineHost host{HostOptions()};
+    std::string error;
+    ASSERT_TRUE(host.Start(GetModuleHandleA(nullptr), error)) << error;
+    gameobject_test::Receiver receiver;
+    receiver.Start();
+    g_pCommandManager->AddToCategory("interface", &receiver);
+    for (WPARAM code : {WPARAM('a'), WPARAM(0x7F), WPARAM(0xA8)}) PostMessageA(host.GetWindow(), WM_CHAR, code, 0);
+    MSG message;
+    while (PeekMessageA(&message, host.GetWindow(), 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    host.RunFrame(0.02f);
+    // The pointer's own moves reach the same receiver.
+    Commands characters;
+    for (const std::string& command : receiver.TakeCommands()) {
+        if (command.compare(0, 9, "key_char:") == 0) characters.push_back(command);
+    }
+    EXPECT_EQ(characters, (Commands{"key_char:97", "key_char:127", "key_char:-88"}));
+    g_pCommandManager->RemoveReceiver(&receiver);
+    host.Shutdown();
+}
+
 } // namespace

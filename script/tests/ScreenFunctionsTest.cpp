@@ -1,4 +1,4 @@
-#include "interface/tests/InterfaceTest.h"
+#include "script/tests/MenuScreen.h"
 
 #include "script/GameLog.h"
 #include "script/ScriptArguments.h"
@@ -14,18 +14,12 @@ namespace {
 using Commands = std::vector<std::string>;
 
 // Screens and scene objects made from generated files, driven from a script.
-class ScreenFunctions : public InterfaceTest {
+class ScreenFunctions : public MenuScreenTest {
 protected:
     ScreenFunctions() : log("screen_script.log"), scripts(log), state(scripts.GetState())
     {
         SetScreenSize(640, 480);
-        InterfaceFileWriter writer("menu", "menu.tga", 256.0f, 128.0f);
-        writer.AddWindow(Line("cursor", 0.5f, 0.5f, 16, 16));
-        WindowLine normal = Line("play", 100.5f, 100.5f, 64, 32), hover = normal, pressed = normal;
-        hover.tx = 64;
-        pressed.tx = 128;
-        writer.AddButton(normal, hover, pressed);
-        writer.AddWindow(Line("frame", 300.5f, 100.5f, 64, 32));
+        InterfaceFileWriter writer = MenuScreenWriter();
         screen = LoadScreen(writer);
         screen->ActivateQuietly(450);
         lua_pushlightuserdata(state, screen);

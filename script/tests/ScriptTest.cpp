@@ -17,7 +17,7 @@ ScriptTest::~ScriptTest()
     g_pTaskManager = nullptr;
 }
 
-std::vector<std::string> ScriptTest::Results(const std::string& code)
+std::vector<std::string> ChunkResults(lua_State* state, const std::string& code)
 {
     const int top = lua_gettop(state);
     std::vector<std::string> results;
@@ -35,6 +35,11 @@ std::vector<std::string> ScriptTest::Results(const std::string& code)
     }
     lua_settop(state, top);
     return results;
+}
+
+std::vector<std::string> ScriptTest::Results(const std::string& code)
+{
+    return ChunkResults(state, code);
 }
 
 std::string ScriptTest::ErrorOf(const std::string& code)

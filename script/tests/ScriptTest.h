@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+// Runs the chunk and answers each of its results through "tostring"; a
+// chunk that fails adds a test failure and answers nothing.
+std::vector<std::string> ChunkResults(lua_State* state, const std::string& code);
+
 // A receiver that keeps its commands for the test to read.
 class KeepingReceiver : public CommandReceiver {
 public:

@@ -1,0 +1,3 @@
+#include "core/ShuttingDown.h"
+
+bool ShuttingDown = false;

@@ -1,0 +1,233 @@
+#include "script/InterfaceFunctions.h"
+
+#include "script/ScriptArguments.h"
+
+#include "core/ShuttingDown.h"
+#include "game/PGameData.h"
+#include "interface/PFontManager.h"
+#include "interface/PInterface.h"
+
+#include <string>
+
+namespace {
+
+// Screens started from scripts run at this priority.
+const int kScreenPriority = 450;
+// Shop windows are placed by their centre pixel.
+const float kShopWindowOffset = 0.5f;
+const float kNotFound = -1.0f;
+// Key codes the edit boxes never take, whatever the platform says of them.
+const int kIgnoredKeys[] = {-88, -72};
+
+CPInterface* ReadScreen(lua_State* state)
+{
+    return ReadHandle<CPInterface>(state, 1);
+}
+
+// The entry that argument 2 names in one of the screen's maps, found
+// without entering the name; null for a null screen, an absent name or an
+// unknown one.
+template <class Map>
+typename Map::mapped_type* FindNamed(lua_State* state, Map& (CPInterface::*map)())
+{
+    CPInterface* screen = ReadScreen(state);
+    const char* name = ReadText(state, 2);
+    if (!screen || !name) return nullptr;
+    Map& entries = (screen->*map)();
+    auto found = entries.find(name);
+    return found == entries.end() ? nullptr : &found->second;
+}
+
+CPWindow* FindWindow(lua_State* state)
+{
+    RefPtr<CPWindow>* window = FindNamed(state, &CPInterface::GetElements);
+    return window ? window->Get() : nullptr;
+}
+
+FontDesc* FindText(lua_State* state)
+{
+    return FindNamed(state, &CPInterface::GetTexts);
+}
+
+CPEditBox* FindEditBox(lua_State* state)
+{
+    RefPtr<CPEditBox>* box = FindNamed(state, &CPInterface::GetEditBoxes);
+    return box ? box->Get() : nullptr;
+}
+
+void RebuildText(const FontDesc& text)
+{
+    if (CPFontManager* fonts = GetFontManager()) {
+        fonts->BuildText(text.textObject, text.x, text.y, text.fontName, text.text);
+    }
+}
+
+void SetTextOf(lua_State* state, const char* text)
+{
+    FontDesc* item = FindText(state);
+    if (!item || !text || ShuttingDown) return;
+    item->text = text;
+    RebuildText(*item);
+}
+
+int PushPosition(lua_State* state, float x, float y)
+{
+    lua_pushnumber(state, x);
+    lua_pushnumber(state, y);
+    return 2;
+}
+
+void PlaceWindow(lua_State* state, float offset)
+{
+    if (CPWindow* window = FindWindow(state)) {
+        window->x = ReadFloat(state, 3) - offset;
+        window->y = ReadFloat(state, 4) - offset;
+    }
+}
+
+bool IsIgnoredKey(int key)
+{
+    for (int ignored : kIgnoredKeys) {
+        if (key == ignored) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int Script_CreateInterface(lua_State* state)
+{
+    const char* name = ReadText(state, 1);
+    if (!name) return 0;
+    CPInterface* screen = new CPInterface();
+    screen->Load(name, ReadInt(state, 2));
+    PushHandle(state, screen);
+    return 1;
+}
+
+int Script_ActivateInterface(lua_State* state)
+{
+    if (CPInterface* screen = ReadScreen(state)) screen->Activate(kScreenPriority);
+    return 0;
+}
+
+int Script_SilentActivateInterface(lua_State* state)
+{
+    if (CPInterface* screen = ReadScreen(state)) screen->ActivateQuietly(kScreenPriority);
+    return 0;
+}
+
+int Script_UpdateInterface(lua_State* state)
+{
+    if (CPInterface* screen = ReadScreen(state)) screen->Update();
+    return 0;
+}
+
+int Script_UpdateInterfaceBuffers(lua_State* state)
+{
+    if (CPInterface* screen = ReadScreen(state)) screen->UpdateBuffers();
+    return 0;
+}
+
+int Script_SetWindowVisible(lua_State* state)
+{
+    if (CPWindow* window = FindWindow(state)) window->SetVisible(ReadBool(state, 3));
+    return 0;
+}
+
+int Script_SetWindowPosition(lua_State* state)
+{
+    PlaceWindow(state, 0.0f);
+    return 0;
+}
+
+int Script_SetWindowPositionShop(lua_State* state)
+{
+    PlaceWindow(state, kShopWindowOffset);
+    return 0;
+}
+
+int Script_GetWindowPosition(lua_State* state)
+{
+    CPWindow* window = FindWindow(state);
+    return window ? PushPosition(state, window->x, window->y) : PushPosition(state, kNotFound, kNotFound);
+}
+
+int Script_SetTextPosition(lua_State* state)
+{
+    if (FontDesc* text = FindText(state)) {
+        text->x = ReadFloat(state, 3);
+        text->y = ReadFloat(state, 4);
+        RebuildText(*text);
+    }
+    return 0;
+}
+
+int Script_GetTextPosition(lua_State* state)
+{
+    FontDesc* text = FindText(state);
+    return text ? PushPosition(state, text->x, text->y) : PushPosition(state, kNotFound, kNotFound);
+}
+
+int Script_SetText(lua_State* state)
+{
+    SetTextOf(state, ReadText(state, 3));
+    return 0;
+}
+
+int Script_SetTextString(lua_State* state)
+{
+    CPGameData* gameData = GetGameData();
+    const char* key = ReadText(state, 3);
+    if (gameData && key && !ShuttingDown) SetTextOf(state, gameData->GetText(key).c_str());
+    return 0;
+}
+
+int Script_SetEditBoxText(lua_State* state)
+{
+    CPEditBox* box = FindEditBox(state);
+    const char* text = ReadText(state, 3);
+    if (box && text) box->SetText(text);
+    return 0;
+}
+
+int Script_EditBoxProcessKey(lua_State* state)
+{
+    CPEditBox* box = FindEditBox(state);
+    const int key = ReadInt(state, 3);
+    if (box && !IsIgnoredKey(key)) box->ProcessKey(key);
+    return 0;
+}
+
+int Script_EditBoxTextLength(lua_State* state)
+{
+    if (!ReadScreen(state)) return 0;
+    CPEditBox* box = FindEditBox(state);
+    lua_pushnumber(state, box ? static_cast<double>(box->GetText().size()) : 0.0);
+    return 1;
+}
+
+int Script_GetEditBoxText(lua_State* state)
+{
+    if (!ReadScreen(state)) return 0;
+    CPEditBox* box = FindEditBox(state);
+    lua_pushstring(state, box ? box->GetText().c_str() : "");
+    return 1;
+}
+
+int Script_SetCursor(lua_State* state)
+{
+    CPInterface* screen = ReadScreen(state);
+    const char* name = ReadText(state, 2);
+    if (!screen || !name) return 0;
+    if (CPGameObject* old = screen->GetCursor()) old->SetVisible(false);
+    CPGameObject* cursor = screen->GetCursors()[name].Get();
+    screen->SetCursor(cursor);
+    screen->cursorName = name;
+    if (cursor) {
+        cursor->SetVisible(true);
+        cursor->SetPosition(screen->GetMouseX(), screen->GetMouseY(), 0.0f);
+        cursor->UpdateTransform();
+    }
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+struct lua_State;
+
+// The script side of screens: making, showing and drawing them, and reaching
+// their windows, texts, edit boxes and cursors by name. Argument 1 is the
+// screen's handle. Each takes the script's state and answers how many
+// results it pushed.
+int Script_CreateInterface(lua_State* state);
+int Script_ActivateInterface(lua_State* state);
+int Script_SilentActivateInterface(lua_State* state);
+int Script_UpdateInterface(lua_State* state);
+int Script_UpdateInterfaceBuffers(lua_State* state);
+int Script_SetWindowVisible(lua_State* state);
+int Script_SetWindowPosition(lua_State* state);
+int Script_SetWindowPositionShop(lua_State* state);
+int Script_GetWindowPosition(lua_State* state);
+int Script_SetTextPosition(lua_State* state);
+int Script_GetTextPosition(lua_State* state);
+int Script_SetText(lua_State* state);
+int Script_SetTextString(lua_State* state);
+int Script_SetEditBoxText(lua_State* state);
+int Script_EditBoxProcessKey(lua_State* state);
+int Script_EditBoxTextLength(lua_State* state);
+int Script_GetEditBoxText(lua_State* state);
+int Script_SetCursor(lua_State* state);
