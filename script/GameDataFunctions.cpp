@@ -12,11 +12,6 @@ namespace {
 // A set-up carrying this many super weapons is offered no more.
 const int kSuperWeaponCarryLimit = 3;
 
-void PushNumber(lua_State* state, double value)
-{
-    lua_pushnumber(state, value);
-}
-
 // The numbers of each kind of item after its price, in record order.
 void PushItemNumbers(lua_State* state, const WeaponDefinition& item)
 {
