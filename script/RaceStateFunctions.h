@@ -22,8 +22,9 @@ int Script_GetNumRacesPassed(lua_State* state);
 int Script_SetNumRacesPassed(lua_State* state);
 // Resets the per-game state of the game data.
 int Script_ClearGameData(lua_State* state);
-// The race's records as a table of {name, "mm:ss:hh"} tables, best kept
-// order; {} for a race without records.
+// The race's records in the table's order, each a table {name, time} with
+// the time printed "mm:ss:hh" (two empty texts for an unnamed record); {}
+// for a race without records.
 int Script_GetRecords(lua_State* state);
 // The current race number. Also SetCurrentMission.
 int Script_SetCurrentRace(lua_State* state);
