@@ -207,14 +207,16 @@ D3DXVECTOR3 CPEnemy::Bearing::Turn(const D3DXVECTOR3& v) const
 }
 
 // The angle runs from the forward axis to the heading, both on the ground;
-// a heading or axis that is upright turns nothing.
+// a heading or axis that is upright turns nothing. Without a body of its
+// own the enemy moves with its object.
 CPEnemy::Bearing CPEnemy::TakeBearing() const
 {
+    const CPGameObject& mover = body ? *body : *object;
     Bearing bearing;
-    bearing.position = WorldPositionOf(*body);
+    bearing.position = WorldPositionOf(mover);
     bearing.angle = 0.0f;
     D3DXVECTOR3 heading;
-    D3DXVec3TransformNormal(&heading, &forwardAxis, &body->GetWorldMatrix());
+    D3DXVec3TransformNormal(&heading, &forwardAxis, &mover.GetWorldMatrix());
     D3DXVECTOR3 forward;
     const bool turns = Horizontal(forwardAxis, forward) && Horizontal(heading, bearing.heading);
     if (!turns) {

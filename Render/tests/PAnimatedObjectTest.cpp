@@ -212,41 +212,57 @@ TEST_F(AnimatedObjectTest, StoppingPassReportsFrameZeroAfterTheStop)
 // notice, as an enemy chains its attacks.
 class ChainingHook : public IPEnemyComponent {
 public:
-    ChainingHook(CPAnimatedObject& object, const AnimationRequest& next) : m_object(object), m_next(next) {}
+    ChainingHook(CPAnimatedObject& object, const AnimationRequest& next, bool atEnd)
+        : m_object(object), m_next(next), m_atEnd(atEnd)
+    {
+    }
     void OnAnimationEnd() override
     {
-        if (chainAtEnd) m_object.PlayAnimation(m_next, true);
+        if (m_atEnd) m_object.PlayAnimation(m_next, true);
     }
     void OnAnimationEvent() override
     {
-        if (chainAtReport) m_object.PlayAnimation(m_next, true);
+        if (!m_atEnd) m_object.PlayAnimation(m_next, true);
     }
     void OnDamage(const D3DXVECTOR3*, const D3DXVECTOR3*, float, IPObject*, bool) override {}
-    bool chainAtEnd = false;
-    bool chainAtReport = false;
 
 private:
     CPAnimatedObject& m_object;
     AnimationRequest m_next;
+    bool m_atEnd;
 };
 
-// "walk" stops while its frame 3 goes back to frame 2 and chains "run"
-// (one pass, reporting frame 1): "run" keeps its name and starts from its
-// own first frame, so it neither reports nor ends a pass at once.
-TEST_F(AnimatedObjectTest, AnimationChainedAtTheEndStartsClean)
-{
-    CPAnimation run("run");
-    ASSERT_TRUE(LoadFrames(run, kQuarterSecond, NumberedFrames({4, 4, 4, 4})));
-    object.AddAnimation("run", &run);
-    AnimationRequest next;
-    next.name = "run";
-    next.passLimit = 1;
-    next.reportFrame = 1;
-    next.notify = &notify;
-    ChainingHook chainer(object, next);
-    chainer.chainAtEnd = true;
-    part.SetEnemy(&chainer);
+// Beside "walk", "run": four frames of a quarter second, reporting frame 1,
+// which a hook starts from inside "walk"'s end or report notice.
+class ChainedAnimationTest : public AnimatedObjectTest {
+protected:
+    void SetUp() override
+    {
+        AnimatedObjectTest::SetUp();
+        ASSERT_TRUE(LoadFrames(run, kQuarterSecond, NumberedFrames({4, 4, 4, 4})));
+        object.AddAnimation("run", &run);
+    }
+    void ChainRun(bool atEnd, int passLimit)
+    {
+        AnimationRequest next;
+        next.name = "run";
+        next.passLimit = passLimit;
+        next.reportFrame = 1;
+        next.notify = &notify;
+        chainer.reset(new ChainingHook(object, next, atEnd));
+        part.SetEnemy(chainer.get());
+    }
 
+    CPAnimation run{"run"};
+    std::unique_ptr<ChainingHook> chainer;
+};
+
+// "walk" stops while its frame 3 goes back to frame 2 and chains "run" for
+// one pass: "run" keeps its name and starts from its own first frame, so it
+// neither reports nor ends a pass at once.
+TEST_F(ChainedAnimationTest, AnimationChainedAtTheEndStartsClean)
+{
+    ChainRun(true, 1);
     Play("walk", 1.0f, 1, -1);
     EXPECT_EQ(FramesAt({0.8, 1.6}), (std::vector<int>{3, 2}));
     EXPECT_EQ(object.GetCurrentName(), "run");
@@ -262,19 +278,9 @@ TEST_F(AnimatedObjectTest, AnimationChainedAtTheEndStartsClean)
 
 // "walk" reports frame 2 and chains "run" there: "run" reports its own
 // frame 1 a quarter second later, not at once.
-TEST_F(AnimatedObjectTest, AnimationChainedAtTheReportStartsClean)
+TEST_F(ChainedAnimationTest, AnimationChainedAtTheReportStartsClean)
 {
-    CPAnimation run("run");
-    ASSERT_TRUE(LoadFrames(run, kQuarterSecond, NumberedFrames({4, 4, 4, 4})));
-    object.AddAnimation("run", &run);
-    AnimationRequest next;
-    next.name = "run";
-    next.reportFrame = 1;
-    next.notify = &notify;
-    ChainingHook chainer(object, next);
-    chainer.chainAtReport = true;
-    part.SetEnemy(&chainer);
-
+    ChainRun(false, 0);
     Play("walk", 1.0f, 0, 2);
     EXPECT_EQ(FramesAt({0.1, 0.6, 0.7}), (std::vector<int>{0, 2, 0}));
     EXPECT_EQ(object.GetCurrentName(), "run");
