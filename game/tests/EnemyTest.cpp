@@ -365,6 +365,28 @@ INSTANTIATE_TEST_SUITE_P(
                     StrikeCase{"melee2", kShortReach, kLongReach, "hit2", D3DXVECTOR3(200, 80, 120), "12.25"},
                     StrikeCase{"melee1", kShortReach, kLongReach, nullptr, D3DXVECTOR3(), ""}));
 
+TEST_F(EnemyOnLevelOne, AnObjectBetweenTheEnemyAndTheCarTakesTheStrikeWithoutHarm)
+{
+    enemy->meleeCount = 1;
+    enemy->melee[0] = MeleeRecord{1, kLongReach, D3DXVECTOR3(1.0f, 0.5f, 0.2f), 300.0f, 7.5f};
+    CPGameObject blocker("blocker");
+    blocker.GetParts().push_back(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.5f, 0.1f, 2.0f)));
+    blocker.SetPosition(enemyAt.x, enemyAt.y - kGap / 2.0f, enemyAt.z + 1.5f);
+    blocker.UpdateTransform();
+    CPLevel* level = GetLevel();
+    level->rayObjects.push_back(&blocker);
+    carHandler.TakeCommands();
+    const D3DXVECTOR3 velocity = CarBody().GetVelocity();
+
+    enemy->SetAnimation("melee1", false, true, 0);
+    RunUntil(0.75);
+    level->rayObjects.pop_back();
+
+    EXPECT_EQ(BufferOf("hit1").CountCalls("Play 0 0 0"), 0);
+    ExpectPoint(CarBody().GetVelocity(), velocity);
+    EXPECT_TRUE(carHandler.TakeCommands().empty());
+}
+
 TEST_F(EnemyOnLevelOne, ExplosionBlowsTheEnemyUpAtItsStrikePointAndReportsItsDeathOnce)
 {
     enemy->weaponName = "explosion";
