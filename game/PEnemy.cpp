@@ -35,6 +35,15 @@ const int kFewestGibs = 5;
 const int kGibSpread = 5;
 
 const char* const kMeleeFormat = "melee%d";
+const char* const kFirstMelee = "melee1";
+const char* const kSecondMelee = "melee2";
+const char* const kFireIn = "fire_in";
+const char* const kFire = "fire";
+const char* const kFireOut = "fire_out";
+const char* const kFirstDeath = "death1";
+const char* const kSecondDeath = "death2";
+const char* const kFirstHit = "hit1";
+const char* const kSecondHit = "hit2";
 const char* const kBlood = "blood1";
 const char* const kOil = "oil1";
 const char* const kExplosionWeapon = "explosion";
@@ -152,18 +161,18 @@ void CPEnemy::SetAnimation(const std::string& name, bool loop, bool force, int32
 
 void CPEnemy::OnAnimationEnd()
 {
-    const std::string& ended = animation.name;
-    if (ended == "melee1" || ended == "melee2") {
+    const std::string ended = animation.name;
+    if (ended == kFirstMelee || ended == kSecondMelee) {
         ChooseNextMelee();
-    } else if (ended == "fire") {
-        if (firing == 1) SetAnimation("fire", true, true, fireLoops);
-    } else if (ended == "fire_in") {
-        SetAnimation("fire", true, true, fireLoops);
+    } else if (ended == kFire) {
+        if (firing == 1) SetAnimation(kFire, true, true, fireLoops);
+    } else if (ended == kFireIn) {
+        SetAnimation(kFire, true, true, fireLoops);
         firing = 1;
-    } else if (ended == "fire_out") {
+    } else if (ended == kFireOut) {
         SetState(kStateIdle);
         firing = 0;
-    } else if (ended == "death1" || ended == "death2") {
+    } else if (ended == kFirstDeath || ended == kSecondDeath) {
         object->SetCollision(false);
         rocketCount = 0;
     }
@@ -185,11 +194,11 @@ void CPEnemy::OnAnimationEvent()
     CPLevel* level = GetLevel();
     if (!level || !level->player || !IsAnimated()) return;
     CPGameObject& player = *level->player;
-    if (animation.name == "melee1") {
+    if (animation.name == kFirstMelee) {
         Strike(1, player);
-    } else if (animation.name == "melee2") {
+    } else if (animation.name == kSecondMelee) {
         Strike(2, player);
-    } else if (animation.name == "fire") {
+    } else if (animation.name == kFire) {
         Fire(player);
     }
 }
@@ -240,7 +249,7 @@ void CPEnemy::Strike(int number, CPGameObject& player)
     }
     if (!Touches(bearing, Length(record.reach), player)) return;
 
-    PlayFromStart(number == 1 ? "hit1" : "hit2");
+    PlayFromStart(number == 1 ? kFirstHit : kSecondHit);
     const D3DXVECTOR3 push = bearing.Turn(record.pushDirection);
     CPPhysicData* physics = player.GetPhysicData();
     if (physics && physics->GetRigidBody()) {
