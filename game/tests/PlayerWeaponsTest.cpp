@@ -521,6 +521,26 @@ TEST_F(Weapons, ThePlayersShotRequestFiresOnceAndOnlyThePlayerTakesIt)
     level.player = nullptr;
 }
 
+TEST_F(Weapons, TheLevelHandsItsAimPointToThePlayersWeaponOnly)
+{
+    CPLevel level;
+    Equip("mgun", {1, 1, 5.0f}, 10.0f);
+    const D3DXVECTOR3 aim(-7.0f, 4.0f, 2.5f);
+    level.SetWeaponPos(aim.x, aim.y, aim.z, nullptr);
+    CPGameObject stranger("not a racer");
+    level.player = &stranger;
+    level.SetWeaponPos(aim.x, aim.y, aim.z, nullptr);
+    EXPECT_EQ(player->aimPoint, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+
+    level.player = player.Get();
+    player->triggerHeld = true;
+    player->CountDownFireCooldown(1.0f);
+    level.SetWeaponPos(aim.x, aim.y, aim.z, nullptr);
+    EXPECT_EQ(player->aimPoint, aim);
+    EXPECT_EQ(Launches().size(), 1u);
+    level.player = nullptr;
+}
+
 TEST_F(Weapons, TheCooldownCountsDownToNoLessThanMinusOneSecond)
 {
     player->fireCooldown = 0.3f;
