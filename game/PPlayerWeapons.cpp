@@ -37,9 +37,18 @@ struct WeaponName {
 };
 
 const WeaponName kWeaponNames[] = {
-    {"lgun", kGun},          {"mgun", kGun},       {"mgun2x", kGun},        {"lgun2x", kDoubleGun},
-    {"hmgun", kHeavyGun},    {"ssrlauncher", kSmallRocket}, {"rlauncher", kRocket}, {"plasma", kPlasma},
-    {"shotgun", kShotgun},   {"autoshotgun", kShotgun},     {"gauss", kGauss},      {"firethrower", kFlameThrower},
+    {"lgun", kGun},
+    {"mgun", kGun},
+    {"mgun2x", kGun},
+    {"lgun2x", kDoubleGun},
+    {"hmgun", kHeavyGun},
+    {"ssrlauncher", kSmallRocket},
+    {"rlauncher", kRocket},
+    {"plasma", kPlasma},
+    {"shotgun", kShotgun},
+    {"autoshotgun", kShotgun},
+    {"gauss", kGauss},
+    {"firethrower", kFlameThrower},
 };
 
 // The shot kind of each firing type that fires shots, by type.
@@ -127,9 +136,19 @@ bool CanFire(const CPPlayer& player)
            RateOfFire(weapon) > 0.0f && player.fireRateFactor > 0.0f;
 }
 
-bool ThrowsCasings(int type)
+// The guns throw a casing for every shot; the other weapons none.
+int32_t CasingsPerPull(const CPPlayer& player)
 {
-    return type == kGun || type == kDoubleGun || type == kHeavyGun || type == kShotgun;
+    switch (player.weaponType) {
+    case kGun:
+    case kDoubleGun:
+    case kHeavyGun:
+        return 1;
+    case kShotgun:
+        return ShotCount(player.weaponDef);
+    default:
+        return 0;
+    }
 }
 
 D3DXVECTOR3 Translation(const D3DXMATRIX& matrix)
@@ -365,7 +384,7 @@ void Fire(CPPlayer& player, const D3DXVECTOR3& weaponPosition)
         Discharge(player, ShowNextFlare(player, weaponPosition));
         player.fireCooldown = 1.0f / (player.fireRateFactor * RateOfFire(weapon));
         ammunition = rest;
-        if (ThrowsCasings(player.weaponType)) ThrowCasing(player, weaponPosition);
+        for (int32_t i = 0; i < CasingsPerPull(player); ++i) ThrowCasing(player, weaponPosition);
     }
     if (rest < cost) player.weaponEmpty = true;
     SendInterfaceUpdate();

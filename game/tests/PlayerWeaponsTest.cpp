@@ -232,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeCase{"mgun2x", 0, "trasser11", 1, 1, 0}, TypeCase{"lgun2x", 1, "trasser11", 1, 1, 0},
                     TypeCase{"hmgun", 2, "trasser12", 1, 1, 0}, TypeCase{"ssrlauncher", 3, "srocket1", 1, 0, 0},
                     TypeCase{"rlauncher", 4, "rocket1", 1, 0, 0}, TypeCase{"plasma", 5, "plazma", 1, 0, 0},
-                    TypeCase{"shotgun", 6, "trasser13", 3, 1, 0}, TypeCase{"autoshotgun", 6, "trasser13", 3, 1, 0},
+                    TypeCase{"shotgun", 6, "trasser13", 3, 3, 0}, TypeCase{"autoshotgun", 6, "trasser13", 3, 3, 0},
                     TypeCase{"gauss", 7, "gauss1", 1, 0, 0}, TypeCase{"firethrower", 8, "", 0, 0, 1},
                     TypeCase{"bazooka", 9, "", 0, 0, 0}));
 
@@ -265,7 +265,8 @@ TEST_P(PullCosts, PayFromTheSlotAndEmptyItWhenTheRestCannotPayAgain)
 
 INSTANTIATE_TEST_SUITE_P(Cases, PullCosts,
                          testing::Values(CostCase{1.5f, 1.0f, 0, 1.5f, true}, CostCase{3.0f, 1.0f, 1, 1.0f, true},
-                                         CostCase{5.0f, 1.0f, 1, 3.0f, false}, CostCase{2.0f, 1.0f, 1, 0.0f, true},
+                                         CostCase{5.0f, 1.0f, 1, 3.0f, false}, CostCase{4.0f, 1.0f, 1, 2.0f, false},
+                                         CostCase{2.0f, 1.0f, 1, 0.0f, true},
                                          CostCase{1.0f, 2.0f, 1, 0.0f, true}));
 
 struct EmptyCase {
