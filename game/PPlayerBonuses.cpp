@@ -335,8 +335,11 @@ void Blast(CPPlayer& player, CPGameObject& halo)
     player.lastHaloHit = FullTime;
 }
 
+// A stunned car still standing in the light keeps its release time:
+// restarting it at every step of contact would hold the car for good.
 void Stun(CPPlayer& player)
 {
+    if (player.locked && player.speedBonusActive) return;
     player.SetLocked(true);
     player.speedBonusActive = true;
     player.speedBonusTime = 0.0f;
