@@ -4,6 +4,7 @@
 #include "game/PLine.h"
 #include "game/ProjectileShot.h"
 #include "game/tests/LevelLoadFixture.h"
+#include "game/tests/TrackFixtures.h"
 #include "physics/PPhysicData.h"
 
 #include <gtest/gtest.h>
@@ -226,19 +227,12 @@ TEST_F(LevelOneRace, EachComputerDriverLapsThroughItsRacersSteps)
 
         const float cruise = AIManager::CruiseSpeed(racer.GetCar()->GetMaxFrontSpeed());
         const int limit = static_cast<int>(1.5f * kTwoPi * kLevelOneRoadRadius / cruise / kStep);
-        float round = 0.0f;
-        float last = std::atan2(racer.GetPositionRef()->y, racer.GetPositionRef()->x);
-        for (int frame = 0; frame < limit && round * RouteTurn() < kTwoPi; ++frame) {
+        track_test::AngleTracker round(*racer.GetPositionRef());
+        for (int frame = 0; frame < limit && round.Total() * RouteTurn() < kTwoPi; ++frame) {
             RunFrame(true);
-            const D3DXVECTOR3& at = *racer.GetPositionRef();
-            const float angle = std::atan2(at.y, at.x);
-            float step = angle - last;
-            if (step > kTwoPi / 2) step -= kTwoPi;
-            if (step < -kTwoPi / 2) step += kTwoPi;
-            round += step;
-            last = angle;
+            round.Follow(*racer.GetPositionRef());
         }
-        EXPECT_GE(round * RouteTurn(), kTwoPi) << "racer " << slot;
+        EXPECT_GE(round.Total() * RouteTurn(), kTwoPi) << "racer " << slot;
         EXPECT_TRUE(OnTheRoad(*racer.GetPositionRef())) << "racer " << slot;
     }
 }

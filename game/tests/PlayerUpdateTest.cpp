@@ -441,6 +441,8 @@ TEST_F(RuleStep, TheCountersRunDownByTheStepAndTheWeaponsNoLowerThanMinusOne)
     EXPECT_EQ(player.fireCooldown, -0.625f);
     player.Update(0.375f);
     EXPECT_EQ(player.fireCooldown, -1.0f);
+    player.Update(0.375f);
+    EXPECT_EQ(player.fireCooldown, -1.0f) << "no lower";
 }
 
 struct SlamCase {
@@ -507,7 +509,7 @@ protected:
     static bool BrakeLightsOn(CPGameObject& car) { return car.GetChildByName("stoplights2")->IsVisible(); }
 };
 
-TEST_F(RuleStepOnRoad, HandsTheHeldInputsToTheCarEvenWhileLocked)
+TEST_F(RuleStepOnRoad, HandsTheHeldInputsToTheCarEvenWhileLockedOrBlocked)
 {
     RefPtr<CPPlayer> player = AddPlayer(D3DXVECTOR3(30, 10, 1));
     RefPtr<CPCar> car = player->GetCar();
@@ -516,6 +518,7 @@ TEST_F(RuleStepOnRoad, HandsTheHeldInputsToTheCarEvenWhileLocked)
     EXPECT_EQ(car->GetDrive(), 0.75f * car->GetAccelFront());
     EXPECT_EQ(car->GetSteering(), -0.25f);
     player->SetLocked(true);
+    player->throttleBlocked = true;
     ASSERT_EQ(car->GetDrive(), 0.0f);
     player->Update(kStep);
     EXPECT_EQ(car->GetDrive(), 0.75f * car->GetAccelFront()) << "the car's own lock holds it";
