@@ -47,6 +47,7 @@ const float kArrowTurn = 0.5235988f;
 // Drifts longer than this earn points, counted in tenths of a second.
 const float kMinDrift = 0.5f;
 const float kDriftUnitsPerSecond = 10.0f;
+const float kDriftUnit = 0.1f;
 
 // The gloom and its screen effect last this long.
 const float kGloomLength = 15.0f;
@@ -154,7 +155,7 @@ int TurnAhead(const CPLevel* level)
     const D3DXVECTOR2 a = HeadingAxis(level->routeHeading);
     const D3DXVECTOR2 b = HeadingAxis(ahead->heading);
     const float cosine = std::max(-1.0f, std::min(1.0f, D3DXVec2Dot(&a, &b)));
-    if (std::fabs(std::acos(cosine)) <= kArrowTurn) return 0;
+    if (std::acos(cosine) <= kArrowTurn) return 0;
     return a.x * b.y - b.x * a.y > 0.0f ? 1 : -1;
 }
 
@@ -162,7 +163,7 @@ std::string DriftPoints(float driftTime)
 {
     CPGameData* data = GetGameData();
     const std::string label = data ? data->GetText("drift_time") : std::string();
-    const float seconds = std::trunc(driftTime * kDriftUnitsPerSecond) / kDriftUnitsPerSecond;
+    const float seconds = std::trunc(driftTime * kDriftUnitsPerSecond) * kDriftUnit;
     char text[64];
     std::snprintf(text, sizeof(text), ",%f", seconds);
     return "time," + label + text;
