@@ -20,10 +20,10 @@ int Script_AddBonus(lua_State* state)
     const int number = ReadInt(state, 2);
     CPGameData* data = GetGameData();
     if (!object || !data) return 0;
-    BonusEntry entry;
-    entry.object = object;
-    entry.number = number;
-    data->bonusList.push_back(entry);
+    // Built in place: a copy's release would reset the object's count.
+    data->bonusList.emplace_back();
+    data->bonusList.back().object = object;
+    data->bonusList.back().number = number;
     ++data->bonusCount;
     return 0;
 }
