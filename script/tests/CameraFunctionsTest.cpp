@@ -1,5 +1,6 @@
 #include "script/tests/ScriptTest.h"
 
+#include "Render/PRender.h"
 #include "game/PLevel.h"
 #include "game/tests/ViewFixture.h"
 
@@ -71,6 +72,19 @@ TEST_F(CameraFunctions, FieldOfViewIsDegreesAndTheTuningValueIsKept)
     level.reset();
     Results("SetFOV(10)");
     EXPECT_EQ(camera->GetFieldOfViewTarget(), 72.5f) << "needs a level";
+}
+
+TEST_F(CameraFunctions, MotionBlurIsOnWithAnAmountAndOffAtZero)
+{
+    CPRender render;
+    CPRender* const published = g_pRender;
+    g_pRender = &render;
+    Results("SetMotionBlur(0.35)");
+    EXPECT_TRUE(render.IsMotionBlurOn());
+    EXPECT_EQ(render.GetMotionBlurAmount(), 0.35f);
+    Results("SetMotionBlur(0)");
+    EXPECT_FALSE(render.IsMotionBlurOn());
+    g_pRender = published;
 }
 
 TEST_F(CameraFunctions, CameraPositionsGiveTheEyeThenTheFirstOrSecondTarget)
