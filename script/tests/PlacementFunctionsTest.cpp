@@ -54,6 +54,7 @@ TEST_F(PlacementFunctions, RotationTurnsAboutXThenYThenZAndReachesChildrenAndBod
 {
     ObjectWithPhysics<CPGameObject> placed("placed");
     ObjectWithPhysics<CPGameObject> simulated("simulated");
+    ObjectWithPhysics<CPGameObject> both("both");
     RefPtr<CPGameObject> child(new CPGameObject("child"));
     child->SetPosition(0.0f, 1.0f, 0.0f);
     placed.object.AddChild(child);
@@ -61,10 +62,15 @@ TEST_F(PlacementFunctions, RotationTurnsAboutXThenYThenZAndReachesChildrenAndBod
     CPRigidBody* rigid = simulator.CreateRigidBody();
     placed.physics.SetKinematicBody(kinematic);
     simulated.physics.SetRigidBody(rigid);
+    CPKinematicBody* bothPlaced = simulator.CreateKinematicBody();
+    both.physics.SetKinematicBody(bothPlaced);
+    both.physics.SetRigidBody(simulator.CreateRigidBody());
     SetGlobalHandle("placed", &placed.object);
     SetGlobalHandle("simulated", &simulated.object);
+    SetGlobalHandle("both", &both.object);
 
-    Results("SetRotation(placed, math.pi / 2, 0, math.pi / 2) SetRotation(simulated, 0.3, -1.1, 2.0)");
+    Results("SetRotation(placed, math.pi / 2, 0, math.pi / 2) SetRotation(simulated, 0.3, -1.1, 2.0) "
+            "SetRotation(both, 0.3, -1.1, 2.0)");
 
     ExpectNear(WorldPosition(*child), D3DXVECTOR3(0.0f, 0.0f, 1.0f), "the child, without a separate update");
     EXPECT_FALSE(placed.object.IsDirty());
@@ -76,6 +82,9 @@ TEST_F(PlacementFunctions, RotationTurnsAboutXThenYThenZAndReachesChildrenAndBod
     D3DXQuaternionRotationMatrix(&turn, &expected);
     ExpectSameRotation(*simulated.object.GetRotationRef(), turn, "three turns");
     ExpectSameRotation(rigid->GetOrientation(), turn, "a simulated body");
+    ExpectSameRotation(both.physics.GetRigidBody()->GetOrientation(), turn, "both: the simulated body");
+    ExpectSameRotation(bothPlaced->GetOrientation(), D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f),
+                       "both: the placed body keeps its turn");
 }
 
 TEST_F(PlacementFunctions, PositionMovesTheObjectItsAttachedObjectsItsChildrenAndItsPlacedBody)
@@ -155,12 +164,14 @@ TEST_F(PlacementFunctions, ObjectSpeedIsTheBodysSpeedAndZeroBelowAThousandthOrWi
     };
     const Case cases[] = {{D3DXVECTOR3(3.0f, 0.0f, -4.0f), 5.0f},
                           {D3DXVECTOR3(0.0f, 0.001f, 0.0f), 0.001f},
-                          {D3DXVECTOR3(0.0f, 0.0009f, 0.0f), 0.0f}};
+                          {D3DXVECTOR3(0.0f, 0.0009f, 0.0f), 0.0f},
+                          // A squared length of exactly 1e-6 in float arithmetic moves.
+                          {D3DXVECTOR3(0.0005999883869662881f, 0.0008000087109394372f, 0.0f), 0.001f}};
     for (const Case& c : cases) {
         body->SetVelocity(c.velocity);
         const std::vector<float> speed = Numbers("return GetObjectSpeed(moving)");
         ASSERT_EQ(speed.size(), 1u);
-        EXPECT_NEAR(speed[0], c.speed, 1e-6f) << c.velocity.y;
+        EXPECT_NEAR(speed[0], c.speed, 1e-6f) << c.velocity.x << ", " << c.velocity.y;
     }
 }
 

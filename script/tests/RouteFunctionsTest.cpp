@@ -114,6 +114,13 @@ TEST_F(RouteFunctions, PlayerSplineAngleGivesTheHeadingAndTheRouteHeadingAtTheFo
     car.SetPosition(1.0f, 0.0f, 0.0f);
     ExpectNumbers(Numbers("return GetPlayerSplineAngle(true)"), {0.75f, 0.0f}, "restarted, one piece back");
     EXPECT_EQ(level->scriptRouteLine, Piece(0));
+    // Far from the route the search finds nothing and keeps where it began.
+    level->scriptRouteLine = Piece(2);
+    car.SetPosition(1000.0f, 1000.0f, 0.0f);
+    Results("GetPlayerSplineAngle(1)");
+    EXPECT_EQ(level->scriptRouteLine, Piece(2)) << "only true restarts";
+    Results("GetPlayerSplineAngle(true)");
+    EXPECT_EQ(level->scriptRouteLine, Piece(0));
     level->Stop();
     EXPECT_EQ(level->scriptRouteLine, nullptr) << "the route went";
     ExpectNumbers(Numbers("return GetPlayerSplineAngle()"), {0.75f, 0.0f}, "no route");
