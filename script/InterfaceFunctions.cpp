@@ -70,6 +70,16 @@ void SetTextOf(lua_State* state, const char* text)
     RebuildText(*item);
 }
 
+// The localised text of the key argument; null without game data or a key,
+// and while shutting down, when no key may enter the text table.
+const char* LocalisedText(lua_State* state, int keyIndex)
+{
+    CPGameData* gameData = GetGameData();
+    const char* key = ReadText(state, keyIndex);
+    if (!gameData || !key || ShuttingDown) return nullptr;
+    return gameData->GetText(key).c_str();
+}
+
 // Draws the text item's object with another font and text; the item itself
 // is not changed.
 void DrawTextInFont(lua_State* state, const char* text)
@@ -190,9 +200,7 @@ int Script_SetText(lua_State* state)
 
 int Script_SetTextString(lua_State* state)
 {
-    CPGameData* gameData = GetGameData();
-    const char* key = ReadText(state, 3);
-    if (gameData && key && !ShuttingDown) SetTextOf(state, gameData->GetText(key).c_str());
+    SetTextOf(state, LocalisedText(state, 3));
     return 0;
 }
 
@@ -253,9 +261,7 @@ int Script_SetFont(lua_State* state)
 
 int Script_SetFontString(lua_State* state)
 {
-    CPGameData* gameData = GetGameData();
-    const char* key = ReadText(state, 4);
-    if (gameData && key && !ShuttingDown) DrawTextInFont(state, gameData->GetText(key).c_str());
+    DrawTextInFont(state, LocalisedText(state, 4));
     return 0;
 }
 
