@@ -21,13 +21,6 @@ protected:
         g_pGameData = nullptr;
     }
 
-    std::string Joined(const std::string& code)
-    {
-        std::string text;
-        for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
-        return text;
-    }
-
     CPGameObject first;
     CPGameObject second;
     CPGameData data;

@@ -19,13 +19,6 @@ protected:
     CameraFunctions() : camera(new CPCamera()), level(new CPLevel()) { level->camera = camera.get(); }
     ~CameraFunctions() override { level.reset(); }
 
-    std::string Joined(const std::string& code)
-    {
-        std::string text;
-        for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
-        return text;
-    }
-
     std::unique_ptr<CPCamera> camera;
     std::unique_ptr<CPLevel> level;
 };

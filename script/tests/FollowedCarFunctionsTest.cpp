@@ -37,13 +37,6 @@ protected:
         g_pGameData = nullptr;
     }
 
-    std::string Joined(const std::string& code)
-    {
-        std::string text;
-        for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
-        return text;
-    }
-
     // A computer racer driving the car of the key.
     void AddOpponent(const char* carModel)
     {

@@ -8,15 +8,7 @@
 
 namespace {
 
-class LevelStateFunctions : public ScriptTest {
-protected:
-    std::string Joined(const std::string& code)
-    {
-        std::string text;
-        for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
-        return text;
-    }
-};
+class LevelStateFunctions : public ScriptTest {};
 
 TEST_F(LevelStateFunctions, LightIsDiffuseSpecularAmbientThenDirection)
 {

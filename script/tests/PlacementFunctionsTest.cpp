@@ -16,14 +16,6 @@ class PlacementFunctions : public ScriptTest {
 protected:
     PlacementFunctions() : simulator(SimulatorSizeInfo(), nullptr, D3DXVECTOR3(0.0f, 0.0f, 0.0f)) {}
 
-    // The chunk's results read back as numbers.
-    std::vector<float> Numbers(const std::string& code)
-    {
-        std::vector<float> numbers;
-        for (const std::string& result : Results(code)) numbers.push_back(std::stof(result));
-        return numbers;
-    }
-
     static D3DXVECTOR3 WorldPosition(const CPGameObject& object)
     {
         const D3DXMATRIX& world = object.GetWorldMatrix();

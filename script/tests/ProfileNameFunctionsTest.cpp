@@ -13,13 +13,6 @@ protected:
     ProfileNameFunctions() { g_pGameData = &data; }
     ~ProfileNameFunctions() override { g_pGameData = nullptr; }
 
-    std::string Joined(const std::string& code)
-    {
-        std::string text;
-        for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
-        return text;
-    }
-
     // A profile well on its way: a slot, race 7, points and a best run.
     void Progress()
     {

@@ -22,13 +22,6 @@ protected:
         level->heading = 0.75f;
     }
 
-    std::vector<float> Numbers(const std::string& code)
-    {
-        std::vector<float> numbers;
-        for (const std::string& result : Results(code)) numbers.push_back(std::stof(result));
-        return numbers;
-    }
-
     CPLine* Piece(int index) const
     {
         CPLine* piece = level->routeSpline->GetFirstLine();
