@@ -40,10 +40,15 @@ bool IsZeroLength(const D3DXVECTOR3& vector)
     return D3DXVec3LengthSq(&vector) < kZeroLengthSquared;
 }
 
-D3DXVECTOR3 FollowedVelocity()
+RefPtr<CPCar> FollowedVehicle()
 {
     CPGameObject* car = FollowedCar();
-    RefPtr<CPCar> vehicle = car ? car->GetCar() : RefPtr<CPCar>();
+    return car ? car->GetCar() : RefPtr<CPCar>();
+}
+
+D3DXVECTOR3 FollowedVelocity()
+{
+    RefPtr<CPCar> vehicle = FollowedVehicle();
     if (!vehicle) return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     const D3DXVECTOR4& velocity = vehicle->GetVelocity();
     return D3DXVECTOR3(velocity.x, velocity.y, velocity.z);
@@ -131,15 +136,13 @@ int Script_GetPlayerSlide(lua_State* state)
 
 int Script_GetNitro(lua_State* state)
 {
-    CPGameObject* car = FollowedCar();
-    RefPtr<CPCar> vehicle = car ? car->GetCar() : RefPtr<CPCar>();
+    RefPtr<CPCar> vehicle = FollowedVehicle();
     return PushNumber(state, vehicle ? vehicle->GetNitroStock() : 0.0f);
 }
 
 int Script_IsNitro(lua_State* state)
 {
-    CPGameObject* car = FollowedCar();
-    RefPtr<CPCar> vehicle = car ? car->GetCar() : RefPtr<CPCar>();
+    RefPtr<CPCar> vehicle = FollowedVehicle();
     lua_pushboolean(state, vehicle && vehicle->GetNitroStock() > 0.0f && vehicle->GetNitro() > 0.0f);
     return 1;
 }
