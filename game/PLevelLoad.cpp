@@ -628,7 +628,6 @@ void CPLevel::FinishBuild()
     CPPlayer& racer = static_cast<CPPlayer&>(*player);
     if (CPGameData* data = GetGameData()) racer.sideFlags = static_cast<uint32_t>(data->playerType);
     nearestLine = routeSpline ? routeSpline->GetFirstLine() : nullptr;
-    scriptRouteLine = nullptr;
     startLineDirection = leftPost - rightPost;
     startPoint = (leftPost + rightPost) * 0.5f;
     for (CPSpline* spline : {routeSpline.Get(), leftSpline.Get(), rightSpline.Get()}) {
