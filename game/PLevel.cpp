@@ -52,7 +52,8 @@ CPLevel::CPLevel()
       cameraDistance(kDefaultCameraDistance), cameraHeight(kDefaultCameraHeight),
       angleDivisor(0.0f), distanceDivisor(0.0f), gridColumns(0), gridRows(0), levelNumber(0),
       cameraCar(nullptr), playerShotRequest(false), heading(0.0f), forward(0.0f, 0.0f, 0.0f),
-      cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), allCarsDriven(true),
+      cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), scriptRouteLine(nullptr),
+      allCarsDriven(true),
       racerNodes(kRacerSlots, 0), racerProgress(kRacerSlots, 0), raceTimerOn(false), lastNode(0),
       lapProgress(0), startNode(0), startLineDirection(0.0f, 0.0f, 0.0f),
       startPoint(0.0f, 0.0f, 0.0f), places{0, 0, 0}, placesDone(false), nitroCooldown(0.0f),
@@ -180,6 +181,7 @@ void CPLevel::Stop()
     leftSpline = nullptr;
     rightSpline = nullptr;
     nearestLine = nullptr;
+    scriptRouteLine = nullptr;
     route.clear();
     racerNodes.clear();
     racerProgress.clear();

@@ -258,6 +258,9 @@ public:
     int cameraPreset;
     float demoCameraTimer;
     CPLine* nearestLine;
+    // The route piece the scripts' route-angle query starts from: null
+    // until their first query and whenever the route goes.
+    CPLine* scriptRouteLine;
     bool allCarsDriven;
     std::vector<CPLine*> route;
     std::vector<int> racerNodes;

@@ -107,14 +107,6 @@ float BodyMass(CPGameObject& object)
     return body ? body->GetMass() : 0.0f;
 }
 
-int PushVector(lua_State* state, const D3DXVECTOR3& v)
-{
-    lua_pushnumber(state, v.x);
-    lua_pushnumber(state, v.y);
-    lua_pushnumber(state, v.z);
-    return 3;
-}
-
 // The nearest car offered so far within the starting distance.
 struct NearestCar {
     CPPlayer* car = nullptr;

@@ -6,6 +6,8 @@
 #include <lauxlib.h>
 #include <lua.h>
 
+#include <d3dx9math.h>
+
 #include <string>
 #include <vector>
 
@@ -82,6 +84,15 @@ inline int PushBool(lua_State* state, bool value)
 {
     lua_pushboolean(state, value);
     return 1;
+}
+
+// Pushes x, y and z as three results and answers their count, 3.
+inline int PushVector(lua_State* state, const D3DXVECTOR3& vector)
+{
+    lua_pushnumber(state, vector.x);
+    lua_pushnumber(state, vector.y);
+    lua_pushnumber(state, vector.z);
+    return 3;
 }
 
 // Pushes each text as a result of its own, after making room for them: a

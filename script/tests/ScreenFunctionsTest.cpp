@@ -143,3 +143,24 @@ TEST_F(ScreenFunctions, InitWarningDrawsTheLoadingScreenOnTheDevice)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ScreenFunctions, DeselectingTakesTheCurrentButtonsHoverAwayButLeavesAWindow)
+{
+    InterfaceMouseMove(110.0f, 110.0f);
+    ASSERT_EQ(screen->GetCurrentButton(), Play());
+    hud.Take();
+    Run("DeselectCurrentButton(nil) DeselectCurrentButton(screen)");
+    EXPECT_EQ(Play()->GetState(), CPButton::kNormal);
+    EXPECT_EQ(screen->GetCurrentButton(), nullptr);
+    EXPECT_EQ(hud.Take(), Commands({"mouse_button_out:play"}));
+
+    CPWindow* frame = screen->GetElements()["frame"].Get();
+    screen->SetCurrentButton(frame);
+    Run("DeselectCurrentButton(screen)");
+    EXPECT_EQ(screen->GetCurrentButton(), frame) << "not one of the screen's buttons";
+    screen->SetCurrentButton(nullptr);
+}
+
+} // namespace
