@@ -1,5 +1,6 @@
 #include "script/ScriptTables.h"
 
+#include "script/FileFunctions.h"
 #include "script/GameDataFunctions.h"
 #include "script/InterfaceFunctions.h"
 #include "script/MissionFunctions.h"
@@ -245,12 +246,12 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetTextPosition", Script_SetTextPosition},
     {"IsSingleMode", Script_NotYetAvailable},
     {"IsFileExists", Script_NotYetAvailable},
-    {"GetTextureSize", Script_NotYetAvailable},
-    {"GoURL", Script_NotYetAvailable},
+    {"GetTextureSize", Script_GetTextureSize},
+    {"GoURL", Script_GoURL},
     {"IsTimeMode", Script_NotYetAvailable},
     {"GetBestTimeAttack", Script_GetBestTimeAttack},
     {"GetTimeAttack", Script_GetTimeAttack},
-    {"GoURLlink", Script_NotYetAvailable},
+    {"GoURLlink", Script_GoURLlink},
     {nullptr, nullptr},
 };
 
