@@ -45,6 +45,12 @@ bool ReadImageSize(const CPDataFile& file, D3DXIMAGE_INFO& info)
 
 } // namespace
 
+int Script_IsFileExists(lua_State* state)
+{
+    lua_pushboolean(state, CanBeRead(CheckText(state, 1)));
+    return 1;
+}
+
 int Script_GoURL(lua_State* state)
 {
     const char* path = CheckText(state, 1);

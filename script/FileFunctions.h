@@ -4,6 +4,8 @@ struct lua_State;
 
 // Files and addresses a script hands to the shell, and images it measures.
 
+// Whether the file can be opened for reading.
+int Script_IsFileExists(lua_State* state);
 // Opens a file with the shell when it can be read; nothing otherwise.
 int Script_GoURL(lua_State* state);
 // Opens an address with the shell, untested.
