@@ -3,6 +3,7 @@
 #include "script/ScriptArguments.h"
 
 #include "DynamicSky/PDynamicSky.h"
+#include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -122,6 +123,25 @@ int Script_InitLevel(lua_State* state)
     DeleteCurrentLevel();
     CPLevel* level = new CPLevel();
     level->Load(name, single, timeTrial);
+    return 0;
+}
+
+int Script_StartLevel(lua_State*)
+{
+    if (CPLevel* level = GetLevel()) level->StartLevel();
+    return 0;
+}
+
+// Without a level there is nothing to stop but the particles.
+int Script_StopLevel(lua_State*)
+{
+    CPLevel* level = GetLevel();
+    if (!level) {
+        if (g_pParticleManager) g_pParticleManager->Clear();
+        return 0;
+    }
+    ClearQueuedFrame();
+    level->StopLevel();
     return 0;
 }
 

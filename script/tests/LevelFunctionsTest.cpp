@@ -1,8 +1,12 @@
 #include "script/tests/ScriptTest.h"
 
 #include "DynamicSky/PDynamicSky.h"
+#include "Render/PIVertexBuffer.h"
+#include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
+#include "Render/tests/ParticleTestSupport.h"
+#include "core/tests/GameObjectTestSupport.h"
 #include "game/EnemyData.h"
 #include "game/PShotSpawner.h"
 #include "game/tests/LevelLoadFixture.h"
@@ -10,6 +14,8 @@
 #include "game/tests/ShotTestSupport.h"
 #include "interface/PLensFlareInterface.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,17 +41,59 @@ void ExpectNumbers(const Texts& results, size_t from, const std::vector<double>&
     }
 }
 
+// A task of the frame whose step is the test's.
+class StepTask : public CommandReceiver {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "StepTask"; }
+    void Execute() override { step(); }
+    int GetTaskValue() override { return 0; }
+
+    std::function<void()> step;
+};
+
 // "level1" written and the engine's objects a level load reaches, with a
-// script state; whatever level the scripts leave is deleted at the end.
+// script state, the particle manager and the common test receiver as
+// "gamemenu"; whatever level the scripts leave is deleted at the end.
 class LevelScript : public LevelLoad {
 protected:
-    LevelScript() : log("level_script.log"), scripts(log) {}
-    ~LevelScript() override { delete GetLevel(); }
+    LevelScript() : log("level_script.log"), scripts(log)
+    {
+        g_pParticleManager = &particles;
+        bus.RegisterReceiver("gamemenu", &menu);
+        menu.Start();
+    }
+    ~LevelScript() override
+    {
+        delete GetLevel();
+        g_pParticleManager = nullptr;
+    }
 
     Texts Run(const std::string& code) { return ChunkResults(scripts.GetState(), code); }
 
+    // The running tasks' priorities, in list order.
+    std::vector<int> RunningPriorities() const
+    {
+        std::vector<int> priorities;
+        for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
+            if (task->IsRunning() && !task->IsStopped()) priorities.push_back(task->GetPriority());
+        }
+        return priorities;
+    }
+    // One frame's tasks, as the game runs them: every running task in list order.
+    void RunFrame()
+    {
+        std::vector<IPProcess*> order;
+        for (const RefPtr<IPProcess>& task : tasks.GetTasks()) order.push_back(task.Get());
+        for (IPProcess* task : order) {
+            if (task->IsRunning() && !task->IsStopped()) task->Execute();
+        }
+    }
+
     GameLog log;
     ScriptHost scripts;
+    CPParticleManager particles;
+    gameobject_test::Receiver menu;
 };
 
 struct InitLevelCase {
@@ -97,6 +145,80 @@ TEST_F(LevelScript, InitLevelWithoutANameKeepsTheLevel)
     EXPECT_EQ(GetLevel(), level);
     EXPECT_EQ(camera->GetSubject(), static_cast<IPCameraSubject*>(level));
 }
+
+TEST_F(LevelScript, StartLevelFromAScriptRunsTheRaceTasksAndTellsTheMenu)
+{
+    data.money = 250.5f;
+    Run("InitLevel('level1', false) StartLevel()");
+    std::vector<int> priorities = RunningPriorities();
+    EXPECT_TRUE(std::is_sorted(priorities.begin(), priorities.end()));
+    for (int priority : {100, 400, 500}) {
+        EXPECT_EQ(std::count(priorities.begin(), priorities.end(), priority), 1) << priority;
+    }
+    EXPECT_EQ(menu.TakeCommands(), Texts({"set_money:250.50", "init_game_interface:"}));
+
+    Run("StartLevel()");
+    priorities = RunningPriorities();
+    EXPECT_EQ(std::count(priorities.begin(), priorities.end(), 500), 1) << "one running update";
+}
+
+TEST_F(LevelScript, StopLevelWithoutALevelOnlyClearsTheParticles)
+{
+    particle_test::RecordingBatch sparks;
+    particles.AddBatch("spark", &sparks);
+    ParticleSpawnRecord spark;
+    spark.name = "spark";
+    particles.SpawnParticle(spark);
+    Run("StopLevel() StartLevel()");
+    EXPECT_TRUE(sparks.particles.empty());
+    EXPECT_EQ(GetLevel(), nullptr);
+    EXPECT_TRUE(RunningPriorities().empty());
+}
+
+// A receiver's step after the level's update has queued the scene and the
+// player's car: a script that deletes or stops the level there leaves
+// nothing queued to be drawn, and the frames after it run only live tasks.
+class EndLevelInAStep : public LevelScript, public testing::WithParamInterface<const char*> {};
+
+TEST_P(EndLevelInAStep, EmptiesTheFramesQueueAndLeavesOnlyLiveTasksRunning)
+{
+    CPIVertexBuffer buffer(std::vector<IDirect3DVertexBuffer9*>(), std::vector<IDirect3DIndexBuffer9*>(), 0, 0,
+                           false);
+    CPRenderQueue queue(&buffer);
+    render.SetRenderQueue(&queue);
+    Run("InitLevel('level1', false) StartLevel()");
+    ASSERT_TRUE(GetLevel() && GetLevel()->levelScene);
+    int queuedBefore = 0;
+    StepTask receiver;
+    receiver.SetPriority(600);
+    receiver.step = [&]() {
+        if (!GetLevel()) return;
+        queue.AddObject(GetLevel()->levelScene);
+        queue.AddObject(GetLevel()->player);
+        queuedBefore = queue.GetFrameBlockCount();
+        Run(GetParam());
+    };
+    tasks.AddTask(&receiver);
+
+    RunFrame();
+    EXPECT_GT(queuedBefore, 0);
+    EXPECT_EQ(queue.GetFrameBlockCount(), 0) << "nothing left to draw";
+    for (int frame = 0; frame < 3; ++frame) {
+        for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
+            if (task->IsRunning() && !task->IsStopped()) {
+                EXPECT_TRUE(IsLiveObject(task.Get()));
+            }
+        }
+        const std::vector<int> priorities = RunningPriorities();
+        EXPECT_EQ(std::count(priorities.begin(), priorities.end(), 500), 0) << "no update of an ended race";
+        RunFrame();
+        queue.ClearFrame();
+    }
+    tasks.GetTasks().remove_if([&](const RefPtr<IPProcess>& task) { return task.Get() == &receiver; });
+    render.SetRenderQueue(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, EndLevelInAStep, testing::Values("DeleteLevel()", "StopLevel()"));
 
 // The level's update may have queued its scene before a script deletes it.
 TEST_F(LevelScript, DeleteLevelEmptiesTheFramesQueueAndLeavesNoLevel)
@@ -324,6 +446,13 @@ TEST_F(RayScript, CrossInterfaceRayCastsFromTheEyeThroughTheScreenPoint)
 
     results = Run("local hit, object = CrossInterfaceRay(1, 0) return hit, object == null");
     EXPECT_EQ(results, Texts({"false", "true"}));
+
+    // Looking over the wall: the ray below the screen's middle meets it,
+    // the one above passes over.
+    LookFrom(D3DXVECTOR3(40.0f, -10.0f, 20.0f), D3DXVECTOR3(60.0f, 0.0f, 10.0f));
+    results = Run("local below, object = CrossInterfaceRay(0.5, 0.75) "
+                  "return below, object == wall, (CrossInterfaceRay(0.5, 0.5)), (CrossInterfaceRay(0.5, 0.25))");
+    EXPECT_EQ(results, Texts({"true", "true", "false", "false"}));
 
     level.reset();
     EXPECT_EQ(Run("local hit, object, x, y, z = CrossInterfaceRay(0.5, 0.5) return hit, object == null, x, y, z"),

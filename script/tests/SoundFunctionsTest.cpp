@@ -130,6 +130,12 @@ TEST_F(SoundScript, StopSpecialSoundKeepsThePlayPosition)
     EXPECT_EQ(PlayPosition("click"), stopped);
 }
 
+TEST_F(SoundScript, KeepPlayingStartsASoundThatIsNotPlaying)
+{
+    EXPECT_EQ(Results("return PlaySpecialSound3D('engine', 1, 2, 3, false, true)"), Texts({"true"}));
+    EXPECT_TRUE(Sound("engine").IsPlaying());
+}
+
 TEST_F(SoundScript, UpdateSoundPositionTakesAVelocityOnlyFromThreeNumbers)
 {
     Results("UpdateSoundPosition('engine', 1, 2, 3, 4, 5, 6)");
