@@ -70,9 +70,12 @@ CPLevel::CPLevel()
 
 // Destroying a level that has already been replaced as current must not
 // take the newer level out of reach. The camera and the car world may
-// outlive the level, so they forget it. The members release what they hold.
+// outlive the level, so they forget it. Its update task stays listed, so it
+// is stopped: it would call into the destroyed level. The members release
+// what they hold.
 CPLevel::~CPLevel()
 {
+    if (updateTask) updateTask->Stop();
     if (CurrentLevel == this) CurrentLevel = nullptr;
     if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
     if (camera) camera->SetSubject(nullptr);

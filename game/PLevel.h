@@ -135,6 +135,25 @@ private:
     void TakePlace(int racer);
 
 public:
+    // The level's start: resets places, steps and the frame time, lists the
+    // car world, the level's update and the computer drivers as tasks,
+    // hands the camera's views and the shadow matrices to the renderer,
+    // starts the player and the scene, tells the menu the money, resets the
+    // running round's clocks and builds the route. A second start stops the
+    // update it replaces.
+    void StartLevel();
+    // Clears the particles, then Stop.
+    void StopLevel();
+    // The race rules of one frame, run by the level's update task.
+    void Update();
+
+private:
+    void ResetRaceForStart();
+    void StartTasks();
+    void HandViewsToRenderer();
+    void ResetRoundClocks(CPGameData& data);
+
+public:
 
     // Ends the race: stops the level's task and objects, lets the splines,
     // cars, route, branch tree, checkpoint marker and grid go, resets the

@@ -39,14 +39,6 @@ int RunningRound(const CPGameData& data)
     return std::max(data.roundsRecorded, 1);
 }
 
-// The time of the running round, the list grown to hold it.
-float& RunningRoundTime(CPGameData& data)
-{
-    const size_t round = static_cast<size_t>(RunningRound(data));
-    if (data.roundTimes.size() < round) data.roundTimes.resize(round, 0.0f);
-    return data.roundTimes[round - 1];
-}
-
 void ShowMessage(const char* message)
 {
     if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(kInterfaceReceiver, kShowMessage, message);
@@ -65,7 +57,7 @@ void CPLevel::UpdateRaceClocks(float seconds)
     UpdateLaps();
     CPGameData* data = GetGameData();
     if (!raceTimerOn || !data) return;
-    RunningRoundTime(*data) += seconds;
+    data->RunningRoundTime() += seconds;
     data->raceClock += seconds;
     for (auto& entry : data->racerRecords) {
         RacerRecord& record = entry.second;
@@ -135,9 +127,9 @@ void CPLevel::FollowCameraCarLap(CPGameData& data)
 // The finished lap keeps its time; the next one starts at 0.
 void CPLevel::CompleteCameraCarLap(CPGameData& data)
 {
-    RunningRoundTime(data);
+    data.RunningRoundTime();
     data.roundsRecorded = RunningRound(data) + 1;
-    RunningRoundTime(data) = 0.0f;
+    data.RunningRoundTime() = 0.0f;
     lapProgress = 0;
     data.routeProgress = (static_cast<int>(route.size()) - 1) * (data.roundsRecorded - 1);
     if (data.roundCount < data.roundsRecorded) TakePlace(kCameraCarRacer);

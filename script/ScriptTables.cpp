@@ -3,9 +3,11 @@
 #include "script/BonusListFunctions.h"
 #include "script/CameraFunctions.h"
 #include "script/EnemyFunctions.h"
+#include "script/FileFunctions.h"
 #include "script/FollowedCarFunctions.h"
 #include "script/GameDataFunctions.h"
 #include "script/InterfaceFunctions.h"
+#include "script/LevelFunctions.h"
 #include "script/LevelStateFunctions.h"
 #include "script/LightningFunctions.h"
 #include "script/MissionFunctions.h"
@@ -18,6 +20,7 @@
 #include "script/RaceStateFunctions.h"
 #include "script/RouteFunctions.h"
 #include "script/SaveFunctions.h"
+#include "script/SoundFunctions.h"
 #include "script/TaskFunctions.h"
 
 namespace {
@@ -45,28 +48,28 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetKills", Script_SetKills},
     {"GetAICount", Script_GetAICount},
     {"InitPlayer", Script_InitPlayer},
-    {"Shot", Script_NotYetAvailable},
-    {"GetEnemyData", Script_NotYetAvailable},
+    {"Shot", Script_Shot},
+    {"GetEnemyData", Script_GetEnemyData},
     {"StopScript", Script_StopScript},
-    {"CrossPlayerRay", Script_NotYetAvailable},
+    {"CrossPlayerRay", Script_CrossPlayerRay},
     {"ClearTimer", Script_ClearGlobalTimer},
     {"SetActions", Script_SetActions},
-    {"PlaySpecialSound3D", Script_NotYetAvailable},
-    {"PlaySpecialSound", Script_NotYetAvailable},
+    {"PlaySpecialSound3D", Script_PlaySpecialSound3D},
+    {"PlaySpecialSound", Script_PlaySpecialSound},
     {"UpdateInterface", Script_UpdateInterface},
     {"CreateInterface", Script_CreateInterface},
     {"ActivateInterface", Script_ActivateInterface},
     {"DeactivateInterface", Script_DeactivateObject},
-    {"SetDefaultCamera", Script_NotYetAvailable},
-    {"InitLevel", Script_NotYetAvailable},
-    {"StartLevel", Script_NotYetAvailable},
-    {"StopLevel", Script_NotYetAvailable},
-    {"DeleteLevel", Script_NotYetAvailable},
-    {"SetCameraPos", Script_NotYetAvailable},
-    {"SetCameraZAngle", Script_NotYetAvailable},
-    {"SetCarParams", Script_NotYetAvailable},
+    {"SetDefaultCamera", Script_SetDefaultCamera},
+    {"InitLevel", Script_InitLevel},
+    {"StartLevel", Script_StartLevel},
+    {"StopLevel", Script_StopLevel},
+    {"DeleteLevel", Script_DeleteLevel},
+    {"SetCameraPos", Script_SetCameraPos},
+    {"SetCameraZAngle", Script_SetCameraZAngle},
+    {"SetCarParams", Script_SetCarParams},
     {"SetWeaponPos", Script_NotYetAvailable},
-    {"CrossInterfaceRay", Script_NotYetAvailable},
+    {"CrossInterfaceRay", Script_CrossInterfaceRay},
     {"GetWeaponInfo", Script_GetWeaponInfo},
     {"GetMineInfo", Script_GetMineInfo},
     {"GetSuperWeaponInfo", Script_GetSuperWeaponInfo},
@@ -157,7 +160,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"GetPosition", Script_GetPosition},
     {"SetRotation", Script_SetRotation},
     {"GetBBoxInfo", Script_GetBBoxInfo},
-    {"Explosion", Script_NotYetAvailable},
+    {"Explosion", Script_Explosion},
     {"GetLevelSize", Script_GetLevelSize},
     {"CheckVisible", Script_CheckVisible},
     {"SetFont", Script_SetFont},
@@ -172,14 +175,14 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"GetPlayerSplineAngle", Script_GetPlayerSplineAngle},
     {"SetProfileName", Script_SetProfileName},
     {"GetProfileName", Script_GetProfileName},
-    {"UpdateSoundPosition", Script_NotYetAvailable},
+    {"UpdateSoundPosition", Script_UpdateSoundPosition},
     {"GetSplineLinePoint", Script_GetSplineLinePoint},
     {"GetSplineLineCount", Script_GetSplineLineCount},
     {"AddBonus", Script_AddBonus},
     {"EraseBonus", Script_EraseBonus},
     {"GetBonusList", Script_GetBonusList},
     {"GetClosestLineCenter", Script_GetClosestLineCenter},
-    {"DirectionalExplosion", Script_NotYetAvailable},
+    {"DirectionalExplosion", Script_DirectionalExplosion},
     {"StartLighting", Script_StartLighting},
     {"UpdateTrasser", Script_UpdateTrasser},
     {"DrawLine", Script_DrawLine},
@@ -219,7 +222,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"IsPlayerDead", Script_IsPlayerDead},
     {"GetHelthBarCoord", Script_GetHelthBarCoord},
     {"SetLevelStarted", Script_SetLevelStarted},
-    {"SetLensFlare", Script_NotYetAvailable},
+    {"SetLensFlare", Script_SetLensFlare},
     {"SetTimeBonus", Script_SetTimeBonus},
     {"GetFullTime", Script_GetFullTime},
     {"Pup", Script_Pup},
@@ -227,15 +230,15 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"Pleft", Script_Pleft},
     {"Pright", Script_Pright},
     {"GetObjectSpeed", Script_GetObjectSpeed},
-    {"StopSpecialSound", Script_NotYetAvailable},
-    {"IsSpecialSoundPlaying", Script_NotYetAvailable},
+    {"StopSpecialSound", Script_StopSpecialSound},
+    {"IsSpecialSoundPlaying", Script_IsSpecialSoundPlaying},
     {"IsRaceStarted", Script_IsRaceStarted},
     {"IsWeather", Script_IsWeather},
     {"IsLightLeft", Script_IsLightLeft},
     {"IsDarkLeft", Script_IsDarkLeft},
     {"GetTemp", Script_GetTemp},
     {"IsPlayerMovingBackwards", Script_IsPlayerMovingBackwards},
-    {"SetLevelTransportCount", Script_NotYetAvailable},
+    {"SetLevelTransportCount", Script_SetLevelTransportCount},
     {"StopPlayingMusic", Script_StopPlayingMusic},
     {"IsDead", Script_IsDead},
     {"UpdateActions", Script_UpdateActions},
@@ -255,13 +258,13 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"GetTextPosition", Script_GetTextPosition},
     {"SetTextPosition", Script_SetTextPosition},
     {"IsSingleMode", Script_IsSingleMode},
-    {"IsFileExists", Script_NotYetAvailable},
-    {"GetTextureSize", Script_NotYetAvailable},
-    {"GoURL", Script_NotYetAvailable},
+    {"IsFileExists", Script_IsFileExists},
+    {"GetTextureSize", Script_GetTextureSize},
+    {"GoURL", Script_GoURL},
     {"IsTimeMode", Script_IsTimeMode},
     {"GetBestTimeAttack", Script_GetBestTimeAttack},
     {"GetTimeAttack", Script_GetTimeAttack},
-    {"GoURLlink", Script_NotYetAvailable},
+    {"GoURLlink", Script_GoURLlink},
     {nullptr, nullptr},
 };
 
