@@ -387,6 +387,31 @@ TEST_F(EnemyOnLevelOne, AnObjectBetweenTheEnemyAndTheCarTakesTheStrikeWithoutHar
     EXPECT_TRUE(carHandler.TakeCommands().empty());
 }
 
+// Pitched nose down by a radian about the world x axis, the enemy still
+// strikes along the ground and turns its push about the up axis only.
+TEST_F(EnemyOnLevelOne, AnEnemyPitchedOnASlopeStrikesAlongTheGround)
+{
+    D3DXQUATERNION clockwise;
+    D3DXQuaternionRotationAxis(&clockwise, &kUpAxis, -D3DX_PI / 2.0f);
+    D3DXQUATERNION pitch;
+    const D3DXVECTOR3 side(1.0f, 0.0f, 0.0f);
+    D3DXQuaternionRotationAxis(&pitch, &side, 1.0f);
+    const D3DXQUATERNION turn = clockwise * pitch;
+    enemyObject.SetRotation(turn.x, turn.y, turn.z, turn.w);
+    enemyObject.UpdateTransform();
+    enemy->meleeCount = 1;
+    enemy->melee[0] = MeleeRecord{1, kLongReach, D3DXVECTOR3(1.0f, 0.5f, 0.2f), 300.0f, 7.5f};
+    carHandler.TakeCommands();
+    const D3DXVECTOR3 velocity = CarBody().GetVelocity();
+
+    enemy->SetAnimation("melee1", false, true, 0);
+    RunUntil(0.75);
+
+    EXPECT_EQ(BufferOf("hit1").CountCalls("Play 0 0 0"), 1);
+    ExpectPoint((CarBody().GetVelocity() - velocity) * CarBody().GetMass(), D3DXVECTOR3(150, -300, 60));
+    EXPECT_EQ(carHandler.TakeCommands(), Texts{"damage:7.50"});
+}
+
 TEST_F(EnemyOnLevelOne, ExplosionBlowsTheEnemyUpAtItsStrikePointAndReportsItsDeathOnce)
 {
     enemy->weaponName = "explosion";
