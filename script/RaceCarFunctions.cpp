@@ -207,7 +207,9 @@ int Script_CheckIntersection(lua_State* state)
         const D3DXVECTOR3 position = PositionOf(*car);
         const float dx = position.x - x;
         const float dy = position.y - y;
-        if (!IsOfSide(*car, CPPlayer::kDarkSide) || dx * dx + dy * dy > radius * radius) continue;
+        // Asked as "within" so that a NaN point or radius reaches no car.
+        const bool within = dx * dx + dy * dy <= radius * radius;
+        if (!IsOfSide(*car, CPPlayer::kDarkSide) || !within) continue;
         car->ApplyImpulse(position, UnitOrZero(VelocityOf(*car)) * kIntersectionPush);
     }
     return 0;
