@@ -44,18 +44,6 @@ const float kZeroLengthSquared = 1e-6f;
 
 const int kTrueArgumentsForThirdFlag = 3;
 
-D3DXVECTOR3 ReadVector(lua_State* state, int first)
-{
-    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
-}
-
-void PushVector(lua_State* state, const D3DXVECTOR3& vector)
-{
-    lua_pushnumber(state, vector.x);
-    lua_pushnumber(state, vector.y);
-    lua_pushnumber(state, vector.z);
-}
-
 // The level's update may have queued its scene for this frame already;
 // the queue is emptied before the level goes, so nothing freed is drawn.
 void ClearQueuedFrame()
@@ -268,6 +256,17 @@ int Script_CrossInterfaceRay(lua_State* state)
 int Script_SetCarParams(lua_State* state)
 {
     if (CPPlayer* car = ReadHandle<CPPlayer>(state, 1)) car->SetCarParams(ReadFloat(state, 2), ReadFloat(state, 3));
+    return 0;
+}
+
+// The target is held while the weapon aims at it.
+int Script_SetWeaponPos(lua_State* state)
+{
+    CPLevel* level = GetLevel();
+    if (!level) return 0;
+    const D3DXVECTOR3 point = ReadVector(state, 1);
+    const RefPtr<CPGameObject> target(ReadHandle<CPGameObject>(state, 4));
+    level->SetWeaponPos(point.x, point.y, point.z, target.Get());
     return 0;
 }
 

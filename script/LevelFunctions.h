@@ -32,4 +32,6 @@ int Script_CrossPlayerRay(lua_State* state);
 int Script_CrossInterfaceRay(lua_State* state);
 
 int Script_SetCarParams(lua_State* state);
+// Hands the aim point and the optional target to the player's weapon.
+int Script_SetWeaponPos(lua_State* state);
 int Script_GetEnemyData(lua_State* state);

@@ -14,12 +14,6 @@ const int kBoxResults = 9;
 // A squared speed below this counts as standing still.
 const float kStillSpeedSquared = 1e-6f;
 
-D3DXVECTOR3 ReadPoint(lua_State* state, int firstIndex)
-{
-    return D3DXVECTOR3(ReadFloat(state, firstIndex), ReadFloat(state, firstIndex + 1),
-                       ReadFloat(state, firstIndex + 2));
-}
-
 void PlaceObject(CPGameObject& object, const D3DXVECTOR3& position)
 {
     object.SetPosition(position.x, position.y, position.z);
@@ -54,7 +48,7 @@ void TurnPlacedBody(CPGameObject& object, const D3DXQUATERNION& rotation)
 int Script_SetPosition(lua_State* state)
 {
     CPGameObject* object = ReadHandle<CPGameObject>(state, 1);
-    if (object) PlaceObject(*object, ReadPoint(state, 2));
+    if (object) PlaceObject(*object, ReadVector(state, 2));
     return 0;
 }
 
@@ -62,7 +56,7 @@ int Script_SetRotation(lua_State* state)
 {
     CPGameObject* object = ReadHandle<CPGameObject>(state, 1);
     if (!object) return 0;
-    const D3DXQUATERNION rotation = RotationOfAngles(ReadPoint(state, 2));
+    const D3DXQUATERNION rotation = RotationOfAngles(ReadVector(state, 2));
     object->SetRotation(rotation.x, rotation.y, rotation.z, rotation.w);
     TurnPlacedBody(*object, rotation);
     object->UpdateTransform();

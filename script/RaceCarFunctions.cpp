@@ -133,11 +133,6 @@ struct NearestCar {
     }
 };
 
-D3DXVECTOR3 ReadPoint(lua_State* state, int first)
-{
-    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
-}
-
 int PushIsSideLeft(lua_State* state, uint32_t side)
 {
     bool left = false;
@@ -280,7 +275,7 @@ int Script_ApplyImpulse(lua_State* state)
 {
     CPGameObject* object = ReadHandle<CPGameObject>(state, 1);
     CPRigidBody* body = object ? RigidBodyOf(*object) : nullptr;
-    if (body) body->ApplyImpulse(ReadPoint(state, 2), PositionOf(*object));
+    if (body) body->ApplyImpulse(ReadVector(state, 2), PositionOf(*object));
     return 0;
 }
 
@@ -299,7 +294,7 @@ int Script_GetNearestBrightwardPlayer(lua_State* state)
 {
     CPLevel* level = GetLevel();
     if (!level) return 0;
-    const D3DXVECTOR3 point = ReadPoint(state, 1);
+    const D3DXVECTOR3 point = ReadVector(state, 1);
     const bool wide = lua_type(state, 4) == LUA_TBOOLEAN && ReadBool(state, 4);
     NearestCar nearest;
     for (CPPlayer* car : OtherCars(*level, wide ? kWideOthers : kFirstOthers)) {
@@ -316,7 +311,7 @@ int Script_GetNearestDuskwardPlayer(lua_State* state)
 {
     CPLevel* level = GetLevel();
     if (!level) return 0;
-    const D3DXVECTOR3 point = ReadPoint(state, 1);
+    const D3DXVECTOR3 point = ReadVector(state, 1);
     NearestCar nearest;
     for (CPPlayer* car : OtherCars(*level, kFirstOthers)) {
         if (IsOfSide(*car, CPPlayer::kDarkSide)) nearest.Offer(*car, point, true);

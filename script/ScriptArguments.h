@@ -30,6 +30,12 @@ inline float ReadFloat(lua_State* state, int index)
     return static_cast<float>(lua_tonumber(state, index));
 }
 
+// Three numbers from the argument at first on, as x, y and z.
+inline D3DXVECTOR3 ReadVector(lua_State* state, int first)
+{
+    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
+}
+
 inline bool ReadBool(lua_State* state, int index)
 {
     return lua_toboolean(state, index) != 0;

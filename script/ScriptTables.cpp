@@ -68,7 +68,7 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetCameraPos", Script_SetCameraPos},
     {"SetCameraZAngle", Script_SetCameraZAngle},
     {"SetCarParams", Script_SetCarParams},
-    {"SetWeaponPos", Script_NotYetAvailable},
+    {"SetWeaponPos", Script_SetWeaponPos},
     {"CrossInterfaceRay", Script_CrossInterfaceRay},
     {"GetWeaponInfo", Script_GetWeaponInfo},
     {"GetMineInfo", Script_GetMineInfo},

@@ -11,6 +11,7 @@
 #include "game/PShotSpawner.h"
 #include "game/tests/LevelLoadFixture.h"
 #include "game/tests/LevelObjectFixtures.h"
+#include "game/PPlayer.h"
 #include "game/tests/ShotTestSupport.h"
 #include "interface/PLensFlareInterface.h"
 
@@ -247,6 +248,23 @@ TEST_F(LevelScript, TheCameraTakesTheScriptsPositionAndAngle)
     Run("SetCameraZAngle(0.75)");
     EXPECT_EQ(camera->GetManualZAngle(), 0.75f);
     EXPECT_EQ(camera->GetManualPosition(), D3DXVECTOR3(1.0f, -2.0f, 3.5f));
+}
+
+// The car takes the inputs as they are; the player's weapon, the aim point.
+TEST_F(LevelScript, TheCarTakesTheScriptsInputsAndThePlayersWeaponItsAim)
+{
+    Run("InitLevel('level1', false)");
+    CPPlayer* car = dynamic_cast<CPPlayer*>(GetLevel()->player.Get());
+    ASSERT_TRUE(car);
+    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(car));
+    lua_setglobal(scripts.GetState(), "car");
+    Run("SetCarParams(car, 0.75, -0.25) SetWeaponPos(3, -4, 5.5)");
+    EXPECT_EQ(car->throttleInput, 0.75f);
+    EXPECT_EQ(car->steerInput, -0.25f);
+    EXPECT_EQ(car->aimPoint, D3DXVECTOR3(3.0f, -4.0f, 5.5f));
+
+    Run("SetCarParams(nil, 1, 1) DeleteLevel() SetWeaponPos(1, 2, 3)");
+    EXPECT_EQ(GetLevel(), nullptr);
 }
 
 TEST_F(LevelScript, SetLensFlareLoadsANewFlareTenTimesFurtherOut)
