@@ -40,6 +40,7 @@ const float kCarMass = 40.0f;
 const D3DXQUATERNION kFacingRoundTheRing(0.0f, 0.0f, 1.0f, 0.0f);
 
 const char* const kCarMesh = "level1_car.p3d";
+const D3DXVECTOR3 kWheelHalf(0.15f, 0.4f, 0.4f);
 const char* const kCarShadow = "car_shadow.tga";
 const D3DCOLOR kShadowColour = 0x80000000;
 const char* const kOpponentCars[] = {"tvr1", "tvr2", "tvr3"};
@@ -161,8 +162,9 @@ MeshPartData CarPart()
     body.shapes = {ShapeData{CPPhysicData::kBoxShape, 2.0f, 0.6f, 4.0f, {0, 0, 0}, {0, 0, 0, 1}, 0.0f, kCarMass}};
     const float wheels[4][2] = {{0.9f, -1.5f}, {-0.9f, -1.5f}, {0.9f, 1.5f}, {-0.9f, 1.5f}};
     for (int i = 0; i < 4; ++i) {
-        MeshPartData wheel;
-        wheel.name = "w" + std::to_string(i);
+        // A wheel needs a mesh: a part without vertices gets the loader's
+        // vast empty box, which the car's own box would grow to enclose.
+        MeshPartData wheel = BoxPart("w" + std::to_string(i), kWheelHalf);
         wheel.placement = {wheels[i][0], wheels[i][1], 0, 0, 0, 0, 1};
         body.children.push_back(wheel);
     }
