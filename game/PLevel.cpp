@@ -98,6 +98,11 @@ void CPLevel::GetFollowInputs(FollowInputs& inputs)
     inputs.playerDirection = forward;
     inputs.headingForced = headingForced;
     inputs.forcedHeading = forcedHeading;
+    float halfTurn = 0.0f;
+    if (!headingForced && HalfTurnForced(halfTurn)) {
+        inputs.headingForced = true;
+        inputs.forcedHeading = halfTurn;
+    }
     inputs.extraYaw = extraYaw;
     const CPCar* car = GetCarPtr();
     inputs.carSteering = car ? car->GetSteering() : 0.0f;
