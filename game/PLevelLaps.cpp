@@ -150,7 +150,10 @@ void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
     }
     if (node != startNode) return;
     const int nodes = static_cast<int>(route.size());
-    if (racerProgress[slot] >= nodes - kRacerLapMargin) {
+    // On a route of no more than the margin's nodes, a lap just counted
+    // leaves the car on the start node with enough progress for another
+    // lap in every frame it stays there: a lap takes at least one node.
+    if (racerProgress[slot] >= std::max(nodes - kRacerLapMargin, 1)) {
         CompleteRacerLap(data, racer);
         racerProgress[slot] = 0;
     }

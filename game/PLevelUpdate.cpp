@@ -328,7 +328,7 @@ void CPLevel::RefillNitro(float dt)
     nitroCooldown = std::max(nitroCooldown - dt, 0.0f);
     CPCar* playerCar = GetCarPtr();
     for (const RefPtr<CPGameObject>& zone : nitroZones) {
-        const AxisAlignedBox& box = zone->GetBounds();
+        const AxisAlignedBox box = LevelBoxOf(*zone);
         if (playerCar && box.ContainsPoint(*player->GetPositionRef())) {
             if (playerCar->GetNitroStock() != kFullNitro && nitroCooldown == 0.0f) {
                 PlayFromStart("fast");
@@ -349,7 +349,7 @@ void CPLevel::CountCheckpoints()
     const D3DXVECTOR3& position = *player->GetPositionRef();
     for (size_t k = 0; k < checkpoints.size(); ++k) {
         const RefPtr<CPGameObject>& zone = checkpoints[k].checkpoint;
-        if (static_cast<int>(k) == currentCheckpoint || !zone || !zone->GetBounds().ContainsPoint(position)) continue;
+        if (static_cast<int>(k) == currentCheckpoint || !zone || !LevelBoxOf(*zone).ContainsPoint(position)) continue;
         ReachCheckpoint(static_cast<int>(k));
         return;
     }
