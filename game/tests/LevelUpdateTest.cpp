@@ -1,4 +1,8 @@
+#include "DynamicSky/PDynamicSky.h"
+#include "Render/PRender.h"
 #include "Sound/PSoundManager.h"
+#include "core/Settings.h"
+#include "interface/PLensFlareInterface.h"
 #include "core/FrameClock.h"
 #include "core/PCommandManager.h"
 #include "core/tests/GameObjectTestSupport.h"
@@ -528,4 +532,64 @@ TEST_F(LevelUpdate, TheOrbitingCameraStandsFartherWithSpeedUnlessTheDivisorIsZer
     CPCamera* camera = level->camera.Get();
     level->camera = nullptr;
     delete camera;
+}
+
+namespace {
+
+DWORD HundredTicks()
+{
+    return 100;
+}
+
+} // namespace
+
+// The view fixed at the player, looking along -y from the origin; the
+// renderer projects x and y straight onto the 1024 x 768 screen. The flare
+// fades in by 5 a frame while shown and out while hidden: shown for a sun
+// on screen, up and ahead; hidden for one behind the eye, below the
+// horizon or off the screen; left alone while the setting is off.
+TEST_F(LevelUpdate, TheLensFlareShinesOnlyForASunOnScreenAboveAndAhead)
+{
+    CPRender render;
+    CPRender* savedRender = g_pRender;
+    g_pRender = &render;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    render.SetViewProjection(identity);
+    const int savedWidth = g_screenWidth, savedHeight = g_screenHeight, savedFlare = g_lensflare;
+    g_screenWidth = 1024;
+    g_screenHeight = 768;
+    g_lensflare = 1;
+    level->camera = new CPCamera;
+    level->cameraMode = 2;
+    player->SetPosition(0.0f, 0.0f, 0.0f);
+    CPLensFlareInterface* flare = new CPLensFlareInterface();
+    flare->SetFadeClock(HundredTicks);
+    level->lensFlare = flare;
+    const struct {
+        D3DXVECTOR3 sun;
+        int setting;
+        float alpha;
+    } frames[] = {
+        {D3DXVECTOR3(0.5f, -0.25f, 10.0f), 1, 5.0f},  {D3DXVECTOR3(-0.9f, -0.9f, 1.0f), 1, 10.0f},
+        {D3DXVECTOR3(0.5f, 0.25f, 10.0f), 1, 5.0f},   {D3DXVECTOR3(0.5f, -0.25f, 10.0f), 1, 10.0f},
+        {D3DXVECTOR3(0.5f, -0.25f, -10.0f), 1, 5.0f}, {D3DXVECTOR3(0.5f, -0.25f, 10.0f), 0, 5.0f},
+        {D3DXVECTOR3(1.0f, -0.25f, 10.0f), 1, 0.0f},
+    };
+    for (const auto& f : frames) {
+        SunPosition = f.sun;
+        g_lensflare = f.setting;
+        Frame(0.0f);
+        EXPECT_EQ(flare->GetAlpha(), f.alpha) << f.sun.x << " " << f.sun.y << " " << f.sun.z;
+    }
+    SunPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    level->lensFlare = nullptr;
+    delete flare;
+    CPCamera* camera = level->camera.Get();
+    level->camera = nullptr;
+    delete camera;
+    g_pRender = savedRender;
+    g_screenWidth = savedWidth;
+    g_screenHeight = savedHeight;
+    g_lensflare = savedFlare;
 }
