@@ -405,6 +405,11 @@ private:
 
 // The car's forward axis in the world: cars face their local -y.
 D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
+// The car's up axis in the world: its local z.
+D3DXVECTOR3 UpAxisOf(CPGameObject& car);
+// A computer car's key in the game data's racer tables: its index among
+// the opponents in decimal.
+std::string RacerKey(int racer);
 // The angle of the object's forward axis from the x axis, negative on the
 // negative y side.
 float HeadingOf(CPGameObject& object);

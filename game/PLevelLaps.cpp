@@ -26,13 +26,6 @@ const char* const kShowMessage = "show_message";
 const char* const kLastLapMessage = "posledniy_krug!";
 const char* const kLapDoneMessage = "krug_proiden!";
 
-std::string RacerKey(int racer)
-{
-    char key[16];
-    std::snprintf(key, sizeof(key), "%d", racer);
-    return key;
-}
-
 // A running round below 1 counts as the first.
 int RunningRound(const CPGameData& data)
 {
@@ -179,4 +172,11 @@ void CPLevel::TakePlace(int racer)
     if (std::find(places, places + kPlaces, racer) != places + kPlaces) return;
     int* free = std::find(places, places + kPlaces, -1);
     if (free != places + kPlaces) *free = racer;
+}
+
+std::string RacerKey(int racer)
+{
+    char key[16];
+    std::snprintf(key, sizeof(key), "%d", racer);
+    return key;
 }

@@ -68,16 +68,6 @@ bool IsOdd(int draw)
     return draw % 2 == 1;
 }
 
-D3DXVECTOR3 UpAxisOf(CPGameObject& car)
-{
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
-    const D3DXVECTOR3 localUp(0.0f, 0.0f, 1.0f);
-    D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &localUp, &rotation);
-    return axis;
-}
-
 float SpeedOf(CPGameObject& car)
 {
     RefPtr<CPCar> body = car.GetCar();
@@ -101,13 +91,6 @@ void PlayFromStart(const char* name)
         sound->Rewind();
     }
     sound->Play(0, 0);
-}
-
-std::string RacerKey(size_t racer)
-{
-    char key[16];
-    std::snprintf(key, sizeof(key), "%d", static_cast<int>(racer));
-    return key;
 }
 
 } // namespace
@@ -293,7 +276,7 @@ void CPLevel::RunComputerCars(float dt)
         if (i >= static_cast<size_t>(kRacersOnRoute)) continue;
         if (CPGameData* data = GetGameData()) {
             const D3DXVECTOR3& position = *car.GetPositionRef();
-            data->racerPositions[RacerKey(i)] = D3DXVECTOR2(position.x, position.y);
+            data->racerPositions[RacerKey(static_cast<int>(i))] = D3DXVECTOR2(position.x, position.y);
         }
     }
 }
