@@ -99,6 +99,11 @@ void CPLevel::GetFollowInputs(FollowInputs& inputs)
     inputs.playerDirection = forward;
     inputs.headingForced = headingForced;
     inputs.forcedHeading = forcedHeading;
+    float halfTurn = 0.0f;
+    if (!headingForced && HalfTurnForced(halfTurn)) {
+        inputs.headingForced = true;
+        inputs.forcedHeading = halfTurn;
+    }
     inputs.extraYaw = extraYaw;
     const CPCar* car = GetCarPtr();
     inputs.carSteering = car ? car->GetSteering() : 0.0f;
@@ -204,14 +209,27 @@ void CPLevel::Stop()
     if (CPGameData* data = GetGameData()) data->levelStarted = false;
 }
 
-D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+namespace {
+
+D3DXVECTOR3 WorldAxisOf(CPGameObject& object, const D3DXVECTOR3& localAxis)
 {
     D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
-    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
+    D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
     D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    D3DXVec3TransformNormal(&axis, &localAxis, &rotation);
     return axis;
+}
+
+} // namespace
+
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+{
+    return WorldAxisOf(car, D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+}
+
+D3DXVECTOR3 UpAxisOf(CPGameObject& car)
+{
+    return WorldAxisOf(car, D3DXVECTOR3(0.0f, 0.0f, 1.0f));
 }
 
 float HeadingOf(CPGameObject& object)

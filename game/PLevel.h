@@ -23,6 +23,7 @@
 
 class CPCar;
 class CPGameData;
+class CPRenderQueue;
 struct LevelDescription;
 struct LevelObjectRecord;
 struct RayQuery;
@@ -148,6 +149,32 @@ public:
     void Update();
 
 private:
+    // The steps of Update, in their order.
+    void Announce(const char* message);
+    void SettleOutcome();
+    void SettlePlace(int place);
+    void SettleTimeTrial();
+    void RunCheckpointTimer(float dt);
+    void RunDemoCamera(float dt);
+    void ChooseDemoPreset(int preset);
+    void ChooseDemoMode(int mode);
+    void AdvanceClocks(float dt);
+    void RunPlayerSteps(float dt);
+    void FeedCamera();
+    void RunComputerCars(float dt);
+    void FeedDriver(size_t index, CPGameObject& car);
+    void FollowRouteHeading();
+    void RefillNitro(float dt);
+    void CountCheckpoints();
+    void ReachCheckpoint(int index);
+    void SteerCamera();
+    bool HalfTurnForced(float& forced) const;
+    void RecordAndReplayGhost();
+    void ReplayGhost(const std::vector<GhostSample>& samples);
+    void QueueScene();
+    void PlaceLensFlare();
+    static RefPtr<CPRenderQueue> GetRenderQueue();
+
     void ResetRaceForStart();
     void StartTasks();
     void HandViewsToRenderer();
@@ -384,6 +411,11 @@ private:
 
 // The car's forward axis in the world: cars face their local -y.
 D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
+// The car's up axis in the world: its local z.
+D3DXVECTOR3 UpAxisOf(CPGameObject& car);
+// A computer car's key in the game data's racer tables: its index among
+// the opponents in decimal.
+std::string RacerKey(int racer);
 // The angle of the object's forward axis from the x axis, negative on the
 // negative y side.
 float HeadingOf(CPGameObject& object);

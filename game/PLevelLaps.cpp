@@ -26,13 +26,6 @@ const char* const kShowMessage = "show_message";
 const char* const kLastLapMessage = "posledniy_krug!";
 const char* const kLapDoneMessage = "krug_proiden!";
 
-std::string RacerKey(int racer)
-{
-    char key[16];
-    std::snprintf(key, sizeof(key), "%d", racer);
-    return key;
-}
-
 // A running round below 1 counts as the first.
 int RunningRound(const CPGameData& data)
 {
@@ -150,7 +143,10 @@ void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
     }
     if (node != startNode) return;
     const int nodes = static_cast<int>(route.size());
-    if (racerProgress[slot] >= nodes - kRacerLapMargin) {
+    // On a route of no more than the margin's nodes, a lap just counted
+    // leaves the car on the start node with enough progress for another
+    // lap in every frame it stays there: a lap takes at least one node.
+    if (racerProgress[slot] >= std::max(nodes - kRacerLapMargin, 1)) {
         CompleteRacerLap(data, racer);
         racerProgress[slot] = 0;
     }
@@ -176,4 +172,11 @@ void CPLevel::TakePlace(int racer)
     if (std::find(places, places + kPlaces, racer) != places + kPlaces) return;
     int* free = std::find(places, places + kPlaces, -1);
     if (free != places + kPlaces) *free = racer;
+}
+
+std::string RacerKey(int racer)
+{
+    char key[16];
+    std::snprintf(key, sizeof(key), "%d", racer);
+    return key;
 }
