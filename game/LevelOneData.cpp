@@ -24,6 +24,21 @@ const D3DCOLOR kGroundColours[] = {0xFF4A6B2E, 0xFF8C8C8C};
 const int kGroundImageSize = 4;
 const char* const kMeshFolder = "Data\\Meshes\\";
 const char* const kTexture = "level1.tga";
+// Two-coloured textures, so the road, the posts and the cars show their
+// faces: each a pair of colours in bands.
+struct BandedTexture {
+    const char* name;
+    D3DCOLOR first;
+    D3DCOLOR second;
+};
+const BandedTexture kRoadTexture = {"level1_road.tga", 0xFF505058, 0xFFD8D8D0};
+const BandedTexture kPostTexture = {"level1_post.tga", 0xFFC02018, 0xFFF0F0F0};
+const BandedTexture kPlayerTexture = {"level1_player.tga", 0xFF2060C0, 0xFFF0D020};
+const BandedTexture kOpponentTexture = {"level1_opponent.tga", 0xFF30A040, 0xFF202020};
+const BandedTexture kBandedTextures[] = {kRoadTexture, kPostTexture, kPlayerTexture, kOpponentTexture};
+const int kBands = 4;
+// The part of the player's car that the script "jeep" drives.
+const char* const kPlayerScript = "jeep";
 const char* const kSkyTexture = "Data\\Textures\\level1_sky.tga";
 const D3DCOLOR kWhite = 0xFFFFFFFF;
 const D3DCOLOR kTextureColour = 0xFF808070;
@@ -176,14 +191,37 @@ bool WriteMesh(const std::string& file, const std::vector<MeshPartData>& parts, 
     return WriteBytes(kMeshFolder + file, mesh.GetBytes(), error);
 }
 
-// A description of one mesh file whose parts draw with the level's texture.
+// A description of one mesh file whose parts draw with one texture; a
+// script name gives the parts that script.
 bool WriteDescription(const std::string& name, const std::string& meshFile, const std::vector<std::string>& parts,
-                      const std::string& xml, std::string& error)
+                      const std::string& xml, std::string& error, const char* texture = kTexture,
+                      const char* script = nullptr)
 {
     DescriptionWriter description(meshFile);
     if (!xml.empty()) description.Key("description", xml);
-    for (const std::string& part : parts) description.Section(part).Key("texturefile1", kTexture);
+    for (const std::string& part : parts) {
+        description.Section(part).Key("texturefile1", texture);
+        if (script) description.Key("script", script);
+    }
     return WriteBytes(kMeshFolder + name + ".rdf", description.GetText(), error);
+}
+
+// Horizontal bands of the two colours, from the top.
+std::string BandedImage(const BandedTexture& texture)
+{
+    std::vector<uint32_t> pixels(kImageSize * kImageSize);
+    for (int i = 0; i < kImageSize * kImageSize; ++i) {
+        pixels[i] = (i / kImageSize) / (kImageSize / kBands) % 2 ? texture.second : texture.first;
+    }
+    return TgaImage(kImageSize, kImageSize, pixels);
+}
+
+bool WriteBandedTextures(std::string& error)
+{
+    for (const BandedTexture& texture : kBandedTextures) {
+        if (!WriteBytes(std::string("Data\\Textures\\") + texture.name, BandedImage(texture), error)) return false;
+    }
+    return true;
 }
 
 bool WriteSceneObjects(std::string& error)
@@ -191,23 +229,25 @@ bool WriteSceneObjects(std::string& error)
     struct Box {
         const char* name;
         D3DXVECTOR3 half;
+        const char* texture;
     };
-    const Box boxes[] = {{"checkpoint", D3DXVECTOR3(6.0f, 0.5f, 3.0f)},
-                         {"checkpoint_a", D3DXVECTOR3(0.5f, 6.0f, 3.0f)},
-                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f)},
-                         {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f)},
-                         {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f)},
-                         {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f)},
-                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f)}};
+    const Box boxes[] = {{"checkpoint", D3DXVECTOR3(6.0f, 0.5f, 3.0f), kTexture},
+                         {"checkpoint_a", D3DXVECTOR3(0.5f, 6.0f, 3.0f), kTexture},
+                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f), kTexture},
+                         {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f), kTexture},
+                         {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f), kTexture},
+                         {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f), kTexture},
+                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f), kTexture},
+                         {"post", D3DXVECTOR3(0.3f, 0.4f, 2.5f), kPostTexture.name}};
     for (const Box& box : boxes) {
         const std::string mesh = std::string(box.name) + ".msh";
         if (!WriteMesh(mesh, {BoxPart(box.name, box.half)}, false, error) ||
-            !WriteDescription(box.name, mesh, {box.name}, "", error)) {
+            !WriteDescription(box.name, mesh, {box.name}, "", error, box.texture)) {
             return false;
         }
     }
     return WriteMesh("road_phys1.msh", {RingRoadPart()}, false, error) &&
-           WriteDescription("road_phys1", "road_phys1.msh", {"road_phys1"}, "", error) &&
+           WriteDescription("road_phys1", "road_phys1.msh", {"road_phys1"}, "", error, kRoadTexture.name) &&
            WriteMesh("land.msh", {FlatPart("land", 10.0f)}, false, error) &&
            WriteDescription("land", "land.msh", {"land"}, "", error) &&
            WriteMesh("shadow.msh", {FlatPart("shadow", 2.0f)}, false, error) &&
@@ -222,14 +262,18 @@ bool WriteCars(std::string& error)
         std::string description;
         std::string xml;
         const char* cameras;
+        const char* texture;
+        const char* script;
     };
-    std::vector<Car> cars = {{std::string(kPlayerCar), "zil_130_.xml", kPlayerCameras},
-                             {std::string(kPlayerCar) + "_enemy", "zil_130_.xml", kPlayerCameras}};
+    std::vector<Car> cars = {
+        {std::string(kPlayerCar), "zil_130_.xml", kPlayerCameras, kPlayerTexture.name, kPlayerScript},
+        {std::string(kPlayerCar) + "_enemy", "zil_130_.xml", kPlayerCameras, kOpponentTexture.name, nullptr}};
     for (const char* opponent : kOpponentCars) {
-        cars.push_back({std::string(opponent) + "_enemy", std::string(opponent) + ".xml", kOpponentCamera});
+        cars.push_back({std::string(opponent) + "_enemy", std::string(opponent) + ".xml", kOpponentCamera,
+                        kOpponentTexture.name, nullptr});
     }
     for (const Car& car : cars) {
-        if (!WriteDescription(car.description, kCarMesh, {"body"}, car.xml, error) ||
+        if (!WriteDescription(car.description, kCarMesh, {"body"}, car.xml, error, car.texture, car.script) ||
             !WriteBytes("Data\\Descriptions\\" + car.xml, CarXml(car.cameras), error)) {
             return false;
         }
@@ -286,6 +330,8 @@ LevelFileContent LevelOneContent()
     level.objects = {
         LevelObjectRecord("stolb_start_left", D3DXVECTOR3(r - kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
         LevelObjectRecord("stolb_start_right", D3DXVECTOR3(r + kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
+        LevelObjectRecord("post", D3DXVECTOR3(r - kLevelOneRoadHalfWidth - 1.0f, 0.0f, 0.0f)),
+        LevelObjectRecord("post", D3DXVECTOR3(r + kLevelOneRoadHalfWidth + 1.0f, 0.0f, 0.0f)),
         LevelObjectRecord("player", D3DXVECTOR3(r, -12.0f, 0.5f), facing),
         LevelObjectRecord("enemy1", D3DXVECTOR3(r - 3.0f, -20.0f, 0.5f), facing),
         LevelObjectRecord("enemy2", D3DXVECTOR3(r + 3.0f, -20.0f, 0.5f), facing),
@@ -321,5 +367,5 @@ bool WriteLevelOne(std::string& error)
                       SolidTgaImage(kImageSize, kImageSize, kShadowColour), error) &&
            WriteBytes(kGroundTextures[0], SolidDdsImage(kGroundImageSize, kGroundColours[0]), error) &&
            WriteBytes(kGroundTextures[1], SolidDdsImage(kGroundImageSize, kGroundColours[1]), error) &&
-           WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
+           WriteBandedTextures(error) && WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
 }
