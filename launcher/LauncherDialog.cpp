@@ -2,11 +2,11 @@
 
 #include "core/PSettings.h"
 #include "core/Settings.h"
+#include "core/ShellOpen.h"
 #include "launcher/CentreWindow.h"
 #include "launcher/LauncherResources.h"
 #include "launcher/OptionsDialog.h"
 #include "launcher/PWebViewSite.h"
-#include "launcher/ShellOpen.h"
 
 #include <ole2.h>
 

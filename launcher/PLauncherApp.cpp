@@ -1,10 +1,10 @@
 #include "launcher/PLauncherApp.h"
 
 #include "core/PSettings.h"
+#include "core/ShellOpen.h"
 #include "launcher/LauncherDialog.h"
 #include "launcher/LauncherResources.h"
 #include "launcher/PWebViewSite.h"
-#include "launcher/ShellOpen.h"
 
 #include <ole2.h>
 

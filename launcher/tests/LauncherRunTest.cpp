@@ -1,9 +1,9 @@
 #include "launcher/PLauncherApp.h"
 
 #include "core/Settings.h"
+#include "core/ShellOpen.h"
 #include "launcher/LauncherResources.h"
 #include "launcher/PWebViewSite.h"
-#include "launcher/ShellOpen.h"
 #include "launcher/tests/DialogDriver.h"
 #include "launcher/tests/LauncherTestSupport.h"
 

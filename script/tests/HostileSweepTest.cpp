@@ -2,34 +2,54 @@
 
 #include "script/ScriptTables.h"
 
+#include "game/tests/LevelLoadFixture.h"
+
 #include "core/PGameObject.h"
+#include "core/ShellOpen.h"
 #include "game/PLevel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <set>
 
 namespace {
 
 const int kPositions = 8;
 const size_t kLongText = 1 << 20;
 
+std::vector<std::string> g_shellCalls;
+
+// The sweep hands texts to the shell's "open": they are recorded instead.
+void RecordShellCall(const char* target)
+{
+    g_shellCalls.push_back(target);
+}
+
 struct Hostile {
     const char* what;
     std::function<void(lua_State*)> push;
 };
 
+// The level the functions meet: none, one only constructed, "level1"
+// loaded, and "level1" loaded and started.
+enum class LevelState { None, Bare, Loaded, Started };
+
+// Functions that replace, delete, start or stop the level: the state is
+// made again after each of them.
+const std::set<std::string> kLevelLifeFunctions = {"InitLevel", "DeleteLevel", "StartLevel", "StopLevel"};
+
 // Every function of every table called with every kind of wrong argument in
 // every place, each table entry on a fresh state: nothing may crash, every
 // call leaves the stack as it found it, and the state still works after.
-class HostileSweep : public testing::TestWithParam<bool> {
+class HostileSweep : public LevelLoad, public testing::WithParamInterface<LevelState> {
 protected:
     HostileSweep() : log("sweep.log"), live("live"), gone(new CPGameObject("gone")), goneAddress(gone.get())
     {
         gone.reset();
-        g_pCommandManager = &bus;
-        g_pTaskManager = &tasks;
-        if (GetParam()) level.reset(new CPLevel());
+        g_shellCalls.clear();
+        SetShellOpenFunction(RecordShellCall);
         const std::string longText(kLongText, 'x');
         const std::string nuls("a\0b\0", 4);
         const double big = 1e300, twoTo31 = 2147483648.0;
@@ -55,10 +75,19 @@ protected:
     }
     ~HostileSweep() override
     {
-        level.reset();
+        delete GetLevel();
+        SetShellOpenFunction(nullptr);
         tasks.GetTasks().clear();
-        g_pCommandManager = nullptr;
-        g_pTaskManager = nullptr;
+    }
+
+    void MakeLevelState()
+    {
+        delete GetLevel();
+        tasks.GetTasks().clear();
+        if (GetParam() == LevelState::None) return;
+        CPLevel* level = new CPLevel();
+        if (GetParam() == LevelState::Bare) return;
+        ASSERT_TRUE(level->Load("level1", false, false));
     }
 
     // Calls the function with the arguments pushed; false when the stack is
@@ -107,22 +136,29 @@ protected:
     CPGameObject live;
     std::unique_ptr<CPGameObject> gone;
     void* goneAddress;
-    CPCommandManager bus;
-    CPTaskManager tasks;
-    std::unique_ptr<CPLevel> level;
     std::vector<Hostile> values;
 };
 
 TEST_P(HostileSweep, NoFunctionCrashesOrUnbalancesTheStack)
 {
+    MakeLevelState();
     for (const ScriptFunctionEntry* table : {MainScriptTable, GameInterfaceScriptTable, ObjectScriptTable}) {
-        for (const ScriptFunctionEntry* entry = table; entry->name; ++entry) Sweep(*entry);
+        for (const ScriptFunctionEntry* entry = table; entry->name; ++entry) {
+            Sweep(*entry);
+            if (kLevelLifeFunctions.count(entry->name)) MakeLevelState();
+        }
     }
+    // Texts reached the shell's "open" only through the recorder.
+    EXPECT_NE(std::find(g_shellCalls.begin(), g_shellCalls.end(), "name"), g_shellCalls.end());
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, HostileSweep, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "WithABareLevel" : "WithoutALevel";
-                         });
+std::string LevelStateName(const testing::TestParamInfo<LevelState>& info)
+{
+    const char* const names[] = {"WithoutALevel", "WithABareLevel", "WithALoadedLevel", "WithAStartedLevel"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, HostileSweep, testing::Values(LevelState::None, LevelState::Bare, LevelState::Loaded),
+                         LevelStateName);
 
 } // namespace

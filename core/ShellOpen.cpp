@@ -1,4 +1,4 @@
-#include "launcher/ShellOpen.h"
+#include "core/ShellOpen.h"
 
 #include <windows.h>
 

@@ -1,0 +1,88 @@
+#include "script/tests/ScriptTest.h"
+
+#include "script/GameLog.h"
+#include "script/ScriptHost.h"
+
+#include "core/ShellOpen.h"
+
+#include "Render/tests/ResourceTest.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts g_opened;
+
+void RecordOpen(const char* target)
+{
+    g_opened.push_back(target);
+}
+
+// The shell replaced by a recorder of what it is asked to open.
+class ShellFunctions : public ScriptTest {
+protected:
+    ShellFunctions()
+    {
+        g_opened.clear();
+        SetShellOpenFunction(RecordOpen);
+        std::ofstream(kPresentFile) << "read me";
+    }
+    ~ShellFunctions() override
+    {
+        SetShellOpenFunction(nullptr);
+        std::remove(kPresentFile);
+    }
+
+    static constexpr const char* kPresentFile = "present_readme.txt";
+};
+
+TEST_F(ShellFunctions, GoURLOpensOnlyAFileThatCanBeRead)
+{
+    Results("GoURL('missing_readme.txt') GoURL('present_readme.txt')");
+    EXPECT_EQ(g_opened, Texts({"present_readme.txt"}));
+}
+
+TEST_F(ShellFunctions, GoURLlinkOpensTheAddressUntested)
+{
+    Results("GoURLlink('https://www.example.com/hollowmere/')");
+    EXPECT_EQ(g_opened, Texts({"https://www.example.com/hollowmere/"}));
+}
+
+TEST_F(ShellFunctions, BothRaiseAnErrorWithoutATextAndOpenNothing)
+{
+    EXPECT_NE(ErrorOf("GoURL()"), "");
+    EXPECT_NE(ErrorOf("GoURLlink({})"), "");
+    EXPECT_TRUE(g_opened.empty());
+}
+
+// Images measured on the renderer's test device.
+class TextureSize : public ResourceTest {
+protected:
+    TextureSize() : log("texture_size.log"), scripts(log) {}
+
+    Texts Size(const char* path)
+    {
+        return ChunkResults(scripts.GetState(), std::string("return GetTextureSize('") + path + "')");
+    }
+
+    GameLog log;
+    ScriptHost scripts;
+};
+
+TEST_F(TextureSize, AnswersTheImagesOwnWidthAndHeight)
+{
+    WriteTga("Data\\Textures\\narrow.tga", 3, 5);
+    EXPECT_EQ(Size("Data\\\\Textures\\\\narrow.tga"), Texts({"3", "5"}));
+}
+
+TEST_F(TextureSize, AnswersZerosForGarbageAndForAMissingFile)
+{
+    WriteFile("Data\\Textures\\garbage.tga", "this is no image at all");
+    EXPECT_EQ(Size("Data\\\\Textures\\\\garbage.tga"), Texts({"0", "0"}));
+    EXPECT_EQ(Size("Data\\\\Textures\\\\missing.tga"), Texts({"0", "0"}));
+}
+
+} // namespace
