@@ -10,10 +10,15 @@ local car = nil
 local held = {}
 local scores = nil
 
+-- A null handle is a value too: only its text tells it apart.
+local function IsNull(handle)
+    return PointerToString(handle) == "0"
+end
+
 -- The part that carries the script hangs below the car itself.
 local function TopmostParent(object)
     local parent = GetParentObject(object)
-    while parent do
+    while not IsNull(parent) do
         object = parent
         parent = GetParentObject(object)
     end
@@ -23,9 +28,7 @@ end
 -- The road's direction against the car's, wrapped into -pi to pi.
 local function RoadSteer()
     local heading, roadAngle = GetPlayerSplineAngle()
-    local turn = roadAngle - heading
-    while turn > math.pi do turn = turn - 2 * math.pi end
-    while turn < -math.pi do turn = turn + 2 * math.pi end
+    local turn = (roadAngle - heading + math.pi) % (2 * math.pi) - math.pi
     return math.max(-1, math.min(1, turn * kSteerPerRadian))
 end
 
