@@ -40,6 +40,9 @@ const int kBands = 4;
 // The part of the player's car that the script "jeep" drives.
 const char* const kPlayerScript = "jeep";
 const char* const kSkyTexture = "Data\\Textures\\level1_sky.tga";
+const char* const kSunTexture = "level1_sun.tga";
+const D3DCOLOR kSunColour = 0xFFFFF0C0;
+const float kSunElevationDegrees = 50.0f;
 const D3DCOLOR kWhite = 0xFFFFFFFF;
 const D3DCOLOR kTextureColour = 0xFF808070;
 const int kImageSize = 8;
@@ -281,7 +284,8 @@ bool WriteCars(std::string& error)
     return true;
 }
 
-// One still state of a pale sky with full white light.
+// One still state of a pale sky; a sun high in the south-west lights the
+// level, so faces turned from it stay darker.
 bool WriteSky(std::string& error)
 {
     SkyscapeDescription sky;
@@ -294,10 +298,20 @@ bool WriteSky(std::string& error)
     state.duration = 1000.0f;
     state.domeAlpha = 255.0f;
     state.keys.assign(2, D3DXVECTOR3(150.0f, 180.0f, 220.0f));
-    state.sun = D3DXVECTOR3(255.0f, 255.0f, 255.0f);
-    state.ambient = state.sun;
+    state.sun = D3DXVECTOR3(255.0f, 245.0f, 225.0f);
+    state.ambient = D3DXVECTOR3(80.0f, 85.0f, 100.0f);
     state.fog = D3DXVECTOR3(60.0f, 90.0f, 130.0f);
+    SkyscapeDescription::QuadInState sunInState;
+    sunInState.scale = 1.0f;
+    state.quads.push_back(sunInState);
     sky.states.push_back(state);
+    SkyscapeDescription::Quad sun;
+    sun.axis = D3DXVECTOR3(1.0f, 0.3f, 0.0f);
+    sun.size = 20.0f;
+    sun.distance = 400.0f;
+    sun.angleDegrees = kSunElevationDegrees;
+    sun.textures = {kSunTexture};
+    sky.quads.push_back(sun);
     const std::string path = SkyFilePath("skyscape1.txt");
     if (SUCCEEDED(WriteSkyscapeFile(path, sky))) return true;
     error = path + " could not be written";
@@ -363,6 +377,8 @@ bool WriteLevelOne(std::string& error)
     return WriteBytes(std::string("Data\\Textures\\") + kTexture, SolidTgaImage(kImageSize, kImageSize, kTextureColour),
                       error) &&
            WriteBytes(kSkyTexture, SolidTgaImage(kImageSize, kImageSize, kWhite), error) &&
+           WriteBytes(std::string("Data\\Textures\\") + kSunTexture, SolidTgaImage(kImageSize, kImageSize, kSunColour),
+                      error) &&
            WriteBytes(std::string("Data\\Textures\\") + kCarShadow,
                       SolidTgaImage(kImageSize, kImageSize, kShadowColour), error) &&
            WriteBytes(kGroundTextures[0], SolidDdsImage(kGroundImageSize, kGroundColours[0]), error) &&
