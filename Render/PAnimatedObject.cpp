@@ -43,6 +43,7 @@ CPAnimatedObject::CPAnimatedObject()
       m_speed(1.0f),
       m_shownFrame(kNoFrame),
       m_stopped(false),
+      m_startCount(0),
       m_vertexEffectsOn(false)
 {
 }
@@ -105,6 +106,7 @@ void CPAnimatedObject::PlayAnimation(const AnimationRequest& request, bool resta
     m_notify = request.notify;
     m_shownFrame = kNoFrame;
     m_stopped = false;
+    ++m_startCount;
     if (m_vertexEffectsOn) {
         for (std::unique_ptr<IPVertexEffect>& effect : m_vertexEffects) {
             effect->Reset();
@@ -218,19 +220,25 @@ void CPAnimatedObject::Advance()
     if (EndsPass(frame)) {
         m_reportedFrame = kNotReported;
         ++m_passCount;
-        if (m_passLimit > 0 && m_passCount >= m_passLimit) StopAtPassLimit();
+        // An animation that the end notice chains starts from its own first
+        // frame, not from this one's frame or report.
+        if (m_passLimit > 0 && m_passCount >= m_passLimit && StopAtPassLimit()) return;
     }
     if (!m_stopped) m_shownFrame = frame;
     ReportFrame(frameNumber);
 }
 
-void CPAnimatedObject::StopAtPassLimit()
+bool CPAnimatedObject::StopAtPassLimit()
 {
+    const unsigned startsBefore = m_startCount;
     m_stopped = true;
     m_shownFrame = GetRestingFrame();
     Notify("animation_stopped");
     if (m_owner) m_owner->OnEnemyAnimationEnd();
+    if (m_startCount != startsBefore) return true;
+    // The stopped animation may play again under its name.
     m_currentName.clear();
+    return false;
 }
 
 // Sent once a pass, in the first frame at or past the report frame.

@@ -100,7 +100,8 @@ private:
     const MorphFrame* GetFrameToWrite() const;
 
     void Advance();
-    void StopAtPassLimit();
+    // True when the end notice started another animation.
+    bool StopAtPassLimit();
     void ReportFrame(int frame);
     void Notify(const char* command);
     void WriteVertices(Vertex48* dest, const MorphFrame& frame) const;
@@ -120,6 +121,9 @@ private:
     // pointer, so that reading the animation anew cannot leave it dangling.
     int m_shownFrame;
     bool m_stopped;
+    // Counts the starts, so that a notice that starts another animation
+    // can be told from one that does not.
+    unsigned m_startCount;
     std::string m_currentName;
     bool m_vertexEffectsOn;
     std::vector<std::unique_ptr<IPVertexEffect>> m_vertexEffects;

@@ -87,6 +87,14 @@ bool CPWindow::HitTest(float px, float py)
            y + m_vertices[0].position.y <= py && py <= y + m_vertices[2].position.y;
 }
 
+void CPWindow::SetSize(float width, float height)
+{
+    m_vertices[1].position.x = width;
+    m_vertices[2].position.x = width;
+    m_vertices[2].position.y = height;
+    m_vertices[3].position.y = height;
+}
+
 void CPWindow::Set(const std::string& windowName, float textureWidth, float textureHeight, float left, float top,
                    float w, float h, float tx, float ty, float tw, float th)
 {

@@ -52,6 +52,10 @@ public:
     virtual bool OnMouseDown(int mouseButton, float x, float y);
     virtual bool OnClick(int mouseButton, float x, float y);
 
+    // Gives the rectangle a new width and height in pixels, keeping its
+    // top-left corner and its piece of the texture; the screen draws it so
+    // from its next buffer rebuild.
+    void SetSize(float width, float height);
     // The element's colour into the diffuse colour of its four corners.
     void ApplyColour(uint32_t argb);
     CPInterface* GetOwner() const { return m_owner; }

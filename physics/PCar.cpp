@@ -193,6 +193,17 @@ void CPCar::LoadParams(bool sendToScript)
     }
 }
 
+float* CPCar::GetTunedValue(int index)
+{
+    float* const values[kTunedValueCount] = {
+        &m_wheelX,        &m_wheelY,        &m_wheelLength,   &m_wheelRadius,   &m_frontMaxOffset,
+        &m_rearMaxOffset, &m_spring1,       &m_spring2,       &m_damping,       &m_maxFrontSpeed,
+        &m_maxRearSpeed,  &m_frictionFront, &m_frictionBack,  &m_slide,         &m_accelFront,
+        &m_accelBack,     &m_brakeAccel,    &m_inertiaYaw,    &m_inertiaPitch};
+    if (index < 0 || index >= kTunedValueCount) return nullptr;
+    return values[index];
+}
+
 void CPCar::ReadWheelGeometry(TiXmlElement* wheels)
 {
     if (!wheels) return;

@@ -22,6 +22,7 @@ class CPCar : public IPObject, public IPControllerCallback {
 public:
     static const int kMaxWheels = 8;
     static constexpr float kMaxSteer = 0.7f;
+    static const int kTunedValueCount = 19;
 
     explicit CPCar(CPGameObject* owner = nullptr);
     ~CPCar() override;
@@ -57,6 +58,14 @@ public:
     void SetVelocity(const D3DXVECTOR4& velocity) { m_velocity = velocity; }
     const D3DXVECTOR4& GetVelocity() const { return m_velocity; }
     float GetSpeed() const { return m_speed; }
+
+    // The values a driver may tune while testing, by the description keys
+    // that set them: wheels "x", "y", "length", "radius",
+    // "front_min_radius", "back_min_radius", "spring1", "spring2",
+    // "damping"; speed "max_front_speed", "max_rear_speed"; friction
+    // "front", "back", "slide"; acceleration "front", "back", "brake";
+    // inertia "yaw", "pitch". Null for an index outside 0 to 18.
+    float* GetTunedValue(int index);
 
     int GetWheelCount() const { return m_wheelCount; }
     float GetWheelLength() const { return m_wheelLength; }

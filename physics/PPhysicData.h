@@ -88,6 +88,9 @@ public:
     const std::vector<PhysicShape>& GetShapes() const { return m_shapes; }
     void SetWantsController(bool wants) { m_wantsController = wants; }
     void SetStoredMotion(const D3DXVECTOR3& angularMomentum, const D3DXVECTOR3& velocity, bool apply);
+    // Whether each step writes the stored motion into the body; the stored
+    // vectors stay.
+    void SetApplyStoredMotion(bool apply) { m_applyStoredMotion = apply; }
     void SetBodyFlag(unsigned char flag) { m_bodyFlag = flag; }
     unsigned char GetBodyFlag() const { return m_bodyFlag; }
     bool IsSetupPending() const { return m_setupPending; }

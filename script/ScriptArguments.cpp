@@ -28,19 +28,24 @@ void PushTexts(lua_State* state, const std::vector<std::string>& texts)
     for (const std::string& text : texts) lua_pushlstring(state, text.data(), text.size());
 }
 
-void SplitTime(lua_State* state, float seconds)
+TimeParts SplitTimeParts(float seconds)
 {
     const int whole = NarrowToInt(seconds);
-    int minutes = 0;
-    int wholeSeconds = whole;
+    TimeParts parts = {0, whole, 0};
     if (whole >= kSecondsPerMinute) {
-        minutes = NarrowToInt(static_cast<double>(whole) * static_cast<double>(kMinutesPerSecond));
-        wholeSeconds = whole - kSecondsPerMinute * minutes;
+        parts.minutes = NarrowToInt(static_cast<double>(whole) * static_cast<double>(kMinutesPerSecond));
+        parts.seconds = whole - kSecondsPerMinute * parts.minutes;
     }
-    const int hundredths = NarrowToInt((static_cast<double>(seconds) - whole) * kHundredths);
-    lua_pushnumber(state, minutes);
-    lua_pushnumber(state, wholeSeconds);
-    lua_pushnumber(state, hundredths);
+    parts.hundredths = NarrowToInt((static_cast<double>(seconds) - whole) * kHundredths);
+    return parts;
+}
+
+void SplitTime(lua_State* state, float seconds)
+{
+    const TimeParts parts = SplitTimeParts(seconds);
+    lua_pushnumber(state, parts.minutes);
+    lua_pushnumber(state, parts.seconds);
+    lua_pushnumber(state, parts.hundredths);
 }
 
 void PushTextTable(lua_State* state, const std::vector<std::string>& texts)

@@ -77,9 +77,25 @@ inline int PushNumber(lua_State* state, double value)
     return 1;
 }
 
+// Pushes one boolean and answers the count of results, 1.
+inline int PushBool(lua_State* state, bool value)
+{
+    lua_pushboolean(state, value);
+    return 1;
+}
+
 // Pushes each text as a result of its own, after making room for them: a
 // list longer than the stack can grow raises a script error.
 void PushTexts(lua_State* state, const std::vector<std::string>& texts);
+
+// A time in seconds as whole minutes, whole seconds and hundredths, each
+// truncated toward zero.
+struct TimeParts {
+    int minutes;
+    int seconds;
+    int hundredths;
+};
+TimeParts SplitTimeParts(float seconds);
 
 // Pushes a time in seconds as whole minutes, whole seconds and hundredths.
 void SplitTime(lua_State* state, float seconds);

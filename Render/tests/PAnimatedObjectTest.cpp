@@ -208,6 +208,87 @@ TEST_F(AnimatedObjectTest, StoppingPassReportsFrameZeroAfterTheStop)
     EXPECT_EQ(hooks.calls, (std::vector<std::string>{"event@1", "end@2", "event@3"}));
 }
 
+// Starts another animation on the object from inside the end or the report
+// notice, as an enemy chains its attacks.
+class ChainingHook : public IPEnemyComponent {
+public:
+    ChainingHook(CPAnimatedObject& object, const AnimationRequest& next, bool atEnd)
+        : m_object(object), m_next(next), m_atEnd(atEnd)
+    {
+    }
+    void OnAnimationEnd() override
+    {
+        if (m_atEnd) m_object.PlayAnimation(m_next, true);
+    }
+    void OnAnimationEvent() override
+    {
+        if (!m_atEnd) m_object.PlayAnimation(m_next, true);
+    }
+    void OnDamage(const D3DXVECTOR3*, const D3DXVECTOR3*, float, IPObject*, bool) override {}
+
+private:
+    CPAnimatedObject& m_object;
+    AnimationRequest m_next;
+    bool m_atEnd;
+};
+
+// Beside "walk", "run": four frames of a quarter second, reporting frame 1,
+// which a hook starts from inside "walk"'s end or report notice.
+class ChainedAnimationTest : public AnimatedObjectTest {
+protected:
+    void SetUp() override
+    {
+        AnimatedObjectTest::SetUp();
+        ASSERT_TRUE(LoadFrames(run, kQuarterSecond, NumberedFrames({4, 4, 4, 4})));
+        object.AddAnimation("run", &run);
+    }
+    void ChainRun(bool atEnd, int passLimit)
+    {
+        AnimationRequest next;
+        next.name = "run";
+        next.passLimit = passLimit;
+        next.reportFrame = 1;
+        next.notify = &notify;
+        chainer.reset(new ChainingHook(object, next, atEnd));
+        part.SetEnemy(chainer.get());
+    }
+
+    CPAnimation run{"run"};
+    std::unique_ptr<ChainingHook> chainer;
+};
+
+// "walk" stops while its frame 3 goes back to frame 2 and chains "run" for
+// one pass: "run" keeps its name and starts from its own first frame, so it
+// neither reports nor ends a pass at once.
+TEST_F(ChainedAnimationTest, AnimationChainedAtTheEndStartsClean)
+{
+    ChainRun(true, 1);
+    Play("walk", 1.0f, 1, -1);
+    EXPECT_EQ(FramesAt({0.8, 1.6}), (std::vector<int>{3, 2}));
+    EXPECT_EQ(object.GetCurrentName(), "run");
+    EXPECT_EQ(notify.TakeCommands(), std::vector<std::string>{Sent("animation_stopped")});
+
+    EXPECT_EQ(FramesAt({1.7, 1.8}), (std::vector<int>{0, 0}));
+    EXPECT_FALSE(object.IsStopped());
+    EXPECT_EQ(object.GetPassCount(), 0);
+    EXPECT_TRUE(notify.TakeCommands().empty());
+    EXPECT_EQ(DrawAt(1.9).frame, 1);
+    EXPECT_EQ(notify.TakeCommands(), std::vector<std::string>{Sent("animation_report")});
+}
+
+// "walk" reports frame 2 and chains "run" there: "run" reports its own
+// frame 1 a quarter second later, not at once.
+TEST_F(ChainedAnimationTest, AnimationChainedAtTheReportStartsClean)
+{
+    ChainRun(false, 0);
+    Play("walk", 1.0f, 0, 2);
+    EXPECT_EQ(FramesAt({0.1, 0.6, 0.7}), (std::vector<int>{0, 2, 0}));
+    EXPECT_EQ(object.GetCurrentName(), "run");
+    EXPECT_EQ(notify.TakeCommands(), std::vector<std::string>{Sent("animation_report")});
+    EXPECT_EQ(FramesAt({0.8, 0.9}), (std::vector<int>{0, 1}));
+    EXPECT_EQ(notify.TakeCommands(), std::vector<std::string>{Sent("animation_report")});
+}
+
 TEST_F(AnimatedObjectTest, ReceiverThatIsNotRunningHearsNothingButTheHooksRun)
 {
     notify.Stop();
