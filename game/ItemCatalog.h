@@ -75,6 +75,10 @@ struct ArmorDefinition : SingleValueDefinition {};
 
 struct EngineDefinition : ItemDefinition {
     static const int kValueCount = 5;
+    // The numbers that heat the engine under throttle and cool it at rest,
+    // per second.
+    static const int kHeatRate = 0;
+    static const int kCoolRate = 1;
 
     EngineDefinition() : values{0.0f, 0.0f, 0.0f, 0.0f, 0.0f} {}
 

@@ -58,6 +58,7 @@ const float kCarMass = 40.0f;
 const D3DXQUATERNION kFacingRoundTheRing(0.0f, 0.0f, 1.0f, 0.0f);
 
 const char* const kCarMesh = "level1_car.p3d";
+const D3DXVECTOR3 kWheelHalf(0.15f, 0.4f, 0.4f);
 const char* const kCarShadow = "car_shadow.tga";
 const D3DCOLOR kShadowColour = 0x80000000;
 const char* const kOpponentCars[] = {"tvr1", "tvr2", "tvr3"};
@@ -177,11 +178,12 @@ MeshPartData FlatPart(const std::string& name, float half)
     return part;
 }
 
-// A part without a mesh of its own, at a place in its parent.
+// A small part at a place in its parent. It needs a mesh: a part without
+// vertices gets the loader's vast empty box, which the car's own box would
+// grow to enclose.
 MeshPartData PlacedPart(const std::string& name, const D3DXVECTOR3& at)
 {
-    MeshPartData part;
-    part.name = name;
+    MeshPartData part = BoxPart(name, kWheelHalf);
     part.placement = {at.x, at.y, at.z, 0, 0, 0, 1};
     return part;
 }

@@ -102,10 +102,15 @@ void CPGameData::Clear()
 // as the first round, and the list grows to hold every round in use.
 void CPGameData::ResetRoundTimes()
 {
-    const size_t rounds = static_cast<size_t>(std::max(roundsRecorded, 1));
-    if (roundTimes.size() < rounds) roundTimes.resize(rounds, 0.0f);
-    roundTimes[rounds - 1] = 0.0f;
+    RunningRoundTime() = 0.0f;
     roundsRecorded = 1;
+}
+
+float& CPGameData::RunningRoundTime()
+{
+    const size_t round = static_cast<size_t>(std::max(roundsRecorded, 1));
+    if (roundTimes.size() < round) roundTimes.resize(round, 0.0f);
+    return roundTimes[round - 1];
 }
 
 float CPGameData::GetRoundTime(int round) const

@@ -39,6 +39,9 @@ public:
     void Clear();
     // Starts the round list again at a first round of 0 seconds.
     void ResetRoundTimes();
+    // The time of the running round (a round count below 1 counts as the
+    // first), the list grown to hold it.
+    float& RunningRoundTime();
     void ClearLevelTimer() { raceClock = 0.0f; }
     // The time of a round counted from 1; 0 for a round not in the list.
     float GetRoundTime(int round) const;

@@ -52,7 +52,8 @@ CPLevel::CPLevel()
       cameraDistance(kDefaultCameraDistance), cameraHeight(kDefaultCameraHeight),
       angleDivisor(0.0f), distanceDivisor(0.0f), gridColumns(0), gridRows(0), levelNumber(0),
       cameraCar(nullptr), playerShotRequest(false), heading(0.0f), forward(0.0f, 0.0f, 0.0f),
-      cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), allCarsDriven(true),
+      cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), scriptRouteLine(nullptr),
+      allCarsDriven(true),
       racerNodes(kRacerSlots, 0), racerProgress(kRacerSlots, 0), raceTimerOn(false), lastNode(0),
       lapProgress(0), startNode(0), startLineDirection(0.0f, 0.0f, 0.0f),
       startPoint(0.0f, 0.0f, 0.0f), places{0, 0, 0}, placesDone(false), nitroCooldown(0.0f),
@@ -69,9 +70,12 @@ CPLevel::CPLevel()
 
 // Destroying a level that has already been replaced as current must not
 // take the newer level out of reach. The camera and the car world may
-// outlive the level, so they forget it. The members release what they hold.
+// outlive the level, so they forget it. Its update task stays listed, so it
+// is stopped: it would call into the destroyed level. The members release
+// what they hold.
 CPLevel::~CPLevel()
 {
+    if (updateTask) updateTask->Stop();
     if (CurrentLevel == this) CurrentLevel = nullptr;
     if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
     if (camera) camera->SetSubject(nullptr);
@@ -95,6 +99,11 @@ void CPLevel::GetFollowInputs(FollowInputs& inputs)
     inputs.playerDirection = forward;
     inputs.headingForced = headingForced;
     inputs.forcedHeading = forcedHeading;
+    float halfTurn = 0.0f;
+    if (!headingForced && HalfTurnForced(halfTurn)) {
+        inputs.headingForced = true;
+        inputs.forcedHeading = halfTurn;
+    }
     inputs.extraYaw = extraYaw;
     const CPCar* car = GetCarPtr();
     inputs.carSteering = car ? car->GetSteering() : 0.0f;
@@ -180,6 +189,7 @@ void CPLevel::Stop()
     leftSpline = nullptr;
     rightSpline = nullptr;
     nearestLine = nullptr;
+    scriptRouteLine = nullptr;
     route.clear();
     racerNodes.clear();
     racerProgress.clear();
@@ -199,14 +209,27 @@ void CPLevel::Stop()
     if (CPGameData* data = GetGameData()) data->levelStarted = false;
 }
 
-D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+namespace {
+
+D3DXVECTOR3 WorldAxisOf(CPGameObject& object, const D3DXVECTOR3& localAxis)
 {
     D3DXMATRIX rotation;
-    D3DXMatrixRotationQuaternion(&rotation, car.GetRotationRef());
-    const D3DXVECTOR3 localForward(0.0f, -1.0f, 0.0f);
+    D3DXMatrixRotationQuaternion(&rotation, object.GetRotationRef());
     D3DXVECTOR3 axis;
-    D3DXVec3TransformNormal(&axis, &localForward, &rotation);
+    D3DXVec3TransformNormal(&axis, &localAxis, &rotation);
     return axis;
+}
+
+} // namespace
+
+D3DXVECTOR3 ForwardAxisOf(CPGameObject& car)
+{
+    return WorldAxisOf(car, D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+}
+
+D3DXVECTOR3 UpAxisOf(CPGameObject& car)
+{
+    return WorldAxisOf(car, D3DXVECTOR3(0.0f, 0.0f, 1.0f));
 }
 
 float HeadingOf(CPGameObject& object)

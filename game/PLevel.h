@@ -23,6 +23,7 @@
 
 class CPCar;
 class CPGameData;
+class CPRenderQueue;
 struct LevelDescription;
 struct LevelObjectRecord;
 struct RayQuery;
@@ -133,6 +134,51 @@ private:
     float DistanceFromStartLine(const D3DXVECTOR3& point) const;
     // Gives the racer the first free place unless it holds one already.
     void TakePlace(int racer);
+
+public:
+    // The level's start: resets places, steps and the frame time, lists the
+    // car world, the level's update and the computer drivers as tasks,
+    // hands the camera's views and the shadow matrices to the renderer,
+    // starts the player and the scene, tells the menu the money, resets the
+    // running round's clocks and builds the route. A second start stops the
+    // update it replaces.
+    void StartLevel();
+    // Clears the particles, then Stop.
+    void StopLevel();
+    // The race rules of one frame, run by the level's update task.
+    void Update();
+
+private:
+    // The steps of Update, in their order.
+    void Announce(const char* message);
+    void SettleOutcome();
+    void SettlePlace(int place);
+    void SettleTimeTrial();
+    void RunCheckpointTimer(float dt);
+    void RunDemoCamera(float dt);
+    void ChooseDemoPreset(int preset);
+    void ChooseDemoMode(int mode);
+    void AdvanceClocks(float dt);
+    void RunPlayerSteps(float dt);
+    void FeedCamera();
+    void RunComputerCars(float dt);
+    void FeedDriver(size_t index, CPGameObject& car);
+    void FollowRouteHeading();
+    void RefillNitro(float dt);
+    void CountCheckpoints();
+    void ReachCheckpoint(int index);
+    void SteerCamera();
+    bool HalfTurnForced(float& forced) const;
+    void RecordAndReplayGhost();
+    void ReplayGhost(const std::vector<GhostSample>& samples);
+    void QueueScene();
+    void PlaceLensFlare();
+    static RefPtr<CPRenderQueue> GetRenderQueue();
+
+    void ResetRaceForStart();
+    void StartTasks();
+    void HandViewsToRenderer();
+    void ResetRoundClocks(CPGameData& data);
 
 public:
 
@@ -258,6 +304,9 @@ public:
     int cameraPreset;
     float demoCameraTimer;
     CPLine* nearestLine;
+    // The route piece the scripts' route-angle query starts from: null
+    // until their first query and whenever the route goes.
+    CPLine* scriptRouteLine;
     bool allCarsDriven;
     std::vector<CPLine*> route;
     std::vector<int> racerNodes;
@@ -362,6 +411,11 @@ private:
 
 // The car's forward axis in the world: cars face their local -y.
 D3DXVECTOR3 ForwardAxisOf(CPGameObject& car);
+// The car's up axis in the world: its local z.
+D3DXVECTOR3 UpAxisOf(CPGameObject& car);
+// A computer car's key in the game data's racer tables: its index among
+// the opponents in decimal.
+std::string RacerKey(int racer);
 // The angle of the object's forward axis from the x axis, negative on the
 // negative y side.
 float HeadingOf(CPGameObject& object);

@@ -26,25 +26,10 @@ const char* const kShowMessage = "show_message";
 const char* const kLastLapMessage = "posledniy_krug!";
 const char* const kLapDoneMessage = "krug_proiden!";
 
-std::string RacerKey(int racer)
-{
-    char key[16];
-    std::snprintf(key, sizeof(key), "%d", racer);
-    return key;
-}
-
 // A running round below 1 counts as the first.
 int RunningRound(const CPGameData& data)
 {
     return std::max(data.roundsRecorded, 1);
-}
-
-// The time of the running round, the list grown to hold it.
-float& RunningRoundTime(CPGameData& data)
-{
-    const size_t round = static_cast<size_t>(RunningRound(data));
-    if (data.roundTimes.size() < round) data.roundTimes.resize(round, 0.0f);
-    return data.roundTimes[round - 1];
 }
 
 void ShowMessage(const char* message)
@@ -65,7 +50,7 @@ void CPLevel::UpdateRaceClocks(float seconds)
     UpdateLaps();
     CPGameData* data = GetGameData();
     if (!raceTimerOn || !data) return;
-    RunningRoundTime(*data) += seconds;
+    data->RunningRoundTime() += seconds;
     data->raceClock += seconds;
     for (auto& entry : data->racerRecords) {
         RacerRecord& record = entry.second;
@@ -135,9 +120,9 @@ void CPLevel::FollowCameraCarLap(CPGameData& data)
 // The finished lap keeps its time; the next one starts at 0.
 void CPLevel::CompleteCameraCarLap(CPGameData& data)
 {
-    RunningRoundTime(data);
+    data.RunningRoundTime();
     data.roundsRecorded = RunningRound(data) + 1;
-    RunningRoundTime(data) = 0.0f;
+    data.RunningRoundTime() = 0.0f;
     lapProgress = 0;
     data.routeProgress = (static_cast<int>(route.size()) - 1) * (data.roundsRecorded - 1);
     if (data.roundCount < data.roundsRecorded) TakePlace(kCameraCarRacer);
@@ -158,7 +143,10 @@ void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
     }
     if (node != startNode) return;
     const int nodes = static_cast<int>(route.size());
-    if (racerProgress[slot] >= nodes - kRacerLapMargin) {
+    // On a route of no more than the margin's nodes, a lap just counted
+    // leaves the car on the start node with enough progress for another
+    // lap in every frame it stays there: a lap takes at least one node.
+    if (racerProgress[slot] >= std::max(nodes - kRacerLapMargin, 1)) {
         CompleteRacerLap(data, racer);
         racerProgress[slot] = 0;
     }
@@ -184,4 +172,11 @@ void CPLevel::TakePlace(int racer)
     if (std::find(places, places + kPlaces, racer) != places + kPlaces) return;
     int* free = std::find(places, places + kPlaces, -1);
     if (free != places + kPlaces) *free = racer;
+}
+
+std::string RacerKey(int racer)
+{
+    char key[16];
+    std::snprintf(key, sizeof(key), "%d", racer);
+    return key;
 }

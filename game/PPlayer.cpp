@@ -10,6 +10,7 @@
 #include "core/FrameClock.h"
 #include "game/PLevel.h"
 #include "game/PLine.h"
+#include "game/PlayerEffects.h"
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 #include "physics/PRigidBody.h"
@@ -29,7 +30,6 @@ const float kFullLife = 100000.0f;
 const float kSpeedBonusStart = 2.0f;
 
 const float kPi = 3.14159265f;
-const char* const kRearFlares[] = {"lflarerear", "rflarerear"};
 
 // The shadow is drawn only for cars this near the camera.
 const float kShadowDistance = 100.0f;
@@ -148,12 +148,10 @@ void CPPlayer::SetLocked(bool flag)
 void CPPlayer::SetBrake(bool on)
 {
     if (locked) return;
-    if (!slowActive) {
-        if (RefPtr<CPCar> car = GetCar()) car->SetBrake(on);
-        return;
-    }
-    for (const char* name : kRearFlares) {
-        if (RefPtr<CPGameObject> flare = GetChildByName(name)) flare->SetVisible(on);
+    if (slowActive) {
+        ShowRearFlares(*this, on);
+    } else {
+        SetCarBrake(*this, on);
     }
 }
 

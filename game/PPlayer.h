@@ -72,6 +72,13 @@ public:
     // touches. A pick-up is taken (and leaves the list) by one car only;
     // obstacles stay. Entries without an object are skipped.
     void CheckBonuses();
+    // The rule step of the racer: wreck and loss, turn arrows and drift
+    // points, the respawn check, the counters, the gloom, the slow-down,
+    // the engine heat, the inputs handed to the car, the bonus pick-ups and
+    // the end of the speed bonus.
+    void Update(float dt);
+    // The car's rigid body; null without physics data or a body.
+    CPRigidBody* RigidBody() const;
 
     // The car world's collision callback: the car touches something.
     void RaiseCollisionFlag() override { touching = true; }
@@ -170,7 +177,6 @@ public:
     bool touching;
 
 private:
-    CPRigidBody* RigidBody() const;
     bool IsCameraCar() const;
     void RunRespawnFade(float dt);
     // Off the road, falling or capsized.

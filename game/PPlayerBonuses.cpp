@@ -8,12 +8,12 @@
 #include "game/PGameData.h"
 #include "game/PLevel.h"
 #include "game/PShotSpawner.h"
+#include "game/PlayerEffects.h"
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -170,17 +170,6 @@ uint32_t ObstacleSides(BonusKind kind)
     }
 }
 
-D3DXVECTOR3 WorldPositionOf(const CPGameObject& object)
-{
-    const D3DXMATRIX& world = object.GetWorldMatrix();
-    return D3DXVECTOR3(world._41, world._42, world._43);
-}
-
-void Send(const char* receiver, const char* command, const std::string& params)
-{
-    if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(receiver, command, params);
-}
-
 void Show(const char* explosion, const D3DXVECTOR3& at)
 {
     if (CPShotSpawner* spawner = GetShotSpawner())
@@ -203,36 +192,10 @@ void PlayAt(const char* name, const D3DXVECTOR3& at)
     sound->Play(0, 0);
 }
 
-CPRigidBody* BodyOf(const CPPlayer& player)
-{
-    CPPhysicData* physics = player.GetPhysicData();
-    return physics ? physics->GetRigidBody() : nullptr;
-}
-
 float MassOf(const CPPlayer& player)
 {
-    CPRigidBody* body = BodyOf(player);
+    CPRigidBody* body = player.RigidBody();
     return body ? body->GetMass() : 0.0f;
-}
-
-float SpeedOf(CPPlayer& player)
-{
-    RefPtr<CPCar> car = player.GetCar();
-    if (!car) return 0.0f;
-    const D3DXVECTOR4& velocity = car->GetVelocity();
-    const D3DXVECTOR3 linear(velocity.x, velocity.y, velocity.z);
-    return D3DXVec3Length(&linear);
-}
-
-void ShowChild(CPGameObject& object, const char* name, bool visible)
-{
-    if (RefPtr<CPGameObject> child = object.GetChildByName(name)) child->SetVisible(visible);
-}
-
-bool ChildVisible(CPGameObject& object, const char* name)
-{
-    RefPtr<CPGameObject> child = object.GetChildByName(name);
-    return child && child->IsVisible();
 }
 
 void Repair(CPPlayer& player)
@@ -252,12 +215,9 @@ void StartSpeedBonus(CPPlayer& player)
 // were hidden keeps them hidden.
 void StartSlowDown(CPPlayer& player)
 {
-    const bool flaresShown = ChildVisible(player, "lflarerear");
-    if (RefPtr<CPCar> car = player.GetCar()) car->SetBrake(true);
-    if (!flaresShown) {
-        ShowChild(player, "lflarerear", false);
-        ShowChild(player, "rflarerear", false);
-    }
+    const bool flaresShown = AreRearFlaresShown(player);
+    SetCarBrake(player, true);
+    if (!flaresShown) ShowRearFlares(player, false);
     player.slowActive = true;
     player.slowTime = 0.0f;
 }
@@ -265,7 +225,7 @@ void StartSlowDown(CPPlayer& player)
 void ChangeAbilities(CPPlayer& player, int change)
 {
     player.abilityCount += change;
-    Send(kInterface, "redraw_abilities", "");
+    SendToReceiver(kInterface, "redraw_abilities", "");
 }
 
 void TakeAbility(CPPlayer& player)
@@ -319,7 +279,7 @@ void PushFromWall(CPPlayer& player, CPGameObject& wall)
 {
     if (FullTime - player.lastWallHit >= kWallSeriesGap) player.wallHits = 0;
     if (player.wallHits >= kWallHitsPerSeries) return;
-    const float strength = std::min(SpeedOf(player) * kWallPushPerSpeedMass * MassOf(player), kWallPushLimit);
+    const float strength = std::min(CarSpeedOf(player) * kWallPushPerSpeedMass * MassOf(player), kWallPushLimit);
     const D3DXVECTOR3& at = *player.GetPositionRef();
     if (player.wallHits == 0) {
         const D3DXVECTOR3 wallAt = WorldPositionOf(wall);
@@ -336,7 +296,7 @@ void Throw(CPPlayer& player)
 {
     const float mass = MassOf(player);
     player.ApplyImpulse(*player.GetPositionRef(), D3DXVECTOR3(0.0f, 0.0f, kThrowLift * mass));
-    if (CPRigidBody* body = BodyOf(player)) {
+    if (CPRigidBody* body = player.RigidBody()) {
         D3DXMATRIX turn;
         D3DXMatrixRotationQuaternion(&turn, player.GetRotationRef());
         const D3DXVECTOR3 forward(0.0f, -1.0f, 0.0f);
@@ -348,11 +308,6 @@ void Throw(CPPlayer& player)
         body->SetAngularMomentum(spin * kThrowSpinFactor);
     }
     player.timeBonus = kTimeBonus;
-}
-
-float Random01()
-{
-    return static_cast<float>(std::rand()) / 32767.0f;
 }
 
 // A blast of sparks at the car, which is thrown away from the halo.
@@ -367,7 +322,7 @@ void Blast(CPPlayer& player, CPGameObject& halo)
         record.velocity = D3DXVECTOR3(0.0f, 0.0f, kHaloParticleRise);
         record.size = kHaloParticleSize;
         record.secondScalar = kHaloParticleSecond;
-        record.thirdScalar = kHaloParticleThirdBase + kHaloParticleThirdSpread * Random01();
+        record.thirdScalar = kHaloParticleThirdBase + kHaloParticleThirdSpread * RandomUnit();
         particles->SpawnParticle(std::move(record));
     }
     D3DXVECTOR3 push = (at - WorldPositionOf(halo)) * kHaloPushPerUnit;
@@ -380,8 +335,11 @@ void Blast(CPPlayer& player, CPGameObject& halo)
     player.lastHaloHit = FullTime;
 }
 
+// A stunned car still standing in the light keeps its release time:
+// restarting it at every step of contact would hold the car for good.
 void Stun(CPPlayer& player)
 {
+    if (player.locked && player.speedBonusActive) return;
     player.SetLocked(true);
     player.speedBonusActive = true;
     player.speedBonusTime = 0.0f;
@@ -407,8 +365,8 @@ bool TakePickup(CPPlayer& player, const PickupLook& pickup, CPGameObject& bonus)
     Show(pickup.explosion, at);
     PlayAt(pickup.sound, at);
     ApplyPickupEffect(player, pickup.kind);
-    if (player.sideFlags & CPPlayer::kHumanPlayer) Send(kInterface, "show_message", pickup.message);
-    Send(kMain, "update_bonus_list", pickup.listWord);
+    if (player.sideFlags & CPPlayer::kHumanPlayer) SendToReceiver(kInterface, "show_message", pickup.message);
+    SendToReceiver(kMain, "update_bonus_list", pickup.listWord);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/CommandQueueDrain.h"
 #include "host/DeviceRecovery.h"
+#include "host/FixedStepClocks.h"
 #include "host/FrameDrawer.h"
 #include "host/HostLog.h"
 #include "host/MotionBlur.h"
@@ -114,6 +115,7 @@ EngineHost::EngineHost(const HostOptions& options)
       m_finalDeviceReferences(0),
       m_started(false)
 {
+    if (options.HasFixedDeltaTime()) m_fixedClocks.reset(new FixedStepClocks(options.fixedDeltaTime));
 }
 
 EngineHost::~EngineHost()
@@ -424,6 +426,7 @@ int EngineHost::RunFrames()
                          m_options.screenshot.c_str());
             return 1;
         }
+        if (m_fixedClocks) m_fixedClocks->Advance();
         if (m_options.frameTimes) {
             std::printf("frame %d: %.3f ms\n", frame, measured * kMillisecondsPerSecond);
             std::fflush(stdout);

@@ -19,6 +19,7 @@ class CPPerspectiveCamera;
 class CPSettings;
 class CommandQueueDrain;
 class DeviceRecovery;
+class FixedStepClocks;
 class GameLog;
 class ScriptHost;
 class MotionBlur;
@@ -133,6 +134,8 @@ private:
     std::unique_ptr<OpeningScene> m_openingScene;
     std::unique_ptr<GameLog> m_gameLog;
     std::unique_ptr<ScriptHost> m_scripts;
+    // Only for runs on a fixed frame time.
+    std::unique_ptr<FixedStepClocks> m_fixedClocks;
     KeyActionSender m_keyActions;
     std::vector<IPProcess*> m_taskOrder;
     unsigned m_taskOrderChangeCount;

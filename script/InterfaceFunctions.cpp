@@ -70,6 +70,29 @@ void SetTextOf(lua_State* state, const char* text)
     RebuildText(*item);
 }
 
+// The localised text of the key argument; null without game data or a key,
+// and while shutting down, when no key may enter the text table.
+const char* LocalisedText(lua_State* state, int keyIndex)
+{
+    CPGameData* gameData = GetGameData();
+    const char* key = ReadText(state, keyIndex);
+    if (!gameData || !key || ShuttingDown) return nullptr;
+    return gameData->GetText(key).c_str();
+}
+
+// Draws the text item's object with another font and text; the item itself
+// is not changed.
+void DrawTextInFont(lua_State* state, const char* text)
+{
+    const FontDesc* item = FindText(state);
+    const char* fontName = ReadText(state, 3);
+    if (!item || !fontName || !text || ShuttingDown) return;
+    FontDesc drawn = *item;
+    drawn.fontName = fontName;
+    drawn.text = text;
+    RebuildText(drawn);
+}
+
 int PushPosition(lua_State* state, float x, float y)
 {
     lua_pushnumber(state, x);
@@ -177,9 +200,7 @@ int Script_SetText(lua_State* state)
 
 int Script_SetTextString(lua_State* state)
 {
-    CPGameData* gameData = GetGameData();
-    const char* key = ReadText(state, 3);
-    if (gameData && key && !ShuttingDown) SetTextOf(state, gameData->GetText(key).c_str());
+    SetTextOf(state, LocalisedText(state, 3));
     return 0;
 }
 
@@ -228,6 +249,32 @@ int Script_SetCursor(lua_State* state)
         cursor->SetVisible(true);
         cursor->SetPosition(screen->GetMouseX(), screen->GetMouseY(), 0.0f);
         cursor->UpdateTransform();
+    }
+    return 0;
+}
+
+int Script_SetFont(lua_State* state)
+{
+    DrawTextInFont(state, ReadText(state, 4));
+    return 0;
+}
+
+int Script_SetFontString(lua_State* state)
+{
+    DrawTextInFont(state, LocalisedText(state, 4));
+    return 0;
+}
+
+int Script_DeselectCurrentButton(lua_State* state)
+{
+    CPInterface* screen = ReadScreen(state);
+    CPWindow* current = screen ? screen->GetCurrentButton() : nullptr;
+    if (!current) return 0;
+    for (const RefPtr<CPButton>& button : screen->GetButtons()) {
+        if (button.Get() != current) continue;
+        button->OnMouseOut(screen->GetMouseX(), screen->GetMouseY());
+        screen->SetCurrentButton(nullptr);
+        return 0;
     }
     return 0;
 }

@@ -24,3 +24,13 @@ int Script_EditBoxProcessKey(lua_State* state);
 int Script_EditBoxTextLength(lua_State* state);
 int Script_GetEditBoxText(lua_State* state);
 int Script_SetCursor(lua_State* state);
+// SetFont(screen, text name, font name, text): draws the named text item
+// with the text in the font; the item keeps its own font and text for
+// later changes.
+int Script_SetFont(lua_State* state);
+// SetFontString(screen, text name, font name, text key): the same with the
+// localised text of the key.
+int Script_SetFontString(lua_State* state);
+// The screen's current button leaves its hover look and the screen has no
+// current button.
+int Script_DeselectCurrentButton(lua_State* state);

@@ -3,6 +3,7 @@
 #include "script/ScriptArguments.h"
 
 #include "DynamicSky/PDynamicSky.h"
+#include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -42,18 +43,6 @@ const float kInterfaceRayLength = 100000.0f;
 const float kZeroLengthSquared = 1e-6f;
 
 const int kTrueArgumentsForThirdFlag = 3;
-
-D3DXVECTOR3 ReadVector(lua_State* state, int first)
-{
-    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
-}
-
-void PushVector(lua_State* state, const D3DXVECTOR3& vector)
-{
-    lua_pushnumber(state, vector.x);
-    lua_pushnumber(state, vector.y);
-    lua_pushnumber(state, vector.z);
-}
 
 // The level's update may have queued its scene for this frame already;
 // the queue is emptied before the level goes, so nothing freed is drawn.
@@ -122,6 +111,25 @@ int Script_InitLevel(lua_State* state)
     DeleteCurrentLevel();
     CPLevel* level = new CPLevel();
     level->Load(name, single, timeTrial);
+    return 0;
+}
+
+int Script_StartLevel(lua_State*)
+{
+    if (CPLevel* level = GetLevel()) level->StartLevel();
+    return 0;
+}
+
+// Without a level there is nothing to stop but the particles.
+int Script_StopLevel(lua_State*)
+{
+    CPLevel* level = GetLevel();
+    if (!level) {
+        if (g_pParticleManager) g_pParticleManager->Clear();
+        return 0;
+    }
+    ClearQueuedFrame();
+    level->StopLevel();
     return 0;
 }
 
@@ -248,6 +256,17 @@ int Script_CrossInterfaceRay(lua_State* state)
 int Script_SetCarParams(lua_State* state)
 {
     if (CPPlayer* car = ReadHandle<CPPlayer>(state, 1)) car->SetCarParams(ReadFloat(state, 2), ReadFloat(state, 3));
+    return 0;
+}
+
+// The target is held while the weapon aims at it.
+int Script_SetWeaponPos(lua_State* state)
+{
+    CPLevel* level = GetLevel();
+    if (!level) return 0;
+    const D3DXVECTOR3 point = ReadVector(state, 1);
+    const RefPtr<CPGameObject> target(ReadHandle<CPGameObject>(state, 4));
+    level->SetWeaponPos(point.x, point.y, point.z, target.Get());
     return 0;
 }
 

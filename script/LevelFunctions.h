@@ -9,6 +9,9 @@ struct lua_State;
 
 // Replaces the current level by a new one loaded from the named file.
 int Script_InitLevel(lua_State* state);
+// Start and stop the race on the current level.
+int Script_StartLevel(lua_State* state);
+int Script_StopLevel(lua_State* state);
 int Script_DeleteLevel(lua_State* state);
 int Script_SetLevelTransportCount(lua_State* state);
 
@@ -29,4 +32,6 @@ int Script_CrossPlayerRay(lua_State* state);
 int Script_CrossInterfaceRay(lua_State* state);
 
 int Script_SetCarParams(lua_State* state);
+// Hands the aim point and the optional target to the player's weapon.
+int Script_SetWeaponPos(lua_State* state);
 int Script_GetEnemyData(lua_State* state);

@@ -22,11 +22,6 @@ const int kNoStrike = -1;
 const int kGrowing = 1;
 const float kZeroLengthSquared = 1e-6f;
 
-D3DXVECTOR3 ReadPoint(lua_State* state, int first)
-{
-    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
-}
-
 // The unit vector from one point toward the other; zero when they meet.
 D3DXVECTOR3 DirectionBetween(const D3DXVECTOR3& from, const D3DXVECTOR3& to)
 {
@@ -47,8 +42,8 @@ void QueueForDrawing(CPLightningShot& bolt)
 
 int Script_StartLighting(lua_State* state)
 {
-    const D3DXVECTOR3 from = ReadPoint(state, 2);
-    const D3DXVECTOR3 to = ReadPoint(state, 5);
+    const D3DXVECTOR3 from = ReadVector(state, 2);
+    const D3DXVECTOR3 to = ReadVector(state, 5);
     CPLightningShot* bolt = new CPLightningShot(ReadTextOrEmpty(state, 1));
     bolt->AddRef();
     bolt->SetParams(kBoltParams);
@@ -72,6 +67,6 @@ int Script_UpdateTrasser(lua_State* state)
 
 int Script_DrawLine(lua_State* state)
 {
-    if (CPRender* render = GetRender()) render->AddLine(kDebugLineColour, ReadPoint(state, 1), ReadPoint(state, 4));
+    if (CPRender* render = GetRender()) render->AddLine(kDebugLineColour, ReadVector(state, 1), ReadVector(state, 4));
     return 0;
 }

@@ -80,6 +80,20 @@ int Script_PlayMusicNoLoop(lua_State* state)
     return 0;
 }
 
+int Script_StopSounds(lua_State*)
+{
+    if (g_pSoundManager) {
+        for (auto& named : g_pSoundManager->GetNamedSounds()) {
+            // A name asked for before its sound was loaded has no sound.
+            if (!named.second) continue;
+            named.second->Stop();
+            named.second->Rewind();
+        }
+    }
+    for (CNSound* sound : GetSoundList()) sound->Stop();
+    return 0;
+}
+
 int Script_SetActions(lua_State* state)
 {
     if (g_pActionsManager) g_pActionsManager->actionsEnabled = ReadBool(state, 1);

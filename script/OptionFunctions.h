@@ -19,6 +19,9 @@ int Script_SaveLog(lua_State* state);
 int Script_GetMusicName(lua_State* state);
 // Plays a music file once.
 int Script_PlayMusicNoLoop(lua_State* state);
+// Stops every sound: the named ones back at their start, the others where
+// they are.
+int Script_StopSounds(lua_State* state);
 
 // Switches the key bindings' input on or off; the frame lasts no time.
 int Script_SetActions(lua_State* state);

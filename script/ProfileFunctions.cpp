@@ -3,11 +3,17 @@
 #include "script/CarModelTable.h"
 #include "script/ScriptArguments.h"
 
+#include "Render/PRender.h"
 #include "core/PCommandManager.h"
 #include "core/Settings.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
+#include "game/PPlayer.h"
+#include "game/PShotSpawner.h"
+#include "interface/PInterface.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -15,6 +21,11 @@ namespace {
 
 const char* const kGameMenu = "gamemenu";
 const char* const kChangeMoney = "change_money";
+const char* const kUpdateGameInterface = "update_game_interface";
+const char* const kSuperWeaponShot = "super";
+const float kNoOwnerValue = -1.0f;
+// The shop stores this many set-ups per race.
+const int64_t kSetupsPerRace = 3;
 const int kMoneyTextSize = 64;
 
 const int kItemArguments = 9;
@@ -60,13 +71,25 @@ float BestFinishedRound(const CPGameData& data)
     return best == kNoBestRound ? 0.0f : best;
 }
 
+void SendMoney(float amount)
+{
+    if (g_pCommandManager) g_pCommandManager->SendCommandByName(kGameMenu, kChangeMoney, MoneyText(amount));
+}
+
+// The last stored set-up the races so far may use, or -1 for none.
+int LastSetupForRace(const CPGameData& data)
+{
+    const int64_t last = std::min(kSetupsPerRace * data.currentRace, static_cast<int64_t>(data.storedSetups.size())) - 1;
+    return static_cast<int>(std::max<int64_t>(last, -1));
+}
+
 } // namespace
 
 int Script_SetMoney(lua_State* state)
 {
     if (!g_pGameData) return 0;
     g_pGameData->money = ReadFloat(state, 1);
-    if (g_pCommandManager) g_pCommandManager->SendCommandByName(kGameMenu, kChangeMoney, MoneyText(g_pGameData->money));
+    SendMoney(g_pGameData->money);
     return 0;
 }
 
@@ -99,6 +122,34 @@ int Script_SetCarInfo(lua_State* state)
 int Script_CommitCarSettings(lua_State*)
 {
     if (g_pGameData) g_pGameData->CommitCarSettings();
+    return 0;
+}
+
+int Script_SmartBomb(lua_State*)
+{
+    if (!g_pGameData || !g_pShotSpawner || g_pGameData->activeSetup.superWeaponCount <= 0) return 0;
+    CPGameObject* car = CurrentLevel ? CurrentLevel->cameraCar : nullptr;
+    const D3DXVECTOR3 at = car ? *car->GetPositionRef() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    g_pShotSpawner->Spawn(kSuperWeaponShot, at, D3DXVECTOR3(0.0f, 0.0f, 0.0f), kNoOwnerValue, nullptr, 0);
+    --g_pGameData->activeSetup.superWeaponCount;
+    if (g_pCommandManager) g_pCommandManager->SendCommandByName(kGameMenu, kUpdateGameInterface, kSuperWeaponShot);
+    return 0;
+}
+
+int Script_AutoSetting(lua_State*)
+{
+    if (!g_pGameData) return 0;
+    CPGameData& data = *g_pGameData;
+    const std::vector<CarSettings>& setups = data.storedSetups;
+    const float total = data.money + data.SumCarValue(data.editedSetup);
+    for (int index = LastSetupForRace(data); index >= 0; --index) {
+        const float value = data.SumCarValue(setups[static_cast<size_t>(index)]);
+        if (value > total) continue;
+        data.editedSetup = setups[static_cast<size_t>(index)];
+        data.money = total - value;
+        SendMoney(data.money);
+        return 0;
+    }
     return 0;
 }
 
@@ -205,6 +256,33 @@ int Script_UpdateRoundsTime(lua_State* state)
         lua_settable(state, -3);
     }
     return 2;
+}
+
+int Script_ActivateAbilities(lua_State* state)
+{
+    CPPlayer* car = CurrentLevel ? dynamic_cast<CPPlayer*>(CurrentLevel->cameraCar) : nullptr;
+    if (!car || !g_pGameData) return 0;
+    lua_pushnumber(state, car->abilityCount);
+    lua_pushnumber(state, g_pGameData->abilityLimit);
+    return 2;
+}
+
+int Script_InitWarning(lua_State* state)
+{
+    if (g_pRender && g_pRender->GetDevice()) g_pRender->DrawLoadingScreen(ReadInt(state, 1));
+    return 0;
+}
+
+int Script_IMenuRight(lua_State*)
+{
+    SelectNextMenuButton();
+    return 0;
+}
+
+int Script_IMenuLeft(lua_State*)
+{
+    SelectPreviousMenuButton();
+    return 0;
 }
 
 int Script_DoNothing(lua_State*)

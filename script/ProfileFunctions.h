@@ -14,6 +14,12 @@ int Script_GetCarInfo(lua_State* state);
 int Script_SetCarInfo(lua_State* state);
 // The edited set-up becomes the one the car drives with.
 int Script_CommitCarSettings(lua_State* state);
+// Fires a super weapon of the driven set-up at the followed car, when one
+// is left, and tells the game menu.
+int Script_SmartBomb(lua_State* state);
+// Fits the dearest stored set-up of the races so far that the money and the
+// edited set-up's worth pay for; the rest is the new money.
+int Script_AutoSetting(lua_State* state);
 // The current race number. Also GetCurrentRace.
 int Script_GetCurrentMission(lua_State* state);
 // The current level's best time-trial run as minutes, seconds, hundredths.
@@ -44,6 +50,15 @@ int Script_GetTimeBest(lua_State* state);
 // 40 and a table of four keys per round for rounds 1 to 10: minutes,
 // seconds, hundredths and whether the round has been reached.
 int Script_UpdateRoundsTime(lua_State* state);
+// The followed car's ability count, then the ability limit; nothing
+// without a level, a followed player car or game data.
+int Script_ActivateAbilities(lua_State* state);
+// Draws the loading screen with its bar at the whole percent given.
+int Script_InitWarning(lua_State* state);
+// The keyboard selection moves to the next (previous) usable button of
+// every active screen.
+int Script_IMenuRight(lua_State* state);
+int Script_IMenuLeft(lua_State* state);
 // Reads nothing and does nothing: SetBrightness, DumpAIInfo, CreateArrow,
 // DrawArrow and AddEnemy.
 int Script_DoNothing(lua_State* state);

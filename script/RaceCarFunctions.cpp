@@ -107,14 +107,6 @@ float BodyMass(CPGameObject& object)
     return body ? body->GetMass() : 0.0f;
 }
 
-int PushVector(lua_State* state, const D3DXVECTOR3& v)
-{
-    lua_pushnumber(state, v.x);
-    lua_pushnumber(state, v.y);
-    lua_pushnumber(state, v.z);
-    return 3;
-}
-
 // The nearest car offered so far within the starting distance.
 struct NearestCar {
     CPPlayer* car = nullptr;
@@ -140,11 +132,6 @@ struct NearestCar {
         return 5;
     }
 };
-
-D3DXVECTOR3 ReadPoint(lua_State* state, int first)
-{
-    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
-}
 
 int PushIsSideLeft(lua_State* state, uint32_t side)
 {
@@ -215,7 +202,9 @@ int Script_CheckIntersection(lua_State* state)
         const D3DXVECTOR3 position = PositionOf(*car);
         const float dx = position.x - x;
         const float dy = position.y - y;
-        if (!IsOfSide(*car, CPPlayer::kDarkSide) || dx * dx + dy * dy > radius * radius) continue;
+        // Asked as "within" so that a NaN point or radius reaches no car.
+        const bool within = dx * dx + dy * dy <= radius * radius;
+        if (!IsOfSide(*car, CPPlayer::kDarkSide) || !within) continue;
         car->ApplyImpulse(position, UnitOrZero(VelocityOf(*car)) * kIntersectionPush);
     }
     return 0;
@@ -286,7 +275,7 @@ int Script_ApplyImpulse(lua_State* state)
 {
     CPGameObject* object = ReadHandle<CPGameObject>(state, 1);
     CPRigidBody* body = object ? RigidBodyOf(*object) : nullptr;
-    if (body) body->ApplyImpulse(ReadPoint(state, 2), PositionOf(*object));
+    if (body) body->ApplyImpulse(ReadVector(state, 2), PositionOf(*object));
     return 0;
 }
 
@@ -305,7 +294,7 @@ int Script_GetNearestBrightwardPlayer(lua_State* state)
 {
     CPLevel* level = GetLevel();
     if (!level) return 0;
-    const D3DXVECTOR3 point = ReadPoint(state, 1);
+    const D3DXVECTOR3 point = ReadVector(state, 1);
     const bool wide = lua_type(state, 4) == LUA_TBOOLEAN && ReadBool(state, 4);
     NearestCar nearest;
     for (CPPlayer* car : OtherCars(*level, wide ? kWideOthers : kFirstOthers)) {
@@ -322,7 +311,7 @@ int Script_GetNearestDuskwardPlayer(lua_State* state)
 {
     CPLevel* level = GetLevel();
     if (!level) return 0;
-    const D3DXVECTOR3 point = ReadPoint(state, 1);
+    const D3DXVECTOR3 point = ReadVector(state, 1);
     NearestCar nearest;
     for (CPPlayer* car : OtherCars(*level, kFirstOthers)) {
         if (IsOfSide(*car, CPPlayer::kDarkSide)) nearest.Offer(*car, point, true);

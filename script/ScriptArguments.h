@@ -6,6 +6,8 @@
 #include <lauxlib.h>
 #include <lua.h>
 
+#include <d3dx9math.h>
+
 #include <string>
 #include <vector>
 
@@ -26,6 +28,12 @@ inline int ReadInt(lua_State* state, int index)
 inline float ReadFloat(lua_State* state, int index)
 {
     return static_cast<float>(lua_tonumber(state, index));
+}
+
+// Three numbers from the argument at first on, as x, y and z.
+inline D3DXVECTOR3 ReadVector(lua_State* state, int first)
+{
+    return D3DXVECTOR3(ReadFloat(state, first), ReadFloat(state, first + 1), ReadFloat(state, first + 2));
 }
 
 inline bool ReadBool(lua_State* state, int index)
@@ -82,6 +90,15 @@ inline int PushBool(lua_State* state, bool value)
 {
     lua_pushboolean(state, value);
     return 1;
+}
+
+// Pushes x, y and z as three results and answers their count, 3.
+inline int PushVector(lua_State* state, const D3DXVECTOR3& vector)
+{
+    lua_pushnumber(state, vector.x);
+    lua_pushnumber(state, vector.y);
+    lua_pushnumber(state, vector.z);
+    return 3;
 }
 
 // Pushes each text as a result of its own, after making room for them: a

@@ -83,13 +83,17 @@ class Enemy : public IPEnemyComponent {
 public:
     void OnAnimationEnd() override { calls.push_back("end"); }
     void OnAnimationEvent() override { calls.push_back("event"); }
-    void OnDamage(const D3DXVECTOR3*, const D3DXVECTOR3*, float amount, IPObject*, bool quiet) override
+    void OnDamage(const D3DXVECTOR3* at, const D3DXVECTOR3* towards, float amount, IPObject*, bool quiet) override
     {
         calls.push_back("damage");
+        if (at) point = *at;
+        if (towards) direction = *towards;
         damage = amount;
         wasQuiet = quiet;
     }
     std::vector<std::string> calls;
+    D3DXVECTOR3 point{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 direction{0.0f, 0.0f, 0.0f};
     float damage = 0.0f;
     bool wasQuiet = false;
 };

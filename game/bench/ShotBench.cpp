@@ -1,22 +1,28 @@
 // One figure of the shots at run time, run by hand: 2,000 projectiles fly
-// at box height over a generated level of 2,000 static boxes (three
-// different half extents each) in its branch tree, with eight racers.
-// Each frame the shot runner updates every projectile (a level ray, then
+// at car height over "level1" (written into the current folder and loaded
+// as the game loads it), among its scenery, its three computer cars and
+// the player's car. Each frame the shot runner updates every projectile (a level ray, then
 // the racers, over its step); a plain loop makes the same ray queries for
 // the same rays. Projectiles that hit something are replaced between
 // frames, so 2,000 fly in every frame. Both must find the same number of
 // hits; the runner's time over the plain loop's is printed last, and warm
 // runner frames must not allocate.
 
-#include "Render/PRenderObject.h"
+#include "Render/PAnimationCache.h"
+#include "Render/PObjectLoader.h"
 #include "core/FrameClock.h"
+#include "core/PCommandManager.h"
+#include "core/PTaskManager.h"
 #include "core/RayQuery.h"
+#include "core/Settings.h"
 #include "core/bench/HeapCounter.h"
+#include "game/AIManager.h"
+#include "game/LevelOneData.h"
+#include "game/PGameData.h"
 #include "game/PLevel.h"
-#include "game/PLevelBranch.h"
 #include "game/PShotSpawner.h"
 #include "game/ProjectileShot.h"
-#include "game/tests/BoxMeshFixture.h"
+#include "physics/PCarWorld.h"
 
 #include <windows.h>
 
@@ -29,11 +35,10 @@
 
 namespace {
 
-const int kBoxes = 2000;
-const int kRacers = 8;
 const int kShots = 2000;
-const float kLevelHalfSize = 1000.0f;
-const float kShotHeight = 1.5f;
+// The shots start anywhere over the ring road and the ground round it.
+const float kFieldHalfSize = kLevelOneRoadRadius + 30.0f;
+const float kShotHeight = 1.0f;
 const float kFrameTime = 1.0f / 60.0f;
 // Long enough for the pools to hold as many idle impacts as a frame needs.
 const int kWarmFrames = 60;
@@ -50,22 +55,6 @@ double Seconds()
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-RefPtr<CPGameObject> MakeBox(int index, const D3DXVECTOR3& half, const D3DXVECTOR3& position,
-                             std::vector<CPRenderObject*>& meshes)
-{
-    const MeshPartData part = level_test::BoxPart("box", D3DXVECTOR3(0.0f, 0.0f, half.z), half);
-    CPGameObject* object = new CPGameObject("box" + std::to_string(index));
-    CPRenderObject* mesh = new CPRenderObject(object);
-    mesh->GetLocalVertices() = part.vertices;
-    mesh->GetIndices() = part.indices;
-    object->SetComponent(CPGameObject::kKindMesh, mesh);
-    meshes.push_back(mesh);
-    object->GetParts().push_back(CPBoundingBox(part.boxes[0].centre, part.boxes[0].halfExtents));
-    object->SetPosition(position.x, position.y, position.z);
-    object->UpdateTransform();
-    return object;
 }
 
 // An impact that ends in the frame after it starts.
@@ -86,7 +75,6 @@ public:
     Bench() : m_random(kSeed)
     {
         g_pShotSpawner = &m_spawner;
-        BuildLevel();
         m_spawner.AddTemplate(std::unique_ptr<CPShot>(new Impact()));
         std::unique_ptr<ProjectileShot> bullet(new ProjectileShot(kKind));
         bullet->SetParams({"none", "50", "1000000", "10", kImpact, "none"});
@@ -97,11 +85,42 @@ public:
     {
         g_pShotSpawner = nullptr;
         m_level.reset();
-        m_tree.reset();
-        m_racers.clear();
-        m_boxes.clear();
-        for (CPGameObject* object : m_objects) delete object;
-        for (CPRenderObject* mesh : m_meshes) delete mesh;
+        m_world.Reset();
+        g_pObjectLoader = nullptr;
+        g_pAnimationCache = nullptr;
+        g_pCarWorld = nullptr;
+        g_pAIManager = nullptr;
+        g_pGameData = nullptr;
+        g_pTaskManager = nullptr;
+        g_pCommandManager = nullptr;
+    }
+
+    // Writes "level1" and loads it with the engine's single objects a load
+    // reaches, the branch tree answering the level's rays.
+    bool LoadLevelOne()
+    {
+        for (const char* folder : {"Data", "Data\\Levels", "Data\\Meshes", "Data\\Textures"}) {
+            CreateDirectoryA(folder, nullptr);
+        }
+        std::string error;
+        if (!WriteLevelOne(error)) {
+            std::printf("level1 was not written: %s\n", error.c_str());
+            return false;
+        }
+        g_pObjectLoader = &m_loader;
+        g_pAnimationCache = &m_animations;
+        g_pCarWorld = &m_world;
+        g_pAIManager = &m_drivers;
+        g_pGameData = &m_data;
+        g_pTaskManager = &m_tasks;
+        g_pCommandManager = &m_bus;
+        g_quadlevels = 0;
+        m_level.reset(new CPLevel());
+        if (!m_level->Load("level1", false, false)) {
+            std::printf("level1 did not load\n");
+            return false;
+        }
+        return true;
     }
 
     // Tops the flying projectiles up to kShots and notes the ray each will
@@ -109,7 +128,7 @@ public:
     void Refill()
     {
         CPShotSpawner::ShotList& shots = m_spawner.GetActiveShots();
-        std::uniform_real_distribution<float> place(-kLevelHalfSize, kLevelHalfSize);
+        std::uniform_real_distribution<float> place(-kFieldHalfSize, kFieldHalfSize);
         std::uniform_real_distribution<float> turn(0.0f, 6.2831853f);
         for (int flying = CountFlying(); flying < kShots; ++flying) {
             const float angle = turn(m_random);
@@ -161,36 +180,15 @@ public:
     }
 
 private:
-    void BuildLevel()
-    {
-        std::uniform_real_distribution<float> place(-kLevelHalfSize, kLevelHalfSize);
-        std::uniform_real_distribution<float> size(1.0f, 8.0f);
-        m_level.reset(new CPLevel());
-        for (int i = 0; i < kBoxes; ++i) {
-            const D3DXVECTOR3 half(size(m_random), size(m_random), size(m_random) * 0.75f);
-            m_boxes.push_back(MakeBox(i, half, D3DXVECTOR3(place(m_random), place(m_random), 0.0f), m_meshes));
-            m_objects.push_back(m_boxes.back().Get());
-        }
-        m_tree.reset(new CPLevelBranch());
-        m_level->branchTree = m_tree.get();
-        m_level->branchTree->SetObjects(m_boxes);
-        m_level->branchTree->Build();
-        for (int i = 0; i < kRacers; ++i) {
-            m_racers.push_back(MakeBox(kBoxes + i, D3DXVECTOR3(1.0f, 2.2f, 0.8f),
-                                       D3DXVECTOR3(place(m_random), place(m_random), 0.0f), m_meshes));
-            m_objects.push_back(m_racers.back().Get());
-        }
-        m_level->opponents.assign(m_racers.begin(), m_racers.end() - 1);
-        m_level->cameraCar = m_racers.back().Get();
-    }
-
     std::mt19937 m_random;
+    CPObjectLoader m_loader;
+    CPAnimationCache m_animations;
+    CPCarWorld m_world;
+    AIManager m_drivers;
+    CPGameData m_data;
+    CPTaskManager m_tasks;
+    CPCommandManager m_bus;
     std::unique_ptr<CPLevel> m_level;
-    std::unique_ptr<CPLevelBranch> m_tree;
-    CPGameObject::ObjectList m_boxes;
-    CPGameObject::ObjectList m_racers;
-    std::vector<CPGameObject*> m_objects;
-    std::vector<CPRenderObject*> m_meshes;
     CPShotSpawner m_spawner;
     std::vector<Ray> m_rays;
 };
@@ -201,6 +199,7 @@ int main()
 {
     FrameDeltaTime = kFrameTime;
     Bench bench;
+    if (!bench.LoadLevelOne()) return 1;
     int hits = 0;
     size_t allocations = 0;
     for (int frame = 0; frame < kWarmFrames; ++frame) {
@@ -224,10 +223,9 @@ int main()
         bestRunner = std::min(bestRunner, runner / kFrames);
         bestPlain = std::min(bestPlain, plain / kFrames);
     }
-    std::printf("%d projectiles over %d boxes and %d racers: runner %.3f ms a frame, plain rays %.3f ms; "
+    std::printf("%d projectiles over level1: runner %.3f ms a frame, plain rays %.3f ms; "
                 "hits %d and %d over %d frames\n",
-                kShots, kBoxes, kRacers, bestRunner * 1000.0, bestPlain * 1000.0, runnerHits, plainHits,
-                kRounds * kFrames);
+                kShots, bestRunner * 1000.0, bestPlain * 1000.0, runnerHits, plainHits, kRounds * kFrames);
     std::printf("heap allocations in %d warm runner frames: %u\n", kRounds * kFrames,
                 static_cast<unsigned>(warmAllocations));
     const double ratio = bestRunner / bestPlain;

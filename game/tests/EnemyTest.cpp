@@ -387,6 +387,80 @@ TEST_F(EnemyOnLevelOne, AnObjectBetweenTheEnemyAndTheCarTakesTheStrikeWithoutHar
     EXPECT_TRUE(carHandler.TakeCommands().empty());
 }
 
+// The enemy's own box, half a unit in front of it across the strike's
+// path (its arm), is one the level's rays meet.
+TEST_F(EnemyOnLevelOne, TheEnemysOwnBoxDoesNotTakeItsStrike)
+{
+    enemy->meleeCount = 1;
+    enemy->melee[0] = MeleeRecord{1, kLongReach, D3DXVECTOR3(1.0f, 0.5f, 0.2f), 300.0f, 7.5f};
+    enemyObject.GetParts().push_back(CPBoundingBox(D3DXVECTOR3(0.5f, 0.0f, 1.5f), D3DXVECTOR3(0.1f, 0.3f, 0.3f)));
+    enemyObject.SetPosition(enemyAt.x, enemyAt.y, enemyAt.z); // places the new box
+    enemyObject.UpdateTransform();
+    CPLevel* level = GetLevel();
+    level->rayObjects.push_back(&enemyObject);
+    carHandler.TakeCommands();
+
+    enemy->SetAnimation("melee1", false, true, 0);
+    RunUntil(0.75);
+    level->rayObjects.pop_back();
+
+    EXPECT_EQ(BufferOf("hit1").CountCalls("Play 0 0 0"), 1);
+    EXPECT_EQ(carHandler.TakeCommands(), Texts{"damage:7.50"});
+}
+
+// A part of the car in its own object (a bumper half a unit before the
+// car's face) is the car too.
+TEST_F(EnemyOnLevelOne, AStrikeThatMeetsAPartOfTheCarLands)
+{
+    enemy->meleeCount = 1;
+    enemy->melee[0] = MeleeRecord{1, kLongReach, D3DXVECTOR3(1.0f, 0.5f, 0.2f), 300.0f, 7.5f};
+    const AxisAlignedBox car = player->GetPartBounds();
+    const D3DXVECTOR3 bumperAt(car.centre.x, car.maximum.y + 0.5f, enemyAt.z + 1.5f);
+    D3DXMATRIX toCar;
+    D3DXMatrixInverse(&toCar, nullptr, &player->GetWorldMatrix());
+    D3DXVECTOR3 local;
+    D3DXVec3TransformCoord(&local, &bumperAt, &toCar);
+    // The car keeps its parts for as long as it lives.
+    CPGameObject* bumper = new CPGameObject("bumper");
+    bumper->GetParts().push_back(CPBoundingBox(local, D3DXVECTOR3(0.2f, 0.2f, 0.2f)));
+    player->AddChild(RefPtr<CPGameObject>(bumper));
+    const D3DXVECTOR3 carAt = *player->GetPositionRef();
+    player->SetPosition(carAt.x, carAt.y, carAt.z); // places the new part
+    player->UpdateTransform();
+    carHandler.TakeCommands();
+
+    enemy->SetAnimation("melee1", false, true, 0);
+    RunUntil(0.75);
+
+    EXPECT_EQ(BufferOf("hit1").CountCalls("Play 0 0 0"), 1);
+    EXPECT_EQ(carHandler.TakeCommands(), Texts{"damage:7.50"});
+}
+
+// Pitched nose down by a radian about the world x axis, the enemy still
+// strikes along the ground and turns its push about the up axis only.
+TEST_F(EnemyOnLevelOne, AnEnemyPitchedOnASlopeStrikesAlongTheGround)
+{
+    D3DXQUATERNION clockwise;
+    D3DXQuaternionRotationAxis(&clockwise, &kUpAxis, -D3DX_PI / 2.0f);
+    D3DXQUATERNION pitch;
+    const D3DXVECTOR3 side(1.0f, 0.0f, 0.0f);
+    D3DXQuaternionRotationAxis(&pitch, &side, 1.0f);
+    const D3DXQUATERNION turn = clockwise * pitch;
+    enemyObject.SetRotation(turn.x, turn.y, turn.z, turn.w);
+    enemyObject.UpdateTransform();
+    enemy->meleeCount = 1;
+    enemy->melee[0] = MeleeRecord{1, kLongReach, D3DXVECTOR3(1.0f, 0.5f, 0.2f), 300.0f, 7.5f};
+    carHandler.TakeCommands();
+    const D3DXVECTOR3 velocity = CarBody().GetVelocity();
+
+    enemy->SetAnimation("melee1", false, true, 0);
+    RunUntil(0.75);
+
+    EXPECT_EQ(BufferOf("hit1").CountCalls("Play 0 0 0"), 1);
+    ExpectPoint((CarBody().GetVelocity() - velocity) * CarBody().GetMass(), D3DXVECTOR3(150, -300, 60));
+    EXPECT_EQ(carHandler.TakeCommands(), Texts{"damage:7.50"});
+}
+
 TEST_F(EnemyOnLevelOne, ExplosionBlowsTheEnemyUpAtItsStrikePointAndReportsItsDeathOnce)
 {
     enemy->weaponName = "explosion";

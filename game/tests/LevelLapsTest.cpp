@@ -244,6 +244,25 @@ TEST_F(LevelLaps, AComputerCarNeedsFiftyNodesLessThanALapAndItsRecord)
     }
 }
 
+// On a route of 40 nodes the margin leaves nothing to drive: a lap still
+// takes a node of progress, so a car standing on the start node after its
+// lap counts no further lap each frame.
+TEST_F(LevelLaps, OnAShortRouteAComputerCarStandingOnTheStartCountsOneLap)
+{
+    level.route.clear();
+    pieces.clear();
+    MakeRing(40);
+    level.startPoint = level.route[0]->centre;
+    level.opponents = {Racer(0)};
+    data.racerRecords["0"] = RacerRecord();
+    level.racerNodes[0] = 38;
+    level.racerProgress[0] = 0;
+    MoveTo(*level.opponents[0], 0);
+    for (int frame = 0; frame < 3; ++frame) level.UpdateLaps();
+    EXPECT_EQ(data.racerRecords["0"].laps, 2);
+    EXPECT_EQ(level.racerProgress[0], 0);
+}
+
 TEST_F(LevelLaps, ARacerHoldingAPlaceTakesNoOther)
 {
     data.roundCount = 1;

@@ -2,11 +2,13 @@
 
 #include "game/PLevel.h"
 #include "game/PLine.h"
+#include "game/tests/ShotTestSupport.h"
 #include "game/tests/SplineFixtures.h"
 #include "game/tests/ViewFixture.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "Sound/PSoundManager.h"
 #include "core/FrameClock.h"
 #include "physics/PCar.h"
 #include "physics/PRigidBody.h"
@@ -14,7 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -63,6 +68,38 @@ TEST(CPPlayer, CarSoundVolumeNeedsACarWithSound)
     car.LoadSounds();
     EXPECT_TRUE(player.SetCarSoundVolume(0.5f));
     player.SetCar(nullptr);
+}
+
+TEST(CPPlayer, NitroThatComesToNothingStopsTheNitroSound)
+{
+    shot_test::ShotSounds sounds;
+    wavefixture::WriteFile("Data\\Sounds\\nitro.wav", wavefixture::Wave(1, 22050, 16, "abcdefgh"));
+    CPSoundManager manager(&sounds.cache);
+    CPSoundManager* savedManager = g_pSoundManager;
+    g_pSoundManager = &manager;
+    CPPlayer player;
+    CPCar car(&player);
+    player.SetCar(&car);
+    car.LoadSounds();
+    ASSERT_TRUE(car.GetNitroSound());
+    std::vector<std::string>& calls = shot_test::ShotSounds::BufferOf(car.GetNitroSound()).calls;
+    const struct {
+        bool locked;
+        float stock;
+        float amount;
+        bool stops;
+    } cases[] = {{false, 3.0f, 0.5f, false}, {false, 3.0f, 0.0f, true}, {false, 0.0f, 0.5f, true},
+                 {true, 3.0f, 0.5f, true}};
+    for (const auto& c : cases) {
+        calls.clear();
+        player.locked = c.locked;
+        car.SetNitroStock(c.stock);
+        player.SetNitro(c.amount);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), c.stops ? 1 : 0)
+            << c.locked << " " << c.stock << " " << c.amount;
+    }
+    player.SetCar(nullptr);
+    g_pSoundManager = savedManager;
 }
 
 TEST(CPPlayer, WithoutACarThereIsNoShadow)

@@ -439,6 +439,25 @@ TEST_F(Bonuses, ALightStopsTheCarAndStartsItsReleaseTimer)
     EXPECT_EQ(data.bonusList.size(), 1u) << "a light stays";
 }
 
+TEST_F(Bonuses, ALightKeepsTheReleaseTimeOfACarItHasStunnedAlready)
+{
+    player.sideFlags = kDark;
+    AddBonus("light", nullptr, D3DXVECTOR3(0, 0, 0));
+    const struct {
+        bool locked;
+        bool stunned;
+        float timeAfter;
+    } cases[] = {{true, true, 2.5f}, {false, true, 0.0f}, {true, false, 0.0f}};
+    for (const auto& c : cases) {
+        player.locked = c.locked;
+        player.speedBonusActive = c.stunned;
+        player.speedBonusTime = 2.5f;
+        player.CheckBonuses();
+        EXPECT_TRUE(player.locked && player.speedBonusActive);
+        EXPECT_EQ(player.speedBonusTime, c.timeAfter) << c.locked << c.stunned;
+    }
+}
+
 TEST_F(Bonuses, ASpeedBonusBlocksTheThrottleAndStartsItsTimer)
 {
     player.sideFlags = kLight;

@@ -348,6 +348,17 @@ TEST_F(Weapons, AWeaponWhoseMultiplierDropsToZeroTurnsEmptyWithoutFiring)
     EXPECT_EQ(player->ammunition[0], 1.0f);
 }
 
+// A faster rate factor shortens the wait: 1 / (2.5 x 4) s, where the factor
+// over the rate, or the rate over the factor, would give 0.625 or 1.6.
+TEST_F(Weapons, TheRateFactorMultipliesTheRateOfFire)
+{
+    player->fireRateFactor = 2.5f;
+    Equip("mgun", {1, 1, 4.0f}, 10.0f);
+    Pull();
+    ASSERT_EQ(Launches().size(), 1u);
+    EXPECT_FLOAT_EQ(player->fireCooldown, 0.1f);
+}
+
 TEST_F(Weapons, MuzzleFlaresTakeTurnsFromTheFirstAndTheShotsLeaveFromTheOneShown)
 {
     Equip("mgun", {1, 1, 5.0f}, 100.0f);
@@ -478,8 +489,10 @@ TEST_F(Weapons, FlamesLeaveAtFourteenNearTheBarrelAndReportToTheCar)
     for (int i = 0; i < 8; ++i) Pull();
     ASSERT_EQ(flames->particles.size(), 8u);
     const D3DXVECTOR3 barrel = ForwardOf(*player->weaponModel);
+    float widest = 0.0f;
     for (const Particle& flame : flames->particles) {
         EXPECT_NEAR(D3DXVec3Length(&flame.record.velocity), 14.0f, 1e-3f);
+        widest = std::max(widest, AngleBetween(flame.record.velocity, barrel));
         EXPECT_LE(AngleBetween(flame.record.velocity, barrel), 0.1f * std::sqrt(3.0f) + 1e-4f);
         EXPECT_GE(flame.record.thirdScalar, 0.8f);
         EXPECT_LE(flame.record.thirdScalar, 1.1f);
@@ -487,6 +500,7 @@ TEST_F(Weapons, FlamesLeaveAtFourteenNearTheBarrelAndReportToTheCar)
         // A weapon without flares fires from where it is.
         shot_test::ExpectPoint(flame.record.position, WeaponPosition());
     }
+    EXPECT_GT(widest, 0.025f) << "the flames do spread";
 }
 
 TEST_F(Weapons, ADeadCarNeitherSelectsNorAimsNorFires)
@@ -657,6 +671,23 @@ TEST_F(Flames, WhatTheFlamesTookBurnsEveryTwoTenthsOfASecondOfFrames)
     player->UpdateWeapon(kAim, nullptr);
     EXPECT_TRUE(Damages().empty()) << "0.1 s left";
     EXPECT_TRUE(player->hitTargets.empty()) << "forgotten all the same";
+}
+
+// The burn strikes the object at its place, heading away from the car:
+// (12, -9, 1) - (5, -3, 1.2) = (7, -6, -0.2), over its length.
+TEST_F(Flames, ABurnStrikesWhereTheObjectStandsHeadingAwayFromTheCar)
+{
+    gameobject_test::Enemy enemy;
+    target->SetEnemy(&enemy);
+    ASSERT_TRUE(player->FlameHit(kTargetAt));
+    player->flameTime = 0.0f;
+    player->UpdateWeapon(kAim, nullptr);
+    target->SetEnemy(nullptr);
+
+    ASSERT_EQ(enemy.calls, std::vector<std::string>{"damage"});
+    gameobject_test::ExpectVector(enemy.point, 12.0f, -9.0f, 1.0f);
+    const float length = std::sqrt(85.04f);
+    gameobject_test::ExpectVector(enemy.direction, 7.0f / length, -6.0f / length, -0.2f / length);
 }
 
 } // namespace

@@ -191,16 +191,6 @@ TEST(ProjectileParams, RefusesAWrongCountOrNumbersThatAreNot)
     EXPECT_EQ(static_cast<ProjectileShot*>(owned.get())->GetRange(), -3.0f);
 }
 
-// A batch that keeps copies of what it receives.
-class RecordingBatch : public IPParticleBatch {
-public:
-    int GetObjectSize() override { return sizeof(*this); }
-    const char* GetTypeName() override { return "RecordingBatch"; }
-    void AddParticle(const Particle& particle) override { records.push_back(particle.record); }
-    void Clear() override { records.clear(); }
-    std::vector<ParticleSpawnRecord> records;
-};
-
 TEST(EffectShot, StartsItsSystemAlongTheDirectionAndEndsAfterItsLife)
 {
     CPParticleManager manager;

@@ -3,6 +3,7 @@
 #include "Sound/PSoundCache.h"
 #include "Sound/tests/RecordingDirectSound.h"
 #include "Sound/tests/WaveFixtures.h"
+#include "Render/PParticleBatch.h"
 #include "game/PShot.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,16 @@ public:
     std::deque<bool> answers;
     std::vector<LaunchCall> launches;
     std::function<void()> onUpdate;
+};
+
+// A particle batch that keeps copies of what it receives.
+class RecordingBatch : public IPParticleBatch {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "RecordingBatch"; }
+    void AddParticle(const Particle& particle) override { records.push_back(particle.record); }
+    void Clear() override { records.clear(); }
+    std::vector<ParticleSpawnRecord> records;
 };
 
 // The sound cache over the recording device, published as the host

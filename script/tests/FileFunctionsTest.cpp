@@ -51,6 +51,14 @@ TEST_F(ShellFunctions, GoURLlinkOpensTheAddressUntested)
     EXPECT_EQ(g_opened, Texts({"https://www.example.com/hollowmere/"}));
 }
 
+TEST_F(ShellFunctions, IsFileExistsAnswersWhetherTheFileCanBeRead)
+{
+    EXPECT_EQ(Results("return IsFileExists('present_readme.txt'), IsFileExists('missing_readme.txt')"),
+              Texts({"true", "false"}));
+    EXPECT_NE(ErrorOf("IsFileExists()"), "");
+    EXPECT_TRUE(g_opened.empty());
+}
+
 TEST_F(ShellFunctions, BothRaiseAnErrorWithoutATextAndOpenNothing)
 {
     EXPECT_NE(ErrorOf("GoURL()"), "");

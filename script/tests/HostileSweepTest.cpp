@@ -87,7 +87,10 @@ protected:
         if (GetParam() == LevelState::None) return;
         CPLevel* level = new CPLevel();
         if (GetParam() == LevelState::Bare) return;
+        // The sweep's SetPlayerName may have named a car that level1 lacks.
+        data.carKey.clear();
         ASSERT_TRUE(level->Load("level1", false, false));
+        if (GetParam() == LevelState::Started) level->StartLevel();
     }
 
     // Calls the function with the arguments pushed; false when the stack is
@@ -158,7 +161,8 @@ std::string LevelStateName(const testing::TestParamInfo<LevelState>& info)
     return names[static_cast<int>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, HostileSweep, testing::Values(LevelState::None, LevelState::Bare, LevelState::Loaded),
+INSTANTIATE_TEST_SUITE_P(Levels, HostileSweep, testing::Values(LevelState::None, LevelState::Bare, LevelState::Loaded,
+                                                                 LevelState::Started),
                          LevelStateName);
 
 } // namespace

@@ -207,3 +207,29 @@ TEST_F(InterfaceFunctions, SetCursorShowsTheNamedCursorAtThePointer)
 }
 
 } // namespace
+
+namespace {
+
+// The item draws once in the other font; its own font and text stay for
+// the next SetText.
+TEST_F(InterfaceFunctions, SetFontDrawsTheTextItemInAnotherFontAndKeepsTheItem)
+{
+    AddTestFont("large");
+    Run("SetText(screen, 'caption', 'AB') SetFont(screen, 'caption', 'large', 'BAB')");
+    CPRenderObject* mesh = MeshOf(Caption().textObject.Get());
+    RefPtr<CPMaterial> material;
+    mesh->GetMaterial(material);
+    EXPECT_EQ(material.Get(), fonts.FindFont("large")->material.Get());
+    EXPECT_EQ(mesh->GetVertexCount(), 12);
+    EXPECT_EQ(Caption().fontName, "small");
+    EXPECT_EQ(Caption().text, "AB");
+
+    gameData.texts["short"] = "A";
+    Run("SetFontString(screen, 'caption', 'large', 'short')");
+    EXPECT_EQ(mesh->GetVertexCount(), 4);
+    Run("SetFont(screen, 'caption', 'large', nil) SetFont(screen, 'caption', nil, 'AB') "
+        "SetFont(screen, 'nothing', 'large', 'AB') SetFontString(screen, 'caption', 'large', nil)");
+    EXPECT_EQ(mesh->GetVertexCount(), 4) << "nothing given, nothing drawn";
+}
+
+} // namespace

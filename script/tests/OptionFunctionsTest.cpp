@@ -3,6 +3,11 @@
 #include "core/FrameClock.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
+#include "Sound/PMusic.h"
+#include "Sound/PSoundCache.h"
+#include "Sound/PSoundManager.h"
+#include "Sound/tests/RecordingFilterGraph.h"
+#include "Sound/tests/WaveFixtures.h"
 #include "game/PActionsManager.h"
 
 #include <string>
@@ -87,6 +92,78 @@ TEST_F(OptionFunctions, KeyBindingsAnswerNoneWithoutAManager)
     Results("SetActions(true) SetAssignKey() SetAction('jump', 'LCtrl') LoadActions('Actions.cfg')");
     EXPECT_EQ(Joined("local count, names, keys = GetActionNames() return count, table.getn(names), table.getn(keys)"),
               "0|0|0");
+}
+
+sounddouble::RecordingFilterGraph* s_graph = nullptr;
+
+HRESULT HandOutGraph(IGraphBuilder** graph)
+{
+    *graph = s_graph;
+    return S_OK;
+}
+
+TEST_F(OptionFunctions, MusicWithoutLoopPlaysOnceAndItsNameIsKept)
+{
+    EXPECT_EQ(Joined("return GetMusicName()"), "") << "no music player";
+    sounddouble::RecordingFilterGraph graph;
+    s_graph = &graph;
+    CPMusic music(HandOutGraph);
+    g_pMusic = &music;
+    Results("PlayMusicNoLoop('dusk.ogg')");
+    EXPECT_EQ(graph.calls.front(), "RenderFile Data\\Music\\dusk.ogg");
+    EXPECT_EQ(graph.CountCalls("Run"), 2) << "played, then started";
+    EXPECT_TRUE(music.IsRunning());
+    EXPECT_EQ(Joined("return GetMusicName()"), "dusk.ogg");
+
+    graph.calls.clear();
+    graph.pendingEvents.push_back(EC_COMPLETE);
+    music.Execute();
+    EXPECT_EQ(graph.calls, (std::vector<std::string>{"FreeEventParams 1", "Stop"})) << "the end stops it";
+    Results("PlayMusicNoLoop()");
+    EXPECT_EQ(Joined("return GetMusicName()"), "dusk.ogg") << "no name plays nothing";
+    tasks.GetTasks().clear();
+    music.ReleaseGraph();
+    g_pMusic = nullptr;
+}
+
+// Two sounds on Wine's DirectSound: one the manager knows by name, one only
+// in the list of every sound, both playing from a few samples in.
+TEST_F(OptionFunctions, StopSoundsStopsEverySoundAndRewindsTheNamedOnes)
+{
+    IDirectSound8* device = nullptr;
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &device, nullptr), DS_OK);
+    ASSERT_EQ(device->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY), DS_OK);
+    CreateDirectoryA("Data", nullptr);
+    CreateDirectoryA("Data\\Sounds", nullptr);
+    const std::string samples(44100, '\x40');
+    wavefixture::WriteFile("Data\\Sounds\\horn.wav", wavefixture::Wave(1, 22050, 16, samples));
+    {
+        CPSoundCache cache(device);
+        CPSoundManager manager(&cache);
+        g_pSoundManager = &manager;
+        RefPtr<CNSound> named, empty;
+        manager.LoadSound(named, "horn.wav", CNSound::kPlain, false);
+        ASSERT_TRUE(named);
+        manager.GetNamedSounds()["horn"] = named;
+        manager.GetSound(empty, "not loaded");
+        CNSound listed(device, "Data\\Sounds\\horn.wav", CNSound::kPlain);
+        ASSERT_TRUE(listed.IsCreated());
+        for (CNSound* sound : {named.Get(), &listed}) {
+            ASSERT_EQ(sound->Play(0, DSBPLAY_LOOPING), DS_OK);
+            sound->GetBuffer()->SetCurrentPosition(4000);
+        }
+        Results("StopSounds()");
+        DWORD namedAt = 1, listedAt = 0;
+        named->GetBuffer()->GetCurrentPosition(&namedAt, nullptr);
+        listed.GetBuffer()->GetCurrentPosition(&listedAt, nullptr);
+        EXPECT_FALSE(named->IsPlaying());
+        EXPECT_FALSE(listed.IsPlaying());
+        EXPECT_EQ(namedAt, 0u);
+        EXPECT_GE(listedAt, 4000u) << "not rewound";
+        g_pSoundManager = nullptr;
+    }
+    device->Release();
+    DeleteFileA("Data\\Sounds\\horn.wav");
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "game/PGameData.h"
 #include "game/PLevel.h"
+#include "game/PPlayer.h"
+#include "game/PShotSpawner.h"
+#include "game/tests/ShotTestSupport.h"
 
 #include <memory>
 #include <string>
@@ -137,6 +140,152 @@ TEST_F(ProfileFunctions, GetAICountGivesBackItsArgumentAndNilWithoutOne)
 {
     EXPECT_EQ(Joined("return GetAICount(7)"), "7");
     EXPECT_EQ(Joined("return GetAICount()"), "nil");
+}
+
+} // namespace
+
+namespace {
+
+using shot_test::RecordingShot;
+
+// The commands the receiver was sent, as "command:parameters".
+std::vector<std::string> Commands(KeepingReceiver& receiver)
+{
+    std::vector<std::string> commands;
+    while (receiver.SetNextCommand()) {
+        std::string text = *receiver.GetCurrentCommand() + ":";
+        for (const std::string& parameter : *receiver.GetCurrentParams()) text += parameter;
+        commands.push_back(text);
+    }
+    return commands;
+}
+
+TEST_F(ProfileFunctions, SmartBombFiresASuperWeaponAtTheFollowedCarWhileOneIsLeft)
+{
+    CPShotSpawner spawner;
+    spawner.AddTemplate(std::unique_ptr<CPShot>(new RecordingShot("super")));
+    g_pShotSpawner = &spawner;
+    Register(first, "gamemenu");
+    data.activeSetup.superWeaponCount = 0;
+    Results("SmartBomb()");
+    EXPECT_TRUE(spawner.GetActiveShots().empty());
+    EXPECT_TRUE(Commands(first).empty());
+
+    data.activeSetup.superWeaponCount = 2;
+    std::unique_ptr<CPLevel> level(new CPLevel());
+    CPGameObject followed("followed");
+    followed.SetPosition(-3.5f, 8.0f, 1.25f);
+    level->cameraCar = &followed;
+    Results("SmartBomb()");
+    level.reset();
+    Results("SmartBomb()");
+    EXPECT_EQ(data.activeSetup.superWeaponCount, 0);
+    EXPECT_EQ(Commands(first),
+              (std::vector<std::string>{"update_game_interface:super", "update_game_interface:super"}));
+    ASSERT_EQ(spawner.GetActiveShots().size(), 2u);
+    const D3DXVECTOR3 places[] = {D3DXVECTOR3(-3.5f, 8.0f, 1.25f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)};
+    for (size_t i = 0; i < 2; ++i) {
+        const RecordingShot& shot = static_cast<RecordingShot&>(*spawner.GetActiveShots()[i]);
+        ASSERT_EQ(shot.launches.size(), 1u);
+        shot_test::ExpectPoint(shot.launches[0].position, places[i]);
+        shot_test::ExpectPoint(shot.launches[0].direction, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+        EXPECT_EQ(shot.launches[0].value, -1.0f);
+        EXPECT_EQ(shot.launches[0].owner, nullptr);
+    }
+    Results("SmartBomb()");
+    EXPECT_EQ(spawner.GetActiveShots().size(), 2u) << "none left";
+    g_pShotSpawner = nullptr;
+}
+
+// Engines of 300 and 700 and armour of 150 in the shop; four stored
+// set-ups worth 300, 450, 700 and nothing, the last one a second race's.
+class AutoSetting : public ProfileFunctions {
+protected:
+    AutoSetting()
+    {
+        data.engines.Add(Engine("v6", 300));
+        data.engines.Add(Engine("v8", 700));
+        ArmorDefinition plate;
+        plate.key = "plate";
+        plate.price = 150;
+        data.armor.Add(plate);
+        data.storedSetups.resize(4);
+        data.storedSetups[0].engine = "v6";
+        data.storedSetups[1].engine = "v6";
+        data.storedSetups[1].armor = "plate";
+        data.storedSetups[2].engine = "v8";
+        data.storedSetups[3].mine = "stored fourth";
+        Register(first, "gamemenu");
+    }
+
+    static EngineDefinition Engine(const char* key, int price)
+    {
+        EngineDefinition engine;
+        engine.key = key;
+        engine.price = price;
+        return engine;
+    }
+};
+
+TEST_F(AutoSetting, FitsTheLastStoredSetupOfTheRacesThatTheMoneyAndTheEditedSetupPay)
+{
+    struct Case {
+        int race;
+        float money;
+        const char* edited;
+        const char* fittedEngine;
+        const char* fittedMine;
+        const char* moneyText;
+    };
+    const Case cases[] = {
+        {1, 200.0f, "v6", "v6", "", "50.00"},     // 500 pays 450, not 700
+        {1, 150.0f, "v6", "v6", "", "0.00"},      // exactly 450
+        {1, 399.5f, "", "v6", "", "99.50"},       // only 300
+        {2, 0.0f, "", "", "stored fourth", "0.00"}, // the second race reaches the free one
+        {9, 10.0f, "v8", "", "stored fourth", "710.00"}, // past the stored ones: from the last
+    };
+    for (const Case& c : cases) {
+        data.currentRace = c.race;
+        data.money = c.money;
+        data.editedSetup = CarSettings();
+        data.editedSetup.engine = c.edited;
+        data.editedSetup.weapons[0] = "unknown";
+        Results("AutoSetting()");
+        EXPECT_EQ(data.editedSetup.engine, c.fittedEngine) << c.race << " " << c.money;
+        EXPECT_EQ(data.editedSetup.mine, c.fittedMine) << c.race << " " << c.money;
+        EXPECT_EQ(data.editedSetup.weapons[0], "") << "copied whole";
+        EXPECT_EQ(Commands(first), std::vector<std::string>{std::string("change_money:") + c.moneyText});
+    }
+}
+
+TEST_F(AutoSetting, ChangesNothingWhenNoStoredSetupOfTheRacesIsPaidFor)
+{
+    for (int race : {1, 0, -5}) {
+        data.currentRace = race;
+        data.money = 299.0f;
+        data.editedSetup = CarSettings();
+        data.editedSetup.weapons[0] = "kept";
+        Results("AutoSetting()");
+        EXPECT_EQ(data.editedSetup.weapons[0], "kept") << race;
+        EXPECT_FLOAT_EQ(data.money, 299.0f) << race;
+        EXPECT_TRUE(Commands(first).empty()) << race;
+    }
+}
+
+TEST_F(ProfileFunctions, AbilitiesAreTheFollowedPlayersCountThenTheLimit)
+{
+    data.abilityLimit = 4;
+    EXPECT_EQ(Results("return ActivateAbilities()").size(), 0u) << "no level";
+    std::unique_ptr<CPLevel> level(new CPLevel());
+    EXPECT_EQ(Results("return ActivateAbilities()").size(), 0u) << "no followed car";
+    CPGameObject plain("plain");
+    level->cameraCar = &plain;
+    EXPECT_EQ(Results("return ActivateAbilities()").size(), 0u) << "a followed object that is no player";
+    CPPlayer player;
+    player.abilityCount = 3;
+    level->cameraCar = &player;
+    EXPECT_EQ(Joined("return ActivateAbilities()"), "3|4");
+    level->cameraCar = nullptr;
 }
 
 } // namespace

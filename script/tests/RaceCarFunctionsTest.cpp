@@ -273,6 +273,16 @@ TEST_F(RaceCars, CheckIntersectionPushesDarkCarsWithinTheRadiusOnTheGroundAgains
     for (size_t i = 1; i < bodies.size(); ++i) ExpectVector(bodies[i]->GetVelocity(), D3DXVECTOR3(0, 0, 0), "untouched");
 }
 
+TEST_F(RaceCars, CheckIntersectionWithANaNRadiusOrPointPushesNoCar)
+{
+    CPPlayer& car = Followed(kDark, D3DXVECTOR3(10, -20, 0));
+    CPRigidBody& body = Body(car);
+    car.GetCar()->SetVelocity(D3DXVECTOR4(0.0f, 6.0f, 8.0f, 10.0f));
+    Results("local nan = 0 / 0\n"
+            "CheckIntersection(10, -20, 0, nan) CheckIntersection(nan, -20, 0, 5) CheckIntersection(10, nan, 0, 5)");
+    ExpectVector(body.GetVelocity(), D3DXVECTOR3(0, 0, 0), "untouched");
+}
+
 TEST_F(RaceCars, ThrowPlayerLiftsALightCarFromBehindTheHeavyTruckHalfAsHighFromTwiceAsFar)
 {
     D3DXQUATERNION turn;

@@ -87,11 +87,13 @@ const char* const kShowRecords =
 
 TEST_F(RaceState, RecordsAreNamesAndTimesAndRacesOutsideTheTablesHaveNone)
 {
-    data.scoreTables = {{ScoreEntry("Ann", 1, 2, 3), ScoreEntry("", 4, 5, 6), ScoreEntry("Bo", 12, 5, 9)}, {}};
+    data.scoreTables = {{ScoreEntry("Ann", 1, 2, 3), ScoreEntry("", 4, 5, 6), ScoreEntry("Bo", 12, 5, 9)},
+                        {},
+                        {ScoreEntry("Cy", 0, 7, 8)}};
     EXPECT_EQ(Results(std::string(kShowRecords) +
-                      "return show(GetRecords(1)), show(GetRecords(2)), show(GetRecords(3)), show(GetRecords(0)),"
-                      " show(GetRecords(-1))"),
-              (std::vector<std::string>{"3:Ann=01:02:03|=|Bo=12:05:09", "0:", "0:", "0:", "0:"}));
+                      "return show(GetRecords(1)), show(GetRecords(2)), show(GetRecords(3)), show(GetRecords(4)),"
+                      " show(GetRecords(0)), show(GetRecords(-1))"),
+              (std::vector<std::string>{"3:Ann=01:02:03|=|Bo=12:05:09", "0:", "1:Cy=00:07:08", "0:", "0:", "0:"}));
 }
 
 TEST_F(RaceState, CheckPlayerRecordsEntersTheBestOfTheExistingRoundsOfTheRace)

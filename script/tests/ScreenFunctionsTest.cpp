@@ -107,4 +107,60 @@ TEST_F(ScreenFunctions, LoadRenderObjectHandsOverTheObjectItBuilt)
     g_pObjectLoader = nullptr;
 }
 
+TEST_F(ScreenFunctions, MenuStepsMoveTheSelectionOnEveryActiveScreen)
+{
+    InterfaceFileWriter writer = MenuScreenWriter();
+    writer.AddButton(Line("quit", 100.5f, 200.5f, 64, 32), Line("h", 0, 0, 64, 32), Line("p", 0, 0, 64, 32));
+    CPInterface* second = LoadScreen(writer, "second");
+    second->ActivateQuietly(460);
+    CPInterface* idle = LoadScreen(writer, "idle");
+    const struct {
+        const char* step;
+        const char* first;
+        const char* second;
+    } steps[] = {{"IMenuRight()", "play", "play"}, {"IMenuRight()", "play", "quit"}, {"IMenuLeft()", "play", "play"},
+                 {"IMenuLeft()", "play", "quit"}};
+    for (const auto& step : steps) {
+        Run(step.step);
+        ASSERT_NE(screen->GetCurrentButton(), nullptr) << step.step;
+        ASSERT_NE(second->GetCurrentButton(), nullptr) << step.step;
+        EXPECT_EQ(screen->GetCurrentButton()->name, step.first) << "the only button";
+        EXPECT_EQ(second->GetCurrentButton()->name, step.second) << step.step;
+    }
+    EXPECT_EQ(idle->GetCurrentButton(), nullptr) << "an inactive screen takes no steps";
+}
+
+TEST_F(ScreenFunctions, InitWarningDrawsTheLoadingScreenOnTheDevice)
+{
+    WriteJpeg("Data\\Textures\\back2.jpg", 32, 32);
+    WriteTga("Data\\Textures\\load.tga", 8, 8);
+    Run("InitWarning(40.9)");
+    EXPECT_NE(render.GetLoadingBackground(), nullptr);
+    EXPECT_NE(render.GetLoadingBar(), nullptr);
+    DWORD zEnable = 0xDEADBEEF;
+    ASSERT_EQ(render.GetDevice()->GetRenderState(D3DRS_ZENABLE, &zEnable), D3D_OK);
+    EXPECT_EQ(zEnable, static_cast<DWORD>(D3DZB_FALSE)) << "the loading screen's states";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ScreenFunctions, DeselectingTakesTheCurrentButtonsHoverAwayButLeavesAWindow)
+{
+    InterfaceMouseMove(110.0f, 110.0f);
+    ASSERT_EQ(screen->GetCurrentButton(), Play());
+    hud.Take();
+    Run("DeselectCurrentButton(nil) DeselectCurrentButton(screen)");
+    EXPECT_EQ(Play()->GetState(), CPButton::kNormal);
+    EXPECT_EQ(screen->GetCurrentButton(), nullptr);
+    EXPECT_EQ(hud.Take(), Commands({"mouse_button_out:play"}));
+
+    CPWindow* frame = screen->GetElements()["frame"].Get();
+    screen->SetCurrentButton(frame);
+    Run("DeselectCurrentButton(screen)");
+    EXPECT_EQ(screen->GetCurrentButton(), frame) << "not one of the screen's buttons";
+    screen->SetCurrentButton(nullptr);
+}
+
 } // namespace

@@ -42,6 +42,20 @@ std::vector<std::string> ScriptTest::Results(const std::string& code)
     return ChunkResults(state, code);
 }
 
+std::string ScriptTest::Joined(const std::string& code)
+{
+    std::string text;
+    for (const std::string& result : Results(code)) text += (text.empty() ? "" : "|") + result;
+    return text;
+}
+
+std::vector<float> ScriptTest::Numbers(const std::string& code)
+{
+    std::vector<float> numbers;
+    for (const std::string& result : Results(code)) numbers.push_back(std::stof(result));
+    return numbers;
+}
+
 std::string ScriptTest::ErrorOf(const std::string& code)
 {
     const int top = lua_gettop(state);

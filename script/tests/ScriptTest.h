@@ -34,6 +34,10 @@ protected:
 
     // Runs the chunk and answers each of its results through "tostring".
     std::vector<std::string> Results(const std::string& code);
+    // The chunk's results through "tostring", joined with "|".
+    std::string Joined(const std::string& code);
+    // The chunk's results read as numbers.
+    std::vector<float> Numbers(const std::string& code);
     // The message of the error the chunk raises, without the chunk's place;
     // empty when it raises none.
     std::string ErrorOf(const std::string& code);

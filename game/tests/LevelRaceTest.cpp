@@ -1,0 +1,323 @@
+#include "core/FrameClock.h"
+#include "core/tests/GameObjectTestSupport.h"
+#include "game/tests/LevelLoadFixture.h"
+#include "game/tests/TrackFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+using gameobject_test::Receiver;
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+const float kStep = 1.0f / 60.0f;
+const int kHumanPlayer = 8;
+const int kPlayerRacer = 10;
+const int kRounds = 2;
+const int kFrameLimit = 12000;
+const float kStartLineReach = 2.0f;
+const float kSteerAheadAngle = 0.06f;
+const float kSteerGain = 2.0f;
+const float kCruiseSpeed = 16.0f;
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+} // namespace
+
+// "level1" set up as the race script sets it up (the human player's car
+// marked in the game data, the rounds, the level started, the race timer
+// on, the money) and started, then run frame by frame as the host runs it:
+// the frame clock, then every running task in list order. A test driver
+// steers the player along the route through SetCarParams, as a script
+// would; the receivers log what the race tells the scripts.
+class LevelRace : public LevelLoad {
+protected:
+    LevelRace() : m_savedDelta(FrameDeltaTime) {}
+    ~LevelRace() override { FrameDeltaTime = m_savedDelta; }
+
+    void SetUp() override
+    {
+        LevelLoad::SetUp();
+        for (Receiver* receiver : {&gameInterface, &gameMenu, &jeep, &mainScript}) receiver->Start();
+        bus.RegisterReceiver("game_interface", &gameInterface);
+        bus.RegisterReceiver("gamemenu", &gameMenu);
+        bus.RegisterReceiver("jeep", &jeep);
+        bus.AddToCategory("main", &mainScript);
+        bus.AddToCategory("level", &mainScript);
+        data.playerType = kHumanPlayer;
+        data.roundCount = kRounds;
+        data.money = 100.0f;
+        data.texts["bonus_time"] = "Time";
+    }
+
+    CPLevel& StartRace(bool timeTrial)
+    {
+        CPLevel& started = Load("level1", false, timeTrial);
+        EXPECT_TRUE(loaded) << Errors(started);
+        data.levelStarted = true;
+        started.raceTimerOn = true;
+        started.StartLevel();
+        level = &started;
+        const D3DXVECTOR3& first = started.route[0]->centre;
+        const D3DXVECTOR3& second = started.route[1]->centre;
+        routeTurn = first.x * second.y - first.y * second.x > 0.0f ? 1.0f : -1.0f;
+        return started;
+    }
+    CPPlayer& Player() { return static_cast<CPPlayer&>(*level->player); }
+
+    // The script's driving: along the middle of the ring road, the way the
+    // route runs, toward a point a little ahead, holding the speed.
+    void SteerPlayer()
+    {
+        CPPlayer& player = Player();
+        const D3DXVECTOR3 at = *player.GetPositionRef();
+        const float ahead = std::atan2(at.y, at.x) + routeTurn * kSteerAheadAngle;
+        const D3DXVECTOR3 target(kLevelOneRoadRadius * std::cos(ahead), kLevelOneRoadRadius * std::sin(ahead), 0.0f);
+        const D3DXVECTOR3 nose = ForwardAxisOf(player);
+        const D3DXVECTOR3 toTarget = target - at;
+        const float offTarget =
+            std::atan2(nose.x * toTarget.y - nose.y * toTarget.x, nose.x * toTarget.x + nose.y * toTarget.y);
+        const float steer = std::max(-CPCar::kMaxSteer, std::min(CPCar::kMaxSteer, -kSteerGain * offTarget));
+        const float speed = level->GetCarPtr()->GetSpeed();
+        const float cruise = speedCap > 0.0f ? speedCap : kCruiseSpeed;
+        player.SetCarParams(speed < cruise ? 1.0f : 0.0f, steer);
+    }
+
+    // One host frame: the script's steering, the clock, then the tasks.
+    void RunFrame()
+    {
+        SteerPlayer();
+        ++FrameNumber;
+        FrameDeltaTime = kStep;
+        std::vector<IPProcess*> running;
+        for (const RefPtr<IPProcess>& task : tasks.GetTasks()) running.push_back(task.Get());
+        for (IPProcess* task : running) {
+            if (task->IsRunning() && !task->IsStopped()) task->Execute();
+        }
+        ++frames;
+    }
+
+    // The player's laps seen from outside: a lap ends the first time the
+    // car comes within reach of the start line at the start of the road
+    // after driving most of the way round.
+    void WatchPlayerLap(track_test::AngleTracker& turned, std::vector<int>& lapFrames)
+    {
+        const D3DXVECTOR3& at = *level->player->GetPositionRef();
+        turned.Follow(at);
+        const float laps = static_cast<float>(lapFrames.size() + 1);
+        const bool nearLine = std::fabs(at.y) <= kStartLineReach && at.x > 0.0f;
+        if (nearLine && std::fabs(turned.Total()) > laps * track_test::kTwoPi - 0.5f) lapFrames.push_back(frames);
+    }
+
+    bool RacerFinished(size_t racer) const
+    {
+        auto found = data.racerRecords.find(std::to_string(racer));
+        return found != data.racerRecords.end() && found->second.laps > kRounds;
+    }
+
+    // The interface log without the arrows, which come every player step,
+    // and without what bonuses and drifting tell: the race's own messages.
+    static Texts RaceMessages(const Texts& log)
+    {
+        Texts kept;
+        for (const std::string& entry : log) {
+            if (StartsWith(entry, "checkpoint:") || StartsWith(entry, "bonus_points:") || StartsWith(entry, "place:") ||
+                entry == "show_message:posledniy_krug!" || entry == "show_message:krug_proiden!" ||
+                entry == "show_message:finish!" || entry == "show_message:lost!") {
+                kept.push_back(entry);
+            }
+        }
+        return kept;
+    }
+
+    Receiver gameInterface;
+    Receiver gameMenu;
+    Receiver jeep;
+    Receiver mainScript;
+    CPLevel* level = nullptr;
+    // +1 when the route runs counter-clockwise round the ring, -1 when clockwise.
+    float routeTurn = 1.0f;
+    // The speed the driver holds when set, else kCruiseSpeed.
+    float speedCap = 0.0f;
+    int frames = 0;
+
+private:
+    float m_savedDelta;
+};
+
+TEST_F(LevelRace, ThreeComputerCarsAndThePlayerDriveTheirLapsToPlaces)
+{
+    CPLevel& race = StartRace(false);
+    EXPECT_EQ(gameMenu.TakeCommands(), (Texts{"set_money:100.00", "init_game_interface:"}));
+    std::vector<int> priorities;
+    for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
+        if (task->IsRunning()) priorities.push_back(task->GetPriority());
+    }
+    for (int priority : {100, 400, 500}) {
+        EXPECT_NE(std::find(priorities.begin(), priorities.end(), priority), priorities.end()) << priority;
+    }
+    EXPECT_TRUE(std::is_sorted(priorities.begin(), priorities.end()));
+
+    track_test::AngleTracker turned(*race.player->GetPositionRef());
+    std::vector<int> lapFrames;
+    Texts log;
+    int arrows = 0;
+    bool allDone = false;
+    while (!allDone && frames < kFrameLimit) {
+        RunFrame();
+        WatchPlayerLap(turned, lapFrames);
+        for (const std::string& entry : gameInterface.TakeCommands()) {
+            if (StartsWith(entry, "update_arrows:")) ++arrows;
+            else log.push_back(entry);
+        }
+        allDone = data.roundsRecorded > kRounds && RacerFinished(0) && RacerFinished(1) && RacerFinished(2);
+    }
+    ASSERT_TRUE(allDone) << "after " << frames << " frames: player round " << data.roundsRecorded;
+    EXPECT_EQ(arrows, frames) << "one player step per frame of 1/60 s";
+
+    // Places in the order the racers finished; the player's place decides
+    // the outcome.
+    const std::vector<int> places(race.places, race.places + 3);
+    EXPECT_EQ(std::count(places.begin(), places.end(), -1), 0);
+    const auto player = std::find(places.begin(), places.end(), kPlayerRacer);
+    Texts expected = {"checkpoint:checkpoint!,0",        "bonus_points:time,Time,", "checkpoint:checkpoint!,1",
+                      "show_message:posledniy_krug!",    "bonus_points:time,Time,", "checkpoint:checkpoint!,1",
+                      "bonus_points:time,Time,",         "checkpoint:checkpoint!,1"};
+    const char* const placeNames[] = {"place:1st", "place:2nd", "place:3rd"};
+    if (player != places.end()) {
+        const long place = player - places.begin();
+        expected.push_back(placeNames[place]);
+        expected.push_back(place <= race.placeToFinish ? "show_message:finish!" : "show_message:lost!");
+    } else {
+        expected.push_back("show_message:lost!");
+    }
+    Texts messages = RaceMessages(log);
+    // The time left at a checkpoint varies with the driving: only its label
+    // and form are compared.
+    for (std::string& entry : messages) {
+        if (StartsWith(entry, "bonus_points:time,Time,")) {
+            const float left = std::stof(entry.substr(std::strlen("bonus_points:time,Time,")));
+            EXPECT_GT(left, 0.0f);
+            EXPECT_EQ(entry.substr(entry.size() - 6).find_first_not_of("0123456789"), std::string::npos);
+            entry = "bonus_points:time,Time,";
+        }
+    }
+    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(jeep.TakeCommands(), Texts{"game_over:"});
+    EXPECT_TRUE(race.raceOver);
+
+    // The computer cars' laps are in their records; those placed took
+    // their places in turn.
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(data.racerRecords[std::to_string(i)].laps, kRounds + 1) << i;
+    for (int racer : places) EXPECT_TRUE(racer == kPlayerRacer || (racer >= 0 && racer < 3)) << racer;
+
+    // Each round's time is the measured lap within a frame; the rounds sum
+    // to the race clock.
+    ASSERT_GE(lapFrames.size(), 2u);
+    ASSERT_GE(data.roundTimes.size(), 3u);
+    EXPECT_NEAR(data.roundTimes[0], (lapFrames[0] - 1) * kStep, 1.5f * kStep);
+    EXPECT_NEAR(data.roundTimes[1], (lapFrames[1] - lapFrames[0]) * kStep, 1.5f * kStep);
+    float sum = 0.0f;
+    for (float round : data.roundTimes) sum += round;
+    // Both are sums of thousands of frame times in single precision.
+    EXPECT_NEAR(sum, data.raceClock, 1e-2f);
+    EXPECT_NEAR(data.raceClock, frames * kStep, 1e-2f);
+
+    // Stopped and destroyed, the level leaves nothing running that is
+    // bound to it.
+    IPProcess* updater = race.updateTask.Get();
+    race.StopLevel();
+    Unload();
+    EXPECT_EQ(GetLevel(), nullptr);
+    EXPECT_TRUE(updater->IsStopped());
+    for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
+        if (task.Get() == updater) {
+            EXPECT_TRUE(task->IsStopped());
+        }
+    }
+}
+
+// A time trial alone on the road: the run is sampled every more than 0.05 s
+// of race time and stored as the level's best at the finish; a second,
+// slower run replays it with the ghost car and loses.
+TEST_F(LevelRace, ATimeTrialStoresTheRunAndASlowerRunRacesItsGhostAndLoses)
+{
+    data.roundCount = 1;
+    ASSERT_TRUE(CopyFileA("Data\\Meshes\\zil_130_.rdf", "Data\\Meshes\\zil_130__.rdf", FALSE));
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        frames = 0;
+        data.roundsRecorded = 1;
+        data.roundTimes.clear();
+        CPLevel& race = StartRace(true);
+        for (const RefPtr<CPGameObject>& opponent : race.opponents) world.RemoveCar(opponent.Get());
+        speedCap = run == 0 ? 0.0f : 12.0f;
+        ASSERT_EQ(race.ghostCar.Get() != nullptr, run == 1);
+        const BestTimeRecord stored = data.bestTimes[0];
+        bool replayChecked = false;
+        while (!race.raceOver && frames < kFrameLimit) {
+            RunFrame();
+            if (run == 1 && !replayChecked && race.raceTime > 20.0f) {
+                // The ghost stands between the two stored samples around the
+                // race time, turned as the later one.
+                const std::vector<GhostSample>& samples = stored.ghostSamples;
+                size_t later = 0;
+                while (later + 1 < samples.size() && samples[later].time < race.raceTime) ++later;
+                ASSERT_GT(later, 0u);
+                const GhostSample& a = samples[later - 1];
+                const GhostSample& b = samples[later];
+                const float t = (race.raceTime - a.time) / (b.time - a.time);
+                const D3DXVECTOR3& at = *race.ghostCar->GetPositionRef();
+                EXPECT_NEAR(at.x, a.x + (b.x - a.x) * t, 1e-3f);
+                EXPECT_NEAR(at.y, a.y + (b.y - a.y) * t, 1e-3f);
+                EXPECT_EQ(race.ghostCar->GetRotationRef()->z, b.rotationZ);
+                EXPECT_EQ(race.ghostCar->GetRotationRef()->w, b.rotationW);
+                replayChecked = true;
+            }
+        }
+        ASSERT_TRUE(race.raceOver) << frames << " frames";
+        const Texts messages = RaceMessages(gameInterface.TakeCommands());
+        const Texts outcome = {messages.back()};
+        EXPECT_EQ(outcome, Texts{run == 0 ? "show_message:finish!" : "show_message:lost!"});
+        EXPECT_EQ(std::count_if(messages.begin(), messages.end(), [](const std::string& m) { return StartsWith(m, "place:"); }),
+                  0);
+        EXPECT_EQ(jeep.TakeCommands(), Texts{"game_over:"});
+        const std::vector<GhostSample>& samples = race.ghostSamples;
+        ASSERT_GT(samples.size(), 100u);
+        for (size_t i = 1; i < samples.size(); ++i) {
+            const float gap = samples[i].time - samples[i - 1].time;
+            ASSERT_GT(gap, 0.05f) << i;
+            ASSERT_LE(gap, 0.05f + kStep + 1e-4f) << i;
+        }
+        const BestTimeRecord& best = data.bestTimes[0];
+        if (run == 0) {
+            EXPECT_EQ(best.bestTime, data.roundTimes[0]);
+            EXPECT_EQ(best.carModel, "zil_130_");
+            // Stored as recorded up to the finish, before the finishing
+            // frame's own sample.
+            ASSERT_EQ(best.ghostSamples.size() + 1, samples.size());
+            EXPECT_EQ(best.ghostSamples.back().time, samples[samples.size() - 2].time);
+            EXPECT_EQ(best.ghostSamples.back().x, samples[samples.size() - 2].x);
+        } else {
+            EXPECT_TRUE(replayChecked);
+            EXPECT_GT(data.roundTimes[0], best.bestTime);
+            EXPECT_EQ(best.bestTime, stored.bestTime) << "a slower run keeps the record";
+            EXPECT_EQ(best.ghostSamples.size(), stored.ghostSamples.size());
+        }
+        race.StopLevel();
+        Unload();
+    }
+}
