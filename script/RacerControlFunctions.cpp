@@ -63,7 +63,7 @@ int Script_KillPlayer(lua_State* state)
     CPPlayer* car = ReadCar(state);
     if (!car) return 0;
     car->SetVisible(false);
-    car->SetCollision(false);
+    car->SetShadowFlag(false);
     if (CPPhysicData* physics = car->GetPhysicData()) physics->RemoveFromWorld();
     if (g_pCarWorld) g_pCarWorld->RemoveCar(car);
     return 0;

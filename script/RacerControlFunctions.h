@@ -10,7 +10,8 @@ struct lua_State;
 // tells the display; at 0 the car is dead, reported to "main" once. True
 // while the car lives, and for a null car.
 int Script_DamagePlayer(lua_State* state);
-// Hides the car and takes it out of the physics world and the car table.
+// Hides the car and its shadow, and takes it out of the physics world and
+// the car table.
 int Script_KillPlayer(lua_State* state);
 // The descendant of the name, or the null handle.
 int Script_FindObject(lua_State* state);
