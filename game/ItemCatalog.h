@@ -22,6 +22,11 @@ struct ItemDefinition {
 
 // The numbers of the items: their meaning belongs to the code that fits the
 // item to a car, so they are kept by position and type.
+//
+// A weapon fires number1 shots a trigger pull, each carrying the value
+// number2; a pull costs number1 / number3 of its slot's ammunition (over
+// the racer's shot factor), and it fires number4 times a second (times the
+// racer's rate factor). The other four are not read.
 struct WeaponDefinition : ItemDefinition {
     WeaponDefinition()
         : number1(0), number2(0.0f), number3(0), number4(0.0f), number5(0.0f), number6(0),

@@ -44,6 +44,15 @@ const char* const kCarShadow = "car_shadow.tga";
 const D3DCOLOR kShadowColour = 0x80000000;
 const char* const kOpponentCars[] = {"tvr1", "tvr2", "tvr3"};
 const char* const kPlayerCar = "zil_130_";
+// The weapons on the car, each with its flares "flare_<name>" and
+// "flare_<name>_01" to "_03".
+const char* const kCarWeapons[] = {"mgun", "hmgun", "rlauncher", "firethrower"};
+const char* const kFlareSuffixes[] = {"", "_01", "_02", "_03"};
+const char* const kHeavyGun = "hmgun";
+const char* const kBarrel = "stvol";
+const D3DXVECTOR3 kWeaponAt(0.0f, -1.2f, 0.9f);
+const D3DXVECTOR3 kMuzzleAt(0.0f, -0.8f, 0.0f);
+const D3DXVECTOR3 kBarrelAt(0.0f, -0.4f, 0.0f);
 
 std::string CarXml(const std::string& cameraElements)
 {
@@ -150,8 +159,29 @@ MeshPartData FlatPart(const std::string& name, float half)
     return part;
 }
 
-// The car: a body with a box shape and its mass, and the four wheel parts
-// the car finds by name.
+// A part without a mesh of its own, at a place in its parent.
+MeshPartData PlacedPart(const std::string& name, const D3DXVECTOR3& at)
+{
+    MeshPartData part;
+    part.name = name;
+    part.placement = {at.x, at.y, at.z, 0, 0, 0, 1};
+    return part;
+}
+
+// A weapon model above the car's nose with its four muzzle flares ahead of
+// it; the heavy gun also has the barrel it spins.
+MeshPartData WeaponPart(const std::string& name)
+{
+    MeshPartData weapon = PlacedPart(name, kWeaponAt);
+    for (const char* suffix : kFlareSuffixes) {
+        weapon.children.push_back(PlacedPart("flare_" + name + suffix, kMuzzleAt));
+    }
+    if (name == kHeavyGun) weapon.children.push_back(PlacedPart(kBarrel, kBarrelAt));
+    return weapon;
+}
+
+// The car: a body with a box shape and its mass, the four wheel parts the
+// car finds by name and the weapons it may carry.
 MeshPartData CarPart()
 {
     MeshPartData body = BoxPart("body", D3DXVECTOR3(1.0f, 2.0f, 0.3f));
@@ -161,11 +191,9 @@ MeshPartData CarPart()
     body.shapes = {ShapeData{CPPhysicData::kBoxShape, 2.0f, 0.6f, 4.0f, {0, 0, 0}, {0, 0, 0, 1}, 0.0f, kCarMass}};
     const float wheels[4][2] = {{0.9f, -1.5f}, {-0.9f, -1.5f}, {0.9f, 1.5f}, {-0.9f, 1.5f}};
     for (int i = 0; i < 4; ++i) {
-        MeshPartData wheel;
-        wheel.name = "w" + std::to_string(i);
-        wheel.placement = {wheels[i][0], wheels[i][1], 0, 0, 0, 0, 1};
-        body.children.push_back(wheel);
+        body.children.push_back(PlacedPart("w" + std::to_string(i), D3DXVECTOR3(wheels[i][0], wheels[i][1], 0.0f)));
     }
+    for (const char* weapon : kCarWeapons) body.children.push_back(WeaponPart(weapon));
     return body;
 }
 

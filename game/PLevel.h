@@ -179,6 +179,9 @@ public:
     // Bakes the matrix into the meshes of the object, its levels of detail
     // and its children; an animated object's own vertices stay.
     static void TransformObjectTree(CPGameObject& object, const D3DXMATRIX& matrix);
+    // Hands the aim point and the target (or none) to the player's
+    // weapon; nothing without a player.
+    void SetWeaponPos(float x, float y, float z, CPGameObject* target);
     // Whether the followed car's heading points against the route at the
     // player (more than a quarter turn either way).
     bool IsPlayerMovingBackwards() const;

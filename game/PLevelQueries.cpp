@@ -8,6 +8,7 @@
 #include "core/RayQuery.h"
 #include "core/Settings.h"
 #include "game/AIManager.h"
+#include "game/PPlayer.h"
 
 #include <cctype>
 #include <cmath>
@@ -217,6 +218,11 @@ void CPLevel::TransformObjectTree(CPGameObject& object, const D3DXMATRIX& matrix
         }
     }
     for (const RefPtr<CPGameObject>& child : object.GetChildren()) TransformObjectTree(*child, matrix);
+}
+
+void CPLevel::SetWeaponPos(float x, float y, float z, CPGameObject* target)
+{
+    if (CPPlayer* racer = dynamic_cast<CPPlayer*>(player.Get())) racer->UpdateWeapon(D3DXVECTOR3(x, y, z), target);
 }
 
 bool CPLevel::IsPlayerMovingBackwards() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Render/PParticleHit.h"
 #include "core/PGameObject.h"
 #include "game/ItemCatalog.h"
 #include "physics/PCarWorld.h"
@@ -21,7 +22,7 @@ class CPRenderQueue;
 // lock, damage and life, weapons, bonuses, the shadow and the timers of the
 // per-step rules. The level makes one per racer from the racer's loaded
 // description.
-class CPPlayer : public CPGameObject, public IPCollisionFlag {
+class CPPlayer : public CPGameObject, public IPCollisionFlag, public IPParticleHit {
 public:
     // Side flags.
     static const uint32_t kLightSide = 1;
@@ -75,6 +76,33 @@ public:
     // The car world's collision callback: the car touches something.
     void RaiseCollisionFlag() override { touching = true; }
 
+    // Weapons (PPlayerWeapons.cpp). Nothing while dead.
+    //
+    // Makes the weapon of the game data's fitted slot weaponSlot current:
+    // shows its model (the descendant of the weapon's name), copies its
+    // definition, finds its four muzzle flares and its firing type, and
+    // aims it at aimPoint. A slot outside 0 to 2 is no weapon. A weapon
+    // with ammunition below 0, missing from the catalogue or with a rate,
+    // divisor or multiplier that is not above 0 is empty.
+    void SelectWeapon();
+    // Aims the weapon model at the point and, while the trigger is
+    // held and the cooldown has run out, fires: shots through the shot
+    // spawner, flame or casing particles, the next muzzle flare, and
+    // "update_game_interface" to "gamemenu". The player car also takes the
+    // level's playerShotRequest as one pull. The flame-thrower damages what
+    // its flames hit every 0.2 s. The aim turns in the ground plane (and a
+    // rocket launcher rises by its ground distance), so the target, whose
+    // height the aim could take, changes nothing.
+    void UpdateWeapon(const D3DXVECTOR3& point, CPGameObject* target);
+    // Counts the time until the weapon may fire again down, to no less
+    // than -1 s.
+    void CountDownFireCooldown(float seconds);
+    // A flame particle at the position: the first object near it outside
+    // this car's own tree joins hitTargets. True, ending the particle, when
+    // it touched one.
+    bool FlameHit(const D3DXVECTOR3& position);
+    bool OnParticleHit(const D3DXVECTOR3& position) override { return FlameHit(position); }
+
     RefPtr<CPGameObject> shadow;
     float respawnCooldown;
     bool respawnFadeUp;
@@ -104,8 +132,8 @@ public:
     EngineDefinition engineItem;
     float life;
     float maxLife;
-    // Hits of the current weapon per object.
-    std::unordered_map<IPObject*, int> hitTargets;
+    // The objects the flames touched since the last burn, each held.
+    std::unordered_map<CPGameObject*, RefPtr<CPGameObject>> hitTargets;
     float shotFactor;
     float fireRateFactor;
     bool deathReported;

@@ -56,6 +56,8 @@ void ParticleBatch::AddParticle(const Particle& particle)
     live.age = 0.0f;
     live.angle = particle.startAngle;
     live.additive = record.firstFlag != 0;
+    live.source = record.object;
+    live.hitTarget = dynamic_cast<IPParticleHit*>(record.object.Get());
     m_particles.push_back(live);
 }
 
@@ -71,6 +73,10 @@ void ParticleBatch::Update(float dt)
         particle.velocity += particle.acceleration * dt;
         particle.position += particle.velocity * dt;
         particle.size = std::max(particle.size + particle.growth * dt, 0.0f);
+        if (particle.hitTarget && particle.age < particle.life &&
+            particle.hitTarget->OnParticleHit(particle.position)) {
+            particle.age = particle.life;
+        }
     }
     m_particles.erase(std::remove_if(m_particles.begin(), m_particles.end(),
                                      [](const LiveParticle& particle) { return particle.age >= particle.life; }),

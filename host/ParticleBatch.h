@@ -2,6 +2,7 @@
 
 #include "Render/PDrawable.h"
 #include "Render/PParticleBatch.h"
+#include "Render/PParticleHit.h"
 #include "Render/PTexture.h"
 
 #include <d3d9.h>
@@ -27,14 +28,20 @@ struct LiveParticle {
     float age;
     float angle;
     bool additive;
+    // The spawn record's object, kept alive while the particle lives, and
+    // the same object as what the particle can run into, when it is one.
+    RefPtr<IPObject> source;
+    IPParticleHit* hitTarget = nullptr;
 };
 
 // The particles of one name, drawn as quads of "<name>.tga" that face the
 // camera, turned by their start angle. A particle starts with the record's
 // position, velocity and acceleration, its first scalar as size, its second
 // as growth and its third as life in seconds; its first flag draws it
-// additively, otherwise it blends by alpha. A batch whose last particle
-// went goes inactive.
+// additively, otherwise it blends by alpha. A particle whose record's object
+// can be hit (IPParticleHit) tells it where it is after every move, and
+// ends when it answers true. A batch whose last particle went goes
+// inactive.
 class ParticleBatch : public IPParticleBatch {
 public:
     // Without a texture cache the quads draw untextured.
@@ -48,7 +55,8 @@ public:
 
     // Moves every particle on by dt seconds: velocity by acceleration,
     // position by the new velocity, size by growth (never below 0); a
-    // particle whose age reaches its life goes.
+    // particle whose age reaches its life, or whose hit target answered
+    // true, goes.
     void Update(float dt);
     // Draws the particles facing the view, the alpha-blended ones before
     // the additive ones, without writing depth; the world states after.

@@ -106,6 +106,56 @@ TEST_F(ParticlesOverFrames, DrawCameraFacingQuadsBlendedFirstThenAdditive)
     }
 }
 
+// Hears where the particles tied to it are and stops those past x = 2.
+class Wall : public IPObject, public IPParticleHit {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "Wall"; }
+    bool OnParticleHit(const D3DXVECTOR3& position) override
+    {
+        heard.push_back(position);
+        return position.x > 2.0f;
+    }
+
+    std::vector<D3DXVECTOR3> heard;
+};
+
+class Bystander : public IPObject {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "Bystander"; }
+};
+
+// Moving 0.4 along x a step from x = 1, the tied particle is past the wall
+// in the third step; the others, one tied to an object that cannot be hit,
+// live on.
+TEST_F(ParticlesOverFrames, TellTheObjectTheyAreTiedToWhereTheyAreAndEndWhenItSaysSo)
+{
+    RefPtr<Wall> wall(new Wall);
+    RefPtr<Bystander> bystander(new Bystander);
+    {
+        ParticleSpawnRecord tied = Record("smoke", 10.0f, false);
+        tied.acceleration = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+        tied.object = wall.Get();
+        ParticleSpawnRecord held = tied;
+        held.object = bystander.Get();
+        manager.SpawnParticle(tied);
+        manager.SpawnParticle(held);
+        manager.SpawnParticle(Record("smoke", 10.0f, false));
+    }
+    ParticleBatch* smoke = batches.Find("smoke");
+
+    for (int step = 0; step < 3; ++step) batches.Update(0.1f);
+    ASSERT_EQ(wall->heard.size(), 3u);
+    for (int step = 0; step < 3; ++step) EXPECT_NEAR(wall->heard[step].x, 1.4f + 0.4f * step, 1e-4f);
+    EXPECT_NEAR(wall->heard[2].z, 3.6f, 1e-4f) << "heard where it went, not where it started";
+    EXPECT_EQ(smoke->GetParticles().size(), 2u);
+
+    batches.Update(0.1f);
+    EXPECT_EQ(wall->heard.size(), 3u);
+    EXPECT_EQ(smoke->GetParticles().size(), 2u);
+}
+
 // Turned by 30 degrees, the first corner (the texture's top left) lies
 // half a size times (-cos - sin) along the camera's right and (cos - sin)
 // along its up from the centre: -0.683 and 0.183 for a size of 1.
