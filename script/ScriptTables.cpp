@@ -13,6 +13,7 @@
 #include "script/RacerControlFunctions.h"
 #include "script/SaveFunctions.h"
 #include "script/TaskFunctions.h"
+#include "script/WeaponFunctions.h"
 
 namespace {
 
@@ -283,14 +284,14 @@ const ScriptFunctionEntry GameInterfaceScriptTable[kGameInterfaceScriptTableSize
     {"ShowCheckPoint", Script_ShowCheckPoint},
     {"KillPlayer", Script_KillPlayer},
     {"DamagePlayer", Script_DamagePlayer},
-    {"SetShot", Script_NotYetAvailable},
-    {"SetMineShot", Script_NotYetAvailable},
+    {"SetShot", Script_SetShot},
+    {"SetMineShot", Script_SetMineShot},
     {"IsRigid", Script_IsRigid},
     {"StartAnimation", Script_StartAnimation},
     {"FindObject", Script_FindObject},
-    {"SetCurrentWeapon", Script_NotYetAvailable},
-    {"SetPrevWeapon", Script_NotYetAvailable},
-    {"SetNextWeapon", Script_NotYetAvailable},
+    {"SetCurrentWeapon", Script_SetCurrentWeapon},
+    {"SetPrevWeapon", Script_SetPrevWeapon},
+    {"SetNextWeapon", Script_SetNextWeapon},
     {"GetRealCarInfo", Script_GetRealCarInfo},
     {"GetWindowPosition", Script_GetWindowPosition},
     {"InitGameInterface", Script_InitGameInterface},
