@@ -2,7 +2,6 @@
 
 #include "script/ScriptArguments.h"
 
-#include "Sound/NSound.h"
 #include "Sound/PSoundManager.h"
 #include "game/PGameData.h"
 #include "game/PPlayer.h"
@@ -42,21 +41,6 @@ int StepToFittedSlot(const CarSettings& setup, int slot, int step)
     return slot;
 }
 
-// Plays the sound from its start.
-void PlayFromStart(const char* name)
-{
-    CPSoundManager* sounds = GetSoundManager();
-    if (!sounds) return;
-    RefPtr<CNSound> sound;
-    sounds->GetSound(sound, name);
-    if (!sound) return;
-    if (sound->IsPlaying()) {
-        sound->Stop();
-        sound->Rewind();
-    }
-    sound->Play(0, 0);
-}
-
 int ChangeWeapon(lua_State* state, int step)
 {
     CPPlayer* car = ReadCar(state);
@@ -64,7 +48,9 @@ int ChangeWeapon(lua_State* state, int step)
     if (!car || !data) return 0;
     const int previous = car->weaponSlot;
     car->weaponSlot = HasAnyWeapon(data->activeSetup) ? StepToFittedSlot(data->activeSetup, previous, step) : kNoWeapon;
-    PlayFromStart(car->weaponSlot == previous ? "undo_weapon" : "change_weapon");
+    if (CPSoundManager* sounds = GetSoundManager()) {
+        sounds->PlayFromStart(car->weaponSlot == previous ? "undo_weapon" : "change_weapon");
+    }
     car->SelectWeapon();
     return 0;
 }

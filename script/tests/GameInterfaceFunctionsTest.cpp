@@ -5,10 +5,8 @@
 #include "script/tests/ScriptTest.h"
 
 #include "Render/PAVIPlayer.h"
-#include "Render/PRender.h"
-#include "Render/PTexture.h"
-#include "Render/tests/TestDevice.h"
 #include "Render/tests/TinyAvi.h"
+#include "Render/tests/VideoPlaybackSetup.h"
 #include "core/Settings.h"
 #include "game/PLevel.h"
 #include "game/PPlayer.h"
@@ -300,33 +298,11 @@ TEST_F(GameInterface, ShowCheckPointMarksTheNextCheckpointAndSaysSo)
     main.Take();
 }
 
-// The video players on the renderer's test device, playing a generated
-// video of "Data\\Video" through the platform's multimedia streams.
+// The video players playing a generated video through the platform's
+// multimedia streams.
 class VideoFunctions : public ScriptTest {
 protected:
-    VideoFunctions() : m_savedDepth(g_screenBPP)
-    {
-        CoInitialize(nullptr);
-        render.SetDevice(GetTestDevice());
-        g_pRender = &render;
-        g_pTextureCache = &cache;
-        g_screenBPP = 32;
-        CreateDirectoryA("Data", nullptr);
-        CreateDirectoryA("Data\\Video", nullptr);
-    }
-    ~VideoFunctions() override
-    {
-        g_pRender = nullptr;
-        g_pTextureCache = nullptr;
-        g_screenBPP = m_savedDepth;
-        CoUninitialize();
-    }
-
-    CPRender render;
-    CPTextureCache cache;
-
-private:
-    int m_savedDepth;
+    VideoPlaybackSetup setup;
 };
 
 TEST_F(VideoFunctions, PlayVideoRunsTheFirstPlayerAsATaskAndStopVideoStopsIt)
