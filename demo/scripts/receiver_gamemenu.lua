@@ -2,6 +2,8 @@
 -- while the level runs.
 local screen = nil
 local shown = false
+-- The money can come before the display is made.
+local money = "0.00"
 
 -- The player's place among the racers, from the standings.
 local function PlayerPlace()
@@ -26,10 +28,12 @@ local function Handle(command, value)
         shown = true
         InitGameInterface(screen)
         UpdateGameInterface(screen)
+        SetText(screen, "money", "$" .. money)
     elseif screen and command == "update_game_interface" then
         UpdateGameInterface(screen)
-    elseif screen and (command == "set_money" or command == "change_money") then
-        SetText(screen, "money", "$" .. value)
+    elseif command == "set_money" or command == "change_money" then
+        money = value
+        if screen then SetText(screen, "money", "$" .. money) end
     end
 end
 

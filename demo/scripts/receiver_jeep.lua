@@ -3,7 +3,8 @@
 -- profile, leaves the level and shows the score table.
 local kRace = 1
 local kSteerPerRadian = 1.5
-local kAutopilotThrottle = 1.0
+-- The autopilot keeps below the speed at which the ring throws the car off.
+local kCruiseSpeed = 20.0
 local kNitroAmount = 1.0
 
 local car = nil
@@ -25,18 +26,19 @@ local function TopmostParent(object)
     return object
 end
 
--- The road's direction against the car's, wrapped into -pi to pi.
+-- The road's direction against the car's, wrapped into -pi to pi; the
+-- car turns towards a greater heading with negative steering.
 local function RoadSteer()
     local heading, roadAngle = GetPlayerSplineAngle()
     local turn = (roadAngle - heading + math.pi) % (2 * math.pi) - math.pi
-    return math.max(-1, math.min(1, turn * kSteerPerRadian))
+    return math.max(-1, math.min(1, -turn * kSteerPerRadian))
 end
 
 local function Drive()
     local throttle = (held.forward and 1 or 0) - (held.back and 1 or 0)
     local steer = (held.right and 1 or 0) - (held.left and 1 or 0)
     if not (held.forward or held.back or held.left or held.right) then
-        throttle, steer = kAutopilotThrottle, RoadSteer()
+        throttle, steer = GetPlayerSpeed() < kCruiseSpeed and 1 or 0, RoadSteer()
     end
     SetCarParams(car, throttle, steer)
     if held.nitro then PlayerNitro(kNitroAmount) end
