@@ -26,17 +26,6 @@
 #include "script/TaskFunctions.h"
 #include "script/WeaponFunctions.h"
 
-namespace {
-
-// Stands in for every function whose subsystem has not reached the scripts
-// yet: it reads nothing and answers no results.
-int Script_NotYetAvailable(lua_State*)
-{
-    return 0;
-}
-
-} // namespace
-
 const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetPlayerName", Script_SetPlayerName},
     {"ChangeGameCamera", Script_ChangeGameCamera},
