@@ -24,18 +24,17 @@ const D3DCOLOR kGroundColours[] = {0xFF4A6B2E, 0xFF8C8C8C};
 const int kGroundImageSize = 4;
 const char* const kMeshFolder = "Data\\Meshes\\";
 const char* const kTexture = "level1.tga";
-// Two-coloured textures, so the road, the posts and the cars show their
-// faces: each a pair of colours in bands.
+// Two-coloured textures, so the road and the cars show their faces: each a
+// pair of colours in bands.
 struct BandedTexture {
     const char* name;
     D3DCOLOR first;
     D3DCOLOR second;
 };
 const BandedTexture kRoadTexture = {"level1_road.tga", 0xFF505058, 0xFFD8D8D0};
-const BandedTexture kPostTexture = {"level1_post.tga", 0xFFC02018, 0xFFF0F0F0};
 const BandedTexture kPlayerTexture = {"level1_player.tga", 0xFF2060C0, 0xFFF0D020};
 const BandedTexture kOpponentTexture = {"level1_opponent.tga", 0xFF30A040, 0xFF202020};
-const BandedTexture kBandedTextures[] = {kRoadTexture, kPostTexture, kPlayerTexture, kOpponentTexture};
+const BandedTexture kBandedTextures[] = {kRoadTexture, kPlayerTexture, kOpponentTexture};
 const int kBands = 4;
 // The part of the player's car that the script "jeep" drives.
 const char* const kPlayerScript = "jeep";
@@ -272,8 +271,7 @@ bool WriteSceneObjects(std::string& error)
                          {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f), kTexture},
                          {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f), kTexture},
                          {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f), kTexture},
-                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f), kTexture},
-                         {"post", D3DXVECTOR3(0.3f, 0.4f, 2.5f), kPostTexture.name}};
+                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f), kTexture}};
     for (const Box& box : boxes) {
         const std::string mesh = std::string(box.name) + ".msh";
         if (!WriteMesh(mesh, {BoxPart(box.name, box.half)}, false, error) ||
@@ -376,8 +374,6 @@ LevelFileContent LevelOneContent()
     level.objects = {
         LevelObjectRecord("stolb_start_left", D3DXVECTOR3(r - kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
         LevelObjectRecord("stolb_start_right", D3DXVECTOR3(r + kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
-        LevelObjectRecord("post", D3DXVECTOR3(r - kLevelOneRoadHalfWidth - 1.0f, 0.0f, 0.0f)),
-        LevelObjectRecord("post", D3DXVECTOR3(r + kLevelOneRoadHalfWidth + 1.0f, 0.0f, 0.0f)),
         LevelObjectRecord("player", D3DXVECTOR3(r, -12.0f, 0.5f), facing),
         LevelObjectRecord("enemy1", D3DXVECTOR3(r - 3.0f, -20.0f, 0.5f), facing),
         LevelObjectRecord("enemy2", D3DXVECTOR3(r + 3.0f, -20.0f, 0.5f), facing),

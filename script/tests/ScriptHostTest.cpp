@@ -186,7 +186,8 @@ TEST_F(ScriptHostOnData, CountsTheTimeOfTheReceiversStepsOnly)
     scripts.Start();
     EXPECT_EQ(scripts.GetStepSeconds(), 0.0);
     RunFrame();
-    EXPECT_GE(scripts.GetStepSeconds(), 0.02);
+    // The step's own clock and the counter tick apart: a little slack.
+    EXPECT_GE(scripts.GetStepSeconds(), 0.015);
 }
 
 } // namespace
