@@ -96,6 +96,7 @@ bool WriteGameData(std::string& error)
         {"gun_info", "A plain gun."},
         {"engine1", "Engine"},
         {"engine1_info", "A plain engine."},
+        {"bonus_time", "Time"},
         {"menu_title", "HOLLOWMERE"},
         {"menu_start", "START"},
         {"race_place", "Place"},

@@ -4,7 +4,7 @@
 local kRace = 1
 local kSteerPerRadian = 1.5
 -- The autopilot keeps below the speed at which the ring throws the car off.
-local kCruiseSpeed = 20.0
+local kCruiseSpeed = 24.0
 local kNitroAmount = 1.0
 
 local car = nil
