@@ -147,7 +147,7 @@ namespace {
 
 // Enough frames of 0.05 s for three seconds of menu, two laps of the ring
 // and the score table.
-const int kRaceFrames = 4000;
+const int kRaceFrames = 2500;
 const DWORD kRaceWait = 600000;
 const char* const kProfile = "Driver";
 
