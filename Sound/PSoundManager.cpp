@@ -46,6 +46,18 @@ void CPSoundManager::GetSound(RefPtr<CNSound>& sound, const std::string& name)
     sound = m_namedSounds[name];
 }
 
+void CPSoundManager::PlayFromStart(const std::string& name)
+{
+    RefPtr<CNSound> sound;
+    GetSound(sound, name);
+    if (!sound) return;
+    if (sound->IsPlaying()) {
+        sound->Stop();
+        sound->Rewind();
+    }
+    sound->Play(0, 0);
+}
+
 void CPSoundManager::SetSoundPosition(RefPtr<CNSound> sound, const D3DVECTOR& position, const D3DVECTOR& velocity)
 {
     Update3DParameters(sound.Get(), [&](DS3DBUFFER& parameters) {

@@ -22,6 +22,9 @@ public:
     // whatever prepares a level's sounds can find every name asked for.
     void GetSound(RefPtr<CNSound>& sound, const std::string& name);
     NamedSoundMap& GetNamedSounds() { return m_namedSounds; }
+    // Plays the named sound from its beginning, stopping it first when it
+    // is playing; nothing when there is no such sound.
+    void PlayFromStart(const std::string& name);
 
     // Rewrite two fields of a 3D sound's parameters at once; a sound
     // without a 3D buffer is left alone. Positions are in the world's units

@@ -4,6 +4,8 @@
 
 #include "script/ScriptDemoData.h"
 
+#include "demo/DemoScreens.h"
+#include "demo/DemoScripts.h"
 #include "demo/DemoShots.h"
 
 #include "DynamicSky/SkyTextFile.h"
@@ -186,6 +188,8 @@ const DemoWriter kDemoWriters[] = {
     WriteDemoShots,
     WriteLevelOne,
     WriteScriptDemoData,
+    WriteDemoScreens,
+    WriteDemoScripts,
 };
 
 } // namespace

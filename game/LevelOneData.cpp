@@ -24,7 +24,24 @@ const D3DCOLOR kGroundColours[] = {0xFF4A6B2E, 0xFF8C8C8C};
 const int kGroundImageSize = 4;
 const char* const kMeshFolder = "Data\\Meshes\\";
 const char* const kTexture = "level1.tga";
+// Two-coloured textures, so the road and the cars show their faces: each a
+// pair of colours in bands.
+struct BandedTexture {
+    const char* name;
+    D3DCOLOR first;
+    D3DCOLOR second;
+};
+const BandedTexture kRoadTexture = {"level1_road.tga", 0xFF505058, 0xFFD8D8D0};
+const BandedTexture kPlayerTexture = {"level1_player.tga", 0xFF2060C0, 0xFFF0D020};
+const BandedTexture kOpponentTexture = {"level1_opponent.tga", 0xFF30A040, 0xFF202020};
+const BandedTexture kBandedTextures[] = {kRoadTexture, kPlayerTexture, kOpponentTexture};
+const int kBands = 4;
+// The part of the player's car that the script "jeep" drives.
+const char* const kPlayerScript = "jeep";
 const char* const kSkyTexture = "Data\\Textures\\level1_sky.tga";
+const char* const kSunTexture = "level1_sun.tga";
+const D3DCOLOR kSunColour = 0xFFFFF0C0;
+const float kSunElevationDegrees = 50.0f;
 const D3DCOLOR kWhite = 0xFFFFFFFF;
 const D3DCOLOR kTextureColour = 0xFF808070;
 const int kImageSize = 8;
@@ -206,14 +223,37 @@ bool WriteMesh(const std::string& file, const std::vector<MeshPartData>& parts, 
     return WriteBytes(kMeshFolder + file, mesh.GetBytes(), error);
 }
 
-// A description of one mesh file whose parts draw with the level's texture.
+// A description of one mesh file whose parts draw with one texture; a
+// script name gives the parts that script.
 bool WriteDescription(const std::string& name, const std::string& meshFile, const std::vector<std::string>& parts,
-                      const std::string& xml, std::string& error)
+                      const std::string& xml, std::string& error, const char* texture = kTexture,
+                      const char* script = nullptr)
 {
     DescriptionWriter description(meshFile);
     if (!xml.empty()) description.Key("description", xml);
-    for (const std::string& part : parts) description.Section(part).Key("texturefile1", kTexture);
+    for (const std::string& part : parts) {
+        description.Section(part).Key("texturefile1", texture);
+        if (script) description.Key("script", script);
+    }
     return WriteBytes(kMeshFolder + name + ".rdf", description.GetText(), error);
+}
+
+// Horizontal bands of the two colours, from the top.
+std::string BandedImage(const BandedTexture& texture)
+{
+    std::vector<uint32_t> pixels(kImageSize * kImageSize);
+    for (int i = 0; i < kImageSize * kImageSize; ++i) {
+        pixels[i] = (i / kImageSize) / (kImageSize / kBands) % 2 ? texture.second : texture.first;
+    }
+    return TgaImage(kImageSize, kImageSize, pixels);
+}
+
+bool WriteBandedTextures(std::string& error)
+{
+    for (const BandedTexture& texture : kBandedTextures) {
+        if (!WriteBytes(std::string("Data\\Textures\\") + texture.name, BandedImage(texture), error)) return false;
+    }
+    return true;
 }
 
 bool WriteSceneObjects(std::string& error)
@@ -221,23 +261,28 @@ bool WriteSceneObjects(std::string& error)
     struct Box {
         const char* name;
         D3DXVECTOR3 half;
+        const char* texture;
     };
-    const Box boxes[] = {{"checkpoint", D3DXVECTOR3(6.0f, 0.5f, 3.0f)},
-                         {"checkpoint_a", D3DXVECTOR3(0.5f, 6.0f, 3.0f)},
-                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f)},
-                         {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f)},
-                         {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f)},
-                         {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f)},
-                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f)}};
+    // The checkpoints are gates across the road where they stand, the
+    // first at the ring's top, the second at its left; the race looks for
+    // the car inside once a frame, so a gate is deeper than a fast car's
+    // move in one frame.
+    const Box boxes[] = {{"checkpoint", D3DXVECTOR3(2.0f, 6.0f, 3.0f), kTexture},
+                         {"checkpoint_a", D3DXVECTOR3(6.0f, 2.0f, 3.0f), kTexture},
+                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f), kTexture},
+                         {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f), kTexture},
+                         {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f), kTexture},
+                         {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f), kTexture},
+                         {"house", D3DXVECTOR3(4.0f, 5.0f, 3.0f), kTexture}};
     for (const Box& box : boxes) {
         const std::string mesh = std::string(box.name) + ".msh";
         if (!WriteMesh(mesh, {BoxPart(box.name, box.half)}, false, error) ||
-            !WriteDescription(box.name, mesh, {box.name}, "", error)) {
+            !WriteDescription(box.name, mesh, {box.name}, "", error, box.texture)) {
             return false;
         }
     }
     return WriteMesh("road_phys1.msh", {RingRoadPart()}, false, error) &&
-           WriteDescription("road_phys1", "road_phys1.msh", {"road_phys1"}, "", error) &&
+           WriteDescription("road_phys1", "road_phys1.msh", {"road_phys1"}, "", error, kRoadTexture.name) &&
            WriteMesh("land.msh", {FlatPart("land", 10.0f)}, false, error) &&
            WriteDescription("land", "land.msh", {"land"}, "", error) &&
            WriteMesh("shadow.msh", {FlatPart("shadow", 2.0f)}, false, error) &&
@@ -252,14 +297,18 @@ bool WriteCars(std::string& error)
         std::string description;
         std::string xml;
         const char* cameras;
+        const char* texture;
+        const char* script;
     };
-    std::vector<Car> cars = {{std::string(kPlayerCar), "zil_130_.xml", kPlayerCameras},
-                             {std::string(kPlayerCar) + "_enemy", "zil_130_.xml", kPlayerCameras}};
+    std::vector<Car> cars = {
+        {std::string(kPlayerCar), "zil_130_.xml", kPlayerCameras, kPlayerTexture.name, kPlayerScript},
+        {std::string(kPlayerCar) + "_enemy", "zil_130_.xml", kPlayerCameras, kOpponentTexture.name, nullptr}};
     for (const char* opponent : kOpponentCars) {
-        cars.push_back({std::string(opponent) + "_enemy", std::string(opponent) + ".xml", kOpponentCamera});
+        cars.push_back({std::string(opponent) + "_enemy", std::string(opponent) + ".xml", kOpponentCamera,
+                        kOpponentTexture.name, nullptr});
     }
     for (const Car& car : cars) {
-        if (!WriteDescription(car.description, kCarMesh, {"body"}, car.xml, error) ||
+        if (!WriteDescription(car.description, kCarMesh, {"body"}, car.xml, error, car.texture, car.script) ||
             !WriteBytes("Data\\Descriptions\\" + car.xml, CarXml(car.cameras), error)) {
             return false;
         }
@@ -267,7 +316,8 @@ bool WriteCars(std::string& error)
     return true;
 }
 
-// One still state of a pale sky with full white light.
+// One still state of a pale sky; a sun high in the south-west lights the
+// level, so faces turned from it stay darker.
 bool WriteSky(std::string& error)
 {
     SkyscapeDescription sky;
@@ -280,10 +330,20 @@ bool WriteSky(std::string& error)
     state.duration = 1000.0f;
     state.domeAlpha = 255.0f;
     state.keys.assign(2, D3DXVECTOR3(150.0f, 180.0f, 220.0f));
-    state.sun = D3DXVECTOR3(255.0f, 255.0f, 255.0f);
-    state.ambient = state.sun;
+    state.sun = D3DXVECTOR3(255.0f, 245.0f, 225.0f);
+    state.ambient = D3DXVECTOR3(80.0f, 85.0f, 100.0f);
     state.fog = D3DXVECTOR3(60.0f, 90.0f, 130.0f);
+    SkyscapeDescription::QuadInState sunInState;
+    sunInState.scale = 1.0f;
+    state.quads.push_back(sunInState);
     sky.states.push_back(state);
+    SkyscapeDescription::Quad sun;
+    sun.axis = D3DXVECTOR3(1.0f, 0.3f, 0.0f);
+    sun.size = 20.0f;
+    sun.distance = 400.0f;
+    sun.angleDegrees = kSunElevationDegrees;
+    sun.textures = {kSunTexture};
+    sky.quads.push_back(sun);
     const std::string path = SkyFilePath("skyscape1.txt");
     if (SUCCEEDED(WriteSkyscapeFile(path, sky))) return true;
     error = path + " could not be written";
@@ -347,9 +407,11 @@ bool WriteLevelOne(std::string& error)
     return WriteBytes(std::string("Data\\Textures\\") + kTexture, SolidTgaImage(kImageSize, kImageSize, kTextureColour),
                       error) &&
            WriteBytes(kSkyTexture, SolidTgaImage(kImageSize, kImageSize, kWhite), error) &&
+           WriteBytes(std::string("Data\\Textures\\") + kSunTexture, SolidTgaImage(kImageSize, kImageSize, kSunColour),
+                      error) &&
            WriteBytes(std::string("Data\\Textures\\") + kCarShadow,
                       SolidTgaImage(kImageSize, kImageSize, kShadowColour), error) &&
            WriteBytes(kGroundTextures[0], SolidDdsImage(kGroundImageSize, kGroundColours[0]), error) &&
            WriteBytes(kGroundTextures[1], SolidDdsImage(kGroundImageSize, kGroundColours[1]), error) &&
-           WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
+           WriteBandedTextures(error) && WriteSceneObjects(error) && WriteCars(error) && WriteSky(error);
 }

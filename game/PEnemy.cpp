@@ -105,19 +105,9 @@ void Spawn(const char* kind, const D3DXVECTOR3& position, const D3DXVECTOR3& dir
     if (CPShotSpawner* spawner = GetShotSpawner()) spawner->Spawn(kind, position, direction, kShotValue, nullptr, 0);
 }
 
-// Restarts the named sound from its beginning.
 void PlayFromStart(const char* name)
 {
-    CPSoundManager* sounds = GetSoundManager();
-    if (!sounds) return;
-    RefPtr<CNSound> sound;
-    sounds->GetSound(sound, name);
-    if (!sound) return;
-    if (sound->IsPlaying()) {
-        sound->Stop();
-        sound->Rewind();
-    }
-    sound->Play(0, 0);
+    if (CPSoundManager* sounds = GetSoundManager()) sounds->PlayFromStart(name);
 }
 
 std::string PositionText(const D3DXVECTOR3& position)

@@ -67,6 +67,8 @@ const int kTrueColourBPP = 32;
 // a debugger does not throw the game a second ahead.
 const float kLongestFrame = 0.25f;
 const double kMillisecondsPerSecond = 1000.0;
+// The scripts' steps should take at most this share of a frame's time.
+const double kLargestScriptShare = 0.1;
 // What a run with a frame limit answers when a script failed during it.
 const int kScriptErrorExitCode = 3;
 
@@ -109,6 +111,7 @@ EngineHost::EngineHost(const HostOptions& options)
       m_taskOrderChangeCount(0),
       m_clockFrequency(),
       m_lastFrameStart(),
+      m_measuredSeconds(0.0),
       m_finalDeviceReferences(0),
       m_started(false)
 {
@@ -384,6 +387,22 @@ bool EngineHost::HadScriptError() const
 
 int EngineHost::Run()
 {
+    const int exitCode = RunFrames();
+    if (m_options.frameTimes) PrintScriptShare();
+    return exitCode;
+}
+
+// How much of the frames' time the scripts' steps took.
+void EngineHost::PrintScriptShare() const
+{
+    const double steps = m_scripts ? m_scripts->GetStepSeconds() : 0.0;
+    const double share = m_measuredSeconds > 0.0 ? steps / m_measuredSeconds : 0.0;
+    std::printf("ratio script steps/frame time: %.3f (limit <= %.1f)\n", share, kLargestScriptShare);
+    std::fflush(stdout);
+}
+
+int EngineHost::RunFrames()
+{
     for (int frame = 1;; ++frame) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -398,6 +417,7 @@ int EngineHost::Run()
         // The clock's time since the last frame began, printed as it is,
         // whether or not the frames run on a fixed time.
         const double measured = MeasureFrameTime();
+        m_measuredSeconds += measured;
         const float deltaTime = m_options.HasFixedDeltaTime() ? m_options.fixedDeltaTime : ClampedStep(measured);
         const bool last = m_options.HasFrameLimit() && frame == m_options.frames;
         const bool screenshot = last && !m_options.screenshot.empty();

@@ -50,7 +50,8 @@ public:
     bool Start(HINSTANCE instance, std::string& error);
 
     // Frames until the window closes or the frame limit is reached; the
-    // program's exit code.
+    // program's exit code. With frame times printed, the run ends with the
+    // share of the frames' time that the scripts' steps took.
     int Run();
 
     // One frame: the clocks, every running task in list order, then, while
@@ -109,6 +110,8 @@ private:
     void StartScripts();
     void EndOpeningSceneOnceLevelExists();
     bool DeviceReady();
+    int RunFrames();
+    void PrintScriptShare() const;
     // Seconds since the last frame began, by the clock.
     double MeasureFrameTime();
     // The game's step for a frame that lasted seconds: at most the longest.
@@ -138,6 +141,7 @@ private:
     unsigned m_taskOrderChangeCount;
     LARGE_INTEGER m_clockFrequency;
     LARGE_INTEGER m_lastFrameStart;
+    double m_measuredSeconds;
     ULONG m_finalDeviceReferences;
     std::vector<std::function<void()>> m_shutdownSteps;
     bool m_started;

@@ -376,6 +376,55 @@ void CPInterface::Update()
 // Each hover rebuilds the mesh, so the lists keep their storage and are
 // written in place: both vertex lists in one walk over the elements, and of
 // the indices only what a change in the number of drawn elements adds.
+CPWindow* CPInterface::FindWindow(const std::string& name)
+{
+    auto found = m_elements.find(name);
+    return found == m_elements.end() ? nullptr : found->second.Get();
+}
+
+void CPInterface::ShowWindowByName(const std::string& name, bool visible)
+{
+    if (CPWindow* window = FindWindow(name)) window->SetVisible(visible);
+}
+
+void CPInterface::SetTextByName(const std::string& name, const std::string& text)
+{
+    auto found = m_texts.find(name);
+    if (found == m_texts.end()) return;
+    FontDesc& item = found->second;
+    item.text = text;
+    if (CPFontManager* fonts = GetFontManager()) fonts->BuildText(item.textObject, item.x, item.y, item.fontName, item.text);
+}
+
+void CPInterface::SetWindowPosition(const std::string& name, float x, float y)
+{
+    if (CPWindow* window = FindWindow(name)) {
+        window->x = x;
+        window->y = y;
+    }
+}
+
+bool CPInterface::GetWindowPosition(const std::string& name, float& x, float& y)
+{
+    CPWindow* window = FindWindow(name);
+    if (!window) return false;
+    x = window->x;
+    y = window->y;
+    return true;
+}
+
+void CPInterface::SetCursorByName(const std::string& name)
+{
+    if (m_cursor) m_cursor->SetVisible(false);
+    m_cursor = m_cursors[name];
+    cursorName = name;
+    if (m_cursor) {
+        m_cursor->SetVisible(true);
+        m_cursor->SetPosition(m_mouseX, m_mouseY, 0.0f);
+        m_cursor->UpdateTransform();
+    }
+}
+
 void CPInterface::UpdateBuffers()
 {
     std::vector<Vertex48>& vertices = m_renderObject->GetWorldVertices();

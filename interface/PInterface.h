@@ -73,6 +73,19 @@ public:
     void PressAt(int mouseButton, float x, float y);
     void ReleaseAt(int mouseButton, float x, float y);
 
+    // Operations by window or text name; a name the screen lacks is
+    // ignored.
+    void ShowWindowByName(const std::string& name, bool visible);
+    // Replaces the text's string and rebuilds its quads.
+    void SetTextByName(const std::string& name, const std::string& text);
+    void SetWindowPosition(const std::string& name, float x, float y);
+    // False, with x and y untouched, when there is no such window.
+    bool GetWindowPosition(const std::string& name, float& x, float& y);
+    // Hides the current cursor, takes the cursor of that name (an empty
+    // entry when there is none), remembers the name, and shows the cursor
+    // at the last pointer position.
+    void SetCursorByName(const std::string& name);
+
     CPRenderObject* GetRenderObject() const { return m_renderObject; }
     ElementMap& GetElements() { return m_elements; }
     ElementList& GetDrawList() { return m_drawList; }
@@ -117,6 +130,7 @@ private:
     void MakeCursor(CPWindow& window, const std::string& texture);
     CPGameObject* MakeTextObject();
     CPWindow* TopmostElementAt(float x, float y);
+    CPWindow* FindWindow(const std::string& name);
     // Steps through the buttons from the current one, wrapping, or from an
     // end when there is no current button; hovers what it finds.
     template <class Iterator>

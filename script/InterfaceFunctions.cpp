@@ -64,10 +64,9 @@ void RebuildText(const FontDesc& text)
 
 void SetTextOf(lua_State* state, const char* text)
 {
-    FontDesc* item = FindText(state);
-    if (!item || !text || ShuttingDown) return;
-    item->text = text;
-    RebuildText(*item);
+    CPInterface* screen = ReadScreen(state);
+    const char* name = ReadText(state, 2);
+    if (screen && name && text && !ShuttingDown) screen->SetTextByName(name, text);
 }
 
 // The localised text of the key argument; null without game data or a key,
@@ -172,8 +171,12 @@ int Script_SetWindowPositionShop(lua_State* state)
 
 int Script_GetWindowPosition(lua_State* state)
 {
-    CPWindow* window = FindWindow(state);
-    return window ? PushPosition(state, window->x, window->y) : PushPosition(state, kNotFound, kNotFound);
+    CPInterface* screen = ReadScreen(state);
+    const char* name = ReadText(state, 2);
+    float x = kNotFound;
+    float y = kNotFound;
+    if (screen && name) screen->GetWindowPosition(name, x, y);
+    return PushPosition(state, x, y);
 }
 
 int Script_SetTextPosition(lua_State* state)
@@ -240,16 +243,7 @@ int Script_SetCursor(lua_State* state)
 {
     CPInterface* screen = ReadScreen(state);
     const char* name = ReadText(state, 2);
-    if (!screen || !name) return 0;
-    if (CPGameObject* old = screen->GetCursor()) old->SetVisible(false);
-    CPGameObject* cursor = screen->GetCursors()[name].Get();
-    screen->SetCursor(cursor);
-    screen->cursorName = name;
-    if (cursor) {
-        cursor->SetVisible(true);
-        cursor->SetPosition(screen->GetMouseX(), screen->GetMouseY(), 0.0f);
-        cursor->UpdateTransform();
-    }
+    if (screen && name) screen->SetCursorByName(name);
     return 0;
 }
 

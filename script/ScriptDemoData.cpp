@@ -6,29 +6,15 @@
 #include "game/ItemsFile.h"
 #include "game/PGameData.h"
 #include "game/TextsFile.h"
-#include "script/ScriptHost.h"
 
 #include <windows.h>
 
 #include <cmath>
 #include <cstdint>
 
-const char* const kDemoMainScriptLine = "Hollowmere: the main script runs";
-
 namespace {
 
-const char* const kFolders[] = {"Data", "Data\\Scripts", "Data\\Sounds"};
-
-struct DemoReceiver {
-    const char* name;
-    const char* category;
-};
-const DemoReceiver kReceivers[] = {
-    {"main", "main"},
-    {"game_interface", "interface"},
-    {"gamemenu", "interface"},
-    {"jeep", "level"},
-};
+const char* const kFolders[] = {"Data", "Data\\Sounds"};
 
 // Every sound the game rules and the weapon interface play by name.
 const char* const kSoundNames[] = {"fast",        "hit1",       "hit2",        "undo_weapon", "change_weapon",
@@ -78,30 +64,6 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
     return false;
 }
 
-// A receiver's script hands back its step: take every command and let it go.
-std::string ReceiverScript(const char* name)
-{
-    return std::string("-- The step of \"") + name +
-           "\": takes its commands in the order they came.\n"
-           "return function(receiver)\n"
-           "    while SetNextCommand(receiver) do\n"
-           "    end\n"
-           "end\n";
-}
-
-bool WriteScripts(std::string& error)
-{
-    std::string list;
-    for (const DemoReceiver& receiver : kReceivers) {
-        // Not "<name>.lua": the receiver "main" would take the main script's file.
-        const std::string file = std::string("receiver_") + receiver.name + ".lua";
-        list += std::string(receiver.name) + "," + file + "," + receiver.category + "\n";
-        if (!WriteText(ScriptHost::kScriptFolder + file, ReceiverScript(receiver.name), error)) return false;
-    }
-    return WriteText(ScriptHost::kReceiverList, list, error) &&
-           WriteText(ScriptHost::kMainScript, std::string("print(\"") + kDemoMainScriptLine + "\")\n", error);
-}
-
 bool WriteSounds(std::string& error)
 {
     std::vector<SoundListEntry> sounds;
@@ -130,7 +92,20 @@ bool WriteGameData(std::string& error)
     engine.descriptionKey = "engine1_info";
     items.engines.Add(engine);
     const std::vector<std::pair<std::string, std::string>> texts = {
-        {"gun", "Gun"}, {"gun_info", "A plain gun."}, {"engine1", "Engine"}, {"engine1_info", "A plain engine."}};
+        {"gun", "Gun"},
+        {"gun_info", "A plain gun."},
+        {"engine1", "Engine"},
+        {"engine1_info", "A plain engine."},
+        {"bonus_time", "Time"},
+        {"menu_title", "HOLLOWMERE"},
+        {"menu_start", "START"},
+        {"race_place", "Place"},
+        {"race_lap", "Lap"},
+        {"race_time", "00:00"},
+        {"race_life", "100"},
+        {"race_money", "$0"},
+        {"scores_title", "SCORES"},
+        {"scores_empty", "-"}};
     const std::vector<NamedEnemyData> enemies = {{"ghost", EnemyDataEntry{1.0f, 10.0f, "ghost.rdf", "", ""}}};
     return WriteText(kItemsFile, WriteItemsFile(items), error) &&
            WriteText(kTextsFile, WriteTextsFile(texts), error) &&
@@ -142,5 +117,5 @@ bool WriteGameData(std::string& error)
 bool WriteScriptDemoData(std::string& error)
 {
     for (const char* folder : kFolders) CreateDirectoryA(folder, nullptr);
-    return WriteScripts(error) && WriteSounds(error) && WriteGameData(error);
+    return WriteSounds(error) && WriteGameData(error);
 }

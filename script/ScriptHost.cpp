@@ -10,6 +10,7 @@
 #include "core/DataLines.h"
 
 #include <lualib.h>
+#include <windows.h>
 
 #include <cctype>
 
@@ -107,7 +108,7 @@ std::string OneLine(std::string text)
 } // namespace
 
 ScriptHost::ScriptHost(GameLog& log)
-    : m_log(log), m_state(lua_open()), m_hasMainScript(false), m_hadError(false)
+    : m_log(log), m_state(lua_open()), m_hasMainScript(false), m_hadError(false), m_stepTicks(0)
 {
     // The message handler stays at the bottom of the stack for every call:
     // making it anew for each call would cost an allocation per frame and
@@ -145,6 +146,13 @@ void ScriptHost::InstallTables()
         }
         lua_pop(m_state, 1);
     }
+}
+
+double ScriptHost::GetStepSeconds() const
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(m_stepTicks) / static_cast<double>(frequency.QuadPart);
 }
 
 void ScriptHost::Start()

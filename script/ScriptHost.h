@@ -43,6 +43,11 @@ public:
     // raised, and stops the receiver.
     void OnStepError(ScriptReceiver& receiver);
 
+    // The receivers' steps add the clock ticks they took; the total is read
+    // in seconds.
+    void AddStepTicks(long long ticks) { m_stepTicks += ticks; }
+    double GetStepSeconds() const;
+
     bool HasMainScript() const { return m_hasMainScript; }
     // Whether any script error happened since start.
     bool HadError() const { return m_hadError; }
@@ -66,4 +71,5 @@ private:
     std::vector<std::unique_ptr<ScriptReceiver>> m_receivers;
     bool m_hasMainScript;
     bool m_hadError;
+    long long m_stepTicks;
 };

@@ -4,6 +4,8 @@
 
 #include <lua.h>
 
+#include <windows.h>
+
 ScriptReceiver::ScriptReceiver(ScriptHost& host, const std::string& name, const std::string& file)
     : m_host(host), m_state(host.GetState()), m_name(name), m_file(file), m_stepReference(kNoStep),
       m_failed(false)
@@ -20,7 +22,12 @@ void ScriptReceiver::Execute()
         }
         return;
     }
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
     lua_rawgeti(m_state, LUA_REGISTRYINDEX, m_stepReference);
     lua_pushlightuserdata(m_state, static_cast<IPObject*>(this));
-    if (lua_pcall(m_state, 1, 0, ScriptHost::kMessageHandler) != 0) m_host.OnStepError(*this);
+    const bool failed = lua_pcall(m_state, 1, 0, ScriptHost::kMessageHandler) != 0;
+    QueryPerformanceCounter(&end);
+    m_host.AddStepTicks(end.QuadPart - start.QuadPart);
+    if (failed) m_host.OnStepError(*this);
 }

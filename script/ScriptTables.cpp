@@ -6,6 +6,7 @@
 #include "script/FileFunctions.h"
 #include "script/FollowedCarFunctions.h"
 #include "script/GameDataFunctions.h"
+#include "script/GameInterfaceFunctions.h"
 #include "script/InterfaceFunctions.h"
 #include "script/LevelFunctions.h"
 #include "script/LevelStateFunctions.h"
@@ -18,21 +19,12 @@
 #include "script/ProfileNameFunctions.h"
 #include "script/RaceCarFunctions.h"
 #include "script/RaceStateFunctions.h"
+#include "script/RacerControlFunctions.h"
 #include "script/RouteFunctions.h"
 #include "script/SaveFunctions.h"
 #include "script/SoundFunctions.h"
 #include "script/TaskFunctions.h"
-
-namespace {
-
-// Stands in for every function whose subsystem has not reached the scripts
-// yet: it reads nothing and answers no results.
-int Script_NotYetAvailable(lua_State*)
-{
-    return 0;
-}
-
-} // namespace
+#include "script/WeaponFunctions.h"
 
 const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
     {"SetPlayerName", Script_SetPlayerName},
@@ -269,57 +261,57 @@ const ScriptFunctionEntry MainScriptTable[kMainScriptTableSize + 1] = {
 };
 
 const ScriptFunctionEntry GameInterfaceScriptTable[kGameInterfaceScriptTableSize + 1] = {
-    {"SetRadialBlur", Script_NotYetAvailable},
-    {"SetCameraPlayer", Script_NotYetAvailable},
-    {"SetBrake", Script_NotYetAvailable},
-    {"AddScore", Script_NotYetAvailable},
-    {"GetScore", Script_NotYetAvailable},
-    {"IsInTable", Script_NotYetAvailable},
-    {"SetScoreLine", Script_NotYetAvailable},
-    {"GetScoreLine", Script_NotYetAvailable},
-    {"PlayerShot", Script_NotYetAvailable},
-    {"Jump", Script_NotYetAvailable},
-    {"SetCursor", Script_NotYetAvailable},
-    {"EngineState", Script_NotYetAvailable},
-    {"GetCursor", Script_NotYetAvailable},
-    {"PlayVideo", Script_NotYetAvailable},
-    {"PlayVideoNoSound", Script_NotYetAvailable},
-    {"PlayVideo1", Script_NotYetAvailable},
-    {"StopVideo", Script_NotYetAvailable},
-    {"StopVideo1", Script_NotYetAvailable},
-    {"UpdateScore", Script_NotYetAvailable},
-    {"UpdateTime", Script_NotYetAvailable},
-    {"ShowCheckPoint", Script_NotYetAvailable},
-    {"KillPlayer", Script_NotYetAvailable},
-    {"DamagePlayer", Script_NotYetAvailable},
-    {"SetShot", Script_NotYetAvailable},
-    {"SetMineShot", Script_NotYetAvailable},
-    {"IsRigid", Script_NotYetAvailable},
-    {"StartAnimation", Script_NotYetAvailable},
-    {"FindObject", Script_NotYetAvailable},
-    {"SetCurrentWeapon", Script_NotYetAvailable},
-    {"SetPrevWeapon", Script_NotYetAvailable},
-    {"SetNextWeapon", Script_NotYetAvailable},
-    {"GetRealCarInfo", Script_NotYetAvailable},
-    {"GetWindowPosition", Script_NotYetAvailable},
-    {"InitGameInterface", Script_NotYetAvailable},
-    {"UpdateGameInterface", Script_NotYetAvailable},
+    {"SetRadialBlur", Script_SetRadialBlur},
+    {"SetCameraPlayer", Script_SetCameraPlayer},
+    {"SetBrake", Script_SetBrake},
+    {"AddScore", Script_AddScore},
+    {"GetScore", Script_GetScore},
+    {"IsInTable", Script_IsInTable},
+    {"SetScoreLine", Script_SetScoreLine},
+    {"GetScoreLine", Script_GetScoreLine},
+    {"PlayerShot", Script_PlayerShot},
+    {"Jump", Script_ApplyImpulse},
+    {"SetCursor", Script_SetCursor},
+    {"EngineState", Script_EngineState},
+    {"GetCursor", Script_GetCursor},
+    {"PlayVideo", Script_PlayVideo},
+    {"PlayVideoNoSound", Script_PlayVideoNoSound},
+    {"PlayVideo1", Script_PlayVideo1},
+    {"StopVideo", Script_StopVideo},
+    {"StopVideo1", Script_StopVideo1},
+    {"UpdateScore", Script_UpdateScore},
+    {"UpdateTime", Script_UpdateTime},
+    {"ShowCheckPoint", Script_ShowCheckPoint},
+    {"KillPlayer", Script_KillPlayer},
+    {"DamagePlayer", Script_DamagePlayer},
+    {"SetShot", Script_SetShot},
+    {"SetMineShot", Script_SetMineShot},
+    {"IsRigid", Script_IsRigid},
+    {"StartAnimation", Script_StartAnimation},
+    {"FindObject", Script_FindObject},
+    {"SetCurrentWeapon", Script_SetCurrentWeapon},
+    {"SetPrevWeapon", Script_SetPrevWeapon},
+    {"SetNextWeapon", Script_SetNextWeapon},
+    {"GetRealCarInfo", Script_GetRealCarInfo},
+    {"GetWindowPosition", Script_GetWindowPosition},
+    {"InitGameInterface", Script_InitGameInterface},
+    {"UpdateGameInterface", Script_UpdateGameInterface},
     {"StopGlobalTimer", Script_StopGlobalTimer},
     {"StartGlobalTimer", Script_StartGlobalTimer},
     {"ClearGlobalTimer", Script_ClearGlobalTimer},
-    {"SetDifficult", Script_NotYetAvailable},
-    {"GetDifficulty", Script_NotYetAvailable},
-    {"SetObjectVisible", Script_NotYetAvailable},
-    {"ActivateAbilitiesAI", Script_NotYetAvailable},
-    {"GetPlayerSpeedAI", Script_NotYetAvailable},
-    {"PlayerNitroAI", Script_NotYetAvailable},
-    {"SetAbilitiesCountAI", Script_NotYetAvailable},
-    {"GetPlayerDirectionAI", Script_NotYetAvailable},
-    {"SetLightCoeff", Script_NotYetAvailable},
-    {"GetCameraPlayer", Script_NotYetAvailable},
-    {"Spawn", Script_NotYetAvailable},
-    {"GetFov1", Script_NotYetAvailable},
-    {"GetFov2", Script_NotYetAvailable},
+    {"SetDifficult", Script_SetDifficult},
+    {"GetDifficulty", Script_GetDifficulty},
+    {"SetObjectVisible", Script_SetVisible},
+    {"ActivateAbilitiesAI", Script_ActivateAbilitiesAI},
+    {"GetPlayerSpeedAI", Script_GetPlayerSpeedAI},
+    {"PlayerNitroAI", Script_PlayerNitroAI},
+    {"SetAbilitiesCountAI", Script_SetAbilitiesCountAI},
+    {"GetPlayerDirectionAI", Script_GetPlayerDirectionAI},
+    {"SetLightCoeff", Script_SetLightCoeff},
+    {"GetCameraPlayer", Script_GetCameraPlayer},
+    {"Spawn", Script_Spawn},
+    {"GetFov1", Script_GetFov1},
+    {"GetFov2", Script_GetFov2},
     {nullptr, nullptr},
 };
 

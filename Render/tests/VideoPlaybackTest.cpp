@@ -1,8 +1,8 @@
 #include "Render/PAVIPlayer.h"
 #include "Render/PRender.h"
 #include "Render/PTexture.h"
-#include "Render/tests/TestDevice.h"
 #include "Render/tests/TinyAvi.h"
+#include "Render/tests/VideoPlaybackSetup.h"
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
@@ -20,24 +20,6 @@ const std::vector<uint32_t> kFirstFrame = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFF
 
 class VideoPlayback : public testing::Test {
 protected:
-    VideoPlayback()
-    {
-        CoInitialize(nullptr);
-        render.SetDevice(GetTestDevice());
-        g_pRender = &render;
-        g_pTextureCache = &cache;
-        g_screenBPP = 32;
-        CreateDirectoryA("Data", nullptr);
-        CreateDirectoryA("Data\\Video", nullptr);
-    }
-    ~VideoPlayback() override
-    {
-        g_pRender = nullptr;
-        g_pTextureCache = nullptr;
-        g_screenBPP = 16;
-        CoUninitialize();
-    }
-
     // The first two rows of the texture's top-left 4 x 2 corner.
     std::vector<uint32_t> Corner(IDirect3DTexture9* texture)
     {
@@ -52,8 +34,7 @@ protected:
         return texels;
     }
 
-    CPRender render;
-    CPTextureCache cache;
+    VideoPlaybackSetup setup;
 };
 
 TEST_F(VideoPlayback, AnUncompressedVideoPlaysIntoTheTextureWithExactColours)

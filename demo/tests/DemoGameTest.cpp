@@ -1,6 +1,6 @@
 #include "demo/DemoData.h"
 #include "host/EngineHost.h"
-#include "script/ScriptDemoData.h"
+#include "demo/DemoScripts.h"
 #include "game/PLevel.h"
 #include "script/ScriptHost.h"
 #include "core/PTaskManager.h"
@@ -11,9 +11,12 @@
 #include "Render/PDeviceListener.h"
 #include "Render/PRender.h"
 #include "core/FrameClock.h"
+#include "core/PDataFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,18 +25,40 @@ namespace {
 
 const char* const kShot = "game-shot.bmp";
 
+// The demo data written into a fresh folder of the test's own.
+void WriteDemoDataInto(const char* folder)
+{
+    CreateDirectoryA(folder, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder));
+    std::string error;
+    const bool written = WriteDemoData(error);
+    SetCurrentDirectoryA("..");
+    ASSERT_TRUE(written) << error;
+}
+
+// Without its scripts the demo game shows only its opening scene.
+void DropScripts(const char* folder)
+{
+    const std::string scripts = std::string(folder) + "\\" + ScriptHost::kScriptFolder;
+    for (size_t i = 0; i < kDemoScriptFileCount; ++i) DeleteFileA((scripts + kDemoScriptFiles[i].name).c_str());
+    DeleteFileA((std::string(folder) + "\\" + ScriptHost::kReceiverList).c_str());
+    ASSERT_TRUE(RemoveDirectoryA(scripts.c_str())) << scripts;
+}
+
+std::string ReadText(const std::string& path)
+{
+    const std::vector<char> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // The opening scene from the demo data, through a device reset: the box at
 // the centre, the sky's dome above the horizon near the top, its fog colour
 // below the box.
 TEST(DemoGame, ShowsTheOpeningSceneWithSkyAndBox)
 {
     const char* const kFolder = "demo";
-    CreateDirectoryA(kFolder, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kFolder));
-    std::string error;
-    const bool written = WriteDemoData(error);
-    SetCurrentDirectoryA("..");
-    ASSERT_TRUE(written) << error;
+    WriteDemoDataInto(kFolder);
+    DropScripts(kFolder);
     const std::string shot = std::string(kFolder) + "\\" + kShot;
     DeleteFileA(shot.c_str());
 
@@ -45,10 +70,7 @@ TEST(DemoGame, ShowsTheOpeningSceneWithSkyAndBox)
     ExpectColourNear(BmpPixel(bytes, 320, 240), kDemoBoxColour, "the box at the centre");
     ExpectColourNear(BmpPixel(bytes, 320, 8), kDemoSkyColour, "the sky near the top");
     ExpectColourNear(BmpPixel(bytes, 320, 440), kDemoFogColour, "the fog below the horizon");
-    const std::vector<char> log = ReadWholeFile(std::string(kFolder) + "\\game.log");
-    const std::string logged(log.begin(), log.end());
-    EXPECT_NE(logged.find(std::string(kDemoMainScriptLine) + "\n"), std::string::npos) << logged;
-    EXPECT_EQ(logged.find("error: "), std::string::npos) << logged;
+    EXPECT_EQ(ReadText(std::string(kFolder) + "\\game.log"), "");
 }
 
 // The rest of the run goes on; the run's exit code tells of the error.
@@ -117,6 +139,88 @@ TEST(DemoGame, TheOpeningSceneGivesWayOnceAScriptedLevelExists)
     SetCurrentDirectoryA("..");
     FrameNumber = 0;
     FullTime = 0.0;
+}
+
+} // namespace
+
+namespace {
+
+// Enough frames of 0.05 s for three seconds of menu, two laps of the ring
+// and the score table.
+const int kRaceFrames = 2500;
+const DWORD kRaceWait = 600000;
+const char* const kProfile = "Driver";
+
+// Each line found after the one before it.
+void ExpectLinesInOrder(const std::string& log, const std::vector<std::string>& lines)
+{
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        const size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "\"" << line << "\" after offset " << at << " in:\n" << log;
+        at = found + line.size();
+    }
+}
+
+// The score entries of a scrambled "Data\scores.dat": table index, name,
+// minutes, seconds, hundredths.
+struct ScoreLine {
+    int32_t table;
+    std::string name;
+    int32_t minutes, seconds, hundredths;
+};
+
+std::vector<ScoreLine> ReadScores(const std::string& path)
+{
+    CPDataFile file(path, true);
+    std::vector<ScoreLine> lines;
+    if (FAILED(file.Load())) return lines;
+    const char* at = reinterpret_cast<const char*>(file.GetData());
+    const char* end = at + file.GetDataSize();
+    auto readInt = [&](int32_t& value) {
+        if (end - at < 4) return false;
+        std::memcpy(&value, at, 4);
+        at += 4;
+        return true;
+    };
+    ScoreLine line;
+    int32_t length = 0;
+    while (readInt(line.table) && readInt(length) && length >= 0 && end - at >= length) {
+        line.name.assign(at, static_cast<size_t>(length));
+        at += length;
+        if (!readInt(line.minutes) || !readInt(line.seconds) || !readInt(line.hundredths)) break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The demo game headless from its menu through the race on "level1" to its
+// score table, twice in fresh folders: the same log, scores and save.
+TEST(DemoGame, PlaysFromTheMenuThroughARaceToTheScoresTheSameEachTime)
+{
+    const char* const kFolders[] = {"race-a", "race-b"};
+    for (const char* folder : kFolders) {
+        WriteDemoDataInto(folder);
+        GameProgram game("--frames " + std::to_string(kRaceFrames) + " --fixed-dt 0.05", folder);
+        ASSERT_TRUE(game.Started());
+        EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+    }
+    const std::string log = ReadText("race-a\\game.log");
+    ExpectLinesInOrder(log, {"menu\n", "race started\n", "standing 1 ", "best round ", "score screen\n"});
+    const bool finished = log.find("place ") != std::string::npos && log.find("finish!\n") != std::string::npos;
+    EXPECT_TRUE(finished || log.find("lost!\n") != std::string::npos) << log;
+    EXPECT_EQ(log.find("error:"), std::string::npos) << log;
+    EXPECT_EQ(log, ReadText("race-b\\game.log"));
+
+    const std::vector<ScoreLine> scores = ReadScores("race-a\\Data\\scores.dat");
+    const auto driver = std::find_if(scores.begin(), scores.end(),
+                                     [](const ScoreLine& line) { return line.table == 0 && line.name == kProfile; });
+    ASSERT_NE(driver, scores.end()) << "the profile's time in race 1";
+    EXPECT_GT(driver->minutes * 6000 + driver->seconds * 100 + driver->hundredths, 0);
+    EXPECT_EQ(ReadWholeFile("race-a\\Data\\scores.dat"), ReadWholeFile("race-b\\Data\\scores.dat"));
+    const std::vector<char> save = ReadWholeFile("race-a\\DATA\\Saves\\save0.sav");
+    EXPECT_FALSE(save.empty());
+    EXPECT_EQ(save, ReadWholeFile("race-b\\DATA\\Saves\\save0.sav"));
 }
 
 } // namespace

@@ -70,6 +70,10 @@ protected:
         data.levelStarted = true;
         started.raceTimerOn = true;
         started.StartLevel();
+        // The player's part that "jeep" drives tells it of itself, last
+        // after a level that went before took its own part away.
+        const Texts told = jeep.TakeCommands();
+        EXPECT_TRUE(!told.empty() && StartsWith(told.back(), "add_object:"));
         level = &started;
         const D3DXVECTOR3& first = started.route[0]->centre;
         const D3DXVECTOR3& second = started.route[1]->centre;

@@ -66,8 +66,8 @@ const char* const kClockScript = "return function(receiver)\n"
                                  "    SaveGame()\n"
                                  "end\n";
 
-// The demo's scripts and data in a new folder, the main receiver's step
-// replaced by the clock script.
+// The demo's start-up data in a new folder, with one receiver "main" whose
+// step is the clock script.
 std::string MakeRunFolder(const char* name)
 {
     char temp[MAX_PATH];
@@ -81,6 +81,8 @@ std::string MakeRunFolder(const char* name)
     SetCurrentDirectoryA(folder);
     std::string error;
     EXPECT_TRUE(WriteScriptDemoData(error)) << error;
+    CreateDirectoryA("Data\\Scripts", nullptr);
+    std::ofstream(ScriptHost::kReceiverList, std::ios::binary) << "main,receiver_main.lua,main\n";
     std::ofstream(std::string(ScriptHost::kScriptFolder) + "receiver_main.lua", std::ios::binary) << kClockScript;
     SetCurrentDirectoryA(previous);
     return folder;

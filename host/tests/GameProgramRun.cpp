@@ -43,9 +43,9 @@ std::string GameProgram::ErrorOutput()
     return std::string(bytes.begin(), bytes.end());
 }
 
-DWORD GameProgram::ExitCode()
+DWORD GameProgram::ExitCode(DWORD wait)
 {
-    if (WaitForSingleObject(m_process.hProcess, kProgramWait) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (WaitForSingleObject(m_process.hProcess, wait) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(m_process.hProcess, &code);
     return code;

@@ -24,8 +24,9 @@ public:
 
     bool Started() const { return m_started; }
 
-    // The exit code, or STILL_ACTIVE when the program did not end in time.
-    DWORD ExitCode();
+    // The exit code, or STILL_ACTIVE when the program did not end within
+    // the wait (milliseconds).
+    DWORD ExitCode(DWORD wait = kProgramWait);
 
     // The game's main window once it is there, or null.
     HWND WaitForWindow();

@@ -1,0 +1,95 @@
+-- The player's car: the drive keys steer it; with none held an autopilot
+-- follows the road. At the race's end it keeps the scores, saves the
+-- profile, leaves the level and shows the score table.
+local kRace = 1
+local kSteerPerRadian = 1.5
+-- The autopilot keeps below the speed at which the ring throws the car off.
+local kCruiseSpeed = 24.0
+local kNitroAmount = 1.0
+
+local car = nil
+local held = {}
+local scores = nil
+
+-- A null handle is a value too: only its text tells it apart.
+local function IsNull(handle)
+    return PointerToString(handle) == "0"
+end
+
+-- The part that carries the script hangs below the car itself.
+local function TopmostParent(object)
+    local parent = GetParentObject(object)
+    while not IsNull(parent) do
+        object = parent
+        parent = GetParentObject(object)
+    end
+    return object
+end
+
+-- The road's direction against the car's, wrapped into -pi to pi; the
+-- car turns towards a greater heading with negative steering.
+local function RoadSteer()
+    local heading, roadAngle = GetPlayerSplineAngle()
+    local turn = (roadAngle - heading + math.pi) % (2 * math.pi) - math.pi
+    return math.max(-1, math.min(1, -turn * kSteerPerRadian))
+end
+
+local function Drive()
+    local throttle = (held.forward and 1 or 0) - (held.back and 1 or 0)
+    local steer = (held.right and 1 or 0) - (held.left and 1 or 0)
+    if not (held.forward or held.back or held.left or held.right) then
+        throttle, steer = GetPlayerSpeed() < kCruiseSpeed and 1 or 0, RoadSteer()
+    end
+    SetCarParams(car, throttle, steer)
+    if held.nitro then PlayerNitro(kNitroAmount) end
+end
+
+local function PrintStandings()
+    local standings = SetPlayersPanel()
+    for place, id in ipairs(standings) do
+        print("standing " .. place .. " " .. id)
+    end
+    local minutes, seconds, hundredths = GetTimeBest()
+    print(string.format("best round %02d:%02d:%02d", minutes, seconds, hundredths))
+end
+
+local function ShowScores()
+    scores = scores or CreateInterface("scores", kScreenLayer)
+    ActivateInterface(scores)
+    for place, entry in ipairs(GetRecords(kRace)) do
+        SetText(scores, "score" .. place, entry[1] .. " " .. entry[2])
+        print("score " .. place .. " " .. entry[1] .. " " .. entry[2])
+    end
+    print("score screen")
+end
+
+local function EndRace()
+    CheckPlayerRecords(kRace)
+    SaveScore()
+    SaveGame()
+    PrintStandings()
+    StopLevel()
+    DeleteLevel()
+    car = nil
+    ShowScores()
+end
+
+local function Handle(receiver, command)
+    if command == "add_object" then
+        car = TopmostParent(StringToPointer(GetCurrentParams(receiver)))
+    elseif command == "action_down" then
+        held[GetCurrentParams(receiver)] = true
+    elseif command == "action_up" then
+        held[GetCurrentParams(receiver)] = nil
+    elseif command == "game_over" then
+        EndRace()
+    end
+end
+
+return function(receiver)
+    while SetNextCommand(receiver) do
+        Handle(receiver, GetCurrentCommand(receiver))
+    end
+    if car and IsLevelStarted() then Drive() end
+    if scores then UpdateInterface(scores) end
+end
