@@ -445,6 +445,28 @@ INSTANTIATE_TEST_SUITE_P(
                       D3DXVECTOR3(5.0f, 10.0f, -2.0f)}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
 
+// Whatever the angle, proportions and tilt, both views stand upright: the
+// view's sideways axis stays level and its up axis points up; the tilt only
+// pitches the view.
+TEST_F(FollowCamera, BothViewsStandUprightAtEveryAngle)
+{
+    const float kAngles[] = {0.0f, 0.21f, -0.5f, 2.0f};
+    camera->SetFollowPoint(D3DXVECTOR3(100.0f, -12.0f, 5.0f));
+    camera->SetProportions(3.0f, 0.0f, 0.75f, 1.0f);
+    camera->SetTiltTarget(0.3f);
+    for (float angle : kAngles) {
+        subject.inputs.playerDirection = D3DXVECTOR3(0.6f, -0.8f, 0.0f);
+        camera->SetAngle(angle);
+        camera->Update();
+        for (const RefPtr<CPPerspectiveCamera>& view : {camera->GetFirstView(), camera->GetSecondView()}) {
+            const D3DXMATRIX& matrix = view->GetViewMatrix();
+            EXPECT_NEAR(matrix._31, 0.0f, 1e-5f) << "sideways axis level at angle " << angle;
+            EXPECT_GT(matrix._32, 0.5f) << "up axis upward at angle " << angle;
+        }
+    }
+    EXPECT_GT(camera->GetTilt(), 0.0f);
+}
+
 TEST_F(FollowCamera, FixedModePlacesBothViewsAtTheGivenLookAt)
 {
     const D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f);
