@@ -331,7 +331,10 @@ D3DXMATRIX CPCamera::OffsetRotation(const FollowInputs& inputs) const
     D3DXMATRIX pitch;
     D3DXMATRIX turn;
     D3DXMATRIX rotation;
-    D3DXMatrixRotationX(&pitch, Quotient(m_p3, m_p1) + (m_pitchBase - kHalfPi) + m_tilt);
+    // The speed raises the camera by a degree per angle divisor of speed; a
+    // radian each would swing it over the car and under the road.
+    const float speedRise = D3DXToRadian(Quotient(m_p3, m_p1));
+    D3DXMatrixRotationX(&pitch, speedRise + (m_pitchBase - kHalfPi) + m_tilt);
     D3DXMatrixRotationZ(&turn, extraYaw + m_yaw);
     D3DXMatrixMultiply(&rotation, &pitch, &turn);
     return rotation;

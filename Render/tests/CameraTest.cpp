@@ -467,6 +467,30 @@ TEST_F(FollowCamera, BothViewsStandUprightAtEveryAngle)
     EXPECT_GT(camera->GetTilt(), 0.0f);
 }
 
+// At an angle of 12 degrees, a speed of 15 over an angle divisor of 3 lifts
+// the eye by 5 degrees more: 17 degrees above the follow point, whatever
+// the speed, never over the car or under it.
+TEST_F(FollowCamera, TheSpeedLiftsTheEyeByADegreePerAngleDivisor)
+{
+    const struct {
+        float speed;
+        float elevationDegrees;
+    } cases[] = {{0.0f, 12.0f}, {15.0f, 17.0f}, {60.0f, 32.0f}};
+    const D3DXVECTOR3 follow(100.0f, -12.0f, 5.0f);
+    for (const auto& c : cases) {
+        camera.reset(new CPCamera());
+        camera->SetSubject(&subject);
+        camera->SetTargetDistance(10.0f);
+        camera->SetFollowPoint(follow);
+        camera->SetAngle(D3DXToRadian(12.0f));
+        camera->SetProportions(3.0f, 0.0f, c.speed, 0.0f);
+        camera->Update();
+        const D3DXVECTOR3 offset = camera->GetFirstView()->GetEye() - follow;
+        const float elevation = D3DXToDegree(std::atan2(offset.z, std::hypot(offset.x, offset.y)));
+        EXPECT_NEAR(elevation, c.elevationDegrees, 1e-3f) << "speed " << c.speed;
+    }
+}
+
 TEST_F(FollowCamera, FixedModePlacesBothViewsAtTheGivenLookAt)
 {
     const D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f);
