@@ -43,7 +43,6 @@ const float kSteeringTurn = -2.0f;
 const float kDriftSpeed = 2.0f;
 const float kStillSpeedSquared = 1e-6f;
 
-const D3DXVECTOR3 kUnitX(1.0f, 0.0f, 0.0f);
 const D3DXVECTOR3 kUnitZ(0.0f, 0.0f, 1.0f);
 
 // Moves value toward target by the fraction rate of the gap, never past it.
@@ -271,7 +270,7 @@ void CPCamera::UpdateFollow(float step)
     FollowHeading(inputs, step);
     FollowPitchAndDrift(inputs, step);
     D3DXMATRIX rotation = OffsetRotation(inputs);
-    PlaceViews(rotation, OffsetFrom(rotation));
+    PlaceViews(OffsetFrom(rotation));
 }
 
 void CPCamera::EaseScalars(float step)
@@ -332,7 +331,10 @@ D3DXMATRIX CPCamera::OffsetRotation(const FollowInputs& inputs) const
     D3DXMATRIX pitch;
     D3DXMATRIX turn;
     D3DXMATRIX rotation;
-    D3DXMatrixRotationX(&pitch, Quotient(m_p3, m_p1) + (m_pitchBase - kHalfPi) + m_tilt);
+    // The speed raises the camera by a degree per angle divisor of speed; a
+    // radian each would swing it over the car and under the road.
+    const float speedRise = D3DXToRadian(Quotient(m_p3, m_p1));
+    D3DXMatrixRotationX(&pitch, speedRise + (m_pitchBase - kHalfPi) + m_tilt);
     D3DXMatrixRotationZ(&turn, extraYaw + m_yaw);
     D3DXMatrixMultiply(&rotation, &pitch, &turn);
     return rotation;
@@ -351,17 +353,17 @@ D3DXVECTOR3 CPCamera::OffsetFrom(const D3DXMATRIX& rotation) const
     return offset;
 }
 
-void CPCamera::PlaceViews(const D3DXMATRIX& rotation, const D3DXVECTOR3& offset)
+void CPCamera::PlaceViews(const D3DXVECTOR3& offset)
 {
     D3DXVECTOR3 target = m_followPoint + m_targetOffset;
     target.z += offset.z;
     D3DXVECTOR3 eye = m_followPoint + offset;
-    D3DXVECTOR3 up;
-    D3DXVec3TransformNormal(&up, &kUnitX, &rotation);
+    // The view looks level (the target rises with the offset), so the
+    // world's up is always across it and the picture stands upright.
+    D3DXVECTOR3 up = kUnitZ;
 
     // Tilting turns the view and its up vector about the axis across both.
     D3DXVECTOR3 direction = Normalised(target - eye);
-    up = Normalised(up);
     D3DXVECTOR3 axis;
     D3DXVec3Cross(&axis, &direction, &up);
     if (D3DXVec3LengthSq(&axis) > 0.0f) {

@@ -137,7 +137,7 @@ private:
     void EaseScalars(float step);
     void FollowHeading(const FollowInputs& inputs, float step);
     void FollowPitchAndDrift(const FollowInputs& inputs, float step);
-    void PlaceViews(const D3DXMATRIX& rotation, const D3DXVECTOR3& offset);
+    void PlaceViews(const D3DXVECTOR3& offset);
     void LookFromBothViews(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
                            const D3DXVECTOR3& up);
     void SetViewFieldOfView(float degrees);

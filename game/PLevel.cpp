@@ -125,6 +125,9 @@ void CPLevel::SetCameraMode(int mode)
     angleDivisor = placing.angleDivisor;
     distanceDivisor = placing.distanceDivisor;
     cameraAngle = second ? camera2Angle : camera1Angle;
+    // A camera without a field of view has no projection and shows nothing;
+    // the fixed view keeps the one it has.
+    if (camera && !fixedView) camera->SetFieldOfView(second ? fov2 : fov1);
     if (player && camera) FollowPlayer(cameraPresets[mode], fixedView);
     if (CPPlayer* racer = dynamic_cast<CPPlayer*>(player.Get())) {
         racer->SetCarSoundVolume(g_soundVolume * kCarVolumeShares[mode]);

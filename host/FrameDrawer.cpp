@@ -116,13 +116,15 @@ void FrameDrawer::DrawQueueBlocks(int fromType, int toType, bool screenLayer)
 }
 
 // The sky's frame step draws it and sets the frame's ambient light, fog
-// colour and sun. It is seen from the world's camera only.
+// colour and sun. It is seen from the world's camera only, turned but not
+// moved with it, so its dome stays around the eye, and with the far-limited
+// projection, so a dome beyond the view distance is not clipped away.
 bool FrameDrawer::DrawSky()
 {
     CPDynamicSky* sky = m_render.GetSky();
     if (!sky || !m_worldCamera) return false;
-    m_device->SetTransform(D3DTS_VIEW, &m_worldCamera->GetViewMatrix());
-    m_device->SetTransform(D3DTS_PROJECTION, &m_worldCamera->GetProjectionMatrix());
+    m_device->SetTransform(D3DTS_VIEW, &m_worldCamera->GetRotationView());
+    m_device->SetTransform(D3DTS_PROJECTION, &m_worldCamera->GetFarLimitedProjection());
     sky->Update(FrameDeltaTime);
     RestoreWorldStates(m_device);
     return true;

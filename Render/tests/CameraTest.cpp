@@ -445,6 +445,52 @@ INSTANTIATE_TEST_SUITE_P(
                       D3DXVECTOR3(5.0f, 10.0f, -2.0f)}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
 
+// Whatever the angle, proportions and tilt, both views stand upright: the
+// view's sideways axis stays level and its up axis points up; the tilt only
+// pitches the view.
+TEST_F(FollowCamera, BothViewsStandUprightAtEveryAngle)
+{
+    const float kAngles[] = {0.0f, 0.21f, -0.5f, 2.0f};
+    camera->SetFollowPoint(D3DXVECTOR3(100.0f, -12.0f, 5.0f));
+    camera->SetProportions(3.0f, 0.0f, 0.75f, 1.0f);
+    camera->SetTiltTarget(0.3f);
+    for (float angle : kAngles) {
+        subject.inputs.playerDirection = D3DXVECTOR3(0.6f, -0.8f, 0.0f);
+        camera->SetAngle(angle);
+        camera->Update();
+        for (const RefPtr<CPPerspectiveCamera>& view : {camera->GetFirstView(), camera->GetSecondView()}) {
+            const D3DXMATRIX& matrix = view->GetViewMatrix();
+            EXPECT_NEAR(matrix._31, 0.0f, 1e-5f) << "sideways axis level at angle " << angle;
+            EXPECT_GT(matrix._32, 0.5f) << "up axis upward at angle " << angle;
+        }
+    }
+    EXPECT_GT(camera->GetTilt(), 0.0f);
+}
+
+// At an angle of 12 degrees, a speed of 15 over an angle divisor of 3 lifts
+// the eye by 5 degrees more: 17 degrees above the follow point, whatever
+// the speed, never over the car or under it.
+TEST_F(FollowCamera, TheSpeedLiftsTheEyeByADegreePerAngleDivisor)
+{
+    const struct {
+        float speed;
+        float elevationDegrees;
+    } cases[] = {{0.0f, 12.0f}, {15.0f, 17.0f}, {60.0f, 32.0f}};
+    const D3DXVECTOR3 follow(100.0f, -12.0f, 5.0f);
+    for (const auto& c : cases) {
+        camera.reset(new CPCamera());
+        camera->SetSubject(&subject);
+        camera->SetTargetDistance(10.0f);
+        camera->SetFollowPoint(follow);
+        camera->SetAngle(D3DXToRadian(12.0f));
+        camera->SetProportions(3.0f, 0.0f, c.speed, 0.0f);
+        camera->Update();
+        const D3DXVECTOR3 offset = camera->GetFirstView()->GetEye() - follow;
+        const float elevation = D3DXToDegree(std::atan2(offset.z, std::hypot(offset.x, offset.y)));
+        EXPECT_NEAR(elevation, c.elevationDegrees, 1e-3f) << "speed " << c.speed;
+    }
+}
+
 TEST_F(FollowCamera, FixedModePlacesBothViewsAtTheGivenLookAt)
 {
     const D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f);

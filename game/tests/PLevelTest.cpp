@@ -215,6 +215,30 @@ TEST_F(CameraModes, EachModePlacesTheCameraWithItsPreset)
     }
 }
 
+// The level's camera starts without a field of view, so without one from
+// its mode it would have no projection and the race would show nothing: the
+// first following mode sets it at once, the other eases toward its own and
+// the fixed view keeps what it has.
+TEST_F(CameraModes, FollowingModesGiveTheCameraTheirFieldOfView)
+{
+    const float kDegreesToRadians = 0.017453292f;
+    level.fov1 = 55.0f;
+    level.fov2 = 65.0f;
+    level.player = &player;
+    level.SetCameraMode(0);
+    EXPECT_FLOAT_EQ(camera->GetFieldOfView(), 55.0f);
+    RefPtr<CPPerspectiveCamera> view = camera->GetFirstView();
+    EXPECT_FLOAT_EQ(view->GetFieldOfView(), 55.0f * kDegreesToRadians);
+    view->UpdateMatrices();
+    EXPECT_FALSE(view->IsProjectionDirty());
+    level.SetCameraMode(1);
+    EXPECT_FLOAT_EQ(camera->GetFieldOfView(), 55.0f);
+    EXPECT_FLOAT_EQ(camera->GetFieldOfViewTarget(), 65.0f);
+    level.SetCameraMode(2);
+    EXPECT_FLOAT_EQ(camera->GetFieldOfViewTarget(), 65.0f);
+    level.player = nullptr;
+}
+
 TEST_F(CameraModes, OtherModesOnlyStoreTheMode)
 {
     camera->SetThirdViewFlag(true);

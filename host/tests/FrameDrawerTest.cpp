@@ -2,6 +2,7 @@
 #include "host/MotionBlur.h"
 #include "host/RenderQueueRing.h"
 
+#include "DynamicSky/PDynamicSky.h"
 #include "Render/PIVertexBuffer.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
@@ -18,6 +19,13 @@
 #include <vector>
 
 namespace {
+
+// An empty sky of the host's kind, which its frame step leaves as it is.
+class EmptySkyMaker : public IPSkyMaker {
+public:
+    CPDynamicSky* MakeSky(const std::string&) override { return new CPDynamicSky(); }
+    void DestroySky(CPDynamicSky* sky) override { delete sky; }
+};
 
 class FrameDrawing : public testing::Test {
 protected:
@@ -74,6 +82,7 @@ protected:
     CPPerspectiveCamera camera;
     CPBaseCamera screen;
     D3DXMATRIX orthographic;
+    EmptySkyMaker skyMaker;
     CPRender render;
 };
 
@@ -206,6 +215,29 @@ TEST_F(FrameDrawing, TheFramesLightsReachTheDeviceWithoutASkyAndNeverPileUp)
         FrameDrawer(render).EmptyFrameState();
     }
     EXPECT_EQ(render.GetLightCount(), 0) << "frames that could not be drawn leave no lights behind";
+}
+
+// The world camera sees only 100 units far from an eye off the origin; the
+// sky's dome lies further out around the origin. The sky is seen turned with
+// the camera but from the origin, and far enough to hold its dome; the
+// world then draws with the camera's own view and projection.
+TEST_F(FrameDrawing, TheSkyIsSeenFromTheCamerasTurnWithTheFarLimitedProjection)
+{
+    render.SetSkyMaker(&skyMaker);
+    render.SetSky(1);
+    ListWorldAndScreenCameras();
+    device.ForgetCalls();
+    FrameDrawer(render).Draw();
+
+    const std::vector<DeviceCall>& calls = device.Calls();
+    const std::vector<size_t> views = PositionsOf(Call("SetTransform", {D3DTS_VIEW}));
+    const std::vector<size_t> projections = PositionsOf(Call("SetTransform", {D3DTS_PROJECTION}));
+    ASSERT_GE(views.size(), 2u);
+    ASSERT_GE(projections.size(), 2u);
+    EXPECT_EQ(memcmp(&calls[views[0]].matrix, &camera.GetRotationView(), sizeof(D3DMATRIX)), 0);
+    EXPECT_EQ(memcmp(&calls[projections[0]].matrix, &camera.GetFarLimitedProjection(), sizeof(D3DMATRIX)), 0);
+    EXPECT_EQ(memcmp(&calls[views[1]].matrix, &camera.GetViewMatrix(), sizeof(D3DMATRIX)), 0);
+    EXPECT_EQ(memcmp(&calls[projections[1]].matrix, &camera.GetProjectionMatrix(), sizeof(D3DMATRIX)), 0);
 }
 
 TEST_F(FrameDrawing, TheQueueRingLetsItsBuffersGoForAResetAndMakesThemAgain)
