@@ -2,6 +2,7 @@
 // flames and casings at its rate, and the flame-thrower's burns.
 
 #include "game/PPlayer.h"
+#include "game/PlayerEffects.h"
 
 #include "Render/PParticleManager.h"
 #include "core/FrameClock.h"
@@ -62,7 +63,6 @@ const char* const kInterfaceReceiver = "gamemenu";
 const char* const kInterfaceUpdate = "update_game_interface";
 
 const float kTwoPi = 6.28318531f;
-const float kRandomMax = 32767.0f;
 // Weapon models face along their -y, as the car does.
 const D3DXVECTOR3 kForwardAxis(0.0f, -1.0f, 0.0f);
 const D3DXVECTOR3 kUpAxis(0.0f, 0.0f, 1.0f);
@@ -108,11 +108,6 @@ int32_t ShotCount(const WeaponDefinition& weapon) { return weapon.number1; }
 float ShotValue(const WeaponDefinition& weapon) { return weapon.number2; }
 int32_t AmmunitionDivisor(const WeaponDefinition& weapon) { return weapon.number3; }
 float RateOfFire(const WeaponDefinition& weapon) { return weapon.number4; }
-
-float Random01()
-{
-    return static_cast<float>(std::rand()) / kRandomMax;
-}
 
 WeaponType TypeOf(const std::string& name)
 {
@@ -293,7 +288,7 @@ D3DXVECTOR3 ShowNextFlare(CPPlayer& player, const D3DXVECTOR3& weaponPosition)
 D3DXVECTOR3 Tilted(const D3DXVECTOR3& direction, float angle)
 {
     D3DXMATRIX around, tilt;
-    D3DXMatrixRotationAxis(&around, &direction, kTwoPi * Random01());
+    D3DXMatrixRotationAxis(&around, &direction, kTwoPi * RandomUnit());
     const D3DXVECTOR3 axis = Normalised(TurnedBy(Perpendicular(direction), around));
     D3DXMatrixRotationAxis(&tilt, &axis, angle);
     return TurnedBy(direction, tilt);
@@ -308,7 +303,7 @@ void SpawnShot(CPPlayer& player, int type, const D3DXVECTOR3& muzzle, const D3DX
 
 float RandomTurn()
 {
-    return (2.0f * Random01() - 1.0f) * kFlameTurn;
+    return (2.0f * RandomUnit() - 1.0f) * kFlameTurn;
 }
 
 void StartFlame(CPPlayer& player, const D3DXVECTOR3& muzzle, const D3DXVECTOR3& direction)
@@ -322,7 +317,7 @@ void StartFlame(CPPlayer& player, const D3DXVECTOR3& muzzle, const D3DXVECTOR3& 
     flame.velocity = TurnedBy(direction, turn) * kFlameSpeed;
     flame.size = kFlameSize;
     flame.secondScalar = kFlameGrowth;
-    flame.thirdScalar = kFlameLife + kFlameLifeSpread * Random01();
+    flame.thirdScalar = kFlameLife + kFlameLifeSpread * RandomUnit();
     flame.firstFlag = 1;
     // The particle reports back to the car, which finds what it touched.
     flame.object = static_cast<CPGameObject*>(&player);
@@ -336,10 +331,10 @@ void ThrowCasing(CPPlayer& player, const D3DXVECTOR3& weaponPosition)
     ParticleSpawnRecord casing;
     casing.name = kCasingParticle;
     casing.position = weaponPosition;
-    casing.velocity = out * (kCasingSpeed + Random01());
+    casing.velocity = out * (kCasingSpeed + RandomUnit());
     casing.acceleration = kCasingPull;
     casing.size = kCasingSize;
-    casing.thirdScalar = kCasingLife + Random01();
+    casing.thirdScalar = kCasingLife + RandomUnit();
     g_pParticleManager->SpawnParticle(std::move(casing));
 }
 
@@ -349,11 +344,11 @@ void Discharge(CPPlayer& player, const D3DXVECTOR3& muzzle)
     const int type = player.weaponType;
     switch (type) {
     case kHeavyGun:
-        SpawnShot(player, type, muzzle, Tilted(direction, kHeavyGunSpread * Random01()));
+        SpawnShot(player, type, muzzle, Tilted(direction, kHeavyGunSpread * RandomUnit()));
         break;
     case kShotgun:
         for (int32_t i = 0; i < ShotCount(player.weaponDef); ++i) {
-            SpawnShot(player, type, muzzle, Tilted(direction, kShotgunSpread * Random01()));
+            SpawnShot(player, type, muzzle, Tilted(direction, kShotgunSpread * RandomUnit()));
         }
         break;
     case kFlameThrower:
