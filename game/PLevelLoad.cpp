@@ -187,6 +187,10 @@ void ReplaceWithGroundQuad(CPRenderObject& mesh, float width, float depth)
     mesh.GetLocalVertices() = quad;
     mesh.GetWorldVertices() = quad;
     mesh.GetIndices().assign(std::begin(kGroundIndices), std::end(kGroundIndices));
+    // The device buffers the loader shared under the mesh file's name hold
+    // the file's small patch; the quad is drawn from its own vertices.
+    mesh.SetStaticBuffers(nullptr);
+    mesh.SetStatic(false);
 }
 
 } // namespace

@@ -263,6 +263,11 @@ TEST_F(LevelLoad, TheGroundIsOneQuadOverTheWholeLevel)
     }
     EXPECT_FALSE(level.planeObject->GetPhysicData());
     EXPECT_TRUE(level.planeObject->GetSharedGeometry());
+    // Drawn from these vertices, not from the device buffers of the file's
+    // own small patch.
+    EXPECT_FALSE(ground->IsStatic());
+    EXPECT_EQ(ground->GetStaticBuffers(), nullptr);
+    EXPECT_EQ(ground->GetWorldVertices().size(), 4u);
     RefPtr<CPMaterial> material;
     ground->GetMaterial(material);
     ASSERT_TRUE(material);
