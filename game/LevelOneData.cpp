@@ -287,7 +287,7 @@ bool WriteSceneObjects(std::string& error)
            WriteDescription("land", "land.msh", {"land"}, "", error) &&
            WriteMesh("shadow.msh", {FlatPart("shadow", 2.0f)}, false, error) &&
            WriteDescription("shadow", "shadow.msh", {"shadow"}, "", error) &&
-           WriteBytes(std::string(kMeshFolder) + "level1.rdf", DescriptionWriter("empty").GetText(), error);
+           WriteDescription("level1", "road_phys1.msh", {"road_phys1"}, "", error, kRoadTexture.name);
 }
 
 bool WriteCars(std::string& error)

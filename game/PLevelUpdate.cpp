@@ -438,6 +438,8 @@ void CPLevel::QueueScene()
 {
     RefPtr<CPRenderQueue> queue = GetRenderQueue();
     if (queue && planeObject && g_plane != 0.0f) queue->AddObjectGeometry(planeObject);
+    // The level's own scene (its road) lies under everything placed on it.
+    if (queue && levelScene) queue->AddObject(levelScene);
     if (trafficCount > 0 && startupTime >= kStartupSeconds && trafficRefreshTime > kTrafficRefreshSeconds) {
         trafficRefreshTime = 0.0f;
     }

@@ -1,6 +1,7 @@
 #include "game/tests/LevelLoadFixture.h"
 
 #include "Render/PAnimatedObject.h"
+#include "Render/PIVBlock.h"
 #include "Render/PIVertexBuffer.h"
 #include "Render/PMaterial.h"
 #include "Render/PRenderQueue.h"
@@ -13,6 +14,7 @@
 #include "game/tests/SplineFixtures.h"
 #include "physics/PPhysicData.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -658,6 +660,34 @@ TEST_F(LevelLoad, TheStaticBatchIsOpenedAroundTheTreeBuildOnlyWhenAskedFor)
         EXPECT_FALSE(batch.IsLocked());
         EXPECT_EQ(batch.GetCurrent(), (before + setting) % 2) << setting;
     }
+    render.SetRenderQueue(nullptr);
+}
+
+// The level's scene description holds its road: a frame queues its
+// drawable, with the road's image, at the origin unturned.
+TEST_F(LevelLoad, EachFrameQueuesTheLevelsSceneAtTheOrigin)
+{
+    CPIVertexBuffer batch(render.GetDevice(), 2, 1000, 1000, false);
+    CPRenderQueue queue(&batch);
+    render.SetRenderQueue(&queue);
+    CPLevel& level = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(level);
+    ASSERT_TRUE(level.levelScene);
+    CPRenderObject* road = level.levelScene->GetRenderObject();
+    ASSERT_NE(road, nullptr);
+    RefPtr<CPMaterial> material;
+    road->GetMaterial(material);
+    ASSERT_TRUE(material);
+    EXPECT_EQ(material->GetTextureBlock()->GetTexture(0)->GetName(), "level1_road.tga");
+    EXPECT_EQ(*level.levelScene->GetPositionRef(), D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_TRUE(level.levelScene->IsVisible());
+
+    level.Update();
+    CPIVBlock* block = queue.GetFrameBlock(material.Get());
+    ASSERT_NE(block, nullptr);
+    const std::vector<RefPtr<IPDrawable>>& drawables = block->GetDrawables();
+    const auto isRoad = [road](const RefPtr<IPDrawable>& drawable) { return drawable.Get() == road; };
+    EXPECT_EQ(std::count_if(drawables.begin(), drawables.end(), isRoad), 1);
     render.SetRenderQueue(nullptr);
 }
 
