@@ -193,10 +193,11 @@ void ReplaceWithGroundQuad(CPRenderObject& mesh, float width, float depth)
     mesh.SetStatic(false);
 }
 
-// A level-wide object stands at the origin unturned, visible and marked
-// for the tree.
+// A level-wide object without a body of its own stands at the origin
+// unturned, visible and marked for the tree.
 void PlaceAtOrigin(CPGameObject& object)
 {
+    if (object.GetPhysicData()) return;
     object.SetPosition(0.0f, 0.0f, 0.0f);
     object.SetRotation(0.0f, 0.0f, 0.0f, 1.0f);
     object.UpdateTransform();
@@ -477,9 +478,7 @@ void CPLevel::BuildRoadPhysics()
     roadPhysics = LoadDescription(fileName, kRoadFlags);
     if (!roadPhysics) return;
     SetObjectShadowFlag(roadPhysics.Get(), false);
-    if (!roadPhysics->GetPhysicData()) {
-        PlaceAtOrigin(*roadPhysics);
-    }
+    PlaceAtOrigin(*roadPhysics);
     if (CPCarWorld* world = GetCarWorld()) world->BuildRoadTables(roadPhysics->GetRenderObject());
 }
 
