@@ -193,18 +193,6 @@ void ReplaceWithGroundQuad(CPRenderObject& mesh, float width, float depth)
     mesh.SetStatic(false);
 }
 
-// A level-wide object without a body of its own stands at the origin
-// unturned, visible and marked for the tree.
-void PlaceAtOrigin(CPGameObject& object)
-{
-    if (object.GetPhysicData()) return;
-    object.SetPosition(0.0f, 0.0f, 0.0f);
-    object.SetRotation(0.0f, 0.0f, 0.0f, 1.0f);
-    object.UpdateTransform();
-    object.SetVisible(true);
-    SetObjectTreeFlag(&object, true);
-}
-
 } // namespace
 
 bool CPLevel::IsLevelStarted()
@@ -427,7 +415,6 @@ void CPLevel::TakeSplines(const LevelDescription& description)
 void CPLevel::BuildScene(const std::string& name)
 {
     levelScene = LoadDescription(name + kDescriptionExtension, kSceneFlags);
-    if (levelScene) PlaceAtOrigin(*levelScene);
     if (g_quadlevels != 0) {
         quadTree.reset(new CPQuadTreeNode);
     } else {
@@ -478,7 +465,13 @@ void CPLevel::BuildRoadPhysics()
     roadPhysics = LoadDescription(fileName, kRoadFlags);
     if (!roadPhysics) return;
     SetObjectShadowFlag(roadPhysics.Get(), false);
-    PlaceAtOrigin(*roadPhysics);
+    if (!roadPhysics->GetPhysicData()) {
+        roadPhysics->SetPosition(0.0f, 0.0f, 0.0f);
+        roadPhysics->SetRotation(0.0f, 0.0f, 0.0f, 1.0f);
+        roadPhysics->UpdateTransform();
+        roadPhysics->SetVisible(true);
+        SetObjectTreeFlag(roadPhysics.Get(), true);
+    }
     if (CPCarWorld* world = GetCarWorld()) world->BuildRoadTables(roadPhysics->GetRenderObject());
 }
 
