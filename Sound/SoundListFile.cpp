@@ -1,5 +1,7 @@
 #include "Sound/SoundListFile.h"
 
+#include "core/StringUtils.h"
+
 #include <unordered_set>
 
 const char* const kSoundListFile = "Data\\Sounds\\sounds.txt";
@@ -26,6 +28,11 @@ std::vector<SoundListEntry> ReadSoundListFile(const void* data, size_t size, std
         SoundListEntry entry = {std::string(), std::string(), kPlainMode, line.number};
         if (fields.size() != kFieldCount || fields[0].empty() || fields[1].empty() || !IsMode(fields[2], entry.mode)) {
             problems.push_back(DataProblem{line.number, "a sound needs a name, a wave file and a mode of 0 or 1"});
+            continue;
+        }
+        if (!IsNameInsideFolder(fields[1])) {
+            problems.push_back(DataProblem{line.number, "sound " + fields[0] + ": \"" + fields[1] +
+                                                            "\" lies outside the game's folders"});
             continue;
         }
         if (!names.insert(fields[0]).second) {

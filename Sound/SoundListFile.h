@@ -9,7 +9,8 @@
 // play, one a line, fields separated by ",": the name, the wave file in
 // "Data\Sounds" and the mode, 0 for a plain sound and 1 for a positioned
 // one. A line of another length, with another mode, an empty name or file,
-// or a name met before is skipped and reported.
+// a file that could lie outside the game's folders (".." in it, a drive, a
+// leading "\" or "/") or a name met before is skipped and reported.
 extern const char* const kSoundListFile;
 
 struct SoundListEntry {

@@ -12,3 +12,7 @@ extern int FrameNumber;
 
 // Seconds since the host's clock began; animation start times are taken from it.
 extern double FullTime;
+
+// The longest frame the clocks accept: a frame held up by a moved window or
+// a debugger does not throw the game a second ahead.
+const float kLongestFrameTime = 0.25f;

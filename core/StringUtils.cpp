@@ -6,6 +6,10 @@
 
 namespace {
 
+const char* const kSeparators = "\\/";
+// No file system holds a longer name in one folder.
+const size_t kLongestFileName = 255;
+
 bool IsDigitChar(char character)
 {
     return character >= '0' && character <= '9';
@@ -71,6 +75,18 @@ std::string& TrimString(std::string& text)
     while (end > 0 && IsWhiteSpaceChar(text[end - 1])) --end;
     text.erase(end);
     return text;
+}
+
+bool IsNameInsideFolder(const std::string& name)
+{
+    return name.find_first_of(kSeparators) != 0 && name.find(':') == std::string::npos &&
+           name.find("..") == std::string::npos;
+}
+
+bool IsPlainFileName(const std::string& name)
+{
+    return !name.empty() && name.size() <= kLongestFileName && name.find_first_of(kSeparators) == std::string::npos &&
+           IsNameInsideFolder(name);
 }
 
 bool IsNumberString(const std::string& text)

@@ -18,6 +18,16 @@ bool IsNumberString(const std::string& text);
 // True when every character is a digit or "-"; the empty string passes.
 bool IsIntegerString(const std::string& text);
 
+// Whether a file name that a data file or a script hands over stays inside
+// the folder it is looked up in: no ".." anywhere, no ":" (a drive such as
+// "C:", or a stream of a file) and no leading "\" or "/". Names in
+// sub-folders ("cars\jeep") pass, and so does the empty name.
+bool IsNameInsideFolder(const std::string& name);
+
+// A name inside its folder that is also one plain file of that folder: not
+// empty, no longer than a file system allows, and without "\" or "/".
+bool IsPlainFileName(const std::string& name);
+
 // Case conversion of every byte in place, as the C runtime's tolower/toupper
 // do in the default locale; returns the same string.
 std::string& StringToLower(std::string& text);

@@ -2,6 +2,9 @@
 
 #include "core/PDataFile.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 const size_t kHeaderBytes = 4 * sizeof(float);
@@ -11,6 +14,9 @@ const size_t kFurtherLightBytes = 28;
 const size_t kMinObjectBytes = sizeof(int32_t) + 10 * sizeof(float);
 // A name's length, the closed flag and the segment count.
 const size_t kMinSplineBytes = 3 * sizeof(int32_t);
+const int kPositionFloats = 3;
+const int kRotationFloats = 4;
+const int kScaleFloats = 3;
 const int kLightColumns = 3;
 const int kLightRows = 4;
 
@@ -50,6 +56,21 @@ bool ReadObject(CPDataFile& file, LevelObjectRecord& record)
     return !file.HasReadError();
 }
 
+bool AllFinite(const float* values, int count)
+{
+    return std::all_of(values, values + count, [](float value) { return std::isfinite(value); });
+}
+
+// The first of the record's position, rotation and scale that holds a
+// value that is not a finite number, or null when all are finite.
+const char* NonFiniteField(const LevelObjectRecord& record)
+{
+    if (!AllFinite(record.position, kPositionFloats)) return "position";
+    if (!AllFinite(record.rotation, kRotationFloats)) return "rotation";
+    if (!AllFinite(record.scale, kScaleFloats)) return "scale";
+    return nullptr;
+}
+
 bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& level, std::string& error)
 {
     float header[4];
@@ -63,8 +84,10 @@ bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& le
     }
     level.objects.resize(static_cast<size_t>(objectCount));
     for (size_t i = 0; i < level.objects.size(); ++i) {
-        if (!ReadObject(file, level.objects[i])) {
-            return Fail(path, "object record " + std::to_string(i), "runs past the end", error);
+        const std::string field = "object record " + std::to_string(i);
+        if (!ReadObject(file, level.objects[i])) return Fail(path, field, "runs past the end", error);
+        if (const char* part = NonFiniteField(level.objects[i])) {
+            return Fail(path, field + " " + part, "is not a finite number", error);
         }
     }
     int32_t splineCount = 0;

@@ -222,6 +222,9 @@ public:
     // name of four characters or fewer, or one without a file name, loads
     // nothing.
     void PlaceObject(const std::string& name, const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
+    // The description's name without its extension that PlaceObject reads
+    // out of a numbered object's name: "barrel" for "chk12_barrel".
+    static std::string PlacedFileBase(const std::string& name);
     // Bakes the matrix into the meshes of the object, its levels of detail
     // and its children; an animated object's own vertices stay.
     static void TransformObjectTree(CPGameObject& object, const D3DXMATRIX& matrix);
@@ -388,7 +391,7 @@ private:
     bool ReadDescription(const std::string& name, LevelDescription& description);
     void SetUpLight();
     void MakeGrid();
-    void HandleRecord(const LevelObjectRecord& record);
+    void HandleRecord(const LevelObjectRecord& record, const std::string& levelPath);
     void HandleSceneRecord(const std::string& baseName, const LevelObjectRecord& record, float allowance);
     void PlaceSceneObject(RefPtr<CPGameObject> object, const std::string& fileName, const LevelObjectRecord& record,
                           float allowance);

@@ -9,6 +9,7 @@
 #include "core/PDataFile.h"
 #include "core/Settings.h"
 #include "core/ShadowMatrix.h"
+#include "core/StringUtils.h"
 #include "core/ProblemLog.h"
 #include "game/AIManager.h"
 #include "game/GameLog.h"
@@ -126,6 +127,21 @@ void ReportProblem(const std::string& line)
     GetGameLog().Report("%s", line.c_str());
 }
 
+std::string LevelPath(const std::string& name)
+{
+    return kLevelFolder + name + kLevelExtension;
+}
+
+// A record whose file could lie outside the game's folders is left out.
+bool IsRecordFileInsideFolder(const std::string& levelPath, const LevelObjectRecord& record,
+                              const std::string& fileName)
+{
+    if (IsNameInsideFolder(fileName)) return true;
+    ReportProblem(levelPath + ": object record \"" + record.name +
+                  "\" names a file outside the game's folders; left out");
+    return false;
+}
+
 float RandomFraction()
 {
     return static_cast<float>(rand()) / kRandomMax;
@@ -227,7 +243,7 @@ bool CPLevel::Load(const std::string& name, bool single, bool time)
     MakeGrid();
     playerStartPosition = D3DXVECTOR3(100.0f, 100.0f, 1.0f);
     playerStartRotation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-    for (const LevelObjectRecord& record : description.objects) HandleRecord(record);
+    for (const LevelObjectRecord& record : description.objects) HandleRecord(record, LevelPath(name));
     TakeSplines(description);
 
     BuildScene(name);
@@ -278,7 +294,7 @@ void CPLevel::LoadGhostCar()
 
 bool CPLevel::ReadDescription(const std::string& name, LevelDescription& description)
 {
-    const std::string path = kLevelFolder + name + kLevelExtension;
+    const std::string path = LevelPath(name);
     CPDataFile file(path, false);
     if (FAILED(file.Load())) {
         ReportProblem(path + ": the file does not open");
@@ -322,7 +338,7 @@ void CPLevel::MakeGrid()
 
 // The record's name without its trailing digits says what it is; the first
 // test that applies decides.
-void CPLevel::HandleRecord(const LevelObjectRecord& record)
+void CPLevel::HandleRecord(const LevelObjectRecord& record, const std::string& levelPath)
 {
     std::string baseName = WithoutTrailingDigits(record.name);
     if (baseName == "player") {
@@ -342,14 +358,17 @@ void CPLevel::HandleRecord(const LevelObjectRecord& record)
         if (comma != std::string::npos) allowance = static_cast<float>(std::atof(record.name.c_str() + comma + 1));
     }
     if (StartsWith(baseName, "chk")) {
-        PlaceObject(baseName, record.position, record.rotation);
+        if (IsRecordFileInsideFolder(levelPath, record, PlacedFileBase(baseName))) {
+            PlaceObject(baseName, record.position, record.rotation);
+        }
         return;
     }
     if (StartsWith(baseName, "src")) {
         sourcePoints[baseName.size() > 4 ? baseName.substr(4) : std::string()] = record.position;
         return;
     }
-    HandleSceneRecord(baseName + kDescriptionExtension, record, allowance);
+    const std::string fileName = baseName + kDescriptionExtension;
+    if (IsRecordFileInsideFolder(levelPath, record, fileName)) HandleSceneRecord(fileName, record, allowance);
 }
 
 void CPLevel::HandleSceneRecord(const std::string& fileName, const LevelObjectRecord& record, float allowance)

@@ -70,17 +70,6 @@ void AppendMarkedParts(const CPGameObject::ObjectList& objects, CPGameObject::Ob
     }
 }
 
-// "chk12_barrel" and "chk_barrel" give "barrel"; a name with nothing after
-// the number and its separator gives nothing.
-std::string PlacedFileBase(const std::string& name)
-{
-    if (name.size() < kShortestPlacedName) return std::string();
-    size_t at = kPlacedNumberStart;
-    while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at]))) ++at;
-    ++at;
-    return at < name.size() ? name.substr(at) : std::string();
-}
-
 // Into [0, turn): a whole number of turns is taken off or added.
 float WrapInto(float angle, float turn)
 {
@@ -193,6 +182,17 @@ void CPLevel::CollectFlaggedObjects(CPGameObject::ObjectList& result)
     if (g_quadlevels != 0 || !branchTree) return;
     AppendMarkedParts(branchTree->GetStaticObjects(), result);
     AppendMarkedParts(branchTree->GetDistanceObjects(), result);
+}
+
+// "chk12_barrel" and "chk_barrel" give "barrel"; a name with nothing after
+// the number and its separator gives nothing.
+std::string CPLevel::PlacedFileBase(const std::string& name)
+{
+    if (name.size() < kShortestPlacedName) return std::string();
+    size_t at = kPlacedNumberStart;
+    while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at]))) ++at;
+    ++at;
+    return at < name.size() ? name.substr(at) : std::string();
 }
 
 void CPLevel::PlaceObject(const std::string& name, const D3DXVECTOR3& position, const D3DXQUATERNION& rotation)

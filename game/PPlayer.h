@@ -95,14 +95,16 @@ public:
     // Aims the weapon model at the point and, while the trigger is
     // held and the cooldown has run out, fires: shots through the shot
     // spawner, flame or casing particles, the next muzzle flare, and
-    // "update_game_interface" to "gamemenu". The player car also takes the
-    // level's playerShotRequest as one pull. The flame-thrower damages what
+    // "update_game_interface" to "gamemenu". Each shot adds its time to the
+    // cooldown, and the weapon fires as long as it has run out, so a long
+    // frame fires several shots; a released trigger drops the time owed.
+    // The player car also takes the level's playerShotRequest as a pull. The flame-thrower damages what
     // its flames hit every 0.2 s. The aim turns in the ground plane (and a
     // rocket launcher rises by its ground distance), so the target, whose
     // height the aim could take, changes nothing.
     void UpdateWeapon(const D3DXVECTOR3& point, CPGameObject* target);
     // Counts the time until the weapon may fire again down, to no less
-    // than -1 s.
+    // than minus the longest frame.
     void CountDownFireCooldown(float seconds);
     // A flame particle at the position: the first object near it outside
     // this car's own tree joins hitTargets. True, ending the particle, when

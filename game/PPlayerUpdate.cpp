@@ -3,7 +3,6 @@
 #include "Render/PParticleManager.h"
 #include "Render/PRender.h"
 #include "Sound/PSoundManager.h"
-#include "core/FrameClock.h"
 #include "core/Settings.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
@@ -167,22 +166,23 @@ std::string DriftPoints(float driftTime)
 }
 
 // A drift lasts while the car moves with its wheels turned; a long one
-// earns points once it ends. Timed by the frame, not by the step.
-void RunDrift(CPPlayer& player)
+// earns points once it ends. Each step adds its own time, so a second of
+// drifting counts a second at any frame rate.
+void RunDrift(CPPlayer& player, float dt)
 {
     RefPtr<CPCar> car = player.GetCar();
     if (car && CarSpeedOf(player) > 0.0f && car->GetSteering() != 0.0f) {
-        player.driftTime += FrameDeltaTime;
+        player.driftTime += dt;
         return;
     }
     if (player.driftTime > kMinDrift) SendToReceiver(kInterface, "bonus_points2", DriftPoints(player.driftTime));
     player.driftTime = 0.0f;
 }
 
-void RunRouteHints(CPPlayer& player)
+void RunRouteHints(CPPlayer& player, float dt)
 {
     const int turn = TurnAhead(GetLevel());
-    RunDrift(player);
+    RunDrift(player, dt);
     SendToReceiver(kInterface, "update_arrows", std::to_string(turn));
 }
 
@@ -334,7 +334,7 @@ void CPPlayer::Update(float dt)
     RunWreck(*this, dt);
     RunLoss(*this, dt);
     if (dead) return;
-    if (routeAware) RunRouteHints(*this);
+    if (routeAware) RunRouteHints(*this, dt);
     Respawn(false);
     CountDownTimers(*this, dt);
     RunGloomBlur(*this, dt);

@@ -67,7 +67,11 @@ const float kTwoPi = 6.28318531f;
 const D3DXVECTOR3 kForwardAxis(0.0f, -1.0f, 0.0f);
 const D3DXVECTOR3 kUpAxis(0.0f, 0.0f, 1.0f);
 
-const float kLowestFireCooldown = -1.0f;
+// A weapon owes at most the shots of the longest frame: a cooldown run out
+// further while nothing could fire gives no burst later.
+const float kLowestFireCooldown = -kLongestFrameTime;
+// No data make a weapon fire more shots than this in one frame.
+const int kMostShotsAFrame = 100;
 // The heavy gun's barrel turns this many radians a second while firing.
 const float kBarrelSpinRate = 10.5f;
 const D3DXVECTOR3 kBarrelAxis(0.0f, 1.0f, 0.0f);
@@ -377,7 +381,7 @@ void Fire(CPPlayer& player, const D3DXVECTOR3& weaponPosition)
     const float rest = ammunition - cost;
     if (ammunition >= cost) {
         Discharge(player, ShowNextFlare(player, weaponPosition));
-        player.fireCooldown = 1.0f / (player.fireRateFactor * RateOfFire(weapon));
+        player.fireCooldown += 1.0f / (player.fireRateFactor * RateOfFire(weapon));
         ammunition = rest;
         for (int32_t i = 0; i < CasingsPerPull(player); ++i) ThrowCasing(player, weaponPosition);
     }
@@ -418,7 +422,13 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& point, CPGameObject*)
     if (weaponType == kFlameThrower) BurnHitTargets(*this);
     if (weaponType == kHeavyGun && pulled) SpinBarrel(*this);
     const D3DXVECTOR3 weaponPosition = Aim(*this);
-    if (!weaponEmpty && pulled && fireCooldown < 0.0f) Fire(*this, weaponPosition);
+    // The time past a shot's cooldown carries over while the trigger stays
+    // pulled, so a long frame fires every shot it held; a released trigger
+    // owes none.
+    if (!pulled) fireCooldown = std::max(fireCooldown, 0.0f);
+    for (int shots = 0; !weaponEmpty && pulled && fireCooldown < 0.0f && shots < kMostShotsAFrame; ++shots) {
+        Fire(*this, weaponPosition);
+    }
 }
 
 void CPPlayer::CountDownFireCooldown(float seconds)

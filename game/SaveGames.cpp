@@ -3,6 +3,7 @@
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
 #include "core/ProblemLog.h"
+#include "core/StringUtils.h"
 #include "game/GameLog.h"
 #include "game/LocalClock.h"
 #include "game/PGameData.h"
@@ -23,18 +24,10 @@ const size_t kSlotNumberStart = 4;
 const int kNoSlot = -1;
 const int kFirstRace = 1;
 const int32_t kResetRecordValue = 4;
-// No file system holds a longer name in one folder.
-const size_t kLongestFileName = 255;
 
 std::string SavePath(const std::string& fileName)
 {
     return kSavesPrefix + fileName;
-}
-
-bool IsPlainFileName(const std::string& name)
-{
-    return !name.empty() && name.size() <= kLongestFileName && name.find_first_of("\\/:") == std::string::npos &&
-           name.find("..") == std::string::npos;
 }
 
 // Names come from scripts: one that could reach outside the saves folder is

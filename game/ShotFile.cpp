@@ -5,6 +5,7 @@
 #include "core/PTextReader.h"
 #include "core/PTokenizer.h"
 #include "core/ProblemLog.h"
+#include "core/StringUtils.h"
 #include "game/EffectShot.h"
 #include "game/GameLog.h"
 #include "game/PShotSpawner.h"
@@ -34,6 +35,16 @@ std::vector<std::string> FieldsOf(std::string line)
     return fields;
 }
 
+// A projectile's model and a shot's sound are files: no parameter may name
+// one outside the game's folders. Answers the first that does, or null.
+const std::string* NameOutsideFolder(const std::vector<std::string>& params)
+{
+    for (const std::string& param : params) {
+        if (!IsNameInsideFolder(param)) return &param;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::unique_ptr<CPShot> MakeShotTemplate(const ShotTemplateLine& line)
@@ -60,6 +71,11 @@ std::vector<std::unique_ptr<CPShot>> ReadShotTemplates(const std::string& text)
             parsed.kind = fields[0];
             parsed.className = fields[1];
             parsed.params.assign(fields.begin() + 2, fields.end());
+        }
+        if (const std::string* outside = NameOutsideFolder(parsed.params)) {
+            GetGameLog().Report("%s line %d: \"%s\" names a file outside the game's folders; template left out",
+                                kShotFile, reader.GetLineNumber(), outside->c_str());
+            continue;
         }
         std::unique_ptr<CPShot> shot = MakeShotTemplate(parsed);
         if (shot) {

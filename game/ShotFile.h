@@ -24,8 +24,10 @@ struct ShotTemplateLine {
 extern const char* const kShotFile;
 
 // A template for each line of the text, in order. A line with fewer than
-// two fields, an unknown class or parameters its class refuses is left out
-// and reported to the game log with its line number.
+// two fields, an unknown class, parameters its class refuses or a
+// parameter that names a file outside the game's folders (".." in it, a
+// drive, a leading "\" or "/") is left out and reported to the game log
+// with its line number.
 std::vector<std::unique_ptr<CPShot>> ReadShotTemplates(const std::string& text);
 // S_OK, or E_FAIL when the file could not be written.
 HRESULT WriteShotFile(const std::string& path, const std::vector<ShotTemplateLine>& lines);

@@ -63,9 +63,6 @@ const int kOpeningSkyNumber = 0;
 const int kLoadingComplete = 100;
 const float kFullBrightness = 1.0f;
 const int kTrueColourBPP = 32;
-// The longest frame the clocks accept: a frame held up by a moved window or
-// a debugger does not throw the game a second ahead.
-const float kLongestFrame = 0.25f;
 const double kMillisecondsPerSecond = 1000.0;
 // The scripts' steps should take at most this share of a frame's time.
 const double kLargestScriptShare = 0.1;
@@ -446,7 +443,7 @@ double EngineHost::MeasureFrameTime()
 
 float EngineHost::ClampedStep(double seconds)
 {
-    return seconds < kLongestFrame ? static_cast<float>(seconds) : kLongestFrame;
+    return seconds < kLongestFrameTime ? static_cast<float>(seconds) : kLongestFrameTime;
 }
 
 bool EngineHost::RunFrame(float deltaTime, const std::string* screenshot)

@@ -1,7 +1,8 @@
 #include "host/HostOptions.h"
 
+#include "core/FrameClock.h"
+
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -17,12 +18,15 @@ bool ReadCount(const std::string& text, int& value)
     return true;
 }
 
-bool ReadSeconds(const std::string& text, float& value)
+// A frame's time, no longer than the longest real frame: the rules step
+// through each frame in fixed steps, and a longer one would hold up the
+// frame for all of them.
+bool ReadFrameTime(const std::string& text, float& value)
 {
     char* end = nullptr;
     errno = 0;
     const float number = std::strtof(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(number) || number < 0.0f) return false;
+    if (text.empty() || *end != '\0' || errno != 0 || !(number >= 0.0f && number <= kLongestFrameTime)) return false;
     value = number;
     return true;
 }
@@ -54,7 +58,7 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions& op
         const std::string& value = arguments[++index];
         bool read = true;
         if (option == "--frames") read = ReadCount(value, options.frames);
-        if (option == "--fixed-dt") read = ReadSeconds(value, options.fixedDeltaTime);
+        if (option == "--fixed-dt") read = ReadFrameTime(value, options.fixedDeltaTime);
         if (option == "--reset-at") read = ReadCount(value, options.resetAt);
         if (option == "--screenshot") {
             read = !value.empty();

@@ -6,7 +6,8 @@
 // What the game's command line can ask for. The launcher starts the game
 // with none; the options serve runs without a player:
 //   --frames N        end after N frames
-//   --fixed-dt S      every frame lasts S seconds instead of the clock's time
+//   --fixed-dt S      every frame lasts S seconds instead of the clock's
+//                     time, S from 0 to the longest frame, 0.25 s
 //   --screenshot FILE save the last frame as a BMP file
 //   --frame-times     print each frame's time in milliseconds
 //   --reset-at K      reset the device before frame K, as after a loss

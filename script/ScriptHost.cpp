@@ -8,6 +8,7 @@
 #include "core/PDataFile.h"
 #include "core/PTaskManager.h"
 #include "core/DataLines.h"
+#include "core/StringUtils.h"
 
 #include <lualib.h>
 #include <windows.h>
@@ -169,9 +170,14 @@ void ScriptHost::ReadReceiverList()
     if (FAILED(list.Load())) return;
     for (const DataLine& line : SplitDataLines(list.GetData(), list.GetDataSize())) {
         const std::vector<std::string> fields = SplitCommaFields(line.text);
+        const std::string place = kDataPrefix + std::string(kReceiverList) + ":" + std::to_string(line.number);
         if (fields.size() < kLeastReceiverFields || fields[0].empty() || fields[1].empty()) {
-            m_log.WriteLine(kDataPrefix + std::string(kReceiverList) + ":" + std::to_string(line.number) +
-                            ": a receiver needs a name and a script file");
+            m_log.WriteLine(place + ": a receiver needs a name and a script file");
+            continue;
+        }
+        if (!IsNameInsideFolder(fields[1])) {
+            m_log.WriteLine(place + ": receiver " + fields[0] + ": \"" + fields[1] +
+                            "\" lies outside the game's folders");
             continue;
         }
         AddReceiver(fields);

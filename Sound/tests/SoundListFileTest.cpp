@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         SoundListCase{"BadModes", "a,a.wav,2\nb,b.wav,-1\nc,c.wav,x\nd,d.wav,1\n", {1, 2, 3}, {"d=d.wav:1@4"}},
         SoundListCase{"Nuls", std::string("a,a.wav,0\0\nb,b\0.wav,0\n", 22), {1}, {std::string("b=b\0.wav:0@2", 12)}},
         SoundListCase{"LongLine", std::string(2048, 's') + ",s.wav,0\n", {}, {std::string(2048, 's') + "=s.wav:0@1"}},
+        SoundListCase{"OutsideTheFolder", "a,..\\a.wav,0\nb,C:b.wav,0\nc,/c.wav,1\nd,cars\\d.wav,1\n", {1, 2, 3},
+                      {"d=cars\\d.wav:1@4"}},
         SoundListCase{"Repeats", "a,a.wav,0\na,b.wav,1\n", {2}, {"a=a.wav:0@1"}}),
     [](const testing::TestParamInfo<SoundListCase>& info) { return info.param.name; });
 

@@ -34,6 +34,39 @@ TEST(StringUtils, NumberShapeTestsCheckCharactersOnly)
     }
 }
 
+TEST(StringUtils, FileNamesStayInsideTheirFolder)
+{
+    struct Row {
+        std::string name;
+        bool insideFolder;
+        bool plainFile;
+    };
+    const Row rows[] = {
+        {"jeep.rdf", true, true},
+        {"cars\\jeep", true, false},
+        {"cars/jeep.rdf", true, false},
+        {"a.b.c", true, true},
+        {"", true, false},
+        {std::string(255, 'a'), true, true},
+        {std::string(256, 'a'), true, false},
+        {"..", false, false},
+        {"..\\..\\..\\somewhere\\name", false, false},
+        {"cars\\..\\..\\x", false, false},
+        {"cars/..", false, false},
+        {"a..b", false, false},
+        {"C:x", false, false},
+        {"c:\\windows\\x", false, false},
+        {"x.wav:stream", false, false},
+        {"\\x.rdf", false, false},
+        {"/x.rdf", false, false},
+        {"\\\\server\\share\\x", false, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsNameInsideFolder(row.name), row.insideFolder) << row.name;
+        EXPECT_EQ(IsPlainFileName(row.name), row.plainFile) << row.name;
+    }
+}
+
 TEST(StringUtils, CaseConversionLeavesBytesAbove127Alone)
 {
     std::string text = "Data\\Mixed\xE9.TGA";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -106,6 +107,35 @@ TEST(LevelFile, RefusesCountsPastTheBytesLeft)
         if (c.reads) continue;
         EXPECT_EQ(error.find("hand.lvl: "), 0u) << error;
         EXPECT_NE(error.find(c.field), std::string::npos) << error;
+        EXPECT_TRUE(level.objects.empty());
+    }
+}
+
+// The record's ten floats start after the header, the two counts, the
+// name's length and its two bytes.
+TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
+{
+    struct Case {
+        int index;
+        float value;
+        const char* error;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const Case cases[] = {
+        {0, nan, "position"},          {2, infinity, "position"}, {3, -infinity, "rotation"},
+        {6, nan, "rotation"},          {7, infinity, "scale"},    {9, nan, "scale"},
+        {9, std::numeric_limits<float>::max(), nullptr},
+    };
+    const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
+    for (const Case& c : cases) {
+        std::string bytes = HandMadeLevel(0, 1);
+        std::memcpy(&bytes[firstFloat + 4 * c.index], &c.value, sizeof(c.value));
+        LevelDescription level;
+        std::string error;
+        EXPECT_EQ(Read(bytes, level, error), c.error == nullptr) << c.index;
+        if (!c.error) continue;
+        EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is not a finite number");
         EXPECT_TRUE(level.objects.empty());
     }
 }

@@ -511,6 +511,35 @@ TEST_F(LevelLoad, AMissingFileRunsOnlyTheStepsThatNeedNoPlayer)
     EXPECT_EQ(Log()[0], "Data\\Levels\\level99.lvl: the file does not open");
 }
 
+// "outside.rdf" lies in the test's folder, two above "Data\Meshes"; the
+// barrel copied into a sub-folder of "Data\Meshes" is the game's own.
+TEST_F(LevelLoad, RecordsNamingFilesOutsideTheGamesFoldersAreLeftOutAndLogged)
+{
+    ASSERT_TRUE(CopyFileA("Data\\Meshes\\barrel.rdf", "outside.rdf", FALSE));
+    CreateDirectoryA("Data\\Meshes\\props", nullptr);
+    ASSERT_TRUE(CopyFileA("Data\\Meshes\\barrel.rdf", "Data\\Meshes\\props\\barrel.rdf", FALSE));
+    const char* const outside[] = {"..\\..\\outside", "checkpoint\\..\\..\\..\\outside,30", "chk2_..\\..\\outside",
+                                   "chk3_\\outside", "C:outside"};
+    LevelFileContent content = PlayerOnly();
+    for (const char* name : outside) content.objects.push_back(LevelObjectRecord(name, D3DXVECTOR3(10, 20, 0)));
+    content.objects.push_back(LevelObjectRecord("props\\barrel", D3DXVECTOR3(10, 20, 0)));
+    CPLevel& level = LoadContent("records", content);
+    DeleteFileA("outside.rdf");
+    DeleteFileA("Data\\Meshes\\props\\barrel.rdf");
+    RemoveDirectoryA("Data\\Meshes\\props");
+
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(level.levelObjects.size(), 1u) << "the barrel of the sub-folder";
+    EXPECT_EQ(level.levelObjects.front()->GetName(), "barrel");
+    EXPECT_TRUE(level.placedObjects.empty());
+    EXPECT_TRUE(level.checkpoints.empty());
+    ASSERT_EQ(Log().size(), 5u) << Errors(level);
+    for (size_t i = 0; i < Log().size(); ++i) {
+        EXPECT_EQ(Log()[i], "Data\\Levels\\records.lvl: object record \"" + std::string(outside[i]) +
+                                "\" names a file outside the game's folders; left out");
+    }
+}
+
 // Files cut or patched from the level writer's output.
 TEST_F(LevelLoad, ADamagedFileBuildsNothing)
 {

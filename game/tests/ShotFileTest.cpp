@@ -87,6 +87,28 @@ TEST_F(ShotFile, SkipsAndLogsEachBadLineAndKeepsTheRest)
     }
 }
 
+TEST_F(ShotFile, LeavesOutTemplatesWhoseModelOrSoundLiesOutsideTheGamesFolders)
+{
+    const std::string text =
+        "bullet projectile ..\\..\\..\\somewhere\\name.rdf 10 100 40 hit none\n"
+        "bullet projectile \\abs.rdf 10 100 40 hit none\n"
+        "bullet projectile none 10 100 40 hit C:boom.wav\n"
+        "blast effect iskra 1 sounds/../../boom.wav,2d\n"
+        "bullet projectile shots\\bullet.rdf 10 100 40 hit weapons\\bang.wav,2d\n";
+    std::vector<std::unique_ptr<CPShot>> shots = ReadShotTemplates(text);
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots[0]->GetSoundName(), "weapons\\bang.wav") << "sub-folders stay allowed";
+    const std::vector<std::string> expected = {
+        "Data\\Shots.txt line 1: \"..\\..\\..\\somewhere\\name.rdf\" names a file outside the game's folders; "
+        "template left out",
+        "Data\\Shots.txt line 2: \"\\abs.rdf\" names a file outside the game's folders; template left out",
+        "Data\\Shots.txt line 3: \"C:boom.wav\" names a file outside the game's folders; template left out",
+        "Data\\Shots.txt line 4: \"sounds/../../boom.wav,2d\" names a file outside the game's folders; "
+        "template left out",
+    };
+    EXPECT_EQ(GetGameLog().GetLines(), expected);
+}
+
 TEST_F(ShotFile, TheWriterQuotesFieldsWithBlanksAndTheStartUpFillsTheSpawner)
 {
     CreateDirectoryA("Data", nullptr);

@@ -21,6 +21,9 @@ TEST(HostOptions, ReadsEveryOption)
     EXPECT_TRUE(ParseHostOptions({"--frames", "1", "--screenshot", "shot.bmp"}, one, error)) << error;
     HostOptions noFrames;
     EXPECT_TRUE(ParseHostOptions({"--frames", "0"}, noFrames, error)) << error;
+    HostOptions longestFrame;
+    EXPECT_TRUE(ParseHostOptions({"--fixed-dt", "0.25"}, longestFrame, error)) << error;
+    EXPECT_EQ(longestFrame.fixedDeltaTime, 0.25f);
 
     HostOptions none;
     ASSERT_TRUE(ParseHostOptions({}, none, error));
@@ -33,7 +36,8 @@ TEST(HostOptions, RefusesWhatItCannotRead)
     const std::vector<std::vector<std::string>> refused = {
         {"--fullscreen"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "3x"},
         {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--fixed-dt", "inf"}, {"--fixed-dt", "infinity"},
-        {"--fixed-dt", "1e39"}, {"--reset-at", ""}, {"--screenshot", ""},
+        {"--fixed-dt", "1e39"}, {"--fixed-dt", "0.2500001"}, {"--fixed-dt", "1000000"}, {"--reset-at", ""},
+        {"--screenshot", ""},
         // No frame is drawn that could be saved.
         {"--frames", "0", "--screenshot", "shot.bmp"}, {"--screenshot", "shot.bmp", "--frames", "0"},
     };

@@ -156,6 +156,26 @@ TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppe
     EXPECT_EQ(LogLines().size(), 3u);
 }
 
+// "outside.lua" lies in the test's folder, two folders above the scripts.
+TEST_F(ScriptHostOnData, AReceiverWhoseScriptLiesOutsideTheScriptsFolderIsNotMade)
+{
+    CPDataFileWriter outside("outside.lua", false);
+    const std::string escaped = "print('escaped')\nreturn function(self) end\n";
+    outside.Write(escaped.data(), escaped.size());
+    ASSERT_EQ(outside.Save(), S_OK);
+    Write("echo.lua", EchoScript());
+    Write("receivers.txt", "far, ..\\..\\outside.lua\nrooted, \\outside.lua\ndrive, C:outside.lua\nnear, echo.lua\n");
+    scripts.Start();
+    DeleteFileA("outside.lua");
+    const std::vector<std::string> expected = {
+        "data: Data\\Scripts\\receivers.txt:1: receiver far: \"..\\..\\outside.lua\" lies outside the game's folders",
+        "data: Data\\Scripts\\receivers.txt:2: receiver rooted: \"\\outside.lua\" lies outside the game's folders",
+        "data: Data\\Scripts\\receivers.txt:3: receiver drive: \"C:outside.lua\" lies outside the game's folders"};
+    EXPECT_EQ(LogLines(), expected);
+    ASSERT_EQ(scripts.GetReceivers().size(), 1u);
+    EXPECT_EQ(scripts.GetReceivers()[0]->GetFile(), "Data\\Scripts\\echo.lua");
+}
+
 TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
 {
     Write("main.lua", "print(1, 'two', nil, true, 2.5)\n");

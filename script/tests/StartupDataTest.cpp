@@ -32,7 +32,7 @@ TEST(StartupData, FillsTheGameDataTheEnemyDataAndTheNamedSoundsAndLogsWhatItSkip
     Write("Data\\Items.txt", "[engines]\nv8,100,1,2,3,4,5,v8_info,6,7,8,9\nv6,100\n");
     Write("Data\\Texts.txt", "v8\tV8 engine\nno tab\n");
     Write("Data\\Enemies.txt", "imp,1,2,imp.rdf,b,c\nimp,3,4,x,y,z\n");
-    Write("Data\\Sounds\\sounds.txt", "fast,missing.wav,0\n");
+    Write("Data\\Sounds\\sounds.txt", "fast,missing.wav,0\nslam,..\\..\\slam.wav,0\n");
     CPGameData gameData;
     g_pGameData = &gameData;
     CPSoundCache cache(nullptr);
@@ -53,6 +53,8 @@ TEST(StartupData, FillsTheGameDataTheEnemyDataAndTheNamedSoundsAndLogsWhatItSkip
     EXPECT_EQ(logged, "data: Data\\Items.txt:3: not an item of this section\n"
                       "data: Data\\Texts.txt:2: a text needs a key and a tab\n"
                       "data: Data\\Enemies.txt:2: repeated enemy imp\n"
+                      "data: Data\\Sounds\\sounds.txt:2: sound slam: \"..\\..\\slam.wav\" lies outside the game's "
+                      "folders\n"
                       "data: Data\\Sounds\\sounds.txt:1: sound fast: missing.wav cannot be loaded\n");
 
     g_enemyData.clear();
