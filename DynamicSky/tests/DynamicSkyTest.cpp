@@ -366,6 +366,23 @@ TEST_F(DynamicSkyTest, ColoursFollowTheStatesThroughAWholeCycle)
     EXPECT_EQ(target.submissions, 15);
 }
 
+// The light takes the sun quad's place from the update before; with no
+// time passing the quad stays there.
+TEST_F(DynamicSkyTest, TheSunLightShinesFromTheSunQuadTowardTheCentre)
+{
+    SunLightTarget target;
+    LoadSky(ExampleSky(8, 2, 1, 1));
+    sky.Update(0.0f);
+    sky.Update(0.0f);
+    D3DXVECTOR3 fromSun;
+    D3DXVec3Normalize(&fromSun, &sky.GetQuads()[0]->GetPosition());
+    fromSun = -fromSun;
+    EXPECT_NEAR(target.light.Direction.x, fromSun.x, kTolerance);
+    EXPECT_NEAR(target.light.Direction.y, fromSun.y, kTolerance);
+    EXPECT_NEAR(target.light.Direction.z, fromSun.z, kTolerance);
+    EXPECT_NEAR(D3DXVec3Length(&fromSun), 1.0f, kTolerance) << "the sun stands away from the centre";
+}
+
 TEST_F(DynamicSkyTest, OneUpdateDrawsInItsOrder)
 {
     SkyscapeDescription description = ExampleSky(64, 5, 2, 2);

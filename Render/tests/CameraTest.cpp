@@ -81,6 +81,28 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{"StraddlingTheSideEdge", D3DXVECTOR3(10, 12, -1), D3DXVECTOR3(12, 16, 1), true}),
     [](const testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
 
+// Looking into each octant along its diagonal, a box of three different
+// sizes runs from the eye into that octant. Only its farthest corner lies
+// past the near plane (1.04 units ahead against 0.75 for the next), so the
+// box is seen through that one corner.
+TEST_F(PerspectiveView, SeesABoxThatOnlyOneCornerPutsPastTheNearPlane)
+{
+    const D3DXVECTOR3 size(0.5f, 0.6f, 0.7f);
+    for (int octant = 0; octant < 8; ++octant) {
+        const D3DXVECTOR3 sign(octant & 1 ? -1.0f : 1.0f, octant & 2 ? -1.0f : 1.0f, octant & 4 ? -1.0f : 1.0f);
+        view.SetTarget(sign);
+        view.UpdateMatrices();
+        const D3DXVECTOR3 corner(sign.x * size.x, sign.y * size.y, sign.z * size.z);
+        D3DXVECTOR3 minimum, maximum;
+        const D3DXVECTOR3 eye(0.0f, 0.0f, 0.0f);
+        D3DXVec3Minimize(&minimum, &eye, &corner);
+        D3DXVec3Maximize(&maximum, &eye, &corner);
+        EXPECT_TRUE(view.IsBoxVisible(minimum, maximum)) << "octant " << octant;
+        EXPECT_FALSE(view.IsBoxVisible(minimum - corner * 0.1f, maximum - corner * 0.1f))
+            << "octant " << octant << ", drawn back behind the near plane";
+    }
+}
+
 TEST_F(PerspectiveView, FrustumPlanesFaceInward)
 {
     const D3DXVECTOR3 inside(50.0f, 1.0f, -1.0f);

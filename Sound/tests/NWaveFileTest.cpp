@@ -106,9 +106,10 @@ std::string ShortFormat()
     return Riff("WAVE", Chunk("fmt ", FormatFields(1, 1, 8000, 8).substr(0, 14)) + Chunk("data", "ab"));
 }
 
-std::string ExtraCountBeyondChunk()
+// Two extra bytes in the chunk after the count, which claims more.
+std::string ExtraCountBeyondChunk(uint16_t count)
 {
-    std::string format = FormatFields(2, 1, 8000, 4) + U16(6) + "ab";
+    std::string format = FormatFields(2, 1, 8000, 4) + U16(count) + "ab";
     return Riff("WAVE", Chunk("fmt ", format) + Chunk("data", "ab"));
 }
 
@@ -149,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BrokenCase{"WrongFormType", Riff("AVI ", PcmFormat(1, 8000, 8) + Chunk("data", "ab"))},
                     BrokenCase{"ShortFormat", ShortFormat()},
                     BrokenCase{"NoFormat", Riff("WAVE", Chunk("data", "ab"))},
-                    BrokenCase{"ExtraCountBeyondChunk", ExtraCountBeyondChunk()},
+                    BrokenCase{"ExtraCountBeyondChunk", ExtraCountBeyondChunk(6)},
+                    BrokenCase{"ExtraCountTwoBytesPastChunk", ExtraCountBeyondChunk(4)},
                     BrokenCase{"NoData", Riff("WAVE", PcmFormat(1, 8000, 8))},
                     BrokenCase{"DataLargerThanFile", DataLargerThanFile()}),
     [](const testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });

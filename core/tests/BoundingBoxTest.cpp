@@ -302,6 +302,38 @@ TEST(AxisAlignedBox, SegmentThatTouchesAFaceHits)
     }
 }
 
+// A box of half extents (1, 2, 3) away from the origin, and long segments
+// that pass it at a distance from its centre across their own direction.
+// Each runs in a plane through the centre, so only the cross axis along the
+// plane's normal can tell hit from miss; the box reaches |n.x| h.x +
+// |n.y| h.y + |n.z| h.z along the row's normal n: 3.4, 3.0 and 2.0.
+TEST(AxisAlignedBox, SegmentsPassingAnUnevenBoxMeetEachExtentOnItsOwnAxis)
+{
+    struct Row {
+        const char* name;
+        D3DXVECTOR3 normal;
+        D3DXVECTOR3 direction;
+        float distance;
+        bool hit;
+    };
+    const Row rows[] = {
+        {"across y and z, inside", {0, 0.8f, 0.6f}, {0, 0.6f, -0.8f}, 3.3f, true},
+        {"across y and z, outside", {0, 0.8f, 0.6f}, {0, 0.6f, -0.8f}, 3.5f, false},
+        {"across z and x, inside", {-0.6f, 0, 0.8f}, {0.8f, 0, 0.6f}, 2.9f, true},
+        {"across z and x, outside", {-0.6f, 0, 0.8f}, {0.8f, 0, 0.6f}, 3.1f, false},
+        {"across x and y, inside", {0.8f, -0.6f, 0}, {0.6f, 0.8f, 0}, 1.9f, true},
+        {"across x and y, outside", {0.8f, -0.6f, 0}, {0.6f, 0.8f, 0}, 2.1f, false},
+    };
+    const D3DXVECTOR3 centre(10, -5, 2);
+    const D3DXVECTOR3 half(1, 2, 3);
+    AxisAlignedBox box = MakeBox(centre - half, centre + half);
+    const float halfLength = 10;
+    for (const Row& row : rows) {
+        const D3DXVECTOR3 start = centre + row.distance * row.normal - halfLength * row.direction;
+        EXPECT_EQ(box.IntersectSegment(start, row.direction, 2 * halfLength), row.hit) << row.name;
+    }
+}
+
 TEST(AxisAlignedBox, SphereOverlap)
 {
     AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 2, 2));

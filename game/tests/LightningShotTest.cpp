@@ -154,6 +154,14 @@ TEST_F(LightningInALevel, AHitOnTheFirstStepSpawnsTheImpactAtTheLaunchPoint)
     EXPECT_EQ(bolt.GetShotPosition(), start) << "the tip stays where it hit";
 }
 
+TEST_F(LightningInALevel, ABoltEndsInTheStepThatHitsTheLevel)
+{
+    bolt.Launch(D3DXVECTOR3(57.5f, 0.25f, 1.0f), D3DXVECTOR3(1, 0, 0), -1.0f, nullptr, 0);
+    EXPECT_TRUE(bolt.Update()) << "short of the wall at x = 59";
+    EXPECT_FALSE(bolt.Update()) << "into the wall";
+    EXPECT_EQ(spawner.GetActiveShots().size(), 1u);
+}
+
 TEST_F(LightningInALevel, TheQuadSpreadsAcrossTheLineTheCameraSeesAndKeepsItsSideOnThatLine)
 {
     const D3DXVECTOR3 start(0, 0, 1);

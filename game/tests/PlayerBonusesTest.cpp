@@ -540,6 +540,23 @@ TEST_F(Bonuses, AThrowerLiftsTheCarAndSpinsItAboutItsSideInEveryStepOfContact)
     EXPECT_EQ(data.bonusList.size(), 1u);
 }
 
+// The quarter turn of the test above, then the nose raised 60 degrees about
+// the side axis: the side axis stays level and the spin keeps its strength.
+TEST_F(Bonuses, AThrowerSpinsATiltedCarAsHardAsALevelOne)
+{
+    player.sideFlags = kLight;
+    D3DXQUATERNION quarterTurn, noseUp, tilted;
+    const D3DXVECTOR3 up(0, 0, 1), side(0, 1, 0);
+    D3DXQuaternionRotationAxis(&quarterTurn, &up, D3DX_PI / 2);
+    D3DXQuaternionRotationAxis(&noseUp, &side, -D3DX_PI / 3);
+    D3DXQuaternionMultiply(&tilted, &quarterTurn, &noseUp);
+    player.SetRotation(tilted.x, tilted.y, tilted.z, tilted.w);
+    player.UpdateTransform();
+    AddBonus("empty", "v_bii", D3DXVECTOR3(0, 0, 0))->UpdateTransform();
+    player.CheckBonuses();
+    shot_test::ExpectPoint(body.GetAngularMomentum(), D3DXVECTOR3(0, 102.0f, 60.0f));
+}
+
 TEST_F(Bonuses, ASlowDownKeepsHiddenRearFlaresHidden)
 {
     player.sideFlags = kDark;

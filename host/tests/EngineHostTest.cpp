@@ -123,6 +123,18 @@ TEST_F(RunningHost, RunsTheTasksInOrderAfterSettingTheClocks)
     EXPECT_TRUE(log.empty()) << "tasks taken off the list no longer run";
 }
 
+// Only a main script brings levels that replace the opening scene; a level
+// that exists without one leaves the scene turning under its camera.
+TEST_F(RunningHost, WithoutAMainScriptTheOpeningSceneStaysWhenALevelExists)
+{
+    ASSERT_FALSE(host.GetScripts()->HasMainScript());
+    const size_t tasksBefore = g_pTaskManager->GetTasks().size();
+    CPLevel level;
+    host.RunFrame(0.02f);
+    EXPECT_EQ(GetRender()->GetRenderList().count(EngineHost::kWorldCameraKey), 1u);
+    EXPECT_EQ(g_pTaskManager->GetTasks().size(), tasksBefore) << "the scene's updater stays";
+}
+
 TEST_F(RunningHost, ReceiversTakeTheirCommandsEveryFrame)
 {
     g_pCommandManager->SendCommandByName("gamemenu", "set_money", "100");

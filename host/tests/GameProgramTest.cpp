@@ -94,6 +94,26 @@ TEST(GameProgram, SaysOnStandardErrorThatTheScreenshotCouldNotBeWritten)
     EXPECT_NE(errors.find("no-such-folder\\shot.bmp"), std::string::npos) << errors;
 }
 
+// A folder whose main script prints a line and then fails, over the log
+// that an earlier run left: the run goes on to its last frame, its log holds
+// only its own lines, and its exit code tells of the error.
+TEST(GameProgram, ARunOverAnOldLogLogsItsOwnLinesAndEndsWithThreeAfterAScriptError)
+{
+    const char* const kFolder = "failing-script";
+    for (const char* folder : {"failing-script", "failing-script\\Data", "failing-script\\Data\\Scripts"}) {
+        CreateDirectoryA(folder, nullptr);
+    }
+    std::ofstream("failing-script\\Data\\Scripts\\main.lua", std::ios::binary)
+        << "print('this run')\nlocal x = nil + 1\n";
+    std::ofstream("failing-script\\game.log", std::ios::binary) << "the run before\n";
+    GameProgram game("--frames 3 --fixed-dt 0.02", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 3u);
+    const std::vector<char> log = ReadWholeFile("failing-script\\game.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "this run\nerror: Data\\Scripts\\main.lua:2: attempt to perform arithmetic on a nil value\n");
+}
+
 TEST(GameProgram, EndsCleanlyOnACloseRequestOrEscape)
 {
     const struct {

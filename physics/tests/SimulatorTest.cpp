@@ -678,6 +678,17 @@ TEST_F(RigidBodyTest, AFrameTimeOfNoFiniteNumberAdvancesNothingAndStopsNothing)
     EXPECT_LT(ball->GetPosition().z, 10.0f);
 }
 
+// Falling freely, a ball gains g x step of speed in each step it takes.
+TEST_F(RigidBodyTest, AFrameOfExactlyOneStepTakesOneStepAndAShorterOneNone)
+{
+    World();
+    CPRigidBody* ball = Ball(0.5f, 1, D3DXVECTOR3(0, 0, 10));
+    simulator->Advance(CPSimulator::kTimeStep);
+    EXPECT_NEAR(ball->GetVelocity().z, -kGravity * CPSimulator::kTimeStep, 1e-5f);
+    simulator->Advance(0.999f * CPSimulator::kTimeStep);
+    EXPECT_NEAR(ball->GetVelocity().z, -kGravity * CPSimulator::kTimeStep, 1e-5f) << "short of a step";
+}
+
 TEST_F(RigidBodyTest, WriteBackPlacesGameObjectsAndWakesNothing)
 {
     World();
