@@ -65,7 +65,9 @@ TEST_F(FlameThrowerOnLevelOne, AnObjectInTheStreamBurnsEveryTwoTenthsOfASecond)
     weapon.number1 = 1;
     weapon.number2 = 7.5f;
     weapon.number3 = 1;
-    weapon.number4 = 20.0f;
+    // A flame every frame: the burns take what the flames touched in the
+    // frame before each, whatever the phase of the stream.
+    weapon.number4 = 60.0f;
     data.weapons.Add(weapon);
     data.activeSetup.weapons[1] = kFlames;
     player.weaponSlot = 1;
