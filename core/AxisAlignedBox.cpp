@@ -64,15 +64,19 @@ void AxisAlignedBox::Recompute()
     halfExtents = (maximum - minimum) / 2.0f;
 }
 
+// The corners' shadows come from the math library in one call: every
+// moved object that casts a shadow widens its box every frame.
 void AxisAlignedBox::WidenForShadow()
 {
-    const D3DXVECTOR3 low = minimum;
-    const D3DXVECTOR3 high = maximum;
+    D3DXVECTOR3 corners[kBoxCornerCount];
     for (int corner = 0; corner < kBoxCornerCount; ++corner) {
-        D3DXVECTOR3 point((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
-                          (corner & 4) ? high.z : low.z);
-        D3DXVECTOR3 shadow;
-        D3DXVec3TransformCoord(&shadow, &point, &g_shadowMatrix);
+        corners[corner] = D3DXVECTOR3((corner & 1) ? maximum.x : minimum.x, (corner & 2) ? maximum.y : minimum.y,
+                                      (corner & 4) ? maximum.z : minimum.z);
+    }
+    D3DXVECTOR3 shadows[kBoxCornerCount];
+    D3DXVec3TransformCoordArray(shadows, sizeof(D3DXVECTOR3), corners, sizeof(D3DXVECTOR3), &g_shadowMatrix,
+                                kBoxCornerCount);
+    for (const D3DXVECTOR3& shadow : shadows) {
         D3DXVec3Minimize(&minimum, &minimum, &shadow);
         D3DXVec3Maximize(&maximum, &maximum, &shadow);
     }

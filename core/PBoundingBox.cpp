@@ -64,14 +64,18 @@ void CPBoundingBox::Update()
     ComputeExtent();
 }
 
+// The corners go through the math library in one call: every moved object
+// places each of its boxes every frame.
 void CPBoundingBox::ComputeCorners()
 {
+    D3DXVECTOR3 local[kCornerCount];
     for (int i = 0; i < kCornerCount; ++i) {
-        D3DXVECTOR3 local(m_centre.x + kCornerSigns[i][0] * m_halfExtents.x,
-                          m_centre.y + kCornerSigns[i][1] * m_halfExtents.y,
-                          m_centre.z + kCornerSigns[i][2] * m_halfExtents.z);
-        D3DXVec3TransformCoord(&m_corners[i], &local, &m_worldMatrix);
+        local[i] = D3DXVECTOR3(m_centre.x + kCornerSigns[i][0] * m_halfExtents.x,
+                               m_centre.y + kCornerSigns[i][1] * m_halfExtents.y,
+                               m_centre.z + kCornerSigns[i][2] * m_halfExtents.z);
     }
+    D3DXVec3TransformCoordArray(m_corners, sizeof(D3DXVECTOR3), local, sizeof(D3DXVECTOR3), &m_worldMatrix,
+                                kCornerCount);
 }
 
 void CPBoundingBox::ComputePlanes()

@@ -362,6 +362,7 @@ void EngineHost::StartScripts()
     m_gameLog->Clear();
     LoadStartupData(*m_gameLog);
     m_scripts.reset(new ScriptHost(*m_gameLog));
+    m_scripts->MeasureSteps(m_options.frameTimes);
     m_scripts->Start();
 }
 

@@ -35,6 +35,9 @@ const char* const kTextObjectName = "text";
 const char* const kCaret = "_";
 const float kLightRange = 10000.0f;
 const size_t kNameBuckets = 100;
+// Scripts find windows and texts by name many times a frame: with few
+// names a bucket, a look-up mostly ends at the bucket's first entry.
+const float kNameLoadFactor = 0.25f;
 const float kPixelCentre = 0.5f;
 // A menu step hovers the chosen button just inside its top-left corner.
 const float kMenuHoverInset = 1.0f;
@@ -92,6 +95,8 @@ CPInterface::CPInterface()
       m_active(false)
 {
     InterfaceList.push_back(this);
+    m_elements.max_load_factor(kNameLoadFactor);
+    m_texts.max_load_factor(kNameLoadFactor);
     m_renderObject = Own(new CPRenderObject(this));
     SetComponent(kKindMesh, RefPtr<IPObject>(m_renderObject));
 }

@@ -109,7 +109,7 @@ std::string OneLine(std::string text)
 } // namespace
 
 ScriptHost::ScriptHost(GameLog& log)
-    : m_log(log), m_state(lua_open()), m_hasMainScript(false), m_hadError(false), m_stepTicks(0)
+    : m_log(log), m_state(lua_open()), m_hasMainScript(false), m_hadError(false), m_measuringSteps(false), m_stepTicks(0)
 {
     // The message handler stays at the bottom of the stack for every call:
     // making it anew for each call would cost an allocation per frame and

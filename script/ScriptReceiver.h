@@ -5,7 +5,6 @@
 #include <string>
 
 class ScriptHost;
-struct lua_State;
 
 // A command receiver driven by a script: its file, run once, hands back a
 // step function, which the host calls every frame with the receiver's
@@ -33,10 +32,16 @@ public:
     bool HasFailed() const { return m_failed; }
 
 private:
+    // Calls the step function under protection; false when it raised an
+    // error, which is left on the stack.
+    bool CallStep();
+    // The step with the clock read around it, for the host's sum.
+    void RunMeasuredStep();
+
+    // What every step reads comes first, within one cache line.
     ScriptHost& m_host;
-    lua_State* m_state;
-    std::string m_name;
-    std::string m_file;
     int m_stepReference;
     bool m_failed;
+    std::string m_name;
+    std::string m_file;
 };

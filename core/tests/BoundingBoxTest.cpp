@@ -347,9 +347,10 @@ TEST(AxisAlignedBox, SphereOverlap)
 
 TEST(AxisAlignedBox, ShadowWideningGrowsOnlyTheCorners)
 {
-    // Light from (1, 0, -1) onto the ground plane z = 0.
+    // Light from (1, -1, -1) onto the ground plane z = 0: a corner at
+    // height z falls z along +x and -y.
     const D3DXMATRIX saved = g_shadowMatrix;
-    D3DXVECTOR4 light(1, 0, -1, 0);
+    D3DXVECTOR4 light(1, -1, -1, 0);
     D3DXPLANE ground(0, 0, 1, 0);
     D3DXMatrixShadow(&g_shadowMatrix, &light, &ground);
 
@@ -357,8 +358,8 @@ TEST(AxisAlignedBox, ShadowWideningGrowsOnlyTheCorners)
     box.WidenForShadow();
     g_shadowMatrix = saved;
 
-    // The top corners (z = 3) fall 3 further along +x onto the ground.
-    ExpectVector(box.minimum, 0, 0, 0);
+    // The top corners at y = 0 fall to y = -3, those at x = 1 to x = 4.
+    ExpectVector(box.minimum, 0, -3, 0);
     ExpectVector(box.maximum, 4, 1, 3);
     ExpectVector(box.centre, 0.5f, 0.5f, 2);
 }

@@ -5,6 +5,7 @@
 #include "core/FrameClock.h"
 #include "core/PProcess.h"
 #include "core/PTaskManager.h"
+#include "script/ScriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,21 @@ TEST(FrameLoop, ResetAtResetsTheDeviceOnceBeforeThatFrame)
     EXPECT_EQ(run.listener.lost, 1);
     EXPECT_EQ(run.listener.reset, 1);
     EXPECT_EQ(run.notes.resetsSeen, (std::vector<int>{0, 1, 1}));
+}
+
+// Reading the clock around every script step costs more than the step:
+// only a run that prints its frame times pays it, for the scripts' share.
+TEST(FrameLoop, ScriptsMeasureTheirStepsOnlyWhenFrameTimesArePrinted)
+{
+    for (bool frameTimes : {false, true}) {
+        HostOptions options;
+        options.frames = 1;
+        options.frameTimes = frameTimes;
+        LoopRun run(options);
+        ASSERT_TRUE(run.started);
+        ASSERT_NE(run.host.GetScripts(), nullptr);
+        EXPECT_EQ(run.host.GetScripts()->IsMeasuringSteps(), frameTimes);
+    }
 }
 
 // A frame held up far beyond the longest step moves the game by that step,
