@@ -20,6 +20,8 @@ const char* const ScriptHost::kMainScript = "Data\\Scripts\\main.lua";
 
 namespace {
 
+// Where the state's registry keeps the host's game log.
+const char* const kLogKey = "GameLog";
 const char* const kErrorPrefix = "error: ";
 const char* const kDataPrefix = "data: ";
 const char* const kNoStepFunction = "the script returns no step function";
@@ -116,6 +118,8 @@ ScriptHost::ScriptHost(GameLog& log)
     lua_pushcfunction(m_state, AddErrorPlace);
     luaL_openlibs(m_state);
     InstallTables();
+    lua_pushlightuserdata(m_state, &m_log);
+    lua_setfield(m_state, LUA_REGISTRYINDEX, kLogKey);
     lua_pushlightuserdata(m_state, &m_log);
     lua_pushcclosure(m_state, PrintToLog, 1);
     lua_setglobal(m_state, "print");
@@ -228,6 +232,17 @@ bool ScriptHost::RunText(const std::string& text, const std::string& chunkName)
     const bool ran = LoadText(text, chunkName) && ProtectedCall(0, 0, chunkName);
     lua_settop(m_state, top);
     return ran;
+}
+
+void ScriptHost::LogFromScript(lua_State* state, const std::string& line)
+{
+    lua_getfield(state, LUA_REGISTRYINDEX, kLogKey);
+    GameLog* log = static_cast<GameLog*>(lua_touserdata(state, -1));
+    lua_pop(state, 1);
+    if (!log) return;
+    luaL_where(state, 1);
+    log->WriteLine(lua_tostring(state, -1) + line);
+    lua_pop(state, 1);
 }
 
 void ScriptHost::OnStepError(ScriptReceiver& receiver)

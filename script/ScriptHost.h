@@ -39,6 +39,11 @@ public:
     // the state's stack.
     static constexpr int kMessageHandler = 1;
 
+    // Writes a line into the log of the host that made the state, after the
+    // place of the script line that called the native function running;
+    // nothing for a state no host made.
+    static void LogFromScript(lua_State* state, const std::string& line);
+
     // Logs the error on the top of the stack, which the receiver's step
     // raised, and stops the receiver.
     void OnStepError(ScriptReceiver& receiver);
