@@ -165,6 +165,35 @@ TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
     EXPECT_EQ(ReadLog(), "");
 }
 
+TEST_F(ScriptHostOnData, AReceiverStoppedByItsScriptIsSentNothingAndSeesOnlyWhatComesAfterANewStart)
+{
+    Write("receivers.txt", "menu, stopping.lua, interface\n");
+    Write("stopping.lua", "return function(self)\n"
+                          "    while SetNextCommand(self) do\n"
+                          "        print(GetCurrentCommand(self))\n"
+                          "        if GetCurrentCommand(self) == 'stop' then StopScript(self) return end\n"
+                          "    end\n"
+                          "end\n");
+    scripts.Start();
+    bus.SendCommandByName("menu", "stop", "");
+    bus.SendCommandByName("menu", "unread", "");
+    RunFrame();
+    ScriptReceiver& menu = *scripts.GetReceivers()[0];
+    ASSERT_TRUE(menu.IsStopped());
+    const size_t queued = menu.GetQueuedCount();
+    for (int frame = 0; frame < 3; ++frame) {
+        bus.SendCommandByName("menu", "late", "");
+        bus.SendCommandByCategory("interface", "hover", "");
+        RunFrame();
+    }
+    EXPECT_EQ(menu.GetQueuedCount(), queued) << "a stopped receiver is sent nothing";
+    menu.Stop();
+    tasks.AddTask(&menu);
+    bus.SendCommandByName("menu", "again", "");
+    RunFrame();
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"stop", "again"}));
+}
+
 TEST_F(ScriptHostOnData, BareNamesReachTheMainTablesFunctionsAndEachTableHasItsOwn)
 {
     EXPECT_EQ(Results("return SetCursor == MainScriptTable.SetCursor, "
