@@ -135,7 +135,14 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ErrorWhileLoading", "error('broken at load')\n",
                   "error: Data\\Scripts\\bad.lua:1: broken at load"},
         ErrorCase{"NotAString", "return function(self) error({}) end\n",
-                  "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"}),
+                  "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"},
+        // Only a chunk's own name before the line number is a place.
+        ErrorCase{"NumbersAreNoPlace", "return function(self)\n  error('at 10:20: x', 0)\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: at 10:20: x"},
+        ErrorCase{"NoLineIsNoPlace", "return function(self)\n  error('Data\\\\Scripts\\\\bad.lua:: x', 0)\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: Data\\Scripts\\bad.lua:: x"},
+        ErrorCase{"PlaceOfAnotherChunk", "return function(self)\n  error('Data\\\\Scripts\\\\echo.lua:7: x', 0)\nend\n",
+                  "error: Data\\Scripts\\echo.lua:7: x"}),
     [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppedWhenRestarted)
@@ -158,9 +165,11 @@ TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppe
 
 TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
 {
-    Write("main.lua", "print(1, 'two', nil, true, 2.5)\n");
+    Write("main.lua", "print(1, 'two', nil, true, 2.5)\n"
+                      "print('nul\\0byte')\n");
     scripts.Start();
-    EXPECT_EQ(LogLines(), std::vector<std::string>{"1\ttwo\tnil\ttrue\t2.5"});
+    const std::vector<std::string> expected = {"1\ttwo\tnil\ttrue\t2.5", "nul\\0byte"};
+    EXPECT_EQ(LogLines(), expected);
     log.Clear();
     EXPECT_EQ(ReadLog(), "");
 }
