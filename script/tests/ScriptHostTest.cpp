@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "error: Data\\Scripts\\bad.lua:1: broken at load"},
         ErrorCase{"NotAString", "return function(self) error({}) end\n",
                   "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"},
+        ErrorCase{"LineBreaks", "return function(self)\n  error('three\\nlines\\r\\nin one')\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: three lines  in one"},
         // Only a chunk's own name before the line number is a place.
         ErrorCase{"NumbersAreNoPlace", "return function(self)\n  error('at 10:20: x', 0)\nend\n",
                   "error: Data\\Scripts\\bad.lua:2: at 10:20: x"},
@@ -166,9 +168,13 @@ TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppe
 TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
 {
     Write("main.lua", "print(1, 'two', nil, true, 2.5)\n"
-                      "print('nul\\0byte')\n");
+                      "print('nul\\0byte')\n"
+                      "print(setmetatable({}, {__tostring = function() return {} end}))\n"
+                      "print('not reached')\n");
     scripts.Start();
-    const std::vector<std::string> expected = {"1\ttwo\tnil\ttrue\t2.5", "nul\\0byte"};
+    const std::vector<std::string> expected = {"1\ttwo\tnil\ttrue\t2.5", "nul\\0byte",
+                                               "error: Data\\Scripts\\main.lua:3: 'tostring' must return a string "
+                                               "to 'print'"};
     EXPECT_EQ(LogLines(), expected);
     log.Clear();
     EXPECT_EQ(ReadLog(), "");
@@ -201,6 +207,47 @@ TEST_F(ScriptHostOnData, AReceiverStoppedByItsScriptIsSentNothingAndSeesOnlyWhat
     bus.SendCommandByName("menu", "again", "");
     RunFrame();
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"stop", "again"}));
+}
+
+// A category field left empty joins no category, not the category "".
+TEST_F(ScriptHostOnData, AnEmptyCategoryFieldJoinsNoCategory)
+{
+    Write("receivers.txt", "menu, echo.lua, , interface\n");
+    Write("echo.lua", EchoScript());
+    scripts.Start();
+    bus.SendCommandByCategory("", "nobody", "");
+    bus.SendCommandByCategory("interface", "hover", "");
+    RunFrame();
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"hover"});
+}
+
+// Whatever a receiver file hands back, the state's stack is as before.
+TEST_F(ScriptHostOnData, StartingLeavesNothingOnTheStack)
+{
+    Write("receivers.txt", "number, number.lua\ntext, text.lua\ngood, echo.lua\n");
+    Write("number.lua", "return 1\n");
+    Write("text.lua", "return 'step', 'more'\n");
+    Write("echo.lua", EchoScript());
+    const int top = lua_gettop(state);
+    scripts.Start();
+    EXPECT_EQ(lua_gettop(state), top);
+    EXPECT_TRUE(scripts.GetReceivers()[1]->HasFailed());
+}
+
+// The host's receivers go with it: none is left in the task list for the
+// frame loop to run.
+TEST_F(ScriptHostOnData, AHostThatEndsTakesItsReceiversOutOfTheTaskList)
+{
+    Write("receivers.txt", "menu, echo.lua\nlevel, echo.lua\n");
+    Write("echo.lua", EchoScript());
+    Register(first, "kept");
+    {
+        ScriptHost ending(log);
+        ending.Start();
+        ASSERT_EQ(tasks.GetTasks().size(), 3u);
+    }
+    ASSERT_EQ(tasks.GetTasks().size(), 1u);
+    EXPECT_EQ(tasks.GetTasks().front().Get(), &first);
 }
 
 TEST_F(ScriptHostOnData, BareNamesReachTheMainTablesFunctionsAndEachTableHasItsOwn)
