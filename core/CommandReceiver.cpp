@@ -9,9 +9,17 @@ CommandReceiver::~CommandReceiver()
     if (CPCommandManager* bus = GetCommandManager()) bus->RemoveReceiver(this);
 }
 
+bool CommandReceiver::Start()
+{
+    if (!IPProcess::Start()) return false;
+    m_queue.clear();
+    m_hasCurrent = false;
+    return true;
+}
+
 bool CommandReceiver::ReceiveCommand(const CommandRecord& record)
 {
-    if (!IsRunning()) return false;
+    if (!IsRunning() || IsStopped()) return false;
     m_queue.push_front(record);
     return true;
 }

@@ -19,8 +19,13 @@ public:
     // destroyed receiver.
     ~CommandReceiver() override;
 
-    // Queues a copy of the record when the receiver is running; answers
-    // whether it was queued.
+    // A receiver that starts anew begins with an empty queue: what it was
+    // sent before it stopped is not for the new run.
+    bool Start() override;
+
+    // Queues a copy of the record when the receiver is running and not
+    // marked stopped (a stopped task never runs, so would never read it);
+    // answers whether it was queued.
     bool ReceiveCommand(const CommandRecord& record);
 
     // Moves to the next command: the first call after commands arrive makes

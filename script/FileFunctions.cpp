@@ -1,6 +1,7 @@
 #include "script/FileFunctions.h"
 
 #include "script/ScriptArguments.h"
+#include "script/ScriptHost.h"
 
 #include "core/PDataFile.h"
 #include "core/ShellOpen.h"
@@ -10,8 +11,25 @@
 #include <d3dx9tex.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
+
+// The longest address a browser takes. The shell never returns from a far
+// longer target, so anything longer is refused.
+const size_t kLongestTarget = 2083;
+
+// Answers whether the target is short enough to open; logs the refusal
+// of one that is not.
+bool ShellTakes(lua_State* state, const char* function, const char* target)
+{
+    const size_t length = std::strlen(target);
+    if (length <= kLongestTarget) return true;
+    ScriptHost::LogFromScript(state, std::string(function) + " refuses a target of " + std::to_string(length) +
+                                         " characters (" + std::to_string(kLongestTarget) + " at most)");
+    return false;
+}
 
 bool CanBeRead(const char* path)
 {
@@ -54,13 +72,14 @@ int Script_IsFileExists(lua_State* state)
 int Script_GoURL(lua_State* state)
 {
     const char* path = CheckText(state, 1);
-    if (CanBeRead(path)) ShellOpen(path);
+    if (ShellTakes(state, "GoURL", path) && CanBeRead(path)) ShellOpen(path);
     return 0;
 }
 
 int Script_GoURLlink(lua_State* state)
 {
-    ShellOpen(CheckText(state, 1));
+    const char* address = CheckText(state, 1);
+    if (ShellTakes(state, "GoURLlink", address)) ShellOpen(address);
     return 0;
 }
 

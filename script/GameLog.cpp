@@ -4,6 +4,25 @@
 
 const char* const GameLog::kDefaultPath = "game.log";
 
+namespace {
+
+// A NUL byte is written as "\0": readers of a text file take a NUL for its
+// end.
+std::string WithNulsWritten(const std::string& line)
+{
+    std::string text;
+    for (char c : line) {
+        if (c == '\0') {
+            text += "\\0";
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 GameLog::GameLog(const std::string& path) : m_path(path) {}
 
 void GameLog::Clear()
@@ -15,7 +34,8 @@ void GameLog::WriteLine(const std::string& line)
 {
     FILE* file = std::fopen(m_path.c_str(), "ab");
     if (!file) return;
-    std::fwrite(line.data(), 1, line.size(), file);
+    const std::string text = WithNulsWritten(line);
+    std::fwrite(text.data(), 1, text.size(), file);
     std::fputc('\n', file);
     std::fclose(file);
 }

@@ -13,6 +13,7 @@ public:
 
     // Empties the file; the game does this once at start.
     void Clear();
+    // Appends the line; a NUL byte in it is written as "\0".
     void WriteLine(const std::string& line);
 
     const std::string& GetPath() const { return m_path; }

@@ -13,6 +13,7 @@
 #include <lualib.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 
 const char* const ScriptHost::kScriptFolder = "Data\\Scripts\\";
@@ -21,6 +22,8 @@ const char* const ScriptHost::kMainScript = "Data\\Scripts\\main.lua";
 
 namespace {
 
+// Where the state's registry keeps the host's game log.
+const char* const kLogKey = "GameLog";
 const char* const kErrorPrefix = "error: ";
 const char* const kDataPrefix = "data: ";
 const char* const kNoStepFunction = "the script returns no step function";
@@ -42,36 +45,41 @@ const NamedTable kTables[] = {
     {"MainScriptTable", MainScriptTable},
 };
 
-// Whether the message starts with a place, "<chunk>:<line>:", as the
-// messages of Lua code and of the compiler do; those of native functions'
-// argument checks do not.
-bool NamesPlace(const std::string& message)
+// Whether the message starts "<source>:<line>:", the place Lua puts
+// before a message raised in the chunk it names by that source.
+bool StartsWithPlace(const std::string& message, const std::string& source)
 {
-    for (size_t colon = message.find(':'); colon != std::string::npos; colon = message.find(':', colon + 1)) {
-        size_t digits = colon + 1;
-        while (digits < message.size() && std::isdigit(static_cast<unsigned char>(message[digits]))) ++digits;
-        if (digits > colon + 1 && digits < message.size() && message[digits] == ':') return true;
-    }
-    return false;
+    if (message.compare(0, source.size(), source) != 0) return false;
+    size_t at = source.size();
+    if (at >= message.size() || message[at] != ':') return false;
+    const size_t digits = ++at;
+    while (at < message.size() && std::isdigit(static_cast<unsigned char>(message[at]))) ++at;
+    return at > digits && at < message.size() && message[at] == ':';
 }
 
 // The message handler of every protected call: a message that names no
-// place gets the place of the innermost script line that was running.
+// place gets the place of the innermost script line that was running. The
+// chunks on the stack count as known, so a message placed in a chunk that
+// a script loaded itself keeps its place.
 int AddErrorPlace(lua_State* state)
 {
+    ScriptHost* host = static_cast<ScriptHost*>(lua_touserdata(state, lua_upvalueindex(1)));
     if (!lua_isstring(state, 1)) {
         lua_pushstring(state, kNoMessage);
         lua_replace(state, 1);
     }
-    if (NamesPlace(lua_tostring(state, 1))) return 1;
     lua_Debug frame;
+    int innermost = 0;
     for (int level = 1; lua_getstack(state, level, &frame); ++level) {
         lua_getinfo(state, "Sl", &frame);
-        if (frame.currentline > 0) {
-            lua_pushfstring(state, "%s:%d: %s", frame.short_src, frame.currentline, lua_tostring(state, 1));
-            return 1;
-        }
+        if (frame.currentline <= 0) continue;
+        host->AddSource(frame.short_src);
+        if (!innermost) innermost = level;
     }
+    if (!innermost || host->NamesPlace(lua_tostring(state, 1))) return 1;
+    lua_getstack(state, innermost, &frame);
+    lua_getinfo(state, "Sl", &frame);
+    lua_pushfstring(state, "%s:%d: %s", frame.short_src, frame.currentline, lua_tostring(state, 1));
     return 1;
 }
 
@@ -114,9 +122,12 @@ ScriptHost::ScriptHost(GameLog& log)
     // The message handler stays at the bottom of the stack for every call:
     // making it anew for each call would cost an allocation per frame and
     // receiver.
-    lua_pushcfunction(m_state, AddErrorPlace);
+    lua_pushlightuserdata(m_state, this);
+    lua_pushcclosure(m_state, AddErrorPlace, 1);
     luaL_openlibs(m_state);
     InstallTables();
+    lua_pushlightuserdata(m_state, &m_log);
+    lua_setfield(m_state, LUA_REGISTRYINDEX, kLogKey);
     lua_pushlightuserdata(m_state, &m_log);
     lua_pushcclosure(m_state, PrintToLog, 1);
     lua_setglobal(m_state, "print");
@@ -236,6 +247,17 @@ bool ScriptHost::RunText(const std::string& text, const std::string& chunkName)
     return ran;
 }
 
+void ScriptHost::LogFromScript(lua_State* state, const std::string& line)
+{
+    lua_getfield(state, LUA_REGISTRYINDEX, kLogKey);
+    GameLog* log = static_cast<GameLog*>(lua_touserdata(state, -1));
+    lua_pop(state, 1);
+    if (!log) return;
+    luaL_where(state, 1);
+    log->WriteLine(lua_tostring(state, -1) + line);
+    lua_pop(state, 1);
+}
+
 void ScriptHost::OnStepError(ScriptReceiver& receiver)
 {
     LogError(receiver.GetFile());
@@ -258,6 +280,7 @@ bool ScriptHost::LoadFile(const std::string& path)
 bool ScriptHost::LoadText(const std::string& text, const std::string& chunkName)
 {
     const std::string name = "@" + chunkName;
+    AddSourceOf(name);
     if (luaL_loadbuffer(m_state, text.data(), text.size(), name.c_str()) == 0) return true;
     LogError(chunkName);
     return false;
@@ -268,6 +291,29 @@ bool ScriptHost::ProtectedCall(int arguments, int results, const std::string& fi
     if (lua_pcall(m_state, arguments, results, kMessageHandler) == 0) return true;
     LogError(file);
     return false;
+}
+
+bool ScriptHost::NamesPlace(const std::string& message) const
+{
+    for (const std::string& source : m_sources) {
+        if (StartsWithPlace(message, source)) return true;
+    }
+    return false;
+}
+
+void ScriptHost::AddSource(const char* source)
+{
+    if (std::find(m_sources.begin(), m_sources.end(), source) == m_sources.end()) m_sources.push_back(source);
+}
+
+// Lua shortens a long chunk name in its messages; an empty chunk of the
+// same name tells how, before the compiler may need it for an error.
+void ScriptHost::AddSourceOf(const std::string& chunkName)
+{
+    if (luaL_loadbuffer(m_state, "", 0, chunkName.c_str()) != 0) return;
+    lua_Debug chunk;
+    lua_getinfo(m_state, ">S", &chunk);
+    AddSource(chunk.short_src);
 }
 
 // Logs the message on the top of the stack and takes it off.

@@ -39,6 +39,19 @@ public:
     // the state's stack.
     static constexpr int kMessageHandler = 1;
 
+    // Writes a line into the log of the host that made the state, after the
+    // place of the script line that called the native function running;
+    // nothing for a state no host made.
+    static void LogFromScript(lua_State* state, const std::string& line);
+
+    // Whether the message starts with a place, "<source>:<line>:", of a
+    // chunk the host loaded or saw running, as the messages of Lua code and
+    // of the compiler do; those of native functions' argument checks do
+    // not, nor does other text that holds a number between colons.
+    bool NamesPlace(const std::string& message) const;
+    // A chunk's source as Lua names it in messages.
+    void AddSource(const char* source);
+
     // Logs the error on the top of the stack, which the receiver's step
     // raised, and stops the receiver.
     void OnStepError(ScriptReceiver& receiver);
@@ -64,6 +77,7 @@ private:
     void LoadStepFunction(ScriptReceiver& receiver);
     bool LoadFile(const std::string& path);
     bool LoadText(const std::string& text, const std::string& chunkName);
+    void AddSourceOf(const std::string& chunkName);
     // Calls the function below its arguments on the stack; logs an error
     // that ends it, naming the file when the error itself names no place.
     bool ProtectedCall(int arguments, int results, const std::string& file);
@@ -72,6 +86,7 @@ private:
     GameLog& m_log;
     lua_State* m_state;
     std::vector<std::unique_ptr<ScriptReceiver>> m_receivers;
+    std::vector<std::string> m_sources;
     bool m_hasMainScript;
     bool m_hadError;
     bool m_measuringSteps;

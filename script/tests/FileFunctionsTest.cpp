@@ -51,6 +51,26 @@ TEST_F(ShellFunctions, GoURLlinkOpensTheAddressUntested)
     EXPECT_EQ(g_opened, Texts({"https://www.example.com/hollowmere/"}));
 }
 
+// The shell hangs on a target far longer than any address a browser takes
+// (2,083 characters): such a target is refused with a line in the log.
+TEST_F(ShellFunctions, TargetsLongerThanBrowsersTakeAreRefusedWithALogLine)
+{
+    const std::string site = "https://www.example.com/";
+    const std::string longest = site + std::string(2083 - site.size(), 'a');
+    lua_pushstring(state, longest.c_str());
+    lua_setglobal(state, "longest");
+    ASSERT_TRUE(scripts.RunText("GoURLlink(longest)\n"
+                                "GoURLlink(longest .. 'b')\n"
+                                "GoURL(string.rep('c', 4096))\n"
+                                "GoURLlink(string.rep('d', 4096))\n",
+                                "test"));
+    ASSERT_EQ(g_opened.size(), 1u);
+    EXPECT_EQ(g_opened[0], longest);
+    EXPECT_EQ(ReadLog(), "test:2: GoURLlink refuses a target of 2084 characters (2083 at most)\n"
+                         "test:3: GoURL refuses a target of 4096 characters (2083 at most)\n"
+                         "test:4: GoURLlink refuses a target of 4096 characters (2083 at most)\n");
+}
+
 TEST_F(ShellFunctions, IsFileExistsAnswersWhetherTheFileCanBeRead)
 {
     EXPECT_EQ(Results("return IsFileExists('present_readme.txt'), IsFileExists('missing_readme.txt')"),

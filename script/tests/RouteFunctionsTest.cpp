@@ -4,6 +4,8 @@
 #include "game/PLine.h"
 #include "game/tests/SplineFixtures.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +63,20 @@ TEST_F(RouteFunctions, LinePointsStepAlongTheRingFromTheFirstPiece)
                       c.index);
     }
     EXPECT_EQ(Numbers("return GetSplineLineCount()"), std::vector<float>(1, 1.0f));
+}
+
+// Walking 2^31 links one by one takes seconds; counting round the ring
+// takes no time worth measuring.
+TEST_F(RouteFunctions, AHugeLineIndexWalksAtMostOneRound)
+{
+    const double kLongestCall = 0.2;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    ExpectNumbers(Numbers("return GetSplineLinePoint(2^31 - 2)"), {23.333334f, 0.0f, 0.0f}, "2^31 - 2");
+    QueryPerformanceCounter(&end);
+    EXPECT_LT(static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
+              kLongestCall);
 }
 
 // From the piece found, a positive offset steps back along the ring, a

@@ -135,7 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ErrorWhileLoading", "error('broken at load')\n",
                   "error: Data\\Scripts\\bad.lua:1: broken at load"},
         ErrorCase{"NotAString", "return function(self) error({}) end\n",
-                  "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"}),
+                  "error: Data\\Scripts\\bad.lua:1: (error object is not a string)"},
+        ErrorCase{"LineBreaks", "return function(self)\n  error('three\\nlines\\r\\nin one')\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: three lines  in one"},
+        // Only a chunk's own name before the line number is a place.
+        ErrorCase{"NumbersAreNoPlace", "return function(self)\n  error('at 10:20: x', 0)\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: at 10:20: x"},
+        ErrorCase{"NoLineIsNoPlace", "return function(self)\n  error('Data\\\\Scripts\\\\bad.lua:: x', 0)\nend\n",
+                  "error: Data\\Scripts\\bad.lua:2: Data\\Scripts\\bad.lua:: x"},
+        ErrorCase{"PlaceOfAnotherChunk", "return function(self)\n  error('Data\\\\Scripts\\\\echo.lua:7: x', 0)\nend\n",
+                  "error: Data\\Scripts\\echo.lua:7: x"}),
     [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST_F(ScriptHostOnData, AMissingScriptFileIsLoggedAndAFailedReceiverStaysStoppedWhenRestarted)
@@ -178,11 +187,87 @@ TEST_F(ScriptHostOnData, AReceiverWhoseScriptLiesOutsideTheScriptsFolderIsNotMad
 
 TEST_F(ScriptHostOnData, PrintWritesItsArgumentsAsLuaWouldAndTheLogStartsEmpty)
 {
-    Write("main.lua", "print(1, 'two', nil, true, 2.5)\n");
+    Write("main.lua", "print(1, 'two', nil, true, 2.5)\n"
+                      "print('nul\\0byte')\n"
+                      "print(setmetatable({}, {__tostring = function() return {} end}))\n"
+                      "print('not reached')\n");
     scripts.Start();
-    EXPECT_EQ(LogLines(), std::vector<std::string>{"1\ttwo\tnil\ttrue\t2.5"});
+    const std::vector<std::string> expected = {"1\ttwo\tnil\ttrue\t2.5", "nul\\0byte",
+                                               "error: Data\\Scripts\\main.lua:3: 'tostring' must return a string "
+                                               "to 'print'"};
+    EXPECT_EQ(LogLines(), expected);
     log.Clear();
     EXPECT_EQ(ReadLog(), "");
+}
+
+TEST_F(ScriptHostOnData, AReceiverStoppedByItsScriptIsSentNothingAndSeesOnlyWhatComesAfterANewStart)
+{
+    Write("receivers.txt", "menu, stopping.lua, interface\n");
+    Write("stopping.lua", "return function(self)\n"
+                          "    while SetNextCommand(self) do\n"
+                          "        print(GetCurrentCommand(self))\n"
+                          "        if GetCurrentCommand(self) == 'stop' then StopScript(self) return end\n"
+                          "    end\n"
+                          "end\n");
+    scripts.Start();
+    bus.SendCommandByName("menu", "stop", "");
+    bus.SendCommandByName("menu", "unread", "");
+    RunFrame();
+    ScriptReceiver& menu = *scripts.GetReceivers()[0];
+    ASSERT_TRUE(menu.IsStopped());
+    const size_t queued = menu.GetQueuedCount();
+    for (int frame = 0; frame < 3; ++frame) {
+        bus.SendCommandByName("menu", "late", "");
+        bus.SendCommandByCategory("interface", "hover", "");
+        RunFrame();
+    }
+    EXPECT_EQ(menu.GetQueuedCount(), queued) << "a stopped receiver is sent nothing";
+    menu.Stop();
+    tasks.AddTask(&menu);
+    bus.SendCommandByName("menu", "again", "");
+    RunFrame();
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"stop", "again"}));
+}
+
+// A category field left empty joins no category, not the category "".
+TEST_F(ScriptHostOnData, AnEmptyCategoryFieldJoinsNoCategory)
+{
+    Write("receivers.txt", "menu, echo.lua, , interface\n");
+    Write("echo.lua", EchoScript());
+    scripts.Start();
+    bus.SendCommandByCategory("", "nobody", "");
+    bus.SendCommandByCategory("interface", "hover", "");
+    RunFrame();
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"hover"});
+}
+
+// Whatever a receiver file hands back, the state's stack is as before.
+TEST_F(ScriptHostOnData, StartingLeavesNothingOnTheStack)
+{
+    Write("receivers.txt", "number, number.lua\ntext, text.lua\ngood, echo.lua\n");
+    Write("number.lua", "return 1\n");
+    Write("text.lua", "return 'step', 'more'\n");
+    Write("echo.lua", EchoScript());
+    const int top = lua_gettop(state);
+    scripts.Start();
+    EXPECT_EQ(lua_gettop(state), top);
+    EXPECT_TRUE(scripts.GetReceivers()[1]->HasFailed());
+}
+
+// The host's receivers go with it: none is left in the task list for the
+// frame loop to run.
+TEST_F(ScriptHostOnData, AHostThatEndsTakesItsReceiversOutOfTheTaskList)
+{
+    Write("receivers.txt", "menu, echo.lua\nlevel, echo.lua\n");
+    Write("echo.lua", EchoScript());
+    Register(first, "kept");
+    {
+        ScriptHost ending(log);
+        ending.Start();
+        ASSERT_EQ(tasks.GetTasks().size(), 3u);
+    }
+    ASSERT_EQ(tasks.GetTasks().size(), 1u);
+    EXPECT_EQ(tasks.GetTasks().front().Get(), &first);
 }
 
 TEST_F(ScriptHostOnData, BareNamesReachTheMainTablesFunctionsAndEachTableHasItsOwn)
