@@ -128,8 +128,12 @@ private:
     void FollowRacerLap(CPGameData& data, int racer, size_t slot);
     void CompleteRacerLap(CPGameData& data, int racer);
     // The signed count of route nodes from one node to another; a step of
-    // 15 or more either way runs round the end of the numbering instead.
+    // 15 or more either way, or of more than half the route, runs round the
+    // end of the numbering instead.
     int RouteStep(int from, int to) const;
+    // More than half a lap's progress, or the route's nodes less the margin
+    // where that asks for more.
+    int LapMinimum(int margin) const;
     // The ground distance of the point from the start line.
     float DistanceFromStartLine(const D3DXVECTOR3& point) const;
     // Gives the racer the first free place unless it holds one already.

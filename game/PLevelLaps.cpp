@@ -37,6 +37,12 @@ void ShowMessage(const char* message)
     if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(kInterfaceReceiver, kShowMessage, message);
 }
 
+// A lap advances the route's nodes less one.
+int MoreThanHalfALap(int nodes)
+{
+    return (nodes - 1) / 2 + 1;
+}
+
 } // namespace
 
 bool CPLevel::HasSideFlag(const CPGameObject& car, uint32_t flag)
@@ -77,15 +83,26 @@ void CPLevel::UpdateLaps()
 }
 
 // Adds nothing from no node at all: a racer out of the route's reach when
-// the route was built only starts counting where it is first found.
+// the route was built only starts counting where it is first found. On a
+// short route a step of half the route either way is as likely the other
+// way round, so the shorter way counts.
 int CPLevel::RouteStep(int from, int to) const
 {
     if (from < 0) return 0;
     const int nodes = static_cast<int>(route.size());
+    const int wrap = std::min(kWrapStep, MoreThanHalfALap(nodes));
     int step = to - from;
-    if (step <= -kWrapStep) step += nodes - 1;
-    else if (step >= kWrapStep) step -= nodes - 1;
+    if (step <= -wrap) step += nodes - 1;
+    else if (step >= wrap) step -= nodes - 1;
     return step;
+}
+
+// A car standing on the start line, or one that started a little behind
+// it, has driven no lap, however short the route.
+int CPLevel::LapMinimum(int margin) const
+{
+    const int nodes = static_cast<int>(route.size());
+    return std::max(nodes - margin, MoreThanHalfALap(nodes));
 }
 
 float CPLevel::DistanceFromStartLine(const D3DXVECTOR3& point) const
@@ -109,8 +126,7 @@ void CPLevel::FollowCameraCarLap(CPGameData& data)
         data.routeProgress += step;
         lastNode = node;
     }
-    const int nodes = static_cast<int>(route.size());
-    if (node == startNode && lapProgress >= nodes - kCameraCarLapMargin &&
+    if (node == startNode && lapProgress >= LapMinimum(kCameraCarLapMargin) &&
         DistanceFromStartLine(position) <= kStartLineReach) {
         CompleteCameraCarLap(data);
     }
@@ -142,11 +158,7 @@ void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
         racerNodes[slot] = node;
     }
     if (node != startNode) return;
-    const int nodes = static_cast<int>(route.size());
-    // On a route of no more than the margin's nodes, a lap just counted
-    // leaves the car on the start node with enough progress for another
-    // lap in every frame it stays there: a lap takes at least one node.
-    if (racerProgress[slot] >= std::max(nodes - kRacerLapMargin, 1)) {
+    if (racerProgress[slot] >= LapMinimum(kRacerLapMargin)) {
         CompleteRacerLap(data, racer);
         racerProgress[slot] = 0;
     }
