@@ -36,6 +36,19 @@ struct CheckpointEntry {
     float timeAllowance;
 };
 
+// Where a car stood when the race last looked at it: the path it drove in
+// a frame runs from there to where it stands. A car the trail has not seen
+// yet, or one that took another's place, starts where it stands.
+struct CarTrail {
+    CarTrail() : car(nullptr), position(0.0f, 0.0f, 0.0f) {}
+
+    D3DXVECTOR3 From(CPGameObject& racer) const;
+    void Follow(CPGameObject& racer);
+
+    const CPGameObject* car;
+    D3DXVECTOR3 position;
+};
+
 // How the follow camera sits behind the car in one camera mode. The third
 // mode uses the distance, height and blur only.
 struct CameraPreset {
@@ -134,8 +147,11 @@ private:
     // More than half a lap's progress, or the route's nodes less the margin
     // where that asks for more.
     int LapMinimum(int margin) const;
-    // The ground distance of the point from the start line.
+    // The distance of the point from the start line.
     float DistanceFromStartLine(const D3DXVECTOR3& point) const;
+    // Whether the path passes the start: its point nearest to the start
+    // line is at the start node and within reach of the line.
+    bool PathReachesStart(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float reach) const;
     // Gives the racer the first free place unless it holds one already.
     void TakePlace(int racer);
 
@@ -319,6 +335,11 @@ public:
     int lastNode;
     int lapProgress;
     int startNode;
+    // Where the followed car, each computer car slot and the player (for
+    // the checkpoints) stood at the previous frame.
+    CarTrail cameraCarTrail;
+    std::vector<CarTrail> racerTrails;
+    CarTrail checkpointTrail;
     D3DXVECTOR3 startLineDirection;
     D3DXVECTOR3 startPoint;
     int places[kPlaces];

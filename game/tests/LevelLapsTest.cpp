@@ -197,7 +197,7 @@ TEST_F(LevelLaps, DrivingBackOverTheLineAndForwardAgainCountsNoLap)
 }
 
 // The followed car needs n - 20 nodes and to be within 2 of the start
-// line, measured in all three directions.
+// line, measured in all three directions; it stands where it is put.
 TEST_F(LevelLaps, CompletesALapOnlyCloseToTheStartLineAfterEnoughNodes)
 {
     const struct {
@@ -214,6 +214,7 @@ TEST_F(LevelLaps, CompletesALapOnlyCloseToTheStartLineAfterEnoughNodes)
         level.lastNode = kNodes - 1;
         level.lapProgress = c.progress;
         MoveTo(car, 0, c.offset);
+        level.cameraCarTrail = CarTrail();
         level.UpdateLaps();
         EXPECT_EQ(data.roundsRecorded, c.rounds) << c.progress << " " << c.offset.y << " " << c.offset.z;
     }
@@ -444,4 +445,34 @@ TEST_F(LevelLaps, ARacerFoundAtNoNodeCountsNothing)
     EXPECT_EQ(level.lapProgress, 90);
     EXPECT_EQ(level.racerNodes[0], 40);
     EXPECT_EQ(level.racerProgress[0], 90);
+}
+
+// The followed car and a computer car carried round the ring at paces up
+// to twice a piece's length a frame, from just past the start line: each
+// counts three laps in three rounds, at every pace.
+TEST_F(LevelLaps, AtAnyPaceEveryRoundCountsOneLap)
+{
+    const float pieceLength = kTwoPi * kRadius / kNodes;
+    for (float pace : {1.0f, 3.0f, 5.0f, 8.0f, 2.0f * pieceLength}) {
+        SCOPED_TRACE(pace);
+        data.roundsRecorded = 1;
+        data.racerRecords.clear();
+        data.racerRecords["0"] = RacerRecord();
+        level.opponents = {Racer(0)};
+        CPGameObject& racer = *level.opponents[0];
+        const float first = 0.3f / kRadius;
+        PlaceAt(car, first);
+        PlaceAt(racer, first);
+        level.lastNode = level.racerNodes[0] = 0;
+        level.lapProgress = level.racerProgress[0] = 0;
+        const float step = pace / kRadius;
+        const int frames = static_cast<int>((3 * kTwoPi + 0.1f) / step);
+        for (int frame = 1; frame <= frames; ++frame) {
+            PlaceAt(car, first + frame * step);
+            PlaceAt(racer, first + frame * step);
+            level.UpdateLaps();
+        }
+        EXPECT_EQ(data.roundsRecorded, 4);
+        EXPECT_EQ(data.racerRecords["0"].laps, 4);
+    }
 }

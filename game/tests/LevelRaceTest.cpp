@@ -104,6 +104,11 @@ protected:
     void RunFrame()
     {
         SteerPlayer();
+        RunTasks();
+    }
+    // The clock, then every running task in list order.
+    void RunTasks()
+    {
         ++FrameNumber;
         FrameDeltaTime = kStep;
         std::vector<IPProcess*> running;
@@ -321,6 +326,54 @@ TEST_F(LevelRace, ATimeTrialStoresTheRunAndASlowerRunRacesItsGhostAndLoses)
             EXPECT_EQ(best.bestTime, stored.bestTime) << "a slower run keeps the record";
             EXPECT_EQ(best.ghostSamples.size(), stored.ghostSamples.size());
         }
+        race.StopLevel();
+        Unload();
+    }
+}
+
+// The player's car carried round "level1" at a fixed pace, frame by frame,
+// the race rules alone running: every crossing of the start line after a
+// round is a lap and every pass through a checkpoint's gate counts, however
+// far the car moves in a frame (the line reaches 2 units either side, the
+// gates are 4 deep). The slowest row is the car's top speed in frames of
+// 0.16 s.
+TEST_F(LevelRace, AtAnyPaceAndFrameLengthTheCarMissesNoLapOrCheckpoint)
+{
+    const int kLaps = 20;
+    const struct {
+        float units;
+        float seconds;
+    } paces[] = {{5.0f, kStep}, {25.0f * 0.16f, 0.16f}, {9.0f, 2 * kStep}};
+    for (const auto& pace : paces) {
+        SCOPED_TRACE(pace.units);
+        CPLevel& race = Load("level1");
+        ASSERT_TRUE(loaded) << Errors(race);
+        data.levelStarted = true;
+        data.roundCount = 100;
+        race.raceTimerOn = true;
+        race.StartLevel();
+        const float turn = race.route[0]->centre.x * race.route[1]->centre.y -
+                                   race.route[0]->centre.y * race.route[1]->centre.x > 0.0f ? 1.0f : -1.0f;
+        CPPlayer& player = static_cast<CPPlayer&>(*race.player);
+        // Held where it is put.
+        player.SetLocked(true);
+        const D3DXVECTOR3 start = *player.GetPositionRef();
+        const float from = std::atan2(start.y, start.x);
+        const float step = pace.units / kLevelOneRoadRadius;
+        // Round the ring the laps' times, and a little past the line.
+        const int frames = static_cast<int>((kLaps * track_test::kTwoPi + 0.2f) / step);
+        int reached = 0;
+        for (int frame = 1; frame <= frames; ++frame) {
+            const float angle = from + turn * step * frame;
+            player.SetPosition(kLevelOneRoadRadius * std::cos(angle), kLevelOneRoadRadius * std::sin(angle), 0.5f);
+            const int checkpoint = race.currentCheckpoint;
+            FrameDeltaTime = pace.seconds;
+            race.Update();
+            if (race.currentCheckpoint != checkpoint) ++reached;
+        }
+        EXPECT_EQ(data.roundsRecorded, kLaps + 1);
+        EXPECT_EQ(reached, 2 * kLaps);
+        EXPECT_FALSE(race.raceOver);
         race.StopLevel();
         Unload();
     }
