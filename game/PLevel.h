@@ -424,6 +424,7 @@ private:
     void BuildSpatialTree();
     void BuildOpponents(const std::string& name);
     void BuildPlayer();
+    void GiveDriverPaths(size_t index);
     RefPtr<CPGameObject> MakeRacer(RefPtr<CPGameObject> description, const std::string& model,
                                    const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
     void ApplyPlayerCamera(TiXmlElement* root);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -377,4 +378,38 @@ TEST_F(LevelRace, AtAnyPaceAndFrameLengthTheCarMissesNoLapOrCheckpoint)
         race.StopLevel();
         Unload();
     }
+}
+
+namespace {
+
+// How far each car of the level's opponents moves on the ground in the
+// frames the tasks run.
+std::vector<float> DistancesDriven(CPLevel& level, int frames, const std::function<void()>& runTasks)
+{
+    std::vector<D3DXVECTOR3> starts;
+    for (const RefPtr<CPGameObject>& car : level.opponents) starts.push_back(*car->GetPositionRef());
+    for (int frame = 0; frame < frames; ++frame) runTasks();
+    std::vector<float> distances;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const D3DXVECTOR3 moved = *level.opponents[i]->GetPositionRef() - starts[i];
+        distances.push_back(std::sqrt(moved.x * moved.x + moved.y * moved.y));
+    }
+    return distances;
+}
+
+} // namespace
+
+// In the demo every car of the level is computer-driven, the followed car
+// too: over 300 frames it covers a distance like the others'.
+TEST_F(LevelRace, TheDemoDrivesTheFollowedCarLikeTheOthers)
+{
+    g_rolling = 1;
+    CPLevel& demo = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(demo);
+    demo.StartLevel();
+    ASSERT_EQ(demo.opponents.back().Get(), demo.player.Get());
+    const std::vector<float> driven = DistancesDriven(demo, 300, [this] { RunTasks(); });
+    const float farthest = *std::max_element(driven.begin(), driven.end());
+    EXPECT_GT(farthest, 20.0f);
+    for (size_t i = 0; i < driven.size(); ++i) EXPECT_GT(driven[i], farthest / 2) << "car " << i;
 }
