@@ -506,12 +506,12 @@ void CPLevel::BuildOpponents(const std::string& name)
     CPCarWorld* world = GetCarWorld();
     for (size_t slot = 0; slot < opponentStarts.size(); ++slot) {
         const std::string racerName = model + std::to_string(slot + 1);
-        opponentModels.push_back(racerName);
         RefPtr<CPGameObject> description = LoadDescription(racerName + kOpponentSuffix, kObjectFlags);
         if (!description) {
             ReportProblem(racerName + kOpponentSuffix + ": no object; the opponent is left out");
             continue;
         }
+        opponentModels.push_back(racerName);
         const OpponentStart& start = opponentStarts[slot];
         RefPtr<CPGameObject> racer = MakeRacer(description, racerName, start.position, start.rotation);
         racer->Start(kStartPriority);
@@ -534,7 +534,7 @@ void CPLevel::BuildOpponents(const std::string& name)
         limit = static_cast<float>(player.cameraMax);
         ReadAttribute(camera, "max", limit);
         player.cameraMax = static_cast<int32_t>(limit);
-        GiveDriverPaths(slot);
+        GiveDriverPaths(opponents.size() - 1);
     }
 }
 

@@ -413,3 +413,31 @@ TEST_F(LevelRace, TheDemoDrivesTheFollowedCarLikeTheOthers)
     EXPECT_GT(farthest, 20.0f);
     for (size_t i = 0; i < driven.size(); ++i) EXPECT_GT(driven[i], farthest / 2) << "car " << i;
 }
+
+// The second opponent's description is missing: it is left out with a line
+// in the log, and the cars before and after it keep their own drivers with
+// the route and drive.
+TEST_F(LevelRace, ACarWithoutItsDescriptionIsLeftOutAndTheOthersDriveTheirRoutes)
+{
+    ASSERT_TRUE(DeleteFileA("Data\\Meshes\\tvr2_enemy.rdf"));
+    CPLevel& race = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(race);
+    EXPECT_EQ(race.opponentModels, (Texts{"tvr1", "tvr3"}));
+    ASSERT_EQ(race.opponents.size(), 2u);
+    EXPECT_EQ(static_cast<CPPlayer&>(*race.opponents[1]).carModel, "tvr3");
+    ASSERT_EQ(Log().size(), 1u);
+    EXPECT_NE(Log()[0].find("tvr2_enemy.rdf"), std::string::npos) << Log()[0];
+    for (size_t i = 0; i < race.opponents.size(); ++i) {
+        EXPECT_EQ(drivers.opponents[i]->paths[0].Get(), race.routeSpline.Get()) << i;
+        EXPECT_EQ(drivers.opponents[i]->paths[1].Get(), race.rightSpline.Get()) << i;
+        EXPECT_EQ(drivers.opponents[i]->paths[2].Get(), race.leftSpline.Get()) << i;
+    }
+    race.StartLevel();
+    // The player's car stays out of the computer cars' way.
+    world.RemoveCar(race.player.Get());
+    const std::vector<float> driven = DistancesDriven(race, 300, [this] { RunTasks(); });
+    for (size_t i = 0; i < driven.size(); ++i) {
+        EXPECT_GT(driven[i], 20.0f) << "car " << i;
+        EXPECT_EQ(drivers.opponents[i]->heldObject.Get(), race.opponents[i].Get()) << i;
+    }
+}
