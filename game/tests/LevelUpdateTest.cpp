@@ -508,6 +508,29 @@ TEST_F(LevelUpdate, TheDemoCameraDecidesByTheSeededDraws)
     delete camera;
 }
 
+// The orbiting preset turns the camera by 0.3 radians a second of the wall
+// clock since the preset began, the way the orbit's direction says.
+TEST_F(LevelUpdate, TheOrbitTurnsTheCameraItsWayByTheWallClock)
+{
+    level->demoMode = true;
+    level->camera = new CPCamera;
+    level->cameraPreset = 1;
+    const struct {
+        float direction;
+        DWORD milliseconds;
+        float yaw;
+    } frames[] = {{-1.0f, 2000, -0.6f}, {1.0f, 500, 0.75f}};
+    for (const auto& f : frames) {
+        level->orbitDirection = f.direction;
+        g_clockNow += f.milliseconds;
+        Frame(0.0f);
+        EXPECT_FLOAT_EQ(level->camera->GetYaw(), f.yaw) << f.direction;
+    }
+    CPCamera* camera = level->camera.Get();
+    level->camera = nullptr;
+    delete camera;
+}
+
 // The view fixed to the car: the eye 1.5 ahead and 1.25 up the car's own
 // axes, looking one unit further ahead. The car is turned a quarter about
 // x: its nose (local -y) points down, its up axis along -y.
