@@ -265,7 +265,8 @@ TEST_F(LevelLaps, AComputerCarNeedsFiftyNodesLessThanALapAndItsRecord)
 
 // On a ring of 8 pieces a lap still takes more than half the ring in
 // order: the followed car standing on the start line for 180 frames counts
-// none, driving half way and back counts none, and each round counts one.
+// none, driving half way and back (or three pieces back at once) counts
+// none, and each round counts one.
 TEST_F(LevelLaps, OnAnEightPieceRingOnlyEachRoundCountsALap)
 {
     UseRing(8);
@@ -274,6 +275,12 @@ TEST_F(LevelLaps, OnAnEightPieceRingOnlyEachRoundCountsALap)
     Drive(0, 4, 0.0f);
     DriveBack(4, 4);
     EXPECT_EQ(data.roundsRecorded, 1);
+    // Three pieces back in one frame is three back, not four on.
+    Drive(0, 3, 0.0f);
+    MoveTo(car, 0);
+    level.UpdateLaps();
+    EXPECT_EQ(data.roundsRecorded, 1);
+    EXPECT_EQ(level.lapProgress, 0);
     EXPECT_TRUE(messages.TakeCommands().empty());
     Drive(0, 8, 0.0f);
     EXPECT_EQ(data.roundsRecorded, 2);
