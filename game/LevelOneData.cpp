@@ -264,9 +264,7 @@ bool WriteSceneObjects(std::string& error)
         const char* texture;
     };
     // The checkpoints are gates across the road where they stand, the
-    // first at the ring's top, the second at its left; the race looks for
-    // the car inside once a frame, so a gate is deeper than a fast car's
-    // move in one frame.
+    // first at the ring's top, the second at its left.
     const Box boxes[] = {{"checkpoint", D3DXVECTOR3(2.0f, 6.0f, 3.0f), kTexture},
                          {"checkpoint_a", D3DXVECTOR3(6.0f, 2.0f, 3.0f), kTexture},
                          {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f), kTexture},

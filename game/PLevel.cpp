@@ -55,7 +55,7 @@ CPLevel::CPLevel()
       cameraPreset(0), demoCameraTimer(0.0f), nearestLine(nullptr), scriptRouteLine(nullptr),
       allCarsDriven(true),
       racerNodes(kRacerSlots, 0), racerProgress(kRacerSlots, 0), raceTimerOn(false), lastNode(0),
-      lapProgress(0), startNode(0), startLineDirection(0.0f, 0.0f, 0.0f),
+      lapProgress(0), startNode(0), racerTrails(kRacerSlots), startLineDirection(0.0f, 0.0f, 0.0f),
       startPoint(0.0f, 0.0f, 0.0f), places{0, 0, 0}, placesDone(false), nitroCooldown(0.0f),
       timeMode(false), singleMode(false), demoPresetTime(0.0f), raceOver(false),
       routeHeading(0.0f), reversed(false), placeToFinish(0), checkpointTimer(0.0f),
@@ -161,6 +161,10 @@ void CPLevel::BuildRoute()
     startNode = FindNearestNode(startPoint);
     racerNodes.resize(std::max(racerNodes.size(), static_cast<size_t>(kRacerSlots)), 0);
     racerProgress.resize(std::max(racerProgress.size(), static_cast<size_t>(kRacerSlots)), 0);
+    // Each car's first path of the race starts where it stands.
+    cameraCarTrail = CarTrail();
+    checkpointTrail = CarTrail();
+    racerTrails.assign(std::max(racerTrails.size(), static_cast<size_t>(kRacerSlots)), CarTrail());
     size_t slot = 0;
     for (size_t i = 0; i < opponents.size() && slot < static_cast<size_t>(kRacersOnRoute); ++i) {
         if (HasSideFlag(*opponents[i], CPPlayer::kTraffic)) continue;

@@ -36,6 +36,19 @@ struct CheckpointEntry {
     float timeAllowance;
 };
 
+// Where a car stood when the race last looked at it: the path it drove in
+// a frame runs from there to where it stands. A car the trail has not seen
+// yet, or one that took another's place, starts where it stands.
+struct CarTrail {
+    CarTrail() : car(nullptr), position(0.0f, 0.0f, 0.0f) {}
+
+    D3DXVECTOR3 From(CPGameObject& racer) const;
+    void Follow(CPGameObject& racer);
+
+    const CPGameObject* car;
+    D3DXVECTOR3 position;
+};
+
 // How the follow camera sits behind the car in one camera mode. The third
 // mode uses the distance, height and blur only.
 struct CameraPreset {
@@ -128,10 +141,17 @@ private:
     void FollowRacerLap(CPGameData& data, int racer, size_t slot);
     void CompleteRacerLap(CPGameData& data, int racer);
     // The signed count of route nodes from one node to another; a step of
-    // 15 or more either way runs round the end of the numbering instead.
+    // 15 or more either way, or of more than half the route, runs round the
+    // end of the numbering instead.
     int RouteStep(int from, int to) const;
-    // The ground distance of the point from the start line.
+    // More than half a lap's progress, or the route's nodes less the margin
+    // where that asks for more.
+    int LapMinimum(int margin) const;
+    // The distance of the point from the start line.
     float DistanceFromStartLine(const D3DXVECTOR3& point) const;
+    // Whether the path passes the start: its point nearest to the start
+    // line is at the start node and within reach of the line.
+    bool PathReachesStart(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float reach) const;
     // Gives the racer the first free place unless it holds one already.
     void TakePlace(int racer);
 
@@ -318,6 +338,11 @@ public:
     int lastNode;
     int lapProgress;
     int startNode;
+    // Where the followed car, each computer car slot and the player (for
+    // the checkpoints) stood at the previous frame.
+    CarTrail cameraCarTrail;
+    std::vector<CarTrail> racerTrails;
+    CarTrail checkpointTrail;
     D3DXVECTOR3 startLineDirection;
     D3DXVECTOR3 startPoint;
     int places[kPlaces];
@@ -402,6 +427,7 @@ private:
     void BuildSpatialTree();
     void BuildOpponents(const std::string& name);
     void BuildPlayer();
+    void GiveDriverPaths(size_t index);
     RefPtr<CPGameObject> MakeRacer(RefPtr<CPGameObject> description, const std::string& model,
                                    const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
     void ApplyPlayerCamera(TiXmlElement* root);

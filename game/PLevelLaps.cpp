@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -18,8 +19,12 @@ const int kRacerLapMargin = 50;
 // Until a racer is this far into its first lap it has not yet passed the
 // start properly: standing on the start node puts its progress back to 0.
 const int kEarlyStartProgress = 70;
-// How far from the start line the followed car may cross it.
+// How far from the start line the followed car may cross it; the computer
+// cars may cross it anywhere at the start node.
 const float kStartLineReach = 2.0f;
+const float kAnyDistance = std::numeric_limits<float>::infinity();
+// A path shorter than this (squared) across the start line runs along it.
+const float kNoLengthSquared = 0.000001f;
 
 const char* const kInterfaceReceiver = "game_interface";
 const char* const kShowMessage = "show_message";
@@ -35,6 +40,32 @@ int RunningRound(const CPGameData& data)
 void ShowMessage(const char* message)
 {
     if (CPCommandManager* bus = GetCommandManager()) bus->SendCommandByName(kInterfaceReceiver, kShowMessage, message);
+}
+
+// A lap advances the route's nodes less one.
+int MoreThanHalfALap(int nodes)
+{
+    return (nodes - 1) / 2 + 1;
+}
+
+D3DXVECTOR3 AcrossLine(const D3DXVECTOR3& v, const D3DXVECTOR3& lineDirection)
+{
+    return v - D3DXVec3Dot(&v, &lineDirection) * lineDirection;
+}
+
+// The point of the path from one position to the next that comes nearest
+// to the line through the point along the unit direction. A path that runs
+// along the line, or stands still, gives where it ends.
+D3DXVECTOR3 NearestToLine(const D3DXVECTOR3& from, const D3DXVECTOR3& to, const D3DXVECTOR3& linePoint,
+                          const D3DXVECTOR3& lineDirection)
+{
+    const D3DXVECTOR3 path = to - from;
+    const D3DXVECTOR3 pathAcross = AcrossLine(path, lineDirection);
+    const D3DXVECTOR3 offsetAcross = AcrossLine(from - linePoint, lineDirection);
+    const float lengthSquared = D3DXVec3Dot(&pathAcross, &pathAcross);
+    if (lengthSquared < kNoLengthSquared) return to;
+    const float along = -D3DXVec3Dot(&offsetAcross, &pathAcross) / lengthSquared;
+    return from + std::min(std::max(along, 0.0f), 1.0f) * path;
 }
 
 } // namespace
@@ -71,21 +102,45 @@ void CPLevel::UpdateLaps()
     size_t slot = 0;
     for (size_t i = 0; i < opponents.size() && i < static_cast<size_t>(kRacersOnRoute); ++i) {
         if (HasSideFlag(*opponents[i], CPPlayer::kHumanPlayer)) continue;
-        if (slot < racerNodes.size() && slot < racerProgress.size()) FollowRacerLap(*data, static_cast<int>(i), slot);
+        if (slot < racerNodes.size() && slot < racerProgress.size() && slot < racerTrails.size()) {
+            FollowRacerLap(*data, static_cast<int>(i), slot);
+        }
         ++slot;
     }
 }
 
+D3DXVECTOR3 CarTrail::From(CPGameObject& racer) const
+{
+    return car == &racer ? position : *racer.GetPositionRef();
+}
+
+void CarTrail::Follow(CPGameObject& racer)
+{
+    car = &racer;
+    position = *racer.GetPositionRef();
+}
+
 // Adds nothing from no node at all: a racer out of the route's reach when
-// the route was built only starts counting where it is first found.
+// the route was built only starts counting where it is first found. On a
+// short route a step of half the route either way is as likely the other
+// way round, so the shorter way counts.
 int CPLevel::RouteStep(int from, int to) const
 {
     if (from < 0) return 0;
     const int nodes = static_cast<int>(route.size());
+    const int wrap = std::min(kWrapStep, MoreThanHalfALap(nodes));
     int step = to - from;
-    if (step <= -kWrapStep) step += nodes - 1;
-    else if (step >= kWrapStep) step -= nodes - 1;
+    if (step <= -wrap) step += nodes - 1;
+    else if (step >= wrap) step -= nodes - 1;
     return step;
+}
+
+// A car standing on the start line, or one that started a little behind
+// it, has driven no lap, however short the route.
+int CPLevel::LapMinimum(int margin) const
+{
+    const int nodes = static_cast<int>(route.size());
+    return std::max(nodes - margin, MoreThanHalfALap(nodes));
 }
 
 float CPLevel::DistanceFromStartLine(const D3DXVECTOR3& point) const
@@ -98,9 +153,22 @@ float CPLevel::DistanceFromStartLine(const D3DXVECTOR3& point) const
     return D3DXVec3Length(&cross);
 }
 
+bool CPLevel::PathReachesStart(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float reach) const
+{
+    D3DXVECTOR3 direction;
+    D3DXVec3Normalize(&direction, &startLineDirection);
+    const D3DXVECTOR3 nearest = NearestToLine(from, to, startPoint, direction);
+    const int node = FindNearestNode(nearest);
+    return node >= 0 && node == startNode && DistanceFromStartLine(nearest) <= reach;
+}
+
+// The whole path of the frame is tested against the start line: a fast
+// car or a long frame steps over the line's reach.
 void CPLevel::FollowCameraCarLap(CPGameData& data)
 {
     const D3DXVECTOR3& position = *cameraCar->GetPositionRef();
+    const D3DXVECTOR3 from = cameraCarTrail.From(*cameraCar);
+    cameraCarTrail.Follow(*cameraCar);
     const int node = FindNearestNode(position);
     if (node < 0) return;
     if (node != lastNode) {
@@ -109,9 +177,7 @@ void CPLevel::FollowCameraCarLap(CPGameData& data)
         data.routeProgress += step;
         lastNode = node;
     }
-    const int nodes = static_cast<int>(route.size());
-    if (node == startNode && lapProgress >= nodes - kCameraCarLapMargin &&
-        DistanceFromStartLine(position) <= kStartLineReach) {
+    if (lapProgress >= LapMinimum(kCameraCarLapMargin) && PathReachesStart(from, position, kStartLineReach)) {
         CompleteCameraCarLap(data);
     }
     if (node == startNode && lapProgress < kEarlyStartProgress && data.roundsRecorded == 1) data.routeProgress = 0;
@@ -132,7 +198,11 @@ void CPLevel::CompleteCameraCarLap(CPGameData& data)
 
 void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
 {
-    const int node = FindNearestNode(*opponents[static_cast<size_t>(racer)]->GetPositionRef());
+    CPGameObject& car = *opponents[static_cast<size_t>(racer)];
+    const D3DXVECTOR3& position = *car.GetPositionRef();
+    const D3DXVECTOR3 from = racerTrails[slot].From(car);
+    racerTrails[slot].Follow(car);
+    const int node = FindNearestNode(position);
     if (node < 0) return;
     const std::string key = RacerKey(racer);
     if (node != racerNodes[slot]) {
@@ -141,15 +211,11 @@ void CPLevel::FollowRacerLap(CPGameData& data, int racer, size_t slot)
         data.racerRecords[key].totalProgress += step;
         racerNodes[slot] = node;
     }
-    if (node != startNode) return;
-    const int nodes = static_cast<int>(route.size());
-    // On a route of no more than the margin's nodes, a lap just counted
-    // leaves the car on the start node with enough progress for another
-    // lap in every frame it stays there: a lap takes at least one node.
-    if (racerProgress[slot] >= std::max(nodes - kRacerLapMargin, 1)) {
+    if (racerProgress[slot] >= LapMinimum(kRacerLapMargin) && PathReachesStart(from, position, kAnyDistance)) {
         CompleteRacerLap(data, racer);
         racerProgress[slot] = 0;
     }
+    if (node != startNode) return;
     RacerRecord& record = data.racerRecords[key];
     if (record.laps == 1 && record.totalProgress < kEarlyStartProgress) record.totalProgress = 0;
 }

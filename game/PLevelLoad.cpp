@@ -523,15 +523,14 @@ void CPLevel::BuildOpponents(const std::string& name)
 {
     const std::string model = OpponentModelOf(name);
     CPCarWorld* world = GetCarWorld();
-    AIManager* drivers = GetAIManager();
     for (size_t slot = 0; slot < opponentStarts.size(); ++slot) {
         const std::string racerName = model + std::to_string(slot + 1);
-        opponentModels.push_back(racerName);
         RefPtr<CPGameObject> description = LoadDescription(racerName + kOpponentSuffix, kObjectFlags);
         if (!description) {
             ReportProblem(racerName + kOpponentSuffix + ": no object; the opponent is left out");
             continue;
         }
+        opponentModels.push_back(racerName);
         const OpponentStart& start = opponentStarts[slot];
         RefPtr<CPGameObject> racer = MakeRacer(description, racerName, start.position, start.rotation);
         racer->Start(kStartPriority);
@@ -554,12 +553,20 @@ void CPLevel::BuildOpponents(const std::string& name)
         limit = static_cast<float>(player.cameraMax);
         ReadAttribute(camera, "max", limit);
         player.cameraMax = static_cast<int32_t>(limit);
-        if (!drivers) continue;
-        const int index = static_cast<int>(slot);
-        if (routeSpline) drivers->SetVehiclePath(index, 0, routeSpline);
-        if (leftSpline) drivers->SetVehiclePath(index, 2, leftSpline);
-        if (rightSpline) drivers->SetVehiclePath(index, 1, rightSpline);
+        GiveDriverPaths(opponents.size() - 1);
     }
+}
+
+// The computer driver of the car at this index of opponents follows the
+// route and keeps between the side lines.
+void CPLevel::GiveDriverPaths(size_t index)
+{
+    AIManager* drivers = GetAIManager();
+    if (!drivers) return;
+    const int driver = static_cast<int>(index);
+    if (routeSpline) drivers->SetVehiclePath(driver, 0, routeSpline);
+    if (leftSpline) drivers->SetVehiclePath(driver, 2, leftSpline);
+    if (rightSpline) drivers->SetVehiclePath(driver, 1, rightSpline);
 }
 
 void CPLevel::BuildPlayer()
@@ -578,9 +585,11 @@ void CPLevel::BuildPlayer()
     player = MakeRacer(description, carModel, playerStartPosition, playerStartRotation);
     player->Start(kStartPriority);
     MakeDeformable(*player);
+    // The demo drives the player's car like the others.
     if (demoMode) {
         opponentModels.push_back(carModel);
         opponents.push_back(player);
+        GiveDriverPaths(opponents.size() - 1);
     }
     camera->SetAngle(kUnturnedCameraAngle);
     ApplyPlayerCamera(RootOf(*player));

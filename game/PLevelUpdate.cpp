@@ -43,6 +43,8 @@ const float kNitroSoundCooldown = 2.0f;
 const float kGhostSampleSeconds = 0.05f;
 const int kFixedViewPreset = 2;
 const float kStillSpeedSquared = 0.000001f;
+// A path shorter than this (squared) is a car standing still.
+const float kStillPathSquared = 0.000001f;
 
 const char* const kInterfaceReceiver = "game_interface";
 const char* const kShowMessage = "show_message";
@@ -77,6 +79,16 @@ float SpeedOf(CPGameObject& car)
 void FillNitro(CPCar& car)
 {
     car.SetNitroStock(std::min(car.GetNitroStock() + kFullNitro, kFullNitro));
+}
+
+// A car that stands must be strictly inside the box; the path of one that
+// moves counts from the moment it touches it.
+bool PathMeetsBox(const AxisAlignedBox& box, const D3DXVECTOR3& from, const D3DXVECTOR3& to)
+{
+    const D3DXVECTOR3 path = to - from;
+    const float length = D3DXVec3Length(&path);
+    if (length * length < kStillPathSquared) return box.ContainsPoint(to);
+    return box.IntersectSegment(from, path / length, length);
 }
 
 void PlayFromStart(const char* name)
@@ -326,13 +338,20 @@ void CPLevel::RefillNitro(float dt)
     }
 }
 
+// The whole path of the frame is tested: a fast car or a long frame steps
+// over a gate between two frames.
 void CPLevel::CountCheckpoints()
 {
-    if (!player || raceOver) return;
+    if (!player) return;
+    const D3DXVECTOR3 from = checkpointTrail.From(*player);
+    checkpointTrail.Follow(*player);
+    if (raceOver) return;
     const D3DXVECTOR3& position = *player->GetPositionRef();
     for (size_t k = 0; k < checkpoints.size(); ++k) {
         const RefPtr<CPGameObject>& zone = checkpoints[k].checkpoint;
-        if (static_cast<int>(k) == currentCheckpoint || !zone || !LevelBoxOf(*zone).ContainsPoint(position)) continue;
+        if (static_cast<int>(k) == currentCheckpoint || !zone || !PathMeetsBox(LevelBoxOf(*zone), from, position)) {
+            continue;
+        }
         ReachCheckpoint(static_cast<int>(k));
         return;
     }

@@ -75,12 +75,30 @@ protected:
         const D3DXVECTOR3 at = level.route[static_cast<size_t>(node)]->centre + offset;
         racer.SetPosition(at.x, at.y, at.z);
     }
+    // A ring of the given pieces in place of the fixture's, the followed car
+    // on its start line.
+    void UseRing(int nodes)
+    {
+        level.route.clear();
+        pieces.clear();
+        MakeRing(nodes);
+        level.startPoint = level.route[0]->centre;
+        MoveTo(car, 0);
+        level.lastNode = 0;
+    }
+    int Nodes() const { return static_cast<int>(level.route.size()); }
+    // Places the racer on the ring's circle at the angle from the start.
+    static void PlaceAt(CPGameObject& racer, float angle)
+    {
+        const D3DXVECTOR3 at = PointAt(angle);
+        racer.SetPosition(at.x, at.y, at.z);
+    }
     // Drives the followed car node by node with rising numbers, one frame
     // of the race clocks per node.
     void Drive(int from, int nodes, float seconds)
     {
         for (int i = 1; i <= nodes; ++i) {
-            MoveTo(car, (from + i) % kNodes);
+            MoveTo(car, (from + i) % Nodes());
             level.UpdateRaceClocks(seconds);
         }
     }
@@ -88,7 +106,7 @@ protected:
     void DriveBack(int from, int nodes)
     {
         for (int i = 1; i <= nodes; ++i) {
-            MoveTo(car, (from - i + kNodes) % kNodes);
+            MoveTo(car, (from - i + Nodes()) % Nodes());
             level.UpdateLaps();
         }
     }
@@ -179,7 +197,7 @@ TEST_F(LevelLaps, DrivingBackOverTheLineAndForwardAgainCountsNoLap)
 }
 
 // The followed car needs n - 20 nodes and to be within 2 of the start
-// line, measured in all three directions.
+// line, measured in all three directions; it stands where it is put.
 TEST_F(LevelLaps, CompletesALapOnlyCloseToTheStartLineAfterEnoughNodes)
 {
     const struct {
@@ -196,6 +214,7 @@ TEST_F(LevelLaps, CompletesALapOnlyCloseToTheStartLineAfterEnoughNodes)
         level.lastNode = kNodes - 1;
         level.lapProgress = c.progress;
         MoveTo(car, 0, c.offset);
+        level.cameraCarTrail = CarTrail();
         level.UpdateLaps();
         EXPECT_EQ(data.roundsRecorded, c.rounds) << c.progress << " " << c.offset.y << " " << c.offset.z;
     }
@@ -244,23 +263,59 @@ TEST_F(LevelLaps, AComputerCarNeedsFiftyNodesLessThanALapAndItsRecord)
     }
 }
 
-// On a route of 40 nodes the margin leaves nothing to drive: a lap still
-// takes a node of progress, so a car standing on the start node after its
-// lap counts no further lap each frame.
-TEST_F(LevelLaps, OnAShortRouteAComputerCarStandingOnTheStartCountsOneLap)
+// On a ring of 8 pieces a lap still takes more than half the ring in
+// order: the followed car standing on the start line for 180 frames counts
+// none, driving half way and back (or three pieces back at once) counts
+// none, and each round counts one.
+TEST_F(LevelLaps, OnAnEightPieceRingOnlyEachRoundCountsALap)
 {
-    level.route.clear();
-    pieces.clear();
-    MakeRing(40);
-    level.startPoint = level.route[0]->centre;
+    UseRing(8);
+    for (int frame = 0; frame < 180; ++frame) level.UpdateRaceClocks(1.0f / 60.0f);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    Drive(0, 4, 0.0f);
+    DriveBack(4, 4);
+    EXPECT_EQ(data.roundsRecorded, 1);
+    // Three pieces back in one frame is three back, not four on.
+    Drive(0, 3, 0.0f);
+    MoveTo(car, 0);
+    level.UpdateLaps();
+    EXPECT_EQ(data.roundsRecorded, 1);
+    EXPECT_EQ(level.lapProgress, 0);
+    EXPECT_TRUE(messages.TakeCommands().empty());
+    Drive(0, 8, 0.0f);
+    EXPECT_EQ(data.roundsRecorded, 2);
+    Drive(0, 8, 0.0f);
+    EXPECT_EQ(data.roundsRecorded, 3);
+    EXPECT_EQ(messages.TakeCommands(), (std::vector<std::string>{"show_message:krug_proiden!",
+                                                                 "show_message:posledniy_krug!"}));
+}
+
+// A computer car set 20 units behind the start line of a 50-piece ring is
+// at the start node after two nodes: it counts its first lap only once it
+// has come round, and standing on the start after it counts no more.
+TEST_F(LevelLaps, AComputerCarStartingBehindTheLineOfAShortRouteGetsNoFreeLap)
+{
+    UseRing(50);
     level.opponents = {Racer(0)};
     data.racerRecords["0"] = RacerRecord();
-    level.racerNodes[0] = 38;
-    level.racerProgress[0] = 0;
-    MoveTo(*level.opponents[0], 0);
+    CPGameObject& racer = *level.opponents[0];
+    const float behind = -20.0f / kRadius;
+    PlaceAt(racer, behind);
+    level.racerNodes[0] = level.FindNearestNode(*racer.GetPositionRef());
+    ASSERT_EQ(level.racerNodes[0], 48);
+    // Two units a frame, to the start line once round.
+    const float step = 2.0f / kRadius;
+    const int frames = static_cast<int>((kTwoPi - behind) / step) + 1;
+    for (int frame = 1; frame <= frames; ++frame) {
+        PlaceAt(racer, behind + frame * step);
+        level.UpdateLaps();
+        if (frame == frames / 2) {
+            EXPECT_EQ(data.racerRecords["0"].laps, 1) << "half way round";
+        }
+    }
+    EXPECT_EQ(data.racerRecords["0"].laps, 2);
     for (int frame = 0; frame < 3; ++frame) level.UpdateLaps();
     EXPECT_EQ(data.racerRecords["0"].laps, 2);
-    EXPECT_EQ(level.racerProgress[0], 0);
 }
 
 TEST_F(LevelLaps, ARacerHoldingAPlaceTakesNoOther)
@@ -397,4 +452,34 @@ TEST_F(LevelLaps, ARacerFoundAtNoNodeCountsNothing)
     EXPECT_EQ(level.lapProgress, 90);
     EXPECT_EQ(level.racerNodes[0], 40);
     EXPECT_EQ(level.racerProgress[0], 90);
+}
+
+// The followed car and a computer car carried round the ring at paces up
+// to twice a piece's length a frame, from just past the start line: each
+// counts three laps in three rounds, at every pace.
+TEST_F(LevelLaps, AtAnyPaceEveryRoundCountsOneLap)
+{
+    const float pieceLength = kTwoPi * kRadius / kNodes;
+    for (float pace : {1.0f, 3.0f, 5.0f, 8.0f, 2.0f * pieceLength}) {
+        SCOPED_TRACE(pace);
+        data.roundsRecorded = 1;
+        data.racerRecords.clear();
+        data.racerRecords["0"] = RacerRecord();
+        level.opponents = {Racer(0)};
+        CPGameObject& racer = *level.opponents[0];
+        const float first = 0.3f / kRadius;
+        PlaceAt(car, first);
+        PlaceAt(racer, first);
+        level.lastNode = level.racerNodes[0] = 0;
+        level.lapProgress = level.racerProgress[0] = 0;
+        const float step = pace / kRadius;
+        const int frames = static_cast<int>((3 * kTwoPi + 0.1f) / step);
+        for (int frame = 1; frame <= frames; ++frame) {
+            PlaceAt(car, first + frame * step);
+            PlaceAt(racer, first + frame * step);
+            level.UpdateLaps();
+        }
+        EXPECT_EQ(data.roundsRecorded, 4);
+        EXPECT_EQ(data.racerRecords["0"].laps, 4);
+    }
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -104,6 +105,11 @@ protected:
     void RunFrame()
     {
         SteerPlayer();
+        RunTasks();
+    }
+    // The clock, then every running task in list order.
+    void RunTasks()
+    {
         ++FrameNumber;
         FrameDeltaTime = kStep;
         std::vector<IPProcess*> running;
@@ -323,5 +329,115 @@ TEST_F(LevelRace, ATimeTrialStoresTheRunAndASlowerRunRacesItsGhostAndLoses)
         }
         race.StopLevel();
         Unload();
+    }
+}
+
+// The player's car carried round "level1" at a fixed pace, frame by frame,
+// the race rules alone running: every crossing of the start line after a
+// round is a lap and every pass through a checkpoint's gate counts, however
+// far the car moves in a frame (the line reaches 2 units either side, the
+// gates are 4 deep). The slowest row is the car's top speed in frames of
+// 0.16 s.
+TEST_F(LevelRace, AtAnyPaceAndFrameLengthTheCarMissesNoLapOrCheckpoint)
+{
+    const int kLaps = 20;
+    const struct {
+        float units;
+        float seconds;
+    } paces[] = {{5.0f, kStep}, {25.0f * 0.16f, 0.16f}, {9.0f, 2 * kStep}};
+    for (const auto& pace : paces) {
+        SCOPED_TRACE(pace.units);
+        CPLevel& race = Load("level1");
+        ASSERT_TRUE(loaded) << Errors(race);
+        data.levelStarted = true;
+        data.roundCount = 100;
+        race.raceTimerOn = true;
+        race.StartLevel();
+        const float turn = race.route[0]->centre.x * race.route[1]->centre.y -
+                                   race.route[0]->centre.y * race.route[1]->centre.x > 0.0f ? 1.0f : -1.0f;
+        CPPlayer& player = static_cast<CPPlayer&>(*race.player);
+        // Held where it is put.
+        player.SetLocked(true);
+        const D3DXVECTOR3 start = *player.GetPositionRef();
+        const float from = std::atan2(start.y, start.x);
+        const float step = pace.units / kLevelOneRoadRadius;
+        // Round the ring the laps' times, and a little past the line.
+        const int frames = static_cast<int>((kLaps * track_test::kTwoPi + 0.2f) / step);
+        int reached = 0;
+        for (int frame = 1; frame <= frames; ++frame) {
+            const float angle = from + turn * step * frame;
+            player.SetPosition(kLevelOneRoadRadius * std::cos(angle), kLevelOneRoadRadius * std::sin(angle), 0.5f);
+            const int checkpoint = race.currentCheckpoint;
+            FrameDeltaTime = pace.seconds;
+            race.Update();
+            if (race.currentCheckpoint != checkpoint) ++reached;
+        }
+        EXPECT_EQ(data.roundsRecorded, kLaps + 1);
+        EXPECT_EQ(reached, 2 * kLaps);
+        EXPECT_FALSE(race.raceOver);
+        race.StopLevel();
+        Unload();
+    }
+}
+
+namespace {
+
+// How far each car of the level's opponents moves on the ground in the
+// frames the tasks run.
+std::vector<float> DistancesDriven(CPLevel& level, int frames, const std::function<void()>& runTasks)
+{
+    std::vector<D3DXVECTOR3> starts;
+    for (const RefPtr<CPGameObject>& car : level.opponents) starts.push_back(*car->GetPositionRef());
+    for (int frame = 0; frame < frames; ++frame) runTasks();
+    std::vector<float> distances;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const D3DXVECTOR3 moved = *level.opponents[i]->GetPositionRef() - starts[i];
+        distances.push_back(std::sqrt(moved.x * moved.x + moved.y * moved.y));
+    }
+    return distances;
+}
+
+} // namespace
+
+// In the demo every car of the level is computer-driven, the followed car
+// too: over 300 frames it covers a distance like the others'.
+TEST_F(LevelRace, TheDemoDrivesTheFollowedCarLikeTheOthers)
+{
+    g_rolling = 1;
+    CPLevel& demo = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(demo);
+    demo.StartLevel();
+    ASSERT_EQ(demo.opponents.back().Get(), demo.player.Get());
+    const std::vector<float> driven = DistancesDriven(demo, 300, [this] { RunTasks(); });
+    const float farthest = *std::max_element(driven.begin(), driven.end());
+    EXPECT_GT(farthest, 20.0f);
+    for (size_t i = 0; i < driven.size(); ++i) EXPECT_GT(driven[i], farthest / 2) << "car " << i;
+}
+
+// The second opponent's description is missing: it is left out with a line
+// in the log, and the cars before and after it keep their own drivers with
+// the route and drive.
+TEST_F(LevelRace, ACarWithoutItsDescriptionIsLeftOutAndTheOthersDriveTheirRoutes)
+{
+    ASSERT_TRUE(DeleteFileA("Data\\Meshes\\tvr2_enemy.rdf"));
+    CPLevel& race = Load("level1");
+    ASSERT_TRUE(loaded) << Errors(race);
+    EXPECT_EQ(race.opponentModels, (Texts{"tvr1", "tvr3"}));
+    ASSERT_EQ(race.opponents.size(), 2u);
+    EXPECT_EQ(static_cast<CPPlayer&>(*race.opponents[1]).carModel, "tvr3");
+    ASSERT_EQ(Log().size(), 1u);
+    EXPECT_NE(Log()[0].find("tvr2_enemy.rdf"), std::string::npos) << Log()[0];
+    for (size_t i = 0; i < race.opponents.size(); ++i) {
+        EXPECT_EQ(drivers.opponents[i]->paths[0].Get(), race.routeSpline.Get()) << i;
+        EXPECT_EQ(drivers.opponents[i]->paths[1].Get(), race.rightSpline.Get()) << i;
+        EXPECT_EQ(drivers.opponents[i]->paths[2].Get(), race.leftSpline.Get()) << i;
+    }
+    race.StartLevel();
+    // The player's car stays out of the computer cars' way.
+    world.RemoveCar(race.player.Get());
+    const std::vector<float> driven = DistancesDriven(race, 300, [this] { RunTasks(); });
+    for (size_t i = 0; i < driven.size(); ++i) {
+        EXPECT_GT(driven[i], 20.0f) << "car " << i;
+        EXPECT_EQ(drivers.opponents[i]->heldObject.Get(), race.opponents[i].Get()) << i;
     }
 }

@@ -333,7 +333,8 @@ TEST_F(LevelUpdate, CheckpointsCountEachNewZoneAndWrapTheirCount)
         EXPECT_EQ(level->checkpointsPassed, 1);
         EXPECT_EQ(level->currentCheckpoint, 0);
     }
-    // Just outside the box, or once the race is over, nothing counts.
+    // Put just outside the box, or once the race is over, nothing counts.
+    level->checkpointTrail = CarTrail();
     MovePlayer(OnRing(35) + D3DXVECTOR3(3.0f, 0.0f, 0.5f));
     Frame(0.0f);
     level->raceOver = true;
@@ -341,6 +342,29 @@ TEST_F(LevelUpdate, CheckpointsCountEachNewZoneAndWrapTheirCount)
     Frame(0.0f);
     EXPECT_TRUE(Interface().empty());
     EXPECT_EQ(level->currentCheckpoint, 0);
+}
+
+// The player driven along x through a checkpoint 6 deep at paces of 1 to
+// 10 units a frame, from 24 units before its middle: one pass counts once,
+// even when no frame finds the car inside.
+TEST_F(LevelUpdate, ACheckpointCountsOncePerPassAtAnyPace)
+{
+    const D3DXVECTOR3 middle = OnRing(20) + D3DXVECTOR3(0.0f, 1.0f, 0.5f);
+    for (float pace : {1.0f, 4.0f, 7.0f, 10.0f}) {
+        SCOPED_TRACE(pace);
+        level->checkpoints.assign(1, CheckpointEntry());
+        level->checkpoints[0].checkpoint = Zone(OnRing(20));
+        level->currentCheckpoint = kNone;
+        level->checkpointsPassed = 0;
+        // Put at the start, not driven there.
+        level->checkpointTrail = CarTrail();
+        for (float x = -24.0f; x <= 24.0f; x += pace) {
+            MovePlayer(middle + D3DXVECTOR3(x, 0.0f, 0.0f));
+            Frame(0.0f);
+        }
+        EXPECT_EQ(Interface(), Texts{"checkpoint:checkpoint!,0"});
+        EXPECT_EQ(level->checkpointsPassed, 1);
+    }
 }
 
 TEST_F(LevelUpdate, TheLevelTimerFailsTheLevelOnceAndStandsAtZero)
@@ -479,6 +503,29 @@ TEST_F(LevelUpdate, TheDemoCameraDecidesByTheSeededDraws)
     EXPECT_TRUE(inputs.headingForced);
     EXPECT_NEAR(inputs.forcedHeading + 1.5707964f, std::fmod(level->heading + 3.14159274f + 6.2831855f, 6.2831855f),
                 1e-5f);
+    CPCamera* camera = level->camera.Get();
+    level->camera = nullptr;
+    delete camera;
+}
+
+// The orbiting preset turns the camera by 0.3 radians a second of the wall
+// clock since the preset began, the way the orbit's direction says.
+TEST_F(LevelUpdate, TheOrbitTurnsTheCameraItsWayByTheWallClock)
+{
+    level->demoMode = true;
+    level->camera = new CPCamera;
+    level->cameraPreset = 1;
+    const struct {
+        float direction;
+        DWORD milliseconds;
+        float yaw;
+    } frames[] = {{-1.0f, 2000, -0.6f}, {1.0f, 500, 0.75f}};
+    for (const auto& f : frames) {
+        level->orbitDirection = f.direction;
+        g_clockNow += f.milliseconds;
+        Frame(0.0f);
+        EXPECT_FLOAT_EQ(level->camera->GetYaw(), f.yaw) << f.direction;
+    }
     CPCamera* camera = level->camera.Get();
     level->camera = nullptr;
     delete camera;
