@@ -2,7 +2,6 @@
 
 #include "Render/PRender.h"
 #include "Render/ResourceRequest.h"
-#include "core/FileSystem.h"
 #include "core/PDataFile.h"
 #include "core/PDXErrorLog.h"
 #include "core/Settings.h"
@@ -34,26 +33,17 @@ const DWORD kMipFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
 const int kTexLodUnset = -1;
 
 // The name with "jpg" in place of its last three characters, so that a
-// ".tga" missing on disk is looked for as ".jpg".
+// ".tga" that is nowhere, on disk or in a pack archive, is looked for as
+// ".jpg".
 std::string JpegTwin(const std::string& fileName)
 {
     return fileName.substr(0, fileName.size() - kExtensionLength) + kJpegExtension;
 }
 
-// Only the disk is asked: a file that exists only in a pack archive counts
-// as missing here, and the later read still looks into the archives.
-bool IsOnDisk(const std::string& path)
-{
-    FILE* file = GetFileSystem().Open(path.c_str(), "rb");
-    if (!file) return false;
-    GetFileSystem().Close(file);
-    return true;
-}
-
 std::string TexturePath(const std::string& fileName)
 {
     const std::string path = kTextureFolder + fileName;
-    if (fileName.size() > kExtensionLength && !IsOnDisk(path)) {
+    if (fileName.size() > kExtensionLength && !IsDataFilePresent(path)) {
         return kTextureFolder + JpegTwin(fileName);
     }
     return path;

@@ -1,6 +1,9 @@
 #include "Sound/NWaveFile.h"
 
+#include "core/PDataFile.h"
+
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -89,7 +92,7 @@ HRESULT CNWaveFile::OpenForReading(const char* name)
 {
     m_format.clear();
     m_size = 0;
-    m_file = mmioOpenA(const_cast<char*>(name), nullptr, kReadFlags);
+    m_file = OpenDataFile(name);
     if (!m_file) {
         m_file = OpenResource(name);
     }
@@ -103,6 +106,19 @@ HRESULT CNWaveFile::OpenForReading(const char* name)
     }
     m_size = m_dataChunk.cksize;
     return S_OK;
+}
+
+// A wave is read whole through the data-file layer, so one that is not in
+// the working folder comes from the pack archives as every other data file
+// does; the multimedia functions then read the copy in memory.
+HMMIO CNWaveFile::OpenDataFile(const char* name)
+{
+    CPDataFile file(name, false);
+    if (FAILED(file.Load())) {
+        return nullptr;
+    }
+    const char* bytes = reinterpret_cast<const char*>(file.GetData());
+    return OpenMemoryCopy(bytes, file.GetDataSize());
 }
 
 // A wave stored in the program itself: its bytes are copied out of the
@@ -119,15 +135,23 @@ HMMIO CNWaveFile::OpenResource(const char* name)
     HGLOBAL loaded = LoadResource(nullptr, resource);
     DWORD size = SizeofResource(nullptr, resource);
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (!bytes || size == 0) {
+    if (!bytes) {
         return nullptr;
     }
-    m_resourceCopy.assign(bytes, bytes + size);
+    return OpenMemoryCopy(bytes, size);
+}
 
+// The copy lives as long as the wave is open; an empty one opens nothing.
+HMMIO CNWaveFile::OpenMemoryCopy(const char* bytes, size_t size)
+{
+    if (size == 0 || size > static_cast<size_t>(LONG_MAX)) {
+        return nullptr;
+    }
+    m_memoryCopy.assign(bytes, bytes + size);
     MMIOINFO memory = {};
     memory.fccIOProc = FOURCC_MEM;
     memory.cchBuffer = static_cast<LONG>(size);
-    memory.pchBuffer = m_resourceCopy.data();
+    memory.pchBuffer = m_memoryCopy.data();
     return mmioOpenA(nullptr, &memory, kReadFlags);
 }
 
@@ -278,7 +302,11 @@ HRESULT CNWaveFile::Read(BYTE* destination, DWORD bytes, DWORD* read)
     while (copied < wanted) {
         if (input.pchNext == input.pchEndRead) {
             // The file ended before its data chunk did, or could not be read.
-            if (!Succeeded(mmioAdvance(m_file, &input, MMIO_READ)) || input.pchNext == input.pchEndRead) {
+            // A copy in memory is wholly in the buffer already; advancing
+            // past its end would leave the handle unable to seek back to
+            // the first sample.
+            if (!m_memoryCopy.empty() || !Succeeded(mmioAdvance(m_file, &input, MMIO_READ))
+                || input.pchNext == input.pchEndRead) {
                 result = E_FAIL;
                 break;
             }
@@ -380,5 +408,5 @@ void CNWaveFile::CloseFileHandle()
         mmioClose(m_file, 0);
         m_file = nullptr;
     }
-    m_resourceCopy.clear();
+    m_memoryCopy.clear();
 }

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstddef>
 #include <vector>
 
 // A RIFF WAVE file read or created through the multimedia file functions.
-// Reading keeps the file open so a sound can refill its buffer from the first
-// sample at any time; a name that is no file may name a "WAVE" or "WAV"
-// resource of the running module instead. Writing creates the header, a
+// Reading loads the data file (from the folder or a pack archive) and keeps
+// its copy open so a sound can refill its buffer from the first sample at
+// any time; a name that is no data file may name a "WAVE" or "WAV" resource
+// of the running module instead. Writing creates the header, a
 // "fact" chunk and an empty "data" chunk whose sizes are fixed on Close.
 class CNWaveFile {
 public:
@@ -36,7 +38,9 @@ public:
 
 private:
     HRESULT OpenForReading(const char* name);
+    HMMIO OpenDataFile(const char* name);
     HMMIO OpenResource(const char* name);
+    HMMIO OpenMemoryCopy(const char* bytes, size_t size);
     HRESULT ReadHeader();
     HRESULT CheckChunkChain();
     HRESULT ReadFormat(const MMCKINFO& formatChunk);
@@ -55,6 +59,7 @@ private:
     DWORD m_size;
     MMIOINFO m_outInfo;
     DWORD m_mode;
-    // A resource's bytes, read through the memory I/O procedure while open.
-    std::vector<char> m_resourceCopy;
+    // The file's or resource's bytes, read through the memory I/O procedure
+    // while open.
+    std::vector<char> m_memoryCopy;
 };

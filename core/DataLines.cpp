@@ -11,8 +11,6 @@
 
 namespace {
 
-const char kLineFeed = '\n';
-const char kCarriageReturn = '\r';
 const char kFieldSeparator = ',';
 
 bool IsBlank(const std::string& text)
@@ -30,16 +28,15 @@ std::vector<DataLine> SplitDataLines(const void* data, size_t size)
     std::vector<DataLine> lines;
     const char* bytes = static_cast<const char*>(data);
     int number = 1;
-    size_t start = 0;
-    while (start < size) {
-        size_t end = start;
-        while (end < size && bytes[end] != kLineFeed) ++end;
-        size_t length = end - start;
-        if (length > 0 && bytes[start + length - 1] == kCarriageReturn) --length;
-        std::string text(bytes + start, length);
+    const char* const last = bytes + size;
+    const char* start = bytes;
+    while (start != last) {
+        const char* end = start;
+        while (end != last && LineEndLength(end, last) == 0) ++end;
+        std::string text(start, end);
         if (!IsBlank(text)) lines.push_back(DataLine{number, text});
         ++number;
-        start = end + 1;
+        start = end + LineEndLength(end, last);
     }
     return lines;
 }

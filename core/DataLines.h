@@ -5,9 +5,9 @@
 #include <vector>
 
 // The plain text lists the game reads at start-up (items, texts, enemies,
-// sounds, script receivers) share their line handling: lines end at a line
-// feed, one carriage return before it is dropped, and every other byte,
-// NULs included, belongs to the line. Readers report the lines they skip
+// sounds, script receivers) share their line handling: lines end as the
+// text reader ends them, at a line feed, a carriage return alone or the pair
+// of them, and every other byte, NULs included, belongs to the line. Readers report the lines they skip
 // instead of stopping.
 
 struct DataLine {

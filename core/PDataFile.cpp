@@ -129,3 +129,17 @@ void CPDataFile::ReadString(std::string& text)
     text.assign(bytes, std::find(bytes, bytes + length, '\0'));
     m_cursor += static_cast<size_t>(length);
 }
+
+bool IsDataFilePresent(const std::string& path)
+{
+    std::string name = path;
+    StringToLower(name);
+    if (FILE* file = GetFileSystem().Open(name.c_str(), "rb")) {
+        GetFileSystem().Close(file);
+        return true;
+    }
+    for (const PackArchiveIndex& archive : GetPackArchiveList()) {
+        if (archive.entries.count(name) != 0) return true;
+    }
+    return false;
+}

@@ -55,3 +55,7 @@ private:
     size_t m_cursor;
     bool m_readError;
 };
+
+// Whether a data file of that path would load: it is on disk or, when not,
+// a registered pack archive holds it. Names match without regard to case.
+bool IsDataFilePresent(const std::string& path);

@@ -6,6 +6,7 @@
 #include "core/PEnemyComponent.h"
 #include "core/PTaskManager.h"
 #include "core/RayQuery.h"
+#include "core/XmlDataFile.h"
 #include "physics/PCar.h"
 #include "physics/PPhysicData.h"
 #include "Render/PAnimatedObject.h"
@@ -657,7 +658,7 @@ void CPGameObject::OnEnemyAnimationEvent()
 
 bool CPGameObject::LoadDescription()
 {
-    return m_description.LoadFile(kDescriptionFolder + m_descriptionName, TIXML_DEFAULT_ENCODING);
+    return LoadXmlDataFile(m_description, kDescriptionFolder + m_descriptionName);
 }
 
 void SetObjectShadowFlag(CPGameObject* object, bool flag)

@@ -65,10 +65,12 @@ void CPTextReader::ReadPhysicalLine(std::string& line)
     line.assign(start, stop);
     m_position = static_cast<size_t>(stop - m_data);
     if (stop == end) return;
-    ++m_position;
-    if (*stop == kLineEnd) return;
+    if (*stop == kLineEnd) {
+        ++m_position;
+        return;
+    }
+    m_position += LineEndLength(stop, end);
     ++m_lineCount;
-    if (*stop == kCarriageReturn && stop + 1 != end && stop[1] == kLineFeed) ++m_position;
 }
 
 // Comments drop whole lines: a line holding "//" anywhere, and every line

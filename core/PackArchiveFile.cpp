@@ -2,6 +2,7 @@
 
 #include "core/DataScrambling.h"
 #include "core/FileSystem.h"
+#include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
 #include "core/StringUtils.h"
 
@@ -151,6 +152,33 @@ void PackArchiveWriter::AddEntry(const std::string& name, const std::vector<unsi
         }
     }
     m_entries.push_back(Entry{lower, bytes});
+}
+
+int PackArchiveWriter::AddFolder(const std::string& folder, std::vector<std::string>& unreadable)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int added = 0;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            added += AddFolder(path, unreadable);
+            continue;
+        }
+        CPDataFile file(path, false);
+        if (FAILED(file.Load())) {
+            unreadable.push_back(path);
+            continue;
+        }
+        const unsigned char* bytes = file.GetData();
+        AddEntry(path, std::vector<unsigned char>(bytes, bytes + file.GetDataSize()));
+        ++added;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return added;
 }
 
 HRESULT PackArchiveWriter::Save(const std::string& archivePath) const

@@ -43,6 +43,11 @@ public:
     // The name is stored lower-cased; a later entry of the same name
     // replaces the earlier one.
     void AddEntry(const std::string& name, const std::vector<unsigned char>& bytes);
+    // Adds every file below the folder under its path from the working
+    // folder, with back-slashes ("Data\Textures\sky.tga"), so the data-file
+    // layer finds it under the name it would open on disk. Answers how many
+    // were added; the paths of files that could not be read are listed.
+    int AddFolder(const std::string& folder, std::vector<std::string>& unreadable);
     HRESULT Save(const std::string& archivePath) const;
 
 private:

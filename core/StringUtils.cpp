@@ -9,6 +9,8 @@ namespace {
 const char* const kSeparators = "\\/";
 // No file system holds a longer name in one folder.
 const size_t kLongestFileName = 255;
+const char kLineFeed = '\n';
+const char kCarriageReturn = '\r';
 
 bool IsDigitChar(char character)
 {
@@ -64,6 +66,14 @@ bool IsWhiteSpaceChar(int character)
     default:
         return false;
     }
+}
+
+size_t LineEndLength(const char* at, const char* end)
+{
+    if (at == end) return 0;
+    if (*at == kLineFeed) return 1;
+    if (*at != kCarriageReturn) return 0;
+    return at + 1 != end && at[1] == kLineFeed ? 2 : 1;
 }
 
 std::string& TrimString(std::string& text)

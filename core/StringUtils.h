@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Small string and geometry helpers shared across the engine.
@@ -7,6 +8,11 @@
 // Tab, line feed, carriage return and space; nothing else (not vertical tab
 // or form feed). Only the low 8 bits of the character count.
 bool IsWhiteSpaceChar(int character);
+
+// The bytes of the line end that starts at the position: 2 for a carriage
+// return followed by a line feed, 1 for either alone, 0 for any other byte
+// and at the end. Every text file the engine reads ends its lines so.
+size_t LineEndLength(const char* at, const char* end);
 
 // Removes leading, then trailing white space in place; returns the same string.
 std::string& TrimString(std::string& text);

@@ -7,12 +7,15 @@
 #include "game/GameLog.h"
 #include "game/TextFields.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
 namespace {
 
+const char* const kDataFolder = "Data";
 const char* const kEmptySlot = "none";
 const char* const kSourcesLine = "sources";
 const char* const kFieldSeparator = " ";
@@ -161,4 +164,9 @@ void WriteScores(CPDataFileWriter& writer, const std::vector<std::vector<ScoreEn
             writer.WriteInt(entry.hundredths);
         }
     }
+}
+
+void MakeDataFolder()
+{
+    CreateDirectoryA(kDataFolder, nullptr);
 }

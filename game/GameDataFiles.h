@@ -46,3 +46,7 @@ void ReadSourcePoints(CPTextReader& reader, const std::string& path,
 // "Data\scores.dat": every entry of every table, tables in order, each as
 // its table index, name, minutes, seconds and hundredths.
 void WriteScores(CPDataFileWriter& writer, const std::vector<std::vector<ScoreEntry>>& tables);
+
+// Makes the "Data" folder that the game writes its scores and saves into,
+// when it is missing: a game whose data is only in a pack archive has none.
+void MakeDataFolder();

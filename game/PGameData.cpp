@@ -223,6 +223,7 @@ void CPGameData::LoadMissionInfo(const std::string& name)
 
 bool CPGameData::SaveScores() const
 {
+    MakeDataFolder();
     CPDataFileWriter writer(kScoresPath, true);
     WriteScores(writer, scoreTables);
     return SUCCEEDED(writer.Save());

@@ -4,6 +4,7 @@
 #include "core/PDataFileWriter.h"
 #include "core/ProblemLog.h"
 #include "core/StringUtils.h"
+#include "game/GameDataFiles.h"
 #include "game/GameLog.h"
 #include "game/LocalClock.h"
 #include "game/PGameData.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const char* const kDataFolder = "DATA";
 const char* const kSavesFolder = "DATA\\Saves";
 const char* const kSavesPrefix = "DATA\\Saves\\";
 const char* const kSlotNameFormat = "save%i.sav";
@@ -137,7 +137,7 @@ int SaveSlotOfName(const std::string& fileName)
 
 bool WriteSaveFile(const CPGameData& data, const std::string& fileName)
 {
-    CreateDirectoryA(kDataFolder, nullptr);
+    MakeDataFolder();
     CreateDirectoryA(kSavesFolder, nullptr);
     const std::string path = SavePath(fileName);
     CPDataFileWriter writer(path, false);

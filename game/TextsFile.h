@@ -17,5 +17,5 @@ void ReadTextsFile(const void* data, size_t size, std::unordered_map<std::string
                    std::vector<DataProblem>& problems);
 
 // The texts in the given order, in the reader's form. A text cannot hold a
-// line feed.
+// line feed or a carriage return: either ends its line.
 std::string WriteTextsFile(const std::vector<std::pair<std::string, std::string>>& texts);

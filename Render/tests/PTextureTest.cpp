@@ -1,6 +1,8 @@
 #include "Render/tests/ResourceTest.h"
 
 #include "Render/tests/TestDevice.h"
+#include "core/PDataFile.h"
+#include "core/PackArchiveFile.h"
 #include "core/Settings.h"
 
 #include <d3dx9tex.h>
@@ -51,6 +53,29 @@ TEST_F(TextureCache, AMissingFileIsLookedForAsItsJpegTwin)
     EXPECT_EQ(texture->GetName(), "bark.tga");
     EXPECT_EQ(texture->GetWidth(), 16);
     EXPECT_EQ(texture->GetHeight(), 8);
+}
+
+// Only a file that is nowhere, on disk or in a pack archive, is looked for
+// as its JPEG twin.
+TEST_F(TextureCache, AFileKeptOnlyInAPackArchiveIsNoMissingFile)
+{
+    WriteErrorTexture();
+    const char* const kPacked = "Data\\Textures\\Packed.tga";
+    WriteTga(kPacked, 8, 4);
+    CPDataFile written(kPacked, false);
+    ASSERT_EQ(written.Load(), S_OK);
+    PackArchiveWriter archive;
+    archive.AddEntry(kPacked, std::vector<unsigned char>(written.GetData(), written.GetData() + written.GetDataSize()));
+    ASSERT_EQ(archive.Save("textures.pak"), S_OK);
+    DeleteFileA(kPacked);
+    GetPackArchiveList().clear();
+    ASSERT_TRUE(RegisterPackArchiveFile("textures.pak"));
+
+    RefPtr<CPTexture> texture = Get("packed.tga");
+    GetPackArchiveList().clear();
+    EXPECT_EQ(texture->GetName(), "packed.tga");
+    EXPECT_EQ(texture->GetWidth(), 8);
+    EXPECT_EQ(texture->GetHeight(), 4);
 }
 
 TEST_F(TextureCache, EachTextureThatFailsGetsItsOwnErrorTexture)

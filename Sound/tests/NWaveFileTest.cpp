@@ -1,5 +1,6 @@
 #include "Sound/NWaveFile.h"
 #include "Sound/tests/WaveFixtures.h"
+#include "core/PackArchiveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,29 @@ TEST(WaveFile, OpensAWaveResourceOfTheProgram)
     ASSERT_EQ(wave.Open("TESTTONE", nullptr, CNWaveFile::kRead), S_OK);
     EXPECT_EQ(wave.GetFormat()->nSamplesPerSec, 8000u);
     EXPECT_EQ(ReadAll(wave, 16), Bytes({0x10, 0x20, 0x30, 0x40}));
+}
+
+// A game packed into an archive keeps its sounds: a wave found only there
+// reads as from the folder, and stays readable once the archive is gone.
+TEST(WaveFile, ReadsAWaveKeptOnlyInAPackArchive)
+{
+    const std::string bytes = Wave(1, 11025, 8, "packed");
+    PackArchiveWriter archive;
+    archive.AddEntry("Data\\Sounds\\Packed.wav", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    ASSERT_EQ(archive.Save("wavefile_test.pak"), S_OK);
+    GetPackArchiveList().clear();
+    ASSERT_TRUE(RegisterPackArchiveFile("wavefile_test.pak"));
+
+    CNWaveFile wave;
+    const HRESULT opened = wave.Open("data\\sounds\\PACKED.WAV", nullptr, CNWaveFile::kRead);
+    GetPackArchiveList().clear();
+    DeleteFileA("wavefile_test.pak");
+    ASSERT_EQ(opened, S_OK);
+    EXPECT_EQ(wave.GetFormat()->nSamplesPerSec, 11025u);
+    EXPECT_EQ(wave.GetSize(), 6u);
+    EXPECT_EQ(ReadAll(wave, 16), "packed");
+    ASSERT_EQ(wave.ResetFile(), S_OK);
+    EXPECT_EQ(ReadAll(wave, 3), "pac");
 }
 
 WAVEFORMATEX PcmWaveFormat()

@@ -1,5 +1,7 @@
 #include "core/tests/GameObjectTestSupport.h"
 
+#include "core/PackArchiveFile.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -645,6 +647,28 @@ TEST_F(GameObjectTest, DescriptionLoadsFromTheDescriptionsFolder)
 
     object.SetDescriptionName("missing.xml");
     EXPECT_FALSE(object.LoadDescription());
+}
+
+// A game packed into an archive keeps its car descriptions, line ends
+// read as the XML reader reads them from a file: CR LF and CR alone as LF.
+TEST_F(GameObjectTest, DescriptionLoadsFromAPackArchiveAsFromTheFolder)
+{
+    const std::string xml = "<truck plate=\"a\r\nb\" note=\"c\rd\"/>";
+    PackArchiveWriter archive;
+    archive.AddEntry("Data\\Descriptions\\Truck.xml", std::vector<unsigned char>(xml.begin(), xml.end()));
+    ASSERT_EQ(archive.Save("descriptions.pak"), S_OK);
+    GetPackArchiveList().clear();
+    ASSERT_TRUE(RegisterPackArchiveFile("descriptions.pak"));
+
+    CPGameObject object("truck");
+    object.SetDescriptionName("Truck.xml");
+    const bool loaded = object.LoadDescription();
+    GetPackArchiveList().clear();
+    ASSERT_TRUE(loaded);
+    TiXmlElement* root = object.GetDescriptionDocument().RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Attribute("plate"), "a\nb");
+    EXPECT_STREQ(root->Attribute("note"), "c\nd");
 }
 
 } // namespace

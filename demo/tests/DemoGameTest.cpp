@@ -12,6 +12,7 @@
 #include "Render/PRender.h"
 #include "core/FrameClock.h"
 #include "core/PDataFile.h"
+#include "core/PackArchiveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -194,20 +195,31 @@ std::vector<ScoreLine> ReadScores(const std::string& path)
     return lines;
 }
 
+// Files a run before this one left must not stand in for this run's.
+void RemoveRaceResults(const char* folder)
+{
+    for (const char* file : {"\\game.log", "\\Data\\scores.dat", "\\DATA\\Saves\\save0.sav"}) {
+        DeleteFileA((folder + std::string(file)).c_str());
+    }
+}
+
+// The demo game headless through its race in a folder that holds its data.
+void PlayDemoRaceIn(const char* folder)
+{
+    GameProgram game("--frames " + std::to_string(kRaceFrames) + " --fixed-dt 0.05", folder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+}
+
 // The demo game headless from its menu through the race on "level1" to its
 // score table, twice in fresh folders: the same log, scores and save.
 TEST(DemoGame, PlaysFromTheMenuThroughARaceToTheScoresTheSameEachTime)
 {
     const char* const kFolders[] = {"race-a", "race-b"};
     for (const char* folder : kFolders) {
-        // Files a run before this one left must not stand in for this run's.
-        for (const char* file : {"\\game.log", "\\Data\\scores.dat", "\\DATA\\Saves\\save0.sav"}) {
-            DeleteFileA((folder + std::string(file)).c_str());
-        }
+        RemoveRaceResults(folder);
         WriteDemoDataInto(folder);
-        GameProgram game("--frames " + std::to_string(kRaceFrames) + " --fixed-dt 0.05", folder);
-        ASSERT_TRUE(game.Started());
-        EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+        PlayDemoRaceIn(folder);
     }
     const std::string log = ReadText("race-a\\game.log");
     ExpectLinesInOrder(log, {"menu\n", "race started\n", "standing 1 ", "best round ", "score screen\n"});
@@ -225,6 +237,63 @@ TEST(DemoGame, PlaysFromTheMenuThroughARaceToTheScoresTheSameEachTime)
     const std::vector<char> save = ReadWholeFile("race-a\\DATA\\Saves\\save0.sav");
     EXPECT_FALSE(save.empty());
     EXPECT_EQ(save, ReadWholeFile("race-b\\DATA\\Saves\\save0.sav"));
+}
+
+void RemoveFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(path);
+            else DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// The demo data packed into "data.pak" as the pack tool packs it, and the
+// "Data" folder removed.
+void PackDemoDataInto(const char* folder)
+{
+    RemoveFolder(std::string(folder) + "\\DATA");
+    WriteDemoDataInto(folder);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder));
+    PackArchiveWriter archive;
+    std::vector<std::string> unreadable;
+    const int added = archive.AddFolder("Data", unreadable);
+    const HRESULT saved = archive.Save("data.pak");
+    RemoveFolder("Data");
+    SetCurrentDirectoryA("..");
+    EXPECT_GT(added, 0);
+    EXPECT_TRUE(unreadable.empty());
+    ASSERT_EQ(saved, S_OK);
+}
+
+// The same race from the archive alone: every file the game reads comes
+// from "data.pak", and the game writes its scores and save beside it.
+TEST(DemoGame, PlaysTheRaceFromAPackArchiveAsFromTheDataFolder)
+{
+    const char* const kFolder = "race-folder";
+    const char* const kPacked = "race-pak";
+    RemoveRaceResults(kFolder);
+    WriteDemoDataInto(kFolder);
+    PlayDemoRaceIn(kFolder);
+    PackDemoDataInto(kPacked);
+    PlayDemoRaceIn(kPacked);
+
+    const std::string log = ReadText(std::string(kFolder) + "\\game.log");
+    ExpectLinesInOrder(log, {"race started\n", "checkpoint ", "score screen\n"});
+    EXPECT_EQ(ReadText(std::string(kPacked) + "\\game.log"), log);
+    EXPECT_EQ(ReadWholeFile(std::string(kPacked) + "\\Data\\scores.dat"),
+              ReadWholeFile(std::string(kFolder) + "\\Data\\scores.dat"));
+    const std::vector<char> save = ReadWholeFile(std::string(kPacked) + "\\DATA\\Saves\\save0.sav");
+    EXPECT_FALSE(save.empty());
+    EXPECT_EQ(save, ReadWholeFile(std::string(kFolder) + "\\DATA\\Saves\\save0.sav"));
 }
 
 } // namespace

@@ -291,6 +291,27 @@ TEST(ScoresFile, HoldsEveryEntryAsTableIndexNameAndTime)
         << "the file is stored scrambled";
 }
 
+// A game whose data is only in a pack archive has no "Data" folder to write
+// its scores into: saving them makes it.
+TEST(ScoresFile, AreSavedWhereNoDataFolderExists)
+{
+    const char* const kFreshGame = "scores-without-data";
+    CreateDirectoryA(kFreshGame, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFreshGame));
+    CPGameData data;
+    data.CheckPlayerRecords(1, ScoreEntry("Al", 1, 2, 3));
+    const bool saved = data.SaveScores();
+    std::vector<std::vector<ScoreEntry>> tables;
+    const bool read = ReadScoresFile(kScores, tables);
+    DeleteFileA(kScores);
+    RemoveDirectoryA("Data");
+    SetCurrentDirectoryA("..");
+    RemoveDirectoryA(kFreshGame);
+    EXPECT_TRUE(saved);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(tables.at(0).at(0).name, "Al");
+}
+
 TEST(ScoresFile, AFailedSaveKeepsTheOldFile)
 {
     CreateDirectoryA("Data", nullptr);

@@ -209,6 +209,24 @@ TEST_F(SaveGames, TakeTheFirstFreeSlotOrElseTheOneWrittenLongestAgo)
     }
 }
 
+// A game whose data is only in a pack archive has no "DATA" folder to save
+// into: the save makes it and its "Saves" folder.
+TEST_F(SaveGames, MakeTheSavesFolderAndItsDataFolderWhenMissing)
+{
+    const char* const kFreshGame = "game-without-data";
+    CreateDirectoryA(kFreshGame, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kFreshGame));
+    FillProfile(data, "Packed");
+    const bool saved = SaveGameToSlot(data);
+    const std::vector<std::string> saves = ListSaves();
+    RemoveSaves();
+    RemoveDirectoryA("DATA");
+    SetCurrentDirectoryA("..");
+    RemoveDirectoryA(kFreshGame);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(saves.front(), "Packed");
+}
+
 TEST_F(SaveGames, KeepTheChosenSlotAndFreeADeletedOne)
 {
     EXPECT_EQ(ListSaves(), std::vector<std::string>(kSaveSlotCount)) << "no saves folder";

@@ -144,6 +144,7 @@ TEST_P(TextsFileFixture, KeepsTheGoodLinesAndReportsTheRest)
 INSTANTIATE_TEST_SUITE_P(
     Files, TextsFileFixture,
     testing::Values(FileCase{"Empty", "", {}, 0}, FileCase{"CrLf", "a\tA\r\nb\tB\r\n", {}, 2},
+                    FileCase{"CrOnly", "a\tA\rb\tB\r\tc\r", {3}, 2},
                     FileCase{"ShortLines", "a\nb\t\n\tc\n", {1, 3}, 1},
                     FileCase{"Nuls", Bytes("a\tx\0y\n"), {}, 1},
                     FileCase{"LongLine", "a\t" + kLongText + "\n", {}, 1},
