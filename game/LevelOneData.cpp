@@ -68,6 +68,8 @@ const float kRowSpacing = 6.0f;
 const float kStartLift = 2.0f;
 const float kStandingHeight = 0.8f;
 const float kStartHeight = kStandingHeight - kStartLift;
+// A driving car's position stays within about 1.0 of the road.
+const float kNitroZoneHalfHeight = 1.5f;
 
 const char* const kCarMesh = "level1_car.p3d";
 const D3DXVECTOR3 kWheelHalf(0.15f, 0.4f, 0.4f);
@@ -279,10 +281,11 @@ bool WriteSceneObjects(std::string& error)
     // The checkpoints are gates across the road where they stand, the
     // first at the ring's top, the second at its left; the race looks for
     // the car inside once a frame, so a gate is deeper than a fast car's
-    // move in one frame.
+    // move in one frame. So is the nitro zone ("arrow_blue") across the
+    // ring's bottom, and it reaches above the car's position.
     const Box boxes[] = {{"checkpoint", D3DXVECTOR3(2.0f, 6.0f, 3.0f), kTexture},
                          {"checkpoint_a", D3DXVECTOR3(6.0f, 2.0f, 3.0f), kTexture},
-                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f), kTexture},
+                         {"arrow_blue", D3DXVECTOR3(2.0f, kLevelOneRoadHalfWidth, kNitroZoneHalfHeight), kTexture},
                          {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f), kTexture},
                          {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f), kTexture},
                          {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f), kTexture},

@@ -192,6 +192,28 @@ TEST_F(LevelRace, EveryCarStartsOnItsWheelsApartAndFacingTheWayTheRaceRuns)
     EXPECT_GT(std::atan2(at.y, at.x) * routeTurn, 0.2f) << "the player drove the way it faced, past the start line";
 }
 
+// The nitro zone across the ring's bottom holds a car driving through it.
+TEST_F(LevelRace, APlayerDrivenThroughTheNitroZoneWithNoNitroLeftIsRefilled)
+{
+    CPLevel& race = StartRace(false);
+    ASSERT_EQ(race.nitroZones.size(), 1u);
+    CPCar& car = *race.GetCarPtr();
+    car.SetNitroStock(0.0f);
+    // How far round the ring the player is past the zone, the way the race
+    // runs: negative before it.
+    const D3DXVECTOR3& zone = *race.nitroZones.front()->GetPositionRef();
+    auto pastZone = [&] {
+        const D3DXVECTOR3& at = *race.player->GetPositionRef();
+        return (std::atan2(at.y, at.x) - std::atan2(zone.y, zone.x)) * routeTurn;
+    };
+    const float kMargin = 0.15f;
+    while (pastZone() < -kMargin && frames < kFrameLimit) RunFrame();
+    EXPECT_EQ(car.GetNitroStock(), 0.0f) << "nothing fills it before the zone";
+    while (pastZone() < kMargin && frames < kFrameLimit) RunFrame();
+    ASSERT_LT(frames, kFrameLimit);
+    EXPECT_EQ(car.GetNitroStock(), 100.0f);
+}
+
 TEST_F(LevelRace, ThreeComputerCarsAndThePlayerDriveTheirLapsToPlaces)
 {
     CPLevel& race = StartRace(false);
