@@ -163,7 +163,7 @@ BestTimeRecord* CPGameData::GetBestTime(int levelNumber)
 // result enters only by beating one of the seven, whose worst then drops out.
 bool CPGameData::CheckPlayerRecords(int raceNumber, const ScoreEntry& entry)
 {
-    static const size_t kFreeEntries = 7;
+    const size_t kFreeEntries = kScoreTableSize;
     if (raceNumber < 1 || raceNumber > kScoredRaces) return false;
     const size_t index = static_cast<size_t>(raceNumber) - 1;
     if (scoreTables.size() <= index) scoreTables.resize(index + 1);
@@ -226,4 +226,12 @@ bool CPGameData::SaveScores() const
     CPDataFileWriter writer(kScoresPath, true);
     WriteScores(writer, scoreTables);
     return SUCCEEDED(writer.Save());
+}
+
+bool CPGameData::LoadScores()
+{
+    scoreTables.clear();
+    CPDataFile file(kScoresPath, true);
+    if (FAILED(file.Load())) return true;
+    return ReadScores(file, kScoredRaces, kScoreTableSize, scoreTables);
 }

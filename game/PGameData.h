@@ -25,6 +25,8 @@ public:
     static const int kLevelCount = 10;
     static const int kRecordedRounds = 20;
     static const int kScoredRaces = 100;
+    // The entries a race's score table keeps.
+    static const int kScoreTableSize = 7;
 
     CPGameData();
 
@@ -70,6 +72,10 @@ public:
     // Writes every score table to "Data\scores.dat"; false, with the old
     // file kept, when it could not be written.
     bool SaveScores() const;
+    // Reads "Data\scores.dat" back into the score tables. A missing file
+    // leaves them empty; so does a damaged one, and false tells of it. The
+    // file itself is left as it is.
+    bool LoadScores();
     // Enters a result into the table of race 1 to 100: true when entered.
     bool CheckPlayerRecords(int raceNumber, const ScoreEntry& entry);
 

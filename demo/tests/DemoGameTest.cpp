@@ -12,6 +12,8 @@
 #include "Render/PRender.h"
 #include "core/FrameClock.h"
 #include "core/PDataFile.h"
+#include "game/GameDataFiles.h"
+#include "game/PGameData.h"
 
 #include <gtest/gtest.h>
 
@@ -162,69 +164,70 @@ void ExpectLinesInOrder(const std::string& log, const std::vector<std::string>& 
     }
 }
 
-// The score entries of a scrambled "Data\scores.dat": table index, name,
-// minutes, seconds, hundredths.
-struct ScoreLine {
-    int32_t table;
-    std::string name;
-    int32_t minutes, seconds, hundredths;
-};
-
-std::vector<ScoreLine> ReadScores(const std::string& path)
+// The score tables that "Data\scores.dat" of a folder holds.
+std::vector<std::vector<ScoreEntry>> ReadScoreTables(const std::string& folder)
 {
-    CPDataFile file(path, true);
-    std::vector<ScoreLine> lines;
-    if (FAILED(file.Load())) return lines;
-    const char* at = reinterpret_cast<const char*>(file.GetData());
-    const char* end = at + file.GetDataSize();
-    auto readInt = [&](int32_t& value) {
-        if (end - at < 4) return false;
-        std::memcpy(&value, at, 4);
-        at += 4;
-        return true;
-    };
-    ScoreLine line;
-    int32_t length = 0;
-    while (readInt(line.table) && readInt(length) && length >= 0 && end - at >= length) {
-        line.name.assign(at, static_cast<size_t>(length));
-        at += length;
-        if (!readInt(line.minutes) || !readInt(line.seconds) || !readInt(line.hundredths)) break;
-        lines.push_back(line);
-    }
-    return lines;
+    CPDataFile file(folder + "\\Data\\scores.dat", true);
+    std::vector<std::vector<ScoreEntry>> tables;
+    EXPECT_EQ(file.Load(), S_OK);
+    EXPECT_TRUE(ReadScores(file, CPGameData::kScoredRaces, CPGameData::kScoreTableSize, tables));
+    return tables;
+}
+
+// The demo game run headless through its menu and race in a folder.
+std::string PlayDemo(const char* folder)
+{
+    GameProgram game("--frames " + std::to_string(kRaceFrames) + " --fixed-dt 0.05", folder);
+    EXPECT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+    return ReadText(std::string(folder) + "\\game.log");
 }
 
 // The demo game headless from its menu through the race on "level1" to its
-// score table, twice in fresh folders: the same log, scores and save.
+// score table, twice in one folder: the second run plays the same race,
+// keeps the first run's score beside its own and saves to the same slot.
 TEST(DemoGame, PlaysFromTheMenuThroughARaceToTheScoresTheSameEachTime)
 {
-    const char* const kFolders[] = {"race-a", "race-b"};
-    for (const char* folder : kFolders) {
-        // Files a run before this one left must not stand in for this run's.
-        for (const char* file : {"\\game.log", "\\Data\\scores.dat", "\\DATA\\Saves\\save0.sav"}) {
-            DeleteFileA((folder + std::string(file)).c_str());
-        }
-        WriteDemoDataInto(folder);
-        GameProgram game("--frames " + std::to_string(kRaceFrames) + " --fixed-dt 0.05", folder);
-        ASSERT_TRUE(game.Started());
-        EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+    const char* const kFolder = "race";
+    // Files a run before this one left must not stand in for this run's.
+    for (const char* file : {"\\game.log", "\\Data\\scores.dat", "\\DATA\\Saves\\save0.sav",
+                             "\\DATA\\Saves\\save1.sav"}) {
+        DeleteFileA((kFolder + std::string(file)).c_str());
     }
-    const std::string log = ReadText("race-a\\game.log");
-    ExpectLinesInOrder(log, {"menu\n", "race started\n", "standing 1 ", "best round ", "score screen\n"});
-    const bool finished = log.find("place ") != std::string::npos && log.find("finish!\n") != std::string::npos;
-    EXPECT_TRUE(finished || log.find("lost!\n") != std::string::npos) << log;
-    EXPECT_EQ(log.find("error:"), std::string::npos) << log;
-    EXPECT_EQ(log, ReadText("race-b\\game.log"));
-
-    const std::vector<ScoreLine> scores = ReadScores("race-a\\Data\\scores.dat");
-    const auto driver = std::find_if(scores.begin(), scores.end(),
-                                     [](const ScoreLine& line) { return line.table == 0 && line.name == kProfile; });
-    ASSERT_NE(driver, scores.end()) << "the profile's time in race 1";
-    EXPECT_GT(driver->minutes * 6000 + driver->seconds * 100 + driver->hundredths, 0);
-    EXPECT_EQ(ReadWholeFile("race-a\\Data\\scores.dat"), ReadWholeFile("race-b\\Data\\scores.dat"));
-    const std::vector<char> save = ReadWholeFile("race-a\\DATA\\Saves\\save0.sav");
+    WriteDemoDataInto(kFolder);
+    const std::string first = PlayDemo(kFolder);
+    ExpectLinesInOrder(first, {"menu\n", "race started\n", "standing 1 ", "best round ", "score screen\n"});
+    EXPECT_NE(first.find("place "), std::string::npos) << first;
+    EXPECT_NE(first.find("finish!\n"), std::string::npos) << first;
+    EXPECT_EQ(first.find("error:"), std::string::npos) << first;
+    const std::vector<char> save = ReadWholeFile("race\\DATA\\Saves\\save0.sav");
     EXPECT_FALSE(save.empty());
-    EXPECT_EQ(save, ReadWholeFile("race-b\\DATA\\Saves\\save0.sav"));
+
+    const std::vector<std::vector<ScoreEntry>> firstScores = ReadScoreTables(kFolder);
+    ASSERT_EQ(firstScores.size(), 1u);
+    ASSERT_EQ(firstScores[0].size(), 1u) << "the profile's time in race 1";
+    const ScoreEntry& time = firstScores[0][0];
+    EXPECT_EQ(time.name, kProfile);
+    EXPECT_GT(time.minutes * 6000 + time.seconds * 100 + time.hundredths, 0);
+
+    const std::string second = PlayDemo(kFolder);
+    const std::vector<std::vector<ScoreEntry>> secondScores = ReadScoreTables(kFolder);
+    ASSERT_EQ(secondScores.size(), 1u);
+    ASSERT_EQ(secondScores[0].size(), 2u) << "both runs' times";
+    for (const ScoreEntry& entry : secondScores[0]) {
+        EXPECT_EQ(entry.name + " " + std::to_string(entry.minutes) + ":" + std::to_string(entry.seconds) + ":" +
+                      std::to_string(entry.hundredths),
+                  time.name + " " + std::to_string(time.minutes) + ":" + std::to_string(time.seconds) + ":" +
+                      std::to_string(time.hundredths));
+    }
+    // The same race: the log differs only by the first run's score.
+    const size_t firstScore = first.find("score 1 ");
+    ASSERT_NE(firstScore, std::string::npos) << first;
+    const std::string scoreLine = first.substr(firstScore, first.find('\n', firstScore) + 1 - firstScore);
+    std::string expected = first;
+    expected.insert(firstScore + scoreLine.size(), "score 2" + scoreLine.substr(std::strlen("score 1")));
+    EXPECT_EQ(second, expected);
+    EXPECT_EQ(ReadWholeFile("race\\DATA\\Saves\\save0.sav").size(), save.size());
 }
 
 } // namespace
