@@ -119,6 +119,16 @@ float CPGameData::GetRoundTime(int round) const
     return roundTimes[static_cast<size_t>(round) - 1];
 }
 
+float CPGameData::BestFinishedRound(int lastRound) const
+{
+    float best = 0.0f;
+    for (int round = 1; round < roundsRecorded && round <= lastRound; ++round) {
+        const float time = GetRoundTime(round);
+        if (time > 0.0f && (best == 0.0f || time < best)) best = time;
+    }
+    return best;
+}
+
 const std::string& CPGameData::GetText(const std::string& key)
 {
     return texts[key];

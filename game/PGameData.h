@@ -47,6 +47,9 @@ public:
     void ClearLevelTimer() { raceClock = 0.0f; }
     // The time of a round counted from 1; 0 for a round not in the list.
     float GetRoundTime(int round) const;
+    // The quickest finished round up to lastRound: the running round and
+    // rounds not driven (no time) do not count. 0 when none is left.
+    float BestFinishedRound(int lastRound) const;
 
     // The localised text of a key. A key not there yet is entered empty.
     const std::string& GetText(const std::string& key);

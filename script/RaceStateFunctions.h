@@ -28,8 +28,8 @@ int Script_ClearGameData(lua_State* state);
 int Script_GetRecords(lua_State* state);
 // The current race number. Also SetCurrentMission.
 int Script_SetCurrentRace(lua_State* state);
-// Enters the profile's best round of the race into the race's records;
-// answers whether it was entered.
+// Enters the profile's best finished round of the race into the race's
+// records; answers whether it was entered (never without a finished round).
 int Script_CheckPlayerRecords(lua_State* state);
 // Writes the records to "Data\scores.dat".
 int Script_SaveScore(lua_State* state);
