@@ -5,6 +5,7 @@
 #include "core/PTextReader.h"
 #include "core/Settings.h"
 #include "game/GameDataFiles.h"
+#include "game/GameLog.h"
 #include "game/PLevel.h"
 
 #include <algorithm>
@@ -235,7 +236,7 @@ bool CPGameData::SaveScores() const
 {
     CPDataFileWriter writer(kScoresPath, true);
     WriteScores(writer, scoreTables);
-    return SUCCEEDED(writer.Save());
+    return SaveOrReport(writer, kScoresPath);
 }
 
 bool CPGameData::LoadScores()

@@ -73,7 +73,7 @@ public:
     // "Data\Levels"; a file that is missing leaves no checkpoint records.
     void LoadMissionInfo(const std::string& name);
     // Writes every score table to "Data\scores.dat"; false, with the old
-    // file kept, when it could not be written.
+    // file kept and the game log told, when it could not be written.
     bool SaveScores() const;
     // Reads "Data\scores.dat" back into the score tables. A missing file
     // leaves them empty; so does a damaged one, and false tells of it. The

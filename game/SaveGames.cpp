@@ -116,13 +116,6 @@ int ChooseSlot()
     return oldest;
 }
 
-bool WriteBytes(CPDataFileWriter& writer, const std::string& path)
-{
-    if (SUCCEEDED(writer.Save())) return true;
-    GetGameLog().Report("%s: could not be written; the file there is kept", path.c_str());
-    return false;
-}
-
 } // namespace
 
 std::string SaveSlotFileName(int slot)
@@ -149,7 +142,7 @@ bool WriteSaveFile(const CPGameData& data, const std::string& fileName)
     const std::string path = SavePath(fileName);
     CPDataFileWriter writer(path, false);
     WriteSaveRecord(writer, RecordOf(data));
-    return WriteBytes(writer, path);
+    return SaveOrReport(writer, path);
 }
 
 bool SaveGameToSlot(CPGameData& data)
@@ -181,7 +174,7 @@ bool DeleteSaveFile(const std::string& fileName)
     if (!CheckFileName(fileName, "DeleteSave")) return false;
     const std::string path = SavePath(fileName);
     CPDataFileWriter writer(path, false);
-    return WriteBytes(writer, path);
+    return SaveOrReport(writer, path);
 }
 
 std::vector<std::string> ListSaves()

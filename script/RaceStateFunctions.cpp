@@ -167,10 +167,9 @@ int Script_CheckPlayerRecords(lua_State* state)
     return PushBool(state, g_pGameData->CheckPlayerRecords(ReadInt(state, 1), entry));
 }
 
-int Script_SaveScore(lua_State*)
+int Script_SaveScore(lua_State* state)
 {
-    if (g_pGameData) g_pGameData->SaveScores();
-    return 0;
+    return PushBool(state, g_pGameData && g_pGameData->SaveScores());
 }
 
 int Script_SetRoundTime(lua_State* state)
