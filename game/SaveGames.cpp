@@ -75,8 +75,8 @@ void ApplyRecord(CPGameData& data, const std::string& fileName, SaveRecord& reco
     }
 }
 
-// What a slot holds: nothing (a missing or empty file), a save whose
-// header reads, or bytes without a readable header.
+// What a slot holds: nothing (a missing or empty file), a save that would
+// load, or bytes that would not.
 enum class SlotState { Free, Taken, Damaged };
 
 // A damaged slot's header is left empty, with the zero time, so it is the
@@ -85,7 +85,11 @@ SlotState ReadSlot(int slot, SaveHeader& header)
 {
     CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
     if (FAILED(file.Load()) || file.GetDataSize() == 0) return SlotState::Free;
-    if (ReadSaveHeader(file, header)) return SlotState::Taken;
+    SaveRecord record;
+    if (ReadSaveRecord(file, record)) {
+        header = record.header;
+        return SlotState::Taken;
+    }
     header = SaveHeader();
     return SlotState::Damaged;
 }
