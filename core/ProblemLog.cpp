@@ -29,5 +29,7 @@ void ProblemLog::ReportArguments(const char* format, va_list arguments)
     std::vsnprintf(line, sizeof(line), format, arguments);
     if (m_lines.size() >= kKeptLines) m_lines.erase(m_lines.begin());
     m_lines.push_back(line);
-    OutputDebugStringA((m_subsystem + ": " + line + "\n").c_str());
+    const std::string told = m_subsystem + ": " + line;
+    OutputDebugStringA((told + "\n").c_str());
+    if (m_echo) m_echo(told);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdarg>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Where a subsystem's readers report what they found wrong in a file. Each
@@ -9,7 +11,15 @@
 // debugger's output with the subsystem's name before it; nothing stops on it.
 class ProblemLog {
 public:
+    // Takes each reported line, the subsystem's name before it, as the
+    // debugger's output does.
+    typedef std::function<void(const std::string& line)> Echo;
+
     explicit ProblemLog(const char* subsystem);
+
+    // While an echo is set, it gets every line too: the game hands the
+    // game's log file one. An empty echo ends that.
+    void SetEcho(Echo echo) { m_echo = std::move(echo); }
 
     void Report(const char* format, ...);
     void ReportArguments(const char* format, va_list arguments);
@@ -21,4 +31,5 @@ public:
 private:
     std::string m_subsystem;
     std::vector<std::string> m_lines;
+    Echo m_echo;
 };

@@ -1,5 +1,6 @@
 #include "game/GameDataFiles.h"
 
+#include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
 #include "core/PTextReader.h"
 #include "core/PTokenizer.h"
@@ -70,6 +71,33 @@ EnemySourceRecord ParseMissionRecord(const std::vector<std::string>& fields, con
     record.bonusChance = ParseDecimalInt(fields[5]);
     record.bonusKinds = ParseWeightedList(fields[6]);
     return record;
+}
+
+ScoreEntry ReadScoreEntry(CPDataFile& file)
+{
+    ScoreEntry entry;
+    file.ReadString(entry.name);
+    entry.minutes = file.ReadInt();
+    entry.seconds = file.ReadInt();
+    entry.hundredths = file.ReadInt();
+    return entry;
+}
+
+bool ReadScoreRecords(CPDataFile& file, size_t tableCount, size_t tableSize,
+                      std::vector<std::vector<ScoreEntry>>& tables)
+{
+    int32_t lastIndex = 0;
+    while (file.GetBytesLeft() > 0) {
+        const int32_t index = file.ReadInt();
+        const ScoreEntry entry = ReadScoreEntry(file);
+        if (file.HasReadError() || index < lastIndex || static_cast<size_t>(index) >= tableCount) return false;
+        const size_t table = static_cast<size_t>(index);
+        if (tables.size() <= table) tables.resize(table + 1);
+        if (tables[table].size() >= tableSize) return false;
+        tables[table].push_back(entry);
+        lastIndex = index;
+    }
+    return true;
 }
 
 EnemySourcePoint ParseSourcePoint(const std::vector<std::string>& fields, const D3DXVECTOR3& at,
@@ -169,4 +197,12 @@ void WriteScores(CPDataFileWriter& writer, const std::vector<std::vector<ScoreEn
 void MakeDataFolder()
 {
     CreateDirectoryA(kDataFolder, nullptr);
+}
+
+bool ReadScores(CPDataFile& file, size_t tableCount, size_t tableSize, std::vector<std::vector<ScoreEntry>>& tables)
+{
+    tables.clear();
+    if (ReadScoreRecords(file, tableCount, tableSize, tables)) return true;
+    tables.clear();
+    return false;
 }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CPDataFile;
 class CPDataFileWriter;
 class CPTextReader;
 
@@ -50,3 +51,11 @@ void WriteScores(CPDataFileWriter& writer, const std::vector<std::vector<ScoreEn
 // Makes the "Data" folder that the game writes its scores and saves into,
 // when it is missing: a game whose data is only in a pack archive has none.
 void MakeDataFolder();
+
+// The score tables back from a loaded "Data\scores.dat", records up to the
+// file's end. The file holds what WriteScores can leave and nothing else:
+// false, with no tables, when a record is cut short, a name's length is
+// negative or beyond the bytes left, a table index is outside the first
+// tableCount or below the one before, or a table holds more than tableSize
+// entries.
+bool ReadScores(CPDataFile& file, size_t tableCount, size_t tableSize, std::vector<std::vector<ScoreEntry>>& tables);

@@ -52,9 +52,24 @@ const float kSideLineOffset = 3.0f;
 // Above the road: the level drops them onto it.
 const float kSplineHeight = 1.5f;
 const float kCarMass = 40.0f;
-// The same quaternion as a level file stores it: a turn about z that points
-// the car's nose (its -y) along +y, the way round the ring at the start.
-const D3DXQUATERNION kFacingRoundTheRing(0.0f, 0.0f, 1.0f, 0.0f);
+// The race runs clockwise round the ring, seen from above (its route takes
+// the road's line pieces against the order they were sampled in): at the
+// start, on the ring's +x side, that is towards -y. A car's nose is its -y,
+// so a start facing that way keeps the car's own axes.
+const D3DXQUATERNION kFacingTheRace(0.0f, 0.0f, 0.0f, 1.0f);
+// The start grid behind the start line: the cars side by side in turn on
+// the road's inner and outer half, each a car's length and a half behind
+// the one before, so that they can close up on one line without touching.
+const float kGridHalfSpacing = 2.5f;
+const float kFrontRow = 8.0f;
+const float kRowSpacing = 6.0f;
+// The loader lifts every start by this much; a car standing on its wheels
+// on the road has its position this high above it.
+const float kStartLift = 2.0f;
+const float kStandingHeight = 0.8f;
+const float kStartHeight = kStandingHeight - kStartLift;
+// A driving car's position stays within about 1.0 of the road.
+const float kNitroZoneHalfHeight = 1.5f;
 
 const char* const kCarMesh = "level1_car.p3d";
 const D3DXVECTOR3 kWheelHalf(0.15f, 0.4f, 0.4f);
@@ -264,10 +279,12 @@ bool WriteSceneObjects(std::string& error)
         const char* texture;
     };
     // The checkpoints are gates across the road where they stand, the
-    // first at the ring's top, the second at its left.
+    // first at the ring's top, the second at its left. The nitro zone
+    // ("arrow_blue") crosses the ring's bottom and reaches above a driving
+    // car's position.
     const Box boxes[] = {{"checkpoint", D3DXVECTOR3(2.0f, 6.0f, 3.0f), kTexture},
                          {"checkpoint_a", D3DXVECTOR3(6.0f, 2.0f, 3.0f), kTexture},
-                         {"arrow_blue", D3DXVECTOR3(2.0f, 3.0f, 0.25f), kTexture},
+                         {"arrow_blue", D3DXVECTOR3(2.0f, kLevelOneRoadHalfWidth, kNitroZoneHalfHeight), kTexture},
                          {"barrel", D3DXVECTOR3(0.5f, 0.6f, 0.7f), kTexture},
                          {"bonus_health", D3DXVECTOR3(0.4f, 0.5f, 0.6f), kTexture},
                          {"bonus_nitro", D3DXVECTOR3(0.6f, 0.5f, 0.4f), kTexture},
@@ -370,14 +387,15 @@ LevelFileContent LevelOneContent()
     level.header[0] = 3000.0f;
     level.header[1] = 3000.0f;
     level.lightCount = 2;
-    const D3DXQUATERNION facing = kFacingRoundTheRing;
+    const D3DXQUATERNION facing = kFacingTheRace;
+    const float inside = r - kGridHalfSpacing, outside = r + kGridHalfSpacing;
     level.objects = {
         LevelObjectRecord("stolb_start_left", D3DXVECTOR3(r - kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
         LevelObjectRecord("stolb_start_right", D3DXVECTOR3(r + kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
-        LevelObjectRecord("player", D3DXVECTOR3(r, -12.0f, 0.5f), facing),
-        LevelObjectRecord("enemy1", D3DXVECTOR3(r - 3.0f, -20.0f, 0.5f), facing),
-        LevelObjectRecord("enemy2", D3DXVECTOR3(r + 3.0f, -20.0f, 0.5f), facing),
-        LevelObjectRecord("enemy3", D3DXVECTOR3(r, -28.0f, 0.5f), facing),
+        LevelObjectRecord("player", D3DXVECTOR3(inside, kFrontRow, kStartHeight), facing),
+        LevelObjectRecord("enemy1", D3DXVECTOR3(outside, kFrontRow + kRowSpacing, kStartHeight), facing),
+        LevelObjectRecord("enemy2", D3DXVECTOR3(inside, kFrontRow + 2 * kRowSpacing, kStartHeight), facing),
+        LevelObjectRecord("enemy3", D3DXVECTOR3(outside, kFrontRow + 3 * kRowSpacing, kStartHeight), facing),
         LevelObjectRecord("checkpoint1,30", OnRing(r, quarter, 0.0f)),
         LevelObjectRecord("checkpoint_a2,45.5", OnRing(r, 2.0f * quarter, 0.0f)),
         LevelObjectRecord("arrow_blue", OnRing(r, 3.0f * quarter, 0.0f)),

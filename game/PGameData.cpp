@@ -5,6 +5,7 @@
 #include "core/PTextReader.h"
 #include "core/Settings.h"
 #include "game/GameDataFiles.h"
+#include "game/GameLog.h"
 #include "game/PLevel.h"
 
 #include <algorithm>
@@ -119,6 +120,16 @@ float CPGameData::GetRoundTime(int round) const
     return roundTimes[static_cast<size_t>(round) - 1];
 }
 
+float CPGameData::BestFinishedRound(int lastRound) const
+{
+    float best = 0.0f;
+    for (int round = 1; round < roundsRecorded && round <= lastRound; ++round) {
+        const float time = GetRoundTime(round);
+        if (time > 0.0f && (best == 0.0f || time < best)) best = time;
+    }
+    return best;
+}
+
 const std::string& CPGameData::GetText(const std::string& key)
 {
     return texts[key];
@@ -163,7 +174,7 @@ BestTimeRecord* CPGameData::GetBestTime(int levelNumber)
 // result enters only by beating one of the seven, whose worst then drops out.
 bool CPGameData::CheckPlayerRecords(int raceNumber, const ScoreEntry& entry)
 {
-    static const size_t kFreeEntries = 7;
+    const size_t kFreeEntries = kScoreTableSize;
     if (raceNumber < 1 || raceNumber > kScoredRaces) return false;
     const size_t index = static_cast<size_t>(raceNumber) - 1;
     if (scoreTables.size() <= index) scoreTables.resize(index + 1);
@@ -226,5 +237,13 @@ bool CPGameData::SaveScores() const
     MakeDataFolder();
     CPDataFileWriter writer(kScoresPath, true);
     WriteScores(writer, scoreTables);
-    return SUCCEEDED(writer.Save());
+    return SaveOrReport(writer, kScoresPath);
+}
+
+bool CPGameData::LoadScores()
+{
+    scoreTables.clear();
+    CPDataFile file(kScoresPath, true);
+    if (FAILED(file.Load())) return true;
+    return ReadScores(file, kScoredRaces, kScoreTableSize, scoreTables);
 }

@@ -25,6 +25,8 @@ public:
     static const int kLevelCount = 10;
     static const int kRecordedRounds = 20;
     static const int kScoredRaces = 100;
+    // The entries a race's score table keeps.
+    static const int kScoreTableSize = 7;
 
     CPGameData();
 
@@ -45,6 +47,9 @@ public:
     void ClearLevelTimer() { raceClock = 0.0f; }
     // The time of a round counted from 1; 0 for a round not in the list.
     float GetRoundTime(int round) const;
+    // The quickest finished round up to lastRound: the running round and
+    // rounds not driven (no time) do not count. 0 when none is left.
+    float BestFinishedRound(int lastRound) const;
 
     // The localised text of a key. A key not there yet is entered empty.
     const std::string& GetText(const std::string& key);
@@ -68,8 +73,12 @@ public:
     // "Data\Levels"; a file that is missing leaves no checkpoint records.
     void LoadMissionInfo(const std::string& name);
     // Writes every score table to "Data\scores.dat"; false, with the old
-    // file kept, when it could not be written.
+    // file kept and the game log told, when it could not be written.
     bool SaveScores() const;
+    // Reads "Data\scores.dat" back into the score tables. A missing file
+    // leaves them empty; so does a damaged one, and false tells of it. The
+    // file itself is left as it is.
+    bool LoadScores();
     // Enters a result into the table of race 1 to 100: true when entered.
     bool CheckPlayerRecords(int raceNumber, const ScoreEntry& entry);
 

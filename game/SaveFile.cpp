@@ -76,6 +76,14 @@ bool ReadBestTime(CPDataFile& file, BestTimeRecord& record)
     return SUCCEEDED(file.Read(record.ghostSamples.data(), record.ghostSamples.size() * kSampleBytes));
 }
 
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+{
+    file.ReadString(header.profileName);
+    file.ReadString(header.carKey);
+    ReadTime(file, header.savedAt);
+    return !file.HasReadError();
+}
+
 } // namespace
 
 void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
@@ -86,14 +94,6 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
     writer.WriteInt(record.racesPassed);
     writer.WriteInt(record.points);
     for (const BestTimeRecord& bestTime : record.bestTimes) WriteBestTime(writer, bestTime);
-}
-
-bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
-{
-    file.ReadString(header.profileName);
-    file.ReadString(header.carKey);
-    ReadTime(file, header.savedAt);
-    return !file.HasReadError();
 }
 
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record)

@@ -11,7 +11,7 @@ class CPDataFile;
 class CPDataFileWriter;
 
 // The start of a save: whose profile it is, the player's car and when it
-// was written. Choosing a slot needs no more than this.
+// was written.
 struct SaveHeader {
     SaveHeader() : savedAt() {}
 
@@ -40,10 +40,6 @@ struct SaveRecord {
 // level its best time, record value and sample count, and only when the
 // count is above 0 the car model and the samples, 32 bytes each.
 void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
-
-// Reads the header from the start of a loaded file; false when the file is
-// too short for it or a length in it is damaged.
-bool ReadSaveHeader(CPDataFile& file, SaveHeader& header);
 
 // Reads a whole save from the start of a loaded file into record; false,
 // with record no use, when any field is cut, a length is negative or a

@@ -68,8 +68,8 @@ void ApplyRecord(CPGameData& data, const std::string& fileName, SaveRecord& reco
     }
 }
 
-// What a slot holds: nothing (a missing or empty file), a save whose
-// header reads, or bytes without a readable header.
+// What a slot holds: nothing (a missing or empty file), a save that would
+// load, or bytes that would not.
 enum class SlotState { Free, Taken, Damaged };
 
 // A damaged slot's header is left empty, with the zero time, so it is the
@@ -78,7 +78,11 @@ SlotState ReadSlot(int slot, SaveHeader& header)
 {
     CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
     if (FAILED(file.Load()) || file.GetDataSize() == 0) return SlotState::Free;
-    if (ReadSaveHeader(file, header)) return SlotState::Taken;
+    SaveRecord record;
+    if (ReadSaveRecord(file, record)) {
+        header = record.header;
+        return SlotState::Taken;
+    }
     header = SaveHeader();
     return SlotState::Damaged;
 }
@@ -109,13 +113,6 @@ int ChooseSlot()
     return oldest;
 }
 
-bool WriteBytes(CPDataFileWriter& writer, const std::string& path)
-{
-    if (SUCCEEDED(writer.Save())) return true;
-    GetGameLog().Report("%s: could not be written; the file there is kept", path.c_str());
-    return false;
-}
-
 } // namespace
 
 std::string SaveSlotFileName(int slot)
@@ -142,7 +139,7 @@ bool WriteSaveFile(const CPGameData& data, const std::string& fileName)
     const std::string path = SavePath(fileName);
     CPDataFileWriter writer(path, false);
     WriteSaveRecord(writer, RecordOf(data));
-    return WriteBytes(writer, path);
+    return SaveOrReport(writer, path);
 }
 
 bool SaveGameToSlot(CPGameData& data)
@@ -174,7 +171,7 @@ bool DeleteSaveFile(const std::string& fileName)
     if (!CheckFileName(fileName, "DeleteSave")) return false;
     const std::string path = SavePath(fileName);
     CPDataFileWriter writer(path, false);
-    return WriteBytes(writer, path);
+    return SaveOrReport(writer, path);
 }
 
 std::vector<std::string> ListSaves()

@@ -30,7 +30,7 @@ bool WriteSaveFile(const CPGameData& data, const std::string& fileName);
 
 // Writes the profile to its slot. Without one, it takes the first free
 // slot (missing or empty file) or, with all six taken, the one written
-// longest ago (a slot that cannot be read counts as the oldest; on equal
+// longest ago (a slot that would not load counts as the oldest; on equal
 // times the lower slot), and keeps it for the saves that follow.
 bool SaveGameToSlot(CPGameData& data);
 
@@ -42,7 +42,8 @@ bool LoadSaveFile(CPGameData& data, const std::string& fileName);
 // Empties a file of "DATA\Saves": an empty slot is a free one.
 bool DeleteSaveFile(const std::string& fileName);
 
-// The profile name in each slot, "" for a slot missing, empty or damaged.
+// The profile name in each slot that LoadSaveFile would load; "" for a slot
+// missing, empty or damaged anywhere.
 std::vector<std::string> ListSaves();
 
 // Makes profileName the profile. A name other than the one held starts the

@@ -33,9 +33,11 @@
 #include "core/PSettings.h"
 #include "core/PTaskManager.h"
 #include "core/PackArchiveFile.h"
+#include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/ShuttingDown.h"
 #include "game/AIManager.h"
+#include "game/GameLog.h"
 #include "game/PActionsManager.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
@@ -351,12 +353,16 @@ void EngineHost::ShowOpeningScene()
     g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
-// The game's data files, then the scripts; the game log starts empty.
+// The game's data files, then the scripts; the game log starts empty. What
+// the game's rules report (a save that could not be written, say) goes to
+// the game log too, where a player or script writer looks.
 void EngineHost::StartScripts()
 {
     m_gameLog.reset(new GameLog());
+    GetGameLog().SetEcho([this](const std::string& line) { m_gameLog->WriteLine(line); });
     OnShutdown([this] {
         m_scripts.reset();
+        GetGameLog().SetEcho(nullptr);
         m_gameLog.reset();
     });
     m_gameLog->Clear();

@@ -13,6 +13,7 @@
 #include "interface/PInterface.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -49,7 +50,6 @@ std::string MoneyText(float amount)
     return text;
 }
 
-const float kNoBestRound = 100000.0f;
 const int kListedRounds = 10;
 const int kRoundsTimeKeys = 4 * kListedRounds;
 
@@ -57,18 +57,6 @@ int PushSplitTime(lua_State* state, float seconds)
 {
     SplitTime(state, seconds);
     return 3;
-}
-
-// The quickest finished round (every recorded one but the running last);
-// 0 when none has a time.
-float BestFinishedRound(const CPGameData& data)
-{
-    float best = kNoBestRound;
-    for (int round = 1; round < data.roundsRecorded; ++round) {
-        const float time = data.GetRoundTime(round);
-        if (time > 0.0f && time < best) best = time;
-    }
-    return best == kNoBestRound ? 0.0f : best;
 }
 
 void SendMoney(float amount)
@@ -237,7 +225,7 @@ int Script_GetTime(lua_State* state)
 
 int Script_GetTimeBest(lua_State* state)
 {
-    return PushSplitTime(state, g_pGameData ? BestFinishedRound(*g_pGameData) : 0.0f);
+    return PushSplitTime(state, g_pGameData ? g_pGameData->BestFinishedRound(INT_MAX) : 0.0f);
 }
 
 int Script_UpdateRoundsTime(lua_State* state)

@@ -44,24 +44,15 @@ const std::vector<ScoreEntry>* RecordsOf(const CPGameData& data, int race)
     return &data.scoreTables[static_cast<size_t>(race) - 1];
 }
 
-ScoreEntry RoundEntry(const CPGameData& data, int round)
+// The quickest finished round of the rounds the race was set to, as the
+// profile's entry; false when the race has no finished round to enter.
+bool BestRound(const CPGameData& data, ScoreEntry& entry)
 {
-    const TimeParts parts = SplitTimeParts(data.GetRoundTime(round));
-    return ScoreEntry(data.profileName, parts.minutes, parts.seconds, parts.hundredths);
-}
-
-// The quickest of the rounds the race was set to, among those the round
-// list holds; the first round when it holds none.
-ScoreEntry BestRound(const CPGameData& data)
-{
-    ScoreEntry best = RoundEntry(data, 1);
-    const int rounds = static_cast<int>(std::min(static_cast<size_t>(std::max(data.roundCount, 0)),
-                                                 data.roundTimes.size()));
-    for (int round = 2; round <= rounds; ++round) {
-        const ScoreEntry entry = RoundEntry(data, round);
-        if (entry.IsBetterThan(best)) best = entry;
-    }
-    return best;
+    const float best = data.BestFinishedRound(data.roundCount);
+    if (best <= 0.0f) return false;
+    const TimeParts parts = SplitTimeParts(best);
+    entry = ScoreEntry(data.profileName, parts.minutes, parts.seconds, parts.hundredths);
+    return true;
 }
 
 CPWindow* FindWindow(lua_State* state)
@@ -171,13 +162,14 @@ int Script_SetCurrentRace(lua_State* state)
 int Script_CheckPlayerRecords(lua_State* state)
 {
     if (!g_pGameData) return PushBool(state, false);
-    return PushBool(state, g_pGameData->CheckPlayerRecords(ReadInt(state, 1), BestRound(*g_pGameData)));
+    ScoreEntry entry;
+    if (!BestRound(*g_pGameData, entry)) return PushBool(state, false);
+    return PushBool(state, g_pGameData->CheckPlayerRecords(ReadInt(state, 1), entry));
 }
 
-int Script_SaveScore(lua_State*)
+int Script_SaveScore(lua_State* state)
 {
-    if (g_pGameData) g_pGameData->SaveScores();
-    return 0;
+    return PushBool(state, g_pGameData && g_pGameData->SaveScores());
 }
 
 int Script_SetRoundTime(lua_State* state)

@@ -28,10 +28,11 @@ int Script_ClearGameData(lua_State* state);
 int Script_GetRecords(lua_State* state);
 // The current race number. Also SetCurrentMission.
 int Script_SetCurrentRace(lua_State* state);
-// Enters the profile's best round of the race into the race's records;
-// answers whether it was entered.
+// Enters the profile's best finished round of the race into the race's
+// records; answers whether it was entered (never without a finished round).
 int Script_CheckPlayerRecords(lua_State* state);
-// Writes the records to "Data\scores.dat".
+// Writes the records to "Data\scores.dat" and answers whether it could; a
+// failed write keeps the file there and is told in the game log.
 int Script_SaveScore(lua_State* state);
 int Script_SetRoundTime(lua_State* state);
 int Script_GetRoundTime(lua_State* state);

@@ -5,10 +5,9 @@
 #include "game/PGameData.h"
 #include "game/SaveGames.h"
 
-int Script_SaveGame(lua_State*)
+int Script_SaveGame(lua_State* state)
 {
-    if (g_pGameData) SaveGameToSlot(*g_pGameData);
-    return 0;
+    return PushBool(state, g_pGameData && SaveGameToSlot(*g_pGameData));
 }
 
 int Script_LoadGame(lua_State* state)
@@ -19,8 +18,7 @@ int Script_LoadGame(lua_State* state)
 
 int Script_DeleteSave(lua_State* state)
 {
-    DeleteSaveFile(ReadTextOrEmpty(state, 1));
-    return 0;
+    return PushBool(state, DeleteSaveFile(ReadTextOrEmpty(state, 1)));
 }
 
 int Script_GetSaves(lua_State* state)
@@ -32,6 +30,5 @@ int Script_GetSaves(lua_State* state)
 
 int Script_NewPlayer(lua_State* state)
 {
-    if (g_pGameData) WriteNewPlayerSave(*g_pGameData, ReadTextOrEmpty(state, 1));
-    return 0;
+    return PushBool(state, g_pGameData && WriteNewPlayerSave(*g_pGameData, ReadTextOrEmpty(state, 1)));
 }

@@ -4,6 +4,8 @@ struct lua_State;
 
 // The scripts' way to the six save slots; each does nothing without game data.
 // A file name that is missing or not a plain name touches no file (logged).
+// Those that write answer whether the file was written: a failed write
+// keeps the file there and is told in the game log.
 
 // Writes the profile into its slot, choosing one on the first save.
 int Script_SaveGame(lua_State* state);

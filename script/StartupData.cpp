@@ -15,6 +15,7 @@
 namespace {
 
 const char* const kSoundFolder = "Data\\Sounds\\";
+const char* const kScoresFile = "Data\\scores.dat";
 const bool kSharedSound = false;
 
 void LogProblems(GameLog& log, const char* file, const std::vector<DataProblem>& problems)
@@ -68,6 +69,7 @@ void LoadStartupData(GameLog& log)
         ReadDataFile(log, kTextsFile, [&](const void* data, size_t size, std::vector<DataProblem>& problems) {
             ReadTextsFile(data, size, gameData->texts, problems);
         });
+        if (!gameData->LoadScores()) log.WriteLine("data: " + std::string(kScoresFile) + ": damaged; no scores read");
     }
     ReadDataFile(log, kEnemiesFile, [&](const void* data, size_t size, std::vector<DataProblem>& problems) {
         ReadEnemiesFile(data, size, g_enemyData, problems);

@@ -1,6 +1,17 @@
--- Runs once at start-up, before the first frame: the profile, the human
--- car, the race to drive and the key bindings. The receivers do the rest.
-SetProfileName("Driver")
+-- Runs once at start-up, before the first frame: the profile and its save,
+-- the human car, the race to drive and the key bindings. The receivers do
+-- the rest.
+local kProfile = "Driver"
+SetProfileName(kProfile)
+-- The profile's own save, when there is one, is loaded: it keeps its slot,
+-- so every run saves to the same file.
+local slots, names = GetSaves()
+for slot = 1, slots do
+    if names[slot] == kProfile then
+        LoadGame("save" .. (slot - 1) .. ".sav")
+        break
+    end
+end
 SetPlayerType(true)
 SetCurrentRace(1)
 LoadActions("Actions.cfg")

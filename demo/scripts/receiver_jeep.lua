@@ -63,9 +63,12 @@ local function ShowScores()
     print("score screen")
 end
 
+-- Only a race the car drove to its end has a time for the score table.
 local function EndRace()
-    CheckPlayerRecords(kRace)
-    SaveScore()
+    if GetCurrentRound() > GetRoundsNumber() then
+        CheckPlayerRecords(kRace)
+        SaveScore()
+    end
     SaveGame()
     PrintStandings()
     StopLevel()

@@ -2,6 +2,7 @@
 #include "game/PLevel.h"
 
 #include "core/PDataFile.h"
+#include "core/PDataFileWriter.h"
 #include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
@@ -310,6 +311,87 @@ TEST(ScoresFile, AreSavedWhereNoDataFolderExists)
     EXPECT_TRUE(saved);
     ASSERT_TRUE(read);
     EXPECT_EQ(tables.at(0).at(0).name, "Al");
+}
+
+// A number of the score file: 4 bytes, little-endian.
+std::string ScoreInt(uint8_t value)
+{
+    return std::string(1, static_cast<char>(value)) + std::string(3, '\0');
+}
+
+// One record as the format lays it out: table index, name length, name
+// bytes, minutes, seconds, hundredths.
+std::string ScoreRecord(uint8_t table, const std::string& name, uint8_t minutes = 1, uint8_t seconds = 2,
+                        uint8_t hundredths = 3)
+{
+    return ScoreInt(table) + ScoreInt(static_cast<uint8_t>(name.size())) + name + ScoreInt(minutes) +
+           ScoreInt(seconds) + ScoreInt(hundredths);
+}
+
+std::string Repeated(const std::string& bytes, int times)
+{
+    std::string all;
+    for (int i = 0; i < times; ++i) all += bytes;
+    return all;
+}
+
+// "table:name m.s.h,..." for every table that holds entries, joined by "|".
+std::string DescribeTables(const std::vector<std::vector<ScoreEntry>>& tables)
+{
+    std::string text;
+    for (size_t table = 0; table < tables.size(); ++table) {
+        if (tables[table].empty()) continue;
+        if (!text.empty()) text += "|";
+        text += std::to_string(table) + ":";
+        for (const ScoreEntry& entry : tables[table]) {
+            if (text.back() != ':') text += ",";
+            text += entry.name + " " + std::to_string(entry.minutes) + "." + std::to_string(entry.seconds) + "." +
+                    std::to_string(entry.hundredths);
+        }
+    }
+    return text;
+}
+
+TEST(ScoresFile, ReadsBackWhatTheFormatHoldsAndReadsADamagedFileAsNoScores)
+{
+    const std::string bea = ScoreRecord(0, "Bea", 0, 59, 7);
+    const std::string full = Repeated(ScoreRecord(4, "x"), CPGameData::kScoreTableSize);
+    struct Case {
+        const char* what;
+        FileBytes file;
+        bool read;
+        std::string tables;
+    };
+    const Case cases[] = {
+        {"missing", FileBytes::Missing(), true, ""},
+        {"empty", "", true, ""},
+        {"two tables", bea + ScoreRecord(1, "Al") + ScoreRecord(1, "", 4, 5, 6), true,
+         "0:Bea 0.59.7|1:Al 1.2.3, 4.5.6"},
+        {"the last table", ScoreRecord(CPGameData::kScoredRaces - 1, "Al"), true, "99:Al 1.2.3"},
+        {"a full table", full, true, "4:x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3"},
+        {"one past the last table", bea + ScoreRecord(CPGameData::kScoredRaces, "Al"), false, ""},
+        {"a negative table", "\xFF\xFF\xFF\xFF" + bea.substr(4), false, ""},
+        {"tables out of order", ScoreRecord(1, "Al") + bea, false, ""},
+        {"one entry too many", full + ScoreRecord(4, "y"), false, ""},
+        {"cut by a byte", bea + bea.substr(0, bea.size() - 1), false, ""},
+        {"a stray byte after a record", bea + "\x01", false, ""},
+        {"a name past the end", ScoreInt(0) + ScoreInt(40) + "Bea" + Repeated(ScoreInt(0), 3), false, ""},
+        {"a negative name length", ScoreInt(0) + "\xFE\xFF\xFF\xFF" + Repeated(ScoreInt(0), 3), false, ""},
+    };
+    CreateDirectoryA("Data", nullptr);
+    for (const Case& c : cases) {
+        DeleteFileA(kScores);
+        if (c.file.present) {
+            CPDataFileWriter scrambled(kScores, true);
+            scrambled.Write(c.file.bytes.data(), c.file.bytes.size());
+            ASSERT_EQ(scrambled.Save(), S_OK);
+        }
+        CPGameData data;
+        data.CheckPlayerRecords(3, ScoreEntry("held", 9, 9, 9));
+        EXPECT_EQ(data.LoadScores(), c.read) << c.what;
+        EXPECT_EQ(DescribeTables(data.scoreTables), c.tables) << c.what;
+    }
+    DeleteFileA(kScores);
 }
 
 TEST(ScoresFile, AFailedSaveKeepsTheOldFile)

@@ -38,9 +38,7 @@ protected:
         FrameDeltaTime = kStep;
         racers.clear();
         for (const RefPtr<CPGameObject>& opponent : level->opponents) racers.push_back(&Racer(*opponent));
-        // The cars start 2 units above the road and would still be falling
-        // faster than a respawn allows when their rules first run: they
-        // land first.
+        // The cars settle on their springs before their rules first run.
         for (int frame = 0; frame < kLandingFrames; ++frame) {
             ++FrameNumber;
             world.Execute();
@@ -195,9 +193,10 @@ TEST_F(LevelOneRace, AProjectileFromThePlayerHitsTheRacerBehind)
     CPPlayer& player = Player();
     ProjectileShot shot("bullet");
     ASSERT_TRUE(shot.SetParams({"none", "120", "60", "35", "none", "none"}));
-    // Back along the route, between the two racers side by side, to the third.
+    // Back along the route, past the racer beside the player, to the one
+    // behind it.
     const D3DXVECTOR3 from = *player.GetPositionRef() + D3DXVECTOR3(0, 0, 0.5f);
-    shot.Launch(from, D3DXVECTOR3(0, -1, 0), -1.0f, &player, 0);
+    shot.Launch(from, -ForwardAxisOf(player), -1.0f, &player, 0);
     int frames = 0;
     while (frames < 60 && shot.Update()) {
         ++frames;
@@ -205,8 +204,8 @@ TEST_F(LevelOneRace, AProjectileFromThePlayerHitsTheRacerBehind)
     }
     EXPECT_LT(frames, 60) << "the shot ended";
     EXPECT_TRUE(hit[0].TakeCommands().empty());
-    EXPECT_TRUE(hit[1].TakeCommands().empty());
-    EXPECT_EQ(hit[2].TakeCommands(), std::vector<std::string>{"damage:35.00"});
+    EXPECT_EQ(hit[1].TakeCommands(), std::vector<std::string>{"damage:35.00"});
+    EXPECT_TRUE(hit[2].TakeCommands().empty());
     for (CPPlayer* racer : racers) racer->SetScriptHandler(nullptr);
 }
 
@@ -217,13 +216,6 @@ TEST_F(LevelOneRace, EachComputerDriverLapsThroughItsRacersSteps)
         ParkPlayer();
         CPPlayer& racer = *racers[slot];
         KeepOnly(racer);
-        // The level's start faces round the ring against its route: the car
-        // is turned to face along it.
-        D3DXQUATERNION halfTurn, turned;
-        const D3DXVECTOR3 up(0, 0, 1);
-        D3DXQuaternionRotationAxis(&halfTurn, &up, kTwoPi / 2);
-        D3DXQuaternionMultiply(&turned, racer.GetRotationRef(), &halfTurn);
-        racer.SetRotation(turned.x, turned.y, turned.z, turned.w);
 
         const float cruise = AIManager::CruiseSpeed(racer.GetCar()->GetMaxFrontSpeed());
         const int limit = static_cast<int>(1.5f * kTwoPi * kLevelOneRoadRadius / cruise / kStep);

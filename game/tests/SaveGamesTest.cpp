@@ -383,6 +383,18 @@ TEST_F(DamagedSaves, ChangeNothingWhereverTheyAreCut)
     EXPECT_TRUE(LoadSaveFile(data, "save1.sav")) << "the whole file loads";
 }
 
+// A menu offers only what LoadGame takes: a save whose header reads but
+// whose body is cut is not listed, nor taken for a slot that holds a save.
+TEST_F(DamagedSaves, AreListedOnlyWhenTheyWouldLoad)
+{
+    for (size_t size = 1; size < good.size(); ++size) {
+        WriteFixture(SlotPath(1), good.substr(0, size));
+        ASSERT_EQ(ListSaves()[1], "") << "cut to " << size;
+    }
+    WriteFixture(SlotPath(1), good);
+    EXPECT_EQ(ListSaves()[1], "Ann");
+}
+
 TEST_F(DamagedSaves, ChangeNothingWithLengthsOrCountsBeyondTheFile)
 {
     const size_t lastCount = good.size() - 64 - 7 - 4;

@@ -114,6 +114,32 @@ TEST(GameProgram, ARunOverAnOldLogLogsItsOwnLinesAndEndsWithThreeAfterAScriptErr
               "this run\nerror: Data\\Scripts\\main.lua:2: attempt to perform arithmetic on a nil value\n");
 }
 
+// A folder where the score file and the first save would go: both writes
+// fail, the folders stay, the game log tells of each and the scripts are
+// answered false.
+TEST(GameProgram, TellsTheGameLogAndTheScriptOfASaveThatCouldNotBeWritten)
+{
+    const char* const kFolder = "unwritable";
+    for (const char* folder : {"unwritable", "unwritable\\Data", "unwritable\\Data\\Scripts",
+                               "unwritable\\Data\\scores.dat", "unwritable\\DATA\\Saves",
+                               "unwritable\\DATA\\Saves\\save0.sav"}) {
+        CreateDirectoryA(folder, nullptr);
+    }
+    std::ofstream("unwritable\\Data\\Scripts\\main.lua", std::ios::binary)
+        << "print(SaveScore())\nprint(SaveGame())\n";
+    GameProgram game("--frames 1", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::vector<char> log = ReadWholeFile("unwritable\\game.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "game: Data\\scores.dat: could not be written; the file there is kept\nfalse\n"
+              "game: DATA\\Saves\\save0.sav: could not be written; the file there is kept\nfalse\n");
+    for (const char* folder : {"unwritable\\Data\\scores.dat", "unwritable\\DATA\\Saves\\save0.sav"}) {
+        const DWORD attributes = GetFileAttributesA(folder);
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << folder;
+    }
+}
+
 TEST(GameProgram, EndsCleanlyOnACloseRequestOrEscape)
 {
     const struct {

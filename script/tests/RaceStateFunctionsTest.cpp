@@ -96,10 +96,12 @@ TEST_F(RaceState, RecordsAreNamesAndTimesAndRacesOutsideTheTablesHaveNone)
               (std::vector<std::string>{"3:Ann=01:02:03|=|Bo=12:05:09", "0:", "1:Cy=00:07:08", "0:", "0:", "0:"}));
 }
 
-TEST_F(RaceState, CheckPlayerRecordsEntersTheBestOfTheExistingRoundsOfTheRace)
+TEST_F(RaceState, CheckPlayerRecordsEntersTheBestOfTheFinishedRoundsOfTheRace)
 {
     data.profileName = "Cleo";
-    data.roundTimes = {65.5f, 62.5f, 62.25f};
+    // Three rounds finished; the fourth, running, is quicker so far.
+    data.roundTimes = {65.5f, 62.5f, 62.25f, 10.0f};
+    data.roundsRecorded = 4;
     struct Case {
         int rounds;
         int seconds;
@@ -119,6 +121,20 @@ TEST_F(RaceState, CheckPlayerRecordsEntersTheBestOfTheExistingRoundsOfTheRace)
         EXPECT_EQ(entry.hundredths, c.hundredths) << c.rounds;
     }
     EXPECT_EQ(Results("return CheckPlayerRecords(101)"), (std::vector<std::string>{"false"}));
+
+    // A round never driven, or only begun, is no best round: without a
+    // finished one nothing is entered.
+    data.roundCount = 2;
+    data.scoreTables.clear();
+    data.roundTimes = {0.0f, 61.0f, 0.0f};
+    data.roundsRecorded = 3;
+    EXPECT_EQ(Results("return CheckPlayerRecords(1)"), (std::vector<std::string>{"true"}));
+    ASSERT_EQ(data.scoreTables.size(), 1u);
+    EXPECT_EQ(data.scoreTables[0][0].seconds, 1) << "the round not driven is passed over";
+    data.roundTimes = {12.5f, 0.0f};
+    data.roundsRecorded = 1;
+    EXPECT_EQ(Results("return CheckPlayerRecords(1)"), (std::vector<std::string>{"false"})) << "lost in its first lap";
+    EXPECT_EQ(data.scoreTables[0].size(), 1u);
     g_pGameData = nullptr;
     EXPECT_EQ(Results("return CheckPlayerRecords(1), show ~= nil"), (std::vector<std::string>{"false", "false"}));
 }

@@ -67,4 +67,50 @@ TEST(StartupData, FillsTheGameDataTheEnemyDataAndTheNamedSoundsAndLogsWhatItSkip
     RemoveDirectoryA("Data");
 }
 
+std::string ReadLog(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// Scores of earlier runs come back; a damaged score file is told of, read
+// as no scores and left for the next saved score to replace.
+TEST(StartupData, ReadsTheScoreTablesAndLeavesADamagedScoreFileAsItIs)
+{
+    CreateDirectoryA("Data", nullptr);
+    CPGameData gameData;
+    g_pGameData = &gameData;
+    GameLog log("startup-scores.log");
+    const char* const kScores = "Data\\scores.dat";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        size_t tables;
+        const char* logged;
+    };
+    // Table 0: "Al" 1:02:03; then the same record cut short.
+    const std::string record("\0\0\0\0\2\0\0\0Al\1\0\0\0\2\0\0\0\3\0\0\0", 22);
+    const Case cases[] = {
+        {"whole", record, 1u, ""},
+        {"cut", record.substr(0, 21), 0u, "data: Data\\scores.dat: damaged; no scores read\n"},
+    };
+    for (const Case& c : cases) {
+        CPDataFileWriter writer(kScores, true);
+        writer.Write(c.bytes.data(), c.bytes.size());
+        ASSERT_EQ(writer.Save(), S_OK);
+        const std::string stored = ReadLog(kScores);
+        log.Clear();
+        LoadStartupData(log);
+        ASSERT_EQ(gameData.scoreTables.size(), c.tables) << c.what;
+        if (c.tables > 0) {
+            EXPECT_EQ(gameData.scoreTables[0][0].name, "Al");
+        }
+        EXPECT_EQ(ReadLog("startup-scores.log"), c.logged) << c.what;
+        EXPECT_EQ(ReadLog(kScores), stored) << c.what;
+    }
+    g_pGameData = nullptr;
+    DeleteFileA(kScores);
+    RemoveDirectoryA("Data");
+}
+
 } // namespace
