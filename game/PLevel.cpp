@@ -1,6 +1,7 @@
 #include "game/PLevel.h"
 
 #include "Render/PRender.h"
+#include "core/PTaskManager.h"
 #include "core/Settings.h"
 #include "core/StringUtils.h"
 #include "game/AIManager.h"
@@ -184,10 +185,17 @@ int CPLevel::FindNearestNode(const D3DXVECTOR3& point) const
     return nearest;
 }
 
+void CPLevel::StopUpdate()
+{
+    if (!updateTask) return;
+    updateTask->Stop();
+    if (g_pTaskManager) g_pTaskManager->RemoveTask(updateTask.Get());
+}
+
 void CPLevel::Stop()
 {
     allCarsDriven = false;
-    if (updateTask) updateTask->Stop();
+    StopUpdate();
     routeSpline = nullptr;
     leftSpline = nullptr;
     rightSpline = nullptr;

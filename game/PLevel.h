@@ -141,7 +141,7 @@ public:
     // hands the camera's views and the shadow matrices to the renderer,
     // starts the player and the scene, tells the menu the money, resets the
     // running round's clocks and builds the route. A second start stops the
-    // update it replaces.
+    // update it replaces and takes it out of the task list.
     void StartLevel();
     // Clears the particles, then Stop.
     void StopLevel();
@@ -182,10 +182,11 @@ private:
 
 public:
 
-    // Ends the race: stops the level's task and objects, lets the splines,
-    // cars, route, branch tree, checkpoint marker and grid go, resets the
-    // computer drivers and the car world, blocks shots and clears the game
-    // data's level-started flag. Stopping again changes nothing more.
+    // Ends the race: stops the level's task and takes it out of the task
+    // list, stops its objects, lets the splines, cars, route, branch tree,
+    // checkpoint marker and grid go, resets the computer drivers and the car
+    // world, blocks shots and clears the game data's level-started flag.
+    // Stopping again changes nothing more.
     void Stop();
 
     // Hands the level's light to the renderer for this frame; the renderer
@@ -407,6 +408,8 @@ private:
 
     // The placed scene objects the spatial tree is built over.
     CPGameObject::ObjectList m_treeObjects;
+
+    void StopUpdate();
 };
 
 // The car's forward axis in the world: cars face their local -y.

@@ -74,8 +74,8 @@ void CPLevel::ResetRaceForStart()
 
 // The car world and the drivers may be listed already (the game lists the
 // car world from start-up); adding a running task again is refused. An
-// updater this level started before is stopped, not left running beside
-// the new one.
+// updater this level started before is stopped and leaves the list, not
+// left running beside the new one.
 void CPLevel::StartTasks()
 {
     AIManager* drivers = GetAIManager();
@@ -83,7 +83,7 @@ void CPLevel::StartTasks()
     if (drivers) drivers->SetPriority(AIManager::kPriority);
     if (world) world->SetPriority(CPCarWorld::kPriority);
     if (g_pTaskManager && world) g_pTaskManager->AddTask(world);
-    if (updateTask) updateTask->Stop();
+    StopUpdate();
     updateTask = new CPObjUpdater<CPLevel>(this, &CPLevel::Update);
     updateTask->SetPriority(kUpdatePriority);
     if (!g_pTaskManager) return;

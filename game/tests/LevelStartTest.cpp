@@ -170,6 +170,25 @@ TEST_F(LevelStart, DestroyingTheLevelStopsItsUpdate)
     EXPECT_EQ(GetLevel(), nullptr);
 }
 
+// Race after race the task list keeps its length: neither a stopped
+// update nor one a second start replaced stays listed.
+TEST_F(LevelStart, StoppedAndReplacedUpdatesLeaveTheTaskList)
+{
+    CPLevel& level = LoadLevelOne();
+    const size_t before = tasks.GetTasks().size();
+    level.StartLevel();
+    const IPProcess* first = level.updateTask.Get();
+    level.StartLevel();
+    EXPECT_FALSE(tasks.IsListed(first));
+    const IPProcess* second = level.updateTask.Get();
+    EXPECT_TRUE(tasks.IsListed(second));
+    const size_t racing = tasks.GetTasks().size();
+    level.StopLevel();
+    EXPECT_FALSE(tasks.IsListed(second));
+    EXPECT_EQ(tasks.GetTasks().size(), racing - 1);
+    EXPECT_GE(tasks.GetTasks().size(), before);
+}
+
 TEST_F(LevelStart, StoppingClearsTheParticlesThenStopsTheLevel)
 {
     CPLevel& level = LoadLevelOne();
