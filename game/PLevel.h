@@ -4,6 +4,7 @@
 #include "Render/PCamera.h"
 #include "Render/PQuadTreeNode.h"
 #include "core/PGameObject.h"
+#include "core/OwnedObjects.h"
 #include "core/PObject.h"
 #include "core/PProcess.h"
 #include "game/GameDataRecords.h"
@@ -52,7 +53,10 @@ struct CameraPreset {
 // The race level: everything one race needs. There is one current level at
 // a time; a level makes itself current when it is built and stops being
 // current when it is destroyed. It is not a counted engine object: whoever
-// holds the current level deletes it. The race rules and the scripts read
+// holds the current level deletes it. The level owns what its load and its
+// start built (cars and their parts, the scene, ground, road, camera,
+// splines, spatial tree, placed objects, checkpoints, zones, its update)
+// and deletes all of it when it is deleted. The race rules and the scripts read
 // and write its fields directly. It is what its follow camera follows, and
 // while current it takes the sky's sun as its directional light. From its
 // load until it is destroyed it tells the car world whether the race runs
@@ -383,6 +387,8 @@ public:
     CPGameObject* GetPlayerObject() override { return player.Get(); }
 
 private:
+    // The object loader's object of the description, owned by the level.
+    RefPtr<CPGameObject> LoadOwned(const std::string& name, int flags);
     void ResetForLoad(bool single, bool time);
     void PrepareDrivers();
     void LoadGhostCar();
@@ -409,7 +415,17 @@ private:
     // The placed scene objects the spatial tree is built over.
     CPGameObject::ObjectList m_treeObjects;
 
+    // Ownership: everything the level built is entered here as it is made.
+    void Own(IPObject* object) { m_owned.Add(object); }
     void StopUpdate();
+    // Lets the engine's single objects forget the level's objects while
+    // they still live: the car world, the drivers and the particles, when
+    // no newer level has taken them over.
+    void DetachFromEngine();
+    // Lets go of every reference the level holds, so that nothing is
+    // released after it was deleted.
+    void ReleaseReferences();
+    OwnedObjects m_owned;
 };
 
 // The car's forward axis in the world: cars face their local -y.

@@ -85,6 +85,7 @@ void CPLevel::StartTasks()
     if (g_pTaskManager && world) g_pTaskManager->AddTask(world);
     StopUpdate();
     updateTask = new CPObjUpdater<CPLevel>(this, &CPLevel::Update);
+    Own(updateTask.Get());
     updateTask->SetPriority(kUpdatePriority);
     if (!g_pTaskManager) return;
     g_pTaskManager->AddTask(updateTask);

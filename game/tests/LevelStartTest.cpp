@@ -159,14 +159,14 @@ TEST_F(LevelStart, ASecondStartStopsTheUpdateItReplaces)
     EXPECT_TRUE(level.updateTask->IsRunning() && !level.updateTask->IsStopped());
 }
 
-TEST_F(LevelStart, DestroyingTheLevelStopsItsUpdate)
+TEST_F(LevelStart, DestroyingTheLevelTakesItsUpdateAway)
 {
     CPLevel& level = LoadLevelOne();
     level.StartLevel();
-    RefPtr<IPProcess> updater = level.updateTask;
+    const IPProcess* updater = level.updateTask.Get();
     Unload();
-    EXPECT_TRUE(updater->IsStopped());
-    EXPECT_TRUE(tasks.IsListed(updater.Get()));
+    EXPECT_FALSE(tasks.IsListed(updater));
+    EXPECT_FALSE(IsLiveObject(updater));
     EXPECT_EQ(GetLevel(), nullptr);
 }
 
