@@ -246,6 +246,7 @@ int CPLevel::FindNearestNode(const D3DXVECTOR3& point) const
 
 void CPLevel::Stop()
 {
+    m_stopped = true;
     allCarsDriven = false;
     StopUpdate();
     routeSpline = nullptr;

@@ -145,7 +145,9 @@ public:
     // hands the camera's views and the shadow matrices to the renderer,
     // starts the player and the scene, tells the menu the money, resets the
     // running round's clocks and builds the route. A second start stops the
-    // update it replaces and takes it out of the task list.
+    // update it replaces and takes it out of the task list. A stopped level
+    // has let its route, opponents and simulator go: it is not started
+    // again (a new load races again), and the game log says so.
     void StartLevel();
     // Clears the particles, then Stop.
     void StopLevel();
@@ -192,6 +194,7 @@ public:
     // world, blocks shots and clears the game data's level-started flag.
     // Stopping again changes nothing more.
     void Stop();
+    bool IsStopped() const { return m_stopped; }
 
     // Hands the level's light to the renderer for this frame; the renderer
     // drops it when it already holds as many lights as it can.
@@ -426,6 +429,7 @@ private:
     // released after it was deleted.
     void ReleaseReferences();
     OwnedObjects m_owned;
+    bool m_stopped = false;
 };
 
 // The car's forward axis in the world: cars face their local -y.

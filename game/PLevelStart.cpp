@@ -6,7 +6,9 @@
 #include "core/PCommandManager.h"
 #include "core/PObjUpdater.h"
 #include "core/PTaskManager.h"
+#include "core/ProblemLog.h"
 #include "game/AIManager.h"
+#include "game/GameLog.h"
 #include "game/PGameData.h"
 #include "physics/PCarWorld.h"
 
@@ -36,6 +38,10 @@ void SendToMenu(const char* command, const std::string& params)
 
 void CPLevel::StartLevel()
 {
+    if (m_stopped) {
+        GetGameLog().Report("%s", "StartLevel: the level was stopped; a race needs the level loaded again");
+        return;
+    }
     ResetRaceForStart();
     StartTasks();
     HandViewsToRenderer();

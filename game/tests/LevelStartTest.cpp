@@ -189,6 +189,25 @@ TEST_F(LevelStart, StoppedAndReplacedUpdatesLeaveTheTaskList)
     EXPECT_GE(tasks.GetTasks().size(), before);
 }
 
+// Stopping let the route, the opponents and the simulator go: starting
+// again would race nothing.
+TEST_F(LevelStart, AStoppedLevelDoesNotStartAgainAndSaysSoInTheLog)
+{
+    CPLevel& level = LoadLevelOne();
+    level.StartLevel();
+    level.StopLevel();
+    menu.TakeCommands();
+    GetGameLog().Clear();
+    const size_t listed = tasks.GetTasks().size();
+    level.StartLevel();
+    EXPECT_EQ(Log().size(), 1u);
+    EXPECT_EQ(tasks.GetTasks().size(), listed);
+    EXPECT_TRUE(level.updateTask->IsStopped());
+    EXPECT_TRUE(level.route.empty());
+    EXPECT_TRUE(level.shotsBlocked);
+    EXPECT_TRUE(menu.TakeCommands().empty());
+}
+
 TEST_F(LevelStart, StoppingClearsTheParticlesThenStopsTheLevel)
 {
     CPLevel& level = LoadLevelOne();
