@@ -1,6 +1,7 @@
 #include "Render/PObjectLoader.h"
 
 #include "core/CommandReceiver.h"
+#include "core/OwnedObjects.h"
 #include "core/PCommandManager.h"
 #include "core/PDataFile.h"
 #include "core/PGameObject.h"
@@ -283,33 +284,13 @@ CPGameObject* CPObjectLoader::MakeGameObject(const std::string& name)
     return object;
 }
 
-namespace {
-
-// Everything the tree holds of what a load makes: its objects, their
-// drawables, physics data and tracks, through children and levels of detail.
-void CollectHeld(CPGameObject& object, std::unordered_set<IPObject*>& held)
-{
-    if (!held.insert(&object).second) return;
-    if (IPObject* component = object.GetComponent()) held.insert(component);
-    if (CPPhysicData* physicData = object.GetPhysicData()) held.insert(physicData);
-    for (const auto& named : object.GetNamedAnimations()) {
-        if (named.second) held.insert(named.second.Get());
-    }
-    for (const RefPtr<CPGameObject>& child : object.GetChildren()) CollectHeld(*child, held);
-    for (const CPGameObject::LevelOfDetail& level : object.GetLevelsOfDetail()) {
-        if (level.object) CollectHeld(*level.object, held);
-    }
-}
-
-} // namespace
-
 // The game objects go first, parents before their children, while the
 // drawables, physics data and tracks that their destructors let go of are
 // still there.
 void CPObjectLoader::HandOver(CPGameObject* root)
 {
     std::unordered_set<IPObject*> held;
-    if (root) CollectHeld(*root, held);
+    if (root) CollectHeldObjects(*root, held);
     std::vector<CPGameObject*> objects;
     std::vector<IPObject*> parts;
     objects.swap(m_madeObjects);

@@ -13,6 +13,18 @@ bool CPTaskManager::AddTask(const RefPtr<IPProcess>& task)
     return true;
 }
 
+void CPTaskManager::RemoveTask(const IPProcess* task)
+{
+    RemoveTasks([task](const IPProcess* listed) { return listed == task; });
+}
+
+void CPTaskManager::RemoveTasks(const std::function<bool(const IPProcess*)>& picked)
+{
+    const size_t before = m_tasks.size();
+    m_tasks.remove_if([&](const RefPtr<IPProcess>& task) { return picked(task.Get()); });
+    if (m_tasks.size() != before) ++m_changeCount;
+}
+
 bool CPTaskManager::IsListed(const IPProcess* task) const
 {
     for (const RefPtr<IPProcess>& listed : m_tasks) {

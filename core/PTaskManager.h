@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <list>
 
 // The engine's one list of per-frame tasks, ordered by ascending priority
-// value and, among equal values, by order of addition. The engine only adds
-// and marks tasks; the host walks the list each frame, runs the running
-// tasks and decides when to drop entries. It also holds the game's main
+// value and, among equal values, by order of addition. The engine adds and
+// marks tasks, and takes out those whose owner stopped them for good or
+// deletes them; the host walks the list each frame, runs the running tasks
+// and decides when to drop other entries. It also holds the game's main
 // window for the parts that need one.
 class CPTaskManager {
 public:
@@ -21,6 +23,12 @@ public:
     // priority value. A null task or one that is already running is not
     // added, so a running task is never listed twice.
     bool AddTask(const RefPtr<IPProcess>& task);
+
+    // Takes every entry of the task out of the list, or every task the
+    // test picks: a task that stopped for good, or is about to be deleted,
+    // leaves the list, so nothing walks to it again.
+    void RemoveTask(const IPProcess* task);
+    void RemoveTasks(const std::function<bool(const IPProcess*)>& picked);
 
     // Whether the task has an entry in the list, running or not.
     bool IsListed(const IPProcess* task) const;

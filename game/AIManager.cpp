@@ -112,12 +112,22 @@ void AIManager::Execute()
     for (const RefPtr<AI_Vehicle>& vehicle : traffic) Drive(*vehicle);
 }
 
+AIManager::~AIManager()
+{
+    Reset();
+}
+
 void AIManager::Reset()
 {
-    for (const RefPtr<AI_Vehicle>& vehicle : opponents) vehicle->ReleasePath();
-    for (const RefPtr<AI_Vehicle>& vehicle : traffic) vehicle->ReleasePath();
-    opponents.clear();
-    traffic.clear();
+    std::vector<AI_Vehicle*> states;
+    for (std::vector<RefPtr<AI_Vehicle>>* list : {&opponents, &traffic}) {
+        for (const RefPtr<AI_Vehicle>& vehicle : *list) {
+            vehicle->ReleasePath();
+            states.push_back(vehicle.Get());
+        }
+        list->clear();
+    }
+    for (AI_Vehicle* vehicle : states) delete vehicle;
 }
 
 void AIManager::ForgetPiecesOf(const CPSpline* path)

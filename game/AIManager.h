@@ -22,13 +22,15 @@ public:
     static constexpr float kCruiseShare = 0.8f;
 
     AIManager();
+    ~AIManager() override;
 
     int GetObjectSize() override { return sizeof(*this); }
     const char* GetTypeName() override { return "AIManager"; }
     void Execute() override;
     int GetTaskValue() override { return 0; }
 
-    // Releases what every state holds and empties both lists.
+    // The states in the lists are the manager's: Reset lets go of what
+    // every state holds, deletes the states and empties both lists.
     void Reset();
     // Index 0 to 4 is an opponent state, 5 and up the traffic state at
     // index - 5; an index past the lists is ignored.

@@ -1,6 +1,8 @@
 #include "game/PLevel.h"
 
+#include "Render/PParticleManager.h"
 #include "Render/PRender.h"
+#include "core/PTaskManager.h"
 #include "core/Settings.h"
 #include "core/StringUtils.h"
 #include "game/AIManager.h"
@@ -69,18 +71,76 @@ CPLevel::CPLevel()
 }
 
 // Destroying a level that has already been replaced as current must not
-// take the newer level out of reach. The camera and the car world may
-// outlive the level, so they forget it. Its update task stays listed, so it
-// is stopped: it would call into the destroyed level. The members release
-// what they hold.
+// take the newer level out of reach. A camera the level did not make
+// outlives it, so it forgets the level. What still points at the level's
+// objects lets go of them before they are deleted.
 CPLevel::~CPLevel()
 {
-    if (updateTask) updateTask->Stop();
+    StopUpdate();
+    DetachFromEngine();
     if (CurrentLevel == this) CurrentLevel = nullptr;
     if (GetSunLightTarget() == this) SetSunLightTarget(nullptr);
     if (camera) camera->SetSubject(nullptr);
+    ReleaseReferences();
+    m_owned.DeleteAll();
+}
+
+// The particles may belong to the level's cars (a flame thrower's), the
+// drivers drive its cars, the car world holds their bodies.
+void CPLevel::DetachFromEngine()
+{
     CPCarWorld* world = GetCarWorld();
-    if (world && world->GetRaceState() == this) world->SetRaceState(nullptr);
+    if (world && world->GetRaceState() == this) {
+        world->SetRaceState(nullptr);
+        world->Reset();
+    }
+    if (CurrentLevel != this) return;
+    if (AIManager* drivers = GetAIManager()) drivers->Reset();
+    if (g_pParticleManager) g_pParticleManager->Clear();
+}
+
+void CPLevel::ReleaseReferences()
+{
+    for (const RefPtr<CPGameObject>& racer : opponents) {
+        if (CPPlayer* car = dynamic_cast<CPPlayer*>(racer.Get())) car->hitTargets.clear();
+    }
+    if (CPPlayer* car = dynamic_cast<CPPlayer*>(player.Get())) car->hitTargets.clear();
+    ghostCar = nullptr;
+    dynamicObjects.clear();
+    lensFlare = nullptr;
+    routeSpline = nullptr;
+    leftSpline = nullptr;
+    rightSpline = nullptr;
+    nearestLine = nullptr;
+    scriptRouteLine = nullptr;
+    route.clear();
+    placedObjects.clear();
+    placedCursor = placedObjects.end();
+    checkpointMarker = nullptr;
+    updateTask = nullptr;
+    levelScene = nullptr;
+    cameraFollower = nullptr;
+    roadPhysics = nullptr;
+    planeObject = nullptr;
+    branchTree = nullptr;
+    quadTree.reset();
+    levelObjects.clear();
+    gridCells.clear();
+    rayObjects.clear();
+    camera = nullptr;
+    player = nullptr;
+    cameraCar = nullptr;
+    opponents.clear();
+    nitroZones.clear();
+    checkpoints.clear();
+    m_treeObjects.clear();
+}
+
+void CPLevel::StopUpdate()
+{
+    if (!updateTask) return;
+    updateTask->Stop();
+    if (g_pTaskManager) g_pTaskManager->RemoveTask(updateTask.Get());
 }
 
 const char* CPLevel::GetTypeName()
@@ -190,8 +250,9 @@ int CPLevel::FindNearestNode(const D3DXVECTOR3& point) const
 
 void CPLevel::Stop()
 {
+    m_stopped = true;
     allCarsDriven = false;
-    if (updateTask) updateTask->Stop();
+    StopUpdate();
     routeSpline = nullptr;
     leftSpline = nullptr;
     rightSpline = nullptr;

@@ -4,6 +4,7 @@
 #include "Render/PCamera.h"
 #include "Render/PQuadTreeNode.h"
 #include "core/PGameObject.h"
+#include "core/OwnedObjects.h"
 #include "core/PObject.h"
 #include "core/PProcess.h"
 #include "game/GameDataRecords.h"
@@ -65,7 +66,10 @@ struct CameraPreset {
 // The race level: everything one race needs. There is one current level at
 // a time; a level makes itself current when it is built and stops being
 // current when it is destroyed. It is not a counted engine object: whoever
-// holds the current level deletes it. The race rules and the scripts read
+// holds the current level deletes it. The level owns what its load and its
+// start built (cars and their parts, the scene, ground, road, camera,
+// splines, spatial tree, placed objects, checkpoints, zones, its update)
+// and deletes all of it when it is deleted. The race rules and the scripts read
 // and write its fields directly. It is what its follow camera follows, and
 // while current it takes the sky's sun as its directional light. From its
 // load until it is destroyed it tells the car world whether the race runs
@@ -161,7 +165,9 @@ public:
     // hands the camera's views and the shadow matrices to the renderer,
     // starts the player and the scene, tells the menu the money, resets the
     // running round's clocks and builds the route. A second start stops the
-    // update it replaces.
+    // update it replaces and takes it out of the task list. A stopped level
+    // has let its route, opponents and simulator go: it is not started
+    // again (a new load races again), and the game log says so.
     void StartLevel();
     // Clears the particles, then Stop.
     void StopLevel();
@@ -202,11 +208,13 @@ private:
 
 public:
 
-    // Ends the race: stops the level's task and objects, lets the splines,
-    // cars, route, branch tree, checkpoint marker and grid go, resets the
-    // computer drivers and the car world, blocks shots and clears the game
-    // data's level-started flag. Stopping again changes nothing more.
+    // Ends the race: stops the level's task and takes it out of the task
+    // list, stops its objects, lets the splines, cars, route, branch tree,
+    // checkpoint marker and grid go, resets the computer drivers and the car
+    // world, blocks shots and clears the game data's level-started flag.
+    // Stopping again changes nothing more.
     void Stop();
+    bool IsStopped() const { return m_stopped; }
 
     // Hands the level's light to the renderer for this frame; the renderer
     // drops it when it already holds as many lights as it can.
@@ -410,6 +418,8 @@ public:
     CPGameObject* GetPlayerObject() override { return player.Get(); }
 
 private:
+    // The object loader's object of the description, owned by the level.
+    RefPtr<CPGameObject> LoadOwned(const std::string& name, int flags);
     void ResetForLoad(bool single, bool time);
     void PrepareDrivers();
     void LoadGhostCar();
@@ -436,6 +446,19 @@ private:
 
     // The placed scene objects the spatial tree is built over.
     CPGameObject::ObjectList m_treeObjects;
+
+    // Ownership: everything the level built is entered here as it is made.
+    void Own(IPObject* object) { m_owned.Add(object); }
+    void StopUpdate();
+    // Lets the engine's single objects forget the level's objects while
+    // they still live: the car world, the drivers and the particles, when
+    // no newer level has taken them over.
+    void DetachFromEngine();
+    // Lets go of every reference the level holds, so that nothing is
+    // released after it was deleted.
+    void ReleaseReferences();
+    OwnedObjects m_owned;
+    bool m_stopped = false;
 };
 
 // The car's forward axis in the world: cars face their local -y.

@@ -147,11 +147,6 @@ float RandomFraction()
     return static_cast<float>(rand()) / kRandomMax;
 }
 
-RefPtr<CPGameObject> LoadDescription(const std::string& name, int flags)
-{
-    return g_pObjectLoader ? g_pObjectLoader->LoadObject(name, flags) : RefPtr<CPGameObject>();
-}
-
 // A car's body dents: it leaves the shared static geometry and gets its
 // damage zones.
 void MakeDeformable(CPGameObject& car)
@@ -217,6 +212,13 @@ bool CPLevel::IsLevelStarted()
     return data && data->levelStarted;
 }
 
+RefPtr<CPGameObject> CPLevel::LoadOwned(const std::string& name, int flags)
+{
+    RefPtr<CPGameObject> object = g_pObjectLoader ? g_pObjectLoader->LoadObject(name, flags) : nullptr;
+    Own(object.Get());
+    return object;
+}
+
 bool CPLevel::Load(const std::string& name, bool single, bool time)
 {
     ResetForLoad(single, time);
@@ -230,12 +232,15 @@ bool CPLevel::Load(const std::string& name, bool single, bool time)
     levelFailedSent = false;
 
     LevelDescription description;
-    if (!ReadDescription(name, description)) {
+    const bool read = ReadDescription(name, description);
+    for (const RefPtr<CPSpline>& spline : description.splines) Own(spline.Get());
+    if (!read) {
         FinishLoad();
         return false;
     }
     sourcePoints.clear();
     camera = new CPCamera;
+    Own(camera.Get());
     camera->SetTargetDistance(kCameraTargetDistance);
     camera->SetSubject(this);
     if (CPCarWorld* world = GetCarWorld()) world->SetRaceState(this);
@@ -289,7 +294,7 @@ void CPLevel::LoadGhostCar()
     if (!timeMode) return;
     CPGameData* data = GetGameData();
     BestTimeRecord* best = data ? data->GetBestTime(levelNumber) : nullptr;
-    if (best && !best->carModel.empty()) ghostCar = LoadDescription(best->carModel + kGhostSuffix, kObjectFlags);
+    if (best && !best->carModel.empty()) ghostCar = LoadOwned(best->carModel + kGhostSuffix, kObjectFlags);
 }
 
 bool CPLevel::ReadDescription(const std::string& name, LevelDescription& description)
@@ -381,7 +386,7 @@ void CPLevel::HandleSceneRecord(const std::string& fileName, const LevelObjectRe
         rightPost = record.position;
         return;
     }
-    RefPtr<CPGameObject> object = LoadDescription(fileName, kObjectFlags);
+    RefPtr<CPGameObject> object = LoadOwned(fileName, kObjectFlags);
     if (object) PlaceSceneObject(object, fileName, record, allowance);
 }
 
@@ -433,11 +438,12 @@ void CPLevel::TakeSplines(const LevelDescription& description)
 
 void CPLevel::BuildScene(const std::string& name)
 {
-    levelScene = LoadDescription(name + kDescriptionExtension, kSceneFlags);
+    levelScene = LoadOwned(name + kDescriptionExtension, kSceneFlags);
     if (g_quadlevels != 0) {
         quadTree.reset(new CPQuadTreeNode);
     } else {
         branchTree = new CPLevelBranch;
+        Own(branchTree.Get());
     }
     // Making the simulator resets a world that still has one, which would
     // throw away the ground and road tables built just before it.
@@ -461,7 +467,7 @@ void CPLevel::BuildScene(const std::string& name)
 
 void CPLevel::BuildGround(const std::string& name)
 {
-    planeObject = LoadDescription("land.rdf", kTerrainFlags);
+    planeObject = LoadOwned("land.rdf", kTerrainFlags);
     CPRenderObject* mesh = planeObject ? planeObject->GetRenderObject() : nullptr;
     if (!mesh) return;
     if (CPMaterialManager* materials = GetMaterialManager()) {
@@ -481,7 +487,7 @@ void CPLevel::BuildRoadPhysics()
 {
     char fileName[32];
     std::snprintf(fileName, sizeof(fileName), "road_phys%d.rdf", levelNumber);
-    roadPhysics = LoadDescription(fileName, kRoadFlags);
+    roadPhysics = LoadOwned(fileName, kRoadFlags);
     if (!roadPhysics) return;
     SetObjectShadowFlag(roadPhysics.Get(), false);
     if (!roadPhysics->GetPhysicData()) {
@@ -511,6 +517,7 @@ RefPtr<CPGameObject> CPLevel::MakeRacer(RefPtr<CPGameObject> description, const 
                                        const D3DXVECTOR3& position, const D3DXQUATERNION& rotation)
 {
     RefPtr<CPPlayer> racer(new CPPlayer);
+    Own(racer.Get());
     racer->CopyFrom(description);
     racer->carModel = model;
     racer->SetPosition(position.x, position.y, position.z + kRacerLift);
@@ -525,7 +532,7 @@ void CPLevel::BuildOpponents(const std::string& name)
     CPCarWorld* world = GetCarWorld();
     for (size_t slot = 0; slot < opponentStarts.size(); ++slot) {
         const std::string racerName = model + std::to_string(slot + 1);
-        RefPtr<CPGameObject> description = LoadDescription(racerName + kOpponentSuffix, kObjectFlags);
+        RefPtr<CPGameObject> description = LoadOwned(racerName + kOpponentSuffix, kObjectFlags);
         if (!description) {
             ReportProblem(racerName + kOpponentSuffix + ": no object; the opponent is left out");
             continue;
@@ -573,7 +580,7 @@ void CPLevel::BuildPlayer()
 {
     ghostCarModel = carModel;
     const std::string fileName = carModel + (demoMode ? kOpponentSuffix : kDescriptionExtension);
-    RefPtr<CPGameObject> description = LoadDescription(fileName, kObjectFlags);
+    RefPtr<CPGameObject> description = LoadOwned(fileName, kObjectFlags);
     if (!description) {
         ReportProblem(fileName + ": the player's car gives no object");
         return;

@@ -199,7 +199,7 @@ void CPLevel::PlaceObject(const std::string& name, const D3DXVECTOR3& position, 
 {
     const std::string base = PlacedFileBase(name);
     if (base.empty() || !g_pObjectLoader) return;
-    RefPtr<CPGameObject> object = g_pObjectLoader->LoadObject(base + kDescriptionExtension, kPlacedObjectFlags);
+    RefPtr<CPGameObject> object = LoadOwned(base + kDescriptionExtension, kPlacedObjectFlags);
     if (!object) return;
     SetObjectTreeFlag(object.Get(), false);
     object->SetPosition(position.x, position.y, position.z);

@@ -6,7 +6,9 @@
 #include "core/PCommandManager.h"
 #include "core/PObjUpdater.h"
 #include "core/PTaskManager.h"
+#include "core/ProblemLog.h"
 #include "game/AIManager.h"
+#include "game/GameLog.h"
 #include "game/PGameData.h"
 #include "physics/PCarWorld.h"
 
@@ -36,6 +38,10 @@ void SendToMenu(const char* command, const std::string& params)
 
 void CPLevel::StartLevel()
 {
+    if (m_stopped) {
+        GetGameLog().Report("%s", "StartLevel: the level was stopped; a race needs the level loaded again");
+        return;
+    }
     ResetRaceForStart();
     StartTasks();
     HandViewsToRenderer();
@@ -74,8 +80,8 @@ void CPLevel::ResetRaceForStart()
 
 // The car world and the drivers may be listed already (the game lists the
 // car world from start-up); adding a running task again is refused. An
-// updater this level started before is stopped, not left running beside
-// the new one.
+// updater this level started before is stopped and leaves the list, not
+// left running beside the new one.
 void CPLevel::StartTasks()
 {
     AIManager* drivers = GetAIManager();
@@ -83,8 +89,9 @@ void CPLevel::StartTasks()
     if (drivers) drivers->SetPriority(AIManager::kPriority);
     if (world) world->SetPriority(CPCarWorld::kPriority);
     if (g_pTaskManager && world) g_pTaskManager->AddTask(world);
-    if (updateTask) updateTask->Stop();
+    StopUpdate();
     updateTask = new CPObjUpdater<CPLevel>(this, &CPLevel::Update);
+    Own(updateTask.Get());
     updateTask->SetPriority(kUpdatePriority);
     if (!g_pTaskManager) return;
     g_pTaskManager->AddTask(updateTask);

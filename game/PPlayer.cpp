@@ -100,13 +100,18 @@ CPPlayer::CPPlayer()
 {
 }
 
-CPPlayer::~CPPlayer() = default;
+CPPlayer::~CPPlayer()
+{
+    shadow = nullptr;
+    m_shadows.DeleteAll();
+}
 
 void CPPlayer::SetupShadow()
 {
     RefPtr<CPCar> car = GetCar();
     if (!g_pObjectLoader || !car) return;
     shadow = g_pObjectLoader->LoadObject(kShadowDescription, kShadowLoadFlags);
+    m_shadows.Add(shadow.Get());
     CPMaterialManager* materials = GetMaterialManager();
     if (!shadow || !materials) return;
     RefPtr<CPMaterial> material;

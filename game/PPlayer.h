@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Render/PParticleHit.h"
+#include "core/OwnedObjects.h"
 #include "core/PGameObject.h"
 #include "game/ItemCatalog.h"
 #include "physics/PCarWorld.h"
@@ -37,7 +38,8 @@ public:
 
     // Loads "shadow.rdf" as the car's shadow and draws it with "shadow.fx"
     // and the car's shadow texture. Without an object loader, or a car,
-    // there is no shadow.
+    // there is no shadow. The car owns the shadows it loads: they go with
+    // it.
     void SetupShadow();
     // The volume of the car's engine, skid and nitro sounds; false, and
     // nothing changed, while the car has no sound.
@@ -193,4 +195,6 @@ private:
     // where the car keeps clear of the other racers.
     D3DXVECTOR3 ClearPlaceBeside(const CPLine& piece, float heading);
     bool IsClearOfRacers(const D3DXVECTOR3& place);
+
+    OwnedObjects m_shadows;
 };

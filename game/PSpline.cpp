@@ -106,7 +106,13 @@ CPSpline::CPSpline()
     Clear();
 }
 
-CPSpline::~CPSpline() { m_drawBlock->SetOwner(nullptr); }
+// The draw block is the spline's own.
+CPSpline::~CPSpline()
+{
+    CPRenderObject* block = m_drawBlock.Get();
+    m_drawBlock = nullptr;
+    delete block;
+}
 
 bool CPSpline::Load(CPDataFile& file)
 {

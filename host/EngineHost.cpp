@@ -52,6 +52,7 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -480,6 +481,10 @@ void EngineHost::DrawFrame()
     FrameDrawer(*GetRender(), m_motionBlur.get(), m_particles.get()).Draw();
 }
 
+// Tasks added during the walk run from the next frame on, when the order is
+// made anew. A task may take others out of the list and delete them (a
+// script deleting the level): after any change the tasks still to run this
+// frame are only those still listed.
 void EngineHost::RunTasks()
 {
     const CPTaskManager& manager = *g_pTaskManager;
@@ -491,9 +496,24 @@ void EngineHost::RunTasks()
         }
         m_taskOrderChangeCount = manager.GetChangeCount();
     }
-    for (IPProcess* task : m_taskOrder) {
+    unsigned seenChange = m_taskOrderChangeCount;
+    for (size_t next = 0; next < m_taskOrder.size(); ++next) {
+        IPProcess* task = m_taskOrder[next];
         if (task->IsRunning() && !task->IsStopped()) task->Execute();
+        if (manager.GetChangeCount() == seenChange) continue;
+        seenChange = manager.GetChangeCount();
+        KeepListedTasksAfter(next);
     }
+}
+
+void EngineHost::KeepListedTasksAfter(size_t ran)
+{
+    const CPTaskManager& manager = *g_pTaskManager;
+    std::unordered_set<const IPProcess*> listed;
+    for (const RefPtr<IPProcess>& task : manager.GetTasks()) listed.insert(task.Get());
+    m_taskOrder.erase(std::remove_if(m_taskOrder.begin() + ran + 1, m_taskOrder.end(),
+                                     [&](const IPProcess* task) { return listed.count(task) == 0; }),
+                      m_taskOrder.end());
 }
 
 // A device that is lost draws nothing until it can be reset; one whose

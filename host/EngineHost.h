@@ -69,6 +69,8 @@ public:
     // cheaper than stepping the list's nodes; a task added during the walk
     // runs from the next frame on.
     void RunTasks();
+    // Drops from the order the tasks after the one that ran that left the list.
+    void KeepListedTasksAfter(size_t ran);
 
     // Tells every device listener of the loss in order (once a loss),
     // resets the device and, when that worked, tells them of the reset in

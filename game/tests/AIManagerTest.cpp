@@ -121,11 +121,12 @@ TEST(AIManager, SetVehiclePathAddressesOpponentsThenTrafficAndIgnoresTheRest)
     }
 }
 
-TEST(AIManager, ResetReleasesWhatEveryStateHoldsAndEmptiesBothLists)
+TEST(AIManager, ResetDeletesEveryStateAndEmptiesBothLists)
 {
     AIManager manager;
     RefPtr<CPGameObject> car = CarWithMass(10.0f);
-    RefPtr<AI_Vehicle> opponent(new AI_Vehicle()), carrier(new AI_Vehicle());
+    AI_Vehicle* opponent = new AI_Vehicle();
+    AI_Vehicle* carrier = new AI_Vehicle();
     opponent->Setup(car, D3DXVECTOR3(1, 0, 0), 0, car, 0, 0);
     carrier->Setup(car, D3DXVECTOR3(1, 0, 0), 0, car, 0, 0);
     manager.opponents.push_back(opponent);
@@ -133,8 +134,8 @@ TEST(AIManager, ResetReleasesWhatEveryStateHoldsAndEmptiesBothLists)
     manager.Reset();
     EXPECT_TRUE(manager.opponents.empty());
     EXPECT_TRUE(manager.traffic.empty());
-    EXPECT_FALSE(opponent->heldObject);
-    EXPECT_FALSE(carrier->heldObject);
+    EXPECT_FALSE(IsLiveObject(opponent));
+    EXPECT_FALSE(IsLiveObject(carrier));
 }
 
 TEST(AIManager, LoadingASplineAgainMakesItsDriversForgetItsPieces)

@@ -425,7 +425,7 @@ TEST_F(LevelLoad, TheLevelIsTheCamerasSubjectAndTheCarWorldsRaceState)
 {
     CPLevel* level = &Load("level1");
     ASSERT_TRUE(loaded) << Errors(*level);
-    RefPtr<CPCamera> camera = level->GetCamera();
+    CPCamera* camera = level->camera.Get();
     EXPECT_EQ(camera->GetSubject(), level);
     EXPECT_EQ(world.GetRaceState(), level);
     EXPECT_EQ(level->GetPlayerObject(), level->player.Get());
@@ -436,7 +436,7 @@ TEST_F(LevelLoad, TheLevelIsTheCamerasSubjectAndTheCarWorldsRaceState)
     ASSERT_TRUE(level->branchTree);
     EXPECT_EQ(level->branchTree->GetObjects().size(), 6u);
     Unload();
-    EXPECT_EQ(camera->GetSubject(), nullptr);
+    EXPECT_FALSE(IsLiveObject(camera)) << "the level's camera goes with it";
     EXPECT_EQ(world.GetRaceState(), nullptr);
 }
 

@@ -308,18 +308,14 @@ TEST_F(LevelRace, ThreeComputerCarsAndThePlayerDriveTheirLapsToPlaces)
     EXPECT_NEAR(sum, data.raceClock, 1e-2f);
     EXPECT_NEAR(data.raceClock, frames * kStep, 1e-2f);
 
-    // Stopped and destroyed, the level leaves nothing running that is
-    // bound to it.
+    // Stopped and destroyed, the level leaves nothing listed that is bound
+    // to it.
     IPProcess* updater = race.updateTask.Get();
     race.StopLevel();
     Unload();
     EXPECT_EQ(GetLevel(), nullptr);
-    EXPECT_TRUE(updater->IsStopped());
-    for (const RefPtr<IPProcess>& task : tasks.GetTasks()) {
-        if (task.Get() == updater) {
-            EXPECT_TRUE(task->IsStopped());
-        }
-    }
+    EXPECT_FALSE(tasks.IsListed(updater));
+    EXPECT_FALSE(IsLiveObject(updater));
 }
 
 // A time trial alone on the road: the run is sampled every more than 0.05 s

@@ -153,7 +153,7 @@ TEST_F(LevelStop, LetsTheRaceGoAndResetsTheDriversAndTheCarWorld)
     level.updateTask->Start();
     level.gridCells.resize(9);
     level.gridCounts.resize(9);
-    RefPtr<AI_Vehicle> driver(new AI_Vehicle());
+    AI_Vehicle* driver = new AI_Vehicle();
     driver->Setup(car, D3DXVECTOR3(1, 0, 0), 0, car, 0, 0);
     drivers.opponents.push_back(driver);
     drivers.traffic.push_back(new AI_Vehicle());
@@ -169,7 +169,7 @@ TEST_F(LevelStop, LetsTheRaceGoAndResetsTheDriversAndTheCarWorld)
     EXPECT_FALSE(level.raceTimerOn);
     EXPECT_TRUE(level.dynamicObjects.empty() && level.opponents.empty());
     EXPECT_TRUE(drivers.opponents.empty() && drivers.traffic.empty());
-    EXPECT_FALSE(driver->heldObject);
+    EXPECT_FALSE(IsLiveObject(driver)) << "the drivers' states are theirs to delete";
     EXPECT_EQ(world.GetSimulator(), nullptr);
     EXPECT_TRUE(world.GetCars().empty());
     EXPECT_EQ(car->GetPhysicData()->GetRigidBody(), nullptr);

@@ -159,15 +159,53 @@ TEST_F(LevelStart, ASecondStartStopsTheUpdateItReplaces)
     EXPECT_TRUE(level.updateTask->IsRunning() && !level.updateTask->IsStopped());
 }
 
-TEST_F(LevelStart, DestroyingTheLevelStopsItsUpdate)
+TEST_F(LevelStart, DestroyingTheLevelTakesItsUpdateAway)
 {
     CPLevel& level = LoadLevelOne();
     level.StartLevel();
-    RefPtr<IPProcess> updater = level.updateTask;
+    const IPProcess* updater = level.updateTask.Get();
     Unload();
-    EXPECT_TRUE(updater->IsStopped());
-    EXPECT_TRUE(tasks.IsListed(updater.Get()));
+    EXPECT_FALSE(tasks.IsListed(updater));
+    EXPECT_FALSE(IsLiveObject(updater));
     EXPECT_EQ(GetLevel(), nullptr);
+}
+
+// Race after race the task list keeps its length: neither a stopped
+// update nor one a second start replaced stays listed.
+TEST_F(LevelStart, StoppedAndReplacedUpdatesLeaveTheTaskList)
+{
+    CPLevel& level = LoadLevelOne();
+    const size_t before = tasks.GetTasks().size();
+    level.StartLevel();
+    const IPProcess* first = level.updateTask.Get();
+    level.StartLevel();
+    EXPECT_FALSE(tasks.IsListed(first));
+    const IPProcess* second = level.updateTask.Get();
+    EXPECT_TRUE(tasks.IsListed(second));
+    const size_t racing = tasks.GetTasks().size();
+    level.StopLevel();
+    EXPECT_FALSE(tasks.IsListed(second));
+    EXPECT_EQ(tasks.GetTasks().size(), racing - 1);
+    EXPECT_GE(tasks.GetTasks().size(), before);
+}
+
+// Stopping let the route, the opponents and the simulator go: starting
+// again would race nothing.
+TEST_F(LevelStart, AStoppedLevelDoesNotStartAgainAndSaysSoInTheLog)
+{
+    CPLevel& level = LoadLevelOne();
+    level.StartLevel();
+    level.StopLevel();
+    menu.TakeCommands();
+    GetGameLog().Clear();
+    const size_t listed = tasks.GetTasks().size();
+    level.StartLevel();
+    EXPECT_EQ(Log().size(), 1u);
+    EXPECT_EQ(tasks.GetTasks().size(), listed);
+    EXPECT_TRUE(level.updateTask->IsStopped());
+    EXPECT_TRUE(level.route.empty());
+    EXPECT_TRUE(level.shotsBlocked);
+    EXPECT_TRUE(menu.TakeCommands().empty());
 }
 
 TEST_F(LevelStart, StoppingClearsTheParticlesThenStopsTheLevel)

@@ -126,14 +126,12 @@ INSTANTIATE_TEST_SUITE_P(Arguments, InitLevelFlags,
 TEST_F(LevelScript, InitLevelOverALevelDestroysTheOldOneFirst)
 {
     Run("InitLevel('level1', false)");
-    RefPtr<CPCamera> oldCamera = GetLevel()->GetCamera();
+    const CPCamera* oldCamera = GetLevel()->camera.Get();
     ASSERT_TRUE(oldCamera);
-    ASSERT_TRUE(oldCamera->GetSubject());
 
     Run("InitLevel('level1', true)");
     ASSERT_TRUE(GetLevel());
-    EXPECT_EQ(oldCamera->GetSubject(), nullptr) << "the old level is gone";
-    EXPECT_NE(GetLevel()->GetCamera().Get(), oldCamera.Get());
+    EXPECT_FALSE(IsLiveObject(oldCamera)) << "the old level is gone with its camera";
     EXPECT_TRUE(GetLevel()->singleMode);
 }
 
@@ -237,6 +235,23 @@ TEST_F(LevelScript, DeleteLevelEmptiesTheFramesQueueAndLeavesNoLevel)
     Run("DeleteLevel()");
     EXPECT_EQ(GetLevel(), nullptr);
     render.SetRenderQueue(nullptr);
+}
+
+// The deleted level's objects are gone: a handle a script kept answers as
+// no object does.
+TEST_F(LevelScript, AfterDeleteLevelTheOldCarHandleReachesNothing)
+{
+    Run("InitLevel('level1', false) StartLevel()");
+    CPGameObject* car = GetLevel()->opponents.at(0).Get();
+    car->SetPosition(5.0f, 6.0f, 7.0f);
+    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(car));
+    lua_setglobal(scripts.GetState(), "car");
+    EXPECT_EQ(Run("return GetPlayerName(car)"), Texts{"tvr1"});
+    ExpectNumbers(Run("return GetPosition(car)"), 0, {5.0, 6.0, 7.0});
+
+    Run("StopLevel() DeleteLevel()");
+    EXPECT_EQ(Run("return GetPlayerName(car)"), Texts{""});
+    ExpectNumbers(Run("return GetPosition(car)"), 0, {0.0, 0.0, 0.0});
 }
 
 TEST_F(LevelScript, TheCameraTakesTheScriptsPositionAndAngle)
