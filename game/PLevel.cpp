@@ -1,6 +1,7 @@
 #include "game/PLevel.h"
 
 #include "Render/PParticleManager.h"
+#include "Render/PRenderQueue.h"
 #include "Render/PRender.h"
 #include "core/PTaskManager.h"
 #include "core/Settings.h"
@@ -86,9 +87,14 @@ CPLevel::~CPLevel()
 }
 
 // The particles may belong to the level's cars (a flame thrower's), the
-// drivers drive its cars, the car world holds their bodies.
+// drivers drive its cars, the car world holds their bodies, and the frame's
+// render queue holds what the level queued before a script deleted it: that
+// frame is drawn without the level.
 void CPLevel::DetachFromEngine()
 {
+    if (CPRender* render = GetRender()) {
+        if (RefPtr<CPRenderQueue> queue = render->GetRenderQueue()) queue->ClearFrame();
+    }
     CPCarWorld* world = GetCarWorld();
     if (world && world->GetRaceState() == this) {
         world->SetRaceState(nullptr);

@@ -2,6 +2,8 @@
 #include "game/tests/LevelLoadFixture.h"
 
 #include "Render/PCamera.h"
+#include "Render/PIVertexBuffer.h"
+#include "Render/PRenderQueue.h"
 #include "Render/PParticleManager.h"
 #include "Render/PParticleSystem.h"
 #include "Render/tests/ParticleTestSupport.h"
@@ -179,6 +181,27 @@ TEST_F(LevelLife, DeletingTheLevelMidRaceLeavesNothingUsingItsObjects)
     EXPECT_EQ(drivers.opponents.size(), 0u);
     EXPECT_TRUE(world.GetCars().empty());
     tasks.RemoveTask(spawner.GetRunner());
+}
+
+// A script deletes the level after the level's update queued its racers
+// for the frame: the frame's queue lets go of them before they go.
+TEST_F(LevelLife, DeletingTheLevelEmptiesTheFramesRenderQueueFirst)
+{
+    CPIVertexBuffer batch(render.GetDevice(), 2, 1000, 1000, false);
+    CPRenderQueue queue(&batch);
+    render.SetRenderQueue(&queue);
+    StartLevelOne();
+    RunFrames(1);
+    EXPECT_GT(queue.GetFrameBlockCount(), 0);
+    {
+        FreedMemoryWatch watch;
+        Unload();
+        EXPECT_EQ(queue.GetFrameBlockCount(), 0);
+        queue.ClearFrame();
+        EXPECT_GT(watch.GetFreedCount(), 0u);
+        EXPECT_EQ(watch.CountWrittenAfterFree(), 0u);
+    }
+    render.SetRenderQueue(nullptr);
 }
 
 } // namespace
