@@ -62,11 +62,14 @@ void RebuildText(const FontDesc& text)
     }
 }
 
+// Sets the named text item's text and redraws it; the new text goes
+// straight into the item's own storage, with no copy made on the way.
 void SetTextOf(lua_State* state, const char* text)
 {
-    CPInterface* screen = ReadScreen(state);
-    const char* name = ReadText(state, 2);
-    if (screen && name && text && !ShuttingDown) screen->SetTextByName(name, text);
+    FontDesc* item = FindText(state);
+    if (!item || !text || ShuttingDown) return;
+    item->text = text;
+    RebuildText(*item);
 }
 
 // The localised text of the key argument; null without game data or a key,

@@ -8,7 +8,9 @@
 
 #include <d3dx9math.h>
 
+#include <cstddef>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 // How native functions read their arguments and push their results. Every
@@ -61,6 +63,29 @@ inline const char* CheckText(lua_State* state, int index)
     return luaL_checklstring(state, index, nullptr);
 }
 
+// The object as class T, or null when it is not one. A dynamic_cast walks
+// the class tree comparing type names, and scripts hand over the same kind
+// of handle call after call; where T lies inside an object depends on the
+// object's class alone, so the answer for the last class seen is kept.
+template <class T>
+T* CastHandle(IPObject* object)
+{
+    struct Answer {
+        const std::type_info* type;
+        std::ptrdiff_t offset;
+        bool isT;
+    };
+    static Answer last = {nullptr, 0, false};
+    const std::type_info& type = typeid(*object);
+    if (last.type != &type) {
+        T* cast = dynamic_cast<T*>(object);
+        last.type = &type;
+        last.isT = cast != nullptr;
+        last.offset = cast ? reinterpret_cast<char*>(cast) - reinterpret_cast<char*>(object) : 0;
+    }
+    return last.isT ? reinterpret_cast<T*>(reinterpret_cast<char*>(object) + last.offset) : nullptr;
+}
+
 // The engine object behind a handle argument when it is one that still
 // lives and is of the class asked for; null otherwise. Handles are the
 // addresses of objects' IPObject parts (see PushHandle).
@@ -69,7 +94,7 @@ T* ReadHandle(lua_State* state, int index)
 {
     void* address = lua_touserdata(state, index);
     if (!IsLiveObject(address)) return nullptr;
-    return dynamic_cast<T*>(static_cast<IPObject*>(address));
+    return CastHandle<T>(static_cast<IPObject*>(address));
 }
 
 // Hands an engine object to a script; null gives the null handle.

@@ -298,3 +298,40 @@ TEST_F(ScriptHostOnData, CountsTheTimeOfTheReceiversStepsOnlyWhileMeasuring)
 }
 
 } // namespace
+
+namespace {
+
+class PlainObject : public IPObject {
+public:
+    int GetObjectSize() override { return sizeof(*this); }
+    const char* GetTypeName() override { return "PlainObject"; }
+};
+
+// A second base after the object's IPObject part, so a handle read as
+// this base lies away from the handle's own address.
+struct Marker {
+    virtual ~Marker() = default;
+    int mark = 7;
+};
+
+class MarkedObject : public PlainObject, public Marker {};
+
+} // namespace
+
+TEST_F(ScriptTest, HandlesReadAsAClassAnswerForEachObjectsOwnClassWhateverCameBefore)
+{
+    MarkedObject first, second;
+    PlainObject plain;
+    struct Case {
+        IPObject* handle;
+        Marker* expected;
+    };
+    const Case cases[] = {{&first, &first}, {&plain, nullptr}, {&second, &second}, {&second, &second},
+                          {&plain, nullptr}, {&first, &first}};
+    for (const Case& c : cases) {
+        PushHandle(state, c.handle);
+        EXPECT_EQ(ReadHandle<Marker>(state, -1), c.expected) << c.handle->GetTypeName();
+        lua_pop(state, 1);
+    }
+    EXPECT_NE(static_cast<void*>(static_cast<Marker*>(&first)), static_cast<void*>(static_cast<IPObject*>(&first)));
+}
