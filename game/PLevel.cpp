@@ -114,12 +114,7 @@ void CPLevel::ReleaseReferences()
     ghostCar = nullptr;
     dynamicObjects.clear();
     lensFlare = nullptr;
-    routeSpline = nullptr;
-    leftSpline = nullptr;
-    rightSpline = nullptr;
-    nearestLine = nullptr;
-    scriptRouteLine = nullptr;
-    route.clear();
+    ForgetRoute();
     placedObjects.clear();
     placedCursor = placedObjects.end();
     checkpointMarker = nullptr;
@@ -254,17 +249,23 @@ int CPLevel::FindNearestNode(const D3DXVECTOR3& point) const
     return nearest;
 }
 
-void CPLevel::Stop()
+// The route's splines and line pieces, as a stop and a deletion drop them.
+void CPLevel::ForgetRoute()
 {
-    m_stopped = true;
-    allCarsDriven = false;
-    StopUpdate();
     routeSpline = nullptr;
     leftSpline = nullptr;
     rightSpline = nullptr;
     nearestLine = nullptr;
     scriptRouteLine = nullptr;
     route.clear();
+}
+
+void CPLevel::Stop()
+{
+    m_stopped = true;
+    allCarsDriven = false;
+    StopUpdate();
+    ForgetRoute();
     racerNodes.clear();
     racerProgress.clear();
     raceTimerOn = false;

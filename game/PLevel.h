@@ -450,6 +450,7 @@ private:
     // Ownership: everything the level built is entered here as it is made.
     void Own(IPObject* object) { m_owned.Add(object); }
     void StopUpdate();
+    void ForgetRoute();
     // Lets the engine's single objects forget the level's objects while
     // they still live: the car world, the drivers and the particles, when
     // no newer level has taken them over.

@@ -184,6 +184,36 @@ TEST_F(RunningHost, TheWalkSkipsStoppedTasksAndRunsATaskListedTwiceOnce)
         [&](const RefPtr<IPProcess>& task) { return task.Get() == &kept || task.Get() == &marked; });
 }
 
+// A task that takes another out of the list when it runs, as a script
+// deleting the level takes the level's update away.
+class RemovingTask : public LoggingTask {
+public:
+    RemovingTask(IPProcess& removed, std::vector<std::string>& log) : LoggingTask("remover", 100, log), m_removed(removed)
+    {
+    }
+    void Execute() override
+    {
+        LoggingTask::Execute();
+        g_pTaskManager->RemoveTask(&m_removed);
+    }
+
+private:
+    IPProcess& m_removed;
+};
+
+TEST_F(RunningHost, ATaskTakenOutOfTheListDuringTheWalkRunsNoMore)
+{
+    std::vector<std::string> log;
+    LoggingTask removed("removed", 200, log);
+    RemovingTask remover(removed, log);
+    g_pTaskManager->AddTask(&remover);
+    g_pTaskManager->AddTask(&removed);
+    host.RunFrame(0.02f);
+    host.RunFrame(0.02f);
+    EXPECT_EQ(log, (std::vector<std::string>{"remover@1", "remover@2"}));
+    g_pTaskManager->RemoveTask(&remover);
+}
+
 // Stopped, the timer holds the clocks still; restarted, its first frame
 // lasts no time.
 TEST_F(RunningHost, TheGlobalTimerPausesTheGameAndRestartsWithAFrameOfNoTime)
