@@ -40,8 +40,9 @@ struct BindingLine {
 };
 std::string ActionsText(const std::vector<BindingLine>& lines);
 
-// The tables of a score file in the order they were written; false when
-// the file is missing or a record is cut short.
+// The tables of a score file in the order they were written, through the
+// game's own reader without its table limits; false when the file is
+// missing or damaged.
 bool ReadScoresFile(const std::string& path, std::vector<std::vector<ScoreEntry>>& tables);
 
 // Records as short texts, so a test compares a whole result at once:
