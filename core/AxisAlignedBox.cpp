@@ -1,5 +1,6 @@
 #include "core/AxisAlignedBox.h"
 
+#include "core/BoxExtent.h"
 #include "core/PBoundingBox.h"
 #include "core/ShadowMatrix.h"
 
@@ -64,10 +65,18 @@ void AxisAlignedBox::Recompute()
     halfExtents = (maximum - minimum) / 2.0f;
 }
 
-// The corners' shadows come from the math library in one call: every
-// moved object that casts a shadow widens its box every frame.
+// Every moved object that casts a shadow widens its box every frame. A sun's
+// shadow matrix is affine, and then the shadow's extent comes straight from
+// the box's; a lamp's needs each corner's shadow.
 void AxisAlignedBox::WidenForShadow()
 {
+    if (IsAffine(g_shadowMatrix)) {
+        D3DXVECTOR3 least, greatest;
+        AffineBoxExtent(minimum, maximum, g_shadowMatrix, least, greatest);
+        D3DXVec3Minimize(&minimum, &minimum, &least);
+        D3DXVec3Maximize(&maximum, &maximum, &greatest);
+        return;
+    }
     D3DXVECTOR3 corners[kBoxCornerCount];
     for (int corner = 0; corner < kBoxCornerCount; ++corner) {
         corners[corner] = D3DXVECTOR3((corner & 1) ? maximum.x : minimum.x, (corner & 2) ? maximum.y : minimum.y,

@@ -1,5 +1,6 @@
 #include "core/PBoundingBox.h"
 
+#include "core/BoxExtent.h"
 #include "core/StringUtils.h"
 
 namespace {
@@ -36,11 +37,13 @@ float RaisedHalfExtent(float value)
 CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents)
     : m_centre(centre),
       m_halfExtents(halfExtents),
-      m_baseMatrix(),
+      m_minimum(centre - halfExtents),
+      m_maximum(centre + halfExtents),
+      m_cornersCurrent(true),
+      m_planesCurrent(true),
       m_corners(),
       m_planes(),
-      m_minimum(centre - halfExtents),
-      m_maximum(centre + halfExtents)
+      m_baseMatrix()
 {
     D3DXMatrixIdentity(&m_baseMatrix);
     D3DXMatrixIdentity(&m_worldMatrix);
@@ -59,15 +62,27 @@ void CPBoundingBox::Update()
     m_halfExtents.x = RaisedHalfExtent(m_halfExtents.x);
     m_halfExtents.y = RaisedHalfExtent(m_halfExtents.y);
     m_halfExtents.z = RaisedHalfExtent(m_halfExtents.z);
-    ComputeCorners();
-    ComputePlanes();
+    m_cornersCurrent = false;
+    m_planesCurrent = false;
     ComputeExtent();
 }
 
-// The corners go through the math library in one call: every moved object
-// places each of its boxes every frame.
-void CPBoundingBox::ComputeCorners()
+const D3DXVECTOR3& CPBoundingBox::GetCorner(int index) const
 {
+    ComputeCorners();
+    return m_corners[index];
+}
+
+const D3DXPLANE& CPBoundingBox::GetPlane(int index) const
+{
+    ComputePlanes();
+    return m_planes[index];
+}
+
+void CPBoundingBox::ComputeCorners() const
+{
+    if (m_cornersCurrent) return;
+    m_cornersCurrent = true;
     D3DXVECTOR3 local[kCornerCount];
     for (int i = 0; i < kCornerCount; ++i) {
         local[i] = D3DXVECTOR3(m_centre.x + kCornerSigns[i][0] * m_halfExtents.x,
@@ -78,8 +93,11 @@ void CPBoundingBox::ComputeCorners()
                                 kCornerCount);
 }
 
-void CPBoundingBox::ComputePlanes()
+void CPBoundingBox::ComputePlanes() const
 {
+    if (m_planesCurrent) return;
+    m_planesCurrent = true;
+    ComputeCorners();
     for (int i = 0; i < kPlaneCount; ++i) {
         const D3DXVECTOR3& p = m_corners[kPlaneCorners[i][0]];
         const D3DXVECTOR3& q = m_corners[kPlaneCorners[i][1]];
@@ -94,6 +112,11 @@ void CPBoundingBox::ComputePlanes()
 
 void CPBoundingBox::ComputeExtent()
 {
+    if (IsAffine(m_worldMatrix)) {
+        AffineBoxExtent(m_centre - m_halfExtents, m_centre + m_halfExtents, m_worldMatrix, m_minimum, m_maximum);
+        return;
+    }
+    ComputeCorners();
     m_minimum = m_corners[0];
     m_maximum = m_corners[0];
     for (int i = 1; i < kCornerCount; ++i) {
@@ -121,6 +144,7 @@ bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& d
     // measured from a corner of the face rather than through the plane's
     // constant: far from the world's origin that constant is a large number
     // whose rounding alone would move the hit by a visible fraction.
+    ComputePlanes();
     bool hit = false;
     for (int i = 0; i < kPlaneCount; ++i) {
         const D3DXVECTOR3 normal(m_planes[i].a, m_planes[i].b, m_planes[i].c);

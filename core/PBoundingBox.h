@@ -4,9 +4,11 @@
 
 // The box around one part of a scene object: a centre and half extents in the
 // part's own space, placed in the world by its world matrix. Update() derives
-// the eight world-space corners, the six face planes (normals out of the box)
-// and the axis-aligned extent of the corners; the ray test finds the nearest
-// face that a ray meets from outside.
+// the axis-aligned extent of the eight world-space corners; the corners and
+// the six face planes (normals out of the box) follow from the same placement
+// when they are first read after it, since every moving object updates its
+// boxes each frame and few of them are ever asked for a corner or a ray. The
+// ray test finds the nearest face that a ray meets from outside.
 //
 // Corner i takes the half extents with the signs (x, y, z):
 //   0 (-,-,-)  1 (+,-,-)  2 (+,+,-)  3 (-,+,-)
@@ -36,8 +38,8 @@ public:
 
     const D3DXVECTOR3& GetCentre() const { return m_centre; }
     const D3DXVECTOR3& GetHalfExtents() const { return m_halfExtents; }
-    const D3DXVECTOR3& GetCorner(int index) const { return m_corners[index]; }
-    const D3DXPLANE& GetPlane(int index) const { return m_planes[index]; }
+    const D3DXVECTOR3& GetCorner(int index) const;
+    const D3DXPLANE& GetPlane(int index) const;
     const D3DXVECTOR3& GetMinimum() const { return m_minimum; }
     const D3DXVECTOR3& GetMaximum() const { return m_maximum; }
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
@@ -53,18 +55,22 @@ public:
     const D3DXMATRIX& GetBaseMatrix() const { return m_baseMatrix; }
 
 private:
-    void ComputeCorners();
-    void ComputePlanes();
+    void ComputeCorners() const;
+    void ComputePlanes() const;
     void ComputeExtent();
     bool FaceContains(int plane, const D3DXVECTOR3& point) const;
 
+    // What an update reads and writes comes first, together.
     D3DXVECTOR3 m_centre;
     D3DXVECTOR3 m_halfExtents;
-    D3DXMATRIX m_baseMatrix;
-    D3DXVECTOR3 m_corners[kCornerCount];
-    D3DXPLANE m_planes[kPlaneCount];
     D3DXVECTOR3 m_minimum;
     D3DXVECTOR3 m_maximum;
+    // Whether the corners and the planes belong to the last update.
+    mutable bool m_cornersCurrent;
+    mutable bool m_planesCurrent;
     D3DXMATRIX m_worldMatrix;
     D3DXMATRIX m_ownMatrix;
+    mutable D3DXVECTOR3 m_corners[kCornerCount];
+    mutable D3DXPLANE m_planes[kPlaneCount];
+    D3DXMATRIX m_baseMatrix;
 };

@@ -61,14 +61,16 @@ CPGameObject::CPGameObject(std::string name)
       m_visible(true),
       m_sharedGeometry(true),
       m_transformChanged(true),
+      m_dirty(true),
+      m_localDirty(true),
+      m_shadowFlag(true),
+      m_ownBox(D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)),
+      m_position(0.0f, 0.0f, 0.0f),
+      m_rotation(0.0f, 0.0f, 0.0f, 1.0f),
       m_flameType(kNoFlame),
       m_started(false),
       m_hasAnimations(false),
       m_animations(kNameMapSizeHint),
-      m_ownBox(D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)),
-      m_position(0.0f, 0.0f, 0.0f),
-      m_rotation(0.0f, 0.0f, 0.0f, 1.0f),
-      m_dirty(true),
       m_childrenByName(kNameMapSizeHint),
       m_parent(nullptr),
       m_name(std::move(name)),
@@ -76,7 +78,6 @@ CPGameObject::CPGameObject(std::string name)
       m_collision(true),
       m_enemy(nullptr),
       m_lineColour(kDefaultLineColour),
-      m_shadowFlag(true),
       m_marked(false)
 {
     D3DXMatrixIdentity(&m_parentMatrix);
@@ -411,6 +412,12 @@ void CPGameObject::AddLevelOfDetail(RefPtr<CPGameObject> object, int level)
 
 void CPGameObject::MarkMoved()
 {
+    MarkParentMoved();
+    m_localDirty = true;
+}
+
+void CPGameObject::MarkParentMoved()
+{
     m_transformChanged = false;
     m_dirty = true;
 }
@@ -438,11 +445,7 @@ void CPGameObject::UpdateTransform()
     if (!m_dirty) return;
     VisitOtherLevelsOfDetail([](CPGameObject& object) { object.UpdateTransform(); });
 
-    D3DXMATRIX rotation, translation;
-    D3DXMatrixRotationQuaternion(&rotation, &m_rotation);
-    D3DXMatrixTranslation(&translation, m_position.x, m_position.y, m_position.z);
-    D3DXMatrixMultiply(&m_localMatrix, &m_animationMatrix, &rotation);
-    D3DXMatrixMultiply(&m_localMatrix, &m_localMatrix, &translation);
+    if (m_localDirty) RebuildLocalMatrix();
     D3DXMatrixMultiply(&m_worldMatrix, &m_localMatrix, &m_parentMatrix);
 
     RebuildOwnBoxes();
@@ -456,13 +459,23 @@ void CPGameObject::UpdateTransform()
     m_dirty = false;
 }
 
+void CPGameObject::RebuildLocalMatrix()
+{
+    D3DXMATRIX rotation, translation;
+    D3DXMatrixRotationQuaternion(&rotation, &m_rotation);
+    D3DXMatrixTranslation(&translation, m_position.x, m_position.y, m_position.z);
+    D3DXMatrixMultiply(&m_localMatrix, &m_animationMatrix, &rotation);
+    D3DXMatrixMultiply(&m_localMatrix, &m_localMatrix, &translation);
+    m_localDirty = false;
+}
+
 void CPGameObject::SetBaseTransform(const D3DXMATRIX& matrix)
 {
     for (int row = 0; row < 4; ++row) {
         if (!AllFinite({matrix(row, 0), matrix(row, 1), matrix(row, 2), matrix(row, 3)})) return;
     }
     m_parentMatrix = matrix;
-    MarkMoved();
+    MarkParentMoved();
     UpdateTransform();
 }
 
@@ -486,9 +499,8 @@ void CPGameObject::RebuildOwnBoxes()
 
 void CPGameObject::RebuildChild(CPGameObject& child)
 {
-    child.m_transformChanged = false;
     child.m_parentMatrix = m_worldMatrix;
-    child.m_dirty = true;
+    child.MarkParentMoved();
     child.UpdateTransform();
     m_partBounds.Merge(child.m_partBounds);
     m_bounds.Merge(child.m_bounds);

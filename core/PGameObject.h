@@ -260,7 +260,12 @@ private:
     void RemoveFromParent();
     bool IsSelfOrAncestor(const CPGameObject* object) const;
     void ReleaseAnimation(CPPartAnimation* animation);
+    // The object's own placement changed: the local matrix and everything
+    // below it are rebuilt.
     void MarkMoved();
+    // Only the matrix above the object changed: the local matrix stands.
+    void MarkParentMoved();
+    void RebuildLocalMatrix();
 
     // What the frame's drawing reads of every object, on one cache line
     // with the reference count: each object costs the queue and the mesh
@@ -272,24 +277,29 @@ private:
     bool m_sharedGeometry;
     bool m_transformChanged;
 
+    // What rebuilding the transform reads and writes, side by side: every
+    // frame a moving car rebuilds each object of its tree.
+    bool m_dirty;
+    bool m_localDirty;
+    bool m_shadowFlag;
+    D3DXMATRIX m_parentMatrix;
+    D3DXMATRIX m_localMatrix;
+    D3DXMATRIX m_worldMatrix;
+    AxisAlignedBox m_bounds;
+    AxisAlignedBox m_partBounds;
+    std::vector<CPBoundingBox> m_parts;
     std::vector<LevelOfDetail> m_levelsOfDetail;
+    CPBoundingBox m_ownBox;
+    D3DXMATRIX m_animationMatrix;
+    D3DXVECTOR3 m_position;
+    D3DXQUATERNION m_rotation;
+
     TiXmlDocument m_description;
     int m_flameType;
     bool m_started;
     bool m_hasAnimations;
     std::unordered_map<std::string, RefPtr<CPPartAnimation>> m_animations;
     RefPtr<CPPartAnimation> m_idleAnimation;
-    AxisAlignedBox m_partBounds;
-    AxisAlignedBox m_bounds;
-    CPBoundingBox m_ownBox;
-    std::vector<CPBoundingBox> m_parts;
-    D3DXMATRIX m_parentMatrix;
-    D3DXMATRIX m_animationMatrix;
-    D3DXMATRIX m_localMatrix;
-    D3DXMATRIX m_worldMatrix;
-    D3DXVECTOR3 m_position;
-    D3DXQUATERNION m_rotation;
-    bool m_dirty;
     std::unordered_map<std::string, RefPtr<CPGameObject>> m_childrenByName;
     CPGameObject* m_parent;
     std::string m_name;
@@ -303,7 +313,6 @@ private:
     std::vector<D3DXVECTOR3> m_lineKeyPoints;
     D3DCOLOR m_lineColour;
     std::string m_sourceDescriptionName;
-    bool m_shadowFlag;
     bool m_marked;
     RefPtr<CPPhysicData> m_physicData;
     RefPtr<CPCar> m_car;

@@ -1,10 +1,12 @@
 #include "core/AxisAlignedBox.h"
+#include "core/BoxExtent.h"
 #include "core/PBoundingBox.h"
 #include "core/ShadowMatrix.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -92,6 +94,106 @@ TEST(BoundingBox, UpdateUsesOwnMatrixBeforeTheObjectMatrix)
     box.Update();
     ExpectVector(box.GetMinimum(), 3, 99, -3);
     ExpectVector(box.GetMaximum(), 7, 101, 3);
+}
+
+TEST(BoundingBox, CornersPlanesAndRaysBelongToTheLastUpdate)
+{
+    // Read at one place, then moved 10 along x and turned a quarter about y:
+    // every reading after the second update is of the second place.
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 2, 3));
+    ExpectVector(box.GetCorner(6), 1, 2, 3);
+    EXPECT_NEAR(box.GetPlane(1).d, -24, 1e-4f);
+
+    D3DXMATRIX turn, shift, world;
+    D3DXMatrixRotationY(&turn, D3DX_PI / 2);
+    D3DXMatrixTranslation(&shift, 10, 0, 0);
+    D3DXMatrixMultiply(&world, &turn, &shift);
+    box.PlaceInWorld(world);
+    box.Update();
+
+    // Turning about y carries +x to -z and +z to +x.
+    ExpectVector(box.GetCorner(6), 13, 2, -1);
+    const D3DXPLANE& plusX = box.GetPlane(1);
+    ExpectVector(D3DXVECTOR3(plusX.a, plusX.b, plusX.c), 0, 0, -24);
+    float distance = 100;
+    D3DXPLANE hit;
+    EXPECT_TRUE(box.IntersectRay(D3DXVECTOR3(10, 0, -50), D3DXVECTOR3(0, 0, 1), distance, hit));
+    EXPECT_NEAR(distance, 49, 1e-4f);
+}
+
+TEST(BoundingBox, AProjectingWorldMatrixBoundsTheCornersItProjects)
+{
+    // A lamp's shadow divides by each corner's own w: the extent is that of
+    // the projected corners, not of the box's sides.
+    D3DXMATRIX lamp;
+    const D3DXVECTOR4 light(0, 0, 10, 1);
+    const D3DXPLANE ground(0, 0, 1, 0);
+    D3DXMatrixShadow(&lamp, &light, &ground);
+    ASSERT_FALSE(IsAffine(lamp));
+    CPBoundingBox box = UpdatedBox(D3DXVECTOR3(1, 2, 4), D3DXVECTOR3(1, 1, 1), &lamp);
+    D3DXVECTOR3 least = box.GetCorner(0), greatest = box.GetCorner(0);
+    for (int i = 1; i < CPBoundingBox::kCornerCount; ++i) {
+        D3DXVec3Minimize(&least, &least, &box.GetCorner(i));
+        D3DXVec3Maximize(&greatest, &greatest, &box.GetCorner(i));
+    }
+    // The corner at (2, 3, 5) is five from the lamp at height 10 and casts
+    // its shadow twice as far out.
+    ExpectVector(greatest, 4, 6, 0);
+    ExpectVector(box.GetMinimum(), least.x, least.y, least.z);
+    ExpectVector(box.GetMaximum(), greatest.x, greatest.y, greatest.z);
+}
+
+TEST(BoxExtent, OnlyALastColumnOfZerosAndAOneIsAffine)
+{
+    D3DXMATRIX placed;
+    D3DXMatrixAffineTransformation(&placed, 2, nullptr, nullptr, nullptr);
+    placed._41 = 5;
+    EXPECT_TRUE(IsAffine(placed));
+    const struct {
+        int row;
+        float value;
+    } changes[] = {{0, 0.5f}, {1, -0.5f}, {2, 0.25f}, {3, 2}};
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.row);
+        D3DXMATRIX changed = placed;
+        changed(change.row, 3) = change.value;
+        EXPECT_FALSE(IsAffine(changed));
+    }
+}
+
+TEST(BoxExtent, AnAffineExtentIsTheExtentOfTheTransformedCornersBitForBit)
+{
+    // Uneven turns about every axis, uneven and mirrored scales, far moves,
+    // and boxes given either way round.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    for (int trial = 0; trial < 500; ++trial) {
+        SCOPED_TRACE(trial);
+        D3DXMATRIX turn, scale, matrix;
+        D3DXMatrixRotationYawPitchRoll(&turn, 3 * unit(random), 3 * unit(random), 3 * unit(random));
+        D3DXMatrixScaling(&scale, 4 * unit(random), 4 * unit(random), 4 * unit(random));
+        D3DXMatrixMultiply(&matrix, &scale, &turn);
+        matrix._41 = 1000 * unit(random);
+        matrix._42 = 1000 * unit(random);
+        matrix._43 = 1000 * unit(random);
+        const D3DXVECTOR3 low(10 * unit(random), 10 * unit(random), 10 * unit(random));
+        const D3DXVECTOR3 high(10 * unit(random), 10 * unit(random), 10 * unit(random));
+
+        D3DXVECTOR3 least(0, 0, 0), greatest(0, 0, 0);
+        for (int corner = 0; corner < 8; ++corner) {
+            const D3DXVECTOR3 point(corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y,
+                                    corner & 4 ? high.z : low.z);
+            D3DXVECTOR3 placed;
+            D3DXVec3TransformCoord(&placed, &point, &matrix);
+            if (corner == 0) least = greatest = placed;
+            D3DXVec3Minimize(&least, &least, &placed);
+            D3DXVec3Maximize(&greatest, &greatest, &placed);
+        }
+        D3DXVECTOR3 extentLeast, extentGreatest;
+        AffineBoxExtent(low, high, matrix, extentLeast, extentGreatest);
+        EXPECT_EQ(extentLeast, least);
+        EXPECT_EQ(extentGreatest, greatest);
+    }
 }
 
 TEST(BoundingBox, BaseMatrixStartsAsIdentityAndTravelsWithCopiesOnly)
@@ -347,21 +449,26 @@ TEST(AxisAlignedBox, SphereOverlap)
 
 TEST(AxisAlignedBox, ShadowWideningGrowsOnlyTheCorners)
 {
-    // Light from (1, -1, -1) onto the ground plane z = 0: a corner at
-    // height z falls z along +x and -y.
-    const D3DXMATRIX saved = g_shadowMatrix;
-    D3DXVECTOR4 light(1, -1, -1, 0);
-    D3DXPLANE ground(0, 0, 1, 0);
-    D3DXMatrixShadow(&g_shadowMatrix, &light, &ground);
+    // Light along (1, -1, -1) onto the ground plane z = 0: a corner at
+    // height z falls z along +x and -y. Given as a direction towards the
+    // light, the shadow matrix is affine; given the other way round, its w
+    // is -1 and each corner's shadow is divided by it.
+    const D3DXVECTOR4 lights[] = {D3DXVECTOR4(-1, 1, 1, 0), D3DXVECTOR4(1, -1, -1, 0)};
+    const D3DXPLANE ground(0, 0, 1, 0);
+    for (const D3DXVECTOR4& light : lights) {
+        SCOPED_TRACE(light.x);
+        const D3DXMATRIX saved = g_shadowMatrix;
+        D3DXMatrixShadow(&g_shadowMatrix, &light, &ground);
+        EXPECT_EQ(IsAffine(g_shadowMatrix), light.x < 0);
+        AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 1, 3));
+        box.WidenForShadow();
+        g_shadowMatrix = saved;
 
-    AxisAlignedBox box = MakeBox(D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 1, 3));
-    box.WidenForShadow();
-    g_shadowMatrix = saved;
-
-    // The top corners at y = 0 fall to y = -3, those at x = 1 to x = 4.
-    ExpectVector(box.minimum, 0, -3, 0);
-    ExpectVector(box.maximum, 4, 1, 3);
-    ExpectVector(box.centre, 0.5f, 0.5f, 2);
+        // The top corners at y = 0 fall to y = -3, those at x = 1 to x = 4.
+        ExpectVector(box.minimum, 0, -3, 0);
+        ExpectVector(box.maximum, 4, 1, 3);
+        ExpectVector(box.centre, 0.5f, 0.5f, 2);
+    }
 }
 
 TEST(AxisAlignedBox, ShadowWideningBeforeAnyLevelChangesNothing)

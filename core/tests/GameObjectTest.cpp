@@ -74,6 +74,19 @@ TEST_F(GameObjectTest, MovingMarksOnlyTheObjectAndTheRebuildPushesDownToEveryChi
     left.SetPosition(-2, 0, 0);
     parent.UpdateTransform();
     ExpectVector(WorldPosition(left), -1, 0, 5);
+
+    // The parent's next rebuild finds the child's own move as well as its
+    // own; a child that did not move keeps its place under the parent.
+    D3DXMATRIX doubled;
+    D3DXMatrixScaling(&doubled, 2, 2, 2);
+    right.SetAnimationMatrix(doubled);
+    parent.SetPosition(0, 0, 6);
+    parent.UpdateTransform();
+    ExpectVector(WorldPosition(left), -2, 0, 6);
+    ExpectVector(WorldPosition(right), 1, 0, 6);
+    EXPECT_NEAR(right.GetWorldMatrix()._11, 2, 1e-6f);
+    parent.SetBaseTransform(doubled);
+    ExpectVector(WorldPosition(left), -4, 0, 12);
 }
 
 TEST_F(GameObjectTest, BoundsEncloseTheSubtreeAndOnlyTheBoundsTakeTheShadow)

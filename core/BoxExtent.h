@@ -1,0 +1,17 @@
+#pragma once
+
+#include <d3dx9.h>
+
+// True when the matrix leaves w at 1 for every point: its last column is
+// 0, 0, 0, 1, as in every placement made of turns, moves and scales.
+bool IsAffine(const D3DXMATRIX& matrix);
+
+// The least and greatest corner of the eight corners of the box from low to
+// high once put through an affine matrix, bit for bit what the minimum and
+// maximum of D3DXVec3TransformCoord over the corners come to. Each world
+// coordinate is a sum, in a fixed order, of one term per box axis, and a
+// rounded sum never falls when a term grows; so the least corner takes the
+// least term of each axis, with no corner worked out. Every moving object
+// bounds its boxes this way each frame.
+void AffineBoxExtent(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMATRIX& matrix, D3DXVECTOR3& least,
+                     D3DXVECTOR3& greatest);
