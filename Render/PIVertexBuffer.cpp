@@ -1,5 +1,6 @@
 #include "Render/PIVertexBuffer.h"
 
+#include "core/AddressHash.h"
 #include "core/PDXErrorLog.h"
 
 #include <cstdint>
@@ -51,8 +52,7 @@ DrawableBaseTable::DrawableBaseTable()
 // of two and at most half full, so probing always ends at a free slot.
 size_t DrawableBaseTable::SlotOf(IPDrawable* drawable) const
 {
-    const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
-    uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(drawable)) * kSpread;
+    const uint64_t bits = SpreadAddress(drawable);
     size_t mask = m_keys.size() - 1;
     size_t slot = static_cast<size_t>(bits >> 32) & mask;
     while (m_keys[slot] && m_keys[slot] != drawable) slot = (slot + 1) & mask;

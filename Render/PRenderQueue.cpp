@@ -3,6 +3,7 @@
 #include "Render/PLight.h"
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
+#include "core/AddressHash.h"
 #include "core/PGameObject.h"
 
 #include <algorithm>
@@ -89,8 +90,7 @@ void CPRenderQueue::AddObjectGeometry(const RefPtr<CPGameObject>& object)
 
 CPIVBlock* CPRenderQueue::BlockFor(CPMaterial* material)
 {
-    const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
-    uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(material)) * kSpread;
+    const uint64_t bits = SpreadAddress(material);
     BlockEntry*& recent = m_recentEntries[bits >> (64 - kRecentEntryBits)];
     if (!recent || recent->material.Get() != material) recent = &m_allBlocks[material];
     BlockEntry& entry = *recent;

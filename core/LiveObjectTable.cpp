@@ -1,5 +1,7 @@
 #include "core/LiveObjectTable.h"
 
+#include "core/AddressHash.h"
+
 #include <cstdint>
 
 namespace {
@@ -10,8 +12,6 @@ const size_t kInitialCapacity = 1024;
 const size_t kLoadDivisor = 2;
 // A slot that held an address that was removed: probing goes on past it.
 const void* const kRemoved = reinterpret_cast<const void*>(static_cast<uintptr_t>(1));
-// Spreads the address bits, objects being at least 8 bytes apart.
-const uint64_t kSpread = 0x9E3779B97F4A7C15ull;
 const int kSpreadShift = 32;
 
 } // namespace
@@ -20,7 +20,7 @@ LiveObjectTable::LiveObjectTable() : m_slots(kInitialCapacity, nullptr), m_count
 
 size_t LiveObjectTable::SlotOf(const void* address) const
 {
-    const uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(address)) * kSpread;
+    const uint64_t bits = SpreadAddress(address);
     return static_cast<size_t>(bits >> kSpreadShift) & (m_slots.size() - 1);
 }
 

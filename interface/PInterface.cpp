@@ -89,6 +89,7 @@ CPInterface::CPInterface()
       m_elements(kNameBuckets),
       m_editBoxes(kNameBuckets),
       m_texts(kNameBuckets),
+      m_nameMapChanges(0),
       m_light(),
       m_lightOn(false),
       m_cursors(kNameBuckets),
@@ -385,6 +386,23 @@ CPWindow* CPInterface::FindWindow(const std::string& name)
 {
     auto found = m_elements.find(name);
     return found == m_elements.end() ? nullptr : found->second.Get();
+}
+
+CPWindow* CPInterface::FindElementNamed(const char* name)
+{
+    RefPtr<CPWindow>* element = m_elementCache.Find(m_elements, m_nameMapChanges, name);
+    return element ? element->Get() : nullptr;
+}
+
+FontDesc* CPInterface::FindTextNamed(const char* name)
+{
+    return m_textCache.Find(m_texts, m_nameMapChanges, name);
+}
+
+CPEditBox* CPInterface::FindEditBoxNamed(const char* name)
+{
+    RefPtr<CPEditBox>* box = m_editBoxCache.Find(m_editBoxes, m_nameMapChanges, name);
+    return box ? box->Get() : nullptr;
 }
 
 void CPInterface::ShowWindowByName(const std::string& name, bool visible)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interface/FontDesc.h"
+#include "interface/NameCache.h"
 #include "interface/PButton.h"
 #include "interface/PEditBox.h"
 #include "interface/PWindow.h"
@@ -9,6 +10,7 @@
 
 #include <d3d9.h>
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
@@ -31,6 +33,8 @@ public:
     static const int kMaxElements = 16384;
 
     typedef std::unordered_map<std::string, RefPtr<CPWindow>> ElementMap;
+    typedef std::unordered_map<std::string, RefPtr<CPEditBox>> EditBoxMap;
+    typedef std::unordered_map<std::string, FontDesc> TextMap;
     // The drawing order lies in one block: every hover walks it.
     typedef std::vector<RefPtr<CPWindow>> ElementList;
 
@@ -81,17 +85,39 @@ public:
     void SetWindowPosition(const std::string& name, float x, float y);
     // False, with x and y untouched, when there is no such window.
     bool GetWindowPosition(const std::string& name, float& x, float& y);
+    // The window, text item or edit box of that name, or null when the
+    // screen has none: the look-ups of scripts, which name the same items
+    // by the same literals frame after frame and so find them again through
+    // caches kept by the text's address.
+    CPWindow* FindElementNamed(const char* name);
+    FontDesc* FindTextNamed(const char* name);
+    CPEditBox* FindEditBoxNamed(const char* name);
+
     // Hides the current cursor, takes the cursor of that name (an empty
     // entry when there is none), remembers the name, and shows the cursor
     // at the last pointer position.
     void SetCursorByName(const std::string& name);
 
     CPRenderObject* GetRenderObject() const { return m_renderObject; }
-    ElementMap& GetElements() { return m_elements; }
+    // Whoever is handed a name map may change it, so the caches above forget
+    // what they found in it.
+    ElementMap& GetElements()
+    {
+        ++m_nameMapChanges;
+        return m_elements;
+    }
     ElementList& GetDrawList() { return m_drawList; }
     std::list<RefPtr<CPButton>>& GetButtons() { return m_buttons; }
-    std::unordered_map<std::string, RefPtr<CPEditBox>>& GetEditBoxes() { return m_editBoxes; }
-    std::unordered_map<std::string, FontDesc>& GetTexts() { return m_texts; }
+    EditBoxMap& GetEditBoxes()
+    {
+        ++m_nameMapChanges;
+        return m_editBoxes;
+    }
+    TextMap& GetTexts()
+    {
+        ++m_nameMapChanges;
+        return m_texts;
+    }
     std::unordered_map<std::string, RefPtr<CPGameObject>>& GetCursors() { return m_cursors; }
     CPWindow* GetCurrentButton() const { return m_currentButton.Get(); }
     void SetCurrentButton(CPWindow* element) { m_currentButton = element; }
@@ -142,9 +168,15 @@ private:
     ElementMap m_elements;
     ElementList m_drawList;
     std::list<RefPtr<CPButton>> m_buttons;
-    std::unordered_map<std::string, RefPtr<CPEditBox>> m_editBoxes;
+    EditBoxMap m_editBoxes;
     RefPtr<CPWindow> m_currentButton;
-    std::unordered_map<std::string, FontDesc> m_texts;
+    TextMap m_texts;
+    // Entries the screen adds itself never move the ones there, so only the
+    // maps handed out count as changes.
+    uint64_t m_nameMapChanges;
+    NameCache<ElementMap> m_elementCache;
+    NameCache<TextMap> m_textCache;
+    NameCache<EditBoxMap> m_editBoxCache;
     D3DLIGHT9 m_light;
     bool m_lightOn;
     RefPtr<CPGameObject> m_cursor;

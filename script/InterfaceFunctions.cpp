@@ -24,35 +24,25 @@ CPInterface* ReadScreen(lua_State* state)
     return ReadHandle<CPInterface>(state, 1);
 }
 
-// The entry that argument 2 names in one of the screen's maps, found
-// without entering the name; null for a null screen, an absent name or an
-// unknown one.
-template <class Map>
-typename Map::mapped_type* FindNamed(lua_State* state, Map& (CPInterface::*map)())
+// The item that argument 2 names on the screen of argument 1, found with
+// the screen's finder; null for a null screen, an absent name or an unknown
+// one.
+template <class Item>
+Item* FindNamed(lua_State* state, Item* (CPInterface::*find)(const char*))
 {
     CPInterface* screen = ReadScreen(state);
     const char* name = ReadText(state, 2);
-    if (!screen || !name) return nullptr;
-    Map& entries = (screen->*map)();
-    auto found = entries.find(name);
-    return found == entries.end() ? nullptr : &found->second;
-}
-
-CPWindow* FindWindow(lua_State* state)
-{
-    RefPtr<CPWindow>* window = FindNamed(state, &CPInterface::GetElements);
-    return window ? window->Get() : nullptr;
+    return screen && name ? (screen->*find)(name) : nullptr;
 }
 
 FontDesc* FindText(lua_State* state)
 {
-    return FindNamed(state, &CPInterface::GetTexts);
+    return FindNamed(state, &CPInterface::FindTextNamed);
 }
 
 CPEditBox* FindEditBox(lua_State* state)
 {
-    RefPtr<CPEditBox>* box = FindNamed(state, &CPInterface::GetEditBoxes);
-    return box ? box->Get() : nullptr;
+    return FindNamed(state, &CPInterface::FindEditBoxNamed);
 }
 
 void RebuildText(const FontDesc& text)
@@ -104,7 +94,7 @@ int PushPosition(lua_State* state, float x, float y)
 
 void PlaceWindow(lua_State* state, float offset)
 {
-    if (CPWindow* window = FindWindow(state)) {
+    if (CPWindow* window = ReadScreenElement(state)) {
         window->x = ReadFloat(state, 3) - offset;
         window->y = ReadFloat(state, 4) - offset;
     }
@@ -119,6 +109,11 @@ bool IsIgnoredKey(int key)
 }
 
 } // namespace
+
+CPWindow* ReadScreenElement(lua_State* state)
+{
+    return FindNamed(state, &CPInterface::FindElementNamed);
+}
 
 int Script_CreateInterface(lua_State* state)
 {
@@ -156,7 +151,7 @@ int Script_UpdateInterfaceBuffers(lua_State* state)
 
 int Script_SetWindowVisible(lua_State* state)
 {
-    if (CPWindow* window = FindWindow(state)) window->SetVisible(ReadBool(state, 3));
+    if (CPWindow* window = ReadScreenElement(state)) window->SetVisible(ReadBool(state, 3));
     return 0;
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 
+class CPWindow;
 struct lua_State;
+
+// The window or button that argument 2 names on the screen of argument 1;
+// null for a null screen, an absent name or an unknown one.
+CPWindow* ReadScreenElement(lua_State* state);
 
 // The script side of screens: making, showing and drawing them, and reaching
 // their windows, texts, edit boxes and cursors by name. Argument 1 is the

@@ -1,5 +1,6 @@
 #include "script/ObjectFunctions.h"
 
+#include "script/InterfaceFunctions.h"
 #include "script/ScriptArguments.h"
 
 #include "Render/PObjectLoader.h"
@@ -26,18 +27,6 @@ const bool kQuotesKeepFieldsWhole = true;
 CPGameObject* ReadObject(lua_State* state, int index)
 {
     return ReadHandle<CPGameObject>(state, index);
-}
-
-// The element of a screen that a name argument names, found without
-// entering the name; null for a null screen, an absent name or an unknown one.
-CPWindow* FindScreenElement(lua_State* state)
-{
-    CPInterface* screen = ReadHandle<CPInterface>(state, 1);
-    const char* name = ReadText(state, 2);
-    if (!screen || !name) return nullptr;
-    CPInterface::ElementMap& elements = screen->GetElements();
-    auto found = elements.find(name);
-    return found == elements.end() ? nullptr : found->second.Get();
 }
 
 // Sends a command to the receivers that argument 1 names, by name or by
@@ -275,7 +264,7 @@ int Script_SetFade(lua_State* state)
 // longer the screen's current button.
 int Script_LockButton(lua_State* state)
 {
-    CPWindow* button = FindScreenElement(state);
+    CPWindow* button = ReadScreenElement(state);
     if (!button) return 0;
     button->SetEnabled(false);
     CPInterface* screen = ReadHandle<CPInterface>(state, 1);
@@ -288,7 +277,7 @@ int Script_LockButton(lua_State* state)
 
 int Script_UnlockButton(lua_State* state)
 {
-    if (CPWindow* button = FindScreenElement(state)) button->SetEnabled(true);
+    if (CPWindow* button = ReadScreenElement(state)) button->SetEnabled(true);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "script/RaceStateFunctions.h"
 
+#include "script/InterfaceFunctions.h"
 #include "script/ScriptArguments.h"
 
 #include "Render/PRender.h"
@@ -53,15 +54,6 @@ bool BestRound(const CPGameData& data, ScoreEntry& entry)
     const TimeParts parts = SplitTimeParts(best);
     entry = ScoreEntry(data.profileName, parts.minutes, parts.seconds, parts.hundredths);
     return true;
-}
-
-CPWindow* FindWindow(lua_State* state)
-{
-    CPInterface* screen = ReadHandle<CPInterface>(state, 1);
-    const char* name = ReadText(state, 2);
-    if (!screen || !name) return nullptr;
-    auto found = screen->GetElements().find(name);
-    return found == screen->GetElements().end() ? nullptr : found->second.Get();
 }
 
 void MoveTuningIndex(int step)
@@ -185,7 +177,7 @@ int Script_GetRoundTime(lua_State* state)
 
 int Script_SetWindowSize(lua_State* state)
 {
-    if (CPWindow* window = FindWindow(state)) window->SetSize(ReadFloat(state, 3), ReadFloat(state, 4));
+    if (CPWindow* window = ReadScreenElement(state)) window->SetSize(ReadFloat(state, 3), ReadFloat(state, 4));
     return 0;
 }
 
