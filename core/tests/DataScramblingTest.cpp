@@ -34,6 +34,24 @@ TEST(DataScrambling, KeyRepeatsEveryKeyLengthFromTheFirstByte)
     EXPECT_EQ(head, std::vector<unsigned char>(zeros.begin(), zeros.begin() + 3));
 }
 
+// Every position of two whole blocks and a part block, each byte taken with
+// its own key byte (read off the scrambling of zeros) and wrapping within
+// itself: no sum carries into the next byte, no difference borrows from it.
+TEST(DataScrambling, EachByteTakesItsOwnKeyByteAndWrapsOnItsOwn)
+{
+    std::vector<unsigned char> key(2 * kScrambleKeyLength + 21, 0);
+    ScrambleBytes(key.data(), key.size());
+    const std::vector<unsigned char> plain = CountingBytes(key.size());
+    std::vector<unsigned char> bytes = plain;
+
+    ScrambleBytes(bytes.data(), bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        ASSERT_EQ(bytes[i], static_cast<unsigned char>(plain[i] + key[i % kScrambleKeyLength])) << i;
+    }
+    UnscrambleBytes(bytes.data(), bytes.size());
+    EXPECT_EQ(bytes, plain);
+}
+
 // Known answers worked out by hand from the key: plain 0xFF at even
 // positions and 0x80 at odd ones. 0xFF tells adding the key from
 // exclusive-or; positions 1932 to 1934 show the key's last byte and its
