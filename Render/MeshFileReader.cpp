@@ -24,8 +24,8 @@ void MeshFileReader::ReadBytes(void* destination, size_t size, const char* field
 
 void MeshFileReader::Skip(size_t size, const char* field)
 {
-    std::vector<unsigned char> dropped(size);
-    ReadBytes(dropped.data(), size, field);
+    Require(size, field);
+    m_file.Take(size);
 }
 
 int32_t MeshFileReader::ReadInt(const char* field)

@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <cstring>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 // A fault in a mesh file: what went wrong, with the file and the field.
 class MeshFileError : public std::runtime_error {
@@ -32,6 +35,11 @@ public:
     // A length-prefixed string, lower-cased.
     std::string ReadString(const char* field);
     void ReadBytes(void* destination, size_t size, const char* field);
+    // Count values of a plain type straight from the file's bytes into the
+    // vector, which is filled once, with no zeroing before: a mesh's vertex
+    // and index arrays are most of its load.
+    template <class T>
+    void ReadArray(std::vector<T>& items, size_t count, const char* field);
     void Skip(size_t size, const char* field);
 
     // A count of items of at least itemSize bytes each. A negative count
@@ -51,3 +59,20 @@ private:
     CPDataFile& m_file;
     std::string m_path;
 };
+
+template <class T>
+void MeshFileReader::ReadArray(std::vector<T>& items, size_t count, const char* field)
+{
+    static_assert(std::is_trivially_copyable<T>::value, "values read as the bytes they lie in");
+    Require(count * sizeof(T), field);
+    const unsigned char* bytes = m_file.Take(count * sizeof(T));
+    // The file holds the values as they lie in memory: where they lie at an
+    // address a value may have, one copy moves them all into the vector.
+    if (reinterpret_cast<uintptr_t>(bytes) % alignof(T) == 0) {
+        const T* first = reinterpret_cast<const T*>(bytes);
+        items.assign(first, first + count);
+        return;
+    }
+    items.resize(count);
+    if (count > 0) std::memcpy(items.data(), bytes, count * sizeof(T));
+}

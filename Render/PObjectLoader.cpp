@@ -589,8 +589,7 @@ RefPtr<CPGameObject> CPObjectLoader::ReadMeshGroup(MeshFileReader& stream, Secti
 void CPObjectLoader::ReadVertices(MeshFileReader& stream, std::vector<Vertex48>& vertices)
 {
     const int32_t count = stream.ReadCount("vertex count", kVertexSize, false);
-    vertices.resize(count);
-    if (count > 0) stream.ReadBytes(vertices.data(), count * kVertexSize, "vertices");
+    stream.ReadArray(vertices, count, "vertices");
     for (Vertex48& vertex : vertices) {
         const D3DXVECTOR3& at = vertex.position;
         if (!std::isfinite(at.x) || !std::isfinite(at.y) || !std::isfinite(at.z)) {
@@ -605,8 +604,7 @@ namespace {
 void ReadIndices(MeshFileReader& stream, std::vector<uint16_t>& indices, size_t vertexCount)
 {
     const int32_t count = stream.ReadCount("index count", sizeof(uint16_t), false);
-    indices.resize(count);
-    if (count > 0) stream.ReadBytes(indices.data(), count * sizeof(uint16_t), "indices");
+    stream.ReadArray(indices, count, "indices");
     for (uint16_t index : indices) {
         if (index >= vertexCount) stream.Fail("indices", "name a vertex the part does not have");
     }

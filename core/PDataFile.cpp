@@ -91,14 +91,26 @@ void CPDataFile::FailRead()
 
 HRESULT CPDataFile::Read(void* destination, size_t size)
 {
-    if (size > GetBytesLeft()) {
+    const unsigned char* bytes = Take(size);
+    if (!bytes) {
         std::memset(destination, 0, size);
-        FailRead();
         return E_FAIL;
     }
-    if (size > 0) std::memcpy(destination, m_buffer.data() + m_cursor, size);
-    m_cursor += size;
+    if (size > 0) std::memcpy(destination, bytes, size);
     return S_OK;
+}
+
+const unsigned char* CPDataFile::Take(size_t size)
+{
+    if (size > GetBytesLeft()) {
+        FailRead();
+        return nullptr;
+    }
+    // An empty buffer's data may be null; the cursor's place in it is not.
+    static const unsigned char kNothing = 0;
+    const unsigned char* bytes = m_buffer.empty() ? &kNothing : m_buffer.data() + m_cursor;
+    m_cursor += size;
+    return bytes;
 }
 
 int32_t CPDataFile::ReadInt()

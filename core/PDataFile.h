@@ -30,6 +30,9 @@ public:
     // Copies size bytes from the cursor: S_OK, or E_FAIL (and zeros) when
     // fewer are left.
     HRESULT Read(void* destination, size_t size);
+    // The next size bytes where they lie, with the cursor moved past them;
+    // null, as a failed read, when fewer are left.
+    const unsigned char* Take(size_t size);
     // The next 4 bytes as a little-endian integer, and as an IEEE float.
     int32_t ReadInt();
     float ReadFloat();

@@ -137,6 +137,26 @@ TEST_F(CPDataFileTest, AReadPastTheEndYieldsZeros)
     EXPECT_EQ(file.ReadFloat(), 0.0f);
 }
 
+TEST_F(CPDataFileTest, TakeHandsOutTheBytesWhereTheyLieUpToTheEnd)
+{
+    WriteFileBytes(kFilePath, "abcdef");
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    const unsigned char* first = file.Take(2);
+    EXPECT_EQ(first, file.GetData());
+    EXPECT_EQ(file.Take(3), file.GetData() + 2);
+    EXPECT_FALSE(file.HasReadError());
+    EXPECT_EQ(file.Take(2), nullptr);
+    EXPECT_TRUE(file.HasReadError());
+    EXPECT_EQ(file.GetBytesLeft(), 0u);
+
+    WriteFileBytes(kFilePath, "");
+    CPDataFile empty(kFilePath, false);
+    ASSERT_EQ(empty.Load(), S_OK);
+    EXPECT_NE(empty.Take(0), nullptr);
+    EXPECT_FALSE(empty.HasReadError());
+}
+
 class CPDataFileLoadFailure : public testing::TestWithParam<FailingCall> {};
 
 TEST_P(CPDataFileLoadFailure, FailsTheLoad)
