@@ -29,7 +29,7 @@ namespace {
 const int kPartCount = 2000;
 const int kVerticesPerPart = 600;
 const int kIndicesPerPart = 1800;
-const int kRounds = 5;
+const int kRounds = 9;
 const double kAllowedRatio = 1.5;
 const char kMeshPath[] = "Data\\Meshes\\bench.msh";
 const char kDescriptionPath[] = "Data\\Meshes\\bench.rdf";
