@@ -100,7 +100,8 @@ public:
 
     CPRenderObject* GetRenderObject() const { return m_renderObject; }
     // Whoever is handed a name map may change it, so the caches above forget
-    // what they found in it.
+    // what they found in it. A map kept across a finder's look-up is asked
+    // for again before it is changed.
     ElementMap& GetElements()
     {
         ++m_nameMapChanges;

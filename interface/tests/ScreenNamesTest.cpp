@@ -43,22 +43,41 @@ TEST_F(ScreenNames, ATextFoundBeforeAtTheSameAddressFindsWhatItSaysNow)
     EXPECT_EQ(second, screen->GetElements()["w2"].Get());
 }
 
-TEST_F(ScreenNames, AnItemTakenOutOfAMapHandedOutIsFoundNoMore)
+// A finder looks the name up; then the map, asked for anew, is swapped with
+// another that holds the name with another item, the entries found before
+// living on there. Answers what the finder gives now, which must come from
+// the map as it is now.
+template <class Map, class Item>
+Item* FindAfterSwap(CPInterface& screen, Map& (CPInterface::*handOut)(), Item* (CPInterface::*find)(const char*),
+                    const char* name, Map& other)
 {
-    char element[] = "w1";
-    ASSERT_NE(screen->FindElementNamed(element), nullptr);
-    screen->GetElements().erase("w1");
-    EXPECT_EQ(screen->FindElementNamed(element), nullptr);
+    const std::string text = name; // one address for both look-ups
+    EXPECT_NE((screen.*find)(text.c_str()), nullptr) << name;
+    (screen.*handOut)().swap(other);
+    return (screen.*find)(text.c_str());
+}
 
-    char text[] = "t1";
-    ASSERT_NE(screen->FindTextNamed(text), nullptr);
-    screen->GetTexts().erase("t1");
-    EXPECT_EQ(screen->FindTextNamed(text), nullptr);
+TEST_F(ScreenNames, AMapHandedOutIsSearchedAfreshForNamesFoundBefore)
+{
+    CPWindow* w2 = screen->FindElementNamed("w2");
+    CPInterface::ElementMap elements{{"w1", RefPtr<CPWindow>(w2)}};
+    EXPECT_EQ(FindAfterSwap(*screen, &CPInterface::GetElements, &CPInterface::FindElementNamed, "w1", elements), w2);
 
-    char box[] = "e1";
-    ASSERT_NE(screen->FindEditBoxNamed(box), nullptr);
-    screen->GetEditBoxes().erase("e1");
-    EXPECT_EQ(screen->FindEditBoxNamed(box), nullptr);
+    FontDesc other = *screen->FindTextNamed("t1");
+    other.text = "other";
+    CPInterface::TextMap texts{{"t1", other}};
+    FontDesc* text = FindAfterSwap(*screen, &CPInterface::GetTexts, &CPInterface::FindTextNamed, "t1", texts);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "other");
+
+    // An entry that holds no box.
+    CPInterface::EditBoxMap boxes{{"e1", RefPtr<CPEditBox>()}};
+    EXPECT_EQ(FindAfterSwap(*screen, &CPInterface::GetEditBoxes, &CPInterface::FindEditBoxNamed, "e1", boxes),
+              nullptr);
+
+    screen->GetElements().swap(elements);
+    screen->GetTexts().swap(texts);
+    screen->GetEditBoxes().swap(boxes);
 }
 
 } // namespace
