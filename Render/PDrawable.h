@@ -13,13 +13,18 @@ class CPMaterial;
 // The engine's one vertex format: meshes, animations, the sky, interface
 // texts and the vertex effects all write it, and every vertex buffer is
 // drawn with this layout and a stride of 48 bytes.
+//
+// Every member starts at zero. The D3DX vectors' own default constructors
+// leave them unset, and value-initialising the struct, Vertex48(), cannot be
+// relied on to zero them: GCC treats the zeroing as a dead store in front of
+// those constructors and drops it.
 struct Vertex48 {
-    D3DXVECTOR3 position;
-    D3DXVECTOR3 normal;
-    D3DCOLOR diffuse;   // 0xAARRGGBB: bytes B, G, R, A in memory
-    D3DCOLOR specular;
-    D3DXVECTOR2 tex0;   // x = u, y = v
-    D3DXVECTOR2 tex1;
+    D3DXVECTOR3 position{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 normal{0.0f, 0.0f, 0.0f};
+    D3DCOLOR diffuse = 0;   // 0xAARRGGBB: bytes B, G, R, A in memory
+    D3DCOLOR specular = 0;
+    D3DXVECTOR2 tex0{0.0f, 0.0f};   // x = u, y = v
+    D3DXVECTOR2 tex1{0.0f, 0.0f};
 };
 
 const DWORD kVertex48FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX2;

@@ -45,10 +45,7 @@ float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 }
 
 // Placing vertices runs for every vertex of every moving mesh each frame,
-// so it works on four lanes at once. SSE is asked for here alone; nothing
-// else of the 32-bit build assumes it.
-#define PLACEMENT_CODE __attribute__((target("sse")))
-
+// so it works on four lanes at once with SSE, which both builds compile for.
 // The rows of a row-vector matrix: a position is x times the first, plus y
 // times the second, plus z times the third, plus the translation row.
 struct PlacementRows {
@@ -58,7 +55,7 @@ struct PlacementRows {
     __m128 translation;
 };
 
-PLACEMENT_CODE PlacementRows RowsOf(const D3DXMATRIX& m)
+PlacementRows RowsOf(const D3DXMATRIX& m)
 {
     return PlacementRows{_mm_loadu_ps(&m._11), _mm_loadu_ps(&m._21), _mm_loadu_ps(&m._31),
                          _mm_loadu_ps(&m._41)};
@@ -69,7 +66,7 @@ PLACEMENT_CODE PlacementRows RowsOf(const D3DXMATRIX& m)
 // renormalised), the local diffuse colour and the specular colour that the
 // world vertex keeps. Shuffles move the colours' bits unchanged. The sums
 // run in the order x, y, z, translation.
-PLACEMENT_CODE inline void PlaceVertex(const Vertex48& local, const Vertex48& world,
+inline void PlaceVertex(const Vertex48& local, const Vertex48& world,
                                        const PlacementRows& rows, __m128& front, __m128& middle)
 {
     const float* from = &local.position.x;
@@ -98,7 +95,7 @@ PLACEMENT_CODE inline void PlaceVertex(const Vertex48& local, const Vertex48& wo
 // same array. The texture coordinates of the world vertices stay. With a
 // destination, each placed vertex is also written there whole while it is
 // at hand.
-PLACEMENT_CODE void PlaceVertices(const Vertex48* local, Vertex48* world, Vertex48* copy,
+void PlaceVertices(const Vertex48* local, Vertex48* world, Vertex48* copy,
                                   size_t count, const D3DXMATRIX& matrix)
 {
     const PlacementRows rows = RowsOf(matrix);

@@ -10,6 +10,14 @@ packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 mingw-w64-tools cmake n
           wine wine32:i386 xvfb xauth imagemagick googletest xdotool ccache
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 
+# What 32-bit Wine loads at run time but only recommends, so the tests in the
+# 32-bit tree find it: OpenGL with Mesa's software renderer under Direct3D 9
+# (the rest of the GL stack comes with libgl1), the X extensions of Wine's
+# display driver, and the GStreamer plugins with which Wine's DirectShow
+# opens and decodes the videos and the music (the good ones bring the base).
+packages+=(libgl1:i386 libgl1-mesa-dri:i386 libxcomposite1:i386 libxcursor1:i386 libxi6:i386
+           libxinerama1:i386 libxrandr2:i386 gstreamer1.0-plugins-good:i386)
+
 apt_updated=no
 apt_update() {
     if [ "$apt_updated" = no ]; then

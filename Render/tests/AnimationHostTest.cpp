@@ -48,8 +48,8 @@ TEST(AnimationHost, FramesDriveTracksMorphAnimationsAndParticles)
     // What the host owns, made before whatever holds it.
     CPObjectLoader loader;
     CPAnimationCache cache;
-    CPParticleManager particles;
     particle_test::RecordingBatch puff;
+    CPParticleManager particles;
     Receiver robotScript, armScript, gamemenu;
     std::unique_ptr<CPPartAnimation> wave;
     std::unique_ptr<CPAnimation> walk;

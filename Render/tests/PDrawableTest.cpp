@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // A drawable without static geometry or indices of its own to copy, like a
@@ -29,6 +31,37 @@ TEST(Vertex48, DiffuseIsStoredBlueGreenRedAlpha)
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&vertex);
     EXPECT_EQ(bytes[24], 0xFF);
     EXPECT_EQ(bytes[27], 0x96);
+}
+
+// Fills the stack below the caller with non-zero bytes, where the next
+// call's temporaries will lie.
+__attribute__((noinline)) void DirtyTheStack()
+{
+    volatile unsigned char bytes[4096];
+    for (volatile unsigned char& byte : bytes) byte = 0xAB;
+}
+
+bool IsAllZeros(const Vertex48& vertex)
+{
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&vertex);
+    for (size_t i = 0; i < sizeof(vertex); ++i) {
+        if (bytes[i] != 0) return false;
+    }
+    return true;
+}
+
+// Quads are filled from an empty vertex, so none of its members may be
+// left with whatever the memory held before.
+TEST(Vertex48, AnEmptyVertexIsAllZerosOnUsedMemory)
+{
+    std::vector<Vertex48> vertices;
+    DirtyTheStack();
+    vertices.assign(2, Vertex48());
+    EXPECT_TRUE(IsAllZeros(vertices[0]));
+    EXPECT_TRUE(IsAllZeros(vertices[1]));
+    DirtyTheStack();
+    const Vertex48 braced{};
+    EXPECT_TRUE(IsAllZeros(braced));
 }
 
 TEST(Drawable, IndicesWrapInSixteenBits)

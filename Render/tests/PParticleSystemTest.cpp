@@ -76,6 +76,9 @@ protected:
         return velocities;
     }
 
+    // The manager and the particles hold references to the batches up to
+    // their end, so the batches outlive both.
+    RecordingBatch idle;
     RecordingBatch puff;
     CPParticleManager manager;
 };
@@ -329,7 +332,6 @@ TEST_F(ParticleSystemTest, HalfTheLifetimePutsTheFireMaterialOnTheScriptedAncest
 
 TEST_F(ParticleSystemTest, SpawnListsABatchOnceAndDropsParticlesWithoutOne)
 {
-    RecordingBatch idle;
     manager.AddBatch("idle", &idle);
     ParticleSpawnRecord record;
     record.name = "puff";

@@ -78,8 +78,11 @@ protected:
         return object;
     }
 
+    // The queue's blocks hold references to their materials up to its end,
+    // so every material outlives the queue.
     CPMaterial plain{1, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
     CPMaterial other{2, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
+    CPMaterial panel{200, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
     std::vector<std::unique_ptr<FixedDrawable>> drawables;
     std::vector<std::unique_ptr<CPLight>> lights;
     RecordingRing ring;
@@ -337,7 +340,6 @@ TEST_F(RenderQueueTest, WithoutAnEffectTheBlockIsDrawnOnceByTheFixedPipeline)
 // Blocks are told apart by their vertex counts.
 TEST_F(RenderQueueTest, BlocksDrawInAscendingMaterialTypeWithinTheAskedRange)
 {
-    CPMaterial panel{200, RefPtr<CPEffect>(), RefPtr<CPTextureBlock>()};
     queue->AddObject(Object("panel", CPGameObject::kKindMesh, Drawable(5, 3, &panel)));
     queue->AddObject(Object("b", CPGameObject::kKindMesh, Drawable(4, 3, &other)));
     queue->AddObject(Object("untyped", CPGameObject::kKindMesh, Drawable(6, 3)));

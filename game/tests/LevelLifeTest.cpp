@@ -74,8 +74,8 @@ protected:
     }
 
     gameobject_test::Receiver menu;
-    CPParticleManager particles;
     particle_test::RecordingBatch fire;
+    CPParticleManager particles;
 
 private:
     float m_savedDelta;

@@ -46,6 +46,8 @@ protected:
     }
 
     gameobject_test::Receiver menu;
+    // The manager holds a reference to the batch up to its end.
+    particle_test::RecordingBatch sparks;
     CPParticleManager particles;
 };
 
@@ -212,7 +214,6 @@ TEST_F(LevelStart, StoppingClearsTheParticlesThenStopsTheLevel)
 {
     CPLevel& level = LoadLevelOne();
     level.StartLevel();
-    particle_test::RecordingBatch sparks;
     particles.AddBatch("spark", &sparks);
     ParticleSpawnRecord spark;
     spark.name = "spark";

@@ -83,9 +83,9 @@ protected:
     Receiver gameMenu;
     CPGameData data;
     CPLevel level;
-    CPParticleManager particles;
     RecordingBatch smoke;
     RecordingBatch sparks;
+    CPParticleManager particles;
     CPGameObject leftFlare{"lflarerear"};
     CPGameObject rightFlare{"rflarerear"};
     CPPlayer player;

@@ -193,10 +193,10 @@ TEST(ProjectileParams, RefusesAWrongCountOrNumbersThatAreNot)
 
 TEST(EffectShot, StartsItsSystemAlongTheDirectionAndEndsAfterItsLife)
 {
+    RecordingBatch fire, smoke;
     CPParticleManager manager;
     CPParticleManager* saved = g_pParticleManager;
     g_pParticleManager = &manager;
-    RecordingBatch fire, smoke;
     manager.AddBatch("fire", &fire);
     manager.AddBatch("smoke", &smoke);
     EmitterDefinition emitter;
