@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -62,6 +63,15 @@ TEST(Vertex48, AnEmptyVertexIsAllZerosOnUsedMemory)
     DirtyTheStack();
     const Vertex48 braced{};
     EXPECT_TRUE(IsAllZeros(braced));
+    std::vector<Vertex48> grown(1);
+    DirtyTheStack();
+    grown.emplace_back();
+    EXPECT_TRUE(IsAllZeros(grown.back()));
+    // Made in used memory without any initialiser of its own.
+    alignas(Vertex48) unsigned char storage[sizeof(Vertex48)];
+    for (volatile unsigned char& byte : storage) byte = 0xAB;
+    const Vertex48* declared = new (storage) Vertex48;
+    EXPECT_TRUE(IsAllZeros(*declared));
 }
 
 TEST(Drawable, IndicesWrapInSixteenBits)
