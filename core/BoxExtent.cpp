@@ -29,6 +29,12 @@ void ColumnExtent(const D3DXVECTOR3& low, const D3DXVECTOR3& high, float along1,
 
 } // namespace
 
+D3DXVECTOR3 AffinePoint(const D3DXVECTOR3& p, const D3DXMATRIX& m)
+{
+    return D3DXVECTOR3(p.x * m._11 + p.y * m._21 + p.z * m._31 + m._41, p.x * m._12 + p.y * m._22 + p.z * m._32 + m._42,
+                       p.x * m._13 + p.y * m._23 + p.z * m._33 + m._43);
+}
+
 bool IsAffine(const D3DXMATRIX& matrix)
 {
     return matrix._14 == 0.0f && matrix._24 == 0.0f && matrix._34 == 0.0f && matrix._44 == 1.0f;

@@ -89,6 +89,11 @@ void CPBoundingBox::ComputeCorners() const
                                m_centre.y + kCornerSigns[i][1] * m_halfExtents.y,
                                m_centre.z + kCornerSigns[i][2] * m_halfExtents.z);
     }
+    // Placed as the extent was, so that the extent is that of these corners.
+    if (IsAffine(m_worldMatrix)) {
+        for (int i = 0; i < kCornerCount; ++i) m_corners[i] = AffinePoint(local[i], m_worldMatrix);
+        return;
+    }
     D3DXVec3TransformCoordArray(m_corners, sizeof(D3DXVECTOR3), local, sizeof(D3DXVECTOR3), &m_worldMatrix,
                                 kCornerCount);
 }

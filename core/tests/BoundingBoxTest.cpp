@@ -161,7 +161,7 @@ TEST(BoxExtent, OnlyALastColumnOfZerosAndAOneIsAffine)
     }
 }
 
-TEST(BoxExtent, AnAffineExtentIsTheExtentOfTheTransformedCornersBitForBit)
+TEST(BoxExtent, AnAffineExtentIsTheExtentOfThePlacedCornersBitForBit)
 {
     // Uneven turns about every axis, uneven and mirrored scales, far moves,
     // and boxes given either way round.
@@ -183,8 +183,10 @@ TEST(BoxExtent, AnAffineExtentIsTheExtentOfTheTransformedCornersBitForBit)
         for (int corner = 0; corner < 8; ++corner) {
             const D3DXVECTOR3 point(corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y,
                                     corner & 4 ? high.z : low.z);
-            D3DXVECTOR3 placed;
-            D3DXVec3TransformCoord(&placed, &point, &matrix);
+            const D3DXVECTOR3 placed = AffinePoint(point, matrix);
+            D3DXVECTOR3 library;
+            D3DXVec3TransformCoord(&library, &point, &matrix);
+            ExpectVector(placed, library.x, library.y, library.z);
             if (corner == 0) least = greatest = placed;
             D3DXVec3Minimize(&least, &least, &placed);
             D3DXVec3Maximize(&greatest, &greatest, &placed);
