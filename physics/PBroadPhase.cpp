@@ -4,17 +4,17 @@
 #include <cstring>
 
 CPBroadPhase::CPBroadPhase()
-    : m_allocator(nullptr), m_capacity(0), m_axisBits(nullptr), m_endPoints(), m_endPointCount(0),
-      m_positions(nullptr), m_contained(nullptr)
+    : m_allocator(nullptr), m_capacity(0), m_endPoints(), m_endPointCount(0), m_positions(nullptr),
+      m_boxes(nullptr), m_contained(nullptr)
 {
 }
 
 CPBroadPhase::~CPBroadPhase()
 {
     if (!m_allocator) return;
-    m_allocator->Free(m_axisBits);
     for (EndPoint* points : m_endPoints) m_allocator->Free(points);
     m_allocator->Free(m_positions);
+    m_allocator->Free(m_boxes);
     m_allocator->Free(m_contained);
 }
 
@@ -23,17 +23,15 @@ bool CPBroadPhase::Create(IPAllocator* allocator, int capacity)
     m_allocator = allocator;
     m_capacity = capacity > 0 ? capacity : 0;
     const size_t n = static_cast<size_t>(m_capacity);
-    const size_t pairCount = n * (n > 0 ? n - 1 : 0) / 2;
-    m_axisBits = static_cast<uint8_t*>(allocator->Allocate(pairCount + 1));
     for (EndPoint*& points : m_endPoints) {
         points = static_cast<EndPoint*>(allocator->Allocate(sizeof(EndPoint) * (2 * n + 1)));
     }
     m_positions = static_cast<int*>(allocator->Allocate(sizeof(int) * (2 * kAxisCount * n + 1)));
+    m_boxes = static_cast<float*>(allocator->Allocate(sizeof(float) * (2 * kAxisCount * n + 1)));
     m_contained = static_cast<uint8_t*>(allocator->Allocate(n + 1));
-    bool ok = m_axisBits && m_positions && m_contained;
+    bool ok = m_positions && m_boxes && m_contained;
     for (EndPoint* points : m_endPoints) ok = ok && points;
     if (!ok) return false;
-    std::memset(m_axisBits, 0, pairCount + 1);
     std::memset(m_contained, 0, n + 1);
     return true;
 }
@@ -51,18 +49,37 @@ size_t CPBroadPhase::PairIndex(int a, int b) const
 
 bool CPBroadPhase::AreOverlapping(int a, int b) const
 {
-    return a != b && m_axisBits[PairIndex(a, b)] == kAllAxes;
+    return a != b && m_pairSlots.count(PairIndex(a, b)) != 0;
+}
+
+// Touching counts as overlapping, as a minimum sorts before a maximum of the
+// same value.
+bool CPBroadPhase::BoxesOverlap(int a, int b) const
+{
+    const float* boxA = m_boxes + 2 * kAxisCount * a;
+    const float* boxB = m_boxes + 2 * kAxisCount * b;
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        if (boxA[axis] > boxB[kAxisCount + axis] || boxB[axis] > boxA[kAxisCount + axis]) return false;
+    }
+    return true;
+}
+
+void CPBroadPhase::StoreBox(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
+{
+    float* box = m_boxes + 2 * kAxisCount * body;
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        box[axis] = minimum[axis];
+        box[kAxisCount + axis] = maximum[axis];
+    }
 }
 
 void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
     if (Contains(body)) return;
     m_contained[body] = 1;
-    for (int other = 0; other < m_capacity; ++other) {
-        if (other != body) m_axisBits[PairIndex(body, other)] = 0;
-    }
+    StoreBox(body, minimum, maximum);
     // Both ends start beyond every other end point and sink to their places,
-    // setting the axis bits of each interval they pass on the way.
+    // linking the body with each box it overlaps on the way.
     const int last = m_endPointCount;
     m_endPointCount += 2;
     for (int axis = 0; axis < kAxisCount; ++axis) {
@@ -81,8 +98,8 @@ void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float ma
 void CPBroadPhase::Remove(int body)
 {
     if (!Contains(body)) return;
-    // The reverse of adding: both ends rise past everything, clearing the
-    // body's axis bits, and are then dropped from the end.
+    // Both ends rise past everything and are then dropped from the end; the
+    // pairs that name the body go after.
     for (int axis = 0; axis < kAxisCount; ++axis) {
         EndPoint* points = m_endPoints[axis];
         points[PositionOf(axis, body, false)].value = FLT_MAX;
@@ -91,17 +108,18 @@ void CPBroadPhase::Remove(int body)
         RiseUp(axis, PositionOf(axis, body, true));
     }
     m_endPointCount -= 2;
-    for (int other = 0; other < m_capacity; ++other) {
-        if (other == body) continue;
-        const size_t index = PairIndex(body, other);
-        if (m_axisBits[index] == kAllAxes) UnlinkPair(index);
-        m_axisBits[index] = 0;
+    // Unlinking moves the last pair into the freed place, which this walk
+    // from the back has already seen.
+    for (size_t i = m_pairs.size(); i-- > 0;) {
+        const PBroadPhasePair pair = m_pairs[i];
+        if (pair.first == body || pair.second == body) UnlinkPair(PairIndex(pair.first, pair.second));
     }
     m_contained[body] = 0;
 }
 
 void CPBroadPhase::SetBounds(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
+    StoreBox(body, minimum, maximum);
     for (int axis = 0; axis < kAxisCount; ++axis) {
         m_endPoints[axis][PositionOf(axis, body, true)].value = minimum[axis];
         m_endPoints[axis][PositionOf(axis, body, false)].value = maximum[axis];
@@ -135,14 +153,19 @@ void CPBroadPhase::RiseUp(int axis, int index)
 }
 
 // The end point at index passes the one before it. A minimum passing a
-// maximum starts an overlap on this axis; a maximum passing a minimum ends one.
+// maximum starts an overlap on this axis, which makes a pair when the stored
+// boxes overlap on every axis; a maximum passing a minimum ends one. The
+// boxes are judged by their stored values, which a sweep has all of before
+// it sorts, so a pair met again on a later axis is linked once.
 void CPBroadPhase::SwapDown(int axis, int index)
 {
     EndPoint* points = m_endPoints[axis];
     EndPoint moving = points[index];
     EndPoint passed = points[index - 1];
     if (moving.owner != passed.owner && moving.isMinimum != passed.isMinimum) {
-        SetAxisBit(moving.owner, passed.owner, axis, moving.isMinimum);
+        const size_t pair = PairIndex(moving.owner, passed.owner);
+        if (!moving.isMinimum) UnlinkPair(pair);
+        else if (BoxesOverlap(moving.owner, passed.owner)) LinkPair(moving.owner, passed.owner, pair);
     }
     points[index - 1] = moving;
     points[index] = passed;
@@ -150,20 +173,9 @@ void CPBroadPhase::SwapDown(int axis, int index)
     PositionOf(axis, passed.owner, passed.isMinimum) = index;
 }
 
-void CPBroadPhase::SetAxisBit(int a, int b, int axis, bool overlapping)
-{
-    const size_t index = PairIndex(a, b);
-    const uint8_t before = m_axisBits[index];
-    const uint8_t bit = static_cast<uint8_t>(1u << axis);
-    const uint8_t after = overlapping ? (before | bit) : (before & ~bit);
-    m_axisBits[index] = after;
-    if (after == kAllAxes && before != kAllAxes) LinkPair(a, b, index);
-    else if (before == kAllAxes && after != kAllAxes) UnlinkPair(index);
-}
-
 void CPBroadPhase::LinkPair(int a, int b, size_t index)
 {
-    m_pairSlots[index] = static_cast<int>(m_pairs.size());
+    if (!m_pairSlots.emplace(index, static_cast<int>(m_pairs.size())).second) return;
     m_pairs.push_back(a < b ? PBroadPhasePair{a, b} : PBroadPhasePair{b, a});
 }
 

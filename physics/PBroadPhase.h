@@ -13,14 +13,16 @@ struct PBroadPhasePair {
 };
 
 // Sort-and-sweep over the world axes: per axis, the end points of every
-// body's interval kept sorted; per pair of bodies, one byte of axis bits
-// saying on which axes their intervals overlap. Only pairs that overlap on
-// every axis are linked into the pair list, so the table stays one byte per
-// pair. Bodies are named by numbers below the capacity.
+// body's interval kept sorted. An overlap can only begin where a minimum
+// passes a maximum and only end where a maximum passes a minimum, so only
+// those passes look at the pair: a beginning links it when the two boxes
+// overlap on every axis, an ending unlinks it. Nothing is kept per pair but
+// the pair list and its index, so the memory a sweep touches grows with the
+// bodies, not with their pairs. Bodies are named by numbers below the
+// capacity.
 class CPBroadPhase {
 public:
     static const int kAxisCount = 3;
-    static const uint8_t kAllAxes = 7;
 
     CPBroadPhase();
     ~CPBroadPhase();
@@ -61,17 +63,19 @@ private:
     void SwapDown(int axis, int index);
     void SinkDown(int axis, int index);
     void RiseUp(int axis, int index);
-    void SetAxisBit(int a, int b, int axis, bool overlapping);
+    bool BoxesOverlap(int a, int b) const;
+    void StoreBox(int body, const float minimum[kAxisCount], const float maximum[kAxisCount]);
     void LinkPair(int a, int b, size_t index);
     void UnlinkPair(size_t index);
     int& PositionOf(int axis, int body, bool isMinimum) { return m_positions[(body * kAxisCount + axis) * 2 + (isMinimum ? 0 : 1)]; }
 
     IPAllocator* m_allocator;
     int m_capacity;
-    uint8_t* m_axisBits;
     EndPoint* m_endPoints[kAxisCount];
     int m_endPointCount;
     int* m_positions;
+    // Per body its minimum and then its maximum, as last stored.
+    float* m_boxes;
     uint8_t* m_contained;
     std::vector<PBroadPhasePair> m_pairs;
     std::unordered_map<size_t, int> m_pairSlots;

@@ -141,4 +141,20 @@ TEST(BroadPhase, TouchingBoxesOverlap)
     EXPECT_TRUE(broadPhase.AreOverlapping(0, 1));
 }
 
+// With three bodies, the pair of body 1 with itself would fall on the place
+// of the pair of bodies 0 and 2, which do overlap.
+TEST(BroadPhase, NoBodyOverlapsItself)
+{
+    CPBroadPhase broadPhase;
+    ASSERT_TRUE(broadPhase.Create(GetHeapAllocator(), 3));
+    const float low[3] = {0, 0, 0}, high[3] = {1, 2, 3};
+    const float apartLow[3] = {5, 0, 0}, apartHigh[3] = {6, 1, 1};
+    broadPhase.Add(0, low, high);
+    broadPhase.Add(1, apartLow, apartHigh);
+    broadPhase.Add(2, low, high);
+    ASSERT_TRUE(broadPhase.AreOverlapping(0, 2));
+    EXPECT_FALSE(broadPhase.AreOverlapping(1, 1));
+    EXPECT_FALSE(broadPhase.AreOverlapping(0, 0));
+}
+
 } // namespace
