@@ -223,10 +223,21 @@ CPBoundingBox CentredBox(float halfExtent)
     return CPBoundingBox(D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(halfExtent, halfExtent, halfExtent));
 }
 
-// The section of the name, an empty one entered when the description has none.
-KeySection& SectionOf(SectionMap& sections, const std::string& name)
+// The section of the name, or an empty one when the description has none;
+// reading the description leaves it as it was.
+const KeySection& SectionOf(const SectionMap& sections, const std::string& name)
 {
-    return sections[name];
+    static const KeySection kNoKeys;
+    auto found = sections.find(name);
+    return found == sections.end() ? kNoKeys : found->second;
+}
+
+// The key's text in the section, or the empty text when it has none.
+const std::string& KeyText(const KeySection& section, const std::string& key)
+{
+    static const std::string kNoText;
+    auto found = section.find(key);
+    return found == section.end() ? kNoText : found->second;
 }
 
 void CheckDepth(MeshFileReader& stream, int depth)
@@ -782,10 +793,10 @@ void CPObjectLoader::ReadFollowOn(CPGameObject* object, MeshFileReader& stream, 
     }
 }
 
-void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& section, int typeOffset)
+void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, const KeySection& section, int typeOffset)
 {
-    std::string effect = section["effectfile"];
-    std::vector<std::string> textures{section["texturefile1"]};
+    std::string effect = KeyText(section, "effectfile");
+    std::vector<std::string> textures{KeyText(section, "texturefile1")};
     for (const char* key : {"texturefile2", "texturefile3", "texturefile4"}) {
         KeySection::const_iterator found = section.find(key);
         if (found != section.end()) textures.push_back(found->second);
@@ -795,7 +806,7 @@ void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& sect
     RefPtr<CPMaterial> material;
     CPMaterialManager* materials = GetMaterialManager();
     int type = 0;
-    if (!SumFitsAnInt(section["type"], typeOffset, type)) {
+    if (!SumFitsAnInt(KeyText(section, "type"), typeOffset, type)) {
         const std::string description = m_loading.empty() ? std::string() : kMeshFolder + m_loading.back();
         throw MeshFileError(description + ": type of part " + part->GetName() + " does not fit an int");
     }
@@ -826,7 +837,7 @@ void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& sect
         part->SetCollision(atoi(found->second.c_str()) != 0);
     }
     if ((found = section.find("flametype")) != section.end()) part->SetFlameType(atoi(found->second.c_str()));
-    ApplyFireMaterial(*part, section["texturefile1"]);
+    ApplyFireMaterial(*part, KeyText(section, "texturefile1"));
     if ((found = section.find("script")) != section.end()) {
         RefPtr<CommandReceiver> handler;
         if (g_pCommandManager) handler = g_pCommandManager->FindReceiver(found->second);

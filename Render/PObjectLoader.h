@@ -51,7 +51,7 @@ public:
     // static geometry and part animations from its section. Keys the
     // material reads and the section lacks are entered empty. A type that
     // with the offset does not fit an int throws MeshFileError.
-    void ApplyObjectKeys(RefPtr<CPGameObject> part, KeySection& section, int typeOffset);
+    void ApplyObjectKeys(RefPtr<CPGameObject> part, const KeySection& section, int typeOffset);
 
     // The part readers of the three mesh formats, each reading one part
     // record and its children. A damaged record throws MeshFileError.
