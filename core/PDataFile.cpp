@@ -83,6 +83,12 @@ size_t CPDataFile::GetBytesLeft() const
     return m_cursor < m_buffer.size() ? m_buffer.size() - m_cursor : 0;
 }
 
+void CPDataFile::Rewind()
+{
+    m_cursor = 0;
+    m_readError = false;
+}
+
 void CPDataFile::FailRead()
 {
     m_readError = true;

@@ -40,6 +40,10 @@ public:
     // among them. A negative n, or one beyond the bytes left, is a failed read.
     void ReadString(std::string& text);
 
+    // Puts the cursor back at the start and clears the error flag, so the
+    // loaded bytes can be read again from the top.
+    void Rewind();
+
     // What a count read from the file can be checked against before it is
     // used to size anything.
     size_t GetBytesLeft() const;

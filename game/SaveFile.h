@@ -42,7 +42,13 @@ struct SaveRecord {
 void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
 
 // Reads a whole save from the start of a loaded file into record; false,
-// with record no use, when any field is cut, a length is negative or a
-// count promises more samples than the bytes left. A level stored with no
-// samples reads with no car model either.
+// with record left as it was, when any field is cut, a length is negative
+// or a count promises more samples than the bytes left. A level stored
+// with no samples reads with no car model either. The samples go into the
+// record's own vectors, which keep their memory when it is large enough.
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record);
+
+// Reads only the header of a save, but only when the whole save would read
+// with ReadSaveRecord: every field after it is checked the same way, and
+// the samples are stepped over without being copied.
+bool ReadWholeSaveHeader(CPDataFile& file, SaveHeader& header);

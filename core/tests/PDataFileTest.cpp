@@ -92,6 +92,21 @@ TEST_F(CPDataFileTest, TypedReadsFollowTheCursor)
     EXPECT_FALSE(file.HasReadError());
 }
 
+TEST_F(CPDataFileTest, RewindReadsTheBytesAgainFromTheStartWithTheErrorCleared)
+{
+    WriteFileBytes(kFilePath, std::string("\x07\0\0\0abc", 7));
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    EXPECT_EQ(file.ReadInt(), 7);
+    EXPECT_EQ(file.ReadInt(), 0);
+    ASSERT_TRUE(file.HasReadError());
+    file.Rewind();
+    EXPECT_FALSE(file.HasReadError());
+    EXPECT_EQ(file.GetBytesLeft(), 7u);
+    EXPECT_EQ(file.ReadInt(), 7);
+    EXPECT_EQ(file.GetBytesLeft(), 3u);
+}
+
 struct HostileString {
     const char* name;
     std::string bytes;
