@@ -86,16 +86,6 @@ void ReadTime(CPDataFile& file, SYSTEMTIME& time)
 // Whether a read keeps the samples it passes or only steps over them.
 enum class Samples { Copy, Skip };
 
-// Copies count stored samples into samples in one block: the stored layout
-// is the samples' own. The samples already there are overwritten in place,
-// so only those beyond them are zeroed first, and memory is taken only when
-// the vector's own is too small.
-void CopySamples(const unsigned char* bytes, size_t count, std::vector<GhostSample>& samples)
-{
-    samples.resize(count);
-    std::memcpy(samples.data(), bytes, count * kSampleBytes);
-}
-
 // The count is checked against the bytes left before anything is sized by
 // it, by division, so no count can overflow the product.
 bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
@@ -111,9 +101,13 @@ bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
     }
     file.ReadString(record.carModel);
     if (file.HasReadError() || static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
-    const unsigned char* bytes = file.Take(static_cast<size_t>(count) * kSampleBytes);
-    if (samples == Samples::Copy) CopySamples(bytes, static_cast<size_t>(count), record.ghostSamples);
-    return true;
+    const size_t bytes = static_cast<size_t>(count) * kSampleBytes;
+    if (samples == Samples::Skip) return file.Skip(bytes);
+    // The samples already there are overwritten in place, so only those
+    // beyond them are zeroed first, and memory is taken only when the
+    // vector's own is too small.
+    record.ghostSamples.resize(static_cast<size_t>(count));
+    return SUCCEEDED(file.Read(record.ghostSamples.data(), bytes));
 }
 
 bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
@@ -149,8 +143,6 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
     for (const BestTimeRecord& bestTime : record.bestTimes) WriteBestTime(writer, bestTime);
 }
 
-// The whole save is checked before record is touched, so a damaged one
-// leaves it as it was, sample storage included.
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record)
 {
     SaveHeader header;

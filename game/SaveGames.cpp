@@ -68,17 +68,6 @@ void ApplyRecord(CPGameData& data, const std::string& fileName, SaveRecord& reco
     }
 }
 
-// Swaps the sample vectors of the game data and the record. Lent to the
-// record before a load, the game data's vectors take the loaded samples in
-// the memory they already hold instead of fresh memory; a failed load
-// leaves the record as it was, and swapping back restores the game data.
-void SwapSampleStorage(CPGameData& data, SaveRecord& record)
-{
-    for (int level = 0; level < SaveRecord::kLevelCount; ++level) {
-        data.bestTimes[level].ghostSamples.swap(record.bestTimes[level].ghostSamples);
-    }
-}
-
 // What a slot holds: nothing (a missing or empty file), a save that would
 // load, or bytes that would not.
 enum class SlotState { Free, Taken, Damaged };
@@ -88,7 +77,7 @@ enum class SlotState { Free, Taken, Damaged };
 SlotState ReadSlot(int slot, SaveHeader& header)
 {
     CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
-    if (FAILED(file.Load()) || file.GetDataSize() == 0) return SlotState::Free;
+    if (FAILED(file.Open()) || file.GetBytesLeft() == 0) return SlotState::Free;
     if (ReadWholeSaveHeader(file, header)) return SlotState::Taken;
     header = SaveHeader();
     return SlotState::Damaged;
@@ -160,14 +149,12 @@ bool LoadSaveFile(CPGameData& data, const std::string& fileName)
     if (!CheckFileName(fileName, "LoadGame")) return false;
     const std::string path = SavePath(fileName);
     CPDataFile file(path, false);
-    if (FAILED(file.Load())) {
+    if (FAILED(file.Open())) {
         GetGameLog().Report("%s: no save to load", path.c_str());
         return false;
     }
     SaveRecord record;
-    SwapSampleStorage(data, record);
     if (!ReadSaveRecord(file, record)) {
-        SwapSampleStorage(data, record);
         GetGameLog().Report("%s: damaged save; nothing loaded", path.c_str());
         return false;
     }

@@ -433,6 +433,16 @@ TEST_F(DamagedSaves, LeaveTheRecordReadIntoAsItWasWhereverTheyAreCut)
     }
 }
 
+TEST_F(DamagedSaves, ChangeNothingWhenTheDiskFailsARead)
+{
+    WriteFixture(SlotPath(1), good);
+    FailingFileSystem failing(FailingCall::Read);
+    ScopedFileSystem substitute(failing);
+    EXPECT_FALSE(LoadSaveFile(data, "save1.sav"));
+    EXPECT_EQ(Describe(data), before);
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
+}
+
 // A menu offers only what LoadGame takes: a save whose header reads but
 // whose body is cut is not listed, nor taken for a slot that holds a save.
 TEST_F(DamagedSaves, AreListedOnlyWhenTheyWouldLoad)
