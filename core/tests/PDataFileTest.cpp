@@ -150,6 +150,9 @@ TEST_F(CPDataFileTest, AnOpenedFileReadsAsALoadedOne)
         EXPECT_EQ(file.Read(bytes, 2), E_FAIL) << "one byte is left, not two";
         EXPECT_EQ(std::string(bytes, 2), std::string(2, '\0'));
         EXPECT_NE(file.Take(0), nullptr) << "nothing can always be taken";
+        file.Rewind();
+        EXPECT_TRUE(file.Skip(21)) << "up to the very end";
+        EXPECT_FALSE(file.HasReadError());
     }
 }
 
