@@ -9,7 +9,7 @@
 #include <cstring>
 
 CPDataFile::CPDataFile(const std::string& path, bool scrambled)
-    : m_path(path), m_scrambled(scrambled), m_cursor(0), m_readError(false)
+    : m_path(path), m_file(nullptr), m_fileSize(0), m_scrambled(scrambled), m_cursor(0), m_readError(false)
 {
     // Windows matches file names without regard to case; archive indexes
     // hold lower-case names.
@@ -18,14 +18,40 @@ CPDataFile::CPDataFile(const std::string& path, bool scrambled)
 
 CPDataFile::~CPDataFile()
 {
+    CloseFile();
 }
 
 HRESULT CPDataFile::Load()
 {
+    CloseFile();
     m_buffer.clear();
     FILE* file = GetFileSystem().Open(m_path.c_str(), "rb");
     if (file) return LoadFromDisk(file);
     return LoadFromPackArchives();
+}
+
+HRESULT CPDataFile::Open()
+{
+    if (m_scrambled) return Load();
+    CloseFile();
+    m_buffer.clear();
+    FILE* file = GetFileSystem().Open(m_path.c_str(), "rb");
+    if (!file) return LoadFromPackArchives();
+    const long size = MeasureOpenFile(file);
+    if (size < 0) {
+        GetFileSystem().Close(file);
+        return E_FAIL;
+    }
+    m_file = file;
+    m_fileSize = static_cast<size_t>(size);
+    return S_OK;
+}
+
+void CPDataFile::CloseFile()
+{
+    if (m_file) GetFileSystem().Close(m_file);
+    m_file = nullptr;
+    m_fileSize = 0;
 }
 
 HRESULT CPDataFile::LoadFromDisk(FILE* file)
@@ -78,19 +104,45 @@ HRESULT CPDataFile::ReadIntoBuffer(FILE* file, size_t size)
     return GetFileSystem().Read(m_buffer.data(), size, file) == size ? S_OK : E_FAIL;
 }
 
+size_t CPDataFile::GetSize() const
+{
+    return m_file ? m_fileSize : m_buffer.size();
+}
+
 size_t CPDataFile::GetBytesLeft() const
 {
-    return m_cursor < m_buffer.size() ? m_buffer.size() - m_cursor : 0;
+    return m_cursor < GetSize() ? GetSize() - m_cursor : 0;
+}
+
+void CPDataFile::Rewind()
+{
+    m_cursor = 0;
+    m_readError = false;
+    if (m_file && GetFileSystem().Seek(m_file, 0, SEEK_SET) != 0) FailRead();
 }
 
 void CPDataFile::FailRead()
 {
     m_readError = true;
-    m_cursor = m_buffer.size();
+    m_cursor = GetSize();
+}
+
+// The file's position follows the cursor while no read has failed; after a
+// failure the cursor stays at the end, so the position no longer matters.
+HRESULT CPDataFile::ReadFromDisk(void* destination, size_t size)
+{
+    if (size <= GetBytesLeft() && (size == 0 || GetFileSystem().Read(destination, size, m_file) == size)) {
+        m_cursor += size;
+        return S_OK;
+    }
+    FailRead();
+    if (size > 0) std::memset(destination, 0, size);
+    return E_FAIL;
 }
 
 HRESULT CPDataFile::Read(void* destination, size_t size)
 {
+    if (m_file) return ReadFromDisk(destination, size);
     const unsigned char* bytes = Take(size);
     if (!bytes) {
         std::memset(destination, 0, size);
@@ -108,9 +160,26 @@ const unsigned char* CPDataFile::Take(size_t size)
     }
     // An empty buffer's data may be null; the cursor's place in it is not.
     static const unsigned char kNothing = 0;
+    if (m_file) {
+        m_taken.resize(size);
+        if (FAILED(ReadFromDisk(m_taken.data(), size))) return nullptr;
+        return m_taken.empty() ? &kNothing : m_taken.data();
+    }
     const unsigned char* bytes = m_buffer.empty() ? &kNothing : m_buffer.data() + m_cursor;
     m_cursor += size;
     return bytes;
+}
+
+bool CPDataFile::Skip(size_t size)
+{
+    if (!m_file) return Take(size) != nullptr;
+    const size_t target = m_cursor + size;
+    if (size > GetBytesLeft() || GetFileSystem().Seek(m_file, static_cast<long>(target), SEEK_SET) != 0) {
+        FailRead();
+        return false;
+    }
+    m_cursor = target;
+    return true;
 }
 
 int32_t CPDataFile::ReadInt()
@@ -133,13 +202,14 @@ void CPDataFile::ReadString(std::string& text)
 {
     text.clear();
     const int32_t length = ReadInt();
-    if (length < 0 || static_cast<size_t>(length) > GetBytesLeft()) {
+    if (length < 0) {
         FailRead();
         return;
     }
-    const char* bytes = reinterpret_cast<const char*>(m_buffer.data()) + m_cursor;
-    text.assign(bytes, std::find(bytes, bytes + length, '\0'));
-    m_cursor += static_cast<size_t>(length);
+    const unsigned char* bytes = Take(static_cast<size_t>(length));
+    if (!bytes) return;
+    const char* characters = reinterpret_cast<const char*>(bytes);
+    text.assign(characters, std::find(characters, characters + length, '\0'));
 }
 
 bool IsDataFilePresent(const std::string& path)

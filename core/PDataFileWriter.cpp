@@ -45,6 +45,11 @@ CPDataFileWriter::~CPDataFileWriter()
 {
 }
 
+void CPDataFileWriter::Reserve(size_t size)
+{
+    m_buffer.reserve(size);
+}
+
 HRESULT CPDataFileWriter::Write(const void* data, size_t size)
 {
     const unsigned char* bytes = static_cast<const unsigned char*>(data);

@@ -15,6 +15,9 @@ public:
     CPDataFileWriter(const std::string& path, bool scrambled);
     virtual ~CPDataFileWriter();
 
+    // Makes room for size bytes in all, so a large file is collected in one
+    // block instead of regrowing and copying as it is written.
+    void Reserve(size_t size);
     HRESULT Write(const void* data, size_t size);
     void WriteInt(int32_t value);
     // The length, then the bytes, without a terminator.

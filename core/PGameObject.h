@@ -278,21 +278,25 @@ private:
     bool m_transformChanged;
 
     // What rebuilding the transform reads and writes, side by side: every
-    // frame a moving car rebuilds each object of its tree.
+    // frame a moving car rebuilds each object of its tree. Placing an object
+    // (SetPosition, SetRotation) writes the flags, its placement and the
+    // levels of detail and physics that follow it, all on the first lines:
+    // every flying shot is placed each frame.
     bool m_dirty;
     bool m_localDirty;
     bool m_shadowFlag;
+    D3DXVECTOR3 m_position;
+    D3DXQUATERNION m_rotation;
+    std::vector<LevelOfDetail> m_levelsOfDetail;
+    RefPtr<CPPhysicData> m_physicData;
     D3DXMATRIX m_parentMatrix;
     D3DXMATRIX m_localMatrix;
     D3DXMATRIX m_worldMatrix;
     AxisAlignedBox m_bounds;
     AxisAlignedBox m_partBounds;
     std::vector<CPBoundingBox> m_parts;
-    std::vector<LevelOfDetail> m_levelsOfDetail;
     CPBoundingBox m_ownBox;
     D3DXMATRIX m_animationMatrix;
-    D3DXVECTOR3 m_position;
-    D3DXQUATERNION m_rotation;
 
     TiXmlDocument m_description;
     int m_flameType;
@@ -314,7 +318,6 @@ private:
     D3DCOLOR m_lineColour;
     std::string m_sourceDescriptionName;
     bool m_marked;
-    RefPtr<CPPhysicData> m_physicData;
     RefPtr<CPCar> m_car;
     std::string m_typeName;
 };

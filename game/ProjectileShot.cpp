@@ -30,13 +30,13 @@ CPGameObject* RootOf(CPGameObject* object)
 
 ProjectileShot::ProjectileShot(const std::string& kindName)
     : CPShot(kindName),
-      m_speed(0.0f),
-      m_range(0.0f),
-      m_damage(0.0f),
       m_heading(0.0f, 0.0f, 0.0f),
+      m_speed(0.0f),
       m_flown(0.0f),
+      m_range(0.0f),
+      m_firedBy(nullptr),
       m_launchDamage(0.0f),
-      m_firedBy(nullptr)
+      m_damage(0.0f)
 {
 }
 

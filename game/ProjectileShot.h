@@ -37,15 +37,17 @@ private:
     bool Hit(CPLevel& level, float step);
     void MoveTo(const D3DXVECTOR3& position);
 
-    std::vector<std::string> m_params;
-    float m_speed;
-    float m_range;
-    float m_damage;
-    std::string m_impactKind;
+    // What each frame's flight reads, together on one cache line: the shot
+    // object is large and a level has thousands of shots in flight.
     // Unit length.
     D3DXVECTOR3 m_heading;
+    float m_speed;
     float m_flown;
-    float m_launchDamage;
+    float m_range;
     // The root of the firing object's tree; left out of the ray tests.
     CPGameObject* m_firedBy;
+    float m_launchDamage;
+    float m_damage;
+    std::vector<std::string> m_params;
+    std::string m_impactKind;
 };

@@ -4,11 +4,16 @@
 #include "core/PDataFileWriter.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
 const size_t kSampleBytes = 32;
 const size_t kTimeFields = 8;
+const size_t kFieldBytes = 4;
+// Best time, record value and sample count.
+const size_t kBestTimeFieldBytes = 3 * kFieldBytes;
 
 // Samples move to and from the file as whole blocks: the file's layout is
 // the record's own on a little-endian machine.
@@ -30,6 +35,25 @@ void WriteTime(CPDataFileWriter& writer, const SYSTEMTIME& time)
         const unsigned char bytes[2] = {static_cast<unsigned char>(field), static_cast<unsigned char>(field >> 8)};
         writer.Write(bytes, sizeof(bytes));
     }
+}
+
+size_t StringBytes(const std::string& text)
+{
+    return kFieldBytes + text.size();
+}
+
+// The bytes WriteSaveRecord writes for the record, so the writer can take
+// them in one block.
+size_t StoredSize(const SaveRecord& record)
+{
+    size_t size = StringBytes(record.header.profileName) + StringBytes(record.header.carKey) + sizeof(SYSTEMTIME) +
+                  2 * kFieldBytes;
+    for (const BestTimeRecord& bestTime : record.bestTimes) {
+        size += kBestTimeFieldBytes;
+        if (bestTime.ghostSamples.empty()) continue;
+        size += StringBytes(bestTime.carModel) + bestTime.ghostSamples.size() * kSampleBytes;
+    }
+    return size;
 }
 
 void WriteBestTime(CPDataFileWriter& writer, const BestTimeRecord& record)
@@ -59,21 +83,31 @@ void ReadTime(CPDataFile& file, SYSTEMTIME& time)
     time.wMilliseconds = fields[7];
 }
 
+// Whether a read keeps the samples it passes or only steps over them.
+enum class Samples { Copy, Skip };
+
 // The count is checked against the bytes left before anything is sized by
 // it, by division, so no count can overflow the product.
-bool ReadBestTime(CPDataFile& file, BestTimeRecord& record)
+bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
 {
     record.bestTime = file.ReadFloat();
     record.recordValue = file.ReadInt();
     const int32_t count = file.ReadInt();
     record.carModel.clear();
-    record.ghostSamples.clear();
     if (file.HasReadError() || count < 0) return false;
-    if (count == 0) return true;
+    if (count == 0) {
+        record.ghostSamples.clear();
+        return true;
+    }
     file.ReadString(record.carModel);
     if (file.HasReadError() || static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
+    const size_t bytes = static_cast<size_t>(count) * kSampleBytes;
+    if (samples == Samples::Skip) return file.Skip(bytes);
+    // The samples already there are overwritten in place, so only those
+    // beyond them are zeroed first, and memory is taken only when the
+    // vector's own is too small.
     record.ghostSamples.resize(static_cast<size_t>(count));
-    return SUCCEEDED(file.Read(record.ghostSamples.data(), record.ghostSamples.size() * kSampleBytes));
+    return SUCCEEDED(file.Read(record.ghostSamples.data(), bytes));
 }
 
 bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
@@ -84,10 +118,23 @@ bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
     return !file.HasReadError();
 }
 
+bool ReadSave(CPDataFile& file, SaveRecord& record, Samples samples)
+{
+    if (!ReadSaveHeader(file, record.header)) return false;
+    record.racesPassed = file.ReadInt();
+    record.points = file.ReadInt();
+    if (file.HasReadError()) return false;
+    for (BestTimeRecord& bestTime : record.bestTimes) {
+        if (!ReadBestTime(file, bestTime, samples)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
 {
+    writer.Reserve(StoredSize(record));
     writer.WriteString(record.header.profileName);
     writer.WriteString(record.header.carKey);
     WriteTime(writer, record.header.savedAt);
@@ -98,12 +145,17 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
 
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record)
 {
-    if (!ReadSaveHeader(file, record.header)) return false;
-    record.racesPassed = file.ReadInt();
-    record.points = file.ReadInt();
-    if (file.HasReadError()) return false;
-    for (BestTimeRecord& bestTime : record.bestTimes) {
-        if (!ReadBestTime(file, bestTime)) return false;
-    }
+    SaveHeader header;
+    if (!ReadWholeSaveHeader(file, header)) return false;
+    file.Rewind();
+    return ReadSave(file, record, Samples::Copy);
+}
+
+bool ReadWholeSaveHeader(CPDataFile& file, SaveHeader& header)
+{
+    SaveRecord record;
+    file.Rewind();
+    if (!ReadSave(file, record, Samples::Skip)) return false;
+    header = std::move(record.header);
     return true;
 }

@@ -41,8 +41,17 @@ struct SaveRecord {
 // count is above 0 the car model and the samples, 32 bytes each.
 void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
 
-// Reads a whole save from the start of a loaded file into record; false,
-// with record no use, when any field is cut, a length is negative or a
-// count promises more samples than the bytes left. A level stored with no
-// samples reads with no car model either.
+// Reads a whole save from the start of a loaded or opened file into
+// record; false, with record left as it was, when any field is cut, a
+// length is negative or a count promises more samples than the bytes left:
+// the whole save is checked before record is touched. A read that fails
+// after that check (the disk failing) leaves record no use. A level stored
+// with no samples reads with no car model either. The samples go into the
+// record's own vectors, which keep their memory when it is large enough.
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record);
+
+// Reads only the header of a save from the start of a loaded or opened
+// file, but only when the whole save would read with ReadSaveRecord: every
+// field after it is checked the same way, and the samples are stepped over
+// without being read.
+bool ReadWholeSaveHeader(CPDataFile& file, SaveHeader& header);

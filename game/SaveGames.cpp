@@ -77,12 +77,8 @@ enum class SlotState { Free, Taken, Damaged };
 SlotState ReadSlot(int slot, SaveHeader& header)
 {
     CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
-    if (FAILED(file.Load()) || file.GetDataSize() == 0) return SlotState::Free;
-    SaveRecord record;
-    if (ReadSaveRecord(file, record)) {
-        header = record.header;
-        return SlotState::Taken;
-    }
+    if (FAILED(file.Open()) || file.GetBytesLeft() == 0) return SlotState::Free;
+    if (ReadWholeSaveHeader(file, header)) return SlotState::Taken;
     header = SaveHeader();
     return SlotState::Damaged;
 }
@@ -153,7 +149,7 @@ bool LoadSaveFile(CPGameData& data, const std::string& fileName)
     if (!CheckFileName(fileName, "LoadGame")) return false;
     const std::string path = SavePath(fileName);
     CPDataFile file(path, false);
-    if (FAILED(file.Load())) {
+    if (FAILED(file.Open())) {
         GetGameLog().Report("%s: no save to load", path.c_str());
         return false;
     }

@@ -26,6 +26,10 @@ std::string LoadedBytes(const CPDataFile& file)
     return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetDataSize());
 }
 
+// The two ways of reading a file: loaded whole, or opened and read from disk.
+typedef HRESULT (CPDataFile::*Begin)();
+const Begin kBothWays[] = {&CPDataFile::Load, &CPDataFile::Open};
+
 class CPDataFileTest : public testing::Test {
 protected:
     void SetUp() override { GetPackArchiveList().clear(); }
@@ -92,6 +96,88 @@ TEST_F(CPDataFileTest, TypedReadsFollowTheCursor)
     EXPECT_FALSE(file.HasReadError());
 }
 
+TEST_F(CPDataFileTest, RewindReadsTheBytesAgainFromTheStartWithTheErrorCleared)
+{
+    WriteFileBytes(kFilePath, std::string("\x07\0\0\0abc", 7));
+    for (Begin begin : kBothWays) {
+        CPDataFile file(kFilePath, false);
+        ASSERT_EQ((file.*begin)(), S_OK);
+        EXPECT_EQ(file.ReadInt(), 7);
+        EXPECT_EQ(file.ReadInt(), 0);
+        ASSERT_TRUE(file.HasReadError());
+        file.Rewind();
+        EXPECT_FALSE(file.HasReadError());
+        EXPECT_EQ(file.GetBytesLeft(), 7u);
+        EXPECT_EQ(file.ReadInt(), 7);
+        EXPECT_EQ(file.GetBytesLeft(), 3u);
+    }
+}
+
+// Whether loaded or read from disk, a file gives the same values, steps over
+// the same bytes and fails at the same place.
+TEST_F(CPDataFileTest, AnOpenedFileReadsAsALoadedOne)
+{
+    CPDataFileWriter writer(kFilePath, false);
+    writer.WriteInt(-7);
+    writer.WriteString(std::string("ab\0cd", 5));
+    writer.WriteInt(42);
+    writer.Write("xyzw", 4);
+    ASSERT_EQ(writer.Save(), S_OK);
+    for (Begin begin : kBothWays) {
+        CPDataFile file(kFilePath, false);
+        ASSERT_EQ((file.*begin)(), S_OK);
+        EXPECT_EQ(file.GetBytesLeft(), 21u);
+        EXPECT_EQ(file.ReadInt(), -7);
+        std::string text;
+        file.ReadString(text);
+        EXPECT_EQ(text, "ab");
+        EXPECT_TRUE(file.Skip(4));
+        const unsigned char* taken = file.Take(1);
+        ASSERT_NE(taken, nullptr);
+        EXPECT_EQ(*taken, 'x');
+        char bytes[3] = {0, 0, 0};
+        EXPECT_EQ(file.Read(bytes, 2), S_OK);
+        EXPECT_EQ(std::string(bytes, 2), "yz");
+        EXPECT_EQ(file.GetBytesLeft(), 1u);
+        EXPECT_FALSE(file.HasReadError());
+        EXPECT_FALSE(file.Skip(2));
+        EXPECT_TRUE(file.HasReadError());
+        EXPECT_EQ(file.GetBytesLeft(), 0u);
+        EXPECT_EQ(file.Read(bytes, 1), E_FAIL);
+        EXPECT_EQ(bytes[0], '\0');
+        file.Rewind();
+        EXPECT_TRUE(file.Skip(20));
+        EXPECT_EQ(file.Read(bytes, 2), E_FAIL) << "one byte is left, not two";
+        EXPECT_EQ(std::string(bytes, 2), std::string(2, '\0'));
+        EXPECT_NE(file.Take(0), nullptr) << "nothing can always be taken";
+        file.Rewind();
+        EXPECT_TRUE(file.Skip(21)) << "up to the very end";
+        EXPECT_FALSE(file.HasReadError());
+    }
+}
+
+// An opened file is read from disk only when it is plain and on disk; a
+// scrambled one and one found only in an archive are loaded whole.
+TEST_F(CPDataFileTest, OpeningLoadsWhatCannotBeReadFromDisk)
+{
+    WriteFileBytes(kFilePath, Scrambled("secret"));
+    CPDataFile scrambled(kFilePath, true);
+    ASSERT_EQ(scrambled.Open(), S_OK);
+    EXPECT_EQ(LoadedBytes(scrambled), "secret");
+
+    WriteFileBytes(kFilePath, "plain");
+    CPDataFile plain(kFilePath, false);
+    ASSERT_EQ(plain.Open(), S_OK);
+    EXPECT_EQ(plain.GetDataSize(), 0u) << "nothing is loaded";
+    EXPECT_EQ(plain.GetBytesLeft(), 5u);
+    EXPECT_EQ(plain.Load(), S_OK);
+    EXPECT_EQ(LoadedBytes(plain), "plain");
+    EXPECT_EQ(plain.GetBytesLeft(), 5u);
+
+    CPDataFile missing("missing.dat", false);
+    EXPECT_EQ(missing.Open(), E_FAIL);
+}
+
 struct HostileString {
     const char* name;
     std::string bytes;
@@ -104,15 +190,17 @@ class CPDataFileHostileString : public testing::TestWithParam<HostileString> {};
 TEST_P(CPDataFileHostileString, YieldsAnEmptyStringAndAStickyError)
 {
     WriteFileBytes(kFilePath, GetParam().bytes);
-    CPDataFile file(kFilePath, false);
-    ASSERT_EQ(file.Load(), S_OK);
-    std::string text = "stale";
-    file.ReadString(text);
-    EXPECT_EQ(text, "");
-    EXPECT_TRUE(file.HasReadError());
-    EXPECT_EQ(file.ReadInt(), 0);
-    EXPECT_EQ(file.GetBytesLeft(), 0u);
-    EXPECT_TRUE(file.HasReadError());
+    for (Begin begin : kBothWays) {
+        CPDataFile file(kFilePath, false);
+        ASSERT_EQ((file.*begin)(), S_OK);
+        std::string text = "stale";
+        file.ReadString(text);
+        EXPECT_EQ(text, "");
+        EXPECT_TRUE(file.HasReadError());
+        EXPECT_EQ(file.ReadInt(), 0);
+        EXPECT_EQ(file.GetBytesLeft(), 0u);
+        EXPECT_TRUE(file.HasReadError());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -166,6 +254,34 @@ TEST_P(CPDataFileLoadFailure, FailsTheLoad)
     ScopedFileSystem substitute(failing);
     CPDataFile file(kFilePath, false);
     EXPECT_EQ(file.Load(), E_FAIL);
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
+}
+
+// Measuring fails the opening; a short read from disk fails the read, with
+// zeros and the error set. The file is closed either way.
+TEST(CPDataFileOpenFailure, FailsTheOpeningOrTheReadAndClosesTheFile)
+{
+    WriteFileBytes(kFilePath, "some bytes on disk");
+    for (FailingCall call : {FailingCall::Seek, FailingCall::Tell}) {
+        FailingFileSystem failing(call);
+        ScopedFileSystem substitute(failing);
+        CPDataFile file(kFilePath, false);
+        EXPECT_EQ(file.Open(), E_FAIL);
+        EXPECT_EQ(failing.GetOpenFiles(), 0);
+    }
+    FailingFileSystem failing(FailingCall::Read);
+    ScopedFileSystem substitute(failing);
+    {
+        CPDataFile file(kFilePath, false);
+        ASSERT_EQ(file.Open(), S_OK);
+        char bytes[4] = {'x', 'x', 'x', 'x'};
+        EXPECT_EQ(file.Read(bytes, sizeof(bytes)), E_FAIL);
+        EXPECT_EQ(std::string(bytes, 4), std::string(4, '\0'));
+        EXPECT_TRUE(file.HasReadError());
+        EXPECT_EQ(file.GetBytesLeft(), 0u);
+        EXPECT_EQ(file.Take(2), nullptr);
+        EXPECT_EQ(failing.GetOpenFiles(), 1);
+    }
     EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 

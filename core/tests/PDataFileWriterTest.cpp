@@ -32,6 +32,19 @@ TEST(CPDataFileWriter, WritesLittleEndianIntegersAndUnterminatedStrings)
                                                      21));
 }
 
+// Room made ahead, less or more than is written, changes no byte.
+TEST(CPDataFileWriter, ReservingRoomChangesNothingWritten)
+{
+    for (size_t room : {size_t(0), size_t(3), size_t(9), size_t(4096)}) {
+        CPDataFileWriter writer(kSavedPath, false);
+        writer.WriteInt(5);
+        writer.Reserve(room);
+        writer.WriteString("abc");
+        ASSERT_EQ(writer.Save(), S_OK);
+        EXPECT_EQ(ReadFileBytes(kSavedPath), std::string("\x05\0\0\0\x03\0\0\0abc", 11)) << "room " << room;
+    }
+}
+
 TEST(CPDataFileWriter, SavingTwiceWritesTheSameScrambledBytes)
 {
     const std::string plain = "scrambled twice?";

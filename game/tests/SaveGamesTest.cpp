@@ -77,6 +77,18 @@ std::string Describe(const CPGameData& data)
     return text;
 }
 
+// The fields of a read record, as Describe gives them for the game data.
+std::string DescribeRecord(const SaveRecord& record)
+{
+    CPGameData data;
+    data.profileName = record.header.profileName;
+    data.carKey = record.header.carKey;
+    data.racesPassed = record.racesPassed;
+    data.points = record.points;
+    for (int level = 0; level < SaveRecord::kLevelCount; ++level) data.bestTimes[level] = record.bestTimes[level];
+    return Describe(data);
+}
+
 class SaveGames : public ::testing::Test {
 protected:
     SaveGames() : m_previousClock(SetLocalClock(FixedClock))
@@ -286,6 +298,27 @@ TEST_F(SaveGames, ReadIntoAUsedRecordKeepNoModelOrSamplesForALevelWithoutARun)
     EXPECT_EQ(record.bestTimes[9].carModel, "Zed");
 }
 
+// A record read again holds the stored samples whatever its vectors held:
+// more samples than stored, fewer, or the same number with other values.
+TEST_F(SaveGames, ReadIntoAUsedRecordHoldExactlyTheStoredSamples)
+{
+    FillProfile(data, "Ann");
+    ASSERT_TRUE(WriteSaveFile(data, "save0.sav"));
+    CPDataFile file(SlotPath(0), false);
+    ASSERT_TRUE(SUCCEEDED(file.Load()));
+    SaveRecord fresh;
+    ASSERT_TRUE(ReadSaveRecord(file, fresh));
+    SaveRecord used;
+    used.bestTimes[1].ghostSamples.assign(5, Sample(9.0f, 9.0f, 9.0f, 9.0f));
+    used.bestTimes[9].ghostSamples = {Sample(7.0f, 7.0f, 7.0f, 7.0f)};
+    used.bestTimes[4].ghostSamples = {Sample(8.0f, 8.0f, 8.0f, 8.0f)};
+    ASSERT_TRUE(ReadSaveRecord(file, used));
+    EXPECT_EQ(DescribeRecord(used), DescribeRecord(fresh));
+    EXPECT_EQ(used.bestTimes[1].ghostSamples.size(), 1u);
+    EXPECT_EQ(used.bestTimes[9].ghostSamples.size(), 2u);
+    EXPECT_EQ(used.bestTimes[9].ghostSamples[1].x, 6.0f);
+}
+
 TEST_F(SaveGames, ResettingAProfileEmptiesItsBestRuns)
 {
     FillProfile(data, "Ann");
@@ -381,6 +414,33 @@ TEST_F(DamagedSaves, ChangeNothingWhereverTheyAreCut)
     }
     WriteFixture(SlotPath(1), good);
     EXPECT_TRUE(LoadSaveFile(data, "save1.sav")) << "the whole file loads";
+}
+
+TEST_F(DamagedSaves, LeaveTheRecordReadIntoAsItWasWhereverTheyAreCut)
+{
+    WriteFixture(SlotPath(1), good);
+    CPDataFile whole(SlotPath(1), false);
+    ASSERT_TRUE(SUCCEEDED(whole.Load()));
+    SaveRecord record;
+    ASSERT_TRUE(ReadSaveRecord(whole, record));
+    const std::string read = DescribeRecord(record);
+    for (size_t size = 0; size < good.size(); ++size) {
+        WriteFixture(SlotPath(1), good.substr(0, size));
+        CPDataFile cut(SlotPath(1), false);
+        ASSERT_TRUE(SUCCEEDED(cut.Load()));
+        EXPECT_FALSE(ReadSaveRecord(cut, record)) << "cut to " << size;
+        EXPECT_EQ(DescribeRecord(record), read) << "cut to " << size;
+    }
+}
+
+TEST_F(DamagedSaves, ChangeNothingWhenTheDiskFailsARead)
+{
+    WriteFixture(SlotPath(1), good);
+    FailingFileSystem failing(FailingCall::Read);
+    ScopedFileSystem substitute(failing);
+    EXPECT_FALSE(LoadSaveFile(data, "save1.sav"));
+    EXPECT_EQ(Describe(data), before);
+    EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 
 // A menu offers only what LoadGame takes: a save whose header reads but
