@@ -21,8 +21,8 @@ namespace {
 
 const int kElements = 200;
 const int kCharacters = 64;
-const int kRepeats = 2000;
-const int kRounds = 15;
+const int kRepeats = 400;
+const int kRounds = 75;
 const double kAllowedRatio = 3.0;
 const char* const kScreenName = "benchscreen";
 const char* const kFontName = "benchfont";

@@ -36,8 +36,8 @@ namespace {
 const int kWindows = 200;
 const int kTexts = 10;
 const int kToggledWindows = 20;
-const int kFrames = 2000;
-const int kRounds = 15;
+const int kFrames = 400;
+const int kRounds = 75;
 const double kAllowedRatio = 1.5;
 // The allowance over the interpreter's floor when that floor is high.
 const double kAllowanceOverFloor = 1.1;
