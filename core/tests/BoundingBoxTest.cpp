@@ -147,18 +147,25 @@ TEST(BoundingBox, TheExtentIsThatOfItsOwnCornersBitForBit)
 {
     // Turned unevenly about every axis and far from the origin, where the
     // math library's own sums may round otherwise.
-    D3DXMATRIX turn, world;
-    D3DXMatrixRotationYawPitchRoll(&turn, 0.7f, -1.3f, 2.9f);
-    D3DXMatrixTranslation(&world, 1234.5f, -987.25f, 45.125f);
-    D3DXMatrixMultiply(&world, &turn, &world);
-    const CPBoundingBox box = UpdatedBox(D3DXVECTOR3(0.3f, -1.7f, 2.2f), D3DXVECTOR3(1.1f, 2.3f, 0.45f), &world);
-    D3DXVECTOR3 least = box.GetCorner(0), greatest = box.GetCorner(0);
-    for (int i = 1; i < CPBoundingBox::kCornerCount; ++i) {
-        D3DXVec3Minimize(&least, &least, &box.GetCorner(i));
-        D3DXVec3Maximize(&greatest, &greatest, &box.GetCorner(i));
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    for (int trial = 0; trial < 200; ++trial) {
+        SCOPED_TRACE(trial);
+        D3DXMATRIX turn, world;
+        D3DXMatrixRotationYawPitchRoll(&turn, 3 * unit(random), 3 * unit(random), 3 * unit(random));
+        D3DXMatrixTranslation(&world, 1000 * unit(random), 1000 * unit(random), 1000 * unit(random));
+        D3DXMatrixMultiply(&world, &turn, &world);
+        const D3DXVECTOR3 centre(10 * unit(random), 10 * unit(random), 10 * unit(random));
+        const D3DXVECTOR3 half(2 + unit(random), 2 + unit(random), 2 + unit(random));
+        const CPBoundingBox box = UpdatedBox(centre, half, &world);
+        D3DXVECTOR3 least = box.GetCorner(0), greatest = box.GetCorner(0);
+        for (int i = 1; i < CPBoundingBox::kCornerCount; ++i) {
+            D3DXVec3Minimize(&least, &least, &box.GetCorner(i));
+            D3DXVec3Maximize(&greatest, &greatest, &box.GetCorner(i));
+        }
+        EXPECT_EQ(box.GetMinimum(), least);
+        EXPECT_EQ(box.GetMaximum(), greatest);
     }
-    EXPECT_EQ(box.GetMinimum(), least);
-    EXPECT_EQ(box.GetMaximum(), greatest);
 }
 
 TEST(BoxExtent, OnlyALastColumnOfZerosAndAOneIsAffine)
