@@ -25,7 +25,7 @@ void MeshFileReader::ReadBytes(void* destination, size_t size, const char* field
 void MeshFileReader::Skip(size_t size, const char* field)
 {
     Require(size, field);
-    m_file.Take(size);
+    m_file.Skip(size);
 }
 
 int32_t MeshFileReader::ReadInt(const char* field)

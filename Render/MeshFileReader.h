@@ -64,7 +64,8 @@ template <class T>
 void MeshFileReader::ReadArray(std::vector<T>& items, size_t count, const char* field)
 {
     static_assert(std::is_trivially_copyable<T>::value, "values read as the bytes they lie in");
-    Require(count * sizeof(T), field);
+    // Checked by division, so no count can overflow the product.
+    if (count > m_file.GetBytesLeft() / sizeof(T)) Fail(field, "runs past the end of the file");
     const unsigned char* bytes = m_file.Take(count * sizeof(T));
     // The file holds the values as they lie in memory: where they lie at an
     // address a value may have, one copy moves them all into the vector.

@@ -48,8 +48,8 @@ public:
     RefPtr<CPGameObject> LoadObject(const std::string& name, int typeOffset);
 
     // Gives the part its material, flags, script handler, vertex effects,
-    // static geometry and part animations from its section. Keys the
-    // material reads and the section lacks are entered empty. A type that
+    // static geometry and part animations from its section, which it reads
+    // without changing; a key the section lacks reads as empty. A type that
     // with the offset does not fit an int throws MeshFileError.
     void ApplyObjectKeys(RefPtr<CPGameObject> part, const KeySection& section, int typeOffset);
 

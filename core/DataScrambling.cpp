@@ -32,9 +32,9 @@ typedef unsigned char ByteLanes __attribute__((vector_size(16)));
 const size_t kLaneCount = sizeof(ByteLanes);
 
 // Adds the key to the bytes to scramble them, or takes it away to restore
-// them, byte by byte or sixteen lanes at a time. Passed by reference: a
-// vector handed by value would change the calling convention of a 32-bit
-// build without SSE.
+// them, byte by byte or sixteen lanes at a time. Passed by reference: the
+// compiler warns that handing a vector by value passes it differently in
+// builds without SSE.
 enum class KeyStep { kAdd, kSubtract };
 
 template <KeyStep step, class Bytes>

@@ -41,8 +41,10 @@ public:
     // Copies size bytes from the cursor: S_OK, or E_FAIL (and zeros) when
     // fewer are left.
     HRESULT Read(void* destination, size_t size);
-    // The next size bytes where they lie, with the cursor moved past them;
-    // null, as a failed read, when fewer are left.
+    // The next size bytes, with the cursor moved past them; null, as a
+    // failed read, when fewer are left. For a loaded file they are where they
+    // lie in the loaded bytes; for a file opened on disk they are a copy that
+    // the next read replaces.
     const unsigned char* Take(size_t size);
     // Moves the cursor past size bytes without reading them; false, as a
     // failed read, when fewer are left.

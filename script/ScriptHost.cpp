@@ -310,7 +310,10 @@ void ScriptHost::AddSource(const char* source)
 // same name tells how, before the compiler may need it for an error.
 void ScriptHost::AddSourceOf(const std::string& chunkName)
 {
-    if (luaL_loadbuffer(m_state, "", 0, chunkName.c_str()) != 0) return;
+    if (luaL_loadbuffer(m_state, "", 0, chunkName.c_str()) != 0) {
+        lua_pop(m_state, 1);
+        return;
+    }
     lua_Debug chunk;
     lua_getinfo(m_state, ">S", &chunk);
     AddSource(chunk.short_src);
