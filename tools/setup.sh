@@ -47,10 +47,25 @@ EOF
     fi
 }
 
+# Whether a package is installed: a plain name means the machine's own
+# architecture (or an architecture-independent package), "name:arch" that
+# architecture. dpkg -s cannot answer this once a package is installed for
+# two architectures: it calls the plain name ambiguous.
+installed() {
+    local name=${1%%:*} arch instances
+    if [[ $1 == *:* ]]; then
+        arch=${1#*:}
+    else
+        arch=$(dpkg --print-architecture)
+    fi
+    instances=$(dpkg-query -W -f='${Architecture} ${db:Status-Abbrev}\n' "$name" 2>/dev/null) || return 1
+    grep -Eq "^($arch|all) ii" <<< "$instances"
+}
+
 ensure_packages() {
     local missing=()
     for p in "${packages[@]}"; do
-        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+        installed "$p" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         apt_update
