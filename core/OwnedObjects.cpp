@@ -52,6 +52,17 @@ void OwnedObjects::Add(IPObject* object)
     if (object) m_objects.push_back(object);
 }
 
+void OwnedObjects::CollectAll(std::unordered_set<IPObject*>& objects) const
+{
+    for (IPObject* object : m_objects) {
+        if (CPGameObject* root = dynamic_cast<CPGameObject*>(object)) {
+            CollectHeldObjects(*root, objects);
+        } else {
+            objects.insert(object);
+        }
+    }
+}
+
 void OwnedObjects::DeleteAll()
 {
     std::vector<IPObject*> owned;

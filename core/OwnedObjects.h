@@ -30,6 +30,8 @@ public:
     // A game object is taken with its whole tree; null is ignored.
     void Add(IPObject* object);
     bool IsEmpty() const { return m_objects.empty(); }
+    // Adds to the set every object DeleteAll would delete now.
+    void CollectAll(std::unordered_set<IPObject*>& objects) const;
 
     // Deletes every object and what their trees hold, once each. The tasks
     // among them leave the task list first. Objects that are no trees (a

@@ -99,6 +99,12 @@ void CPGameData::Clear()
     bonusList.clear();
 }
 
+void CPGameData::LetGoOf(const std::unordered_set<IPObject*>& objects)
+{
+    bonusList.remove_if(
+        [&objects](const BonusEntry& entry) { return objects.count(static_cast<IPObject*>(entry.object.Get())) != 0; });
+}
+
 // The running round is the last one in use; a round count below 1 counts
 // as the first round, and the list grows to hold every round in use.
 void CPGameData::ResetRoundTimes()

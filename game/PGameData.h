@@ -10,7 +10,10 @@
 #include <list>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
+
+class IPObject;
 
 // The shop's item kinds, for the lists of what the shop offers.
 enum class ItemKind { Weapon, Mine, SuperWeapon, Bumper, Equipment, Armor, Engine };
@@ -39,6 +42,10 @@ public:
     // Resets the per-game state; money, set-ups, catalogues, coefficients
     // and profile values stay.
     void Clear();
+    // Lets go of objects that are about to be deleted (a level's, as the
+    // level goes): the bonus list, the only list here that holds objects,
+    // drops their entries. Entries of other objects stay.
+    void LetGoOf(const std::unordered_set<IPObject*>& objects);
     // Starts the round list again at a first round of 0 seconds.
     void ResetRoundTimes();
     // The time of the running round (a round count below 1 counts as the

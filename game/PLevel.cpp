@@ -14,6 +14,7 @@
 #include "physics/PCarWorld.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 CPLevel* CurrentLevel = nullptr;
 
@@ -86,12 +87,18 @@ CPLevel::~CPLevel()
     m_owned.DeleteAll();
 }
 
-// The particles may belong to the level's cars (a flame thrower's), the
-// drivers drive its cars, the car world holds their bodies, and the frame's
-// render queue holds what the level queued before a script deleted it: that
-// frame is drawn without the level.
+// The game data outlives every level, and scripts may have put the level's
+// objects on its bonus list. The particles may belong to the level's cars
+// (a flame thrower's), the drivers drive its cars, the car world holds
+// their bodies, and the frame's render queue holds what the level queued
+// before a script deleted it: that frame is drawn without the level.
 void CPLevel::DetachFromEngine()
 {
+    if (CPGameData* data = GetGameData()) {
+        std::unordered_set<IPObject*> owned;
+        m_owned.CollectAll(owned);
+        data->LetGoOf(owned);
+    }
     if (CPRender* render = GetRender()) {
         if (RefPtr<CPRenderQueue> queue = render->GetRenderQueue()) queue->ClearFrame();
     }

@@ -6,6 +6,7 @@
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
 #include "Render/tests/ParticleTestSupport.h"
+#include "core/FrameClock.h"
 #include "core/tests/GameObjectTestSupport.h"
 #include "game/EnemyData.h"
 #include "game/PShotSpawner.h"
@@ -252,6 +253,34 @@ TEST_F(LevelScript, AfterDeleteLevelTheOldCarHandleReachesNothing)
     Run("StopLevel() DeleteLevel()");
     EXPECT_EQ(Run("return GetPlayerName(car)"), Texts{""});
     ExpectNumbers(Run("return GetPosition(car)"), 0, {0.0, 0.0, 0.0});
+}
+
+// A level object a script put on the bonus list goes from the list with its
+// level; an object of the script's own stays. The next level's race and
+// ClearBonuses then meet nothing of the deleted level.
+TEST_F(LevelScript, DeleteLevelTakesItsObjectsOffTheBonusList)
+{
+    CPGameObject kept("kept");
+    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(&kept));
+    lua_setglobal(scripts.GetState(), "kept");
+    Run("InitLevel('level1', false) StartLevel()");
+    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(GetLevel()->opponents.at(0).Get()));
+    lua_setglobal(scripts.GetState(), "car");
+    Run("AddBonus(car, 1) AddBonus(kept, 2)");
+    ASSERT_EQ(Run("return GetBonusesCount()"), Texts{"2"});
+
+    Run("StopLevel() DeleteLevel()");
+    ASSERT_EQ(data.bonusList.size(), 1u);
+    EXPECT_EQ(data.bonusList.front().object.Get(), &kept);
+    EXPECT_EQ(data.bonusList.front().number, 2);
+
+    Run("InitLevel('level1', false) StartLevel() SetUpdateTime(true)");
+    FrameDeltaTime = 0.05f;
+    for (int frame = 0; frame < 3; ++frame) RunFrame();
+    Run("ClearBonuses()");
+    EXPECT_EQ(Run("return GetBonusesCount()"), Texts{"0"});
+    EXPECT_EQ(kept.GetRefCount(), 0);
+    FrameDeltaTime = 0.0f;
 }
 
 TEST_F(LevelScript, TheCameraTakesTheScriptsPositionAndAngle)
