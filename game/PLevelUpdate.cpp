@@ -19,6 +19,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,6 +91,26 @@ bool PathMeetsBox(const AxisAlignedBox& box, const D3DXVECTOR3& from, const D3DX
     const float length = D3DXVec3Length(&path);
     if (length * length < kStillPathSquared) return box.ContainsPoint(to);
     return box.IntersectSegment(from, path / length, length);
+}
+
+// How far along the path, from 0 at its start to 1 at its end, it enters
+// the box it meets: where it has come within the box's bounds on every
+// axis. A path that starts inside enters at 0.
+float PathEntry(const AxisAlignedBox& box, const D3DXVECTOR3& from, const D3DXVECTOR3& to)
+{
+    const float starts[] = {from.x, from.y, from.z};
+    const float ends[] = {to.x, to.y, to.z};
+    const float lows[] = {box.minimum.x, box.minimum.y, box.minimum.z};
+    const float highs[] = {box.maximum.x, box.maximum.y, box.maximum.z};
+    float entry = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float along = ends[axis] - starts[axis];
+        if (along == 0.0f) continue;
+        const float towardLow = (lows[axis] - starts[axis]) / along;
+        const float towardHigh = (highs[axis] - starts[axis]) / along;
+        entry = std::max(entry, std::min(towardLow, towardHigh));
+    }
+    return entry;
 }
 
 void PlayFromStart(const char* name)
@@ -339,7 +361,9 @@ void CPLevel::RefillNitro(float dt)
 }
 
 // The whole path of the frame is tested: a fast car or a long frame steps
-// over a gate between two frames.
+// over a gate between two frames, or runs through two gates in one. Every
+// gate the path meets is reached, in the order the path meets them (in
+// list order where it enters two at once).
 void CPLevel::CountCheckpoints()
 {
     if (!player) return;
@@ -347,13 +371,16 @@ void CPLevel::CountCheckpoints()
     checkpointTrail.Follow(*player);
     if (raceOver) return;
     const D3DXVECTOR3& position = *player->GetPositionRef();
+    std::vector<std::pair<float, int>> met;
     for (size_t k = 0; k < checkpoints.size(); ++k) {
         const RefPtr<CPGameObject>& zone = checkpoints[k].checkpoint;
-        if (static_cast<int>(k) == currentCheckpoint || !zone || !PathMeetsBox(LevelBoxOf(*zone), from, position)) {
-            continue;
-        }
-        ReachCheckpoint(static_cast<int>(k));
-        return;
+        if (!zone) continue;
+        const AxisAlignedBox box = LevelBoxOf(*zone);
+        if (PathMeetsBox(box, from, position)) met.emplace_back(PathEntry(box, from, position), static_cast<int>(k));
+    }
+    std::sort(met.begin(), met.end());
+    for (const std::pair<float, int>& gate : met) {
+        if (gate.second != currentCheckpoint) ReachCheckpoint(gate.second);
     }
 }
 

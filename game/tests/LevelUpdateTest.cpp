@@ -367,6 +367,39 @@ TEST_F(LevelUpdate, ACheckpointCountsOncePerPassAtAnyPace)
     }
 }
 
+// A frame of 20 units, a fast car's, runs through two checkpoints: both are
+// reached, the one the path meets first first, whichever of them the list
+// holds first. The second pays the first one's allowance.
+TEST_F(LevelUpdate, APathThroughTwoCheckpointsReachesBothInTheOrderItMeetsThem)
+{
+    const D3DXVECTOR3 from = OnRing(50) + D3DXVECTOR3(-12.0f, 9.0f, 0.5f);
+    const D3DXVECTOR3 path(16.0f, -12.0f, 0.5f);
+    const D3DXVECTOR3 metFirst = from + 0.25f * path;
+    const D3DXVECTOR3 metSecond = from + 0.75f * path;
+    for (size_t first : {0u, 1u}) {
+        SCOPED_TRACE(first);
+        const size_t second = 1 - first;
+        level->checkpoints.assign(2, CheckpointEntry());
+        level->checkpoints[first].checkpoint = Zone(metFirst);
+        level->checkpoints[first].timeAllowance = 30.0f;
+        level->checkpoints[second].checkpoint = Zone(metSecond);
+        level->checkpoints[second].timeAllowance = 45.5f;
+        level->currentCheckpoint = kNone;
+        level->checkpointsPassed = 0;
+        level->checkpointTimer = 0.0f;
+        level->checkpointTrail = CarTrail();
+        MovePlayer(from);
+        Frame(0.0f);
+        MovePlayer(from + path);
+        Frame(0.0f);
+        EXPECT_EQ(Interface(), (Texts{"checkpoint:checkpoint!,0", "bonus_points:time,Bonus time,30.000000",
+                                      "checkpoint:checkpoint!,1"}));
+        EXPECT_EQ(level->checkpointsPassed, 2);
+        EXPECT_EQ(level->currentCheckpoint, static_cast<int>(second));
+        EXPECT_EQ(level->checkpointTimer, 45.5f);
+    }
+}
+
 TEST_F(LevelUpdate, TheLevelTimerFailsTheLevelOnceAndStandsAtZero)
 {
     level->levelTime = 0.25f;
