@@ -144,9 +144,10 @@ private:
     void CompleteCameraCarLap(CPGameData& data);
     void FollowRacerLap(CPGameData& data, int racer, size_t slot);
     void CompleteRacerLap(CPGameData& data, int racer);
-    // The signed count of route nodes from one node to another; a step of
-    // 15 or more either way, or of more than half the route, runs round the
-    // end of the numbering instead.
+    // The signed count of route nodes from one node to another: a step of
+    // more than half the route runs round the end of the numbering instead
+    // (where a lap counts the route's nodes less one), one of exactly half
+    // counts none.
     int RouteStep(int from, int to) const;
     // More than half a lap's progress, or the route's nodes less the margin
     // where that asks for more.

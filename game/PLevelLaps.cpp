@@ -6,12 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace {
 
-// A step this long either way is the numbering running round, not a jump.
-const int kWrapStep = 15;
 // How many nodes short of a whole lap still count as a lap at the start
 // line: the followed car may cut corners, the computer cars more so.
 const int kCameraCarLapMargin = 20;
@@ -121,18 +120,20 @@ void CarTrail::Follow(CPGameObject& racer)
 }
 
 // Adds nothing from no node at all: a racer out of the route's reach when
-// the route was built only starts counting where it is first found. On a
-// short route a step of half the route either way is as likely the other
-// way round, so the shorter way counts.
+// the route was built only starts counting where it is first found. A step
+// goes the shorter way round the ring, however short its pieces and however
+// far a fast car gets in a frame. One of exactly half the ring could be
+// either way (a car put back on the start line from half way round) and
+// counts nothing.
 int CPLevel::RouteStep(int from, int to) const
 {
     if (from < 0) return 0;
     const int nodes = static_cast<int>(route.size());
-    const int wrap = std::min(kWrapStep, MoreThanHalfALap(nodes));
-    int step = to - from;
-    if (step <= -wrap) step += nodes - 1;
-    else if (step >= wrap) step -= nodes - 1;
-    return step;
+    const int step = to - from;
+    const int twice = 2 * std::abs(step);
+    if (twice < nodes) return step;
+    if (twice == nodes) return 0;
+    return step > 0 ? step - (nodes - 1) : step + (nodes - 1);
 }
 
 // A car standing on the start line, or one that started a little behind

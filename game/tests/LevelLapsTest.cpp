@@ -124,9 +124,10 @@ private:
     CPGameData* m_savedData;
 };
 
-// Steps of 15 nodes or more either way are taken as running round the
-// end of the numbering, by n - 1 nodes.
-TEST_F(LevelLaps, StepsBetweenNodesRunRoundTheEndOfTheNumbering)
+// A step goes the shorter way round the ring: one of more than half the
+// ring runs round the end of the numbering, by n - 1 nodes, and one of
+// exactly half the ring counts nothing.
+TEST_F(LevelLaps, StepsBetweenNodesTakeTheShorterWayRound)
 {
     level.opponents = {Racer(0)};
     level.startNode = 60;
@@ -135,8 +136,10 @@ TEST_F(LevelLaps, StepsBetweenNodesRunRoundTheEndOfTheNumbering)
         int to;
         int step;
     } cases[] = {
-        {98, 2, 3},   {2, 98, -3},  {10, 24, 14}, {10, 25, -84}, {24, 10, -14},
-        {25, 10, 84}, {50, 51, 1},  {51, 50, -1}, {0, 99, 0},    {99, 0, 0},
+        {98, 2, 3},   {2, 98, -3},  {10, 24, 14}, {10, 25, 15},  {24, 10, -14},
+        {25, 10, -15}, {50, 51, 1},  {51, 50, -1}, {0, 99, 0},    {99, 0, 0},
+        {10, 59, 49}, {59, 10, -49}, {20, 70, 0},  {70, 20, 0},   {10, 61, -48},
+        {61, 10, 48},
     };
     for (const auto& c : cases) {
         level.lastNode = level.racerNodes[0] = c.from;
@@ -181,6 +184,41 @@ TEST_F(LevelLaps, AThreeLapRaceAnnouncesTheLapsAndPlacesTheCarAtTheEnd)
     EXPECT_FLOAT_EQ(data.GetRoundTime(3), kNodes * frame);
     EXPECT_FLOAT_EQ(data.GetRoundTime(4), frame);
     EXPECT_FLOAT_EQ(data.raceClock, 3 * kNodes * frame);
+}
+
+// Half the ring driven and a jump back to the line (a script putting the
+// car there) is half a lap, not a lap.
+TEST_F(LevelLaps, HalfTheRingAndAJumpBackToTheLineCountsNoLap)
+{
+    Drive(0, kNodes / 2, 0.0f);
+    MoveTo(car, 0);
+    level.UpdateLaps();
+    EXPECT_EQ(data.roundsRecorded, 1);
+    EXPECT_EQ(level.lapProgress, kNodes / 2);
+    EXPECT_TRUE(messages.TakeCommands().empty());
+}
+
+// On a ring of 1800 pieces 0.35 units apart, a frame of 20 units (a fast
+// car's) covers 57 pieces: the followed car and a computer car count it
+// forward.
+TEST_F(LevelLaps, AFastCarOnShortPiecesCountsItsStepsForward)
+{
+    const int nodes = 1800;
+    const int piecesAFrame = 57;
+    UseRing(nodes);
+    level.opponents = {Racer(0)};
+    CPGameObject& racer = *level.opponents[0];
+    MoveTo(racer, 0);
+    level.racerNodes[0] = 0;
+    int node = 0;
+    for (int frame = 0; frame < 10; ++frame) {
+        node += piecesAFrame;
+        MoveTo(car, node);
+        MoveTo(racer, node);
+        level.UpdateLaps();
+    }
+    EXPECT_EQ(level.lapProgress, 10 * piecesAFrame);
+    EXPECT_EQ(level.racerProgress[0], 10 * piecesAFrame);
 }
 
 TEST_F(LevelLaps, DrivingBackOverTheLineAndForwardAgainCountsNoLap)
