@@ -97,10 +97,12 @@ void CPLevel::UpdateLaps()
     if (!data || route.empty()) return;
     if (cameraCar) FollowCameraCarLap(*data);
     // The human player's car among the opponents keeps its number but no
-    // slot.
+    // slot. So does the followed car (the demo's player car, which lacks the
+    // human player's flag unless a script gave it): its laps are followed
+    // above, and it is one racer.
     size_t slot = 0;
     for (size_t i = 0; i < opponents.size() && i < static_cast<size_t>(kRacersOnRoute); ++i) {
-        if (HasSideFlag(*opponents[i], CPPlayer::kHumanPlayer)) continue;
+        if (opponents[i].Get() == cameraCar || HasSideFlag(*opponents[i], CPPlayer::kHumanPlayer)) continue;
         if (slot < racerNodes.size() && slot < racerProgress.size() && slot < racerTrails.size()) {
             FollowRacerLap(*data, static_cast<int>(i), slot);
         }

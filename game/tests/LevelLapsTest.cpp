@@ -281,6 +281,34 @@ TEST_F(LevelLaps, TheFollowedCarWinsATieThenTheComputerCarsInOrder)
     EXPECT_EQ(data.racerRecords.count("0"), 0u);
 }
 
+// In the demo the followed car is also among the opponents. Without the
+// human player's flag (no SetPlayerType) it is still one racer: it takes
+// one place, and the computer car before it keeps its slot and its number.
+TEST_F(LevelLaps, TheFollowedCarAmongTheOpponentsTakesOnePlace)
+{
+    data.roundCount = 1;
+    RefPtr<CPGameObject> followed = Racer(0);
+    level.opponents = {Racer(0), followed};
+    level.cameraCar = followed.Get();
+    data.racerRecords["0"] = RacerRecord();
+    data.racerRecords["1"] = RacerRecord();
+    MoveTo(*level.opponents[0], 40);
+    level.racerNodes[0] = 39;
+    level.racerNodes[1] = kNodes - 1;
+    level.racerProgress[1] = 90;
+    MoveTo(*followed, 0);
+    level.lastNode = kNodes - 1;
+    level.lapProgress = 90;
+    level.UpdateLaps();
+    EXPECT_EQ(Places(), (std::vector<int>{CPLevel::kCameraCarRacer, kNone, kNone}));
+
+    level.racerNodes[0] = kNodes - 1;
+    level.racerProgress[0] = 90;
+    MoveTo(*level.opponents[0], 0);
+    level.UpdateLaps();
+    EXPECT_EQ(Places(), (std::vector<int>{CPLevel::kCameraCarRacer, 0, kNone}));
+}
+
 TEST_F(LevelLaps, AComputerCarNeedsFiftyNodesLessThanALapAndItsRecord)
 {
     level.opponents = {Racer(0)};
