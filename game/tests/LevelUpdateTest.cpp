@@ -49,10 +49,10 @@ D3DXVECTOR3 OnRing(int node)
 }
 
 // A zone of three different half extents standing at the point.
-RefPtr<CPGameObject> Zone(const D3DXVECTOR3& at)
+RefPtr<CPGameObject> Zone(const D3DXVECTOR3& at, const D3DXVECTOR3& halfExtents = D3DXVECTOR3(3.0f, 4.0f, 5.0f))
 {
     RefPtr<CPGameObject> zone(new CPGameObject("zone"));
-    zone->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(3.0f, 4.0f, 5.0f)));
+    zone->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(0, 0, 0), halfExtents));
     zone->SetPosition(at.x, at.y, at.z);
     zone->UpdateTransform();
     return zone;
@@ -367,36 +367,47 @@ TEST_F(LevelUpdate, ACheckpointCountsOncePerPassAtAnyPace)
     }
 }
 
-// A frame of 20 units, a fast car's, runs through two checkpoints: both are
-// reached, the one the path meets first first, whichever of them the list
-// holds first. The second pays the first one's allowance.
+// A frame of 20 units, a fast car's, runs through two checkpoints, one
+// after the other or a small one inside a large one: both are reached, the
+// one the path enters first first, whichever of them the list holds first.
+// The second pays the first one's allowance.
 TEST_F(LevelUpdate, APathThroughTwoCheckpointsReachesBothInTheOrderItMeetsThem)
 {
     const D3DXVECTOR3 from = OnRing(50) + D3DXVECTOR3(-12.0f, 9.0f, 0.5f);
     const D3DXVECTOR3 path(16.0f, -12.0f, 0.5f);
-    const D3DXVECTOR3 metFirst = from + 0.25f * path;
-    const D3DXVECTOR3 metSecond = from + 0.75f * path;
-    for (size_t first : {0u, 1u}) {
-        SCOPED_TRACE(first);
-        const size_t second = 1 - first;
-        level->checkpoints.assign(2, CheckpointEntry());
-        level->checkpoints[first].checkpoint = Zone(metFirst);
-        level->checkpoints[first].timeAllowance = 30.0f;
-        level->checkpoints[second].checkpoint = Zone(metSecond);
-        level->checkpoints[second].timeAllowance = 45.5f;
-        level->currentCheckpoint = kNone;
-        level->checkpointsPassed = 0;
-        level->checkpointTimer = 0.0f;
-        level->checkpointTrail = CarTrail();
-        MovePlayer(from);
-        Frame(0.0f);
-        MovePlayer(from + path);
-        Frame(0.0f);
-        EXPECT_EQ(Interface(), (Texts{"checkpoint:checkpoint!,0", "bonus_points:time,Bonus time,30.000000",
-                                      "checkpoint:checkpoint!,1"}));
-        EXPECT_EQ(level->checkpointsPassed, 2);
-        EXPECT_EQ(level->currentCheckpoint, static_cast<int>(second));
-        EXPECT_EQ(level->checkpointTimer, 45.5f);
+    const D3DXVECTOR3 small(3.0f, 4.0f, 5.0f);
+    const struct {
+        D3DXVECTOR3 metFirst;
+        D3DXVECTOR3 firstHalfExtents;
+        D3DXVECTOR3 metSecond;
+        D3DXVECTOR3 secondHalfExtents;
+    } layouts[] = {
+        {from + 0.25f * path, small, from + 0.75f * path, small},
+        {from + 0.5f * path, D3DXVECTOR3(7.0f, 5.5f, 2.0f), from + 0.55f * path, D3DXVECTOR3(2.0f, 1.5f, 1.0f)},
+    };
+    for (const auto& layout : layouts) {
+        for (size_t first : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << "layout " << &layout - layouts << ", first in the list " << first);
+            const size_t second = 1 - first;
+            level->checkpoints.assign(2, CheckpointEntry());
+            level->checkpoints[first].checkpoint = Zone(layout.metFirst, layout.firstHalfExtents);
+            level->checkpoints[first].timeAllowance = 30.0f;
+            level->checkpoints[second].checkpoint = Zone(layout.metSecond, layout.secondHalfExtents);
+            level->checkpoints[second].timeAllowance = 45.5f;
+            level->currentCheckpoint = kNone;
+            level->checkpointsPassed = 0;
+            level->checkpointTimer = 0.0f;
+            level->checkpointTrail = CarTrail();
+            MovePlayer(from);
+            Frame(0.0f);
+            MovePlayer(from + path);
+            Frame(0.0f);
+            EXPECT_EQ(Interface(), (Texts{"checkpoint:checkpoint!,0", "bonus_points:time,Bonus time,30.000000",
+                                          "checkpoint:checkpoint!,1"}));
+            EXPECT_EQ(level->checkpointsPassed, 2);
+            EXPECT_EQ(level->currentCheckpoint, static_cast<int>(second));
+            EXPECT_EQ(level->checkpointTimer, 45.5f);
+        }
     }
 }
 
