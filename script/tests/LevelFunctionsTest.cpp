@@ -255,19 +255,24 @@ TEST_F(LevelScript, AfterDeleteLevelTheOldCarHandleReachesNothing)
     ExpectNumbers(Run("return GetPosition(car)"), 0, {0.0, 0.0, 0.0});
 }
 
-// A level object a script put on the bonus list goes from the list with its
-// level; an object of the script's own stays. The next level's race and
-// ClearBonuses then meet nothing of the deleted level.
+// Level objects a script put on the bonus list (a car, a part of it) go
+// from the list with their level; an object of the script's own stays. The
+// next level's race and ClearBonuses then meet nothing of the deleted level.
 TEST_F(LevelScript, DeleteLevelTakesItsObjectsOffTheBonusList)
 {
+    const auto setHandle = [this](const char* name, CPGameObject* object) {
+        lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(object));
+        lua_setglobal(scripts.GetState(), name);
+    };
     CPGameObject kept("kept");
-    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(&kept));
-    lua_setglobal(scripts.GetState(), "kept");
+    setHandle("kept", &kept);
     Run("InitLevel('level1', false) StartLevel()");
-    lua_pushlightuserdata(scripts.GetState(), static_cast<IPObject*>(GetLevel()->opponents.at(0).Get()));
-    lua_setglobal(scripts.GetState(), "car");
-    Run("AddBonus(car, 1) AddBonus(kept, 2)");
-    ASSERT_EQ(Run("return GetBonusesCount()"), Texts{"2"});
+    CPGameObject& car = *GetLevel()->opponents.at(0);
+    ASSERT_FALSE(car.GetChildren().empty());
+    setHandle("car", &car);
+    setHandle("part", car.GetChildren().front().Get());
+    Run("AddBonus(car, 1) AddBonus(part, 3) AddBonus(kept, 2)");
+    ASSERT_EQ(Run("return GetBonusesCount()"), Texts{"3"});
 
     Run("StopLevel() DeleteLevel()");
     ASSERT_EQ(data.bonusList.size(), 1u);
