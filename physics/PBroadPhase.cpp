@@ -5,7 +5,7 @@
 
 CPBroadPhase::CPBroadPhase()
     : m_allocator(nullptr), m_capacity(0), m_endPoints(), m_endPointCount(0), m_positions(nullptr),
-      m_boxes(nullptr), m_contained(nullptr)
+      m_boxes(nullptr), m_contained(nullptr), m_unsorted(false)
 {
 }
 
@@ -76,6 +76,7 @@ void CPBroadPhase::StoreBox(int body, const float minimum[kAxisCount], const flo
 void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
     if (Contains(body)) return;
+    if (m_unsorted) Sweep();
     m_contained[body] = 1;
     StoreBox(body, minimum, maximum);
     // Both ends start beyond every other end point and sink to their places,
@@ -119,6 +120,8 @@ void CPBroadPhase::Remove(int body)
 
 void CPBroadPhase::SetBounds(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
+    if (!Contains(body)) return;
+    m_unsorted = true;
     StoreBox(body, minimum, maximum);
     for (int axis = 0; axis < kAxisCount; ++axis) {
         m_endPoints[axis][PositionOf(axis, body, true)].value = minimum[axis];
@@ -132,6 +135,7 @@ void CPBroadPhase::Sweep()
         // Insertion sort: the lists are nearly sorted from the last step.
         for (int i = 1; i < m_endPointCount; ++i) SinkDown(axis, i);
     }
+    m_unsorted = false;
 }
 
 void CPBroadPhase::SinkDown(int axis, int index)

@@ -24,13 +24,17 @@ bool Overlap(const Box& a, const Box& b)
 }
 
 // A scene of boxes on a coarse grid of values, so equal end points happen.
+// The fewer places a box can take, the more boxes overlap.
 class Scene {
 public:
-    Scene(int count, unsigned seed) : m_random(seed), m_boxes(count), m_in(count, false) {}
+    Scene(int count, unsigned seed, int places = 40)
+        : m_random(seed), m_boxes(count), m_in(count, false), m_places(places)
+    {
+    }
 
     Box RandomBox()
     {
-        std::uniform_int_distribution<int> place(0, 40);
+        std::uniform_int_distribution<int> place(0, m_places);
         std::uniform_int_distribution<int> size(0, 6);
         Box box;
         for (int axis = 0; axis < 3; ++axis) {
@@ -54,6 +58,7 @@ public:
     std::mt19937 m_random;
     std::vector<Box> m_boxes;
     std::vector<bool> m_in;
+    int m_places;
 };
 
 std::set<std::pair<int, int>> Reported(const CPBroadPhase& broadPhase)
@@ -107,6 +112,44 @@ TEST_P(BroadPhaseScenes, SweepEqualsBruteForceThroughMotionEntryAndRemoval)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, BroadPhaseScenes, ::testing::Values(1u, 7u, 1234u, 99991u));
+
+// Boxes set without a sweep, bodies entering and leaving between those
+// settings and the sweep, and settings for bodies that are out: whatever
+// the order, each sweep, and each entry, leaves exactly the overlapping
+// pairs listed.
+TEST(BroadPhase, EverySweepListsTheOverlappingPairsWhateverTheOrderOfCalls)
+{
+    const int count = 16;
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE(seed);
+        Scene scene(count, seed, 12);
+        CPBroadPhase broadPhase;
+        ASSERT_TRUE(broadPhase.Create(GetHeapAllocator(), count));
+        std::uniform_int_distribution<int> body(0, count - 1);
+        std::uniform_int_distribution<int> call(0, 9);
+        for (int step = 0; step < 200; ++step) {
+            const int b = body(scene.m_random);
+            const int kind = call(scene.m_random);
+            if (kind < 5) {
+                const Box box = scene.RandomBox();
+                if (scene.m_in[b]) scene.m_boxes[b] = box;
+                broadPhase.SetBounds(b, box.minimum, box.maximum);
+            } else if (kind < 8 && scene.m_in[b]) {
+                broadPhase.Remove(b);
+                scene.m_in[b] = false;
+            } else {
+                if (kind < 8) {
+                    scene.m_boxes[b] = scene.RandomBox();
+                    broadPhase.Add(b, scene.m_boxes[b].minimum, scene.m_boxes[b].maximum);
+                    scene.m_in[b] = true;
+                } else {
+                    broadPhase.Sweep();
+                }
+                ASSERT_EQ(Reported(broadPhase), scene.BruteForce()) << "step " << step;
+            }
+        }
+    }
+}
 
 TEST(BroadPhase, RemovingABodyDropsEveryPairThatNamesIt)
 {
