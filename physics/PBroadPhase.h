@@ -65,7 +65,7 @@ private:
     size_t PairIndex(int a, int b) const;
     void SwapDown(int axis, int index);
     void SinkDown(int axis, int index);
-    void RiseUp(int axis, int index);
+    void TakeOutEndPoints(int axis, int body);
     bool BoxesOverlap(int a, int b) const;
     void StoreBox(int body, const float minimum[kAxisCount], const float maximum[kAxisCount]);
     void LinkPair(int a, int b, size_t index);

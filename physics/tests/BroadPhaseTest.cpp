@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <limits>
 #include <random>
 #include <set>
 #include <utility>
@@ -171,6 +173,33 @@ TEST(BroadPhase, RemovingABodyDropsEveryPairThatNamesIt)
     EXPECT_EQ(broadPhase.GetPairs().size(), 3u);
     broadPhase.Add(2, apartLow, apartHigh);
     EXPECT_TRUE(broadPhase.AreOverlapping(2, 4));
+}
+
+// A box may reach the float limit or infinity (a body flung out of the
+// world): a body leaving beside it takes only its own end points along, so
+// the far box still sorts back in when it returns.
+TEST(BroadPhase, RemovingABodyBesideABoxReachingTheLimitLeavesTheOtherEndPoints)
+{
+    using Pairs = std::set<std::pair<int, int>>;
+    for (const float far : {FLT_MAX, std::numeric_limits<float>::infinity()}) {
+        SCOPED_TRACE(far);
+        CPBroadPhase broadPhase;
+        ASSERT_TRUE(broadPhase.Create(GetHeapAllocator(), 4));
+        const Box reaching = {{-3, 1, 0.5f}, {far, 4, 2}};
+        const Box returned = {{-3, 1, 0.5f}, {8, 4, 2}};
+        const Box inside = {{5, 1.5f, -1}, {6.5f, 3, 1.5f}};
+        const Box leaving = {{-1, 0, 0.25f}, {0.5f, 0.75f, 0.9f}};
+        const Box beyond = {{20, 2, 1}, {21, 2.5f, 3}};
+        broadPhase.Add(0, reaching.minimum, reaching.maximum);
+        broadPhase.Add(1, inside.minimum, inside.maximum);
+        broadPhase.Add(2, leaving.minimum, leaving.maximum);
+        broadPhase.Add(3, beyond.minimum, beyond.maximum);
+        ASSERT_EQ(Reported(broadPhase), (Pairs{{0, 1}, {0, 3}}));
+        broadPhase.Remove(2);
+        broadPhase.SetBounds(0, returned.minimum, returned.maximum);
+        broadPhase.Sweep();
+        EXPECT_EQ(Reported(broadPhase), (Pairs{{0, 1}}));
+    }
 }
 
 TEST(BroadPhase, TouchingBoxesOverlap)
