@@ -39,8 +39,8 @@ CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfE
       m_halfExtents(halfExtents),
       m_minimum(centre - halfExtents),
       m_maximum(centre + halfExtents),
-      m_cornersCurrent(true),
-      m_planesCurrent(true),
+      m_cornersCurrent(false),
+      m_planesCurrent(false),
       m_corners(),
       m_planes(),
       m_baseMatrix()

@@ -5,10 +5,11 @@
 // The box around one part of a scene object: a centre and half extents in the
 // part's own space, placed in the world by its world matrix. Update() derives
 // the axis-aligned extent of the eight world-space corners; the corners and
-// the six face planes (normals out of the box) follow from the same placement
-// when they are first read after it, since every moving object updates its
-// boxes each frame and few of them are ever asked for a corner or a ray. The
-// ray test finds the nearest face that a ray meets from outside.
+// the six face planes (normals out of the box) follow from the box's
+// placement when they are first read after an update or after construction,
+// since every moving object updates its boxes each frame and few of them are
+// ever asked for a corner or a ray. The ray test finds the nearest face that
+// a ray meets from outside.
 //
 // Corner i takes the half extents with the signs (x, y, z):
 //   0 (-,-,-)  1 (+,-,-)  2 (+,+,-)  3 (-,+,-)
@@ -65,7 +66,8 @@ private:
     D3DXVECTOR3 m_halfExtents;
     D3DXVECTOR3 m_minimum;
     D3DXVECTOR3 m_maximum;
-    // Whether the corners and the planes belong to the last update.
+    // Whether the corners and the planes belong to the box as it stands;
+    // neither is computed before its first reading.
     mutable bool m_cornersCurrent;
     mutable bool m_planesCurrent;
     D3DXMATRIX m_worldMatrix;

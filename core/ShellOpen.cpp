@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 namespace {
 
 void OpenThroughShell(const char* target)
@@ -18,6 +20,13 @@ ShellOpenFunction g_shellOpen = OpenThroughShell;
 void ShellOpen(const char* target)
 {
     g_shellOpen(target);
+}
+
+size_t ShellTargetLength(const char* target)
+{
+    // The size asked for counts the closing null as well.
+    const DWORD expanded = ExpandEnvironmentStringsA(target, nullptr, 0);
+    return expanded > 0 ? expanded - 1 : std::strlen(target);
 }
 
 ShellOpenFunction SetShellOpenFunction(ShellOpenFunction function)

@@ -1,11 +1,12 @@
 #include "physics/PBroadPhase.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
 
 CPBroadPhase::CPBroadPhase()
     : m_allocator(nullptr), m_capacity(0), m_endPoints(), m_endPointCount(0), m_positions(nullptr),
-      m_boxes(nullptr), m_contained(nullptr)
+      m_boxes(nullptr), m_contained(nullptr), m_unsorted(false)
 {
 }
 
@@ -76,6 +77,7 @@ void CPBroadPhase::StoreBox(int body, const float minimum[kAxisCount], const flo
 void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
     if (Contains(body)) return;
+    if (m_unsorted) Sweep();
     m_contained[body] = 1;
     StoreBox(body, minimum, maximum);
     // Both ends start beyond every other end point and sink to their places,
@@ -98,15 +100,8 @@ void CPBroadPhase::Add(int body, const float minimum[kAxisCount], const float ma
 void CPBroadPhase::Remove(int body)
 {
     if (!Contains(body)) return;
-    // Both ends rise past everything and are then dropped from the end; the
-    // pairs that name the body go after.
-    for (int axis = 0; axis < kAxisCount; ++axis) {
-        EndPoint* points = m_endPoints[axis];
-        points[PositionOf(axis, body, false)].value = FLT_MAX;
-        RiseUp(axis, PositionOf(axis, body, false));
-        points[PositionOf(axis, body, true)].value = FLT_MAX;
-        RiseUp(axis, PositionOf(axis, body, true));
-    }
+    // The pairs that name the body go after its end points.
+    for (int axis = 0; axis < kAxisCount; ++axis) TakeOutEndPoints(axis, body);
     m_endPointCount -= 2;
     // Unlinking moves the last pair into the freed place, which this walk
     // from the back has already seen.
@@ -117,8 +112,25 @@ void CPBroadPhase::Remove(int body)
     m_contained[body] = 0;
 }
 
+// The end points after the body's close up over its two, keeping their
+// order. Found by their places, not their values: another box may end at
+// the float limit or at infinity too.
+void CPBroadPhase::TakeOutEndPoints(int axis, int body)
+{
+    EndPoint* points = m_endPoints[axis];
+    int kept = std::min(PositionOf(axis, body, true), PositionOf(axis, body, false));
+    for (int i = kept; i < m_endPointCount; ++i) {
+        if (points[i].owner == body) continue;
+        points[kept] = points[i];
+        PositionOf(axis, points[kept].owner, points[kept].isMinimum) = kept;
+        ++kept;
+    }
+}
+
 void CPBroadPhase::SetBounds(int body, const float minimum[kAxisCount], const float maximum[kAxisCount])
 {
+    if (!Contains(body)) return;
+    m_unsorted = true;
     StoreBox(body, minimum, maximum);
     for (int axis = 0; axis < kAxisCount; ++axis) {
         m_endPoints[axis][PositionOf(axis, body, true)].value = minimum[axis];
@@ -132,6 +144,7 @@ void CPBroadPhase::Sweep()
         // Insertion sort: the lists are nearly sorted from the last step.
         for (int i = 1; i < m_endPointCount; ++i) SinkDown(axis, i);
     }
+    m_unsorted = false;
 }
 
 void CPBroadPhase::SinkDown(int axis, int index)
@@ -140,15 +153,6 @@ void CPBroadPhase::SinkDown(int axis, int index)
     while (index > 0 && Less(points[index], points[index - 1])) {
         SwapDown(axis, index);
         --index;
-    }
-}
-
-void CPBroadPhase::RiseUp(int axis, int index)
-{
-    EndPoint* points = m_endPoints[axis];
-    while (index + 1 < m_endPointCount && Less(points[index + 1], points[index])) {
-        SwapDown(axis, index + 1);
-        ++index;
     }
 }
 

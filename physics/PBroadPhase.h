@@ -33,12 +33,15 @@ public:
     // the allocator fails.
     bool Create(IPAllocator* allocator, int capacity);
 
-    // Enters a body with its box; overlaps with bodies already in are found at once.
+    // Enters a body with its box; overlaps with bodies already in are found at
+    // once. Boxes set since the last sweep are swept in first, since the new
+    // body finds its place only in sorted lists.
     void Add(int body, const float minimum[kAxisCount], const float maximum[kAxisCount]);
     // Takes a body out together with every pair that names it.
     void Remove(int body);
     bool Contains(int body) const { return m_contained[body] != 0; }
-    // Stores a body's new box; the next sweep sorts it in.
+    // Stores a body's new box; the next sweep sorts it in. A body that is not
+    // in is left alone: Add gives it its box.
     void SetBounds(int body, const float minimum[kAxisCount], const float maximum[kAxisCount]);
     // Re-sorts every axis, updating the axis bits and the pair list.
     void Sweep();
@@ -62,7 +65,7 @@ private:
     size_t PairIndex(int a, int b) const;
     void SwapDown(int axis, int index);
     void SinkDown(int axis, int index);
-    void RiseUp(int axis, int index);
+    void TakeOutEndPoints(int axis, int body);
     bool BoxesOverlap(int a, int b) const;
     void StoreBox(int body, const float minimum[kAxisCount], const float maximum[kAxisCount]);
     void LinkPair(int a, int b, size_t index);
@@ -77,6 +80,8 @@ private:
     // Per body its minimum and then its maximum, as last stored.
     float* m_boxes;
     uint8_t* m_contained;
+    // Whether boxes were set since the last sweep, leaving the lists unsorted.
+    bool m_unsorted;
     std::vector<PBroadPhasePair> m_pairs;
     std::unordered_map<size_t, int> m_pairSlots;
 };

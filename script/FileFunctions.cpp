@@ -11,20 +11,22 @@
 #include <d3dx9tex.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
 
-// The longest address a browser takes. The shell never returns from a far
-// longer target, so anything longer is refused.
-const size_t kLongestTarget = 2083;
+// The longest target handed to the shell, counted as the shell reads it.
+// Wine's shell overruns a buffer of its own on targets of about 980
+// characters and more and takes the game down with it; where that begins
+// moves with the target's characters and the memory around the call, so
+// the limit keeps well below the shortest target seen to fault.
+const size_t kLongestTarget = 800;
 
 // Answers whether the target is short enough to open; logs the refusal
 // of one that is not.
 bool ShellTakes(lua_State* state, const char* function, const char* target)
 {
-    const size_t length = std::strlen(target);
+    const size_t length = ShellTargetLength(target);
     if (length <= kLongestTarget) return true;
     ScriptHost::LogFromScript(state, std::string(function) + " refuses a target of " + std::to_string(length) +
                                          " characters (" + std::to_string(kLongestTarget) + " at most)");

@@ -34,6 +34,33 @@ TEST(BoundingBox, ConstructionGivesCornersOfTheExtentBeforeAnyUpdate)
     ExpectVector(box.GetMaximum(), 1.5f, 3, 5);
 }
 
+// Edges 1, 2 and 4 long: each normal is the product of the other two edges.
+TEST(BoundingBox, CornersPlanesAndRaysBeforeAnyUpdateAreThoseOfTheConstructedBox)
+{
+    const CPBoundingBox box(D3DXVECTOR3(1, 2, 3), D3DXVECTOR3(0.5f, 1, 2));
+    const float corners[8][3] = {{0.5f, 1, 1}, {1.5f, 1, 1}, {1.5f, 3, 1}, {0.5f, 3, 1},
+                                 {0.5f, 1, 5}, {1.5f, 1, 5}, {1.5f, 3, 5}, {0.5f, 3, 5}};
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        ExpectVector(box.GetCorner(i), corners[i][0], corners[i][1], corners[i][2]);
+    }
+    const float planes[6][4] = {
+        {0, 0, -2, 2}, {8, 0, 0, -12}, {0, 4, 0, -12}, {-8, 0, 0, 4}, {0, -4, 0, 4}, {0, 0, 2, -10},
+    };
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        const D3DXPLANE& plane = box.GetPlane(i);
+        EXPECT_NEAR(plane.a, planes[i][0], 1e-4f);
+        EXPECT_NEAR(plane.b, planes[i][1], 1e-4f);
+        EXPECT_NEAR(plane.c, planes[i][2], 1e-4f);
+        EXPECT_NEAR(plane.d, planes[i][3], 1e-4f);
+    }
+    float distance = 100;
+    D3DXPLANE hit;
+    EXPECT_TRUE(box.IntersectRay(D3DXVECTOR3(1.25f, 2.5f, -10), D3DXVECTOR3(0, 0, 1), distance, hit));
+    EXPECT_NEAR(distance, 11, 1e-4f);
+}
+
 TEST(BoundingBox, CornersFollowTheirNumberingAndTheWorldMatrix)
 {
     D3DXMATRIX world;
