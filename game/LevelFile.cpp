@@ -95,13 +95,24 @@ bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& le
         return Fail(path, "spline count", "does not fit the file", error);
     }
     for (int32_t i = 0; i < splineCount; ++i) {
+        // Listed before it loads, so that a refused file destroys it too.
         RefPtr<CPSpline> spline(new CPSpline());
+        level.splines.push_back(spline);
         if (!spline->Load(file)) {
             return Fail(path, "spline " + std::to_string(i), "is damaged", error);
         }
-        level.splines.push_back(spline);
     }
     return true;
+}
+
+// Splines are engine objects, which letting go of does not destroy.
+void DestroySplines(LevelDescription& level)
+{
+    for (RefPtr<CPSpline>& spline : level.splines) {
+        CPSpline* made = spline.Get();
+        spline = nullptr;
+        delete made;
+    }
 }
 
 } // namespace
@@ -121,6 +132,7 @@ bool ReadLevelFile(CPDataFile& file, const std::string& path, LevelDescription& 
 {
     level = LevelDescription();
     if (ReadRecords(file, path, level, error)) return true;
+    DestroySplines(level);
     level = LevelDescription();
     return false;
 }

@@ -39,7 +39,7 @@ struct LevelDescription {
 // when a count is negative or more than the bytes left could hold, a name
 // runs past the end, a position, rotation or scale is not a finite number,
 // a spline does not load or the file ends early; the description is then
-// left empty.
+// left empty, and the splines read before the fault are destroyed.
 bool ReadLevelFile(CPDataFile& file, const std::string& path, LevelDescription& level, std::string& error);
 
 // What a level file holds, for writing one.

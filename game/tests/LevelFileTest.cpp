@@ -1,6 +1,7 @@
 #include "game/LevelFile.h"
 
 #include "core/PDataFile.h"
+#include "core/PObject.h"
 #include "game/tests/GameFileFixtures.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,39 @@ TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
         EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is not a finite number");
         EXPECT_TRUE(level.objects.empty());
     }
+}
+
+// A long spline read whole, then one that promises three segments and
+// holds none: the refused file leaves no spline behind.
+TEST(LevelFile, ARefusedFileDestroysTheSplinesItHadRead)
+{
+    LevelFileContent content;
+    SplineShape route;
+    route.segments.push_back(Straight(D3DXVECTOR3(-40, 25, 1), D3DXVECTOR3(1900, 310, 4)));
+    content.splines.push_back(route);
+    LevelFileWriter writer;
+    writer.Level(content);
+    writer.bytes[writer.splineCountAt] = 2;
+    writer.Text("left");
+    writer.Int(0);
+    writer.Int(3);
+
+    const int live = GetLiveObjectCount();
+    LevelDescription level;
+    std::string error;
+    EXPECT_FALSE(Read(writer.bytes, level, error));
+    EXPECT_EQ(error, "hand.lvl: spline 1 is damaged");
+    EXPECT_TRUE(level.splines.empty());
+    EXPECT_EQ(GetLiveObjectCount(), live);
+
+    writer.Truncate(writer.bytes.size() - 16);
+    writer.bytes[writer.splineCountAt] = 1;
+    ASSERT_TRUE(Read(writer.bytes, level, error)) << error;
+    ASSERT_EQ(level.splines.size(), 1u);
+    EXPECT_GT(GetLiveObjectCount(), live);
+    CPSpline* kept = level.splines[0].Get();
+    level.splines.clear();
+    delete kept;
 }
 
 // Lights that end exactly where the file ends are whole; it is the object
