@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,23 @@ TEST(MeshFileReader, AnArrayTheShrunkFileNoLongerHoldsIsAFaultOfItsField)
     EXPECT_EQ(FaultOf([&] { reader.ReadArray(read, values.size(), "indices"); }),
               std::string(kFilePath) + ": indices runs past the end of the file");
     EXPECT_EQ(read, (std::vector<uint16_t>{4, 4}));
+}
+
+// The count's byte size wraps round this build's size_t to 4, which the
+// 6 bytes of the file would hold: only the count itself tells.
+TEST(MeshFileReader, ACountWhoseByteSizeWrapsIsAFaultOfItsField)
+{
+    WriteFileBytes(kFilePath, std::string(6, 'x'));
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    MeshFileReader reader(file, kFilePath);
+    const size_t wrapping = std::numeric_limits<size_t>::max() / sizeof(uint16_t) + 3;
+    ASSERT_EQ(wrapping * sizeof(uint16_t), 4u);
+    std::vector<uint16_t> read = {4};
+    EXPECT_EQ(FaultOf([&] { reader.ReadArray(read, wrapping, "indices"); }),
+              std::string(kFilePath) + ": indices runs past the end of the file");
+    EXPECT_EQ(read, std::vector<uint16_t>{4});
+    EXPECT_EQ(file.GetBytesLeft(), 6u);
 }
 
 } // namespace
