@@ -861,6 +861,37 @@ TEST_F(ObjectLoaderTest, NamesOutsideTheDataFoldersAreToldAndOpenNothing)
     }
 }
 
+// A part's name makes its shadow texture's name, and its first texture its
+// fire texture's: each is checked as it is made.
+TEST_F(ObjectLoaderTest, MadeShadowAndFireNamesOutsideTheDataFoldersOpenNothing)
+{
+    WriteTriangleMesh("hut.msh", "..\\..\\Hut", {});
+    WriteDescription("hut.rdf", DescriptionWriter("hut.msh")
+                                    .Key("shadowtextures", "shadows,_s.dds,_s.fx")
+                                    .Section("..\\..\\hut")
+                                    .Key("effectfile", "stone.fx")
+                                    .Key("texturefile1", "lpt2\\bark.dds"));
+    GetRenderLog().Clear();
+    OpenedPaths opened;
+    RefPtr<CPGameObject> hut;
+    {
+        ScopedFileSystem recording(opened);
+        hut = loader.LoadObject("hut.rdf", 0);
+    }
+    ASSERT_TRUE(hut);
+    EXPECT_EQ(hut->GetName(), "..\\..\\hut");
+    for (const std::string& path : opened.paths) {
+        EXPECT_EQ(path.find(".."), std::string::npos) << path;
+        EXPECT_EQ(path.find("lpt2"), std::string::npos) << path;
+    }
+    const std::vector<std::string> told = {
+        "Data\\Meshes\\hut.rdf: shadow texture \"..\\..\\hut_s.dds\" names a file outside the game's folders; not read",
+        "texture \"lpt2\\bark.dds\" names a file outside the game's folders; not read",
+        "Data\\Meshes\\hut.rdf: fire texture \"lpt2\\bark_fire.tga\" names a file outside the game's folders; not read",
+    };
+    EXPECT_EQ(GetRenderLog().GetLines(), told);
+}
+
 // A type that with the offset does not fit an int damages the description.
 TEST_F(ObjectLoaderTest, MaterialTypeOutsideAnIntGivesTheFallback)
 {
