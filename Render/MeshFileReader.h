@@ -67,6 +67,8 @@ void MeshFileReader::ReadArray(std::vector<T>& items, size_t count, const char* 
     // Checked by division, so no count can overflow the product.
     if (count > m_file.GetBytesLeft() / sizeof(T)) Fail(field, "runs past the end of the file");
     const unsigned char* bytes = m_file.Take(count * sizeof(T));
+    // A file read from disk may have lost bytes since it was opened.
+    if (!bytes) Fail(field, "runs past the end of the file");
     // The file holds the values as they lie in memory: where they lie at an
     // address a value may have, one copy moves them all into the vector.
     if (reinterpret_cast<uintptr_t>(bytes) % alignof(T) == 0) {

@@ -2,6 +2,7 @@
 
 #include "Render/EffectFactory.h"
 #include "Render/PRender.h"
+#include "Render/RenderLog.h"
 #include "Render/ResourceRequest.h"
 #include "core/PDataFile.h"
 #include "core/PDXErrorLog.h"
@@ -65,8 +66,10 @@ bool CPEffect::Load(const std::string& request)
     m_typeName = kTypeNamePrefix + request;
     const ResourceRequest parsed = ParseResourceRequest(request);
 
-    CPDataFile file(kEffectFolder + parsed.fileName, false);
-    if (SUCCEEDED(file.Load())) return Compile(file, parsed.HasOption(kSharedOption));
+    if (CheckNameInsideFolder("effect", parsed.fileName)) {
+        CPDataFile file(kEffectFolder + parsed.fileName, false);
+        if (SUCCEEDED(file.Load())) return Compile(file, parsed.HasOption(kSharedOption));
+    }
 
     // The replacement stays out of the pool: it was not written to share
     // the common parameters.

@@ -26,7 +26,9 @@ public:
     // "CPEffect - " and the request it was loaded with.
     const char* GetTypeName() override;
 
-    // A missing file is replaced by "simple.fx", compiled without the pool.
+    // A missing file, or one whose name lies outside "Data\Effects"
+    // (reported, not opened), is replaced by "simple.fx", compiled without
+    // the pool.
     // False when neither can be read, the compile fails or no technique of
     // the effect can run on the device.
     bool Load(const std::string& request);

@@ -19,6 +19,7 @@
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
 #include "Render/PSprite.h"
+#include "Render/RenderLog.h"
 
 #include <d3dx9.h>
 
@@ -79,6 +80,7 @@ CPObjectLoader::CPObjectLoader() : m_vertexColour(kOpaqueWhite), m_shadowTexture
 
 void CPObjectLoader::LoadAnimationFile(const std::string& fileName, PartAnimationMap& tracks)
 {
+    if (!CheckNameInsideFolder(NamePlace("animation"), fileName)) return;
     CPDataFile file(kAnimationFolder + fileName, false);
     if (FAILED(file.Load())) return;
     const int32_t trackCount = file.ReadInt();
@@ -314,8 +316,26 @@ void CPObjectLoader::HandOver(CPGameObject* root)
     }
 }
 
+std::string CPObjectLoader::LoadingPath() const
+{
+    return m_loading.empty() ? std::string() : kMeshFolder + m_loading.back();
+}
+
+std::string CPObjectLoader::NamePlace(const char* key) const
+{
+    return m_loading.empty() ? std::string(key) : LoadingPath() + ": " + key;
+}
+
+bool CPObjectLoader::OpensInFolder(const char* folder, const char* key, const std::string& name) const
+{
+    return CheckNameInsideFolder(NamePlace(key), name) && FileOpens(folder + name);
+}
+
 RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name, int typeOffset)
 {
+    if (!CheckNameInsideFolder(NamePlace(m_loading.empty() ? "object description" : "lod"), name)) {
+        return LoadFallback(typeOffset);
+    }
     CPDataFile file(kMeshFolder + name, false);
     if (FAILED(file.Load())) {
         RecordError(kMeshFolder + name + ": the description does not open");
@@ -323,13 +343,7 @@ RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name
     }
     ObjectDescription description;
     description.Parse(file.GetData(), file.GetDataSize());
-    if (!description.shadowTextures.empty()) {
-        const std::vector<std::string> fields = SplitFields(description.shadowTextures, ",");
-        m_shadowTextureFolder = FieldAt(fields, 0);
-        m_shadowTextureSuffix = FieldAt(fields, 1);
-        m_shadowEffectSuffix = FieldAt(fields, 2);
-        m_shadowTexturesActive = true;
-    }
+    if (!description.shadowTextures.empty()) SwitchShadowTexturesOn(name, description.shadowTextures);
     m_loading.push_back(name);
     RefPtr<CPGameObject> object;
     try {
@@ -339,12 +353,25 @@ RefPtr<CPGameObject> CPObjectLoader::LoadDescribedObject(const std::string& name
     }
     m_loading.pop_back();
     if (!object) return LoadFallback(typeOffset);
-    if (!description.descriptionName.empty()) {
+    if (!description.descriptionName.empty() &&
+        CheckNameInsideFolder(kMeshFolder + name + ": description", description.descriptionName)) {
         object->SetDescriptionName(description.descriptionName);
         object->LoadDescription();
     }
     m_shadowTexturesActive = false;
     return object;
+}
+
+// The value names the folder of the parts' shadow textures in "Data\Textures"
+// and the suffixes of their names and of their effects' names.
+void CPObjectLoader::SwitchShadowTexturesOn(const std::string& name, const std::string& value)
+{
+    const std::vector<std::string> fields = SplitFields(value, ",");
+    if (!CheckNameInsideFolder(kMeshFolder + name + ": shadowtextures", FieldAt(fields, 0))) return;
+    m_shadowTextureFolder = FieldAt(fields, 0);
+    m_shadowTextureSuffix = FieldAt(fields, 1);
+    m_shadowEffectSuffix = FieldAt(fields, 2);
+    m_shadowTexturesActive = true;
 }
 
 // The object of "wrong.rdf" in place of one that could not be built; none
@@ -373,6 +400,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildObject(const std::string& name, Object
 RefPtr<CPGameObject> CPObjectLoader::BuildFromMeshFile(const std::string& name, ObjectDescription& description,
                                                        int typeOffset)
 {
+    if (!CheckNameInsideFolder(NamePlace("mesh"), description.meshEntry)) return nullptr;
     m_currentMeshName = description.meshEntry;
     StringToLower(m_currentMeshName);
     const std::string path = kMeshFolder + description.meshEntry;
@@ -435,6 +463,7 @@ RefPtr<CPGameObject> CPObjectLoader::BuildFromAnimationFiles(const std::string& 
         const std::vector<std::string> entry = SplitFields(entries[i], ",");
         const std::string& animationName = FieldAt(entry, 0);
         m_currentMeshFile = FieldAt(entry, 1);
+        if (!CheckNameInsideFolder(NamePlace("mesh"), m_currentMeshFile)) continue;
         const std::string path = kMeshFolder + m_currentMeshFile;
         CPDataFile file(path, false);
         if (FAILED(file.Load())) continue;
@@ -807,8 +836,7 @@ void CPObjectLoader::ApplyObjectKeys(RefPtr<CPGameObject> part, const KeySection
     CPMaterialManager* materials = GetMaterialManager();
     int type = 0;
     if (!SumFitsAnInt(KeyText(section, "type"), typeOffset, type)) {
-        const std::string description = m_loading.empty() ? std::string() : kMeshFolder + m_loading.back();
-        throw MeshFileError(description + ": type of part " + part->GetName() + " does not fit an int");
+        throw MeshFileError(LoadingPath() + ": type of part " + part->GetName() + " does not fit an int");
     }
     if (materials) materials->CreateMaterial(material, type, effect, textures);
     if (part->GetShadowFlag()) {
@@ -857,10 +885,14 @@ void CPObjectLoader::ApplyShadowTextures(const std::string& partName, std::strin
                                          std::vector<std::string>& textures) const
 {
     const size_t kExtensionLength = 3;
-    const std::string texture = m_shadowTextureFolder + "\\" + partName + m_shadowTextureSuffix;
-    if (effect.size() < kExtensionLength || !FileOpens(kTextureFolder + texture)) return;
+    if (effect.size() < kExtensionLength) return;
+    // The folder was checked when the description switched shadow textures on.
+    const std::string ownTexture = partName + m_shadowTextureSuffix;
+    if (!CheckNameInsideFolder(NamePlace("shadow texture"), ownTexture)) return;
+    const std::string texture = m_shadowTextureFolder + "\\" + ownTexture;
+    if (!FileOpens(kTextureFolder + texture)) return;
     const std::string shadowEffect = effect.substr(0, effect.size() - kExtensionLength) + m_shadowEffectSuffix;
-    if (!FileOpens(kEffectFolder + shadowEffect)) return;
+    if (!OpensInFolder(kEffectFolder, "shadow effect", shadowEffect)) return;
     textures.push_back(texture);
     effect = shadowEffect;
 }
@@ -869,7 +901,7 @@ void CPObjectLoader::ApplyFireMaterial(CPGameObject& part, const std::string& fi
 {
     const std::string fireTexture = firstTexture.substr(0, firstTexture.find('.')) + kFireSuffix;
     CPMaterialManager* materials = GetMaterialManager();
-    if (!materials || !FileOpens(kTextureFolder + fireTexture)) return;
+    if (!materials || !OpensInFolder(kTextureFolder, "fire texture", fireTexture)) return;
     RefPtr<CPMaterial> fire;
     materials->CreateMaterial(fire, kFireMaterialType, kHoleyEffect, {fireTexture});
     part.SetFireMaterial(fire);

@@ -74,6 +74,14 @@ public:
 
 private:
     RefPtr<CPGameObject> LoadDescribedObject(const std::string& name, int typeOffset);
+    // The path of the description being loaded; empty outside a load.
+    std::string LoadingPath() const;
+    // What a refused file name is reported with: that description, if any,
+    // and the key that gave the name.
+    std::string NamePlace(const char* key) const;
+    // Whether the file of the name, given by the key, is inside the folder
+    // and opens there.
+    bool OpensInFolder(const char* folder, const char* key, const std::string& name) const;
     // Made during a load, the objects are the loader's until HandOver.
     CPGameObject* MakeGameObject(const std::string& name);
     template <class T>
@@ -91,6 +99,7 @@ private:
     RefPtr<CPGameObject> BuildFromAnimationFiles(const std::string& name, ObjectDescription& description,
                                                  int typeOffset);
     RefPtr<CPGameObject> BuildEmptyGroup(ObjectDescription& description, int typeOffset);
+    void SwitchShadowTexturesOn(const std::string& name, const std::string& value);
     RefPtr<CPGameObject> LoadFallback(int typeOffset);
     RefPtr<CPGameObject> LoadLevelOfDetail(const std::string& name, int typeOffset);
     void AddLevelsOfDetail(CPGameObject& root, const ObjectDescription& description, int typeOffset);

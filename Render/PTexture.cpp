@@ -1,6 +1,7 @@
 #include "Render/PTexture.h"
 
 #include "Render/PRender.h"
+#include "Render/RenderLog.h"
 #include "Render/ResourceRequest.h"
 #include "core/PDataFile.h"
 #include "core/PDXErrorLog.h"
@@ -99,9 +100,10 @@ const char* CPTexture::GetTypeName()
 bool CPTexture::Load(const std::string& request)
 {
     const ResourceRequest parsed = ParseResourceRequest(request);
-    const std::string path = TexturePath(parsed.fileName);
     m_name = request;
     m_typeName = kTypeNamePrefix + request;
+    if (!CheckNameInsideFolder("texture", parsed.fileName)) return false;
+    const std::string path = TexturePath(parsed.fileName);
 
     const bool noMip = parsed.HasOption(kNoMipOption);
     const UINT mipLevels = noMip ? kSingleMipLevel : kFullMipChain;

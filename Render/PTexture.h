@@ -24,7 +24,8 @@ public:
     const char* GetTypeName() override;
 
     // A file missing on disk is looked for with "jpg" in place of its last
-    // three characters. False when the file cannot be read or decoded.
+    // three characters. False when the file cannot be read or decoded, and
+    // when its name lies outside "Data\Textures" (reported, not opened).
     bool Load(const std::string& request);
 
     // Shows a texture that a video player owns and fills under the player's

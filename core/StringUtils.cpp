@@ -9,6 +9,11 @@ namespace {
 const char* const kSeparators = "\\/";
 // No file system holds a longer name in one folder.
 const size_t kLongestFileName = 255;
+// Names that Windows opens as a device in every folder, whatever extension
+// follows them; "com" and "lpt" with a digit 1 to 9 are devices too.
+const char* const kDeviceNames[] = {"con", "nul", "aux", "prn", "conin$", "conout$", "clock$"};
+const char* const kNumberedDevices[] = {"com", "lpt"};
+const size_t kNumberedDevicePrefix = 3;
 const char kLineFeed = '\n';
 const char kCarriageReturn = '\r';
 
@@ -53,6 +58,36 @@ float EdgeSide(float pu, float pw, float eu, float ew, float fu, float fw)
     return (fu - eu) * (pw - ew) - (fw - ew) * (pu - eu);
 }
 
+// Windows reads a path part up to its first dot, with trailing blanks
+// dropped, as the device name.
+bool IsDevicePart(std::string part)
+{
+    part = part.substr(0, part.find('.'));
+    while (!part.empty() && part.back() == ' ') part.pop_back();
+    StringToLower(part);
+    for (const char* device : kDeviceNames) {
+        if (part == device) return true;
+    }
+    if (part.size() != kNumberedDevicePrefix + 1) return false;
+    const char digit = part[kNumberedDevicePrefix];
+    if (digit < '1' || digit > '9') return false;
+    for (const char* device : kNumberedDevices) {
+        if (part.compare(0, kNumberedDevicePrefix, device) == 0) return true;
+    }
+    return false;
+}
+
+bool NamesADevice(const std::string& name)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find_first_of(kSeparators, start);
+        if (IsDevicePart(name.substr(start, end - start))) return true;
+        if (end == std::string::npos) return false;
+        start = end + 1;
+    }
+}
+
 } // namespace
 
 bool IsWhiteSpaceChar(int character)
@@ -90,7 +125,7 @@ std::string& TrimString(std::string& text)
 bool IsNameInsideFolder(const std::string& name)
 {
     return name.find_first_of(kSeparators) != 0 && name.find(':') == std::string::npos &&
-           name.find("..") == std::string::npos;
+           name.find("..") == std::string::npos && !NamesADevice(name);
 }
 
 bool IsPlainFileName(const std::string& name)

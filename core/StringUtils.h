@@ -26,8 +26,11 @@ bool IsIntegerString(const std::string& text);
 
 // Whether a file name that a data file or a script hands over stays inside
 // the folder it is looked up in: no ".." anywhere, no ":" (a drive such as
-// "C:", or a stream of a file) and no leading "\" or "/". Names in
-// sub-folders ("cars\jeep") pass, and so does the empty name.
+// "C:", or a stream of a file), no leading "\" or "/", and no part that
+// Windows opens as a device ("con", "nul", "aux", "prn", "com1" to "com9",
+// "lpt1" to "lpt9", "conin$", "conout$", "clock$", in any case and with any
+// extension). Names in sub-folders ("cars\jeep") pass, and so does the
+// empty name.
 bool IsNameInsideFolder(const std::string& name);
 
 // A name inside its folder that is also one plain file of that folder: not

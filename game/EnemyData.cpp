@@ -1,5 +1,7 @@
 #include "game/EnemyData.h"
 
+#include "core/StringUtils.h"
+
 EnemyDataMap g_enemyData;
 
 const char* const kEnemiesFile = "Data\\Enemies.txt";
@@ -18,6 +20,11 @@ void ReadEnemiesFile(const void* data, size_t size, EnemyDataMap& enemies, std::
         if (fields.size() != kFieldCount || fields[0].empty() || !ParseFloatField(fields[1], entry.first) ||
             !ParseFloatField(fields[2], entry.second)) {
             problems.push_back(DataProblem{line.number, "an enemy needs a kind, two numbers and three texts"});
+            continue;
+        }
+        if (!IsNameInsideFolder(fields[3])) {
+            problems.push_back(DataProblem{line.number, "enemy " + fields[0] + ": \"" + fields[3] +
+                                                            "\" lies outside the game's folders"});
             continue;
         }
         entry.firstText = fields[3];

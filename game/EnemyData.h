@@ -22,9 +22,11 @@ typedef std::unordered_map<std::string, EnemyDataEntry> EnemyDataMap;
 extern EnemyDataMap g_enemyData;
 
 // "Data\Enemies.txt": one enemy kind a line, its fields separated by ",":
-// kind, first number, second number, first, second and third text. A line
-// of another length, with a number that is none, an empty kind or a kind
-// met before is skipped and reported; the first entry of a kind stays.
+// kind, first number, second number, first, second and third text; the
+// first text names the kind's description in "Data\Meshes". A line of
+// another length, with a number that is none, an empty kind, a description
+// outside the game's folders (IsNameInsideFolder) or a kind met before is
+// skipped and reported; the first entry of a kind stays.
 extern const char* const kEnemiesFile;
 
 void ReadEnemiesFile(const void* data, size_t size, EnemyDataMap& enemies, std::vector<DataProblem>& problems);

@@ -17,6 +17,12 @@ const size_t kMinSplineBytes = 3 * sizeof(int32_t);
 const int kPositionFloats = 3;
 const int kRotationFloats = 4;
 const int kScaleFloats = 3;
+// The largest size of a position, rotation or scale value. An object's
+// world matrix holds the scale times the rotation's entries, which grow with
+// the square of the quaternion's components: up to about 4e27 here, so the
+// matrix, and the vertices it carries, stay far inside a float's 3.4e38.
+const float kLargestPlacement = 1e9f;
+const char* const kOversized = "is more than 1e+09 in size";
 const int kLightColumns = 3;
 const int kLightRows = 4;
 
@@ -56,19 +62,27 @@ bool ReadObject(CPDataFile& file, LevelObjectRecord& record)
     return !file.HasReadError();
 }
 
-bool AllFinite(const float* values, int count)
+template <class Test>
+const char* FirstFieldFailing(const LevelObjectRecord& record, Test test)
 {
-    return std::all_of(values, values + count, [](float value) { return std::isfinite(value); });
+    auto all = [&](const float* values, int count) { return std::all_of(values, values + count, test); };
+    if (!all(record.position, kPositionFloats)) return "position";
+    if (!all(record.rotation, kRotationFloats)) return "rotation";
+    if (!all(record.scale, kScaleFloats)) return "scale";
+    return nullptr;
 }
 
 // The first of the record's position, rotation and scale that holds a
 // value that is not a finite number, or null when all are finite.
 const char* NonFiniteField(const LevelObjectRecord& record)
 {
-    if (!AllFinite(record.position, kPositionFloats)) return "position";
-    if (!AllFinite(record.rotation, kRotationFloats)) return "rotation";
-    if (!AllFinite(record.scale, kScaleFloats)) return "scale";
-    return nullptr;
+    return FirstFieldFailing(record, [](float value) { return std::isfinite(value); });
+}
+
+// The first of them that holds a value larger than kLargestPlacement.
+const char* OversizedField(const LevelObjectRecord& record)
+{
+    return FirstFieldFailing(record, [](float value) { return std::fabs(value) <= kLargestPlacement; });
 }
 
 bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& level, std::string& error)
@@ -89,19 +103,33 @@ bool ReadRecords(CPDataFile& file, const std::string& path, LevelDescription& le
         if (const char* part = NonFiniteField(level.objects[i])) {
             return Fail(path, field + " " + part, "is not a finite number", error);
         }
+        if (const char* part = OversizedField(level.objects[i])) {
+            return Fail(path, field + " " + part, kOversized, error);
+        }
     }
     int32_t splineCount = 0;
     if (!ReadCount(file, kMinSplineBytes, splineCount)) {
         return Fail(path, "spline count", "does not fit the file", error);
     }
     for (int32_t i = 0; i < splineCount; ++i) {
+        // Listed before it loads, so that a refused file destroys it too.
         RefPtr<CPSpline> spline(new CPSpline());
+        level.splines.push_back(spline);
         if (!spline->Load(file)) {
             return Fail(path, "spline " + std::to_string(i), "is damaged", error);
         }
-        level.splines.push_back(spline);
     }
     return true;
+}
+
+// Splines are engine objects, which letting go of does not destroy.
+void DestroySplines(LevelDescription& level)
+{
+    for (RefPtr<CPSpline>& spline : level.splines) {
+        CPSpline* made = spline.Get();
+        spline = nullptr;
+        delete made;
+    }
 }
 
 } // namespace
@@ -121,6 +149,7 @@ bool ReadLevelFile(CPDataFile& file, const std::string& path, LevelDescription& 
 {
     level = LevelDescription();
     if (ReadRecords(file, path, level, error)) return true;
+    DestroySplines(level);
     level = LevelDescription();
     return false;
 }

@@ -37,9 +37,10 @@ struct LevelDescription {
 // with its light bytes, the object records and the splines; nothing after
 // the splines is read. False, with one line naming the path and the field,
 // when a count is negative or more than the bytes left could hold, a name
-// runs past the end, a position, rotation or scale is not a finite number,
+// runs past the end, a position, rotation or scale is not a finite number
+// or is more than 1e9 in size (which keeps the object's world matrix finite),
 // a spline does not load or the file ends early; the description is then
-// left empty.
+// left empty, and the splines read before the fault are destroyed.
 bool ReadLevelFile(CPDataFile& file, const std::string& path, LevelDescription& level, std::string& error);
 
 // What a level file holds, for writing one.

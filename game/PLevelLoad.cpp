@@ -21,6 +21,7 @@
 #include "physics/PPhysicData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -140,6 +141,13 @@ bool IsRecordFileInsideFolder(const std::string& levelPath, const LevelObjectRec
     ReportProblem(levelPath + ": object record \"" + record.name +
                   "\" names a file outside the game's folders; left out");
     return false;
+}
+
+// A checkpoint's seconds: an infinite allowance would never run out, a
+// negative one would lose the race on reaching the checkpoint.
+bool IsAllowance(float seconds)
+{
+    return std::isfinite(seconds) && seconds >= 0.0f;
 }
 
 float RandomFraction()
@@ -361,6 +369,11 @@ void CPLevel::HandleRecord(const LevelObjectRecord& record, const std::string& l
         const size_t comma = record.name.find(',');
         baseName = WithoutTrailingDigits(record.name.substr(0, comma));
         if (comma != std::string::npos) allowance = static_cast<float>(std::atof(record.name.c_str() + comma + 1));
+        if (!IsAllowance(allowance)) {
+            ReportProblem(levelPath + ": object record \"" + record.name +
+                          "\" gives an allowance that is not a finite number of 0 or more; left out");
+            return;
+        }
     }
     if (StartsWith(baseName, "chk")) {
         if (IsRecordFileInsideFolder(levelPath, record, PlacedFileBase(baseName))) {

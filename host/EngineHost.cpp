@@ -24,6 +24,7 @@
 #include "Render/ParticleFile.h"
 #include "Render/PRender.h"
 #include "Render/PTexture.h"
+#include "Render/RenderLog.h"
 #include "Sound/PMusic.h"
 #include "Sound/PSoundCache.h"
 #include "Sound/PSoundManager.h"
@@ -355,15 +356,19 @@ void EngineHost::ShowOpeningScene()
 }
 
 // The game's data files, then the scripts; the game log starts empty. What
-// the game's rules report (a save that could not be written, say) goes to
-// the game log too, where a player or script writer looks.
+// the game's rules report (a save that could not be written, say) and what
+// the renderer reports (a description naming a file outside the game's
+// folders) go to the game log too, where a player or modder looks.
 void EngineHost::StartScripts()
 {
     m_gameLog.reset(new GameLog());
-    GetGameLog().SetEcho([this](const std::string& line) { m_gameLog->WriteLine(line); });
+    for (ProblemLog* log : {&GetGameLog(), &GetRenderLog()}) {
+        log->SetEcho([this](const std::string& line) { m_gameLog->WriteLine(line); });
+    }
     OnShutdown([this] {
         m_scripts.reset();
         GetGameLog().SetEcho(nullptr);
+        GetRenderLog().SetEcho(nullptr);
         m_gameLog.reset();
     });
     m_gameLog->Clear();

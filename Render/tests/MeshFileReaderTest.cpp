@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,50 @@ TEST(MeshFileReader, AnArrayPastTheEndIsAFaultOfItsField)
     } catch (const MeshFileError& error) {
         EXPECT_NE(std::string(error.what()).find("indices"), std::string::npos) << error.what();
     }
+}
+
+// The message of the fault the read throws, or "" when it throws none.
+std::string FaultOf(const std::function<void()>& read)
+{
+    try {
+        read();
+    } catch (const MeshFileError& error) {
+        return error.what();
+    }
+    return std::string();
+}
+
+// The file shrinks after it was opened: the count passes the size taken at
+// opening, but the bytes are no longer there to take.
+TEST(MeshFileReader, AnArrayTheShrunkFileNoLongerHoldsIsAFaultOfItsField)
+{
+    const std::vector<uint16_t> values = {9, 0x0102, 0x7FFF, 3, 0xFEDC};
+    WriteFileBytes(kFilePath, std::string(reinterpret_cast<const char*>(values.data()), values.size() * 2));
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Open(), S_OK);
+    MeshFileReader reader(file, kFilePath);
+    WriteFileBytes(kFilePath, "abc");
+    std::vector<uint16_t> read = {4, 4};
+    EXPECT_EQ(FaultOf([&] { reader.ReadArray(read, values.size(), "indices"); }),
+              std::string(kFilePath) + ": indices runs past the end of the file");
+    EXPECT_EQ(read, (std::vector<uint16_t>{4, 4}));
+}
+
+// The count's byte size wraps round this build's size_t to 4, which the
+// 6 bytes of the file would hold: only the count itself tells.
+TEST(MeshFileReader, ACountWhoseByteSizeWrapsIsAFaultOfItsField)
+{
+    WriteFileBytes(kFilePath, std::string(6, 'x'));
+    CPDataFile file(kFilePath, false);
+    ASSERT_EQ(file.Load(), S_OK);
+    MeshFileReader reader(file, kFilePath);
+    const size_t wrapping = std::numeric_limits<size_t>::max() / sizeof(uint16_t) + 3;
+    ASSERT_EQ(wrapping * sizeof(uint16_t), 4u);
+    std::vector<uint16_t> read = {4};
+    EXPECT_EQ(FaultOf([&] { reader.ReadArray(read, wrapping, "indices"); }),
+              std::string(kFilePath) + ": indices runs past the end of the file");
+    EXPECT_EQ(read, std::vector<uint16_t>{4});
+    EXPECT_EQ(file.GetBytesLeft(), 6u);
 }
 
 } // namespace

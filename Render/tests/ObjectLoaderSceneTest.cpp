@@ -5,6 +5,7 @@
 #include "core/PGameObject.h"
 #include "core/RayQuery.h"
 #include "core/Settings.h"
+#include "core/tests/FileTestSupport.h"
 #include "physics/PPhysicData.h"
 #include "Render/MeshFileReader.h"
 #include "Render/PAnimatedObject.h"
@@ -16,6 +17,7 @@
 #include "Render/PRenderObject.h"
 #include "Render/PRenderQueue.h"
 #include "Render/PSprite.h"
+#include "Render/RenderLog.h"
 #include "Render/tests/MeshFixtures.h"
 #include "Render/tests/RecordingBuffers.h"
 #include "Render/tests/ResourceTest.h"
@@ -789,6 +791,105 @@ TEST_F(ObjectLoaderTest, NameFieldsHoldAtMost259BytesBeforeTheirZero)
     RefPtr<CPGameObject> loaded = loader.LoadObject("long.rdf", 0);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->GetName(), longest);
+}
+
+// Records the path of every file that the data files open.
+class OpenedPaths : public FileSystem {
+public:
+    FILE* Open(const char* path, const char* mode) override
+    {
+        paths.push_back(path);
+        return FileSystem::Open(path, mode);
+    }
+
+    std::vector<std::string> paths;
+};
+
+// Each row names a file outside the data folders, or a device, by one key of
+// a wall's description, or loads such a description by name. The name is
+// told in the render log and opens nothing; the rest of the wall is built,
+// except where the refused name is what it is built from.
+TEST_F(ObjectLoaderTest, NamesOutsideTheDataFoldersAreToldAndOpenNothing)
+{
+    WriteFallback();
+    WriteTriangleMesh("wall.msh", "Wall", {"Brick"});
+    struct Row {
+        const char* loaded;
+        const char* meshEntry;
+        const char* key;
+        const char* value;
+        const char* told;
+        bool builds;
+    };
+    const Row rows[] = {
+        {"wall.rdf", "..\\..\\outside.msh", "effectfile", "stone.fx", "..\\..\\outside.msh", false},
+        {"wall.rdf", "anim;walk,..\\outside.msh", "effectfile", "stone.fx", "..\\outside.msh", false},
+        {"wall.rdf", "wall.msh", "texturefile1", "..\\..\\outside.tga", "..\\..\\outside.tga", true},
+        {"wall.rdf", "wall.msh", "texturefile3", "bricks\\com3.tga", "bricks\\com3.tga", true},
+        {"wall.rdf", "wall.msh", "effectfile", "data\\..\\..\\outside.fx", "data\\..\\..\\outside.fx", true},
+        {"wall.rdf", "wall.msh", "effectfile", "aux.fx", "aux.fx", true},
+        {"wall.rdf", "wall.msh", "animation", "open,..\\outside.anm", "..\\outside.anm", true},
+        {"wall.rdf", "wall.msh", "lod", "..\\..\\outside.rdf,2", "..\\..\\outside.rdf", true},
+        {"wall.rdf", "wall.msh", "description", "..\\outside.xml", "..\\outside.xml", true},
+        {"wall.rdf", "wall.msh", "shadowtextures", "..\\..,_s.dds,_s.fx", "..\\..", true},
+        {"..\\..\\outside.rdf", "wall.msh", "effectfile", "stone.fx", "..\\..\\outside.rdf", false},
+        {"nul.rdf", "wall.msh", "effectfile", "stone.fx", "nul.rdf", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.told);
+        WriteDescription("wall.rdf", DescriptionWriter(row.meshEntry)
+                                         .Section("brick")
+                                         .Key("effectfile", "stone.fx")
+                                         .Key(row.key, row.value));
+        GetRenderLog().Clear();
+        OpenedPaths opened;
+        RefPtr<CPGameObject> wall;
+        {
+            ScopedFileSystem recording(opened);
+            wall = loader.LoadObject(row.loaded, 0);
+        }
+        ASSERT_TRUE(wall);
+        EXPECT_EQ(wall->GetName(), row.builds ? "wall" : "empty");
+        for (const std::string& path : opened.paths) {
+            EXPECT_EQ(path.find(".."), std::string::npos) << path;
+            EXPECT_EQ(path.find(row.told), std::string::npos) << path;
+        }
+        const std::string told = std::string("\"") + row.told + "\" names a file outside the game's folders";
+        const std::vector<std::string>& lines = GetRenderLog().GetLines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::string& line) { return line.find(told) != std::string::npos; }));
+    }
+}
+
+// A part's name makes its shadow texture's name, and its first texture its
+// fire texture's: each is checked as it is made.
+TEST_F(ObjectLoaderTest, MadeShadowAndFireNamesOutsideTheDataFoldersOpenNothing)
+{
+    WriteTriangleMesh("hut.msh", "..\\..\\Hut", {});
+    WriteDescription("hut.rdf", DescriptionWriter("hut.msh")
+                                    .Key("shadowtextures", "shadows,_s.dds,_s.fx")
+                                    .Section("..\\..\\hut")
+                                    .Key("effectfile", "stone.fx")
+                                    .Key("texturefile1", "lpt2\\bark.dds"));
+    GetRenderLog().Clear();
+    OpenedPaths opened;
+    RefPtr<CPGameObject> hut;
+    {
+        ScopedFileSystem recording(opened);
+        hut = loader.LoadObject("hut.rdf", 0);
+    }
+    ASSERT_TRUE(hut);
+    EXPECT_EQ(hut->GetName(), "..\\..\\hut");
+    for (const std::string& path : opened.paths) {
+        EXPECT_EQ(path.find(".."), std::string::npos) << path;
+        EXPECT_EQ(path.find("lpt2"), std::string::npos) << path;
+    }
+    const std::vector<std::string> told = {
+        "Data\\Meshes\\hut.rdf: shadow texture \"..\\..\\hut_s.dds\" names a file outside the game's folders; not read",
+        "texture \"lpt2\\bark.dds\" names a file outside the game's folders; not read",
+        "Data\\Meshes\\hut.rdf: fire texture \"lpt2\\bark_fire.tga\" names a file outside the game's folders; not read",
+    };
+    EXPECT_EQ(GetRenderLog().GetLines(), told);
 }
 
 // A type that with the offset does not fit an int damages the description.

@@ -67,6 +67,29 @@ TEST(StringUtils, FileNamesStayInsideTheirFolder)
     }
 }
 
+// Windows opens a device for these names in every folder, whatever follows
+// the first dot.
+TEST(StringUtils, DeviceNamesInAnyPartCaseOrExtensionAreOutsideEveryFolder)
+{
+    const char* const devices[] = {
+        "con",          "NUL",         "Aux",           "prn.txt",    "com1",         "COM9.dat",
+        "lpt1",         "lpt9",        "conin$",        "CONOUT$",    "clock$.x",     "nul.tar.gz",
+        "cars\\con",    "com1\\x.rdf", "a/b/LpT5.wav",  "con .txt",   "aux.",         "x\\prn\\y\\z.lvl",
+    };
+    for (const char* name : devices) {
+        EXPECT_FALSE(IsNameInsideFolder(name)) << name;
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    }
+    const char* const nearMisses[] = {
+        "con2", "com0", "lpt0", "com10", "console", "nullx", "xcon", "auxiliary.rdf", "prn_", "clock",
+        "conin", "a.con", "cars\\icon.tga", "com", "lpt",
+    };
+    for (const char* name : nearMisses) {
+        EXPECT_TRUE(IsNameInsideFolder(name)) << name;
+        EXPECT_EQ(IsPlainFileName(name), std::string(name).find('\\') == std::string::npos) << name;
+    }
+}
+
 TEST(StringUtils, CaseConversionLeavesBytesAbove127Alone)
 {
     std::string text = "Data\\Mixed\xE9.TGA";

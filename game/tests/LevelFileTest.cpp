@@ -1,10 +1,12 @@
 #include "game/LevelFile.h"
 
 #include "core/PDataFile.h"
+#include "core/PObject.h"
 #include "game/tests/GameFileFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -125,7 +127,6 @@ TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
     const Case cases[] = {
         {0, nan, "position"},          {2, infinity, "position"}, {3, -infinity, "rotation"},
         {6, nan, "rotation"},          {7, infinity, "scale"},    {9, nan, "scale"},
-        {9, std::numeric_limits<float>::max(), nullptr},
     };
     const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
     for (const Case& c : cases) {
@@ -138,6 +139,69 @@ TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
         EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is not a finite number");
         EXPECT_TRUE(level.objects.empty());
     }
+}
+
+// Values up to 1e9 in size place an object with a finite world matrix; the
+// next float beyond it, and the largest float, are refused.
+TEST(LevelFile, RefusesPositionsRotationsAndScalesBeyondTheLargestPlacement)
+{
+    struct Case {
+        int index;
+        float value;
+        const char* error;
+    };
+    const float largest = 1e9f;
+    const float beyond = std::nextafter(largest, std::numeric_limits<float>::infinity());
+    const float huge = std::numeric_limits<float>::max();
+    const Case cases[] = {
+        {0, -largest, nullptr},  {1, beyond, "position"}, {2, -huge, "position"}, {3, largest, nullptr},
+        {5, -beyond, "rotation"}, {6, huge, "rotation"},   {7, -largest, nullptr}, {8, huge, "scale"},
+        {9, beyond, "scale"},
+    };
+    const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
+    for (const Case& c : cases) {
+        std::string bytes = HandMadeLevel(0, 1);
+        std::memcpy(&bytes[firstFloat + 4 * c.index], &c.value, sizeof(c.value));
+        LevelDescription level;
+        std::string error;
+        EXPECT_EQ(Read(bytes, level, error), c.error == nullptr) << c.index << ": " << c.value;
+        if (!c.error) continue;
+        EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is more than 1e+09 in size");
+        EXPECT_TRUE(level.objects.empty());
+    }
+}
+
+// A long spline read whole, then one that promises three segments and
+// holds none: the refused file leaves no spline behind.
+TEST(LevelFile, ARefusedFileDestroysTheSplinesItHadRead)
+{
+    LevelFileContent content;
+    SplineShape route;
+    route.segments.push_back(Straight(D3DXVECTOR3(-40, 25, 1), D3DXVECTOR3(1900, 310, 4)));
+    content.splines.push_back(route);
+    LevelFileWriter writer;
+    writer.Level(content);
+    writer.bytes[writer.splineCountAt] = 2;
+    writer.Text("left");
+    writer.Int(0);
+    writer.Int(3);
+
+    const int live = GetLiveObjectCount();
+    LevelDescription level;
+    std::string error;
+    EXPECT_FALSE(Read(writer.bytes, level, error));
+    EXPECT_EQ(error, "hand.lvl: spline 1 is damaged");
+    EXPECT_TRUE(level.splines.empty());
+    EXPECT_EQ(GetLiveObjectCount(), live);
+
+    writer.Truncate(writer.bytes.size() - 16);
+    writer.bytes[writer.splineCountAt] = 1;
+    ASSERT_TRUE(Read(writer.bytes, level, error)) << error;
+    ASSERT_EQ(level.splines.size(), 1u);
+    EXPECT_GT(GetLiveObjectCount(), live);
+    CPSpline* kept = level.splines[0].Get();
+    level.splines.clear();
+    delete kept;
 }
 
 // Lights that end exactly where the file ends are whole; it is the object

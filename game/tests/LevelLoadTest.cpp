@@ -542,6 +542,33 @@ TEST_F(LevelLoad, RecordsNamingFilesOutsideTheGamesFoldersAreLeftOutAndLogged)
     }
 }
 
+// 1e39, -1e39 and 3.5e38 are beyond a float and read as infinities; 3.4e38
+// is not.
+TEST_F(LevelLoad, CheckpointAllowancesThatAreNotFiniteNumbersOfZeroOrMoreAreLeftOutAndLogged)
+{
+    const char* const refused[] = {"checkpoint1,1e39", "checkpoint2,-0.5", "checkpoint3,-1e39",
+                                   "checkpoint_a4,3.5e38", "checkpoint5,-0.001"};
+    const D3DXVECTOR3 here(12.0f, -7.0f, 0.5f);
+    LevelFileContent content = PlayerOnly();
+    for (const char* name : refused) content.objects.push_back(LevelObjectRecord(name, here));
+    for (const char* name : {"checkpoint6,3.4e38", "checkpoint7,0", "checkpoint8,-0"}) {
+        content.objects.push_back(LevelObjectRecord(name, here));
+    }
+    CPLevel& level = LoadContent("records", content);
+
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(level.checkpoints.size(), 3u);
+    EXPECT_EQ(level.checkpoints[0].timeAllowance, 3.4e38f);
+    EXPECT_EQ(level.checkpoints[1].timeAllowance, 0.0f);
+    EXPECT_EQ(level.checkpoints[2].timeAllowance, 0.0f);
+    EXPECT_EQ(level.levelObjects.size(), 3u);
+    ASSERT_EQ(Log().size(), 5u) << Errors(level);
+    for (size_t i = 0; i < Log().size(); ++i) {
+        EXPECT_EQ(Log()[i], "Data\\Levels\\records.lvl: object record \"" + std::string(refused[i]) +
+                                "\" gives an allowance that is not a finite number of 0 or more; left out");
+    }
+}
+
 // Files cut or patched from the level writer's output.
 TEST_F(LevelLoad, ADamagedFileBuildsNothing)
 {

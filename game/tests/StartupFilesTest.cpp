@@ -181,8 +181,25 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"NonNumbers", "imp,one,2,a,b,c\nimp,1,inf,a,b,c\n", {1, 2}, 0},
                     FileCase{"Nuls", Bytes("imp,1\0,2,a,b,c\nelf,1,2,a\0,b,c\n"), {1}, 1},
                     FileCase{"LongLine", "imp,1,2," + kLongText + ",b,c\n", {}, 1},
-                    FileCase{"Repeats", "imp,1,2,a,b,c\nimp,3,4,d,e,f\n", {2}, 1}),
+                    FileCase{"Repeats", "imp,1,2,a,b,c\nimp,3,4,d,e,f\n", {2}, 1},
+                    FileCase{"DescriptionsOutsideTheDataFolders",
+                             "imp,1,2,..\\..\\imp.rdf,b,c\nelf,1,2,Con.rdf,b,c\norc,1,2,C:orc.rdf,b,c\n"
+                             "ogre,1,2,\\ogre.rdf,b,c\ntroll,1,2,caves\\troll.rdf,..,:\n",
+                             {1, 2, 3, 4}, 1}),
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
+
+// The first text names the kind's description in "Data\Meshes".
+TEST(EnemiesFile, TellsWhichDescriptionLiesOutsideTheGamesFolders)
+{
+    const std::string file = "ghost,1,2,..\\ghost.rdf,wail,\n";
+    EnemyDataMap enemies;
+    std::vector<DataProblem> problems;
+    ReadEnemiesFile(file.data(), file.size(), enemies, problems);
+    EXPECT_TRUE(enemies.empty());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 1);
+    EXPECT_EQ(problems[0].what, "enemy ghost: \"..\\ghost.rdf\" lies outside the game's folders");
+}
 
 TEST(EnemiesFile, ReadsTheNumbersAndTextsInFieldOrder)
 {

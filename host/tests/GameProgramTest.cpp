@@ -114,6 +114,26 @@ TEST(GameProgram, ARunOverAnOldLogLogsItsOwnLinesAndEndsWithThreeAfterAScriptErr
               "this run\nerror: Data\\Scripts\\main.lua:2: attempt to perform arithmetic on a nil value\n");
 }
 
+// A description whose mesh lies above the game's folder: the game log tells
+// of it.
+TEST(GameProgram, TellsTheGameLogOfADescriptionNamingAFileOutsideTheGamesFolders)
+{
+    for (const char* folder : {"outside-mesh", "outside-mesh\\Data", "outside-mesh\\Data\\Scripts",
+                               "outside-mesh\\Data\\Meshes"}) {
+        CreateDirectoryA(folder, nullptr);
+    }
+    std::ofstream("outside-mesh\\Data\\Scripts\\main.lua", std::ios::binary)
+        << "LoadRenderObject('hut.rdf', 0)\n";
+    std::ofstream("outside-mesh\\Data\\Meshes\\hut.rdf", std::ios::binary) << "mesh=..\\..\\hut.msh\r\n";
+    GameProgram game("--frames 1", "outside-mesh");
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::vector<char> log = ReadWholeFile("outside-mesh\\game.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "render: Data\\Meshes\\hut.rdf: mesh \"..\\..\\hut.msh\" names a file outside the game's folders; "
+              "not read\n");
+}
+
 // A folder where the score file and the first save would go: both writes
 // fail, the folders stay, the game log tells of each and the scripts are
 // answered false.
