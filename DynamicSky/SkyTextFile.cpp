@@ -4,6 +4,7 @@
 #include "core/PDataFileWriter.h"
 #include "core/PTextReader.h"
 #include "core/PTokenizer.h"
+#include "core/StringUtils.h"
 
 #include <windows.h>
 
@@ -157,7 +158,13 @@ void SkyTextFile::ReadRealPair(float& first, float& second)
 std::string SkyTextFile::ReadName()
 {
     const std::vector<std::string>* values = NextValues(1);
-    return values ? (*values)[0] : std::string();
+    if (!values) return std::string();
+    const std::string& name = (*values)[0];
+    if (!IsNameInsideFolder(name)) {
+        Refuse("file name \"" + name + "\" outside the game's folders");
+        return std::string();
+    }
+    return name;
 }
 
 bool SkyTextFile::CheckCount(int count, size_t linesEach, const char* what, size_t trailingLines)

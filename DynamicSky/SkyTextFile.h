@@ -36,6 +36,8 @@ public:
     int ReadInt();
     float ReadReal();
     D3DXVECTOR3 ReadTriple();
+    // Every name a sky file gives is a file of the game's folders: one that
+    // leaves them (IsNameInsideFolder) is a fault of its line.
     std::string ReadName();
     // Two values of one line.
     void ReadIntPair(int& first, int& second);

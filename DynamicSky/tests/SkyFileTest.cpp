@@ -295,7 +295,18 @@ INSTANTIATE_TEST_SUITE_P(
         CorruptFile{"SkyWithARadiusBeyondAFloat", Format::Skyscape, SetLine(3, "radius 1e39"), 3},
         CorruptFile{"SkyWithAKeyBelowAFloat", Format::Skyscape, SetLine(21, "key 1 -1e39 2"), 21},
         CorruptFile{"SetWithASizeBeyondAFloat", Format::CloudSet, SetLine(8, "size 1 1e39"), 8},
-        CorruptFile{"SequenceWithAnInfiniteFadeTime", Format::Sequence, SetLine(2, "fade_time 1e400"), 2}),
+        CorruptFile{"SequenceWithAnInfiniteFadeTime", Format::Sequence, SetLine(2, "fade_time 1e400"), 2},
+        // Every name a sky file gives is a file of the game's folders.
+        CorruptFile{"SkyWithADomeTextureAboveItsFolder", Format::Skyscape,
+                    SetLine(7, "texture ..\\..\\outside.tga"), 7},
+        CorruptFile{"SkyWithADeviceAsDomeEffect", Format::Skyscape, SetLine(8, "effect Nul.fx"), 8},
+        CorruptFile{"SkyWithAQuadEffectOnADrive", Format::Skyscape, SetLine(12, "quad_effect1 C:\\x.fx"), 12},
+        CorruptFile{"SkyWithAPhaseListAboveItsFolder", Format::Skyscape, SetLine(15, "phases ..\\p.txt"), 15},
+        CorruptFile{"SkyWithADeviceAsQuadTexture", Format::Skyscape, SetLine(59, "texture sky\\com1.tga"), 59},
+        CorruptFile{"SkyWithACloudGroupFromTheRoot", Format::Skyscape,
+                    [](std::vector<std::string>& lines) { lines.back() = "cloud_group \\g.txt"; }, 0},
+        CorruptFile{"GroupWithASetAboveItsFolder", Format::CloudGroup, SetLine(7, "file ..\\set.txt"), 7},
+        CorruptFile{"SequenceWithADeviceAsCloudGroup", Format::Sequence, SetLine(5, "cloud_group CON"), 5}),
     [](const testing::TestParamInfo<CorruptFile>& info) { return std::string(info.param.name); });
 
 // The next phase is drawn with rand(), which reaches only 32768 of them.
