@@ -122,10 +122,12 @@ std::string& TrimString(std::string& text)
     return text;
 }
 
+// The system reads a name only up to its first NUL, so the part before it
+// is checked for devices too: "nul\0.wav" opens the null device.
 bool IsNameInsideFolder(const std::string& name)
 {
     return name.find_first_of(kSeparators) != 0 && name.find(':') == std::string::npos &&
-           name.find("..") == std::string::npos && !NamesADevice(name);
+           name.find("..") == std::string::npos && !NamesADevice(name) && !NamesADevice(name.c_str());
 }
 
 bool IsPlainFileName(const std::string& name)

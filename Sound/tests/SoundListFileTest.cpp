@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         SoundListCase{"LongLine", std::string(2048, 's') + ",s.wav,0\n", {}, {std::string(2048, 's') + "=s.wav:0@1"}},
         SoundListCase{"OutsideTheFolder", "a,..\\a.wav,0\nb,C:b.wav,0\nc,/c.wav,1\nd,cars\\d.wav,1\n", {1, 2, 3},
                       {"d=cars\\d.wav:1@4"}},
+        SoundListCase{"DeviceBeforeANul", std::string("a,nul\0.wav,0\nb,com2\0,1\n", 23), {1, 2}, {}},
         SoundListCase{"Repeats", "a,a.wav,0\na,b.wav,1\n", {2}, {"a=a.wav:0@1"}}),
     [](const testing::TestParamInfo<SoundListCase>& info) { return info.param.name; });
 

@@ -90,6 +90,23 @@ TEST(StringUtils, DeviceNamesInAnyPartCaseOrExtensionAreOutsideEveryFolder)
     }
 }
 
+// A name is opened only up to its first NUL, so a device before a NUL is
+// the device, whatever follows; a plain name before a NUL stays a name.
+TEST(StringUtils, ADeviceNameEndedByANulIsOutsideEveryFolder)
+{
+    const std::string devices[] = {
+        std::string("nul\0.wav", 8),
+        std::string("cars\\COM4\0x\\jeep.rdf", 20),
+        std::string("con \0", 5),
+    };
+    for (const std::string& name : devices) {
+        EXPECT_FALSE(IsNameInsideFolder(name)) << name.c_str();
+        EXPECT_FALSE(IsPlainFileName(name)) << name.c_str();
+    }
+    EXPECT_TRUE(IsNameInsideFolder(std::string("null\0.wav", 9)));
+    EXPECT_TRUE(IsNameInsideFolder(std::string("cars\\com4x\0\\jeep.rdf", 20)));
+}
+
 TEST(StringUtils, CaseConversionLeavesBytesAbove127Alone)
 {
     std::string text = "Data\\Mixed\xE9.TGA";
