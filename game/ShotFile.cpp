@@ -36,11 +36,13 @@ std::vector<std::string> FieldsOf(std::string line)
 }
 
 // A projectile's model and a shot's sound are files: no parameter may name
-// one outside the game's folders. Answers the first that does, or null.
+// one outside the game's folders. The sound's file is the text before its
+// mode's ",", which is checked on its own: "nul,2d" names the null device.
+// Answers the first parameter that names such a file, or null.
 const std::string* NameOutsideFolder(const std::vector<std::string>& params)
 {
     for (const std::string& param : params) {
-        if (!IsNameInsideFolder(param)) return &param;
+        if (!IsNameInsideFolder(param) || !IsNameInsideFolder(param.substr(0, param.find(',')))) return &param;
     }
     return nullptr;
 }

@@ -94,7 +94,9 @@ TEST_F(ShotFile, LeavesOutTemplatesWhoseModelOrSoundLiesOutsideTheGamesFolders)
         "bullet projectile \\abs.rdf 10 100 40 hit none\n"
         "bullet projectile none 10 100 40 hit C:boom.wav\n"
         "blast effect iskra 1 sounds/../../boom.wav,2d\n"
-        "bullet projectile shots\\bullet.rdf 10 100 40 hit weapons\\bang.wav,2d\n";
+        "bullet projectile shots\\bullet.rdf 10 100 40 hit weapons\\bang.wav,2d\n"
+        "blast effect iskra 1 nul,2d\n"
+        "bullet projectile none 10 100 40 hit sounds\\Com5,3d\n";
     std::vector<std::unique_ptr<CPShot>> shots = ReadShotTemplates(text);
     ASSERT_EQ(shots.size(), 1u);
     EXPECT_EQ(shots[0]->GetSoundName(), "weapons\\bang.wav") << "sub-folders stay allowed";
@@ -105,6 +107,8 @@ TEST_F(ShotFile, LeavesOutTemplatesWhoseModelOrSoundLiesOutsideTheGamesFolders)
         "Data\\Shots.txt line 3: \"C:boom.wav\" names a file outside the game's folders; template left out",
         "Data\\Shots.txt line 4: \"sounds/../../boom.wav,2d\" names a file outside the game's folders; "
         "template left out",
+        "Data\\Shots.txt line 6: \"nul,2d\" names a file outside the game's folders; template left out",
+        "Data\\Shots.txt line 7: \"sounds\\Com5,3d\" names a file outside the game's folders; template left out",
     };
     EXPECT_EQ(GetGameLog().GetLines(), expected);
 }
