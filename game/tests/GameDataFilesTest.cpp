@@ -3,6 +3,7 @@
 
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
+#include "core/PackArchiveFile.h"
 #include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
@@ -350,6 +351,40 @@ std::string DescribeTables(const std::vector<std::vector<ScoreEntry>>& tables)
         }
     }
     return text;
+}
+
+// The pack tool packs files as they lie on disk, so the score file goes in
+// with its own scrambling under the archive's.
+TEST(ScoresFile, ReadFromAPackArchiveAsFromTheDataFolder)
+{
+    const char* const kPackedGame = "scores-in-pack";
+    CreateDirectoryA(kPackedGame, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kPackedGame));
+    CPGameData written;
+    written.CheckPlayerRecords(3, ScoreEntry("Al", 1, 2, 3));
+    written.CheckPlayerRecords(1, ScoreEntry("Bea", 0, 59, 7));
+    written.CheckPlayerRecords(3, ScoreEntry("Cy", 4, 0, 98));
+    const bool saved = written.SaveScores();
+    PackArchiveWriter archive;
+    std::vector<std::string> unreadable;
+    const int packed = archive.AddFolder("Data", unreadable);
+    const HRESULT archived = archive.Save("data.pak");
+    DeleteFileA(kScores);
+    RemoveDirectoryA("Data");
+    const bool registered = RegisterPackArchiveFile("data.pak");
+    CPGameData read;
+    const bool loaded = read.LoadScores();
+    GetPackArchiveList().clear();
+    DeleteFileA("data.pak");
+    SetCurrentDirectoryA("..");
+    RemoveDirectoryA(kPackedGame);
+
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(packed, 1);
+    ASSERT_EQ(archived, S_OK);
+    ASSERT_TRUE(registered);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(DescribeTables(read.scoreTables), "0:Bea 0.59.7|2:Al 1.2.3,Cy 4.0.98");
 }
 
 TEST(ScoresFile, ReadsBackWhatTheFormatHoldsAndReadsADamagedFileAsNoScores)
