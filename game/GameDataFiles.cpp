@@ -202,7 +202,5 @@ void MakeDataFolder()
 bool ReadScores(CPDataFile& file, size_t tableCount, size_t tableSize, std::vector<std::vector<ScoreEntry>>& tables)
 {
     tables.clear();
-    if (ReadScoreRecords(file, tableCount, tableSize, tables)) return true;
-    tables.clear();
-    return false;
+    return ReadScoreRecords(file, tableCount, tableSize, tables);
 }
