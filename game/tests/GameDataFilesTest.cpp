@@ -315,17 +315,20 @@ TEST(ScoresFile, AreSavedWhereNoDataFolderExists)
 }
 
 // A number of the score file: 4 bytes, little-endian.
-std::string ScoreInt(uint8_t value)
+std::string ScoreInt(int32_t value)
 {
-    return std::string(1, static_cast<char>(value)) + std::string(3, '\0');
+    const uint32_t bits = static_cast<uint32_t>(value);
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
+    return bytes;
 }
 
 // One record as the format lays it out: table index, name length, name
 // bytes, minutes, seconds, hundredths.
-std::string ScoreRecord(uint8_t table, const std::string& name, uint8_t minutes = 1, uint8_t seconds = 2,
-                        uint8_t hundredths = 3)
+std::string ScoreRecord(int32_t table, const std::string& name, int32_t minutes = 1, int32_t seconds = 2,
+                        int32_t hundredths = 3)
 {
-    return ScoreInt(table) + ScoreInt(static_cast<uint8_t>(name.size())) + name + ScoreInt(minutes) +
+    return ScoreInt(table) + ScoreInt(static_cast<int32_t>(name.size())) + name + ScoreInt(minutes) +
            ScoreInt(seconds) + ScoreInt(hundredths);
 }
 
@@ -416,6 +419,14 @@ TEST(ScoresFile, ReadBackWhatTheFormatHoldsAndOfADamagedFileTheRecordsBeforeTheD
         {"a name past the end", bea + ScoreInt(0) + ScoreInt(40) + "Bea" + Repeated(ScoreInt(0), 3), false,
          "0:Bea 0.59.7"},
         {"a negative name length", ScoreInt(0) + "\xFE\xFF\xFF\xFF" + Repeated(ScoreInt(0), 3), false, ""},
+        // Times and names that WriteScores never leaves.
+        {"the last second and hundredth", ScoreRecord(7, "Al", 0, 59, 99), true, "7:Al 0.59.99"},
+        {"negative minutes", bea + ScoreRecord(1, "Al", -1, 2, 3), false, "0:Bea 0.59.7"},
+        {"negative seconds", bea + ScoreRecord(1, "Al", 1, -1, 3), false, "0:Bea 0.59.7"},
+        {"sixty seconds", bea + ScoreRecord(1, "Al", 1, 60, 3), false, "0:Bea 0.59.7"},
+        {"negative hundredths", bea + ScoreRecord(1, "Al", 1, 2, -1), false, "0:Bea 0.59.7"},
+        {"a hundred hundredths", bea + ScoreRecord(1, "Al", 1, 2, 100), false, "0:Bea 0.59.7"},
+        {"a name holding a zero byte", bea + ScoreRecord(1, Bytes("A\0l")), false, "0:Bea 0.59.7"},
     };
     CreateDirectoryA("Data", nullptr);
     for (const Case& c : cases) {
