@@ -2,6 +2,7 @@
 
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
+#include "core/StringUtils.h"
 
 #include <cstring>
 #include <utility>
@@ -100,7 +101,8 @@ bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
         return true;
     }
     file.ReadString(record.carModel);
-    if (file.HasReadError() || static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
+    if (file.HasReadError() || !IsNameInsideFolder(record.carModel)) return false;
+    if (static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
     const size_t bytes = static_cast<size_t>(count) * kSampleBytes;
     if (samples == Samples::Skip) return file.Skip(bytes);
     // The samples already there are overwritten in place, so only those
@@ -118,9 +120,11 @@ bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
     return !file.HasReadError();
 }
 
+// The car key and the best runs' models name the descriptions that the
+// player's car and the ghost are built from.
 bool ReadSave(CPDataFile& file, SaveRecord& record, Samples samples)
 {
-    if (!ReadSaveHeader(file, record.header)) return false;
+    if (!ReadSaveHeader(file, record.header) || !IsNameInsideFolder(record.header.carKey)) return false;
     record.racesPassed = file.ReadInt();
     record.points = file.ReadInt();
     if (file.HasReadError()) return false;

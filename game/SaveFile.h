@@ -43,8 +43,9 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
 
 // Reads a whole save from the start of a loaded or opened file into
 // record; false, with record left as it was, when any field is cut, a
-// length is negative or a count promises more samples than the bytes left:
-// the whole save is checked before record is touched. A read that fails
+// length is negative, a count promises more samples than the bytes left or
+// the car key or a best run's car model could name a file outside the
+// game's folders: the whole save is checked before record is touched. A read that fails
 // after that check (the disk failing) leaves record no use. A level stored
 // with no samples reads with no car model either. The samples go into the
 // record's own vectors, which keep their memory when it is large enough.

@@ -475,6 +475,40 @@ TEST_F(DamagedSaves, ChangeNothingWithLengthsOrCountsBeyondTheFile)
     for (const auto& patch : patches) ExpectNothingChangedBy(Patched(good, patch.offset, patch.value), patch.what);
 }
 
+// The car key and a best run's model name description files the level
+// loads: one that could lie outside the game's folders makes the save
+// damaged. A model in a sub-folder stays inside.
+TEST_F(DamagedSaves, ChangeNothingWhenACarNameReachesOutsideTheGamesFolders)
+{
+    const struct {
+        const char* what;
+        const char* carKey;
+        const char* lastModel;
+        bool loads;
+    } cases[] = {
+        {"a car key up the folders", "..\\..\\..\\outside", "Zed", false},
+        {"a car key on a drive", "C:outside", "Zed", false},
+        {"a best run's model up the folders", "Bob", "..\\..\\outside", false},
+        {"a best run's model from the root", "Bob", "\\outside", false},
+        {"a best run's model in a sub-folder", "Bob", "cars\\Zed", true},
+    };
+    for (const auto& c : cases) {
+        CPGameData source;
+        FillProfile(source, "Ann");
+        source.carKey = c.carKey;
+        source.bestTimes[9].carModel = c.lastModel;
+        ASSERT_TRUE(WriteSaveFile(source, "save1.sav"));
+        if (c.loads) {
+            EXPECT_EQ(ListSaves()[1], "Ann") << c.what;
+            EXPECT_TRUE(LoadSaveFile(data, "save1.sav")) << c.what;
+            EXPECT_EQ(data.bestTimes[9].carModel, c.lastModel) << c.what;
+            continue;
+        }
+        EXPECT_EQ(ListSaves()[1], "") << c.what;
+        ExpectNothingChangedBy(ReadFileBytes(SlotPath(1)), c.what);
+    }
+}
+
 TEST_F(SaveGames, RefuseNamesThatAreNotPlainAndTouchNoOtherFile)
 {
     ASSERT_TRUE(CreateDirectoryA("DATA", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
