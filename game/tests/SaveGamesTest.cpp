@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -401,6 +402,12 @@ protected:
         std::memcpy(&bytes[offset], &value, sizeof(value));
         return bytes;
     }
+    static std::string PatchedFloat(const std::string& bytes, size_t offset, float value)
+    {
+        int32_t bits;
+        std::memcpy(&bits, &value, sizeof(bits));
+        return Patched(bytes, offset, bits);
+    }
 
     std::string good;
     std::string before;
@@ -507,6 +514,43 @@ TEST_F(DamagedSaves, ChangeNothingWhenACarNameReachesOutsideTheGamesFolders)
         EXPECT_EQ(ListSaves()[1], "") << c.what;
         ExpectNothingChangedBy(ReadFileBytes(SlotPath(1)), c.what);
     }
+}
+
+// Times the race rules never keep: a best time or a ghost sample that is not
+// finite, and a negative best time or sample time. The stored run has a
+// negative z, which a ghost may have.
+TEST_F(DamagedSaves, ChangeNothingWithTimesOrSamplesTheRaceNeverKeeps)
+{
+    const float kInfinity = std::numeric_limits<float>::infinity();
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const size_t kFirstBest = 38;
+    const size_t kSecondBest = kFirstBest + 12;
+    // Level 2's one sample, after its best time, value, count and "Rex".
+    const size_t kSample = kSecondBest + 12 + 7;
+    const size_t kLastSampleTime = good.size() - 4;
+    const struct {
+        const char* what;
+        size_t offset;
+        float value;
+    } patches[] = {
+        {"a best time that is not a number", kFirstBest, kNaN},
+        {"an infinite best time", kSecondBest, kInfinity},
+        {"a best time of minus infinity", kSecondBest, -kInfinity},
+        {"a negative best time", kSecondBest, -0.5f},
+        {"a sample place that is not a number", kSample, kNaN},
+        {"an infinite sample height", kSample + 8, -kInfinity},
+        {"an infinite sample rotation", kSample + 24, kInfinity},
+        {"a negative sample time", kSample + 28, -0.25f},
+        {"a last sample time that is not a number", kLastSampleTime, kNaN},
+    };
+    for (const auto& patch : patches) {
+        const std::string bytes = PatchedFloat(good, patch.offset, patch.value);
+        ExpectNothingChangedBy(bytes, patch.what);
+        EXPECT_EQ(ListSaves()[1], "") << patch.what;
+    }
+    WriteFixture(SlotPath(1), PatchedFloat(good, kSample + 28, 0.0f));
+    EXPECT_EQ(ListSaves()[1], "Ann") << "a run sampled from the start";
+    EXPECT_TRUE(LoadSaveFile(data, "save1.sav"));
 }
 
 TEST_F(SaveGames, RefuseNamesThatAreNotPlainAndTouchNoOtherFile)
