@@ -147,7 +147,7 @@ bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
            std::all_of(record.ghostSamples.begin(), record.ghostSamples.end(), IsSoundSample);
 }
 
-bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+bool ReadHeaderFields(CPDataFile& file, SaveHeader& header)
 {
     file.ReadString(header.profileName);
     file.ReadString(header.carKey);
@@ -159,7 +159,7 @@ bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
 // player's car and the ghost are built from.
 bool ReadSave(CPDataFile& file, SaveRecord& record, Samples samples)
 {
-    if (!ReadSaveHeader(file, record.header) || !IsNameInsideFolder(record.header.carKey)) return false;
+    if (!ReadHeaderFields(file, record.header) || !IsNameInsideFolder(record.header.carKey)) return false;
     record.racesPassed = file.ReadInt();
     record.points = file.ReadInt();
     if (file.HasReadError()) return false;
@@ -199,4 +199,17 @@ bool ReadWholeSaveHeader(CPDataFile& file, SaveHeader& header)
     if (!ReadSave(file, record, Samples::Check)) return false;
     header = std::move(record.header);
     return true;
+}
+
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+{
+    file.Rewind();
+    return ReadHeaderFields(file, header);
+}
+
+bool ReadSaveProfileName(CPDataFile& file, std::string& profileName)
+{
+    file.Rewind();
+    file.ReadString(profileName);
+    return !file.HasReadError();
 }

@@ -54,6 +54,15 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record);
 // the record's own vectors, which keep their memory when it is large enough.
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record);
 
+// Reads the header of a save alone from the start of a loaded or opened
+// file: true when the profile name, the car key and the time read, whatever
+// follows them.
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header);
+
+// Reads the first field of a save alone, its profile name, from the start
+// of a loaded or opened file: true when it reads, whatever follows it.
+bool ReadSaveProfileName(CPDataFile& file, std::string& profileName);
+
 // Reads only the header of a save from the start of a loaded or opened
 // file, but only when the whole save would read with ReadSaveRecord: every
 // field after it is checked the same way, the samples where they lie,

@@ -374,6 +374,44 @@ TEST_F(SaveGames, ANewPlayerKeepsAnotherProfilesSaveInSlot0)
     EXPECT_EQ(loaded.profileName + loaded.carKey, "AnnEve");
 }
 
+// A save damaged past its profile name is still that profile's: a new
+// player leaves it, as a whole one, and the game log tells of it.
+TEST_F(SaveGames, ANewPlayerKeepsAnotherProfilesDamagedSaveInSlot0)
+{
+    WriteSlot(0, "Cid", kNew);
+    const std::string whole = ReadFileBytes(SlotPath(0));
+    // Cut by a byte, cut after the name, and a negative car key length.
+    const std::string damaged[] = {whole.substr(0, whole.size() - 1), whole.substr(0, 7),
+                                   whole.substr(0, 7) + "\xFF\xFF\xFF\xFF" + whole.substr(11)};
+    data.profileName = "Ann";
+    for (const std::string& bytes : damaged) {
+        WriteFixture(SlotPath(0), bytes);
+        GetGameLog().Clear();
+        EXPECT_FALSE(WriteNewPlayerSave(data, "Dan")) << bytes.size();
+        EXPECT_EQ(ReadFileBytes(SlotPath(0)), bytes);
+        ASSERT_EQ(GetGameLog().GetLines().size(), 1u) << bytes.size();
+        EXPECT_NE(GetGameLog().GetLines()[0].find("\"Cid\"; kept"), std::string::npos) << GetGameLog().GetLines()[0];
+    }
+    WriteFixture(SlotPath(0), Bytes("\x03\0\0\0" "Ci"));
+    EXPECT_TRUE(WriteNewPlayerSave(data, "Dan")) << "no profile name reads from it";
+    EXPECT_EQ(ListSaves()[0], "Ann");
+}
+
+// Slots are chosen by the time a save's header holds, also where the save
+// is damaged after it: a save cut at its end, written lately, stays.
+TEST_F(SaveGames, TakeTheSlotWrittenLongestAgoByTheTimeOfASaveDamagedAfterItsHeader)
+{
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) WriteSlot(slot, "Cid" + std::to_string(slot), kNew);
+    WriteSlot(2, "Old", Time(2020, 5, 4, 3, 2, 1, 0));
+    const std::string late = ReadFileBytes(SlotPath(4));
+    WriteFixture(SlotPath(4), late.substr(0, late.size() - 1));
+    CPGameData game;
+    game.profileName = "New";
+    ASSERT_TRUE(SaveGameToSlot(game));
+    EXPECT_EQ(game.saveSlot, 2);
+    EXPECT_EQ(ReadFileBytes(SlotPath(4)).size(), late.size() - 1);
+}
+
 // Writer output with runs in levels 2 and 10: the file ends with level 10's
 // count, its model "Zed" and two samples.
 class DamagedSaves : public SaveGames {
