@@ -73,7 +73,8 @@ std::string SlotPath(int slot)
     return SavePath(SaveSlotFileName(slot));
 }
 
-// Opens a slot's file; false for a free slot (a missing or empty file).
+// Opens a slot's file; false for a free slot (a missing or empty file, as
+// DeleteSave leaves it).
 bool OpenTakenSlot(CPDataFile& file)
 {
     return SUCCEEDED(file.Open()) && file.GetBytesLeft() > 0;
@@ -164,7 +165,7 @@ bool LoadSaveFile(CPGameData& data, const std::string& fileName)
     if (!CheckFileName(fileName, "LoadGame")) return false;
     const std::string path = SavePath(fileName);
     CPDataFile file(path, false);
-    if (FAILED(file.Open())) {
+    if (!OpenTakenSlot(file)) {
         GetGameLog().Report("%s: no save to load", path.c_str());
         return false;
     }

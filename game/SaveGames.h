@@ -37,7 +37,8 @@ bool SaveGameToSlot(CPGameData& data);
 
 // Reads a save into the game data: the profile name first (see
 // ReadSaveProfile), then the slot from the file name and the rest. A save
-// that is missing or damaged anywhere changes nothing.
+// that is missing, empty or damaged anywhere changes nothing; the game log
+// tells a missing or empty one from a damaged one.
 bool LoadSaveFile(CPGameData& data, const std::string& fileName);
 
 // Empties a file of "DATA\Saves": an empty slot is a free one.

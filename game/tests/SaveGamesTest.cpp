@@ -258,6 +258,21 @@ TEST_F(SaveGames, KeepTheChosenSlotAndFreeADeletedOne)
     EXPECT_EQ(other.saveSlot, 3);
 }
 
+// An emptied slot is a free one: loading it is told of as a missing save.
+TEST_F(SaveGames, LoadNothingFromADeletedSlotAndLogItAsAMissingSave)
+{
+    WriteSlot(3, "Cid", kNew);
+    ASSERT_TRUE(DeleteSaveFile("save3.sav"));
+    FillProfile(data, "Ann");
+    const std::string before = Describe(data);
+    GetGameLog().Clear();
+    EXPECT_FALSE(LoadSaveFile(data, "save3.sav"));
+    EXPECT_FALSE(LoadSaveFile(data, "save5.sav"));
+    EXPECT_EQ(Describe(data), before);
+    EXPECT_EQ(GetGameLog().GetLines(), (std::vector<std::string>{"DATA\\Saves\\save3.sav: no save to load",
+                                                                 "DATA\\Saves\\save5.sav: no save to load"}));
+}
+
 TEST_F(SaveGames, OfAnotherProfileStartItsProgressAgainAndTakeTheSlotFromTheName)
 {
     WriteSlot(4, "Cid", kNew);
