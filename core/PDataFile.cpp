@@ -82,6 +82,9 @@ HRESULT CPDataFile::LoadFromPackArchives()
 // buffer is made for it: the length comes from the index, not from the bytes.
 // Entries are always stored scrambled, so the buffer is unscrambled even
 // after a short read: whatever arrived is handed out as plain bytes.
+// An entry holds the file as it lay on disk, so a file scrambled there
+// keeps its own scrambling under the archive's; that comes off as it does
+// for the file on disk, after a whole read only.
 HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t length)
 {
     const long archiveSize = MeasureOpenFile(archive);
@@ -91,6 +94,7 @@ HRESULT CPDataFile::LoadPackEntry(FILE* archive, uint32_t offset, uint32_t lengt
     if (GetFileSystem().Seek(archive, static_cast<long>(offset), SEEK_SET) != 0) return E_FAIL;
     const HRESULT result = ReadIntoBuffer(archive, length);
     UnscrambleBytes(m_buffer.data(), m_buffer.size());
+    if (SUCCEEDED(result) && m_scrambled) UnscrambleBytes(m_buffer.data(), m_buffer.size());
     return result;
 }
 

@@ -9,9 +9,10 @@
 
 // A whole data file read into memory, from disk or, when it is not on disk,
 // from the first registered pack archive that holds it, and handed out as
-// typed values from a read cursor. Files opened as scrambled, and every pack
-// entry, are unscrambled on loading. A plain file on disk can instead be
-// opened and read as the cursor asks for it.
+// typed values from a read cursor. Every pack entry is unscrambled on
+// loading, and a file opened as scrambled has its own scrambling taken off
+// too, whether it lies on disk or in an archive. A plain file on disk can
+// instead be opened and read as the cursor asks for it.
 //
 // Reads never leave the loaded bytes: one that asks for more than is left
 // yields zeros (an empty string), moves the cursor to the end and sets an

@@ -73,14 +73,32 @@ EnemySourceRecord ParseMissionRecord(const std::vector<std::string>& fields, con
     return record;
 }
 
-ScoreEntry ReadScoreEntry(CPDataFile& file)
+const int32_t kSecondsPerMinute = 60;
+const int32_t kHundredthsPerSecond = 100;
+
+// The name as stored, all its bytes: ReadString would end it at a zero
+// byte and so hide one.
+bool ReadScoreName(CPDataFile& file, std::string& name)
 {
-    ScoreEntry entry;
-    file.ReadString(entry.name);
+    const int32_t length = file.ReadInt();
+    if (length < 0) return false;
+    const unsigned char* bytes = file.Take(static_cast<size_t>(length));
+    if (!bytes) return false;
+    name.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+    return name.find('\0') == std::string::npos;
+}
+
+// A time and name as WriteScores leaves them: a name without a zero byte
+// (the scripts hand over C strings) and a time split into minutes of 0 or
+// more, seconds below a minute and hundredths below a second.
+bool ReadScoreEntry(CPDataFile& file, ScoreEntry& entry)
+{
+    if (!ReadScoreName(file, entry.name)) return false;
     entry.minutes = file.ReadInt();
     entry.seconds = file.ReadInt();
     entry.hundredths = file.ReadInt();
-    return entry;
+    return !file.HasReadError() && entry.minutes >= 0 && entry.seconds >= 0 &&
+           entry.seconds < kSecondsPerMinute && entry.hundredths >= 0 && entry.hundredths < kHundredthsPerSecond;
 }
 
 bool ReadScoreRecords(CPDataFile& file, size_t tableCount, size_t tableSize,
@@ -89,8 +107,8 @@ bool ReadScoreRecords(CPDataFile& file, size_t tableCount, size_t tableSize,
     int32_t lastIndex = 0;
     while (file.GetBytesLeft() > 0) {
         const int32_t index = file.ReadInt();
-        const ScoreEntry entry = ReadScoreEntry(file);
-        if (file.HasReadError() || index < lastIndex || static_cast<size_t>(index) >= tableCount) return false;
+        ScoreEntry entry;
+        if (!ReadScoreEntry(file, entry) || index < lastIndex || static_cast<size_t>(index) >= tableCount) return false;
         const size_t table = static_cast<size_t>(index);
         if (tables.size() <= table) tables.resize(table + 1);
         if (tables[table].size() >= tableSize) return false;
@@ -202,7 +220,5 @@ void MakeDataFolder()
 bool ReadScores(CPDataFile& file, size_t tableCount, size_t tableSize, std::vector<std::vector<ScoreEntry>>& tables)
 {
     tables.clear();
-    if (ReadScoreRecords(file, tableCount, tableSize, tables)) return true;
-    tables.clear();
-    return false;
+    return ReadScoreRecords(file, tableCount, tableSize, tables);
 }

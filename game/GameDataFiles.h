@@ -54,8 +54,10 @@ void MakeDataFolder();
 
 // The score tables back from a loaded "Data\scores.dat", records up to the
 // file's end. The file holds what WriteScores can leave and nothing else:
-// false, with no tables, when a record is cut short, a name's length is
-// negative or beyond the bytes left, a table index is outside the first
+// false, with the tables of the whole records before the damage, when a
+// record is cut short, a name's length is negative or beyond the bytes left,
+// a name holds a zero byte, minutes are negative, seconds are outside 0 to
+// 59 or hundredths outside 0 to 99, a table index is outside the first
 // tableCount or below the one before, or a table holds more than tableSize
 // entries.
 bool ReadScores(CPDataFile& file, size_t tableCount, size_t tableSize, std::vector<std::vector<ScoreEntry>>& tables);

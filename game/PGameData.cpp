@@ -60,7 +60,7 @@ CPGameData::CPGameData()
       coeffD(1.0f), kills(0), difficultyFlag(false), saveSlot(-1), racesPassed(0),
       roundsRecorded(1), roundTimes(kRecordedRounds, 0.0f), routeProgress(-1), bonusCount(0),
       roundCount(0), playerType(0), raceRoundTime(0.0f), raceClock(0.0f), abilityLimit(0),
-      mana(0), levelStarted(false), points(0)
+      mana(0), levelStarted(false), points(0), m_scoresDamaged(false), m_scoresChanged(false)
 {
 }
 
@@ -187,6 +187,7 @@ bool CPGameData::CheckPlayerRecords(int raceNumber, const ScoreEntry& entry)
     std::vector<ScoreEntry>& table = scoreTables[index];
     if (table.size() < kFreeEntries) {
         table.push_back(entry);
+        m_scoresChanged = true;
         return true;
     }
     auto better = [](const ScoreEntry& a, const ScoreEntry& b) { return a.IsBetterThan(b); };
@@ -196,6 +197,7 @@ bool CPGameData::CheckPlayerRecords(int raceNumber, const ScoreEntry& entry)
     if (beaten == table.end()) return false;
     table.insert(beaten, entry);
     table.erase(table.begin() + kFreeEntries);
+    m_scoresChanged = true;
     return true;
 }
 
@@ -238,9 +240,16 @@ void CPGameData::LoadMissionInfo(const std::string& name)
     if (level) ReadSourcePoints(reader, path, level->sourcePoints, enemySources);
 }
 
-bool CPGameData::SaveScores() const
+// A damaged file holds more than the tables took from it: until a new
+// result would go over it, it stays the one copy of those bytes.
+bool CPGameData::SaveScores()
 {
+    if (m_scoresDamaged && !m_scoresChanged) return true;
     MakeDataFolder();
+    if (m_scoresDamaged) {
+        if (!KeepDamagedFile(kScoresPath)) return false;
+        m_scoresDamaged = false;
+    }
     CPDataFileWriter writer(kScoresPath, true);
     WriteScores(writer, scoreTables);
     return SaveOrReport(writer, kScoresPath);
@@ -249,7 +258,10 @@ bool CPGameData::SaveScores() const
 bool CPGameData::LoadScores()
 {
     scoreTables.clear();
+    m_scoresChanged = false;
+    m_scoresDamaged = false;
     CPDataFile file(kScoresPath, true);
     if (FAILED(file.Load())) return true;
-    return ReadScores(file, kScoredRaces, kScoreTableSize, scoreTables);
+    m_scoresDamaged = !ReadScores(file, kScoredRaces, kScoreTableSize, scoreTables);
+    return !m_scoresDamaged;
 }

@@ -80,11 +80,13 @@ public:
     // "Data\Levels"; a file that is missing leaves no checkpoint records.
     void LoadMissionInfo(const std::string& name);
     // Writes every score table to "Data\scores.dat"; false, with the old
-    // file kept and the game log told, when it could not be written.
-    bool SaveScores() const;
+    // file kept and the game log told, when it could not be written. A file
+    // that was read as damaged is left as it is while no result has entered
+    // since, and is kept beside the new one before that is written over it.
+    bool SaveScores();
     // Reads "Data\scores.dat" back into the score tables. A missing file
-    // leaves them empty; so does a damaged one, and false tells of it. The
-    // file itself is left as it is.
+    // leaves them empty; a damaged one gives its whole records before the
+    // damage, and false tells of it. The file itself is left as it is.
     bool LoadScores();
     // Enters a result into the table of race 1 to 100: true when entered.
     bool CheckPlayerRecords(int raceNumber, const ScoreEntry& entry);
@@ -136,6 +138,12 @@ public:
 
 private:
     int OfferLimit() const;
+
+    // Whether "Data\scores.dat" was read as damaged and is not yet kept
+    // beside the file that replaces it, and whether a result has entered
+    // the tables since they were read.
+    bool m_scoresDamaged;
+    bool m_scoresChanged;
 };
 
 extern CPGameData* g_pGameData;

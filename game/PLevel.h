@@ -419,7 +419,8 @@ public:
     CPGameObject* GetPlayerObject() override { return player.Get(); }
 
 private:
-    // The object loader's object of the description, owned by the level.
+    // The object loader's object of the description, owned by the level;
+    // none for a name that could lie outside the game's folders.
     RefPtr<CPGameObject> LoadOwned(const std::string& name, int flags);
     void ResetForLoad(bool single, bool time);
     void PrepareDrivers();

@@ -220,8 +220,14 @@ bool CPLevel::IsLevelStarted()
     return data && data->levelStarted;
 }
 
+// Names come from level files, saves and scripts: a description that could
+// lie outside the game's folders is not loaded.
 RefPtr<CPGameObject> CPLevel::LoadOwned(const std::string& name, int flags)
 {
+    if (!IsNameInsideFolder(name)) {
+        ReportProblem(name + ": names a file outside the game's folders; not loaded");
+        return nullptr;
+    }
     RefPtr<CPGameObject> object = g_pObjectLoader ? g_pObjectLoader->LoadObject(name, flags) : nullptr;
     Own(object.Get());
     return object;

@@ -2,7 +2,10 @@
 
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
+#include "core/StringUtils.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -83,8 +86,36 @@ void ReadTime(CPDataFile& file, SYSTEMTIME& time)
     time.wMilliseconds = fields[7];
 }
 
-// Whether a read keeps the samples it passes or only steps over them.
-enum class Samples { Copy, Skip };
+// A time the race rules keep: a finite number of seconds, 0 or more.
+bool IsRaceTime(float seconds)
+{
+    return std::isfinite(seconds) && seconds >= 0.0f;
+}
+
+// A sample the race rules take of a car: a finite place and rotation at a
+// race time.
+bool IsSoundSample(const GhostSample& sample)
+{
+    const float places[] = {sample.x,         sample.y,         sample.z,         sample.rotationX,
+                            sample.rotationY, sample.rotationZ, sample.rotationW};
+    return std::all_of(std::begin(places), std::end(places), [](float value) { return std::isfinite(value); }) &&
+           IsRaceTime(sample.time);
+}
+
+// Samples where they lie in the file's bytes, which need not be aligned.
+bool AreSoundSampleBytes(const unsigned char* bytes, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        GhostSample sample;
+        std::memcpy(&sample, bytes + i * kSampleBytes, kSampleBytes);
+        if (!IsSoundSample(sample)) return false;
+    }
+    return true;
+}
+
+// Whether a read keeps the samples it passes (checked once they are in the
+// record), checks them where they lie, or only steps over them.
+enum class Samples { Copy, Check, Skip };
 
 // The count is checked against the bytes left before anything is sized by
 // it, by division, so no count can overflow the product.
@@ -94,23 +125,29 @@ bool ReadBestTime(CPDataFile& file, BestTimeRecord& record, Samples samples)
     record.recordValue = file.ReadInt();
     const int32_t count = file.ReadInt();
     record.carModel.clear();
-    if (file.HasReadError() || count < 0) return false;
+    if (file.HasReadError() || count < 0 || !IsRaceTime(record.bestTime)) return false;
     if (count == 0) {
         record.ghostSamples.clear();
         return true;
     }
     file.ReadString(record.carModel);
-    if (file.HasReadError() || static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
+    if (file.HasReadError() || !IsNameInsideFolder(record.carModel)) return false;
+    if (static_cast<size_t>(count) > file.GetBytesLeft() / kSampleBytes) return false;
     const size_t bytes = static_cast<size_t>(count) * kSampleBytes;
     if (samples == Samples::Skip) return file.Skip(bytes);
+    if (samples == Samples::Check) {
+        const unsigned char* taken = file.Take(bytes);
+        return taken && AreSoundSampleBytes(taken, static_cast<size_t>(count));
+    }
     // The samples already there are overwritten in place, so only those
     // beyond them are zeroed first, and memory is taken only when the
     // vector's own is too small.
     record.ghostSamples.resize(static_cast<size_t>(count));
-    return SUCCEEDED(file.Read(record.ghostSamples.data(), bytes));
+    return SUCCEEDED(file.Read(record.ghostSamples.data(), bytes)) &&
+           std::all_of(record.ghostSamples.begin(), record.ghostSamples.end(), IsSoundSample);
 }
 
-bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+bool ReadHeaderFields(CPDataFile& file, SaveHeader& header)
 {
     file.ReadString(header.profileName);
     file.ReadString(header.carKey);
@@ -118,9 +155,11 @@ bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
     return !file.HasReadError();
 }
 
+// The car key and the best runs' models name the descriptions that the
+// player's car and the ghost are built from.
 bool ReadSave(CPDataFile& file, SaveRecord& record, Samples samples)
 {
-    if (!ReadSaveHeader(file, record.header)) return false;
+    if (!ReadHeaderFields(file, record.header) || !IsNameInsideFolder(record.header.carKey)) return false;
     record.racesPassed = file.ReadInt();
     record.points = file.ReadInt();
     if (file.HasReadError()) return false;
@@ -143,10 +182,12 @@ void WriteSaveRecord(CPDataFileWriter& writer, const SaveRecord& record)
     for (const BestTimeRecord& bestTime : record.bestTimes) WriteBestTime(writer, bestTime);
 }
 
+// The samples are read once, into the record, and checked there.
 bool ReadSaveRecord(CPDataFile& file, SaveRecord& record)
 {
-    SaveHeader header;
-    if (!ReadWholeSaveHeader(file, header)) return false;
+    SaveRecord checked;
+    file.Rewind();
+    if (!ReadSave(file, checked, Samples::Skip)) return false;
     file.Rewind();
     return ReadSave(file, record, Samples::Copy);
 }
@@ -155,7 +196,20 @@ bool ReadWholeSaveHeader(CPDataFile& file, SaveHeader& header)
 {
     SaveRecord record;
     file.Rewind();
-    if (!ReadSave(file, record, Samples::Skip)) return false;
+    if (!ReadSave(file, record, Samples::Check)) return false;
     header = std::move(record.header);
     return true;
+}
+
+bool ReadSaveHeader(CPDataFile& file, SaveHeader& header)
+{
+    file.Rewind();
+    return ReadHeaderFields(file, header);
+}
+
+bool ReadSaveProfileName(CPDataFile& file, std::string& profileName)
+{
+    file.Rewind();
+    file.ReadString(profileName);
+    return !file.HasReadError();
 }

@@ -68,19 +68,34 @@ void ApplyRecord(CPGameData& data, const std::string& fileName, SaveRecord& reco
     }
 }
 
-// What a slot holds: nothing (a missing or empty file), a save that would
-// load, or bytes that would not.
-enum class SlotState { Free, Taken, Damaged };
-
-// A damaged slot's header is left empty, with the zero time, so it is the
-// first slot to be replaced.
-SlotState ReadSlot(int slot, SaveHeader& header)
+std::string SlotPath(int slot)
 {
-    CPDataFile file(SavePath(SaveSlotFileName(slot)), false);
-    if (FAILED(file.Open()) || file.GetBytesLeft() == 0) return SlotState::Free;
-    if (ReadWholeSaveHeader(file, header)) return SlotState::Taken;
-    header = SaveHeader();
-    return SlotState::Damaged;
+    return SavePath(SaveSlotFileName(slot));
+}
+
+// Opens a slot's file; false for a free slot (a missing or empty file, as
+// DeleteSave leaves it).
+bool OpenTakenSlot(CPDataFile& file)
+{
+    return SUCCEEDED(file.Open()) && file.GetBytesLeft() > 0;
+}
+
+// When a taken slot was written: the time in its header, also where the
+// save is damaged after it, so a damaged save is not replaced before older
+// ones; the zero time, the oldest, when the header itself does not read.
+SYSTEMTIME SavedTimeOfTakenSlot(CPDataFile& file)
+{
+    SaveHeader header;
+    return ReadSaveHeader(file, header) ? header.savedAt : SYSTEMTIME{};
+}
+
+// The profile name a taken slot's save begins with, also where the save is
+// damaged after it; false for a free slot or one whose name does not read.
+// The file is closed again, so the slot can be written.
+bool ReadSlotOwner(int slot, std::string& owner)
+{
+    CPDataFile file(SlotPath(slot), false);
+    return OpenTakenSlot(file) && ReadSaveProfileName(file, owner);
 }
 
 // Earlier by the full date and time; the day of the week says nothing more.
@@ -99,11 +114,12 @@ int ChooseSlot()
     int oldest = 0;
     SYSTEMTIME oldestTime = {};
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
-        SaveHeader header;
-        if (ReadSlot(slot, header) == SlotState::Free) return slot;
-        if (slot == 0 || IsEarlier(header.savedAt, oldestTime)) {
+        CPDataFile file(SlotPath(slot), false);
+        if (!OpenTakenSlot(file)) return slot;
+        const SYSTEMTIME savedAt = SavedTimeOfTakenSlot(file);
+        if (slot == 0 || IsEarlier(savedAt, oldestTime)) {
             oldest = slot;
-            oldestTime = header.savedAt;
+            oldestTime = savedAt;
         }
     }
     return oldest;
@@ -149,7 +165,7 @@ bool LoadSaveFile(CPGameData& data, const std::string& fileName)
     if (!CheckFileName(fileName, "LoadGame")) return false;
     const std::string path = SavePath(fileName);
     CPDataFile file(path, false);
-    if (FAILED(file.Open())) {
+    if (!OpenTakenSlot(file)) {
         GetGameLog().Report("%s: no save to load", path.c_str());
         return false;
     }
@@ -174,8 +190,11 @@ std::vector<std::string> ListSaves()
 {
     std::vector<std::string> names(kSaveSlotCount);
     for (int slot = 0; slot < kSaveSlotCount; ++slot) {
+        CPDataFile file(SlotPath(slot), false);
         SaveHeader header;
-        if (ReadSlot(slot, header) == SlotState::Taken) names[static_cast<size_t>(slot)] = header.profileName;
+        if (OpenTakenSlot(file) && ReadWholeSaveHeader(file, header)) {
+            names[static_cast<size_t>(slot)] = header.profileName;
+        }
     }
     return names;
 }
@@ -197,10 +216,9 @@ void ReadSaveProfile(CPGameData& data, const std::string& profileName)
 bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName)
 {
     data.carKey = playerName;
-    SaveHeader header;
-    if (ReadSlot(0, header) == SlotState::Taken && header.profileName != data.profileName) {
-        GetGameLog().Report("%s: holds the save of \"%.64s\"; kept", SavePath(SaveSlotFileName(0)).c_str(),
-                            header.profileName.c_str());
+    std::string owner;
+    if (ReadSlotOwner(0, owner) && owner != data.profileName) {
+        GetGameLog().Report("%s: holds the save of \"%.64s\"; kept", SlotPath(0).c_str(), owner.c_str());
         return false;
     }
     return WriteSaveFile(data, SaveSlotFileName(0));

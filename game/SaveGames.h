@@ -30,13 +30,15 @@ bool WriteSaveFile(const CPGameData& data, const std::string& fileName);
 
 // Writes the profile to its slot. Without one, it takes the first free
 // slot (missing or empty file) or, with all six taken, the one written
-// longest ago (a slot that would not load counts as the oldest; on equal
+// longest ago by the time in its header, also for a save damaged after the
+// header (a slot whose header does not read counts as the oldest; on equal
 // times the lower slot), and keeps it for the saves that follow.
 bool SaveGameToSlot(CPGameData& data);
 
 // Reads a save into the game data: the profile name first (see
 // ReadSaveProfile), then the slot from the file name and the rest. A save
-// that is missing or damaged anywhere changes nothing.
+// that is missing, empty or damaged anywhere changes nothing; the game log
+// tells a missing or empty one from a damaged one.
 bool LoadSaveFile(CPGameData& data, const std::string& fileName);
 
 // Empties a file of "DATA\Saves": an empty slot is a free one.
@@ -52,6 +54,6 @@ std::vector<std::string> ListSaves();
 void ReadSaveProfile(CPGameData& data, const std::string& profileName);
 
 // Names the player's car and writes the profile to "save0.sav", unless that
-// slot holds another profile's save, which is kept (logged); the profile's
-// own slot is not changed.
+// slot holds another profile's save, whole or damaged after its profile
+// name, which is kept (logged); the profile's own slot is not changed.
 bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName);

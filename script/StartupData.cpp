@@ -69,7 +69,9 @@ void LoadStartupData(GameLog& log)
         ReadDataFile(log, kTextsFile, [&](const void* data, size_t size, std::vector<DataProblem>& problems) {
             ReadTextsFile(data, size, gameData->texts, problems);
         });
-        if (!gameData->LoadScores()) log.WriteLine("data: " + std::string(kScoresFile) + ": damaged; no scores read");
+        if (!gameData->LoadScores()) {
+            log.WriteLine("data: " + std::string(kScoresFile) + ": damaged; the scores before the damage are read");
+        }
     }
     ReadDataFile(log, kEnemiesFile, [&](const void* data, size_t size, std::vector<DataProblem>& problems) {
         ReadEnemiesFile(data, size, g_enemyData, problems);

@@ -389,6 +389,24 @@ TEST_F(PackArchiveTest, AnEntryWithoutMemoryForItFailsAndClosesTheArchive)
     EXPECT_EQ(failing.GetOpenFiles(), 0);
 }
 
+// An entry holds a file as it lay on disk: one scrambled there comes back
+// plain when opened as scrambled, and, as on disk, only after a whole read.
+TEST_F(PackArchiveTest, AScrambledFileReadsPlainFromItsEntryOnlyWhenReadWhole)
+{
+    const std::string onDisk = Scrambled("0123456789");
+    WriteArchive("first.pak", {{"data\\scores.dat", onDisk}});
+    CPDataFile whole("Data\\scores.dat", true);
+    EXPECT_EQ(whole.Load(), S_OK);
+    EXPECT_EQ(LoadedBytes(whole), "0123456789");
+    EXPECT_EQ(Load("data\\scores.dat"), onDisk) << "opened as plain";
+
+    FailingFileSystem failing(FailingCall::Read);
+    ScopedFileSystem substitute(failing);
+    CPDataFile cut("Data\\scores.dat", true);
+    EXPECT_EQ(cut.Load(), E_FAIL);
+    EXPECT_EQ(LoadedBytes(cut).substr(0, 5), onDisk.substr(0, 5));
+}
+
 TEST_F(PackArchiveTest, AShortReadFailsWithTheBytesThatArrivedUnscrambled)
 {
     WriteArchive("first.pak", {{"entry.txt", "0123456789"}});

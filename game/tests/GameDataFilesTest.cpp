@@ -3,6 +3,7 @@
 
 #include "core/PDataFile.h"
 #include "core/PDataFileWriter.h"
+#include "core/PackArchiveFile.h"
 #include "core/ProblemLog.h"
 #include "core/Settings.h"
 #include "core/tests/FileTestSupport.h"
@@ -314,17 +315,20 @@ TEST(ScoresFile, AreSavedWhereNoDataFolderExists)
 }
 
 // A number of the score file: 4 bytes, little-endian.
-std::string ScoreInt(uint8_t value)
+std::string ScoreInt(int32_t value)
 {
-    return std::string(1, static_cast<char>(value)) + std::string(3, '\0');
+    const uint32_t bits = static_cast<uint32_t>(value);
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((bits >> shift) & 0xFF);
+    return bytes;
 }
 
 // One record as the format lays it out: table index, name length, name
 // bytes, minutes, seconds, hundredths.
-std::string ScoreRecord(uint8_t table, const std::string& name, uint8_t minutes = 1, uint8_t seconds = 2,
-                        uint8_t hundredths = 3)
+std::string ScoreRecord(int32_t table, const std::string& name, int32_t minutes = 1, int32_t seconds = 2,
+                        int32_t hundredths = 3)
 {
-    return ScoreInt(table) + ScoreInt(static_cast<uint8_t>(name.size())) + name + ScoreInt(minutes) +
+    return ScoreInt(table) + ScoreInt(static_cast<int32_t>(name.size())) + name + ScoreInt(minutes) +
            ScoreInt(seconds) + ScoreInt(hundredths);
 }
 
@@ -352,7 +356,42 @@ std::string DescribeTables(const std::vector<std::vector<ScoreEntry>>& tables)
     return text;
 }
 
-TEST(ScoresFile, ReadsBackWhatTheFormatHoldsAndReadsADamagedFileAsNoScores)
+// The pack tool packs files as they lie on disk, so the score file goes in
+// with its own scrambling under the archive's.
+TEST(ScoresFile, ReadFromAPackArchiveAsFromTheDataFolder)
+{
+    const char* const kPackedGame = "scores-in-pack";
+    CreateDirectoryA(kPackedGame, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kPackedGame));
+    CPGameData written;
+    written.CheckPlayerRecords(3, ScoreEntry("Al", 1, 2, 3));
+    written.CheckPlayerRecords(1, ScoreEntry("Bea", 0, 59, 7));
+    written.CheckPlayerRecords(3, ScoreEntry("Cy", 4, 0, 98));
+    const bool saved = written.SaveScores();
+    PackArchiveWriter archive;
+    std::vector<std::string> unreadable;
+    const int packed = archive.AddFolder("Data", unreadable);
+    const HRESULT archived = archive.Save("data.pak");
+    DeleteFileA(kScores);
+    RemoveDirectoryA("Data");
+    const bool registered = RegisterPackArchiveFile("data.pak");
+    CPGameData read;
+    const bool loaded = read.LoadScores();
+    GetPackArchiveList().clear();
+    DeleteFileA("data.pak");
+    SetCurrentDirectoryA("..");
+    RemoveDirectoryA(kPackedGame);
+
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(packed, 1);
+    ASSERT_EQ(archived, S_OK);
+    ASSERT_TRUE(registered);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(DescribeTables(read.scoreTables), "0:Bea 0.59.7|2:Al 1.2.3,Cy 4.0.98");
+}
+
+// A damaged file keeps the whole records before the damage.
+TEST(ScoresFile, ReadBackWhatTheFormatHoldsAndOfADamagedFileTheRecordsBeforeTheDamage)
 {
     const std::string bea = ScoreRecord(0, "Bea", 0, 59, 7);
     const std::string full = Repeated(ScoreRecord(4, "x"), CPGameData::kScoreTableSize);
@@ -369,14 +408,25 @@ TEST(ScoresFile, ReadsBackWhatTheFormatHoldsAndReadsADamagedFileAsNoScores)
          "0:Bea 0.59.7|1:Al 1.2.3, 4.5.6"},
         {"the last table", ScoreRecord(CPGameData::kScoredRaces - 1, "Al"), true, "99:Al 1.2.3"},
         {"a full table", full, true, "4:x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3"},
-        {"one past the last table", bea + ScoreRecord(CPGameData::kScoredRaces, "Al"), false, ""},
+        {"one past the last table", bea + ScoreRecord(CPGameData::kScoredRaces, "Al"), false, "0:Bea 0.59.7"},
         {"a negative table", "\xFF\xFF\xFF\xFF" + bea.substr(4), false, ""},
-        {"tables out of order", ScoreRecord(1, "Al") + bea, false, ""},
-        {"one entry too many", full + ScoreRecord(4, "y"), false, ""},
-        {"cut by a byte", bea + bea.substr(0, bea.size() - 1), false, ""},
-        {"a stray byte after a record", bea + "\x01", false, ""},
-        {"a name past the end", ScoreInt(0) + ScoreInt(40) + "Bea" + Repeated(ScoreInt(0), 3), false, ""},
+        {"tables out of order", ScoreRecord(1, "Al") + bea, false, "1:Al 1.2.3"},
+        {"one entry too many", full + ScoreRecord(4, "y"), false,
+         "4:x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3,x 1.2.3"},
+        {"cut by a byte", bea + ScoreRecord(2, "Al") + bea.substr(0, bea.size() - 1), false,
+         "0:Bea 0.59.7|2:Al 1.2.3"},
+        {"a stray byte after a record", bea + "\x01", false, "0:Bea 0.59.7"},
+        {"a name past the end", bea + ScoreInt(0) + ScoreInt(40) + "Bea" + Repeated(ScoreInt(0), 3), false,
+         "0:Bea 0.59.7"},
         {"a negative name length", ScoreInt(0) + "\xFE\xFF\xFF\xFF" + Repeated(ScoreInt(0), 3), false, ""},
+        // Times and names that WriteScores never leaves.
+        {"the last second and hundredth", ScoreRecord(7, "Al", 0, 59, 99), true, "7:Al 0.59.99"},
+        {"negative minutes", bea + ScoreRecord(1, "Al", -1, 2, 3), false, "0:Bea 0.59.7"},
+        {"negative seconds", bea + ScoreRecord(1, "Al", 1, -1, 3), false, "0:Bea 0.59.7"},
+        {"sixty seconds", bea + ScoreRecord(1, "Al", 1, 60, 3), false, "0:Bea 0.59.7"},
+        {"negative hundredths", bea + ScoreRecord(1, "Al", 1, 2, -1), false, "0:Bea 0.59.7"},
+        {"a hundred hundredths", bea + ScoreRecord(1, "Al", 1, 2, 100), false, "0:Bea 0.59.7"},
+        {"a name holding a zero byte", bea + ScoreRecord(1, Bytes("A\0l")), false, "0:Bea 0.59.7"},
     };
     CreateDirectoryA("Data", nullptr);
     for (const Case& c : cases) {
@@ -392,6 +442,152 @@ TEST(ScoresFile, ReadsBackWhatTheFormatHoldsAndReadsADamagedFileAsNoScores)
         EXPECT_EQ(DescribeTables(data.scoreTables), c.tables) << c.what;
     }
     DeleteFileA(kScores);
+}
+
+// Scores read from a file cut inside its fourth record: the three whole
+// records are held, and the file is the only copy of the rest.
+class DamagedScoresFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateDirectoryA("Data", nullptr);
+        damaged = ScoreRecord(0, "Al", 2, 3, 4) + ScoreRecord(0, "Bea", 1, 5, 9) + ScoreRecord(5, "Cy", 0, 48, 1);
+        damaged += ScoreRecord(5, "Dee", 3, 1, 2).substr(0, 20);
+        WriteScrambled(kScores, damaged);
+        GetGameLog().Clear();
+    }
+    void TearDown() override
+    {
+        for (const char* path : {kScores, kKept, kKeptSecond}) DeleteFileA(path);
+    }
+
+    static void WriteScrambled(const char* path, const std::string& bytes)
+    {
+        CPDataFileWriter writer(path, true);
+        writer.Write(bytes.data(), bytes.size());
+        ASSERT_EQ(writer.Save(), S_OK);
+    }
+
+    static const char* const kKept;
+    static const char* const kKeptSecond;
+    std::string damaged;
+};
+
+const char* const DamagedScoresFile::kKept = "Data\\scores.dat.damaged";
+const char* const DamagedScoresFile::kKeptSecond = "Data\\scores.dat.damaged2";
+
+TEST_F(DamagedScoresFile, IsLeftAsItIsWhenNoNewScoreIsSaved)
+{
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    EXPECT_FALSE(data.LoadScores());
+    EXPECT_EQ(DescribeTables(data.scoreTables), "0:Al 2.3.4,Bea 1.5.9|5:Cy 0.48.1");
+    EXPECT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kScores), stored);
+    EXPECT_EQ(GetFileAttributesA(kKept), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DamagedScoresFile, IsKeptBesideTheNewScoresWithTheGameLogNamingBoth)
+{
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    data.LoadScores();
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kKept), stored);
+    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
+    EXPECT_EQ(GetGameLog().GetLines()[0],
+              "Data\\scores.dat: read as damaged; kept as Data\\scores.dat.damaged before it is written over");
+    std::vector<std::vector<ScoreEntry>> tables;
+    ASSERT_TRUE(ReadScoresFile(kScores, tables));
+    EXPECT_EQ(DescribeTables(tables), "0:Al 2.3.4,Bea 1.5.9,Eve 0.59.99|5:Cy 0.48.1");
+
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Fay", 0, 58, 0)));
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(GetGameLog().GetLines().size(), 1u) << "the file written is whole";
+    EXPECT_EQ(GetFileAttributesA(kKeptSecond), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DamagedScoresFile, TakesTheNextFreeNameBesideAnEarlierKeptOne)
+{
+    WriteFixture(kKept, "earlier");
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    data.LoadScores();
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kKept), "earlier");
+    EXPECT_EQ(ReadFileBytes(kKeptSecond), stored);
+    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
+    EXPECT_NE(GetGameLog().GetLines()[0].find("kept as Data\\scores.dat.damaged2 "), std::string::npos);
+}
+
+// A result that takes a place in a full table changes the scores as one
+// entered into a table with room does; one that enters nowhere does not.
+TEST_F(DamagedScoresFile, IsKeptWhenANewResultTakesAPlaceInAFullTable)
+{
+    damaged = Repeated(ScoreRecord(0, "Al", 2, 3, 4), CPGameData::kScoreTableSize) + ScoreRecord(0, "Bea").substr(0, 9);
+    WriteScrambled(kScores, damaged);
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    EXPECT_FALSE(data.LoadScores());
+    EXPECT_FALSE(data.CheckPlayerRecords(1, ScoreEntry("Slow", 2, 3, 4)));
+    EXPECT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kScores), stored);
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 2, 3, 3)));
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kKept), stored);
+    std::vector<std::vector<ScoreEntry>> tables;
+    ASSERT_TRUE(ReadScoresFile(kScores, tables));
+    EXPECT_EQ(DescribeTables(tables), "0:Eve 2.3.3,Al 2.3.4,Al 2.3.4,Al 2.3.4,Al 2.3.4,Al 2.3.4,Al 2.3.4");
+}
+
+// Where no copy can be made the damaged file is not written over.
+TEST_F(DamagedScoresFile, StaysWhenItCannotBeKept)
+{
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    data.LoadScores();
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
+    {
+        FailingFileSystem failing(FailingCall::Write);
+        ScopedFileSystem scoped(failing);
+        EXPECT_FALSE(data.SaveScores());
+    }
+    EXPECT_EQ(ReadFileBytes(kScores), stored);
+    EXPECT_EQ(GetFileAttributesA(kKept), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kKept), stored);
+}
+
+// A game whose damaged scores lie only in a pack archive: the copy goes
+// into the "Data" folder that the new scores make.
+TEST_F(DamagedScoresFile, OnlyInAPackArchiveIsKeptInTheDataFolderTheScoresMake)
+{
+    const std::string stored = ReadFileBytes(kScores);
+    const char* const kPackedGame = "damaged-scores-in-pack";
+    CreateDirectoryA(kPackedGame, nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(kPackedGame));
+    PackArchiveWriter archive;
+    archive.AddEntry(kScores, std::vector<unsigned char>(stored.begin(), stored.end()));
+    const HRESULT archived = archive.Save("data.pak");
+    const bool registered = RegisterPackArchiveFile("data.pak");
+    CPGameData data;
+    const bool loaded = data.LoadScores();
+    data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99));
+    const bool saved = data.SaveScores();
+    const std::string kept = ReadFileBytes(kKept);
+    GetPackArchiveList().clear();
+    for (const char* path : {kScores, kKept, "data.pak"}) DeleteFileA(path);
+    RemoveDirectoryA("Data");
+    SetCurrentDirectoryA("..");
+    RemoveDirectoryA(kPackedGame);
+
+    ASSERT_EQ(archived, S_OK);
+    ASSERT_TRUE(registered);
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(kept, stored);
 }
 
 TEST(ScoresFile, AFailedSaveKeepsTheOldFile)

@@ -483,6 +483,20 @@ TEST_F(LevelLoad, TimeModeLoadsTheBestRunsCarOnlyForLevelsOneToTen)
     EXPECT_FALSE(other.ghostCar);
 }
 
+// A best run's model that leads outside the game's folders loads no ghost,
+// though a description lies where the name leads.
+TEST_F(LevelLoad, TimeModeLoadsNoGhostCarFromOutsideTheGamesFolders)
+{
+    ASSERT_TRUE(CopyFileA("Data\\Meshes\\zil_130_.rdf", "outside_.rdf", FALSE));
+    data.bestTimes[0].carModel = "..\\..\\outside";
+    CPLevel& level = Load("level1", false, true);
+    DeleteFileA("outside_.rdf");
+    ASSERT_TRUE(loaded) << Errors(level);
+    EXPECT_FALSE(level.ghostCar);
+    ASSERT_EQ(Log().size(), 1u) << Errors(level);
+    EXPECT_NE(Log()[0].find("..\\..\\outside_.rdf"), std::string::npos) << Log()[0];
+}
+
 TEST_F(LevelLoad, AMissingPlayerCarFailsTheLoad)
 {
     data.carKey = "nocar";

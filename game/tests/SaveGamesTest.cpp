@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -257,6 +258,21 @@ TEST_F(SaveGames, KeepTheChosenSlotAndFreeADeletedOne)
     EXPECT_EQ(other.saveSlot, 3);
 }
 
+// An emptied slot is a free one: loading it is told of as a missing save.
+TEST_F(SaveGames, LoadNothingFromADeletedSlotAndLogItAsAMissingSave)
+{
+    WriteSlot(3, "Cid", kNew);
+    ASSERT_TRUE(DeleteSaveFile("save3.sav"));
+    FillProfile(data, "Ann");
+    const std::string before = Describe(data);
+    GetGameLog().Clear();
+    EXPECT_FALSE(LoadSaveFile(data, "save3.sav"));
+    EXPECT_FALSE(LoadSaveFile(data, "save5.sav"));
+    EXPECT_EQ(Describe(data), before);
+    EXPECT_EQ(GetGameLog().GetLines(), (std::vector<std::string>{"DATA\\Saves\\save3.sav: no save to load",
+                                                                 "DATA\\Saves\\save5.sav: no save to load"}));
+}
+
 TEST_F(SaveGames, OfAnotherProfileStartItsProgressAgainAndTakeTheSlotFromTheName)
 {
     WriteSlot(4, "Cid", kNew);
@@ -373,6 +389,44 @@ TEST_F(SaveGames, ANewPlayerKeepsAnotherProfilesSaveInSlot0)
     EXPECT_EQ(loaded.profileName + loaded.carKey, "AnnEve");
 }
 
+// A save damaged past its profile name is still that profile's: a new
+// player leaves it, as a whole one, and the game log tells of it.
+TEST_F(SaveGames, ANewPlayerKeepsAnotherProfilesDamagedSaveInSlot0)
+{
+    WriteSlot(0, "Cid", kNew);
+    const std::string whole = ReadFileBytes(SlotPath(0));
+    // Cut by a byte, cut after the name, and a negative car key length.
+    const std::string damaged[] = {whole.substr(0, whole.size() - 1), whole.substr(0, 7),
+                                   whole.substr(0, 7) + "\xFF\xFF\xFF\xFF" + whole.substr(11)};
+    data.profileName = "Ann";
+    for (const std::string& bytes : damaged) {
+        WriteFixture(SlotPath(0), bytes);
+        GetGameLog().Clear();
+        EXPECT_FALSE(WriteNewPlayerSave(data, "Dan")) << bytes.size();
+        EXPECT_EQ(ReadFileBytes(SlotPath(0)), bytes);
+        ASSERT_EQ(GetGameLog().GetLines().size(), 1u) << bytes.size();
+        EXPECT_NE(GetGameLog().GetLines()[0].find("\"Cid\"; kept"), std::string::npos) << GetGameLog().GetLines()[0];
+    }
+    WriteFixture(SlotPath(0), Bytes("\x03\0\0\0" "Ci"));
+    EXPECT_TRUE(WriteNewPlayerSave(data, "Dan")) << "no profile name reads from it";
+    EXPECT_EQ(ListSaves()[0], "Ann");
+}
+
+// Slots are chosen by the time a save's header holds, also where the save
+// is damaged after it: a save cut at its end, written lately, stays.
+TEST_F(SaveGames, TakeTheSlotWrittenLongestAgoByTheTimeOfASaveDamagedAfterItsHeader)
+{
+    for (int slot = 0; slot < kSaveSlotCount; ++slot) WriteSlot(slot, "Cid" + std::to_string(slot), kNew);
+    WriteSlot(2, "Old", Time(2020, 5, 4, 3, 2, 1, 0));
+    const std::string late = ReadFileBytes(SlotPath(4));
+    WriteFixture(SlotPath(4), late.substr(0, late.size() - 1));
+    CPGameData game;
+    game.profileName = "New";
+    ASSERT_TRUE(SaveGameToSlot(game));
+    EXPECT_EQ(game.saveSlot, 2);
+    EXPECT_EQ(ReadFileBytes(SlotPath(4)).size(), late.size() - 1);
+}
+
 // Writer output with runs in levels 2 and 10: the file ends with level 10's
 // count, its model "Zed" and two samples.
 class DamagedSaves : public SaveGames {
@@ -400,6 +454,12 @@ protected:
     {
         std::memcpy(&bytes[offset], &value, sizeof(value));
         return bytes;
+    }
+    static std::string PatchedFloat(const std::string& bytes, size_t offset, float value)
+    {
+        int32_t bits;
+        std::memcpy(&bits, &value, sizeof(bits));
+        return Patched(bytes, offset, bits);
     }
 
     std::string good;
@@ -473,6 +533,77 @@ TEST_F(DamagedSaves, ChangeNothingWithLengthsOrCountsBeyondTheFile)
         {"model length past the end", lastModel, 100},
     };
     for (const auto& patch : patches) ExpectNothingChangedBy(Patched(good, patch.offset, patch.value), patch.what);
+}
+
+// The car key and a best run's model name description files the level
+// loads: one that could lie outside the game's folders makes the save
+// damaged. A model in a sub-folder stays inside.
+TEST_F(DamagedSaves, ChangeNothingWhenACarNameReachesOutsideTheGamesFolders)
+{
+    const struct {
+        const char* what;
+        const char* carKey;
+        const char* lastModel;
+        bool loads;
+    } cases[] = {
+        {"a car key up the folders", "..\\..\\..\\outside", "Zed", false},
+        {"a car key on a drive", "C:outside", "Zed", false},
+        {"a best run's model up the folders", "Bob", "..\\..\\outside", false},
+        {"a best run's model from the root", "Bob", "\\outside", false},
+        {"a best run's model in a sub-folder", "Bob", "cars\\Zed", true},
+    };
+    for (const auto& c : cases) {
+        CPGameData source;
+        FillProfile(source, "Ann");
+        source.carKey = c.carKey;
+        source.bestTimes[9].carModel = c.lastModel;
+        ASSERT_TRUE(WriteSaveFile(source, "save1.sav"));
+        if (c.loads) {
+            EXPECT_EQ(ListSaves()[1], "Ann") << c.what;
+            EXPECT_TRUE(LoadSaveFile(data, "save1.sav")) << c.what;
+            EXPECT_EQ(data.bestTimes[9].carModel, c.lastModel) << c.what;
+            continue;
+        }
+        EXPECT_EQ(ListSaves()[1], "") << c.what;
+        ExpectNothingChangedBy(ReadFileBytes(SlotPath(1)), c.what);
+    }
+}
+
+// Times the race rules never keep: a best time or a ghost sample that is not
+// finite, and a negative best time or sample time. The stored run has a
+// negative z, which a ghost may have.
+TEST_F(DamagedSaves, ChangeNothingWithTimesOrSamplesTheRaceNeverKeeps)
+{
+    const float kInfinity = std::numeric_limits<float>::infinity();
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const size_t kFirstBest = 38;
+    const size_t kSecondBest = kFirstBest + 12;
+    // Level 2's one sample, after its best time, value, count and "Rex".
+    const size_t kSample = kSecondBest + 12 + 7;
+    const size_t kLastSampleTime = good.size() - 4;
+    const struct {
+        const char* what;
+        size_t offset;
+        float value;
+    } patches[] = {
+        {"a best time that is not a number", kFirstBest, kNaN},
+        {"an infinite best time", kSecondBest, kInfinity},
+        {"a best time of minus infinity", kSecondBest, -kInfinity},
+        {"a negative best time", kSecondBest, -0.5f},
+        {"a sample place that is not a number", kSample, kNaN},
+        {"an infinite sample height", kSample + 8, -kInfinity},
+        {"an infinite sample rotation", kSample + 24, kInfinity},
+        {"a negative sample time", kSample + 28, -0.25f},
+        {"a last sample time that is not a number", kLastSampleTime, kNaN},
+    };
+    for (const auto& patch : patches) {
+        const std::string bytes = PatchedFloat(good, patch.offset, patch.value);
+        ExpectNothingChangedBy(bytes, patch.what);
+        EXPECT_EQ(ListSaves()[1], "") << patch.what;
+    }
+    WriteFixture(SlotPath(1), PatchedFloat(good, kSample + 28, 0.0f));
+    EXPECT_EQ(ListSaves()[1], "Ann") << "a run sampled from the start";
+    EXPECT_TRUE(LoadSaveFile(data, "save1.sav"));
 }
 
 TEST_F(SaveGames, RefuseNamesThatAreNotPlainAndTouchNoOtherFile)

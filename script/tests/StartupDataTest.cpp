@@ -74,7 +74,7 @@ std::string ReadLog(const char* path)
 }
 
 // Scores of earlier runs come back; a damaged score file is told of, read
-// as no scores and left for the next saved score to replace.
+// up to its damage and left as it is.
 TEST(StartupData, ReadsTheScoreTablesAndLeavesADamagedScoreFileAsItIs)
 {
     CreateDirectoryA("Data", nullptr);
@@ -92,7 +92,7 @@ TEST(StartupData, ReadsTheScoreTablesAndLeavesADamagedScoreFileAsItIs)
     const std::string record("\0\0\0\0\2\0\0\0Al\1\0\0\0\2\0\0\0\3\0\0\0", 22);
     const Case cases[] = {
         {"whole", record, 1u, ""},
-        {"cut", record.substr(0, 21), 0u, "data: Data\\scores.dat: damaged; no scores read\n"},
+        {"cut", record.substr(0, 21), 0u, "data: Data\\scores.dat: damaged; the scores before the damage are read\n"},
     };
     for (const Case& c : cases) {
         CPDataFileWriter writer(kScores, true);
