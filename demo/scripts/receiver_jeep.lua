@@ -99,9 +99,10 @@ local function ShowScores()
     print("score screen")
 end
 
--- Only a race the car drove to its end has a time for the score table.
+-- Only a race the car drove to its end and won has a time for the score
+-- table: the round after the last is the one past the finish.
 local function EndRace()
-    if GetCurrentRound() > GetRoundsNumber() then
+    if GetCurrentRound() > GetRoundsNumber() and raceOutcome == "finish!" then
         CheckPlayerRecords(kRace)
         SaveScore()
     end

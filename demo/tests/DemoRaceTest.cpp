@@ -5,6 +5,8 @@
 #include "host/tests/GameProgramRun.h"
 
 #include "core/FrameClock.h"
+#include "core/PDataFileWriter.h"
+#include "game/GameDataFiles.h"
 #include "game/PGameData.h"
 #include "game/PLevel.h"
 #include "game/PPlayer.h"
@@ -28,6 +30,7 @@ const int kRaceFrames = 2500;
 // The road lies at height 0 and a car's position stands 0.8 above it; a
 // position below the road's own height is a car that has gone through it.
 const float kRoadHeight = 0.0f;
+const char* const kScoreFile = "Data\\scores.dat";
 
 // The cars of the race: the player's first, then the computer's.
 std::vector<CPPlayer*> RaceCars(const CPLevel& level)
@@ -64,15 +67,20 @@ protected:
     }
 
     // The demo data written into a folder of its own, without what an
-    // earlier run left there, and the game started in it.
-    void StartDemo(const char* folder)
+    // earlier run left there; the test runs in the folder from here on.
+    void WriteDemoInto(const char* folder)
     {
         CreateDirectoryA(folder, nullptr);
         ASSERT_TRUE(SetCurrentDirectoryA(folder));
         m_inFolder = true;
-        for (const char* file : {"game.log", "Data\\scores.dat", "DATA\\Saves\\save0.sav"}) DeleteFileA(file);
+        for (const char* file : {"game.log", kScoreFile, "DATA\\Saves\\save0.sav"}) DeleteFileA(file);
         std::string error;
         ASSERT_TRUE(WriteDemoData(error)) << error;
+    }
+
+    void StartGame()
+    {
+        std::string error;
         m_host.reset(new EngineHost(m_options));
         ASSERT_TRUE(m_host->Start(GetModuleHandleA(nullptr), error)) << error;
     }
@@ -116,7 +124,8 @@ private:
 // below it.
 TEST_F(DemoRace, NoCarIsPutBackOnTheRoadOrSinksBelowItInTheWholeRace)
 {
-    StartDemo("road-race");
+    WriteDemoInto("road-race");
+    StartGame();
     struct Watch {
         int respawns = 0;
         float lowest = 1e9f;
@@ -147,4 +156,28 @@ TEST_F(DemoRace, NoCarIsPutBackOnTheRoadOrSinksBelowItInTheWholeRace)
                                           << " s of " << raceFrames * kFrameSeconds << " s";
         EXPECT_GE(watches[i].lowest, kRoadHeight) << "car " << i;
     }
+}
+
+// A race lost after the player drove every lap: a computer car took first
+// place while the player drove its last lap, so the player finishes second
+// and loses. Its laps are no record: the score file keeps what it held.
+TEST_F(DemoRace, ARaceLostAfterEveryLapLeavesTheScoreFileAsItWas)
+{
+    WriteDemoInto("lost-race");
+    std::vector<std::vector<ScoreEntry>> tables(1, {ScoreEntry("Rival", 1, 2, 3)});
+    CPDataFileWriter writer(kScoreFile, true);
+    WriteScores(writer, tables);
+    ASSERT_EQ(writer.Save(), S_OK);
+    const std::vector<char> scores = ReadWholeFile(kScoreFile);
+    StartGame();
+
+    const bool ended = PlayRace([](CPLevel& level) {
+        const CPGameData& data = *GetGameData();
+        if (data.roundsRecorded == data.roundCount && level.places[0] == -1) level.places[0] = 0;
+    });
+    ASSERT_TRUE(ended) << GameLog();
+    const std::string log = GameLog();
+    EXPECT_NE(log.find("place 2nd\nlost!\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("score screen\n"), std::string::npos) << log;
+    EXPECT_TRUE(ReadWholeFile(kScoreFile) == scores) << "the score table shown:\n" << log;
 }
