@@ -47,6 +47,14 @@ const D3DCOLOR kTextureColour = 0xFF808070;
 const int kImageSize = 8;
 const float kTwoPi = 6.28318531f;
 const int kRoadSegments = 64;
+// The route's ring lies a little inside the road's middle. A closed path's
+// last piece runs on past the ring's start by what is left of its length
+// after whole pieces, back over the first piece, and a driver walking the
+// route ahead from there would turn back: at this radius the sampled length
+// falls just short of kRoutePieces whole pieces, and the last one ends
+// about half a unit past the start.
+const float kRouteRadius = 99.28f;
+const int kRoutePieces = 49;
 // The splines the computer drivers keep to either side of the route.
 const float kSideLineOffset = 3.0f;
 // Above the road: the level drops them onto it.
@@ -55,11 +63,14 @@ const float kCarMass = 40.0f;
 // The race runs clockwise round the ring, seen from above (its route takes
 // the road's line pieces against the order they were sampled in): at the
 // start, on the ring's +x side, that is towards -y. A car's nose is its -y,
-// so a start facing that way keeps the car's own axes.
-const D3DXQUATERNION kFacingTheRace(0.0f, 0.0f, 0.0f, 1.0f);
+// so a car there faces the race with its own axes, and a car further round
+// the ring is turned by its angle about z.
+const D3DXVECTOR3 kUp(0.0f, 0.0f, 1.0f);
 // The start grid behind the start line: the cars side by side in turn on
 // the road's inner and outer half, each a car's length and a half behind
-// the one before, so that they can close up on one line without touching.
+// the one before along the ring, so that they can close up on one line
+// without touching. The lanes bend with the ring, so that the cars at the
+// back stand wholly on the road too.
 const float kGridHalfSpacing = 2.5f;
 const float kFrontRow = 8.0f;
 const float kRowSpacing = 6.0f;
@@ -370,11 +381,42 @@ D3DXVECTOR3 OnRing(float radius, float angle, float height)
     return D3DXVECTOR3(radius * std::cos(angle), radius * std::sin(angle), height);
 }
 
+// A car on the start grid: on its lane round the ring, the distance behind
+// the start line measured along the road's middle, facing the race.
+LevelObjectRecord GridPlace(const char* name, float laneRadius, float behind)
+{
+    const float angle = behind / kLevelOneRoadRadius;
+    D3DXQUATERNION facing;
+    D3DXQuaternionRotationAxis(&facing, &kUp, angle);
+    return LevelObjectRecord(name, OnRing(laneRadius, angle, kStartHeight), facing);
+}
+
 SplineShape Line(const char* name, float radius)
 {
     SplineShape shape = CirclePath(D3DXVECTOR3(0.0f, 0.0f, kSplineHeight), radius);
     shape.name = name;
     return shape;
+}
+
+D3DXVECTOR3 TurnedAboutZ(const D3DXVECTOR3& point, float angle)
+{
+    const float c = std::cos(angle), s = std::sin(angle);
+    return D3DXVECTOR3(c * point.x - s * point.y, s * point.x + c * point.y, point.z);
+}
+
+// The route starts half a piece past the start line, so that the piece
+// whose centre is the race's start node lies across the line: a lap counts
+// as a car comes within reach of the line, not only once it is over it.
+SplineShape RouteLine()
+{
+    SplineShape route = Line("c_path", kRouteRadius);
+    const float halfPiece = -kTwoPi / (2.0f * kRoutePieces);
+    for (FileSegment& segment : route.segments) {
+        for (D3DXVECTOR3* point : {&segment.start, &segment.end, &segment.control1, &segment.control2}) {
+            *point = TurnedAboutZ(*point, halfPiece);
+        }
+    }
+    return route;
 }
 
 } // namespace
@@ -387,15 +429,14 @@ LevelFileContent LevelOneContent()
     level.header[0] = 3000.0f;
     level.header[1] = 3000.0f;
     level.lightCount = 2;
-    const D3DXQUATERNION facing = kFacingTheRace;
     const float inside = r - kGridHalfSpacing, outside = r + kGridHalfSpacing;
     level.objects = {
         LevelObjectRecord("stolb_start_left", D3DXVECTOR3(r - kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
         LevelObjectRecord("stolb_start_right", D3DXVECTOR3(r + kLevelOneRoadHalfWidth, 0.0f, 0.0f)),
-        LevelObjectRecord("player", D3DXVECTOR3(inside, kFrontRow, kStartHeight), facing),
-        LevelObjectRecord("enemy1", D3DXVECTOR3(outside, kFrontRow + kRowSpacing, kStartHeight), facing),
-        LevelObjectRecord("enemy2", D3DXVECTOR3(inside, kFrontRow + 2 * kRowSpacing, kStartHeight), facing),
-        LevelObjectRecord("enemy3", D3DXVECTOR3(outside, kFrontRow + 3 * kRowSpacing, kStartHeight), facing),
+        GridPlace("player", inside, kFrontRow),
+        GridPlace("enemy1", outside, kFrontRow + kRowSpacing),
+        GridPlace("enemy2", inside, kFrontRow + 2 * kRowSpacing),
+        GridPlace("enemy3", outside, kFrontRow + 3 * kRowSpacing),
         LevelObjectRecord("checkpoint1,30", OnRing(r, quarter, 0.0f)),
         LevelObjectRecord("checkpoint_a2,45.5", OnRing(r, 2.0f * quarter, 0.0f)),
         LevelObjectRecord("arrow_blue", OnRing(r, 3.0f * quarter, 0.0f)),
@@ -406,7 +447,7 @@ LevelFileContent LevelOneContent()
         LevelObjectRecord("house", D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f),
                           D3DXVECTOR3(2.0f, 1.5f, 1.0f)),
     };
-    level.splines = {Line("c_path", r), Line("left", r - kSideLineOffset), Line("right", r + kSideLineOffset)};
+    level.splines = {RouteLine(), Line("left", r - kSideLineOffset), Line("right", r + kSideLineOffset)};
     return level;
 }
 

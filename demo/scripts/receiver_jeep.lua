@@ -1,8 +1,15 @@
 -- The player's car: the drive keys steer it; with none held an autopilot
--- follows the road. At the race's end it keeps the scores, saves the
+-- keeps to the road's middle. At the race's end it keeps the scores, saves the
 -- profile, leaves the level and shows the score table.
 local kRace = 1
-local kSteerPerRadian = 1.5
+-- The autopilot steers toward the road's middle this far ahead of the car,
+-- and farther the faster it goes.
+local kLookAhead = 5.0
+local kLookAheadSeconds = 0.5
+local kSteerPerRadian = 2.0
+-- Route points lie a piece (about 13) apart, and the first one found may
+-- lie up to 20 behind the car: a few steps reach past the look-ahead.
+local kRouteSteps = 8
 -- The autopilot keeps below the speed at which the ring throws the car off.
 local kCruiseSpeed = 24.0
 local kNitroAmount = 1.0
@@ -26,11 +33,40 @@ local function TopmostParent(object)
     return object
 end
 
--- The road's direction against the car's, wrapped into -pi to pi; the
--- car turns towards a greater heading with negative steering.
+-- The angle that turns the direction (x, y) onto (toX, toY), counter-clockwise
+-- seen from above.
+local function TurnAngle(x, y, toX, toY)
+    return math.atan2(x * toY - y * toX, x * toX + y * toY)
+end
+
+-- The road's middle ahead of the car: the first route point at least the
+-- distance ahead along the road's direction. Positive offsets step along
+-- the route the way the race runs. Nothing when the car is off every piece.
+local function MiddleAhead(x, y, distance)
+    local _, roadAngle = GetPlayerSplineAngle()
+    local alongX, alongY = math.cos(roadAngle), math.sin(roadAngle)
+    for step = 0, kRouteSteps do
+        local pointX, pointY = GetClosestLineCenter(x, y, 0, step)
+        if not pointX then return nil end
+        if (pointX - x) * alongX + (pointY - y) * alongY >= distance then return pointX, pointY end
+    end
+    return nil
+end
+
+-- Toward the road's middle ahead, or, far off the road, along the road's
+-- direction; the car turns towards a greater heading with negative
+-- steering.
 local function RoadSteer()
-    local heading, roadAngle = GetPlayerSplineAngle()
-    local turn = (roadAngle - heading + math.pi) % (2 * math.pi) - math.pi
+    local x, y = GetPosition(car)
+    local noseX, noseY = GetPlayerDirection()
+    local targetX, targetY = MiddleAhead(x, y, kLookAhead + GetPlayerSpeed() * kLookAheadSeconds)
+    local turn
+    if targetX then
+        turn = TurnAngle(noseX, noseY, targetX - x, targetY - y)
+    else
+        local _, roadAngle = GetPlayerSplineAngle()
+        turn = TurnAngle(noseX, noseY, math.cos(roadAngle), math.sin(roadAngle))
+    end
     return math.max(-1, math.min(1, -turn * kSteerPerRadian))
 end
 
@@ -63,9 +99,10 @@ local function ShowScores()
     print("score screen")
 end
 
--- Only a race the car drove to its end has a time for the score table.
+-- Only a race the car drove to its end and won has a time for the score
+-- table: the round after the last is the one past the finish.
 local function EndRace()
-    if GetCurrentRound() > GetRoundsNumber() then
+    if GetCurrentRound() > GetRoundsNumber() and raceOutcome == "finish!" then
         CheckPlayerRecords(kRace)
         SaveScore()
     end

@@ -21,8 +21,12 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+extern const char* const kReadmeText;
 
 namespace {
 
@@ -297,4 +301,60 @@ TEST(DemoGame, PlaysTheRaceFromAPackArchiveAsFromTheDataFolder)
     EXPECT_EQ(save, ReadWholeFile(std::string(kFolder) + "\\DATA\\Saves\\save0.sav"));
 }
 
+// The files that the README's "Writing scripts" shows: each line "\"<name>\":"
+// and the fenced block after it give a file and its text.
+std::vector<std::pair<std::string, std::string>> ReadmeScriptFiles()
+{
+    const std::string readme = kReadmeText;
+    const size_t begin = readme.find("### Writing scripts\n");
+    if (begin == std::string::npos) return {};
+    std::istringstream section(readme.substr(begin, readme.find("\n## ", begin) - begin));
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string line, name;
+    bool inBlock = false;
+    while (std::getline(section, line)) {
+        if (inBlock) {
+            if (line == "```") inBlock = false;
+            else files.back().second += line + "\n";
+        } else if (line.size() > 3 && line.front() == '"' && line.compare(line.size() - 2, 2, "\":") == 0) {
+            name = line.substr(1, line.size() - 3);
+        } else if (!name.empty() && line.compare(0, 3, "```") == 0) {
+            files.emplace_back(name, "");
+            name.clear();
+            inBlock = true;
+        }
+    }
+    return files;
+}
+
+// The smallest game of "Writing scripts", its files taken from the README
+// as they stand there, races "level1" to its finish with a lap on the
+// clock.
+TEST(DemoGame, TheReadmesSmallestGameRacesLevelOneToItsFinish)
+{
+    const std::vector<std::pair<std::string, std::string>> files = ReadmeScriptFiles();
+    std::vector<std::string> names;
+    for (const auto& file : files) names.push_back(file.first);
+    ASSERT_EQ(names, (std::vector<std::string>{"receivers.txt", "main.lua", "drive.lua", "messages.lua"}));
+    const char* const kFolder = "readme-game";
+    const std::string scripts = std::string(kFolder) + "\\" + ScriptHost::kScriptFolder;
+    // What a run before this one left.
+    DeleteFileA("readme-game\\game.log");
+    for (const auto& file : files) DeleteFileA((scripts + file.first).c_str());
+    WriteDemoDataInto(kFolder);
+    DropScripts(kFolder);
+    CreateDirectoryA(scripts.c_str(), nullptr);
+    for (const auto& file : files) std::ofstream(scripts + file.first, std::ios::binary) << file.second;
+
+    GameProgram game("--frames 1000 --fixed-dt 0.05", kFolder);
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(kRaceWait), 0u) << game.ErrorOutput();
+    const std::string log = ReadText(std::string(kFolder) + "\\game.log");
+    EXPECT_NE(log.find("finish!\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("round 2 of 1, best lap 00:"), std::string::npos) << log;
+    EXPECT_EQ(log.find("best lap 00:00:00"), std::string::npos) << log;
+    EXPECT_EQ(log.find("error:"), std::string::npos) << log;
+}
+
 } // namespace
+

@@ -142,7 +142,9 @@ TEST_F(LevelOneRace, ACapsizedCarRespawnsUprightOnTheRoad)
 TEST_F(LevelOneRace, ALightStopsADarkSideCarAndFreesItAfterFourSeconds)
 {
     ParkPlayer();
-    CPPlayer& racer = *racers[2];
+    // On the road's inner half, so that its straight run ahead bends out
+    // with the ring no further than the road's outer half.
+    CPPlayer& racer = *racers[1];
     KeepOnly(racer);
     racer.sideFlags = CPPlayer::kDarkSide;
     // A small light 25 units ahead of the car.

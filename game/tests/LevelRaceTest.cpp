@@ -1,5 +1,6 @@
 #include "core/FrameClock.h"
 #include "core/tests/GameObjectTestSupport.h"
+#include "game/PLine.h"
 #include "game/tests/LevelLoadFixture.h"
 #include "game/tests/TrackFixtures.h"
 
@@ -31,6 +32,9 @@ const float kSteerAheadAngle = 0.06f;
 const float kSteerGain = 2.0f;
 const float kCruiseSpeed = 16.0f;
 const float kCarWidth = 2.0f;
+// The ring's quads are chords of its edges: between their corners the
+// outer edge lies up to 0.13 nearer the middle than the half width.
+const float kRoadReach = kLevelOneRoadHalfWidth - 0.2f;
 
 bool StartsWith(const std::string& text, const char* prefix)
 {
@@ -169,9 +173,9 @@ private:
     float m_savedDelta;
 };
 
-// The start grid: every car stands on its wheels, apart from the others,
-// facing the way laps are counted, and none falls or is put back on the
-// road while the race gets going.
+// The start grid: every car stands on its wheels on the road, apart from
+// the others, facing the way laps are counted, and none falls or is put
+// back on the road while the race gets going.
 TEST_F(LevelRace, EveryCarStartsOnItsWheelsApartAndFacingTheWayTheRaceRuns)
 {
     CPLevel& race = StartRace(false);
@@ -182,8 +186,11 @@ TEST_F(LevelRace, EveryCarStartsOnItsWheelsApartAndFacingTheWayTheRaceRuns)
         const D3DXVECTOR3& at = *cars[i]->GetPositionRef();
         const D3DXVECTOR3 raceWay = D3DXVECTOR3(-at.y, at.x, 0.0f) * (routeTurn / std::hypot(at.x, at.y));
         const D3DXVECTOR3 nose = ForwardAxisOf(*cars[i]);
-        // The grid is straight; the ring bends away from it by a few degrees.
-        EXPECT_GT(D3DXVec3Dot(&nose, &raceWay), 0.95f) << "car " << i;
+        // The grid bends with the ring: every car faces along it and stands
+        // with both sides on the road, also at the back of the grid.
+        EXPECT_GT(D3DXVec3Dot(&nose, &raceWay), 0.999f) << "car " << i;
+        const float offMiddle = std::fabs(std::hypot(at.x, at.y) - kLevelOneRoadRadius);
+        EXPECT_LE(offMiddle + kCarWidth / 2.0f, kRoadReach) << "car " << i;
         for (size_t j = 0; j < i; ++j) {
             const D3DXVECTOR3 apart = at - *cars[j]->GetPositionRef();
             EXPECT_GT(D3DXVec3Length(&apart), kCarWidth) << "cars " << j << " and " << i;
@@ -196,6 +203,22 @@ TEST_F(LevelRace, EveryCarStartsOnItsWheelsApartAndFacingTheWayTheRaceRuns)
     }
     const D3DXVECTOR3& at = *race.player->GetPositionRef();
     EXPECT_GT(std::atan2(at.y, at.x) * routeTurn, 0.2f) << "the player drove the way it faced, past the start line";
+}
+
+// The route runs on round the whole ring: each piece, driven from its end
+// to its start, begins where the piece before it ended, also where the
+// ring closes, so a driver's point ahead never jumps back behind the car.
+TEST_F(LevelRace, TheRouteRunsOnRoundTheRingWithoutAStepBack)
+{
+    CPLevel& race = StartRace(false);
+    const std::vector<CPLine*>& route = race.route;
+    ASSERT_GT(route.size(), 40u);
+    for (size_t i = 0; i < route.size(); ++i) {
+        const CPLine& driven = *route[i];
+        const CPLine& next = *route[(i + 1) % route.size()];
+        const D3DXVECTOR3 gap = next.end - driven.start;
+        EXPECT_LT(std::hypot(gap.x, gap.y), 1.0f) << "after route node " << i << " of " << route.size();
+    }
 }
 
 // The nitro zone across the ring's bottom holds a car driving through it.
