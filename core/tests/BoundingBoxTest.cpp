@@ -18,6 +18,19 @@ void ExpectVector(const D3DXVECTOR3& actual, float x, float y, float z)
     EXPECT_NEAR(actual.z, z, 1e-4f);
 }
 
+// The box's six planes, in their numbering, as (a, b, c, d).
+void ExpectPlanes(const CPBoundingBox& box, const float (&expected)[6][4])
+{
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        const D3DXPLANE& plane = box.GetPlane(i);
+        EXPECT_NEAR(plane.a, expected[i][0], 1e-4f);
+        EXPECT_NEAR(plane.b, expected[i][1], 1e-4f);
+        EXPECT_NEAR(plane.c, expected[i][2], 1e-4f);
+        EXPECT_NEAR(plane.d, expected[i][3], 1e-4f);
+    }
+}
+
 CPBoundingBox UpdatedBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents,
                          const D3DXMATRIX* world = nullptr)
 {
@@ -47,14 +60,7 @@ TEST(BoundingBox, CornersPlanesAndRaysBeforeAnyUpdateAreThoseOfTheConstructedBox
     const float planes[6][4] = {
         {0, 0, -2, 2}, {8, 0, 0, -12}, {0, 4, 0, -12}, {-8, 0, 0, 4}, {0, -4, 0, 4}, {0, 0, 2, -10},
     };
-    for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        const D3DXPLANE& plane = box.GetPlane(i);
-        EXPECT_NEAR(plane.a, planes[i][0], 1e-4f);
-        EXPECT_NEAR(plane.b, planes[i][1], 1e-4f);
-        EXPECT_NEAR(plane.c, planes[i][2], 1e-4f);
-        EXPECT_NEAR(plane.d, planes[i][3], 1e-4f);
-    }
+    ExpectPlanes(box, planes);
     float distance = 100;
     D3DXPLANE hit;
     EXPECT_TRUE(box.IntersectRay(D3DXVECTOR3(1.25f, 2.5f, -10), D3DXVECTOR3(0, 0, 1), distance, hit));
@@ -86,14 +92,7 @@ TEST(BoundingBox, PlanesFollowTheirNumberingAndFaceOutward)
         {0, 0, -8, -24}, {24, 0, 0, -24}, {0, 12, 0, -24},
         {-24, 0, 0, -24}, {0, -12, 0, -24}, {0, 0, 8, -24},
     };
-    for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        const D3DXPLANE& plane = box.GetPlane(i);
-        EXPECT_NEAR(plane.a, expected[i][0], 1e-4f);
-        EXPECT_NEAR(plane.b, expected[i][1], 1e-4f);
-        EXPECT_NEAR(plane.c, expected[i][2], 1e-4f);
-        EXPECT_NEAR(plane.d, expected[i][3], 1e-4f);
-    }
+    ExpectPlanes(box, expected);
 }
 
 TEST(BoundingBox, UpdateRaisesDegenerateHalfExtents)

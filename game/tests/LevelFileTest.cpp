@@ -113,8 +113,17 @@ TEST(LevelFile, RefusesCountsPastTheBytesLeft)
     }
 }
 
-// The record's ten floats start after the header, the two counts, the
-// name's length and its two bytes.
+// A hand-made level of one object record whose float at index (of its ten:
+// position, rotation, scale) is value. The floats start after the header,
+// the two counts, the name's length and its two bytes.
+bool ReadWithRecordFloat(int index, float value, LevelDescription& level, std::string& error)
+{
+    const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
+    std::string bytes = HandMadeLevel(0, 1);
+    std::memcpy(&bytes[firstFloat + 4 * static_cast<size_t>(index)], &value, sizeof(value));
+    return Read(bytes, level, error);
+}
+
 TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
 {
     struct Case {
@@ -128,13 +137,10 @@ TEST(LevelFile, RefusesPositionsRotationsAndScalesThatAreNotFiniteNumbers)
         {0, nan, "position"},          {2, infinity, "position"}, {3, -infinity, "rotation"},
         {6, nan, "rotation"},          {7, infinity, "scale"},    {9, nan, "scale"},
     };
-    const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
     for (const Case& c : cases) {
-        std::string bytes = HandMadeLevel(0, 1);
-        std::memcpy(&bytes[firstFloat + 4 * c.index], &c.value, sizeof(c.value));
         LevelDescription level;
         std::string error;
-        EXPECT_EQ(Read(bytes, level, error), c.error == nullptr) << c.index;
+        EXPECT_EQ(ReadWithRecordFloat(c.index, c.value, level, error), c.error == nullptr) << c.index;
         if (!c.error) continue;
         EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is not a finite number");
         EXPECT_TRUE(level.objects.empty());
@@ -158,13 +164,11 @@ TEST(LevelFile, RefusesPositionsRotationsAndScalesBeyondTheLargestPlacement)
         {5, -beyond, "rotation"}, {6, huge, "rotation"},   {7, -largest, nullptr}, {8, huge, "scale"},
         {9, beyond, "scale"},
     };
-    const size_t firstFloat = 16 + 4 + 4 + 4 + 2;
     for (const Case& c : cases) {
-        std::string bytes = HandMadeLevel(0, 1);
-        std::memcpy(&bytes[firstFloat + 4 * c.index], &c.value, sizeof(c.value));
         LevelDescription level;
         std::string error;
-        EXPECT_EQ(Read(bytes, level, error), c.error == nullptr) << c.index << ": " << c.value;
+        EXPECT_EQ(ReadWithRecordFloat(c.index, c.value, level, error), c.error == nullptr)
+            << c.index << ": " << c.value;
         if (!c.error) continue;
         EXPECT_EQ(error, "hand.lvl: object record 0 " + std::string(c.error) + " is more than 1e+09 in size");
         EXPECT_TRUE(level.objects.empty());
