@@ -261,7 +261,12 @@ bool CPGameData::LoadScores()
     m_scoresChanged = false;
     m_scoresDamaged = false;
     CPDataFile file(kScoresPath, true);
-    if (FAILED(file.Load())) return true;
+    // A file that is there but cannot be read whole may still hold every
+    // score, so it is damaged, not missing, and is kept before a new one.
+    if (FAILED(file.Load())) {
+        m_scoresDamaged = IsDataFilePresent(kScoresPath);
+        return !m_scoresDamaged;
+    }
     m_scoresDamaged = !ReadScores(file, kScoredRaces, kScoreTableSize, scoreTables);
     return !m_scoresDamaged;
 }

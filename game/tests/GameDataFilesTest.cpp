@@ -560,6 +560,27 @@ TEST_F(DamagedScoresFile, StaysWhenItCannotBeKept)
     EXPECT_EQ(ReadFileBytes(kKept), stored);
 }
 
+// A file there that cannot be read whole may hold every score: it is
+// damaged, not missing, and is kept before new scores go over it.
+TEST_F(DamagedScoresFile, ThatCannotBeReadWholeIsKeptBeforeTheNewScoresGoOverIt)
+{
+    const std::string stored = ReadFileBytes(kScores);
+    CPGameData data;
+    bool loaded = true;
+    {
+        FailingFileSystem failing(FailingCall::Read);
+        ScopedFileSystem scoped(failing);
+        loaded = data.LoadScores();
+    }
+    EXPECT_FALSE(loaded);
+    ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
+    ASSERT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadFileBytes(kKept), stored);
+    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
+    EXPECT_EQ(GetGameLog().GetLines()[0],
+              "Data\\scores.dat: read as damaged; kept as Data\\scores.dat.damaged before it is written over");
+}
+
 // A game whose damaged scores lie only in a pack archive: the copy goes
 // into the "Data" folder that the new scores make.
 TEST_F(DamagedScoresFile, OnlyInAPackArchiveIsKeptInTheDataFolderTheScoresMake)
