@@ -213,9 +213,20 @@ void ReadSaveProfile(CPGameData& data, const std::string& profileName)
     data.profileName = profileName;
 }
 
+bool SetPlayerCarKey(CPGameData& data, const std::string& carKey, const char* operation)
+{
+    if (!IsNameInsideFolder(carKey)) {
+        GetGameLog().Report("%s: \"%.64s\" names a car outside the game's folders; car kept", operation,
+                            carKey.c_str());
+        return false;
+    }
+    data.carKey = carKey;
+    return true;
+}
+
 bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName)
 {
-    data.carKey = playerName;
+    if (!SetPlayerCarKey(data, playerName, "NewPlayer")) return false;
     std::string owner;
     if (ReadSlotOwner(0, owner) && owner != data.profileName) {
         GetGameLog().Report("%s: holds the save of \"%.64s\"; kept", SlotPath(0).c_str(), owner.c_str());

@@ -53,7 +53,13 @@ std::vector<std::string> ListSaves();
 // gone (time 0, record value 4, no car model, no samples).
 void ReadSaveProfile(CPGameData& data, const std::string& profileName);
 
+// Makes carKey the player's car key. The key is saved and read back as a
+// file name, so one that could reach outside the game's folders is refused
+// (logged with the operation that set it) and the old key stays.
+bool SetPlayerCarKey(CPGameData& data, const std::string& carKey, const char* operation);
+
 // Names the player's car and writes the profile to "save0.sav", unless that
 // slot holds another profile's save, whole or damaged after its profile
 // name, which is kept (logged); the profile's own slot is not changed.
+// A car name SetPlayerCarKey refuses writes nothing.
 bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName);

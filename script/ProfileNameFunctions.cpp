@@ -21,7 +21,7 @@ int Script_SetPlayerName(lua_State* state)
 {
     const char* name = ReadText(state, 1);
     CPGameData* data = GetGameData();
-    if (name && data) data->carKey = name;
+    if (name && data) SetPlayerCarKey(*data, name, "SetPlayerName");
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "script/tests/ScriptTest.h"
 
+#include "core/ProblemLog.h"
+#include "game/GameLog.h"
 #include "game/LocalClock.h"
 #include "game/PGameData.h"
 #include "game/SaveGames.h"
@@ -123,6 +125,28 @@ TEST_F(SaveFunctions, NewPlayerNamesTheCarAndWritesTheFirstSlotKeepingTheProfile
     EXPECT_EQ(data.carKey, "Dot");
     EXPECT_EQ(data.saveSlot, 3);
     EXPECT_EQ(Saves(), "6:Ann,,,,,");
+}
+
+// The car key is saved and read back as a file name: one that could reach
+// outside the game's folders is refused where it is set, with its line in
+// the game log, so the profile saved afterwards still loads.
+TEST_F(SaveFunctions, PlayerNamesOutsideTheGameFoldersKeepTheCarKeyAndTheSavedProfileLoads)
+{
+    data.saveSlot = 2;
+    GetGameLog().Clear();
+    const char* const refused[] = {"SetPlayerName('..\\\\..\\\\outside')", "SetPlayerName('C:jeep')",
+                                   "NewPlayer('cars\\\\..\\\\..\\\\x')", "NewPlayer('con.txt')"};
+    for (const char* call : refused) {
+        EXPECT_EQ(Joined("return " + std::string(call)), call[0] == 'N' ? "false" : "") << call;
+        EXPECT_EQ(data.carKey, "Bob") << call;
+    }
+    EXPECT_EQ(GetGameLog().GetLines().size(), 4u);
+    EXPECT_EQ(ReadFile(SlotPath(0)), "(missing)");
+    Results("SetPlayerName('cars\\\\jeep') SaveGame()");
+    CPGameData loaded;
+    g_pGameData = &loaded;
+    Results("LoadGame('save2.sav')");
+    EXPECT_EQ(loaded.profileName + "|" + loaded.carKey, "Ann|cars\\jeep");
 }
 
 TEST_F(SaveFunctions, RefuseNamesThatAreNotPlainSaveNames)
