@@ -89,13 +89,17 @@ SYSTEMTIME SavedTimeOfTakenSlot(CPDataFile& file)
     return ReadSaveHeader(file, header) ? header.savedAt : SYSTEMTIME{};
 }
 
-// The profile name a taken slot's save begins with, also where the save is
-// damaged after it; false for a free slot or one whose name does not read.
-// The file is closed again, so the slot can be written.
-bool ReadSlotOwner(int slot, std::string& owner)
+enum class SlotOwner { Free, Named, Unreadable };
+
+// Whose save a slot holds: free (a missing or empty file), named by the
+// profile name the save begins with, also where it is damaged after it, or
+// unreadable when a taken slot's name does not read. The file is closed
+// again, so the slot can be written.
+SlotOwner ReadSlotOwner(int slot, std::string& owner)
 {
     CPDataFile file(SlotPath(slot), false);
-    return OpenTakenSlot(file) && ReadSaveProfileName(file, owner);
+    if (!OpenTakenSlot(file)) return SlotOwner::Free;
+    return ReadSaveProfileName(file, owner) ? SlotOwner::Named : SlotOwner::Unreadable;
 }
 
 // Earlier by the full date and time; the day of the week says nothing more.
@@ -228,9 +232,12 @@ bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName)
 {
     if (!SetPlayerCarKey(data, playerName, "NewPlayer")) return false;
     std::string owner;
-    if (ReadSlotOwner(0, owner) && owner != data.profileName) {
+    const SlotOwner slotOwner = ReadSlotOwner(0, owner);
+    if (slotOwner == SlotOwner::Named && owner != data.profileName) {
         GetGameLog().Report("%s: holds the save of \"%.64s\"; kept", SlotPath(0).c_str(), owner.c_str());
         return false;
     }
+    // A save whose owner cannot be told may be another profile's.
+    if (slotOwner == SlotOwner::Unreadable && !KeepDamagedFile(SlotPath(0))) return false;
     return WriteSaveFile(data, SaveSlotFileName(0));
 }

@@ -60,6 +60,8 @@ bool SetPlayerCarKey(CPGameData& data, const std::string& carKey, const char* op
 
 // Names the player's car and writes the profile to "save0.sav", unless that
 // slot holds another profile's save, whole or damaged after its profile
-// name, which is kept (logged); the profile's own slot is not changed.
+// name, which is kept (logged); the profile's own slot is not changed. A
+// save there whose profile name does not read is first kept beside it
+// (KeepDamagedFile), and where it cannot be, nothing is written.
 // A car name SetPlayerCarKey refuses writes nothing.
 bool WriteNewPlayerSave(CPGameData& data, const std::string& playerName);

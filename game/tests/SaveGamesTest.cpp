@@ -54,6 +54,7 @@ void RemoveSaves()
 {
     for (int slot = 0; slot < kSaveSlotCount; ++slot) DeleteFileA(SlotPath(slot).c_str());
     DeleteFileA("DATA\\Saves\\mine.sav");
+    DeleteFileA("DATA\\Saves\\save0.sav.damaged");
     RemoveDirectoryA(kSaves);
 }
 
@@ -410,6 +411,36 @@ TEST_F(SaveGames, ANewPlayerKeepsAnotherProfilesDamagedSaveInSlot0)
     WriteFixture(SlotPath(0), Bytes("\x03\0\0\0" "Ci"));
     EXPECT_TRUE(WriteNewPlayerSave(data, "Dan")) << "no profile name reads from it";
     EXPECT_EQ(ListSaves()[0], "Ann");
+}
+
+// A taken slot 0 whose profile name does not read could be anyone's: it
+// is kept beside before the new player's save goes there, or, where no copy
+// can be made, left as it is. A free slot leaves nothing to keep.
+TEST_F(SaveGames, ANewPlayerKeepsASlot0SaveWhoseNameDoesNotReadBesideItsOwn)
+{
+    const std::string kKept = SlotPath(0) + ".damaged";
+    const std::string unreadable = Bytes("\x05\0\0\0" "Cid");
+    WriteFixture(SlotPath(0), unreadable);
+    data.profileName = "Ann";
+    // A folder where the copy would go: no copy can be written there.
+    ASSERT_TRUE(CreateDirectoryA(kKept.c_str(), nullptr));
+    const bool writtenWithoutCopy = WriteNewPlayerSave(data, "Dan");
+    RemoveDirectoryA(kKept.c_str());
+    EXPECT_FALSE(writtenWithoutCopy);
+    EXPECT_EQ(ReadFileBytes(SlotPath(0)), unreadable);
+
+    GetGameLog().Clear();
+    ASSERT_TRUE(WriteNewPlayerSave(data, "Dan"));
+    EXPECT_EQ(ReadFileBytes(kKept), unreadable);
+    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
+    EXPECT_EQ(GetGameLog().GetLines()[0],
+              "DATA\\Saves\\save0.sav: read as damaged; kept as DATA\\Saves\\save0.sav.damaged before it is written over");
+    EXPECT_EQ(ListSaves()[0], "Ann");
+
+    DeleteFileA(kKept.c_str());
+    ASSERT_TRUE(DeleteSaveFile("save0.sav"));
+    ASSERT_TRUE(WriteNewPlayerSave(data, "Eve"));
+    EXPECT_FALSE(FileExists(kKept)) << "an emptied slot is free";
 }
 
 // Slots are chosen by the time a save's header holds, also where the save
