@@ -10,10 +10,12 @@ const char* const kSeparators = "\\/";
 // No file system holds a longer name in one folder.
 const size_t kLongestFileName = 255;
 // Names that Windows opens as a device in every folder, whatever extension
-// follows them; "com" and "lpt" with a digit 1 to 9 are devices too.
+// follows them; "com" and "lpt" with a digit 1 to 9 are devices too, and
+// so are they with a superscript one, two or three (code page 1252 bytes).
 const char* const kDeviceNames[] = {"con", "nul", "aux", "prn", "conin$", "conout$", "clock$"};
 const char* const kNumberedDevices[] = {"com", "lpt"};
 const size_t kNumberedDevicePrefix = 3;
+const std::string kSuperscriptDigits = "\xB9\xB2\xB3";
 const char kLineFeed = '\n';
 const char kCarriageReturn = '\r';
 
@@ -70,7 +72,9 @@ bool IsDevicePart(std::string part)
     }
     if (part.size() != kNumberedDevicePrefix + 1) return false;
     const char digit = part[kNumberedDevicePrefix];
-    if (digit < '1' || digit > '9') return false;
+    const bool isDeviceNumber = (digit >= '1' && digit <= '9') ||
+                                kSuperscriptDigits.find(digit) != std::string::npos;
+    if (!isDeviceNumber) return false;
     for (const char* device : kNumberedDevices) {
         if (part.compare(0, kNumberedDevicePrefix, device) == 0) return true;
     }

@@ -75,6 +75,8 @@ TEST(StringUtils, DeviceNamesInAnyPartCaseOrExtensionAreOutsideEveryFolder)
         "con",          "NUL",         "Aux",           "prn.txt",    "com1",         "COM9.dat",
         "lpt1",         "lpt9",        "conin$",        "CONOUT$",    "clock$.x",     "nul.tar.gz",
         "cars\\con",    "com1\\x.rdf", "a/b/LpT5.wav",  "con .txt",   "aux.",         "x\\prn\\y\\z.lvl",
+        // Superscript one, two and three in code page 1252 count as digits.
+        "com\xB9",     "LPT\xB2.txt",  "cars\\Com\xB3", "lpt\xB9",
     };
     for (const char* name : devices) {
         EXPECT_FALSE(IsNameInsideFolder(name)) << name;
@@ -82,7 +84,7 @@ TEST(StringUtils, DeviceNamesInAnyPartCaseOrExtensionAreOutsideEveryFolder)
     }
     const char* const nearMisses[] = {
         "con2", "com0", "lpt0", "com10", "console", "nullx", "xcon", "auxiliary.rdf", "prn_", "clock",
-        "conin", "a.con", "cars\\icon.tga", "com", "lpt",
+        "conin", "a.con", "cars\\icon.tga", "com", "lpt", "com\xB4", "lpt\xB0", "com\xBC", "com\xB9\xB2",
     };
     for (const char* name : nearMisses) {
         EXPECT_TRUE(IsNameInsideFolder(name)) << name;
@@ -105,6 +107,7 @@ TEST(StringUtils, ADeviceNameEndedByANulIsOutsideEveryFolder)
     }
     EXPECT_TRUE(IsNameInsideFolder(std::string("null\0.wav", 9)));
     EXPECT_TRUE(IsNameInsideFolder(std::string("cars\\com4x\0\\jeep.rdf", 20)));
+    EXPECT_TRUE(IsNameInsideFolder(std::string("com\0", 4)));
 }
 
 TEST(StringUtils, CaseConversionLeavesBytesAbove127Alone)
