@@ -21,6 +21,7 @@
 #include "physics/PPhysicData.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -143,11 +144,12 @@ bool IsRecordFileInsideFolder(const std::string& levelPath, const LevelObjectRec
     return false;
 }
 
-// A checkpoint's seconds: an infinite allowance would never run out, a
-// negative one would lose the race on reaching the checkpoint.
-bool IsAllowance(float seconds)
+// A checkpoint's seconds as read, before they become a float: an infinite
+// allowance would never run out, a negative one would lose the race on
+// reaching the checkpoint, and one beyond the float range has no float.
+bool IsAllowance(double seconds)
 {
-    return std::isfinite(seconds) && seconds >= 0.0f;
+    return std::isfinite(seconds) && seconds >= 0.0 && seconds <= FLT_MAX;
 }
 
 float RandomFraction()
@@ -374,12 +376,13 @@ void CPLevel::HandleRecord(const LevelObjectRecord& record, const std::string& l
         if (singleMode) return;
         const size_t comma = record.name.find(',');
         baseName = WithoutTrailingDigits(record.name.substr(0, comma));
-        if (comma != std::string::npos) allowance = static_cast<float>(std::atof(record.name.c_str() + comma + 1));
-        if (!IsAllowance(allowance)) {
+        const double seconds = comma == std::string::npos ? 0.0 : std::atof(record.name.c_str() + comma + 1);
+        if (!IsAllowance(seconds)) {
             ReportProblem(levelPath + ": object record \"" + record.name +
                           "\" gives an allowance that is not a finite number of 0 or more; left out");
             return;
         }
+        allowance = static_cast<float>(seconds);
     }
     if (StartsWith(baseName, "chk")) {
         if (IsRecordFileInsideFolder(levelPath, record, PlacedFileBase(baseName))) {
