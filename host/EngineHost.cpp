@@ -164,6 +164,7 @@ bool EngineHost::Start(HINSTANCE instance, std::string& error)
     CreateSound();
     CreateSingleObjects();
     GetRender()->SetDefaultStates();
+    OpenGameLog();
     ShowOpeningScene();
     StartScripts();
 
@@ -355,23 +356,28 @@ void EngineHost::ShowOpeningScene()
     g_pTaskManager->AddTask(m_openingScene->GetUpdater());
 }
 
-// The game's data files, then the scripts; the game log starts empty. What
+// The game log starts empty, before the opening scene loads anything. What
 // the game's rules report (a save that could not be written, say) and what
 // the renderer reports (a description naming a file outside the game's
 // folders) go to the game log too, where a player or modder looks.
-void EngineHost::StartScripts()
+void EngineHost::OpenGameLog()
 {
     m_gameLog.reset(new GameLog());
     for (ProblemLog* log : {&GetGameLog(), &GetRenderLog()}) {
         log->SetEcho([this](const std::string& line) { m_gameLog->WriteLine(line); });
     }
     OnShutdown([this] {
-        m_scripts.reset();
         GetGameLog().SetEcho(nullptr);
         GetRenderLog().SetEcho(nullptr);
         m_gameLog.reset();
     });
     m_gameLog->Clear();
+}
+
+// The game's data files, then the scripts.
+void EngineHost::StartScripts()
+{
+    OnShutdown([this] { m_scripts.reset(); });
     LoadStartupData(*m_gameLog);
     m_scripts.reset(new ScriptHost(*m_gameLog));
     m_scripts->MeasureSteps(m_options.frameTimes);

@@ -45,7 +45,7 @@ public:
 
     // Start-up, in order: settings, pack archives, window, device and
     // renderer, the task manager's window, sound, the single objects, the
-    // default states and the opening scene. False, with the reason, when
+    // default states, the game log, the opening scene and the scripts. False, with the reason, when
     // the window or the device cannot be made.
     bool Start(HINSTANCE instance, std::string& error);
 
@@ -108,6 +108,7 @@ private:
     void CreateSingleObjects();
     void CreateParticles();
     void RegisterReceivers();
+    void OpenGameLog();
     void ShowOpeningScene();
     void StartScripts();
     void EndOpeningSceneOnceLevelExists();

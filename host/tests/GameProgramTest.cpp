@@ -134,6 +134,23 @@ TEST(GameProgram, TellsTheGameLogOfADescriptionNamingAFileOutsideTheGamesFolders
               "not read\n");
 }
 
+// The opening scene's box is loaded before any script runs; a description
+// of it naming a mesh above the game's folder is told in the game log too.
+TEST(GameProgram, TellsTheGameLogOfAnOpeningSceneDescriptionNamingAFileOutsideTheGamesFolders)
+{
+    for (const char* folder : {"outside-box", "outside-box\\Data", "outside-box\\Data\\Meshes"}) {
+        CreateDirectoryA(folder, nullptr);
+    }
+    std::ofstream("outside-box\\Data\\Meshes\\box.rdf", std::ios::binary) << "mesh=..\\..\\box.msh\r\n";
+    GameProgram game("--frames 1", "outside-box");
+    ASSERT_TRUE(game.Started());
+    EXPECT_EQ(game.ExitCode(), 0u);
+    const std::vector<char> log = ReadWholeFile("outside-box\\game.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              "render: Data\\Meshes\\box.rdf: mesh \"..\\..\\box.msh\" names a file outside the game's folders; "
+              "not read\n");
+}
+
 // A folder where the score file and the first save would go: both writes
 // fail, the folders stay, the game log tells of each and the scripts are
 // answered false.
