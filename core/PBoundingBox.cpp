@@ -32,6 +32,12 @@ float RaisedHalfExtent(float value)
     return value >= kMinimumHalfExtent ? value : kMinimumHalfExtent;
 }
 
+D3DXVECTOR3 RaisedHalfExtents(const D3DXVECTOR3& halfExtents)
+{
+    return D3DXVECTOR3(RaisedHalfExtent(halfExtents.x), RaisedHalfExtent(halfExtents.y),
+                       RaisedHalfExtent(halfExtents.z));
+}
+
 } // namespace
 
 CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfExtents)
@@ -59,9 +65,7 @@ void CPBoundingBox::PlaceInWorld(const D3DXMATRIX& objectWorld)
 
 void CPBoundingBox::Update()
 {
-    m_halfExtents.x = RaisedHalfExtent(m_halfExtents.x);
-    m_halfExtents.y = RaisedHalfExtent(m_halfExtents.y);
-    m_halfExtents.z = RaisedHalfExtent(m_halfExtents.z);
+    m_halfExtents = RaisedHalfExtents(m_halfExtents);
     m_cornersCurrent = false;
     m_planesCurrent = false;
     ComputeExtent();
@@ -83,11 +87,15 @@ void CPBoundingBox::ComputeCorners() const
 {
     if (m_cornersCurrent) return;
     m_cornersCurrent = true;
+    // Before the first update the half extents are still as constructed;
+    // raised here as the update raises them, a flat box read that early has
+    // distinct corners and a normal on every face too.
+    const D3DXVECTOR3 halfExtents = RaisedHalfExtents(m_halfExtents);
     D3DXVECTOR3 local[kCornerCount];
     for (int i = 0; i < kCornerCount; ++i) {
-        local[i] = D3DXVECTOR3(m_centre.x + kCornerSigns[i][0] * m_halfExtents.x,
-                               m_centre.y + kCornerSigns[i][1] * m_halfExtents.y,
-                               m_centre.z + kCornerSigns[i][2] * m_halfExtents.z);
+        local[i] = D3DXVECTOR3(m_centre.x + kCornerSigns[i][0] * halfExtents.x,
+                               m_centre.y + kCornerSigns[i][1] * halfExtents.y,
+                               m_centre.z + kCornerSigns[i][2] * halfExtents.z);
     }
     // Placed as the extent was, so that the extent is that of these corners.
     if (IsAffine(m_worldMatrix)) {

@@ -8,8 +8,11 @@
 // the six face planes (normals out of the box) follow from the box's
 // placement when they are first read after an update or after construction,
 // since every moving object updates its boxes each frame and few of them are
-// ever asked for a corner or a ray. The ray test finds the nearest face that
-// a ray meets from outside.
+// ever asked for a corner or a ray. The half extents, minimum and maximum
+// read as constructed until the first update raises degenerate half
+// extents; corners and planes read before it are already those of the
+// raised box, so a flat box has a normal on every face from the start. The
+// ray test finds the nearest face that a ray meets from outside.
 //
 // Corner i takes the half extents with the signs (x, y, z):
 //   0 (-,-,-)  1 (+,-,-)  2 (+,+,-)  3 (-,+,-)

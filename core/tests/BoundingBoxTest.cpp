@@ -67,6 +67,33 @@ TEST(BoundingBox, CornersPlanesAndRaysBeforeAnyUpdateAreThoseOfTheConstructedBox
     EXPECT_NEAR(distance, 11, 1e-4f);
 }
 
+// A flat part (no depth along y) and a part with no size along x and a
+// negative one along z: read before their first update, the corners and
+// planes are those the update will give, so every face has a normal; the
+// half extents stay as given.
+TEST(BoundingBox, AFlatBoxReadBeforeAnyUpdateHasTheCornersAndPlanesOfItsFirstUpdate)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const D3DXVECTOR3 centre(1, 2, 3);
+    for (const D3DXVECTOR3& halfExtents : {D3DXVECTOR3(0.5f, 0, 2), D3DXVECTOR3(nan, 1.5f, -0.25f)}) {
+        SCOPED_TRACE(testing::Message() << halfExtents.x << " " << halfExtents.y << " " << halfExtents.z);
+        const CPBoundingBox box(centre, halfExtents);
+        const CPBoundingBox updated = UpdatedBox(centre, halfExtents);
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE(i);
+            const D3DXVECTOR3& corner = updated.GetCorner(i);
+            ExpectVector(box.GetCorner(i), corner.x, corner.y, corner.z);
+        }
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(i);
+            const D3DXPLANE& plane = box.GetPlane(i);
+            EXPECT_TRUE(plane == updated.GetPlane(i));
+            EXPECT_GT(plane.a * plane.a + plane.b * plane.b + plane.c * plane.c, 0.0f);
+        }
+        EXPECT_EQ(box.GetHalfExtents().y, halfExtents.y);
+    }
+}
+
 TEST(BoundingBox, CornersFollowTheirNumberingAndTheWorldMatrix)
 {
     D3DXMATRIX world;

@@ -1,7 +1,8 @@
 -- The race's messages: every one is printed, and the places as they fall.
 -- The outcome, "finish!" or "lost!", is kept in the global raceOutcome for
 -- "jeep": the race sends it just before "game_over", and this receiver,
--- listed before "jeep", takes its commands first in every frame.
+-- listed before "jeep", takes its commands first in every frame. "main"
+-- clears it when it starts a race.
 return function(receiver)
     while SetNextCommand(receiver) do
         local command = GetCurrentCommand(receiver)

@@ -10,6 +10,9 @@ local raceStarted = false
 
 local function StartRace()
     DeactivateInterface(menu)
+    -- A new race has no outcome yet: an earlier race's win must not let
+    -- "jeep" enter a lap of a race that ends without one.
+    raceOutcome = nil
     InitLevel("level1", false)
     SetNumRounds(kRounds)
     SetMoney(kStartMoney)

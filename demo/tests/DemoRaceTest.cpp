@@ -10,6 +10,7 @@
 #include "game/PGameData.h"
 #include "game/PLevel.h"
 #include "game/PPlayer.h"
+#include "script/ScriptHost.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,8 @@ const int kRaceFrames = 2500;
 // position below the road's own height is a car that has gone through it.
 const float kRoadHeight = 0.0f;
 const char* const kScoreFile = "Data\\scores.dat";
+// The damage at which a car is wrecked.
+const float kWreckDamage = 100.0f;
 
 // The cars of the race: the player's first, then the computer's.
 std::vector<CPPlayer*> RaceCars(const CPLevel& level)
@@ -104,6 +107,19 @@ protected:
         return false;
     }
 
+    // A score table of one rival's time written before the game starts;
+    // answers the file's bytes.
+    static std::vector<char> WriteRivalScores()
+    {
+        std::vector<std::vector<ScoreEntry>> tables(1, {ScoreEntry("Rival", 1, 2, 3)});
+        CPDataFileWriter writer(kScoreFile, true);
+        WriteScores(writer, tables);
+        EXPECT_EQ(writer.Save(), S_OK);
+        return ReadWholeFile(kScoreFile);
+    }
+
+    ScriptHost& Scripts() { return *m_host->GetScripts(); }
+
     static std::string GameLog() { return ReadText("game.log"); }
 
 private:
@@ -164,11 +180,7 @@ TEST_F(DemoRace, NoCarIsPutBackOnTheRoadOrSinksBelowItInTheWholeRace)
 TEST_F(DemoRace, ARaceLostAfterEveryLapLeavesTheScoreFileAsItWas)
 {
     WriteDemoInto("lost-race");
-    std::vector<std::vector<ScoreEntry>> tables(1, {ScoreEntry("Rival", 1, 2, 3)});
-    CPDataFileWriter writer(kScoreFile, true);
-    WriteScores(writer, tables);
-    ASSERT_EQ(writer.Save(), S_OK);
-    const std::vector<char> scores = ReadWholeFile(kScoreFile);
+    const std::vector<char> scores = WriteRivalScores();
     StartGame();
 
     const bool ended = PlayRace([](CPLevel& level) {
@@ -178,6 +190,31 @@ TEST_F(DemoRace, ARaceLostAfterEveryLapLeavesTheScoreFileAsItWas)
     ASSERT_TRUE(ended) << GameLog();
     const std::string log = GameLog();
     EXPECT_NE(log.find("place 2nd\nlost!\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("score screen\n"), std::string::npos) << log;
+    EXPECT_TRUE(ReadWholeFile(kScoreFile) == scores) << "the score table shown:\n" << log;
+}
+
+// A race that a script lets first place end without a win and whose car is
+// wrecked after its last lap ends without an outcome. The scripts still
+// hold the win of the race before it in the same run; that win enters no
+// lap of this race: the score file keeps what it held.
+TEST_F(DemoRace, ARaceEndingWithoutAnOutcomeEntersNoLapForAnEarlierRacesWin)
+{
+    WriteDemoInto("no-outcome-race");
+    const std::vector<char> scores = WriteRivalScores();
+    StartGame();
+    ASSERT_TRUE(Scripts().RunText("raceOutcome = \"finish!\"", "the race before"));
+
+    const bool ended = PlayRace([](CPLevel& level) {
+        const CPGameData& data = *GetGameData();
+        level.placeToFinish = -1;
+        if (data.roundsRecorded > data.roundCount && level.placesDone) RaceCars(level)[0]->damage = kWreckDamage;
+    });
+    ASSERT_TRUE(ended) << GameLog();
+    const std::string log = GameLog();
+    EXPECT_NE(log.find("place 1st\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("proigrish!\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("finish!\n"), std::string::npos) << log;
     EXPECT_NE(log.find("score screen\n"), std::string::npos) << log;
     EXPECT_TRUE(ReadWholeFile(kScoreFile) == scores) << "the score table shown:\n" << log;
 }
