@@ -26,6 +26,33 @@ const char* const kMissionName = "mission1.txt";
 const char* const kMission = "Data\\Levels\\mission1.txt";
 const char* const kScores = "Data\\scores.dat";
 
+// A fresh game folder, entered while this lives; on leaving, its "Data"
+// folder and the game folder are removed, once the test has deleted the
+// files it made there.
+class EnteredGameFolder {
+public:
+    explicit EnteredGameFolder(const char* name) : m_name(name), m_entered(false)
+    {
+        CreateDirectoryA(name, nullptr);
+        m_entered = SetCurrentDirectoryA(name) != FALSE;
+    }
+    ~EnteredGameFolder()
+    {
+        if (!m_entered) return;
+        RemoveDirectoryA("Data");
+        SetCurrentDirectoryA("..");
+        RemoveDirectoryA(m_name);
+    }
+    EnteredGameFolder(const EnteredGameFolder&) = delete;
+    EnteredGameFolder& operator=(const EnteredGameFolder&) = delete;
+
+    bool Entered() const { return m_entered; }
+
+private:
+    const char* m_name;
+    bool m_entered;
+};
+
 // A fixture file's bytes; a missing one is not written at all.
 struct FileBytes {
     FileBytes(const char* text) : present(true), bytes(text) {}
@@ -297,18 +324,14 @@ TEST(ScoresFile, HoldsEveryEntryAsTableIndexNameAndTime)
 // its scores into: saving them makes it.
 TEST(ScoresFile, AreSavedWhereNoDataFolderExists)
 {
-    const char* const kFreshGame = "scores-without-data";
-    CreateDirectoryA(kFreshGame, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kFreshGame));
+    const EnteredGameFolder folder("scores-without-data");
+    ASSERT_TRUE(folder.Entered());
     CPGameData data;
     data.CheckPlayerRecords(1, ScoreEntry("Al", 1, 2, 3));
     const bool saved = data.SaveScores();
     std::vector<std::vector<ScoreEntry>> tables;
     const bool read = ReadScoresFile(kScores, tables);
     DeleteFileA(kScores);
-    RemoveDirectoryA("Data");
-    SetCurrentDirectoryA("..");
-    RemoveDirectoryA(kFreshGame);
     EXPECT_TRUE(saved);
     ASSERT_TRUE(read);
     EXPECT_EQ(tables.at(0).at(0).name, "Al");
@@ -360,9 +383,8 @@ std::string DescribeTables(const std::vector<std::vector<ScoreEntry>>& tables)
 // with its own scrambling under the archive's.
 TEST(ScoresFile, ReadFromAPackArchiveAsFromTheDataFolder)
 {
-    const char* const kPackedGame = "scores-in-pack";
-    CreateDirectoryA(kPackedGame, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kPackedGame));
+    const EnteredGameFolder folder("scores-in-pack");
+    ASSERT_TRUE(folder.Entered());
     CPGameData written;
     written.CheckPlayerRecords(3, ScoreEntry("Al", 1, 2, 3));
     written.CheckPlayerRecords(1, ScoreEntry("Bea", 0, 59, 7));
@@ -379,8 +401,6 @@ TEST(ScoresFile, ReadFromAPackArchiveAsFromTheDataFolder)
     const bool loaded = read.LoadScores();
     GetPackArchiveList().clear();
     DeleteFileA("data.pak");
-    SetCurrentDirectoryA("..");
-    RemoveDirectoryA(kPackedGame);
 
     ASSERT_TRUE(saved);
     EXPECT_EQ(packed, 1);
@@ -586,9 +606,8 @@ TEST_F(DamagedScoresFile, ThatCannotBeReadWholeIsKeptBeforeTheNewScoresGoOverIt)
 TEST_F(DamagedScoresFile, OnlyInAPackArchiveIsKeptInTheDataFolderTheScoresMake)
 {
     const std::string stored = ReadFileBytes(kScores);
-    const char* const kPackedGame = "damaged-scores-in-pack";
-    CreateDirectoryA(kPackedGame, nullptr);
-    ASSERT_TRUE(SetCurrentDirectoryA(kPackedGame));
+    const EnteredGameFolder folder("damaged-scores-in-pack");
+    ASSERT_TRUE(folder.Entered());
     PackArchiveWriter archive;
     archive.AddEntry(kScores, std::vector<unsigned char>(stored.begin(), stored.end()));
     const HRESULT archived = archive.Save("data.pak");
@@ -600,9 +619,6 @@ TEST_F(DamagedScoresFile, OnlyInAPackArchiveIsKeptInTheDataFolderTheScoresMake)
     const std::string kept = ReadFileBytes(kKept);
     GetPackArchiveList().clear();
     for (const char* path : {kScores, kKept, "data.pak"}) DeleteFileA(path);
-    RemoveDirectoryA("Data");
-    SetCurrentDirectoryA("..");
-    RemoveDirectoryA(kPackedGame);
 
     ASSERT_EQ(archived, S_OK);
     ASSERT_TRUE(registered);

@@ -114,41 +114,39 @@ TEST(GameProgram, ARunOverAnOldLogLogsItsOwnLinesAndEndsWithThreeAfterAScriptErr
               "this run\nerror: Data\\Scripts\\main.lua:2: attempt to perform arithmetic on a nil value\n");
 }
 
-// A description whose mesh lies above the game's folder: the game log tells
-// of it.
+// A description whose mesh lies above the game's folder is told in the game
+// log, whether a script loads it or the opening scene does (its box is
+// loaded before any script runs).
 TEST(GameProgram, TellsTheGameLogOfADescriptionNamingAFileOutsideTheGamesFolders)
 {
-    for (const char* folder : {"outside-mesh", "outside-mesh\\Data", "outside-mesh\\Data\\Scripts",
-                               "outside-mesh\\Data\\Meshes"}) {
-        CreateDirectoryA(folder, nullptr);
+    struct Case {
+        const char* folder;
+        const char* description;
+        const char* mainScript;
+    };
+    const Case cases[] = {
+        {"outside-mesh", "hut", "LoadRenderObject('hut.rdf', 0)\n"},
+        {"outside-box", "box", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::string folder = c.folder;
+        for (const char* sub : {"", "\\Data", "\\Data\\Meshes"}) CreateDirectoryA((folder + sub).c_str(), nullptr);
+        if (c.mainScript) {
+            CreateDirectoryA((folder + "\\Data\\Scripts").c_str(), nullptr);
+            std::ofstream(folder + "\\Data\\Scripts\\main.lua", std::ios::binary) << c.mainScript;
+        }
+        const std::string description = std::string(c.description) + ".rdf";
+        std::ofstream(folder + "\\Data\\Meshes\\" + description, std::ios::binary)
+            << "mesh=..\\..\\" << c.description << ".msh\r\n";
+        GameProgram game("--frames 1", c.folder);
+        ASSERT_TRUE(game.Started());
+        EXPECT_EQ(game.ExitCode(), 0u);
+        const std::vector<char> log = ReadWholeFile(folder + "\\game.log");
+        EXPECT_EQ(std::string(log.begin(), log.end()),
+                  "render: Data\\Meshes\\" + description + ": mesh \"..\\..\\" + c.description +
+                      ".msh\" names a file outside the game's folders; not read\n");
     }
-    std::ofstream("outside-mesh\\Data\\Scripts\\main.lua", std::ios::binary)
-        << "LoadRenderObject('hut.rdf', 0)\n";
-    std::ofstream("outside-mesh\\Data\\Meshes\\hut.rdf", std::ios::binary) << "mesh=..\\..\\hut.msh\r\n";
-    GameProgram game("--frames 1", "outside-mesh");
-    ASSERT_TRUE(game.Started());
-    EXPECT_EQ(game.ExitCode(), 0u);
-    const std::vector<char> log = ReadWholeFile("outside-mesh\\game.log");
-    EXPECT_EQ(std::string(log.begin(), log.end()),
-              "render: Data\\Meshes\\hut.rdf: mesh \"..\\..\\hut.msh\" names a file outside the game's folders; "
-              "not read\n");
-}
-
-// The opening scene's box is loaded before any script runs; a description
-// of it naming a mesh above the game's folder is told in the game log too.
-TEST(GameProgram, TellsTheGameLogOfAnOpeningSceneDescriptionNamingAFileOutsideTheGamesFolders)
-{
-    for (const char* folder : {"outside-box", "outside-box\\Data", "outside-box\\Data\\Meshes"}) {
-        CreateDirectoryA(folder, nullptr);
-    }
-    std::ofstream("outside-box\\Data\\Meshes\\box.rdf", std::ios::binary) << "mesh=..\\..\\box.msh\r\n";
-    GameProgram game("--frames 1", "outside-box");
-    ASSERT_TRUE(game.Started());
-    EXPECT_EQ(game.ExitCode(), 0u);
-    const std::vector<char> log = ReadWholeFile("outside-box\\game.log");
-    EXPECT_EQ(std::string(log.begin(), log.end()),
-              "render: Data\\Meshes\\box.rdf: mesh \"..\\..\\box.msh\" names a file outside the game's folders; "
-              "not read\n");
 }
 
 // A folder where the score file and the first save would go: both writes
