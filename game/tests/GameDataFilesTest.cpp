@@ -488,6 +488,16 @@ protected:
         ASSERT_EQ(writer.Save(), S_OK);
     }
 
+    // The file as it was stored lies beside the new one, and the game log
+    // names both.
+    static void ExpectKeptBesideAndLogged(const std::string& stored)
+    {
+        EXPECT_EQ(ReadFileBytes(kKept), stored);
+        ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
+        EXPECT_EQ(GetGameLog().GetLines()[0],
+                  "Data\\scores.dat: read as damaged; kept as Data\\scores.dat.damaged before it is written over");
+    }
+
     static const char* const kKept;
     static const char* const kKeptSecond;
     std::string damaged;
@@ -514,10 +524,7 @@ TEST_F(DamagedScoresFile, IsKeptBesideTheNewScoresWithTheGameLogNamingBoth)
     data.LoadScores();
     ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
     ASSERT_TRUE(data.SaveScores());
-    EXPECT_EQ(ReadFileBytes(kKept), stored);
-    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
-    EXPECT_EQ(GetGameLog().GetLines()[0],
-              "Data\\scores.dat: read as damaged; kept as Data\\scores.dat.damaged before it is written over");
+    ExpectKeptBesideAndLogged(stored);
     std::vector<std::vector<ScoreEntry>> tables;
     ASSERT_TRUE(ReadScoresFile(kScores, tables));
     EXPECT_EQ(DescribeTables(tables), "0:Al 2.3.4,Bea 1.5.9,Eve 0.59.99|5:Cy 0.48.1");
@@ -595,10 +602,7 @@ TEST_F(DamagedScoresFile, ThatCannotBeReadWholeIsKeptBeforeTheNewScoresGoOverIt)
     EXPECT_FALSE(loaded);
     ASSERT_TRUE(data.CheckPlayerRecords(1, ScoreEntry("Eve", 0, 59, 99)));
     ASSERT_TRUE(data.SaveScores());
-    EXPECT_EQ(ReadFileBytes(kKept), stored);
-    ASSERT_EQ(GetGameLog().GetLines().size(), 1u);
-    EXPECT_EQ(GetGameLog().GetLines()[0],
-              "Data\\scores.dat: read as damaged; kept as Data\\scores.dat.damaged before it is written over");
+    ExpectKeptBesideAndLogged(stored);
 }
 
 // A game whose damaged scores lie only in a pack archive: the copy goes
