@@ -363,7 +363,9 @@ void CPLevel::RefillNitro(float dt)
 // The whole path of the frame is tested: a fast car or a long frame steps
 // over a gate between two frames, or runs through two gates in one. Every
 // gate the path meets is reached, in the order the path meets them (in
-// list order where it enters two at once).
+// list order where it enters two at once). Of the gates the car is already
+// inside as the frame starts, only the first is reached: a car standing
+// where two gates overlap reaches one of them a frame, in turn.
 void CPLevel::CountCheckpoints()
 {
     if (!player) return;
@@ -379,8 +381,13 @@ void CPLevel::CountCheckpoints()
         if (PathMeetsBox(box, from, position)) met.emplace_back(PathEntry(box, from, position), static_cast<int>(k));
     }
     std::sort(met.begin(), met.end());
+    // Gates the car is already inside enter at 0 and so come first.
+    bool reachedOne = false;
     for (const std::pair<float, int>& gate : met) {
-        if (gate.second != currentCheckpoint) ReachCheckpoint(gate.second);
+        if (gate.second == currentCheckpoint) continue;
+        if (reachedOne && gate.first <= 0.0f) continue;
+        reachedOne = true;
+        ReachCheckpoint(gate.second);
     }
 }
 

@@ -411,6 +411,29 @@ TEST_F(LevelUpdate, APathThroughTwoCheckpointsReachesBothInTheOrderItMeetsThem)
     }
 }
 
+// A car standing where a small checkpoint lies inside a large one reaches
+// one of them a frame, in turn, as it would standing in two overlapping
+// gates: no frame reaches both.
+TEST_F(LevelUpdate, ACarStandingInTwoOverlappingCheckpointsReachesOneAFrame)
+{
+    const D3DXVECTOR3 centre = OnRing(50) + D3DXVECTOR3(-4.0f, 6.0f, 0.5f);
+    level->checkpoints.assign(2, CheckpointEntry());
+    level->checkpoints[0].checkpoint = Zone(centre + D3DXVECTOR3(1.0f, -0.5f, 0.0f), D3DXVECTOR3(7.0f, 5.5f, 2.0f));
+    level->checkpoints[1].checkpoint = Zone(centre, D3DXVECTOR3(2.0f, 1.5f, 1.0f));
+    level->currentCheckpoint = kNone;
+    level->checkpointTrail = CarTrail();
+    MovePlayer(centre);
+    for (int frame = 0; frame < 4; ++frame) {
+        SCOPED_TRACE(frame);
+        Frame(0.0f);
+        const Texts sent = Interface();
+        EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                                [](const std::string& text) { return text.rfind("checkpoint:", 0) == 0; }),
+                  1);
+        EXPECT_EQ(level->currentCheckpoint, frame % 2);
+    }
+}
+
 TEST_F(LevelUpdate, TheLevelTimerFailsTheLevelOnceAndStandsAtZero)
 {
     level->levelTime = 0.25f;
