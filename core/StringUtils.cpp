@@ -61,10 +61,11 @@ float EdgeSide(float pu, float pw, float eu, float ew, float fu, float fw)
 }
 
 // Windows reads a path part up to its first dot, with trailing blanks
-// dropped, as the device name.
+// dropped, as the device name; the system reads a name only up to its first
+// NUL, so "nul\0.wav" opens the null device too.
 bool IsDevicePart(std::string part)
 {
-    part = part.substr(0, part.find('.'));
+    part = part.substr(0, part.find_first_of(std::string(".\0", 2)));
     while (!part.empty() && part.back() == ' ') part.pop_back();
     StringToLower(part);
     for (const char* device : kDeviceNames) {
@@ -126,12 +127,10 @@ std::string& TrimString(std::string& text)
     return text;
 }
 
-// The system reads a name only up to its first NUL, so the part before it
-// is checked for devices too: "nul\0.wav" opens the null device.
 bool IsNameInsideFolder(const std::string& name)
 {
     return name.find_first_of(kSeparators) != 0 && name.find(':') == std::string::npos &&
-           name.find("..") == std::string::npos && !NamesADevice(name) && !NamesADevice(name.c_str());
+           name.find("..") == std::string::npos && !NamesADevice(name);
 }
 
 bool IsPlainFileName(const std::string& name)

@@ -29,8 +29,9 @@ bool IsIntegerString(const std::string& text);
 // "C:", or a stream of a file), no leading "\" or "/", and no part that
 // Windows opens as a device ("con", "nul", "aux", "prn", "com1" to "com9",
 // "lpt1" to "lpt9", "com" and "lpt" with a superscript 1, 2 or 3, "conin$",
-// "conout$", "clock$", in any case and with any extension). Names in sub-folders ("cars\jeep") pass, and so does the
-// empty name.
+// "conout$", "clock$", in any case and with any extension, or ended by a
+// NUL). Names in sub-folders ("cars\jeep") pass, and so does the empty
+// name.
 bool IsNameInsideFolder(const std::string& name);
 
 // A name inside its folder that is also one plain file of that folder: not

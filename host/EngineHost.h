@@ -45,8 +45,8 @@ public:
 
     // Start-up, in order: settings, pack archives, window, device and
     // renderer, the task manager's window, sound, the single objects, the
-    // default states, the game log, the opening scene and the scripts. False, with the reason, when
-    // the window or the device cannot be made.
+    // default states, the game log, the opening scene and the scripts.
+    // False, with the reason, when the window or the device cannot be made.
     bool Start(HINSTANCE instance, std::string& error);
 
     // Frames until the window closes or the frame limit is reached; the
